@@ -1,0 +1,36 @@
+#include "app/ErrorReporter.h"
+
+#include "app/Platform.h"
+
+const char* const kBugReportTitle = "Ramex Bug Report";
+
+namespace {
+constexpr std::size_t kMaxNameLength = 225;
+}
+
+std::string errorCodeText(RErr code) {
+    static const char* const texts[] = {
+        "general error",
+        "malloc failed",
+        "data structure not initialized",
+        "attempt to reinitialize data structure",
+        "invalid parameter",
+        "unbalanced undo list bracketing",
+        "cant undo or redo",
+        "file system error",
+    };
+    if (code >= kErrGeneral && code <= kErrFileSystem)
+        return texts[code - kErrGeneral];
+    return std::to_string(code);
+}
+
+std::string bugReportText(const std::string& name, RErr code) {
+    std::string text = name.substr(0, kMaxNameLength);
+    if (code != kNoErr)
+        text += " (" + errorCodeText(code) + ")";
+    return text;
+}
+
+void bug(const std::string& name, RErr code) {
+    currentPlatform().showBugReport(kBugReportTitle, bugReportText(name, code));
+}

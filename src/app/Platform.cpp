@@ -1,0 +1,44 @@
+#include "app/Platform.h"
+
+#include "app/ErrorReporter.h"
+#include "app/RecordingPlatform.h"
+
+namespace {
+Platform* installedPlatform = nullptr;
+
+Platform& defaultPlatform() {
+    static RecordingPlatform recorder;
+    return recorder;
+}
+} // namespace
+
+Platform& currentPlatform() {
+    return installedPlatform ? *installedPlatform : defaultPlatform();
+}
+
+void installPlatform(Platform* platform) {
+    installedPlatform = platform;
+}
+
+int32_t SystemAlert(const std::string& text, int32_t kind) {
+    MessageRequest request;
+    request.text = text;
+    request.icon = MessageIcon::Warning;
+    if (kind == 1) {
+        request.buttons = MessageButtons::OK;
+    } else if (kind == 2) {
+        request.buttons = MessageButtons::OKCancel;
+    } else {
+        bug("SystemAlert", kErrInvalidParameter);
+        return 0;
+    }
+    return currentPlatform().showMessage(request);
+}
+
+void SystemBeep() {
+    currentPlatform().beep();
+}
+
+void SystemPause(int32_t milliseconds) {
+    currentPlatform().pause(milliseconds);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/ErrorCodes.h"
+#include "storage/CRMemory.h"
+
+#include <cstdint>
+#include <vector>
+
+class CRFile;
+
+// The record store: a table of signed 32-bit values addressed by record and attribute, both
+// counted from 1, stored column by column. Every new cell holds 0.
+//
+// Disk form, the 'Tabl' fork (big-endian):
+//   0                         4                 maxAttributes
+//   4                         4                 maxRecords
+//   8 + 4 * maxRecords * (a-1) 4 * maxRecords   the values of attribute a, records 1..maxRecords
+// The fork is exactly (maxAttributes * maxRecords + 2) * 4 bytes long.
+class CTablet {
+public:
+    CTablet();
+    CTablet(const CTablet&) = delete;
+    CTablet& operator=(const CTablet&) = delete;
+    ~CTablet();
+
+    RErr createTablet();
+    RErr destroyTablet();
+    RErr setMaxAttributes(int32_t count);
+    RErr setMaxRecords(int32_t count);
+    RErr getMaxAttributes(int32_t& out) const;
+    RErr getMaxRecords(int32_t& out) const;
+    RErr setValue(int32_t record, int32_t attribute, int32_t value);
+    RErr getValue(int32_t record, int32_t attribute, int32_t& out) const;
+    RErr writeTabletToDisk(CRFile& file) const;
+    RErr readTabletFromDisk(CRFile& file);
+
+    bool exists() const { return containsTablet; }
+    // Unchecked access for hot loops whose indices are already known to be in range.
+    int32_t cell(int32_t record, int32_t attribute) const {
+        return columns[static_cast<std::size_t>(attribute - 1)][static_cast<std::size_t>(record - 1)];
+    }
+
+private:
+    RObjectCounter<kKindCTablet> counter;
+    bool containsTablet = false;
+    int32_t maxAttributes = 0;
+    int32_t maxRecords = 0;
+    std::vector<std::vector<int32_t>> columns;
+};

@@ -1,0 +1,51 @@
+#include "support/TestSupport.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+TempDir::TempDir() {
+    static std::atomic<int> serial{0};
+    std::random_device seed;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("ramex-test-" + std::to_string(seed()) + "-" +
+                                 std::to_string(serial++));
+        if (std::filesystem::create_directory(candidate)) {
+            root = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+}
+
+std::vector<unsigned char> readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void appendBE32(std::vector<unsigned char>& bytes, int32_t value) {
+    const auto u = static_cast<uint32_t>(value);
+    bytes.push_back(static_cast<unsigned char>(u >> 24));
+    bytes.push_back(static_cast<unsigned char>(u >> 16));
+    bytes.push_back(static_cast<unsigned char>(u >> 8));
+    bytes.push_back(static_cast<unsigned char>(u));
+}
+
+std::vector<unsigned char> be32(int32_t value) {
+    std::vector<unsigned char> bytes;
+    appendBE32(bytes, value);
+    return bytes;
+}
