@@ -35,6 +35,8 @@ public:
     // The entry's text, or nullptr for an unused entry. The manager keeps ownership.
     RErr getPointerToString(int32_t id, const CRString*& out) const;
     RErr getStringStatus(int32_t id, int32_t& status) const;
+    // Replaces the text of a registered entry in place (a typing run amends one entry).
+    RErr replaceStringText(int32_t id, const CRString& text);
     RErr writeStringStructureToDisk(CRFile& file) const;
     RErr readStringStructureFromDisk(CRFile& file);
 
