@@ -1,0 +1,37 @@
+#include "undo/CVariableTask.h"
+
+#include "app/ErrorReporter.h"
+#include "undo/CUndoStructure.h"
+#include "undo/RUndoClients.h"
+
+#include <cstdio>
+
+CVariableTask::CVariableTask(RVariable& variable, const CRString& value)
+    : theVariable(variable), oldValue(variable.variableValue()), newValue(value) {}
+
+RErr CVariableTask::construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue) {
+    CTask* added = nullptr;
+    RErr err = undo.addTask(std::unique_ptr<CTask>(new CVariableTask(variable, newValue)), added);
+    if (!err)
+        err = added->doSelf();
+    if (err)
+        bug("CVariableTask::CVariableTask", err);
+    return err;
+}
+
+RErr CVariableTask::doSelf() {
+    theVariable.setVariableValue(newValue);
+    hasBeenDone = true;
+    return kNoErr;
+}
+
+RErr CVariableTask::undoSelf() {
+    theVariable.setVariableValue(oldValue);
+    hasBeenDone = false;
+    return kNoErr;
+}
+
+void CVariableTask::printSummary() const {
+    std::printf("\t\tSet a variable from \"%s\" to \"%s\" (%s).\n", oldValue.getStringValue(),
+                newValue.getStringValue(), hasBeenDone ? "done" : "undone");
+}

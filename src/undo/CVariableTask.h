@@ -1,0 +1,25 @@
+#pragma once
+
+#include "storage/CRString.h"
+#include "undo/CTask.h"
+
+class CUndoStructure;
+class RVariable;
+
+// The undoable change of a script's global variable; owns copies of both texts.
+class CVariableTask : public CTask {
+public:
+    static RErr construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue);
+
+    RErr doSelf() override;
+    RErr undoSelf() override;
+    void printSummary() const override;
+
+private:
+    CVariableTask(RVariable& variable, const CRString& newValue);
+
+    RVariable& theVariable;
+    CRString oldValue;
+    CRString newValue;
+    bool hasBeenDone = false;
+};

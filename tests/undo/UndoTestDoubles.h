@@ -1,0 +1,135 @@
+#pragma once
+
+#include "storage/CRString.h"
+#include "storage/CStringManager.h"
+#include "storage/CTablet.h"
+#include "undo/CUndoStructure.h"
+#include "undo/RUndoClients.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// The window side as the undo layer sees it: every refresh and typing notice, in order.
+class RecordingUserInterface : public RUserInterfaceSink {
+public:
+    struct Refresh {
+        int32_t taskCode;
+        int32_t value;
+        bool operator==(const Refresh& o) const {
+            return taskCode == o.taskCode && value == o.value;
+        }
+    };
+    struct TypingNotice {
+        int32_t record;
+        int32_t attribute;
+        std::optional<std::string> text; // nullopt: the field has no text
+        int32_t selectionStart;
+        int32_t selectionEnd;
+        bool operator==(const TypingNotice& o) const {
+            return record == o.record && attribute == o.attribute && text == o.text &&
+                   selectionStart == o.selectionStart && selectionEnd == o.selectionEnd;
+        }
+    };
+
+    RErr doUserInterfaceUndoTask(int32_t taskCode, int32_t value) override {
+        refreshes.push_back({taskCode, value});
+        return failingCodes.count(taskCode) ? kErrGeneral : kNoErr;
+    }
+    RErr notifyUserInterfaceOfTypingTask(int32_t record, int32_t attribute, const CRString* text,
+                                         int32_t selectionStart, int32_t selectionEnd) override {
+        std::optional<std::string> shown;
+        if (text)
+            shown = text->str();
+        notices.push_back({record, attribute, shown, selectionStart, selectionEnd});
+        return kNoErr;
+    }
+
+    std::vector<Refresh> refreshes;
+    std::vector<TypingNotice> notices;
+    std::set<int32_t> failingCodes;
+};
+
+class RecordingFishSpineOwner : public RFishSpineOwner {
+public:
+    RErr allocateFishspine(int32_t node) override {
+        calls.push_back("allocate " + std::to_string(node));
+        return failingNodes.count(node) ? kErrMallocFailed : kNoErr;
+    }
+    RErr deallocateFishspine(int32_t node) override {
+        calls.push_back("free " + std::to_string(node));
+        return failingNodes.count(node) ? kErrInvalidParameter : kNoErr;
+    }
+
+    std::vector<std::string> calls;
+    std::set<int32_t> failingNodes;
+};
+
+class FakeVariable : public RVariable {
+public:
+    explicit FakeVariable(const char* initial) : value(initial, 0) {}
+    const CRString& variableValue() const override { return value; }
+    void setVariableValue(const CRString& newValue) override {
+        value = newValue;
+        ++assignments;
+    }
+
+    CRString value;
+    int assignments = 0;
+};
+
+// A tablet of 10 records by 8 attributes, its string manager and their history, destroyed
+// history first as a tree database does.
+struct UndoDatabase {
+    static constexpr int32_t kRecords = 10;
+    static constexpr int32_t kAttributes = 8;
+
+    UndoDatabase() {
+        EXPECT_EQ(tablet.createTablet(), kNoErr);
+        EXPECT_EQ(tablet.setMaxRecords(kRecords), kNoErr);
+        EXPECT_EQ(tablet.setMaxAttributes(kAttributes), kNoErr);
+        EXPECT_EQ(strings.createStringStructure(), kNoErr);
+    }
+
+    int32_t cell(int32_t record, int32_t attribute) const {
+        int32_t value = -1;
+        EXPECT_EQ(tablet.getValue(record, attribute, value), kNoErr);
+        return value;
+    }
+    int32_t status(int32_t id) const {
+        int32_t value = 0;
+        EXPECT_EQ(strings.getStringStatus(id, value), kNoErr);
+        return value;
+    }
+    // The text of a registered ID, or "<none>" when the entry holds none.
+    std::string text(int32_t id) const {
+        const CRString* string = nullptr;
+        EXPECT_EQ(strings.getPointerToString(id, string), kNoErr);
+        return string ? string->str() : "<none>";
+    }
+    std::string cellText(int32_t record, int32_t attribute) const {
+        const int32_t id = cell(record, attribute);
+        return id == 0 ? "" : text(id);
+    }
+    // How many entries have the given status.
+    int32_t countWithStatus(int32_t wanted) const {
+        int32_t count = 0;
+        for (int32_t id = 1; id <= strings.maxArrayIndex(); ++id)
+            count += status(id) == wanted ? 1 : 0;
+        return count;
+    }
+    // Registers a text and frees it again at once: the ID the next registration will get.
+    int32_t nextFreeId() {
+        int32_t id = 0;
+        EXPECT_EQ(strings.registerString(CRString("probe", 0), id), kNoErr);
+        EXPECT_EQ(strings.setStringStatus(id, CStringManager::kUnused), kNoErr);
+        return id;
+    }
+
+    CTablet tablet;
+    CStringManager strings;
+    CUndoStructure undo;
+};
