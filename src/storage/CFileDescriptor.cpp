@@ -1,0 +1,483 @@
+#include "storage/CFileDescriptor.h"
+
+#include "app/ErrorReporter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int64_t kMaxFileOffset = std::numeric_limits<int32_t>::max();
+constexpr std::size_t kReadAheadSize = 65536;
+// Reads at least this long bypass the read-ahead buffer.
+constexpr int64_t kDirectReadSize = static_cast<int64_t>(kReadAheadSize);
+
+// failNthWriteFromNow: 0 off, otherwise the number of writes until the one that fails.
+int32_t writesUntilFailure = 0;
+
+RErr fail(const char* name, RErr code) {
+    bug(name, code);
+    return code;
+}
+
+// ---- The operating-system calls, one small set per platform -------------------------------
+
+#ifdef _WIN32
+
+// Paths are UTF-8 inside the program; Windows takes them as UTF-16.
+std::wstring widePath(const std::string& path) {
+    return std::filesystem::u8path(path).wstring();
+}
+
+int osOpenExisting(const std::string& path) {
+    int fd = -1;
+    // Read and write access, not shared with anyone (the Windows file API's share mode 0).
+    if (_wsopen_s(&fd, widePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
+                 _S_IREAD | _S_IWRITE) != 0)
+        return -1;
+    return fd;
+}
+
+int osCreateNew(const std::string& path) {
+    int fd = -1;
+    if (_wsopen_s(&fd, widePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                 _SH_DENYRW, _S_IREAD | _S_IWRITE) != 0)
+        return -1;
+    return fd;
+}
+
+bool osClose(int fd) {
+    return _close(fd) == 0;
+}
+
+// Bytes read (fewer only at the end of the file), or -1.
+int64_t osReadAt(int fd, int64_t offset, unsigned char* buffer, int64_t count) {
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return -1;
+    int64_t done = 0;
+    while (done < count) {
+        const unsigned chunk = static_cast<unsigned>(std::min<int64_t>(count - done, 1 << 30));
+        const int got = _read(fd, buffer + done, chunk);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool osWriteAt(int fd, int64_t offset, const unsigned char* buffer, int64_t count) {
+    if (_lseeki64(fd, offset, SEEK_SET) < 0)
+        return false;
+    int64_t done = 0;
+    while (done < count) {
+        const unsigned chunk = static_cast<unsigned>(std::min<int64_t>(count - done, 1 << 30));
+        const int put = _write(fd, buffer + done, chunk);
+        if (put <= 0)
+            return false;
+        done += put;
+    }
+    return true;
+}
+
+bool osSetLength(int fd, int64_t length) {
+    return _chsize_s(fd, length) == 0;
+}
+
+int64_t osLength(int fd) {
+    return _filelengthi64(fd);
+}
+
+#else
+
+int osOpenExisting(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    // Not shared: a second opening, by this or another program, finds the lock taken.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int osCreateNew(const std::string& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool osClose(int fd) {
+    ::flock(fd, LOCK_UN);
+    return ::close(fd) == 0;
+}
+
+int64_t osReadAt(int fd, int64_t offset, unsigned char* buffer, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, buffer + done, static_cast<std::size_t>(count - done),
+                                    static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+bool osWriteAt(int fd, int64_t offset, const unsigned char* buffer, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t put = ::pwrite(fd, buffer + done, static_cast<std::size_t>(count - done),
+                                     static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (put == 0)
+            return false;
+        done += put;
+    }
+    return true;
+}
+
+bool osSetLength(int fd, int64_t length) {
+    int result;
+    do {
+        result = ::ftruncate(fd, static_cast<off_t>(length));
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+int64_t osLength(int fd) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0)
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+#endif
+
+void toBigEndian(const int32_t* values, unsigned char* bytes, int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        const auto u = static_cast<uint32_t>(values[i]);
+        bytes[4 * i] = static_cast<unsigned char>(u >> 24);
+        bytes[4 * i + 1] = static_cast<unsigned char>(u >> 16);
+        bytes[4 * i + 2] = static_cast<unsigned char>(u >> 8);
+        bytes[4 * i + 3] = static_cast<unsigned char>(u);
+    }
+}
+
+// In place: the buffer holds big-endian bytes on entry and native integers on return.
+void fromBigEndianInPlace(int32_t* values, int64_t count) {
+    auto* bytes = reinterpret_cast<unsigned char*>(values);
+    for (int64_t i = 0; i < count; ++i) {
+        const uint32_t u = (static_cast<uint32_t>(bytes[4 * i]) << 24) |
+                           (static_cast<uint32_t>(bytes[4 * i + 1]) << 16) |
+                           (static_cast<uint32_t>(bytes[4 * i + 2]) << 8) |
+                           static_cast<uint32_t>(bytes[4 * i + 3]);
+        values[i] = static_cast<int32_t>(u);
+    }
+}
+
+} // namespace
+
+CFileDescriptor::CFileDescriptor(const std::string& path)
+    : privatePathname(path, 140), pathUtf8(path) {}
+
+CFileDescriptor::~CFileDescriptor() {
+    // The container closes the files it opens. A handle still open here can no longer be
+    // used by anyone, so it is given back quietly rather than leaked with its lock.
+    if (hFile >= 0)
+        osClose(hFile);
+    (void)isOpen;
+}
+
+RErr CFileDescriptor::clone(std::unique_ptr<CFileDescriptor>& out) const {
+    try {
+        out = std::make_unique<CFileDescriptor>(pathUtf8);
+    } catch (const std::bad_alloc&) {
+        return fail("CFileDescriptor::clone", kErrMallocFailed);
+    }
+    return kNoErr;
+}
+
+RErr CFileDescriptor::create() {
+    RErr err = kNoErr;
+    const int fd = pathUtf8.empty() ? -1 : osCreateNew(pathUtf8);
+    if (fd < 0)
+        err = kErrFileSystem;
+    if (!err && !osClose(fd))
+        err = kErrFileSystem;
+    if (err) {
+        bug("CFileDescriptor::create", err);
+        bug("A file system error occurred in CFileDescriptor::create after CreateFile but before "
+            "CloseHandle.",
+            kNoErr);
+    }
+    return err;
+}
+
+RErr CFileDescriptor::exists(bool& out) const {
+    out = false;
+    if (pathUtf8.empty())
+        return kNoErr;
+    std::error_code error;
+    const auto status = std::filesystem::status(std::filesystem::u8path(pathUtf8), error);
+    if (error && status.type() != std::filesystem::file_type::not_found)
+        return fail("CFileDescriptor::exists", kErrFileSystem);
+    out = std::filesystem::exists(status);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::open() {
+    if (hFile >= 0 || pathUtf8.empty())
+        return fail("CFileDescriptor::open", kErrFileSystem);
+    const int fd = osOpenExisting(pathUtf8);
+    if (fd < 0)
+        return fail("CFileDescriptor::open", kErrFileSystem);
+    hFile = fd;
+    position = 0;
+    cache.clear();
+    cacheStart = 0;
+    return kNoErr;
+}
+
+RErr CFileDescriptor::close() {
+    if (hFile < 0)
+        return fail("CFileDescriptor::close", kErrFileSystem);
+    const bool closed = osClose(hFile);
+    hFile = -1;
+    position = 0;
+    flushReadCache();
+    if (!closed)
+        return fail("CFileDescriptor::close", kErrFileSystem);
+    return kNoErr;
+}
+
+bool CFileDescriptor::isOpenNow() const {
+    return hFile >= 0;
+}
+
+RErr CFileDescriptor::flushReadCache() {
+    // Every transfer names its own offset, so only the read-ahead data need dropping.
+    cache.clear();
+    cacheStart = 0;
+    return kNoErr;
+}
+
+namespace {
+
+// Everything but the common case of CFileDescriptor::read, kept out of line so that the
+// common case stays a handful of instructions.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+RErr readSlowly(int fd, int64_t& position, std::vector<unsigned char>& cache, int64_t& cacheStart,
+                void* buffer, int32_t count) {
+    static const char* const name = "CFileDescriptor::read";
+    if (count < 0 || (count > 0 && !buffer))
+        return fail(name, kErrInvalidParameter);
+    if (fd < 0 || position + count > kMaxFileOffset)
+        return fail(name, kErrFileSystem);
+
+    auto* out = static_cast<unsigned char*>(buffer);
+    const int64_t start = position;
+    int64_t remaining = count;
+    while (remaining > 0) {
+        const int64_t cacheEnd = cacheStart + static_cast<int64_t>(cache.size());
+        if (position >= cacheStart && position < cacheEnd) {
+            const int64_t n = std::min(remaining, cacheEnd - position);
+            std::memcpy(out, cache.data() + (position - cacheStart), static_cast<std::size_t>(n));
+            out += n;
+            position += n;
+            remaining -= n;
+            continue;
+        }
+        if (remaining >= kDirectReadSize) {
+            const int64_t got = osReadAt(fd, position, out, remaining);
+            if (got != remaining) {
+                position = start;
+                return fail(name, kErrFileSystem);
+            }
+            position += remaining;
+            break;
+        }
+        int64_t got = -1;
+        try {
+            cache.resize(kReadAheadSize);
+            got = osReadAt(fd, position, cache.data(), static_cast<int64_t>(kReadAheadSize));
+        } catch (const std::bad_alloc&) {
+            cache.clear();
+            cacheStart = 0;
+            position = start;
+            return fail(name, kErrMallocFailed);
+        }
+        if (got <= 0) {
+            cache.clear();
+            cacheStart = 0;
+            position = start;
+            return fail(name, kErrFileSystem);
+        }
+        cache.resize(static_cast<std::size_t>(got));
+        cacheStart = position;
+    }
+    return kNoErr;
+}
+
+} // namespace
+
+RErr CFileDescriptor::read(void* buffer, int32_t count) {
+    // The common case first: a few bytes that the read-ahead buffer already holds.
+    if (count > 0 && buffer && position >= cacheStart &&
+        position + count <= cacheStart + static_cast<int64_t>(cache.size())) {
+        const unsigned char* from = cache.data() + (position - cacheStart);
+        if (count == 1)
+            *static_cast<unsigned char*>(buffer) = *from;
+        else
+            std::memcpy(buffer, from, static_cast<std::size_t>(count));
+        position += count;
+        return kNoErr;
+    }
+    return readSlowly(hFile, position, cache, cacheStart, buffer, count);
+}
+
+void CFileDescriptor::failNthWriteFromNow(int32_t n) {
+    writesUntilFailure = n > 0 ? n : 0;
+}
+
+RErr CFileDescriptor::write(const void* buffer, int32_t count) {
+    static const char* const name = "CFileDescriptor::write";
+    if (count < 0 || (count > 0 && !buffer))
+        return fail(name, kErrInvalidParameter);
+    if (writesUntilFailure > 0 && --writesUntilFailure == 0)
+        return fail(name, kErrFileSystem);
+    if (hFile < 0 || position + count > kMaxFileOffset)
+        return fail(name, kErrFileSystem);
+    if (count == 0)
+        return kNoErr;
+
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    if (!osWriteAt(hFile, position, in, count)) {
+        flushReadCache();
+        return fail(name, kErrFileSystem);
+    }
+    // Keep the read-ahead data coherent: copy the written bytes over the part they cover.
+    const int64_t cacheEnd = cacheStart + static_cast<int64_t>(cache.size());
+    const int64_t from = std::max(position, cacheStart);
+    const int64_t to = std::min(position + count, cacheEnd);
+    if (from < to)
+        std::memcpy(cache.data() + (from - cacheStart), in + (from - position),
+                    static_cast<std::size_t>(to - from));
+    position += count;
+    return kNoErr;
+}
+
+RErr CFileDescriptor::setPosition(int32_t offset) {
+    if (offset < 0)
+        return fail("CFileDescriptor::setPosition", kErrInvalidParameter);
+    if (hFile < 0)
+        return fail("CFileDescriptor::setPosition", kErrFileSystem);
+    position = offset; // the read-ahead data stay; reads check whether they cover it
+    return kNoErr;
+}
+
+RErr CFileDescriptor::getPosition(int32_t& out) const {
+    out = 0;
+    if (hFile < 0)
+        return fail("CFileDescriptor::getPosition", kErrFileSystem);
+    out = static_cast<int32_t>(position);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::setEOF(int32_t length) {
+    if (length < 0)
+        return fail("CFileDescriptor::setEOF", kErrInvalidParameter);
+    if (hFile < 0)
+        return fail("CFileDescriptor::setEOF", kErrFileSystem);
+    if (!osSetLength(hFile, length)) {
+        flushReadCache();
+        return fail("CFileDescriptor::setEOF", kErrFileSystem);
+    }
+    if (length <= cacheStart)
+        flushReadCache();
+    else if (cacheStart + static_cast<int64_t>(cache.size()) > length)
+        cache.resize(static_cast<std::size_t>(length - cacheStart));
+    position = std::min<int64_t>(position, length);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::getEOF(int32_t& out) const {
+    out = 0;
+    if (hFile < 0)
+        return fail("CFileDescriptor::getEOF", kErrFileSystem);
+    const int64_t length = osLength(hFile);
+    // The format's offsets are 32-bit: a longer file cannot be one of ours.
+    if (length < 0 || length > kMaxFileOffset)
+        return fail("CFileDescriptor::getEOF", kErrFileSystem);
+    out = static_cast<int32_t>(length);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::readASeriesOfInt32s(int32_t* buffer, int32_t lastIndex) {
+    const int64_t count = static_cast<int64_t>(lastIndex) + 1;
+    if (count < 0 || count * 4 > kMaxFileOffset || (count > 0 && !buffer))
+        return fail("CFileDescriptor::readASeriesOfInt32s", kErrInvalidParameter);
+    RErr err = read(buffer, static_cast<int32_t>(count * 4));
+    if (err)
+        return fail("CFileDescriptor::readASeriesOfInt32s", err);
+    fromBigEndianInPlace(buffer, count);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::writeASeriesOfInt32s(const int32_t* buffer, int32_t lastIndex) {
+    const int64_t count = static_cast<int64_t>(lastIndex) + 1;
+    if (count < 0 || count * 4 > kMaxFileOffset || (count > 0 && !buffer))
+        return fail("CFileDescriptor::writeASeriesOfInt32s", kErrInvalidParameter);
+    std::vector<unsigned char> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(count * 4));
+    } catch (const std::bad_alloc&) {
+        return fail("CFileDescriptor::writeASeriesOfInt32s", kErrMallocFailed);
+    }
+    toBigEndian(buffer, bytes.data(), count);
+    RErr err = write(bytes.data(), static_cast<int32_t>(count * 4));
+    if (err)
+        return fail("CFileDescriptor::writeASeriesOfInt32s", err);
+    return kNoErr;
+}
