@@ -1,7 +1,9 @@
 # Shared by the scripts: install what is missing, quietly, and configure builds.
 
-# Debian packages every build needs. Qt joins the list when the application does.
-RAMEX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+# Debian packages every build needs: the toolchain, the test and benchmark libraries, bison
+# for the script grammar, and Qt 6 for drawing into pictures and the application.
+RAMEX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config bison libgtest-dev libgmock-dev
+    libbenchmark-dev qt6-base-dev qt6-svg-dev libgl-dev)
 
 ensure_packages() {
     local missing=()

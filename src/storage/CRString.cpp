@@ -8,16 +8,16 @@
 #include <utility>
 #include <vector>
 
-// Part 2.3. Decisions the specification leaves to the implementer:
+// How the conversions treat what well-formed texts never contain, and other choices:
 //
 // - Invalid UTF-8. One decoder (decodeUnit) serves every operation, so characterLength,
 //   substring, contain, collation and the platform conversion agree on what a character is.
 //   It reads a continuation byte only after the byte before it was checked, and the 0 that
 //   ends every text is never a continuation byte, so it never reads past the end of a text.
-//     * A well-formed 1-, 2- or 3-byte sequence is decoded as the specification says (the
-//       overlong leads 0xC0 and 0xC1 included).
+//     * A well-formed 1-, 2- or 3-byte sequence is decoded as usual (the overlong leads 0xC0
+//       and 0xC1 included).
 //     * A well-formed 4-byte sequence (lead 0xF0 to 0xF7 and three continuation bytes) is one
-//       character of 4 bytes; getNextUnicodeValue reports it as 0xD800 (as specified), while
+//       character of 4 bytes; getNextUnicodeValue reports it as 0xD800 (its documented answer), while
 //       collation and contain use its real code point so that two different ones differ.
 //     * Anything else is ill-formed: a stray continuation byte, a lead byte 0xF8 to 0xFF, or a
 //       lead byte whose continuation bytes are missing (interrupted or cut off by the end of the
