@@ -291,6 +291,15 @@ public:
                          int32_t& verticalPaddingOut, int32_t& thicknessOut, int32_t& fontSizeOut,
                          const CRString*& fontName);
     RErr updateDrawingPrefs();
+    // Node colour (undoable, no range check; layout is unaffected) and text style bits.
+    RErr setColor(int32_t node, int32_t color);
+    RErr getColor(int32_t node, int32_t& color) const;
+    // "black" .. "magenta" ignoring case give 1 to 11; any other text gives 1.
+    static int32_t translateColor(const CRString& name);
+    // Style 0 clears every bit; any other style is added to the bits already set. Undoable.
+    RErr addTextAttribute(int32_t node, int32_t style);
+    // Style must be 1, 2 or 4 (else 1004).
+    RErr hasTextAttribute(int32_t node, int32_t style, int32_t& result) const;
     // Lines take their mother's colour until the database is created again.
     RErr setTagColorsMode();
     // Appends the node's subtree in qtree notation ("[.S [.NP the dog ] barks ] "; a roofed

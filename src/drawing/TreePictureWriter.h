@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/ErrorCodes.h"
+#include "drawing/RGeometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CPort;
+class CTree;
+class QGuiApplication;
+class QPaintDevice;
+
+// Draws a document's trees into an SVG, PNG or PDF file with the document's font and drawing
+// preferences, on a white picture with a margin around the trees' bounding box. The tree
+// area's trees keep their places; with allTrees every tree is drawn, one below the other.
+// Needs a QGuiApplication (see applicationIfNeeded). The file is written whole or not at all.
+class TreePictureWriter {
+public:
+    enum class Format { Svg, Png, Pdf };
+    static constexpr int32_t kMargin = 20;
+    static constexpr int32_t kPixelsPerInch = 96;
+
+    TreePictureWriter(CTree& tree, bool allTrees);
+
+    // The format a file name asks for, by its extension in any letter case.
+    static bool formatOf(const std::string& path, Format& format);
+    // A GUI application on the offscreen platform (unless another platform is asked for),
+    // so that fonts can be measured without a display; none when one exists already.
+    static std::unique_ptr<QGuiApplication> applicationIfNeeded();
+
+    // Lays the trees out and finds the bounding box of what will be drawn.
+    RErr prepare();
+    // The picture's size in pixels, margins included; valid after prepare.
+    int32_t width() const;
+    int32_t height() const;
+    RErr write(const std::string& path, Format format);
+
+private:
+    // Gives the port the document's font and the tree the port.
+    RErr attach(CPort& port);
+    RErr drawTree(std::size_t index);
+    RErr paintOn(QPaintDevice& device, bool& finished);
+
+    CTree& tree;
+    bool allTrees;
+    std::vector<int32_t> roots;
+    std::vector<RPoint> places; // where each tree is drawn when stacked
+    RRect bounds;
+    bool anyTree = false;
+};
