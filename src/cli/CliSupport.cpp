@@ -1,0 +1,56 @@
+#include "cli/CliCommand.h"
+
+#include "app/DocumentFiles.h"
+#include "app/ErrorReporter.h"
+#include "model/CTree.h"
+#include "storage/CFileDescriptor.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+int inputFault(const std::string& file, const std::string& message) {
+    std::cerr << "ramex-cli: " << file << ": " << message << "\n";
+    return kExitInputFault;
+}
+
+int usageError(const std::string& message) {
+    std::cerr << "ramex-cli: " << message << "\nTry 'ramex-cli --help'.\n";
+    return kExitUsage;
+}
+
+bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored)) {
+        inputFault(path, "The file cannot be found.");
+        return false;
+    }
+    CFileDescriptor file(path);
+    const RErr err = loadDatabaseFile(file, tree);
+    if (!err)
+        return true;
+    const std::string message = versionMessage(err);
+    inputFault(path,
+               message.empty() ? "The file cannot be read (" + errorCodeText(err) + ")." : message);
+    return false;
+}
+
+bool writeDatabase(CTree& tree, const std::string& path) {
+    const std::string temporary = path + ".partial";
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    RErr err = kNoErr;
+    {
+        CFileDescriptor file(temporary);
+        err = saveDatabaseFile(tree, file);
+    }
+    std::error_code renameError;
+    if (!err)
+        std::filesystem::rename(temporary, path, renameError);
+    if (err || renameError) {
+        std::filesystem::remove(temporary, ignored);
+        inputFault(path, "The file cannot be written.");
+        return false;
+    }
+    return true;
+}
