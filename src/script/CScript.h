@@ -1,0 +1,215 @@
+#pragma once
+
+#include "app/ErrorCodes.h"
+#include "storage/CRMemory.h"
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+class CMiddleInterface;
+class CRString;
+class CScriptNode;
+class CScriptNodePool;
+class CScriptScanner;
+class CStackFrame;
+class CSymbol;
+class CSymbolTable;
+class CTree;
+class CUndoStructure;
+
+// A grammar's script: compiled from the text in the database's header record, kept as a
+// symbol table and parse trees until the next compile. A compile reports only its first
+// error, with the 0-based line the scanner had reached; a failed compile keeps nothing.
+class CScript {
+public:
+    CScript(CTree& tree, CUndoStructure& undo);
+    ~CScript();
+    CScript(const CScript&) = delete;
+    CScript& operator=(const CScript&) = delete;
+
+    // Compiles the current text. A compile for a working document (studentMode) also
+    // declares the author menus. 0, or 1011 when the script has a compile error.
+    RErr parseScript(bool studentMode);
+    // Discards the compiled script: symbols, parse trees and the recorded error.
+    void destroyParse();
+    // The first step of a compile: discards the previous one, takes the current text, and
+    // makes a symbol table holding the native functions and the grammar's features. The
+    // scanner can be driven on its own after it.
+    RErr prepareForParsing();
+
+    bool isParsed() const { return parsed; }
+    bool isStudentMode() const { return studentModeArg; }
+    // The result of the last compile (kept after a failed compile is discarded).
+    int32_t lastCompileErrorCode() const { return lastErrorCode; }
+    int32_t lastCompileErrorLine() const { return lastErrorLine; }
+    // The symbols of the compiled script; nullptr when nothing is compiled.
+    CSymbolTable* symbolTable() const { return theSymbolTable.get(); }
+    CMiddleInterface& middleInterface() { return *theMiddleInterface; }
+    CTree& tree() { return theTree; }
+    CUndoStructure& undoStructure() { return theUndoStructure; }
+    // The node "search upward" is testing; "0" after a compile.
+    const CRString* candidateValue() const { return candidate.get(); }
+    // Where each compile writes its "Error code C on line L" line; standard output unless
+    // changed, nowhere when nullptr.
+    void setTraceOutput(std::ostream* stream) { traceOutput = stream; }
+
+    // --- For the scanner and the grammar actions ---
+
+    // Copies up to `maximum` bytes of the text from the input cursor; 0 once exhausted.
+    int32_t yyinput(char* buffer, int32_t maximum);
+    void incrementLineCounter() { ++lineCounter; }
+    int32_t getLineCounter() const { return lineCounter; }
+    // The function whose definition is being compiled, or nullptr.
+    CSymbol* getScope() const { return scope; }
+    void setScope(CSymbol* function) { scope = function; }
+    // Counts a function's parameters, then its local variables.
+    int32_t increaseArgumentCounter() { return ++argumentCounter; }
+    int32_t getArgumentCounter() const { return argumentCounter; }
+    void resetArgumentCounter() { argumentCounter = 0; }
+    // Keeps the pair only if this compile has no error yet.
+    void recordError(int32_t code, int32_t line);
+    int32_t getErrorCode() const { return errorCode; }
+    int32_t getErrorLine() const { return errorLine; }
+    // The number of cells of an argument list (0 for none).
+    static int32_t countArgs(const CScriptNode* cell);
+    void startNewUserMenu(const CRString& name);
+    void addMenuItem(const CRString& functionName, const CRString& label);
+    void addMenuDivider();
+    void turnOnRunTimeDebugging();
+
+    // --- Running (the interpreter and the native functions) ---
+
+    // Runs native function `number` (1 to 104) on its frame: slot 0 is the result, slots 1 to
+    // its argument count the arguments. The tree operation's code is returned; the
+    // interpreter ignores it, since a failing native never stops a script.
+    RErr performNativeFunction(int32_t number, CStackFrame& frame);
+    // Run-time error 1 ("Invalid node argument") naming the current user and native
+    // function, and a debugging line on standard output.
+    void badNode(int32_t number);
+
+    // --- The interpreter ---
+
+    // Hooks: functions with fixed names that the system calls.
+    static constexpr int32_t kHookOpen = 1;
+    static constexpr int32_t kHookClose = 2;
+    static constexpr int32_t kHookDragFromLexicon = 3;
+    static constexpr int32_t kHookIsDraggingAllowed = 4;
+    static constexpr int32_t kHookIsLandingAllowed = 5;
+    static constexpr int32_t kHookDragCompleted = 6;
+    static constexpr int32_t kHookMagnifyingGlass = 7;
+    static constexpr int32_t kHookScissors = 8;
+    static constexpr int32_t kHookMagnifyingGlassDown = 9;
+    static constexpr int32_t kHookScissorsDown = 10;
+    static constexpr int32_t kHookCount = 10;
+    // The hook's name and argument count; "" and 0 outside 1..10.
+    static const char* hookName(int32_t hook);
+    static int32_t hookArgumentCount(int32_t hook);
+    // The number of the hook with this exact name, 0 when none.
+    static int32_t hookNumber(const std::string& name);
+
+    // The status "exit" returns to leave the current function.
+    static constexpr RErr kStatusExit = -1000;
+    // The status that unwinds a whole top-level call once its step budget is spent.
+    static constexpr RErr kStatusStopped = -1001;
+    // Evaluation steps one top-level call may take before it is stopped: some seconds.
+    static constexpr int64_t kDefaultStepBudget = 50000000;
+    // Statements and expressions nested deeper than this inside one another (across user
+    // function calls) abandon the function instead of exhausting the machine stack.
+    static constexpr int32_t kMostNesting = 3000;
+    // A user function call nested deeper than this is refused.
+    static constexpr int32_t kMostCallDepth = 99;
+    static constexpr int32_t kMostWhilePasses = 1000;
+
+    // Run once after every successful compile: registers each hook whose function has the
+    // right number of parameters, and alerts about the others.
+    RErr registerInternalMessages();
+    bool isHookRegistered(int32_t hook) const;
+    // Runs a registered hook with node arguments. exists tells whether it ran; answer is
+    // whether its result was not 0.
+    RErr callInternalMessage(int32_t hook, int32_t first, int32_t second, bool& exists,
+                             bool& answer);
+    // Runs the function an author menu item names, inside the undo step the caller opened.
+    RErr executeAuthorDefinedMenuCommand(const CRString& functionName);
+    void setStepBudget(int64_t budget) { stepBudget = budget; }
+    int64_t getStepBudget() const { return stepBudget; }
+    // True when the last top-level call was stopped for running too long.
+    bool lastCallWasStopped() const { return stopped; }
+
+    RErr executeAnyFunction(CSymbol& function, CStackFrame& frame);
+    RErr executeUserFunction(CSymbol& function, CStackFrame& frame);
+    RErr executeStatementList(const CScriptNode* cell, CStackFrame& frame);
+    RErr executeStatement(const CScriptNode& statement, CStackFrame& frame);
+    RErr executeAssignmentStatement(const CScriptNode& statement, CStackFrame& frame);
+    // value receives a new value that belongs to the caller.
+    RErr evaluateExpression(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr evaluateArithmeticOperatorExpression(const CScriptNode& expression, CStackFrame& frame,
+                                              CRString& value);
+    RErr loadNextArgument(const CScriptNode* cell, CStackFrame& callerFrame, CStackFrame& newFrame,
+                          int32_t index, int32_t count);
+    static int32_t trueValue(const CRString& value);
+    // The result of a binary operator on two values (no "&").
+    static RErr applyOperator(int32_t op, const CRString& left, const CRString& right,
+                              int32_t& result);
+
+    // The user function and native function being executed, for run-time error messages;
+    // empty when none.
+    std::string executingUserFunction() const;
+    const std::string& executingNativeFunction() const { return executingNativeName; }
+    void setExecutingNativeFunction(const std::string& name) { executingNativeName = name; }
+    // Reports a run-time error naming the current user and native function.
+    void reportRunTimeError(int32_t code);
+    int32_t callDepth() const { return depth; }
+
+private:
+    RErr installNativeFunctions();
+    RErr installFeatures();
+    void runParser();
+
+    RObjectCounter<kKindCScript> counter;
+    std::unique_ptr<CSymbolTable> theSymbolTable;
+    std::unique_ptr<CMiddleInterface> theMiddleInterface;
+    CTree& theTree;
+    CUndoStructure& theUndoStructure;
+    bool parsed = false;
+    bool studentModeArg = false;
+    int32_t menuCount = 0;
+    bool menuAccepted = false;
+    std::unique_ptr<CRString> candidate;
+    std::string scriptText;
+    std::size_t inputCursor = 0;
+    int32_t lineCounter = 0;
+    CSymbol* scope = nullptr;
+    int32_t argumentCounter = 0;
+    int32_t errorCode = 0;
+    int32_t errorLine = 0;
+    int32_t lastErrorCode = 0;
+    int32_t lastErrorLine = 0;
+    std::unique_ptr<CScriptScanner> scanner;
+    std::unique_ptr<CScriptNodePool> nodePool;
+    std::ostream* traceOutput;
+    std::array<CSymbol*, kHookCount> hooks{};
+    const CSymbol* executingUser = nullptr;
+    std::string executingNativeName;
+    int32_t depth = 0;
+    int32_t nesting = 0;
+    int64_t steps = 0;
+    int64_t stepBudget = kDefaultStepBudget;
+    bool stopped = false;
+    bool nestingReported = false;
+
+    // Starts the count of a top-level call, and ends it with the one message a stop gives.
+    void beginTopLevelCall();
+    void endTopLevelCall();
+    // Counts one step; false once the budget is spent (and from then on).
+    bool takeStep();
+    RErr executeIf(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr executeWhile(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr executeForEveryNode(const CScriptNode& expression, CStackFrame& frame);
+    RErr executeSearchUpward(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr evaluateCall(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr readFeature(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr setVariable(CSymbol& variable, CStackFrame& frame, const CRString& value, bool undoable);
+};

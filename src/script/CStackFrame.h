@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/ErrorCodes.h"
+#include "storage/CRMemory.h"
+#include "storage/CRString.h"
+
+#include <cstdint>
+#include <vector>
+
+// One function activation: slot 0 the result, slots 1 to P the parameters, then the local
+// variables; every slot starts as an empty value. A native function's frame has its argument
+// count as its size.
+class CStackFrame {
+public:
+    explicit CStackFrame(int32_t size);
+
+    // Replaces the slot with a copy of the value; 1004 (reported) outside 0..size.
+    RErr setField(int32_t index, const CRString& value);
+    // The slot's value; 1004 (reported, `value` untouched) outside 0..size.
+    RErr getField(int32_t index, const CRString*& value) const;
+    int32_t size() const { return static_cast<int32_t>(field.size()) - 1; }
+
+private:
+    RObjectCounter<kKindCStackFrame> counter;
+    std::vector<CRString> field;
+};

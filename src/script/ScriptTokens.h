@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+
+// The scanner's token codes. Codes below 256 are single characters. The parse tree reuses
+// these codes as the kinds of its nodes, so they are fixed numbers, not just names.
+enum RToken : int32_t {
+    tEndOfInput = 0,
+    tDEBUG = 258,
+    tCONSTANT = 259,
+    tSTRING = 260,
+    tUNIDENTIFIEDsymbol = 261,
+    tATTRIBUTEsymbol = 262,
+    tFUNCTIONsymbol = 263,
+    tVARIABLEsymbol = 264,
+    tLOCALARGUMENTsymbol = 265,
+    tEND = 266,
+    tIF = 267,
+    tTHEN = 268,
+    tELSE = 269,
+    tWHILE = 270,
+    tFOR = 271,
+    tEVERY = 272,
+    tNODE = 273,
+    tDOMINATED = 274,
+    tBY = 275,
+    tDEFINE = 276,
+    tVARIABLE = 277,
+    tFUNCTION = 278,
+    tFORWARD = 279,
+    tMENU = 280,
+    tDIVIDER = 281,
+    tSEARCH = 282,
+    tUPWARD = 283,
+    tLET = 284,
+    tEXIT = 285,
+    tAND = 286,
+    tOR = 287,
+    tNOT = 288,
+    tSTRING_EQUAL = 289,
+    tSTRING_NOT_EQUAL = 290,
+    tGE = 291,
+    tLE = 292,
+    tNE = 293,
+    tTRUE = 294,
+    tFALSE = 295,
+    tRETURN = 296,
+};
+
+// Kinds of parse-tree nodes that are not token codes.
+enum RNodeKind : int32_t {
+    kNodeListCell = 0, // statement or argument list cell; also the pair nodes of if and for
+    kNodeAssignment = 1,
+    kNodeExpressionStatement = 2,
+    kNodeTargetVariable = 3,
+    kNodeTargetFeature = 4,
+    kNodeLiteral = tSTRING,
+    kNodeVariable = tVARIABLE,
+    kNodeParameter = tLOCALARGUMENTsymbol,
+    kNodeCall = tFUNCTION,
+    kNodeFeatureRead = tATTRIBUTEsymbol,
+    kNodeReturn = tRETURN,
+    kNodeExit = tEXIT,
+    kNodeNot = tNOT,
+    kNodeTrue = tTRUE,
+    kNodeFalse = tFALSE,
+    kNodeIf = tIF,
+    kNodeWhile = tWHILE,
+    kNodeForEvery = tFOR,
+    kNodeSearchUpward = tUPWARD,
+};

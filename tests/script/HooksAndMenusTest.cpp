@@ -1,0 +1,270 @@
+#include "ScriptRunner.h"
+#include "script/CMiddleInterface.h"
+#include "script/CScript.h"
+#include "storage/CRString.h"
+#include "storage/CTablet.h"
+#include "undo/CUndoStructure.h"
+#include "undo/UndoLabels.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+CRString text(const std::string& value) {
+    return CRString(value, 153);
+}
+
+const std::string kMenus = "define menu \"Checks\"\n"
+                           "\"Check\" \"Check It\"\n"
+                           "divider\n"
+                           "\"twice\" \"First\"\n"
+                           "\"twice\" \"Second\"\n"
+                           "end define\n"
+                           "define menu \"More\"\n\"more\" \"More\"\nend define\n";
+
+} // namespace
+
+TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable seen\n"
+                             "define function is-landing-allowed(a, b)\n let seen = a & \",\" & b\n"
+                             " return a > b\nend define\n"
+                             "define function open\n let seen = \"opened\"\nend define\n"),
+              kNoErr);
+    EXPECT_TRUE(runner.script().isHookRegistered(CScript::kHookIsLandingAllowed));
+    EXPECT_TRUE(runner.script().isHookRegistered(CScript::kHookOpen));
+    EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookClose));
+    bool exists = false;
+    bool answer = false;
+    CUndoStructure& undo = runner.database().undoStructure();
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    ASSERT_EQ(
+        runner.script().callInternalMessage(CScript::kHookIsLandingAllowed, 7, 3, exists, answer),
+        kNoErr);
+    EXPECT_TRUE(exists);
+    EXPECT_TRUE(answer);
+    EXPECT_EQ(runner.global("seen"), "7,3");
+    ASSERT_EQ(
+        runner.script().callInternalMessage(CScript::kHookIsLandingAllowed, 3, 7, exists, answer),
+        kNoErr);
+    EXPECT_FALSE(answer);
+    ASSERT_EQ(runner.script().callInternalMessage(CScript::kHookOpen, 0, 0, exists, answer),
+              kNoErr);
+    EXPECT_EQ(runner.global("seen"), "opened");
+    // An absent hook runs nothing, and the caller applies its default.
+    ASSERT_EQ(runner.script().callInternalMessage(CScript::kHookClose, 0, 0, exists, answer),
+              kNoErr);
+    EXPECT_FALSE(exists);
+    EXPECT_FALSE(answer);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    EXPECT_EQ(runner.script().callInternalMessage(11, 0, 0, exists, answer), kErrInvalidParameter);
+    EXPECT_EQ(CScript::hookNumber("scissors-down"), CScript::kHookScissorsDown);
+    EXPECT_EQ(CScript::hookNumber("Scissors"), 0);
+}
+
+TEST(ScriptHooks, AHookWithTheWrongArgumentCountIsRefusedWithAnAlert) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable seen\n"
+                             "define function open(n)\n let seen = 1\nend define\n"
+                             "define variable scissors\n"),
+              kNoErr);
+    EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookOpen));
+    EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookScissors));
+    ASSERT_EQ(runner.alerts().size(), 1u);
+    EXPECT_EQ(runner.alerts()[0], "Ramex cannot internally call the script function 'open', "
+                                  "because it has the wrong number of arguments.  The default "
+                                  "action will be used.");
+    bool exists = true;
+    bool answer = true;
+    ASSERT_EQ(runner.script().callInternalMessage(CScript::kHookOpen, 0, 0, exists, answer),
+              kNoErr);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(runner.global("seen"), "");
+    // A failed compile forgets the hooks.
+    ASSERT_EQ(runner.compile("define function close\n exit\nend define\n"), kNoErr);
+    EXPECT_TRUE(runner.script().isHookRegistered(CScript::kHookClose));
+    ASSERT_EQ(runner.compile("define function close\n exit\n"), kErrScriptCompile);
+    EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookClose));
+}
+
+TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
+    const std::string script = "define function scissors-down(n)\n exit\nend define\n"
+                               "define function magnifying-glass(n)\n exit\nend define\n";
+    {
+        ScriptRunner author;
+        ASSERT_EQ(author.compile(script, false), kNoErr);
+        bool visible = true;
+        ASSERT_EQ(author.script().middleInterface().getToolVisibility(2, visible), kNoErr);
+        EXPECT_FALSE(visible);
+    }
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile(script), kNoErr);
+    const CMiddleInterface& middle = runner.script().middleInterface();
+    for (int32_t tool = 1; tool <= 4; ++tool) {
+        bool visible = false;
+        ASSERT_EQ(middle.getToolVisibility(tool, visible), kNoErr);
+        EXPECT_TRUE(visible) << tool;
+    }
+    // Made inside the set-up step, which is cleared: Undo does not offer it.
+    bool canUndo = true;
+    ASSERT_EQ(runner.database().undoStructure().canUndo(canUndo), kNoErr);
+    EXPECT_FALSE(canUndo);
+}
+
+TEST(ScriptMenus, MenusLiveInTheRecordTable) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile(kMenus), kNoErr);
+    const CMiddleInterface& middle = runner.script().middleInterface();
+    int32_t count = 0;
+    ASSERT_EQ(middle.howManyItemsInMenu(1, count), kNoErr);
+    EXPECT_EQ(count, 4);
+    ASSERT_EQ(middle.howManyItemsInMenu(2, count), kNoErr);
+    EXPECT_EQ(count, 1);
+    std::string value;
+    ASSERT_EQ(middle.getMenuLabel(2, value), kNoErr);
+    EXPECT_EQ(value, "More");
+    ASSERT_EQ(middle.getMenuItemString(1, 1, true, value), kNoErr);
+    EXPECT_EQ(value, "Check It");
+    ASSERT_EQ(middle.getMenuItemString(1, 1, false, value), kNoErr);
+    EXPECT_EQ(value, "Check");
+    int32_t record = 0;
+    ASSERT_EQ(middle.menuNameToIndex(text("more"), record), kNoErr);
+    EXPECT_EQ(record, 33);
+    ASSERT_EQ(middle.menuNameToIndex(text("twice"), record), kNoErr);
+    EXPECT_EQ(record, 5);
+    EXPECT_EQ(middle.recordTable().cell(4, 1), -1);
+    EXPECT_EQ(middle.recordTable().cell(4, 2), -1);
+    EXPECT_EQ(middle.recordTable().cell(3, 3), 1);
+    EXPECT_EQ(middle.recordTable().cell(3, 4), 0);
+    bool flag = false;
+    ASSERT_EQ(middle.getMenuItemEnabled(1, 2, flag), kNoErr);
+    EXPECT_TRUE(flag);
+
+    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
+    EXPECT_EQ(middle.howManyItemsInMenu(3, count), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemString(2, 2, true, value), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemChecked(0, 1, flag), kErrInvalidParameter);
+    EXPECT_EQ(runner.platform.recorder.bugReports().size(), 3u);
+}
+
+TEST(ScriptMenus, MenuItemChangesAreUndoableAndRebuildTheMenus) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile(kMenus), kNoErr);
+    CMiddleInterface& middle = runner.script().middleInterface();
+    CUndoStructure& undo = runner.database().undoStructure();
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    ASSERT_EQ(middle.checkMenuItem(undo, text("Check"), true), kNoErr);
+    ASSERT_EQ(middle.enableMenuItem(undo, text("twice"), false), kNoErr);
+    ASSERT_EQ(middle.setMenuItemLabel(undo, text("more"), text("Less")), kNoErr);
+    // Names compare exactly: "check" names no item, and nothing changes.
+    EXPECT_EQ(middle.checkMenuItem(undo, text("check"), false), kErrInvalidParameter);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
+    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
+              "CMiddleInterface::checkMenuItem (invalid parameter)");
+    EXPECT_EQ(runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask).size(), 3u);
+    for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
+        EXPECT_EQ(request.first, CMiddleInterface::kRebuildAuthorMenus);
+
+    bool flag = false;
+    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
+    EXPECT_TRUE(flag);
+    // Of two items with the same name, the first is changed.
+    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
+    EXPECT_FALSE(flag);
+    ASSERT_EQ(middle.getMenuItemEnabled(1, 4, flag), kNoErr);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
+
+    ASSERT_EQ(undo.undo(), kNoErr);
+    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
+    EXPECT_FALSE(flag);
+    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(middle.menu(2)->items[0].label, "More");
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
+    EXPECT_TRUE(middle.menu(1)->items[0].checked);
+}
+
+TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable v"), kNoErr);
+    CMiddleInterface& middle = runner.script().middleInterface();
+    CUndoStructure& undo = runner.database().undoStructure();
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolLexicon, false), kNoErr);
+    // The value it already has adds nothing.
+    ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolArrow, true), kNoErr);
+    EXPECT_EQ(middle.setToolVisibility(undo, 5, true), kErrInvalidParameter);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    bool visible = true;
+    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
+    EXPECT_FALSE(visible);
+    ASSERT_EQ(undo.undo(), kNoErr);
+    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
+    EXPECT_TRUE(visible);
+    const auto requests = runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].first, 4);
+    EXPECT_EQ(requests[0].second, 0);
+    EXPECT_EQ(requests[1].first, 4);
+    EXPECT_EQ(requests[1].second, 1);
+}
+
+TEST(ScriptMenus, RunTimeErrorsAndModifierKeys) {
+    ScriptRunner runner;
+    CMiddleInterface& middle = runner.script().middleInterface();
+    middle.reportRunTimeError(1, "check", "mother");
+    EXPECT_TRUE(runner.runTimeErrors().empty());
+    middle.turnOnRunTimeDebugging();
+    middle.reportRunTimeError(1, "check", "mother");
+    middle.reportRunTimeError(9, "", "substitute");
+    const auto errors = runner.runTimeErrors();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0], "A run time error occurred in the user function \"check\" while calling "
+                         "native function \"mother\".\r\nError Message: Invalid node argument");
+    EXPECT_EQ(errors[1], "A run time error occurred while calling native function "
+                         "\"substitute\".\r\nError Message: Not a root node");
+    for (int32_t code = 1; code <= 10; ++code)
+        EXPECT_FALSE(CMiddleInterface::runTimeErrorText(code).empty());
+
+    runner.platform.recorder.modifiers = kModifierShift | kModifierAlt;
+    EXPECT_TRUE(middle.queryModifierKey(1));
+    EXPECT_FALSE(middle.queryModifierKey(2));
+    EXPECT_TRUE(middle.queryModifierKey(3));
+    runner.platform.recorder.modifiers = kModifierControl;
+    EXPECT_TRUE(middle.queryModifierKey(2));
+    EXPECT_FALSE(middle.queryModifierKey(4));
+    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
+    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
+              "CMiddleInterface::queryModifierKey (invalid parameter)");
+}
+
+TEST(ScriptMenus, RequestsArePassedOnToTheApplication) {
+    ScriptRunner runner;
+    CMiddleInterface& middle = runner.script().middleInterface();
+    runner.platform.recorder.askAnswers.push_back(std::string("yes"));
+    ASSERT_EQ(middle.message(text("hello")), kNoErr);
+    ASSERT_EQ(middle.popUp(12, text("here")), kNoErr);
+    CRString answer(153);
+    ASSERT_EQ(middle.ask(text("Sure?"), answer), kNoErr);
+    EXPECT_EQ(answer.str(), "yes");
+    ASSERT_EQ(middle.ask(text("Again?"), answer), kNoErr);
+    EXPECT_EQ(answer.str(), "");
+    const auto& requests = runner.ui.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].kind, RecordingUserInterface::Kind::Message);
+    EXPECT_EQ(requests[0].text, "hello");
+    EXPECT_EQ(requests[1].kind, RecordingUserInterface::Kind::PopUp);
+    EXPECT_EQ(requests[1].first, 12);
+    EXPECT_EQ(requests[2].text, "Sure?");
+    // Without an application the requests go nowhere and questions get empty answers.
+    middle.installCRamexApp(nullptr);
+    runner.platform.recorder.askAnswers.push_back(std::string("unused"));
+    ASSERT_EQ(middle.ask(text("Alone?"), answer), kNoErr);
+    EXPECT_EQ(answer.str(), "");
+    EXPECT_EQ(runner.ui.requests().size(), 4u);
+}

@@ -1,0 +1,395 @@
+#include "ScriptRunner.h"
+#include "script/CMiddleInterface.h"
+#include "script/CScript.h"
+#include "storage/CRString.h"
+#include "undo/CUndoStructure.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+namespace {
+
+int32_t apply(int32_t op, int32_t a, int32_t b) {
+    CRString left(152);
+    CRString right(152);
+    left.setNumericValue(a);
+    right.setNumericValue(b);
+    int32_t result = 0;
+    EXPECT_EQ(CScript::applyOperator(op, left, right, result), kNoErr);
+    return result;
+}
+
+} // namespace
+
+TEST(ScriptInterpreter, ArithmeticWrapsAndDividesTowardZero) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable a, b, c, d, e, f, g, h, i, j\n"
+                             "define function calc\n"
+                             " let a = 7 / 0\n let b = 7 % 0\n let c = -7 / 2\n let d = -7 % 2\n"
+                             " let e = 2147483647 + 1\n let f = 65536 * 65536 + 5\n"
+                             " let g = 7 - 10 * 2\n let h = 17 % -5\n"
+                             " let i = (3 > 2) + (2 >= 3) * 10 + (3 <> 3) * 100 + (2 <= 2) * 1000\n"
+                             " let j = 1 + 2 + 3 + 4 - 5\n"
+                             "end define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("calc"), kNoErr);
+    EXPECT_EQ(runner.global("a"), "0");
+    EXPECT_EQ(runner.global("b"), "0");
+    EXPECT_EQ(runner.global("c"), "-3");
+    EXPECT_EQ(runner.global("d"), "-1");
+    EXPECT_EQ(runner.global("e"), "-2147483648");
+    EXPECT_EQ(runner.global("f"), "5");
+    EXPECT_EQ(runner.global("g"), "-13");
+    EXPECT_EQ(runner.global("h"), "2");
+    EXPECT_EQ(runner.global("i"), "1001");
+    EXPECT_EQ(runner.global("j"), "5");
+
+    // The one quotient that does not fit wraps, and its remainder is 0; nothing traps.
+    constexpr int32_t lowest = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(apply('/', lowest, -1), lowest);
+    EXPECT_EQ(apply('%', lowest, -1), 0);
+    EXPECT_EQ(apply('*', lowest, -1), lowest);
+    EXPECT_EQ(apply('-', lowest, 1), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(apply('/', lowest, 2), lowest / 2);
+    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
+}
+
+TEST(ScriptInterpreter, TextsCompareWithEqAndNumbersWithEquals) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable a, b, c, d, e, f, g\n"
+                             "define function cmp\n"
+                             " let a = \"abc\" eq \"ABC\"\n let b = \"abc\" ne \"abd\"\n"
+                             " let c = \"5\" = \"05\"\n let d = \"5\" eq \"05\"\n"
+                             " let e = \"x\" & 12 & \"y\"\n let f = \"é\" eq \"e\"\n"
+                             " let g = not (1 = 2)\n"
+                             "end define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("cmp"), kNoErr);
+    EXPECT_EQ(runner.global("a"), "1");
+    EXPECT_EQ(runner.global("b"), "1");
+    EXPECT_EQ(runner.global("c"), "1");
+    EXPECT_EQ(runner.global("d"), "0");
+    EXPECT_EQ(runner.global("e"), "x12y");
+    EXPECT_EQ(runner.global("f"), "0");
+    EXPECT_EQ(runner.global("g"), "1");
+}
+
+TEST(ScriptInterpreter, AndOrEvaluateBothOperands) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable calls, r, s\n"
+                             "define function f(x)\n let calls = calls & \"f\"\n return x\n"
+                             "end define\n"
+                             "define function g(x)\n let calls = calls & \"g\"\n return x\n"
+                             "end define\n"
+                             "define function both\n let r = f(0) and g(2)\n"
+                             " let s = f(1) or g(0)\nend define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("both"), kNoErr);
+    EXPECT_EQ(runner.global("calls"), "fgfg");
+    EXPECT_EQ(runner.global("r"), "0");
+    EXPECT_EQ(runner.global("s"), "1");
+}
+
+TEST(ScriptInterpreter, ReturnSetsTheResultAndExitLeavesTheFunction) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable a, b, after, never\n"
+                             "define function twice\n return 1\n return 2\nend define\n"
+                             "define function leave\n return 1\n exit\n let never = 1\n"
+                             " return 3\nend define\n"
+                             "define function nothing\n let after = 0\nend define\n"
+                             "define function main\n let a = twice\n let b = leave\n"
+                             " let after = nothing & \"|\"\nend define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("main"), kNoErr);
+    EXPECT_EQ(runner.global("a"), "2");
+    EXPECT_EQ(runner.global("b"), "1");
+    EXPECT_EQ(runner.global("never"), "");
+    EXPECT_EQ(runner.global("after"), "|");
+}
+
+TEST(ScriptInterpreter, LocalsParametersAndExpressionStatements) {
+    ScriptRunner runner;
+    ASSERT_EQ(
+        runner.compile("define variable r, x\n"
+                       "define function add(x, y)\n define variable z\n let z = x + y\n"
+                       " z\n x\n return z\nend define\n"
+                       "define function main\n define variable local\n let local = 5\n"
+                       " local\n let x = 40\n let r = add(local, 2) & \"/\" & local & \"/\" & x\n"
+                       "end define"),
+        kNoErr);
+    ASSERT_EQ(runner.run("main"), kNoErr);
+    // Reading a variable as a statement of its own leaves it intact; a parameter hides the
+    // global of the same name.
+    EXPECT_EQ(runner.global("r"), "7/5/40");
+}
+
+TEST(ScriptInterpreter, RecursionIsRefusedAtTheHundredthLevel) {
+    const std::string text = "define variable count, deepest\n"
+                             "define function rec\n let count = count + 1\n"
+                             " let deepest = rec & \"|\"\nend define\n";
+    {
+        ScriptRunner quiet;
+        ASSERT_EQ(quiet.compile(text), kNoErr);
+        ASSERT_EQ(quiet.run("rec"), kNoErr);
+        EXPECT_EQ(quiet.global("count"), "99");
+        EXPECT_TRUE(quiet.runTimeErrors().empty());
+    }
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile(text + "debug"), kNoErr);
+    ASSERT_EQ(runner.run("rec"), kNoErr);
+    EXPECT_EQ(runner.global("count"), "99");
+    // The refused call yields the empty value; every level above appends its bar.
+    EXPECT_EQ(runner.global("deepest"), "|");
+    ASSERT_EQ(runner.runTimeErrors().size(), 1u);
+    EXPECT_EQ(runner.runTimeErrors()[0], "A run time error occurred in the user function \"rec\""
+                                         ".\r\nError Message: Excessive recursion");
+    EXPECT_EQ(runner.script().callDepth(), 0);
+    EXPECT_EQ(runner.script().executingUserFunction(), "");
+}
+
+TEST(ScriptInterpreter, WhileStopsAfterAThousandPasses) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable i, j, k, after\n"
+                             "define function forever\n let i = 0\n"
+                             " while true\n let i = i + 1\n end while\n let after = 1\n"
+                             "end define\n"
+                             "define function short\n let j = 0\n while j < 5\n let j = j + 1\n"
+                             " end while\nend define\n"
+                             "define function exact\n let k = 0\n while k < 1000\n let k = k + 1\n"
+                             " end while\nend define\n"
+                             "debug"),
+              kNoErr);
+    ASSERT_EQ(runner.run("forever"), kNoErr);
+    EXPECT_EQ(runner.global("i"), "1000");
+    EXPECT_EQ(runner.global("after"), "1");
+    ASSERT_EQ(runner.runTimeErrors().size(), 1u);
+    EXPECT_EQ(runner.runTimeErrors()[0],
+              "A run time error occurred in the user function "
+              "\"forever\".\r\nError Message: Excessive 'while' looping");
+    ASSERT_EQ(runner.run("short"), kNoErr);
+    EXPECT_EQ(runner.global("j"), "5");
+    EXPECT_EQ(runner.runTimeErrors().size(), 1u);
+    // The body has run 1000 times: reported although the condition has just become false.
+    ASSERT_EQ(runner.run("exact"), kNoErr);
+    EXPECT_EQ(runner.global("k"), "1000");
+    EXPECT_EQ(runner.runTimeErrors().size(), 2u);
+}
+
+TEST(ScriptInterpreter, ForEveryNodeWalksTheTreeAreaInPreOrder) {
+    ScriptRunner runner;
+    const std::vector<int32_t> first = runner.buildTree();
+    const std::vector<int32_t> second = runner.buildTree();
+    ASSERT_EQ(runner.compile("define variable v, order, sub, start, bad\n"
+                             "define function all\n for every node v\n"
+                             " let order = order & v & \" \"\n end for\nend define\n"
+                             "define function below\n define variable w\n"
+                             " for every node w dominated by start\n let sub = sub & w & \" \"\n"
+                             " end for\nend define\n"
+                             "define function invalid\n define variable w\n"
+                             " for every node w dominated by 0\n let bad = bad + 1\n end for\n"
+                             "end define\ndebug"),
+              kNoErr);
+    auto names = [](const std::vector<int32_t>& tree) {
+        // Pre-order: root, a, c (under a), b.
+        return std::to_string(tree[0]) + " " + std::to_string(tree[1]) + " " +
+               std::to_string(tree[3]) + " " + std::to_string(tree[2]) + " ";
+    };
+    ASSERT_EQ(runner.run("all"), kNoErr);
+    // The newest tree comes first.
+    EXPECT_EQ(runner.global("order"), names(second) + names(first));
+    EXPECT_EQ(runner.global("v"), std::to_string(first[2]));
+    // Undo takes back the assignments but not the loop variable's walk.
+    ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+    EXPECT_EQ(runner.global("order"), "");
+    EXPECT_EQ(runner.global("v"), std::to_string(first[2]));
+
+    runner.setGlobal("start", first[1]);
+    ASSERT_EQ(runner.run("below"), kNoErr);
+    EXPECT_EQ(runner.global("sub"),
+              std::to_string(first[1]) + " " + std::to_string(first[3]) + " ");
+
+    ASSERT_EQ(runner.run("invalid"), kNoErr);
+    EXPECT_EQ(runner.global("bad"), "8");
+    ASSERT_EQ(runner.runTimeErrors().size(), 1u);
+    EXPECT_EQ(runner.runTimeErrors()[0],
+              "A run time error occurred in the user function \"invalid\" while calling native "
+              "function \"dominated by\".\r\nError Message: Invalid node argument");
+}
+
+TEST(ScriptInterpreter, SearchUpwardTestsEachAncestorButNotTheStart) {
+    ScriptRunner runner;
+    const std::vector<int32_t> tree = runner.buildTree();
+    ASSERT_EQ(runner.compile("define variable tested, found, start, after\n"
+                             "define function no\n let tested = tested + 1\n return 0\n"
+                             "end define\n"
+                             "define function yes\n let tested = tested + 1\n return 1\n"
+                             "end define\n"
+                             "define function none\n let found = search upward(start, no)\n"
+                             "end define\n"
+                             "define function first\n let found = search upward(start, yes)\n"
+                             "end define\n"
+                             "define function invalid\n let found = search upward(0, yes)\n"
+                             " let after = 1\nend define\n"),
+              kNoErr);
+    runner.setGlobal("start", tree[3]);
+    ASSERT_EQ(runner.run("none"), kNoErr);
+    EXPECT_EQ(runner.global("found"), "0");
+    EXPECT_EQ(runner.global("tested"), "2");
+    ASSERT_EQ(runner.run("first"), kNoErr);
+    EXPECT_EQ(runner.global("found"), std::to_string(tree[1]));
+    EXPECT_EQ(runner.global("tested"), "3");
+    ASSERT_NE(runner.script().candidateValue(), nullptr);
+    EXPECT_EQ(runner.script().candidateValue()->getNumericValue(), tree[1]);
+    // From a root the condition is never evaluated.
+    runner.setGlobal("start", tree[0]);
+    ASSERT_EQ(runner.run("first"), kNoErr);
+    EXPECT_EQ(runner.global("found"), "0");
+    EXPECT_EQ(runner.global("tested"), "3");
+    // An invalid start leaves the function as "exit" would.
+    ASSERT_EQ(runner.run("invalid"), kNoErr);
+    EXPECT_EQ(runner.global("after"), "");
+    EXPECT_TRUE(runner.runTimeErrors().empty());
+}
+
+TEST(ScriptInterpreter, FeatureAssignmentIsUndoneWithTheMenuStep) {
+    ScriptRunner runner({"case"});
+    const std::vector<int32_t> tree = runner.buildTree();
+    ASSERT_EQ(runner.compile("define variable n, copy, after\n"
+                             "define function mark\n let case(n) = \"nom\" & 1\n"
+                             " let copy = case(n) & \"!\"\nend define\n"
+                             "define function badnode\n let case(0) = \"x\"\n let after = 1\n"
+                             "end define\ndebug"),
+              kNoErr);
+    runner.setGlobal("n", tree[2]);
+    ASSERT_EQ(runner.run("mark"), kNoErr);
+    EXPECT_EQ(runner.featureText(tree[2], "case"), "nom1");
+    EXPECT_EQ(runner.global("copy"), "nom1!");
+    CUndoStructure& undo = runner.database().undoStructure();
+    ASSERT_EQ(undo.undo(), kNoErr);
+    EXPECT_EQ(runner.featureText(tree[2], "case"), "");
+    EXPECT_EQ(runner.global("copy"), "");
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(runner.featureText(tree[2], "case"), "nom1");
+    EXPECT_EQ(runner.global("copy"), "nom1!");
+    // A feature of a node that is not valid abandons the function without a message.
+    ASSERT_EQ(runner.run("badnode"), kNoErr);
+    EXPECT_EQ(runner.global("after"), "");
+    EXPECT_TRUE(runner.runTimeErrors().empty());
+}
+
+TEST(ScriptInterpreter, GlobalVariablesChangeUndoably) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable g, h\n"
+                             "define function set\n let g = g + 5\n let h = \"t\" & g\n"
+                             "end define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("set"), kNoErr);
+    ASSERT_EQ(runner.run("set"), kNoErr);
+    EXPECT_EQ(runner.global("g"), "10");
+    EXPECT_EQ(runner.global("h"), "t10");
+    CUndoStructure& undo = runner.database().undoStructure();
+    bool dirty = false;
+    ASSERT_EQ(undo.isDirty(dirty), kNoErr);
+    EXPECT_TRUE(dirty);
+    ASSERT_EQ(undo.undo(), kNoErr);
+    EXPECT_EQ(runner.global("g"), "5");
+    EXPECT_EQ(runner.global("h"), "t5");
+    ASSERT_EQ(undo.undo(), kNoErr);
+    EXPECT_EQ(runner.global("g"), "");
+    EXPECT_EQ(runner.global("h"), "");
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(runner.global("g"), "5");
+}
+
+TEST(ScriptInterpreter, LongOperatorChainsRunWithoutDeepRecursion) {
+    ScriptRunner runner;
+    std::string sum = "1";
+    for (int i = 1; i < 50000; ++i)
+        sum += " + 1";
+    ASSERT_EQ(runner.compile("define variable total\ndefine function add\n let total = " + sum +
+                             "\nend define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("add"), kNoErr);
+    EXPECT_EQ(runner.global("total"), "50000");
+
+    // Nesting that cannot be flattened (here within recursion) is bounded: past the limit the
+    // innermost function is abandoned with one report instead of overflowing the machine stack.
+    std::string nested = "rec";
+    for (int i = 0; i < 60; ++i)
+        nested = "not (" + nested + ")";
+    ASSERT_EQ(runner.compile("define variable levels\ndefine function rec\n"
+                             " let levels = levels + 1\n return " +
+                             nested + "\nend define"),
+              kNoErr);
+    ASSERT_EQ(runner.run("rec"), kNoErr);
+    EXPECT_GT(runner.number("levels"), 10);
+    EXPECT_LT(runner.number("levels"), CScript::kMostCallDepth);
+    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
+    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
+              "CScript::evaluateExpression: the script nests too deeply to be run.");
+}
+
+TEST(ScriptInterpreter, UnknownMenuFunctionsAndForwardDeclarations) {
+    ScriptRunner runner;
+    ASSERT_EQ(runner.compile("define variable after\n"
+                             "define function later forward\n"
+                             "define function main\n let after = later\n let after = 2\n"
+                             "end define\ndefine variable v"),
+              kNoErr);
+    ASSERT_EQ(runner.run("missing"), kNoErr);
+    EXPECT_TRUE(runner.runTimeErrors().empty());
+    // A function declared forward and never defined abandons its caller.
+    ASSERT_EQ(runner.run("MAIN"), kNoErr);
+    EXPECT_EQ(runner.global("after"), "");
+    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
+    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
+              "CScript::executeAnyFunction: non-function symbol type.");
+    // A variable is not a menu command.
+    EXPECT_EQ(runner.run("v"), kErrGeneral);
+    EXPECT_EQ(runner.platform.recorder.bugReports().back(),
+              "Invalid symbol type for menu command (CScript::executeAuthorDefinedMenuCommand)");
+
+    ScriptRunner debugging;
+    ASSERT_EQ(debugging.compile("define variable v\ndebug"), kNoErr);
+    ASSERT_EQ(debugging.run("missing"), kNoErr);
+    ASSERT_EQ(debugging.runTimeErrors().size(), 1u);
+    EXPECT_EQ(debugging.runTimeErrors()[0],
+              "A run time error occurred.\r\nError Message: There is no function in the script "
+              "corresponding to the menu command.");
+}
+
+TEST(ScriptInterpreter, ACallThatRunsTooLongIsStoppedAndUndoable) {
+    const std::string text = "define variable count, after\n"
+                             "define function spin\n define variable i, j\n let i = 0\n"
+                             " while i < 900\n let i = i + 1\n let j = 0\n"
+                             "  while j < 900\n let j = j + 1\n let count = count + 1\n"
+                             "  end while\n end while\n let after = 1\nend define\n"
+                             "define function quick\n let count = count + 1\nend define\n";
+    for (const bool debugging : {false, true}) {
+        ScriptRunner runner;
+        ASSERT_EQ(runner.compile(debugging ? text + "debug" : text), kNoErr);
+        runner.script().setStepBudget(20000);
+        ASSERT_EQ(runner.run("spin"), kNoErr);
+        EXPECT_TRUE(runner.script().lastCallWasStopped());
+        const int32_t changed = runner.number("count");
+        EXPECT_GT(changed, 100);
+        EXPECT_LT(changed, 20000);
+        EXPECT_EQ(runner.global("after"), "");
+        ASSERT_EQ(runner.alerts().size(), 1u);
+        EXPECT_EQ(runner.alerts()[0], "The script was stopped because it ran too long.");
+        EXPECT_TRUE(runner.runTimeErrors().empty());
+        EXPECT_EQ(runner.script().callDepth(), 0);
+
+        // Undo takes back everything the stopped call changed.
+        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+        EXPECT_EQ(runner.global("count"), "");
+
+        // The next call has a budget of its own.
+        ASSERT_EQ(runner.run("quick"), kNoErr);
+        EXPECT_FALSE(runner.script().lastCallWasStopped());
+        EXPECT_EQ(runner.global("count"), "1");
+        EXPECT_EQ(runner.alerts().size(), 1u);
+    }
+}
