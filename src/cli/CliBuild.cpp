@@ -3,20 +3,6 @@
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
 
-#include <filesystem>
-
-namespace {
-
-std::string lowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
-
-} // namespace
-
 int buildCommand(const std::vector<std::string>& arguments) {
     std::string source;
     std::string output;

@@ -26,6 +26,11 @@ int usageError(const std::string& message);
 
 // Loads a grammar or document file; on failure prints the reason and gives false.
 bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree);
+// As openDatabase, and a .rgt text form is built as a document.
+bool openAnyFile(const std::string& path, std::unique_ptr<CTree>& tree);
+
+// The file name's extension with its dot, in small letters ("" when there is none).
+std::string lowerExtension(const std::string& path);
 
 // Writes the database to a temporary file beside `path`, then renames it over `path`, so a
 // failed command never leaves a partial output file. On failure prints the reason.

@@ -2,6 +2,7 @@
 
 #include "app/DocumentFiles.h"
 #include "app/ErrorReporter.h"
+#include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 
@@ -32,6 +33,24 @@ bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree) {
     const std::string message = versionMessage(err);
     inputFault(path,
                message.empty() ? "The file cannot be read (" + errorCodeText(err) + ")." : message);
+    return false;
+}
+
+std::string lowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+bool openAnyFile(const std::string& path, std::unique_ptr<CTree>& tree) {
+    if (lowerExtension(path) != ".rgt")
+        return openDatabase(path, tree);
+    RTextError error;
+    if (readGrammarTextFile(path, RTextTarget::Document, tree, error))
+        return true;
+    inputFault(error.line > 0 ? path + ":" + std::to_string(error.line) : path, error.message);
     return false;
 }
 

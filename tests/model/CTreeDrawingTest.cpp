@@ -1,4 +1,4 @@
-#include "HierarchyTestSupport.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "app/ErrorReporter.h"
 #include "drawing/CPort.h"

@@ -1,4 +1,4 @@
-#include "HierarchyTestSupport.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CTablet.h"

@@ -1,4 +1,4 @@
-#include "TreeTestSupport.h"
+#include "support/TreeTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"

@@ -1,5 +1,5 @@
-#include "HierarchyTestSupport.h"
-#include "TreeTestSupport.h"
+#include "support/HierarchyTestSupport.h"
+#include "support/TreeTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"

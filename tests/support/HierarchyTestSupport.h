@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TreeTestSupport.h"
+#include "support/TreeTestSupport.h"
 
 #include "storage/CTablet.h"
 #include "support/TestSupport.h"
