@@ -30,31 +30,35 @@ void appendBigEndian(std::vector<unsigned char>& bytes, int32_t value) {
     bytes.push_back(static_cast<unsigned char>(u));
 }
 
-// The caller has checked that four bytes remain in the fork.
-RErr readBigEndian(CRFile& file, int32_t& out) {
-    unsigned char bytes[4] = {0, 0, 0, 0};
-    int32_t length = 4;
-    const RErr err = file.readFork(kForkStrings, length, bytes);
-    out = static_cast<int32_t>(
-        (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
-        (static_cast<uint32_t>(bytes[2]) << 8) | static_cast<uint32_t>(bytes[3]));
-    return err;
+// The fork's bytes, read in one transfer (the container has checked that the fork lies inside
+// the file, so its size is what the file can justify), with a cursor the parser advances.
+struct RForkImage {
+    std::vector<unsigned char> bytes;
+    std::size_t consumed = 0;
+
+    std::size_t remaining() const { return bytes.size() - consumed; }
+};
+
+// The caller has checked that four bytes remain.
+int32_t readBigEndian(RForkImage& image) {
+    const unsigned char* b = &image.bytes[image.consumed];
+    image.consumed += 4;
+    return static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 24) |
+                                (static_cast<uint32_t>(b[1]) << 16) |
+                                (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]));
 }
 
-// Reads one text and its 0 byte into buffer, one byte at a time: the container serves these
-// from its read-ahead buffer. A fork that ends before the 0 byte is damaged (1008); a text of
-// more than kMaxStoredTextBytes bytes is refused (1000).
-RErr readText(CRFile& file, int32_t size, int32_t& consumed, std::vector<char>& buffer) {
+// Reads one text and its 0 byte into buffer, one byte at a time. A fork that ends before the
+// 0 byte is damaged (1008); a text of more than kMaxStoredTextBytes bytes is refused (1000).
+RErr readText(RForkImage& image, std::vector<char>& buffer) {
     for (std::size_t stored = 0;; ++stored) {
         if (stored > static_cast<std::size_t>(CStringManager::kMaxStoredTextBytes))
             return kErrGeneral;
-        if (consumed == size)
+        if (image.remaining() == 0)
             return kErrInvalidFormat;
-        int32_t length = 1;
-        const RErr err = file.readFork(kForkStrings, length, &buffer[stored]);
-        ++consumed;
-        if (err || buffer[stored] == 0)
-            return err;
+        buffer[stored] = static_cast<char>(image.bytes[image.consumed++]);
+        if (buffer[stored] == 0)
+            return kNoErr;
     }
 }
 
@@ -249,14 +253,23 @@ RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
 RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     static const char* const name = "CStringManager::readStringStructureFromDisk";
     int32_t size = 0;
-    int32_t highest = 0;
     RErr err = file.getForkSize(kForkStrings, size);
     if (!err && size < 4)
         err = kErrInvalidFormat;
+    RForkImage image;
+    if (!err) {
+        try {
+            image.bytes.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            err = kErrMallocFailed;
+        }
+    }
     if (!err)
         err = file.setForkPosition(kForkStrings, 0);
+    int32_t length = size;
     if (!err)
-        err = readBigEndian(file, highest);
+        err = file.readFork(kForkStrings, length, image.bytes.data());
+    const int32_t highest = err ? 0 : readBigEndian(image);
     if (!err && (highest < 0 || highest > kMaxReadableIndex))
         err = kErrInvalidFormat;
     if (err)
@@ -272,19 +285,17 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
         return fail(name, kErrMallocFailed);
     }
 
-    int32_t consumed = 4;
     int32_t previous = 0;
     while (!err && previous != highest) {
         int32_t id = 0;
-        if (size - consumed < 4)
+        if (image.remaining() < 4)
             err = kErrInvalidFormat;
         if (!err)
-            err = readBigEndian(file, id);
-        consumed += 4;
+            id = readBigEndian(image);
         if (!err && (id <= previous || id > highest))
             err = kErrInvalidFormat;
         if (!err)
-            err = readText(file, size, consumed, buffer);
+            err = readText(image, buffer);
         if (!err) {
             StringEntry& entry = fresh[static_cast<std::size_t>(id)];
             try {
@@ -296,7 +307,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
             }
         }
     }
-    if (!err && consumed != size)
+    if (!err && image.remaining() != 0)
         err = kErrInvalidFormat; // bytes after the record of the highest ID
     if (err)
         return fail(name, err);
