@@ -34,3 +34,9 @@ std::string bugReportText(const std::string& name, RErr code) {
 void bug(const std::string& name, RErr code) {
     currentPlatform().showBugReport(kBugReportTitle, bugReportText(name, code));
 }
+
+RErr reportError(const std::string& name, RErr code) {
+    if (code != kNoErr)
+        bug(name, code);
+    return code;
+}

@@ -8,6 +8,10 @@
 // through the installed platform. It never stops the program; the caller goes on with its code.
 void bug(const std::string& name, RErr code);
 
+// Reports a non-zero code under the name, as every failing operation does, and returns the
+// code, so that `return reportError("CTree::newRoot", err);` ends an operation.
+RErr reportError(const std::string& name, RErr code);
+
 // The text `bug` shows: the name (at most 225 characters) and, for a non-zero code,
 // " (" + the code's text or decimal digits + ")".
 std::string bugReportText(const std::string& name, RErr code);

@@ -23,12 +23,6 @@ constexpr int32_t kNewStringCreatorTag = 81; // the empty text handed out for an
 constexpr int32_t kFontNameCreatorTag = 82;  // the font name a load puts into an old file
 constexpr int32_t kFishSpineInitialLevels = 2;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 } // namespace
 
 CTree::CTree() = default;
@@ -81,7 +75,7 @@ RErr CTree::createTree(bool addStandardCategoriesFlag) {
     if (!err)
         err = theUndoStructure->zeroOut();
     tagColorsMode = 0;
-    return report("CTree::createTree", err);
+    return reportError("CTree::createTree", err);
 }
 
 RErr CTree::setTreePort(CPort* port) {
@@ -116,36 +110,36 @@ void CTree::setCellDirectly(int32_t record, int32_t attribute, int32_t value) {
 RErr CTree::getValue(int32_t record, int32_t attribute, int32_t& value) const {
     value = 0;
     if (!theTablet)
-        return report("CTree::getValue", kErrNotInitialized);
-    return report("CTree::getValue", theTablet->getValue(record, attribute, value));
+        return reportError("CTree::getValue", kErrNotInitialized);
+    return reportError("CTree::getValue", theTablet->getValue(record, attribute, value));
 }
 
 RErr CTree::getRootOfList(int32_t list, int32_t& record) const {
     record = 0;
     if (list < kHdrFirstUnusedRecord || list > kHdrFirstFeature)
-        return report("CTree::getRootOfList", kErrInvalidParameter);
-    return report("CTree::getRootOfList", theTablet->getValue(kHeaderRecord, list, record));
+        return reportError("CTree::getRootOfList", kErrInvalidParameter);
+    return reportError("CTree::getRootOfList", theTablet->getValue(kHeaderRecord, list, record));
 }
 
 RErr CTree::setRootOfList(int32_t list, int32_t record) {
     if (list < kHdrFirstUnusedRecord || list > kHdrFirstFeature)
-        return report("CTree::setRootOfList", kErrInvalidParameter);
-    return report("CTree::setRootOfList", dataTask(kHeaderRecord, list, record));
+        return reportError("CTree::setRootOfList", kErrInvalidParameter);
+    return reportError("CTree::setRootOfList", dataTask(kHeaderRecord, list, record));
 }
 
 RErr CTree::getRecordType(int32_t record, int32_t& type) const {
     type = 0;
-    return report("CTree::getRecordType", theTablet->getValue(record, kAttrType, type));
+    return reportError("CTree::getRecordType", theTablet->getValue(record, kAttrType, type));
 }
 
 RErr CTree::dataTask(int32_t record, int32_t attribute, int32_t newValue) {
-    return report("CTree::dataTask",
+    return reportError("CTree::dataTask",
                   CDatabaseTask::construct(*theUndoStructure, *theTablet, record, attribute,
                                            newValue));
 }
 
 RErr CTree::stringTask(int32_t record, int32_t attribute, const CRString* text) {
-    return report("CTree::stringTask",
+    return reportError("CTree::stringTask",
                   CStringTask::construct(*theUndoStructure, *theTablet, *theStringManager,
                                          record, attribute, text));
 }
@@ -158,15 +152,15 @@ RErr CTree::getAnyString(int32_t record, int32_t attribute, const CRString*& tex
         err = theStringManager->getPointerToString(id, text);
     if (!err && !text)
         text = CRString::addToGarbage(std::make_unique<CRString>("", kNewStringCreatorTag));
-    return report("CTree::getAnyString", err);
+    return reportError("CTree::getAnyString", err);
 }
 
 RErr CTree::getMainString(int32_t record, const CRString*& text) {
-    return report("CTree::getMainString", getAnyString(record, kAttrLabel, text));
+    return reportError("CTree::getMainString", getAnyString(record, kAttrLabel, text));
 }
 
 RErr CTree::setMainString(int32_t record, const CRString& text) {
-    return report("CTree::setMainString", stringTask(record, kAttrLabel, &text));
+    return reportError("CTree::setMainString", stringTask(record, kAttrLabel, &text));
 }
 
 RErr CTree::killStringField(int32_t record, int32_t attribute) {
@@ -174,7 +168,7 @@ RErr CTree::killStringField(int32_t record, int32_t attribute) {
     RErr err = theTablet->getValue(record, attribute, id);
     if (!err && id != 0)
         err = stringTask(record, attribute, nullptr);
-    return report("CTree::killStringField", err);
+    return reportError("CTree::killStringField", err);
 }
 
 RErr CTree::copyDrawingParametersToTablet() {
@@ -183,7 +177,7 @@ RErr CTree::copyDrawingParametersToTablet() {
     RErr err = kNoErr;
     for (int32_t i = 0; i < 8 && !err; ++i)
         err = theTablet->setValue(kHeaderRecord, kHdrFontName + i, values[i]);
-    return report("CTree::copyDrawingParametersToTablet", err);
+    return reportError("CTree::copyDrawingParametersToTablet", err);
 }
 
 RErr CTree::copyDrawingParametersFromTablet() {
@@ -192,7 +186,7 @@ RErr CTree::copyDrawingParametersFromTablet() {
     RErr err = kNoErr;
     for (int32_t i = 0; i < 8 && !err; ++i)
         err = theTablet->getValue(kHeaderRecord, kHdrFontName + i, *fields[i]);
-    return report("CTree::copyDrawingParametersFromTablet", err);
+    return reportError("CTree::copyDrawingParametersFromTablet", err);
 }
 
 RErr CTree::getFirstUnusedRecord(int32_t& record) {
@@ -213,7 +207,7 @@ RErr CTree::getFirstUnusedRecord(int32_t& record) {
         if (!err)
             record = count + 1;
     }
-    return report("CTree::getFirstUnusedNode", err);
+    return reportError("CTree::getFirstUnusedNode", err);
 }
 
 RErr CTree::newRecord(int32_t& record, int32_t type) {
@@ -224,7 +218,7 @@ RErr CTree::newRecord(int32_t& record, int32_t type) {
         err = CFishSpineTask::construct(*theUndoStructure, *this, record, true);
     if (err)
         record = 0;
-    return report("CTree::newRecord", err);
+    return reportError("CTree::newRecord", err);
 }
 
 RErr CTree::validateRecord(int32_t record, bool& valid) const {
@@ -251,7 +245,7 @@ RErr CTree::discardRecord(int32_t record) {
         err = dataTask(record, kAttrNextRoot, head);
     if (!err)
         err = setRootOfList(kHdrFirstUnusedRecord, record);
-    return report("CTree::discardRecord", err);
+    return reportError("CTree::discardRecord", err);
 }
 
 std::vector<RExtent>* CTree::fishSpine(int32_t node) {
@@ -279,7 +273,7 @@ RErr CTree::allocateFishspine(int32_t node) {
     if (!err)
         err = theTablet->getValue(node, kAttrFishSpine, handle);
     if (err)
-        return report("CTree::allocateFishspine", err);
+        return reportError("CTree::allocateFishspine", err);
     if (depth != 0)
         bug("CTree::allocateFishspine (depth != 0)\n", kNoErr);
     if (handle != 0) {
@@ -311,7 +305,7 @@ RErr CTree::deallocateFishspine(int32_t node) {
         setCellDirectly(node, kAttrFishSpine, 0);
         setCellDirectly(node, kAttrFishSpineDepth, 0);
     }
-    return report("CTree::deallocateFishspine", err);
+    return reportError("CTree::deallocateFishspine", err);
 }
 
 RErr CTree::collectAllNodes(std::vector<int32_t>& nodes) const {
@@ -361,7 +355,7 @@ RErr CTree::allocateFishspines() {
         setCellDirectly(node, kAttrFishSpineDepth, 0);
         err = allocateFishspine(node);
     }
-    return report("CTree::allocateFishspines", err);
+    return reportError("CTree::allocateFishspines", err);
 }
 
 RErr CTree::deallocateFishspines() {
@@ -370,7 +364,7 @@ RErr CTree::deallocateFishspines() {
     for (const int32_t node : nodes)
         if (!err && theTablet->cell(node, kAttrFishSpine) != 0)
             err = deallocateFishspine(node);
-    return report("CTree::deallocateFishspines", err);
+    return reportError("CTree::deallocateFishspines", err);
 }
 
 RErr CTree::doSave(CFileDescriptor& file) {
@@ -387,7 +381,7 @@ RErr CTree::doSave(CFileDescriptor& file) {
         if (!err)
             err = theStringManager->writeStringStructureToDisk(container);
     }
-    return report("CTree::doSave", err);
+    return reportError("CTree::doSave", err);
 }
 
 RErr CTree::doLoad(CFileDescriptor& file) {
@@ -411,7 +405,7 @@ RErr CTree::doLoad(CFileDescriptor& file) {
     if (!err)
         err = theUndoStructure->zeroOut();
     if (err)
-        return report("CTree::doLoad", err);
+        return reportError("CTree::doLoad", err);
 
     theTablet = std::move(tablet);
     theStringManager = std::move(strings);
@@ -436,7 +430,7 @@ RErr CTree::doLoad(CFileDescriptor& file) {
     }
     if (!err)
         err = theUndoStructure->zeroOut();
-    return report("CTree::doLoad", err);
+    return reportError("CTree::doLoad", err);
 }
 
 RErr CTree::markEveryTreeDirty() {

@@ -15,12 +15,6 @@
 
 namespace {
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 constexpr int32_t kSubscriptDrop = 4;
 constexpr int32_t kSmallestBoxHeight = 5;
 constexpr int32_t kLargestBoxHeight = 150;
@@ -49,7 +43,7 @@ RErr CTree::setAbsolutePoint(int32_t root, const RPoint& point) {
         err = dataTask(root, kAttrAbsoluteH, point.h);
     if (!err)
         err = dataTask(root, kAttrAbsoluteV, point.v);
-    return report("CTree::setAbsolutePoint", err);
+    return reportError("CTree::setAbsolutePoint", err);
 }
 
 RErr CTree::setAbsolutePointNoUndo(int32_t root, const RPoint& point) {
@@ -58,7 +52,7 @@ RErr CTree::setAbsolutePointNoUndo(int32_t root, const RPoint& point) {
         setCellDirectly(root, kAttrAbsoluteH, point.h);
         setCellDirectly(root, kAttrAbsoluteV, point.v);
     }
-    return report("CTree::setAbsolutePointNoUndo", err);
+    return reportError("CTree::setAbsolutePointNoUndo", err);
 }
 
 RErr CTree::getAbsolutePoint(int32_t root, RPoint& point) const {
@@ -67,7 +61,7 @@ RErr CTree::getAbsolutePoint(int32_t root, RPoint& point) const {
     if (!err)
         point =
             RPoint{theTablet->cell(root, kAttrAbsoluteV), theTablet->cell(root, kAttrAbsoluteH)};
-    return report("CTree::getAbsolutePoint", err);
+    return reportError("CTree::getAbsolutePoint", err);
 }
 
 RErr CTree::setRelativePoint(int32_t node, const RPoint& point) {
@@ -76,7 +70,7 @@ RErr CTree::setRelativePoint(int32_t node, const RPoint& point) {
         setCellDirectly(node, kAttrRelativeH, point.h);
         setCellDirectly(node, kAttrRelativeV, point.v);
     }
-    return report("CTree::setRelativePoint", err);
+    return reportError("CTree::setRelativePoint", err);
 }
 
 RErr CTree::getRelativePoint(int32_t node, RPoint& point) const {
@@ -85,7 +79,7 @@ RErr CTree::getRelativePoint(int32_t node, RPoint& point) const {
     if (!err)
         point =
             RPoint{theTablet->cell(node, kAttrRelativeV), theTablet->cell(node, kAttrRelativeH)};
-    return report("CTree::getRelativePoint", err);
+    return reportError("CTree::getRelativePoint", err);
 }
 
 RErr CTree::getNodeRect(int32_t node, RRect& rect) const {
@@ -93,7 +87,7 @@ RErr CTree::getNodeRect(int32_t node, RRect& rect) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         readRect(node, kAttrNodeRectLeft, rect);
-    return report("CTree::getNodeRect", err);
+    return reportError("CTree::getNodeRect", err);
 }
 
 RErr CTree::getNodeCumulativeRect(int32_t node, RRect& rect) {
@@ -111,7 +105,7 @@ RErr CTree::getNodeCumulativeRect(int32_t node, RRect& rect) {
     }
     if (!err)
         readRect(node, kAttrCumulativeRectLeft, rect);
-    return report("CTree::getNodeCumulativeRect", err);
+    return reportError("CTree::getNodeCumulativeRect", err);
 }
 
 RErr CTree::centerTreeInRect(int32_t root, const RRect& rect, RPoint& point) {
@@ -130,7 +124,7 @@ RErr CTree::centerTreeInRect(int32_t root, const RRect& rect, RPoint& point) {
                   ((own.left + own.right) / 2 -
                    (cumulative.left + (cumulative.right - cumulative.left) / 2));
     }
-    return report("CTree::centerTreeInRect", err);
+    return reportError("CTree::centerTreeInRect", err);
 }
 
 RErr CTree::roofBox(int32_t node, RRect& box) {
@@ -160,7 +154,7 @@ RErr CTree::roofBox(int32_t node, RRect& box) {
 RErr CTree::calculateCumulativeRect(int32_t node) {
     RErr err = validateNodeWithError(node);
     if (err)
-        return report("CTree::calculateCumulativeRect", err);
+        return reportError("CTree::calculateCumulativeRect", err);
     try {
         // Post-order: each entry is a node and the daughter to descend into next. Daughters
         // under a roof are neither positioned nor drawn, so their old boxes are left out; the
@@ -198,7 +192,7 @@ RErr CTree::calculateCumulativeRect(int32_t node) {
     } catch (const std::bad_alloc&) {
         err = kErrMallocFailed;
     }
-    return report("CTree::calculateCumulativeRect", err);
+    return reportError("CTree::calculateCumulativeRect", err);
 }
 
 // --- Drawing ---
@@ -208,7 +202,7 @@ RErr CTree::drawTree(int32_t root, bool performOffset) {
     if (!err)
         err = requirePort();
     if (err)
-        return report("CTree::drawTree", err);
+        return reportError("CTree::drawTree", err);
     halfSpaceWidth = thePort->getStringWidth(" ") / 2;
     fontHeight = thePort->getCurrentFontHeight();
     // A thickness the port refuses is reported there; the tree is drawn with the pen it has.
@@ -228,7 +222,7 @@ RErr CTree::drawTree(int32_t root, bool performOffset) {
             err = calculateCumulativeRect(root);
         thePort->finishDrawing();
     }
-    return report("CTree::drawTree", err);
+    return reportError("CTree::drawTree", err);
 }
 
 RErr CTree::enterNodeForDrawing(int32_t node, int32_t& firstDaughter) {
@@ -348,7 +342,7 @@ RErr CTree::drawNodeAndBelow(int32_t node) {
     if (!err)
         err = requirePort();
     if (err)
-        return report("CTree::drawNodeAndBelow", err);
+        return reportError("CTree::drawNodeAndBelow", err);
     try {
         // Each entry is a node being drawn and its next daughter; a node is painted after
         // its lines and daughters, so its box covers the ends of the lines.
@@ -381,7 +375,7 @@ RErr CTree::drawNodeAndBelow(int32_t node) {
     } catch (const std::bad_alloc&) {
         err = kErrMallocFailed;
     }
-    return report("CTree::drawNodeAndBelow", err);
+    return reportError("CTree::drawNodeAndBelow", err);
 }
 
 RErr CTree::drawAllTrees() {
@@ -390,7 +384,7 @@ RErr CTree::drawAllTrees() {
          root = cellOrZero(root, kAttrNextRoot))
         if (cellOrZero(root, kAttrWhereIsTree) == kTreeOnWorkArea)
             err = drawTree(root, true);
-    return report("CTree::drawAllTrees", err);
+    return reportError("CTree::drawAllTrees", err);
 }
 
 RErr CTree::drawOneTreeAtATemporaryAbsoluteLocation(int32_t root, const RPoint& point) {
@@ -402,7 +396,7 @@ RErr CTree::drawOneTreeAtATemporaryAbsoluteLocation(int32_t root, const RPoint& 
         err = drawTree(root, false);
         setAbsolutePointNoUndo(root, saved);
     }
-    return report("CTree::drawOneTreeAtATemporaryAbsoluteLocation", err);
+    return reportError("CTree::drawOneTreeAtATemporaryAbsoluteLocation", err);
 }
 
 RErr CTree::allTreesDirty() {
@@ -419,7 +413,7 @@ RErr CTree::hitTestThisNodeAndBelow(const RPoint& point, int32_t node, int32_t& 
     hit = 0;
     RErr err = validateNodeWithError(node);
     if (err)
-        return report("CTree::hitTestThisNodeAndBelow", err);
+        return reportError("CTree::hitTestThisNodeAndBelow", err);
     try {
         // Pre-order with pruning: the first node, left to right, whose own box holds the
         // point wins; a subtree whose box does not hold it is skipped whole.
@@ -448,7 +442,7 @@ RErr CTree::hitTestThisNodeAndBelow(const RPoint& point, int32_t node, int32_t& 
     } catch (const std::bad_alloc&) {
         err = kErrMallocFailed;
     }
-    return report("CTree::hitTestThisNodeAndBelow", err);
+    return reportError("CTree::hitTestThisNodeAndBelow", err);
 }
 
 RErr CTree::hitTestOneTreeOnly(int32_t root, const RPoint& point, int32_t& node) {
@@ -456,7 +450,7 @@ RErr CTree::hitTestOneTreeOnly(int32_t root, const RPoint& point, int32_t& node)
     RErr err = validateRootWithError(root);
     if (!err)
         err = hitTestThisNodeAndBelow(point, root, node);
-    return report("CTree::hitTestOneTreeOnly", err);
+    return reportError("CTree::hitTestOneTreeOnly", err);
 }
 
 RErr CTree::hitTest(const RPoint& point, int32_t whereIsTree, int32_t& node) {
@@ -466,7 +460,7 @@ RErr CTree::hitTest(const RPoint& point, int32_t whereIsTree, int32_t& node) {
          root = cellOrZero(root, kAttrNextRoot))
         if (cellOrZero(root, kAttrWhereIsTree) == whereIsTree)
             err = hitTestThisNodeAndBelow(point, root, node);
-    return report("CTree::hitTest", err);
+    return reportError("CTree::hitTest", err);
 }
 
 // --- Roofs and preferences ---
@@ -476,7 +470,7 @@ RErr CTree::getTriangleValue(int32_t node, int32_t& value) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         value = theTablet->cell(node, kAttrTriangle);
-    return report("CTree::getTriangleValue", err);
+    return reportError("CTree::getTriangleValue", err);
 }
 
 RErr CTree::setTriangleValue(int32_t node, int32_t value) {
@@ -487,7 +481,7 @@ RErr CTree::setTriangleValue(int32_t node, int32_t value) {
         err = dataTask(node, kAttrTriangle, value);
     if (!err)
         err = treeDirty(node);
-    return report("CTree::setTriangleValue", err);
+    return reportError("CTree::setTriangleValue", err);
 }
 
 RErr CTree::setDrawingPref(int32_t which, int32_t value, const CRString* fontName) {
@@ -514,7 +508,7 @@ RErr CTree::setDrawingPref(int32_t which, int32_t value, const CRString* fontNam
     }
     if (!err)
         err = copyDrawingParametersFromTablet();
-    return report("CTree::setDrawingPref", err);
+    return reportError("CTree::setDrawingPref", err);
 }
 
 RErr CTree::getDrawingPrefs(int32_t& horizontalPaddingOut, int32_t& lineHeightOut,
@@ -525,11 +519,11 @@ RErr CTree::getDrawingPrefs(int32_t& horizontalPaddingOut, int32_t& lineHeightOu
     verticalPaddingOut = cellOrZero(kHeaderRecord, kHdrVerticalPadding);
     thicknessOut = cellOrZero(kHeaderRecord, kHdrThickness);
     fontSizeOut = cellOrZero(kHeaderRecord, kHdrFontSize);
-    return report("CTree::getDrawingPrefs", getAnyString(kHeaderRecord, kHdrFontName, fontName));
+    return reportError("CTree::getDrawingPrefs", getAnyString(kHeaderRecord, kHdrFontName, fontName));
 }
 
 RErr CTree::updateDrawingPrefs() {
-    return report("CTree::updateDrawingPrefs", copyDrawingParametersFromTablet());
+    return reportError("CTree::updateDrawingPrefs", copyDrawingParametersFromTablet());
 }
 
 RErr CTree::setTagColorsMode() {

@@ -19,12 +19,6 @@ constexpr int32_t kProjectionHead = 0;
 constexpr int32_t kComplementLevel = 1;
 constexpr int32_t kSpecifierLevel = 2;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 int32_t truth(bool value) {
     return value ? 1 : 0;
 }
@@ -122,7 +116,7 @@ RErr CTree::getCategory(int32_t node, int32_t& category) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         category = theTablet->cell(node, kAttrCategory);
-    return report("CTree::getCategory", err);
+    return reportError("CTree::getCategory", err);
 }
 
 RErr CTree::getProjection(int32_t node, int32_t& projection) const {
@@ -130,7 +124,7 @@ RErr CTree::getProjection(int32_t node, int32_t& projection) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         projection = theTablet->cell(node, kAttrProjection);
-    return report("CTree::getProjection", err);
+    return reportError("CTree::getProjection", err);
 }
 
 RErr CTree::leftmostDaughter(int32_t node, int32_t& daughter) const {
@@ -138,7 +132,7 @@ RErr CTree::leftmostDaughter(int32_t node, int32_t& daughter) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         daughter = theTablet->cell(node, kAttrLeftmostDaughter);
-    return report("CTree::leftmostDaughter", err);
+    return reportError("CTree::leftmostDaughter", err);
 }
 
 // --- Dominance and kinship ---
@@ -148,7 +142,7 @@ RErr CTree::dominate(int32_t a, int32_t b, int32_t& result) const {
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(RLinks(*theTablet).dominates(a, b));
-    return report("CTree::dominate", err);
+    return reportError("CTree::dominate", err);
 }
 
 RErr CTree::nonReflexiveDominate(int32_t a, int32_t b, int32_t& result) const {
@@ -156,7 +150,7 @@ RErr CTree::nonReflexiveDominate(int32_t a, int32_t b, int32_t& result) const {
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(a != b && RLinks(*theTablet).dominates(a, b));
-    return report("CTree::nonReflexiveDominate", err);
+    return reportError("CTree::nonReflexiveDominate", err);
 }
 
 RErr CTree::immediatelyDominate(int32_t a, int32_t b, int32_t& result) const {
@@ -164,7 +158,7 @@ RErr CTree::immediatelyDominate(int32_t a, int32_t b, int32_t& result) const {
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(theTablet->cell(b, kAttrMother) == a);
-    return report("CTree::immediatelyDominate", err);
+    return reportError("CTree::immediatelyDominate", err);
 }
 
 RErr CTree::sameRoot(int32_t a, int32_t b, int32_t& result) const {
@@ -174,7 +168,7 @@ RErr CTree::sameRoot(int32_t a, int32_t b, int32_t& result) const {
         const RLinks links(*theTablet);
         result = truth(links.root(a) == links.root(b));
     }
-    return report("CTree::sameRoot", err);
+    return reportError("CTree::sameRoot", err);
 }
 
 RErr CTree::isRootNode(int32_t node, int32_t& result) const {
@@ -182,7 +176,7 @@ RErr CTree::isRootNode(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(theTablet->cell(node, kAttrMother) == 0);
-    return report("CTree::isRootNode", err);
+    return reportError("CTree::isRootNode", err);
 }
 
 RErr CTree::hasDaughters(int32_t node, int32_t& result) const {
@@ -190,7 +184,7 @@ RErr CTree::hasDaughters(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(theTablet->cell(node, kAttrLeftmostDaughter) != 0);
-    return report("CTree::hasDaughters", err);
+    return reportError("CTree::hasDaughters", err);
 }
 
 RErr CTree::isBranchingNode(int32_t node, int32_t& result) const {
@@ -198,7 +192,7 @@ RErr CTree::isBranchingNode(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(RLinks(*theTablet).isBranching(node));
-    return report("CTree::isBranchingNode", err);
+    return reportError("CTree::isBranchingNode", err);
 }
 
 RErr CTree::isSisterOf(int32_t a, int32_t b, int32_t& result) const {
@@ -208,7 +202,7 @@ RErr CTree::isSisterOf(int32_t a, int32_t b, int32_t& result) const {
         const int32_t mother = theTablet->cell(a, kAttrMother);
         result = truth(a != b && mother != 0 && theTablet->cell(b, kAttrMother) == mother);
     }
-    return report("CTree::isSisterOf", err);
+    return reportError("CTree::isSisterOf", err);
 }
 
 RErr CTree::isLeftmostSister(int32_t node, int32_t& result) const {
@@ -218,7 +212,7 @@ RErr CTree::isLeftmostSister(int32_t node, int32_t& result) const {
         const int32_t mother = theTablet->cell(node, kAttrMother);
         result = truth(mother != 0 && theTablet->cell(mother, kAttrLeftmostDaughter) == node);
     }
-    return report("CTree::isLeftmostSister", err);
+    return reportError("CTree::isLeftmostSister", err);
 }
 
 RErr CTree::isRightmostSister(int32_t node, int32_t& result) const {
@@ -227,7 +221,7 @@ RErr CTree::isRightmostSister(int32_t node, int32_t& result) const {
     if (!err)
         result = truth(theTablet->cell(node, kAttrNextSister) == 0 &&
                        theTablet->cell(node, kAttrMother) != 0);
-    return report("CTree::isRightmostSister", err);
+    return reportError("CTree::isRightmostSister", err);
 }
 
 RErr CTree::findLowestBranchingNode(int32_t node, int32_t& result) const {
@@ -235,7 +229,7 @@ RErr CTree::findLowestBranchingNode(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = RLinks(*theTablet).lowestBranchingAbove(node);
-    return report("CTree::findLowestBranchingNode", err);
+    return reportError("CTree::findLowestBranchingNode", err);
 }
 
 RErr CTree::findLowestCommonDominator(int32_t a, int32_t b, int32_t& result) const {
@@ -245,7 +239,7 @@ RErr CTree::findLowestCommonDominator(int32_t a, int32_t b, int32_t& result) con
         err = RLinks(*theTablet).lowestCommonDominator(a, b, result);
     if (err)
         result = 0;
-    return report("CTree::findLowestCommonDominator", err);
+    return reportError("CTree::findLowestCommonDominator", err);
 }
 
 // --- Command and order ---
@@ -254,7 +248,7 @@ RErr CTree::cCommand(int32_t a, int32_t b, int32_t& result) const {
     result = 0;
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (err || a == b)
-        return report("CTree::cCommand", err);
+        return reportError("CTree::cCommand", err);
     const RLinks links(*theTablet);
     if (links.root(a) != links.root(b) || links.dominates(a, b) || links.dominates(b, a))
         return kNoErr;
@@ -267,7 +261,7 @@ RErr CTree::mCommand(int32_t a, int32_t b, int32_t& result) const {
     result = 0;
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (err || a == b)
-        return report("CTree::mCommand", err);
+        return reportError("CTree::mCommand", err);
     // No test of the roots: a node of another tree is never dominated by a's projection.
     const RLinks links(*theTablet);
     if (links.dominates(a, b) || links.dominates(b, a))
@@ -281,7 +275,7 @@ RErr CTree::precede(int32_t a, int32_t b, int32_t& result) const {
     result = 0;
     RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (err || a == b)
-        return report("CTree::precede", err);
+        return reportError("CTree::precede", err);
     const RLinks links(*theTablet);
     if (links.dominates(a, b) || links.dominates(b, a) || links.root(a) != links.root(b))
         return kNoErr;
@@ -298,7 +292,7 @@ RErr CTree::precede(int32_t a, int32_t b, int32_t& result) const {
             err = kNoErr;
         }
     }
-    return report("CTree::precede", err);
+    return reportError("CTree::precede", err);
 }
 
 // --- Projections and X-bar structure ---
@@ -311,7 +305,7 @@ RErr CTree::same(int32_t a, int32_t b, int32_t& result) const {
         result = truth(links.category(a) == links.category(b) &&
                        links.projection(a) == links.projection(b));
     }
-    return report("CTree::same", err);
+    return reportError("CTree::same", err);
 }
 
 RErr CTree::isHead(int32_t node, int32_t& result) const {
@@ -320,7 +314,7 @@ RErr CTree::isHead(int32_t node, int32_t& result) const {
     if (!err)
         result = truth(theTablet->cell(node, kAttrProjection) == kProjectionHead &&
                        theTablet->cell(node, kAttrCategory) > 0);
-    return report("CTree::isHead", err);
+    return reportError("CTree::isHead", err);
 }
 
 RErr CTree::isMaximalProjection(int32_t node, int32_t& result) const {
@@ -328,7 +322,7 @@ RErr CTree::isMaximalProjection(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(theTablet->cell(node, kAttrProjection) == kProjectionMaximal);
-    return report("CTree::isMaximalProjection", err);
+    return reportError("CTree::isMaximalProjection", err);
 }
 
 RErr CTree::bottomMax(int32_t node, int32_t& result) const {
@@ -336,14 +330,14 @@ RErr CTree::bottomMax(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = RLinks(*theTablet).bottomMax(node);
-    return report("CTree::bottomMax", err);
+    return reportError("CTree::bottomMax", err);
 }
 
 RErr CTree::topMax(int32_t node, int32_t& result) const {
     result = 0;
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (err)
-        return report("CTree::topMax", err);
+        return reportError("CTree::topMax", err);
     const RLinks links(*theTablet);
     int32_t top = links.bottomMax(node);
     if (top == 0)
@@ -361,7 +355,7 @@ RErr CTree::head(int32_t node, int32_t& result) const {
     result = 0;
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (err)
-        return report("CTree::head", err);
+        return reportError("CTree::head", err);
     const RLinks links(*theTablet);
     if (links.projection(node) == kProjectionHead) {
         result = node;
@@ -393,7 +387,7 @@ RErr CTree::belongToSameSpine(int32_t a, int32_t b, int32_t& result) const {
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (err || a == b) {
         result = truth(!err);
-        return report("CTree::belongToSameSpine", err);
+        return reportError("CTree::belongToSameSpine", err);
     }
     const RLinks links(*theTablet);
     int32_t top = 0;
@@ -427,7 +421,7 @@ RErr CTree::searchForSpecOrComplement(int32_t node, int32_t level, int32_t& resu
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = RLinks(*theTablet).searchForSpecOrComplement(node, level);
-    return report("CTree::searchForSpecOrComplement", err);
+    return reportError("CTree::searchForSpecOrComplement", err);
 }
 
 RErr CTree::complement(int32_t node, int32_t& result) const {
@@ -435,7 +429,7 @@ RErr CTree::complement(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = RLinks(*theTablet).searchForSpecOrComplement(node, kComplementLevel);
-    return report("CTree::complement", err);
+    return reportError("CTree::complement", err);
 }
 
 RErr CTree::spec(int32_t node, int32_t& result) const {
@@ -443,7 +437,7 @@ RErr CTree::spec(int32_t node, int32_t& result) const {
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = RLinks(*theTablet).searchForSpecOrComplement(node, kSpecifierLevel);
-    return report("CTree::spec", err);
+    return reportError("CTree::spec", err);
 }
 
 RErr CTree::isComplementOf(int32_t a, int32_t b, int32_t& result) const {
@@ -451,7 +445,7 @@ RErr CTree::isComplementOf(int32_t a, int32_t b, int32_t& result) const {
     const RErr err = verifyNode(a) && verifyNode(b) ? kNoErr : kErrInvalidParameter;
     if (!err)
         result = truth(RLinks(*theTablet).searchForSpecOrComplement(b, kComplementLevel) == a);
-    return report("CTree::isComplementOf", err);
+    return reportError("CTree::isComplementOf", err);
 }
 
 RErr CTree::isSpecOf(int32_t a, int32_t b, int32_t& result) const {
@@ -460,7 +454,7 @@ RErr CTree::isSpecOf(int32_t a, int32_t b, int32_t& result) const {
     // The first argument is the node searched from, unlike isComplementOf.
     if (!err)
         result = truth(RLinks(*theTablet).searchForSpecOrComplement(a, kSpecifierLevel) == b);
-    return report("CTree::isSpecOf", err);
+    return reportError("CTree::isSpecOf", err);
 }
 
 // --- Word structure ---
@@ -472,7 +466,7 @@ RErr CTree::foot(int32_t node, int32_t& result) const {
         const RLinks links(*theTablet);
         result = links.value(links.root(node), kAttrFootNode);
     }
-    return report("CTree::foot", err);
+    return reportError("CTree::foot", err);
 }
 
 RErr CTree::isFoot(int32_t node, int32_t& result) const {
@@ -482,7 +476,7 @@ RErr CTree::isFoot(int32_t node, int32_t& result) const {
         const RLinks links(*theTablet);
         result = truth(links.value(links.root(node), kAttrFootNode) == node);
     }
-    return report("CTree::isFoot", err);
+    return reportError("CTree::isFoot", err);
 }
 
 RErr CTree::isMainTerminalNode(int32_t node, bool studentModeNotAuthor, int32_t& result) const {
@@ -494,7 +488,7 @@ RErr CTree::isMainTerminalNode(int32_t node, bool studentModeNotAuthor, int32_t&
                      ? truth(links.value(node, kAttrIsMainTerminal) != 0)
                      : truth(links.value(links.root(node), kAttrMainTerminalNode) == node);
     }
-    return report("CTree::isMainTerminalNode", err);
+    return reportError("CTree::isMainTerminalNode", err);
 }
 
 // --- Selection and strings ---
@@ -512,7 +506,7 @@ RErr CTree::selection(int32_t& result) const {
         }
     if (!err && count == 1)
         result = selected;
-    return report("CTree::selection", err);
+    return reportError("CTree::selection", err);
 }
 
 RErr CTree::howManyRootNodes(int32_t& result) const {
@@ -523,14 +517,14 @@ RErr CTree::howManyRootNodes(int32_t& result) const {
         for (const int32_t root : roots)
             if (theTablet->cell(root, kAttrWhereIsTree) == kTreeOnWorkArea)
                 ++result;
-    return report("CTree::howManyRootNodes", err);
+    return reportError("CTree::howManyRootNodes", err);
 }
 
 RErr CTree::subtreeTerminalString(int32_t node, std::unique_ptr<CRString>& text) {
     text.reset();
     const RErr err = verifyNode(node) ? kNoErr : kErrInvalidParameter;
     if (err)
-        return report("CTree::subtreeTerminalString", err);
+        return reportError("CTree::subtreeTerminalString", err);
     // Pre-order inside the node's subtree: leaves come out left to right.
     const RLinks links(*theTablet);
     std::string leaves;
@@ -568,5 +562,5 @@ RErr CTree::terminalString(std::unique_ptr<CRString>& text) {
     }
     if (!err)
         text = std::make_unique<CRString>(whole, kTerminalStringCreatorTag);
-    return report("CTree::terminalString", err);
+    return reportError("CTree::terminalString", err);
 }

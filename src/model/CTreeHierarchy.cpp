@@ -15,12 +15,6 @@ constexpr int32_t kArbitraryNameCreatorTag = 86;
 constexpr int32_t kMovedCitationFormCreatorTag = 87;
 constexpr int32_t kColorBlack = 1;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 // The root attributes that name a node of the root's own tree.
 constexpr int32_t kRootNodeReferences[] = {kAttrMainTerminalNode, kAttrFootNode,
                                            kAttrLowestXBarSpineNode};
@@ -36,12 +30,12 @@ bool CTree::verifyNode(int32_t node) const {
 }
 
 RErr CTree::validateNodeWithError(int32_t node) const {
-    return report("CTree::validateNodeWithError", verifyNode(node) ? kNoErr : kErrInvalidParameter);
+    return reportError("CTree::validateNodeWithError", verifyNode(node) ? kNoErr : kErrInvalidParameter);
 }
 
 RErr CTree::validateRootWithError(int32_t node) const {
     const bool isRoot = verifyNode(node) && theTablet->cell(node, kAttrMother) == 0;
-    return report("CTree::validateRootWithError", isRoot ? kNoErr : kErrInvalidParameter);
+    return reportError("CTree::validateRootWithError", isRoot ? kNoErr : kErrInvalidParameter);
 }
 
 // --- Roots ---
@@ -67,7 +61,7 @@ RErr CTree::newRoot(int32_t& node) {
         err = markNewTreeDirty(created);
     if (!err)
         node = created;
-    return report("CTree::newRoot", err);
+    return reportError("CTree::newRoot", err);
 }
 
 RErr CTree::addNodeToRootList(int32_t node) {
@@ -86,7 +80,7 @@ RErr CTree::addNodeToRootList(int32_t node) {
         err = setRootOfList(kHdrFirstRoot, node);
     if (!err)
         err = dataTask(node, kAttrPreviousRoot, 0);
-    return report("CTree::addNodeToRootList", err);
+    return reportError("CTree::addNodeToRootList", err);
 }
 
 RErr CTree::removeNodeFromRootList(int32_t node) {
@@ -105,7 +99,7 @@ RErr CTree::removeNodeFromRootList(int32_t node) {
         err = dataTask(node, kAttrPreviousRoot, 0);
     if (!err)
         err = dataTask(node, kAttrNextRoot, 0);
-    return report("CTree::removeNodeFromRootList", err);
+    return reportError("CTree::removeNodeFromRootList", err);
 }
 
 RErr CTree::findRoot(int32_t node, int32_t& root) const {
@@ -117,11 +111,11 @@ RErr CTree::findRoot(int32_t node, int32_t& root) const {
              mother = theTablet->cell(root, kAttrMother))
             root = mother;
     }
-    return report("CTree::findRoot", err);
+    return reportError("CTree::findRoot", err);
 }
 
 RErr CTree::getFirstRoot(int32_t& root) const {
-    return report("CTree::getFirstRoot", getRootOfList(kHdrFirstRoot, root));
+    return reportError("CTree::getFirstRoot", getRootOfList(kHdrFirstRoot, root));
 }
 
 RErr CTree::getNextRoot(int32_t root, int32_t& next) const {
@@ -129,7 +123,7 @@ RErr CTree::getNextRoot(int32_t root, int32_t& next) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         next = theTablet->cell(root, kAttrNextRoot);
-    return report("CTree::getNextRoot", err);
+    return reportError("CTree::getNextRoot", err);
 }
 
 // --- Daughters and sisters ---
@@ -139,7 +133,7 @@ RErr CTree::getMother(int32_t node, int32_t& mother) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         mother = theTablet->cell(node, kAttrMother);
-    return report("CTree::getMother", err);
+    return reportError("CTree::getMother", err);
 }
 
 RErr CTree::getLeftmostDaughter(int32_t node, int32_t& daughter) const {
@@ -147,7 +141,7 @@ RErr CTree::getLeftmostDaughter(int32_t node, int32_t& daughter) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         daughter = theTablet->cell(node, kAttrLeftmostDaughter);
-    return report("CTree::getLeftmostDaughter", err);
+    return reportError("CTree::getLeftmostDaughter", err);
 }
 
 RErr CTree::getNextSister(int32_t node, int32_t& sister) const {
@@ -155,7 +149,7 @@ RErr CTree::getNextSister(int32_t node, int32_t& sister) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         sister = theTablet->cell(node, kAttrNextSister);
-    return report("CTree::getNextSister", err);
+    return reportError("CTree::getNextSister", err);
 }
 
 RErr CTree::getRightmostDaughter(int32_t mother, int32_t& daughter) const {
@@ -165,7 +159,7 @@ RErr CTree::getRightmostDaughter(int32_t mother, int32_t& daughter) const {
         for (int32_t d = theTablet->cell(mother, kAttrLeftmostDaughter); d != 0;
              d = theTablet->cell(d, kAttrNextSister))
             daughter = d;
-    return report("CTree::getRightmostDaughter", err);
+    return reportError("CTree::getRightmostDaughter", err);
 }
 
 RErr CTree::getPreviousSister(int32_t node, int32_t& sister) const {
@@ -181,7 +175,7 @@ RErr CTree::getPreviousSister(int32_t node, int32_t& sister) const {
         }
         previous = d;
     }
-    return report("CTree::getPreviousSister", err);
+    return reportError("CTree::getPreviousSister", err);
 }
 
 RErr CTree::howManyDaughters(int32_t node, int32_t& count) const {
@@ -191,7 +185,7 @@ RErr CTree::howManyDaughters(int32_t node, int32_t& count) const {
         for (int32_t d = theTablet->cell(node, kAttrLeftmostDaughter); d != 0;
              d = theTablet->cell(d, kAttrNextSister))
             ++count;
-    return report("CTree::howManyDaughters", err);
+    return reportError("CTree::howManyDaughters", err);
 }
 
 RErr CTree::newDaughterToLeft(int32_t mother, int32_t& node) {
@@ -213,7 +207,7 @@ RErr CTree::newDaughterToLeft(int32_t mother, int32_t& node) {
         err = treeDirty(mother);
     if (!err)
         node = created;
-    return report("CTree::newDaughterToLeft", err);
+    return reportError("CTree::newDaughterToLeft", err);
 }
 
 RErr CTree::newDaughterToRight(int32_t mother, int32_t& node) {
@@ -234,7 +228,7 @@ RErr CTree::newDaughterToRight(int32_t mother, int32_t& node) {
         err = treeDirty(mother);
     if (!err)
         node = created;
-    return report("CTree::newDaughterToRight", err);
+    return reportError("CTree::newDaughterToRight", err);
 }
 
 // --- Traversal ---
@@ -245,7 +239,7 @@ RErr CTree::getNextNode(int32_t node, int32_t haltNode, int32_t& next) const {
     if (!err && haltNode != 0)
         err = validateNodeWithError(haltNode);
     if (err)
-        return report("CTree::getNextNode", err);
+        return reportError("CTree::getNextNode", err);
     const int32_t firstDaughter = theTablet->cell(node, kAttrLeftmostDaughter);
     if (firstDaughter != 0) {
         next = firstDaughter;
@@ -281,7 +275,7 @@ RErr CTree::getLabel(int32_t node, const CRString*& label) {
     RErr err = validateNodeWithError(node);
     if (!err)
         err = getAnyString(node, kAttrLabel, label);
-    return report("CTree::getLabel", err);
+    return reportError("CTree::getLabel", err);
 }
 
 RErr CTree::setSubscript(int32_t node, const CRString* subscript) {
@@ -290,7 +284,7 @@ RErr CTree::setSubscript(int32_t node, const CRString* subscript) {
         err = stringTask(node, kAttrSubscript, subscript);
     if (!err)
         err = treeDirty(node);
-    return report("CTree::setSubscript", err);
+    return reportError("CTree::setSubscript", err);
 }
 
 RErr CTree::getSubscript(int32_t node, const CRString*& subscript) {
@@ -298,7 +292,7 @@ RErr CTree::getSubscript(int32_t node, const CRString*& subscript) {
     RErr err = validateNodeWithError(node);
     if (!err)
         err = getAnyString(node, kAttrSubscript, subscript);
-    return report("CTree::getSubscript", err);
+    return reportError("CTree::getSubscript", err);
 }
 
 // --- Flags ---
@@ -309,14 +303,14 @@ RErr CTree::setSelectedValue(int32_t node, int32_t value) {
         err = kErrInvalidParameter;
     if (!err)
         setCellDirectly(node, kAttrSelected, value);
-    return report("CTree::setSelectedValue", err);
+    return reportError("CTree::setSelectedValue", err);
 }
 
 RErr CTree::setOffendingNodeValue(int32_t node, int32_t value) {
     RErr err = validateNodeWithError(node);
     if (!err)
         err = dataTask(node, kAttrOffending, value);
-    return report("CTree::setOffendingNodeValue", err);
+    return reportError("CTree::setOffendingNodeValue", err);
 }
 
 RErr CTree::getOffendingNodeValue(int32_t node, int32_t& value) const {
@@ -324,7 +318,7 @@ RErr CTree::getOffendingNodeValue(int32_t node, int32_t& value) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         value = theTablet->cell(node, kAttrOffending);
-    return report("CTree::getOffendingNodeValue", err);
+    return reportError("CTree::getOffendingNodeValue", err);
 }
 
 RErr CTree::turnOffAllOffendingNodes() {
@@ -336,7 +330,7 @@ RErr CTree::turnOffAllOffendingNodes() {
         if (!err)
             err = getNextNode(node, 0, node);
     }
-    return report("CTree::setOffendingNodeValue", err);
+    return reportError("CTree::setOffendingNodeValue", err);
 }
 
 RErr CTree::markNewTreeDirty(int32_t root) {
@@ -354,7 +348,7 @@ RErr CTree::treeDirty(int32_t node) {
         setCellDirectly(root, kAttrDirty, 1);
         err = dataTask(root, kAttrDirty, 1);
     }
-    return report("CTree::treeDirty", err);
+    return reportError("CTree::treeDirty", err);
 }
 
 // --- Root information ---
@@ -363,7 +357,7 @@ RErr CTree::setCitationForm(int32_t root, const CRString* text) {
     RErr err = validateRootWithError(root);
     if (!err)
         err = stringTask(root, kAttrCitationForm, text);
-    return report("CTree::setCitationForm", err);
+    return reportError("CTree::setCitationForm", err);
 }
 
 RErr CTree::getCitationForm(int32_t root, const CRString*& text) {
@@ -371,7 +365,7 @@ RErr CTree::getCitationForm(int32_t root, const CRString*& text) {
     RErr err = validateRootWithError(root);
     if (!err)
         err = getAnyString(root, kAttrCitationForm, text);
-    return report("CTree::getCitationForm", err);
+    return reportError("CTree::getCitationForm", err);
 }
 
 RErr CTree::setWordCategory(int32_t root, int32_t category) {
@@ -380,7 +374,7 @@ RErr CTree::setWordCategory(int32_t root, int32_t category) {
         err = validateCategoryWithError(category);
     if (!err)
         err = dataTask(root, kAttrWordCategory, category);
-    return report("CTree::setWordCategory", err);
+    return reportError("CTree::setWordCategory", err);
 }
 
 RErr CTree::getWordCategory(int32_t root, int32_t& category) const {
@@ -388,7 +382,7 @@ RErr CTree::getWordCategory(int32_t root, int32_t& category) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         category = theTablet->cell(root, kAttrWordCategory);
-    return report("CTree::getWordCategory", err);
+    return reportError("CTree::getWordCategory", err);
 }
 
 RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
@@ -397,7 +391,7 @@ RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
         err = validateNodeWithError(node);
     if (!err)
         err = dataTask(root, kAttrMainTerminalNode, node);
-    return report("CTree::setMainTerminalNode", err);
+    return reportError("CTree::setMainTerminalNode", err);
 }
 
 RErr CTree::getMainTerminalNode(int32_t root, int32_t& node) const {
@@ -405,7 +399,7 @@ RErr CTree::getMainTerminalNode(int32_t root, int32_t& node) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         node = theTablet->cell(root, kAttrMainTerminalNode);
-    return report("CTree::getMainTerminalNode", err);
+    return reportError("CTree::getMainTerminalNode", err);
 }
 
 RErr CTree::setFootNode(int32_t root, int32_t node) {
@@ -414,7 +408,7 @@ RErr CTree::setFootNode(int32_t root, int32_t node) {
         err = validateNodeWithError(node);
     if (!err)
         err = dataTask(root, kAttrFootNode, node);
-    return report("CTree::setFootNode", err);
+    return reportError("CTree::setFootNode", err);
 }
 
 RErr CTree::getFootNode(int32_t root, int32_t& node) const {
@@ -422,7 +416,7 @@ RErr CTree::getFootNode(int32_t root, int32_t& node) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         node = theTablet->cell(root, kAttrFootNode);
-    return report("CTree::getFootNode", err);
+    return reportError("CTree::getFootNode", err);
 }
 
 RErr CTree::setLowestXBarSpineNode(int32_t root, int32_t node) {
@@ -431,7 +425,7 @@ RErr CTree::setLowestXBarSpineNode(int32_t root, int32_t node) {
         err = validateNodeWithError(node);
     if (!err)
         err = dataTask(root, kAttrLowestXBarSpineNode, node);
-    return report("CTree::setLowestXBarSpineNode", err);
+    return reportError("CTree::setLowestXBarSpineNode", err);
 }
 
 RErr CTree::getLowestXBarSpineNode(int32_t root, int32_t& node) const {
@@ -439,7 +433,7 @@ RErr CTree::getLowestXBarSpineNode(int32_t root, int32_t& node) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         node = theTablet->cell(root, kAttrLowestXBarSpineNode);
-    return report("CTree::getLowestXBarSpineNode", err);
+    return reportError("CTree::getLowestXBarSpineNode", err);
 }
 
 RErr CTree::moveRootInfo(int32_t oldRoot, int32_t newRoot) {
@@ -469,14 +463,14 @@ RErr CTree::moveRootInfo(int32_t oldRoot, int32_t newRoot) {
         if (!err)
             err = dataTask(newRoot, attribute, value);
     }
-    return report("CTree::moveRootInfo", err);
+    return reportError("CTree::moveRootInfo", err);
 }
 
 RErr CTree::setBelongsToXBarSpine(int32_t node) {
     RErr err = validateNodeWithError(node);
     if (!err)
         err = dataTask(node, kAttrBelongsToXBarSpine, 1);
-    return report("CTree::setBelongsToXBarSpine", err);
+    return reportError("CTree::setBelongsToXBarSpine", err);
 }
 
 RErr CTree::getBelongsToXBarSpine(int32_t node, int32_t& value) const {
@@ -484,14 +478,14 @@ RErr CTree::getBelongsToXBarSpine(int32_t node, int32_t& value) const {
     const RErr err = validateNodeWithError(node);
     if (!err)
         value = theTablet->cell(node, kAttrBelongsToXBarSpine);
-    return report("CTree::getBelongsToXBarSpine", err);
+    return reportError("CTree::getBelongsToXBarSpine", err);
 }
 
 RErr CTree::setWhereIsTree(int32_t root, int32_t where) {
     RErr err = validateRootWithError(root);
     if (!err)
         err = dataTask(root, kAttrWhereIsTree, where);
-    return report("CTree::setWhereIsTree", err);
+    return reportError("CTree::setWhereIsTree", err);
 }
 
 RErr CTree::getWhereIsTree(int32_t root, int32_t& where) const {
@@ -499,7 +493,7 @@ RErr CTree::getWhereIsTree(int32_t root, int32_t& where) const {
     const RErr err = validateRootWithError(root);
     if (!err)
         where = theTablet->cell(root, kAttrWhereIsTree);
-    return report("CTree::getWhereIsTree", err);
+    return reportError("CTree::getWhereIsTree", err);
 }
 
 // --- Deleting and killing ---
@@ -513,7 +507,7 @@ RErr CTree::canDeleteNode(int32_t node, bool& can) const {
         err = howManyDaughters(node, daughters);
     if (!err)
         can = mother != 0 || daughters == 1;
-    return report("CTree::canDeleteNode", err);
+    return reportError("CTree::canDeleteNode", err);
 }
 
 RErr CTree::deleteNode(int32_t node, int32_t& root) {
@@ -573,7 +567,7 @@ RErr CTree::deleteNode(int32_t node, int32_t& root) {
         err = remaining == treeRoot ? treeDirty(remaining) : markNewTreeDirty(remaining);
     if (!err)
         root = remaining;
-    return report("CTree::deleteNode", err);
+    return reportError("CTree::deleteNode", err);
 }
 
 RErr CTree::detachFromMother(int32_t node) {
@@ -604,7 +598,7 @@ RErr CTree::killRootNode(int32_t node) {
         err = removeNodeFromRootList(node);
     if (!err)
         err = killNodeWithoutDetaching(node);
-    return report("CTree::killNode", err);
+    return reportError("CTree::killNode", err);
 }
 
 void CTree::collectSubtreeForKilling(int32_t node, std::vector<int32_t>& nodes) const {
@@ -673,7 +667,7 @@ RErr CTree::killNodeWithoutDetaching(int32_t node) {
             break;
         err = killOneNode(victim);
     }
-    return report("CTree::killNodeWithoutDetaching", err);
+    return reportError("CTree::killNodeWithoutDetaching", err);
 }
 
 // --- Cloning ---
@@ -700,7 +694,7 @@ RErr CTree::cloneNode(int32_t node, int32_t& copy) {
     }
     if (!err)
         copy = created;
-    return report("CTree::cloneNode", err);
+    return reportError("CTree::cloneNode", err);
 }
 
 namespace {
@@ -777,7 +771,7 @@ RErr CTree::cloneTree(int32_t root, int32_t& newRoot) {
         err = markNewTreeDirty(top);
     if (!err)
         newRoot = top;
-    return report("CTree::cloneTree", err);
+    return reportError("CTree::cloneTree", err);
 }
 
 // --- Names for new records ---
@@ -813,5 +807,5 @@ RErr CTree::makeArbitraryString(int32_t recordType, std::unique_ptr<CRString>& t
     if (!err)
         text =
             std::make_unique<CRString>(prefix + std::to_string(number), kArbitraryNameCreatorTag);
-    return report("CTree::makeArbitraryString", err);
+    return reportError("CTree::makeArbitraryString", err);
 }

@@ -14,12 +14,6 @@
 
 namespace {
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 // The depth a spine can answer for: the recorded depth, bounded by the levels it holds.
 int32_t usableDepth(int32_t recordedDepth, const std::vector<RExtent>* spine) {
     if (spine == nullptr || spine->empty())
@@ -77,14 +71,14 @@ RErr CTree::realHalfWidth(int32_t node, int32_t& width) {
         width = (thePort->getStringWidth(textOfCell(node, kAttrLabel)) +
                  thePort->getStringWidth(textOfCell(node, kAttrSubscript))) /
                 2;
-    return report("CTree::realHalfWidth", err);
+    return reportError("CTree::realHalfWidth", err);
 }
 
 RErr CTree::paddedHalfWidth(int32_t node, int32_t& width) {
     const RErr err = realHalfWidth(node, width);
     if (!err)
         width += horizontalPadding;
-    return report("CTree::paddedHalfWidth", err);
+    return reportError("CTree::paddedHalfWidth", err);
 }
 
 RErr CTree::getTriangleStringHalfWidth(int32_t node, int32_t& width) {
@@ -107,7 +101,7 @@ RErr CTree::getTriangleStringHalfWidth(int32_t node, int32_t& width) {
             break;
         current = theTablet->cell(current, kAttrNextSister);
     }
-    return report("CTree::getTriangleStringHalfWidth", err);
+    return reportError("CTree::getTriangleStringHalfWidth", err);
 }
 
 RErr CTree::howCloseCanTheseNodesBe(int32_t left, int32_t right, int32_t& distance) {
@@ -124,7 +118,7 @@ RErr CTree::howCloseCanTheseNodesBe(int32_t left, int32_t right, int32_t& distan
             closeness(a, usableDepth(theTablet->cell(left, kAttrFishSpineDepth), a), paddedLeft, b,
                       usableDepth(theTablet->cell(right, kAttrFishSpineDepth), b), paddedRight);
     }
-    return report("CTree::howCloseCanTheseNodesBe", err);
+    return reportError("CTree::howCloseCanTheseNodesBe", err);
 }
 
 RErr CTree::prepareTree(int32_t root) {
@@ -134,7 +128,7 @@ RErr CTree::prepareTree(int32_t root) {
         if (!err)
             setCellDirectly(root, kAttrDirty, 0);
     }
-    return report("CTree::prepareTree", err);
+    return reportError("CTree::prepareTree", err);
 }
 
 RErr CTree::prepareNode(int32_t node) {
@@ -142,7 +136,7 @@ RErr CTree::prepareNode(int32_t node) {
     if (!err)
         err = requirePort();
     if (err)
-        return report("CTree::prepareNode", err);
+        return reportError("CTree::prepareNode", err);
     try {
         RLayoutScratch scratch;
         // Post-order: each entry is a node and the daughter to descend into next.
@@ -162,7 +156,7 @@ RErr CTree::prepareNode(int32_t node) {
     } catch (const std::bad_alloc&) {
         err = kErrMallocFailed;
     }
-    return report("CTree::prepareNode", err);
+    return reportError("CTree::prepareNode", err);
 }
 
 RErr CTree::layOutOneNode(int32_t node, RLayoutScratch& scratch) {

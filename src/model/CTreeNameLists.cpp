@@ -13,12 +13,6 @@ namespace {
 
 constexpr int32_t kStandardCategoryCreatorTag = 83;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 // The type of a record other than the header; 1004 for an index out of range.
 RErr typeOfRecord(const CTree& tree, int32_t record, int32_t& type) {
     type = 0;
@@ -73,7 +67,7 @@ RErr clearRemainingCells(CTree& tree, int32_t record) {
 RErr CTree::newName(int32_t type, int32_t& record) {
     record = 0;
     if (type != kRecordCategory && type != kRecordFeature)
-        return report("CTree::newName", kErrInvalidParameter);
+        return reportError("CTree::newName", kErrInvalidParameter);
     int32_t created = 0;
     int32_t head = 0;
     RErr err = newRecord(created, type);
@@ -91,7 +85,7 @@ RErr CTree::newName(int32_t type, int32_t& record) {
         err = allocateAttribute(created);
     if (!err)
         record = created;
-    return report("CTree::newName", err);
+    return reportError("CTree::newName", err);
 }
 
 RErr CTree::allocateAttribute(int32_t feature) {
@@ -112,7 +106,7 @@ RErr CTree::allocateAttribute(int32_t feature) {
         err = dataTask(kHeaderRecord, slot, feature);
     if (!err)
         err = dataTask(feature, kAttrNextSister, slot);
-    return report("CTree::allocateAttribute", err);
+    return reportError("CTree::allocateAttribute", err);
 }
 
 RErr CTree::addStandardCategories() {
@@ -133,11 +127,11 @@ RErr CTree::addStandardCategories() {
     }
     if (!err)
         err = dataTask(kHeaderRecord, kHdrBlessedCategory, first);
-    return report("CTree::addStandardCategories", err);
+    return reportError("CTree::addStandardCategories", err);
 }
 
 RErr CTree::getBlessedCategory(int32_t& category) const {
-    return report("CTree::getBlessedCategory",
+    return reportError("CTree::getBlessedCategory",
                   getValue(kHeaderRecord, kHdrBlessedCategory, category));
 }
 
@@ -189,7 +183,7 @@ RErr CTree::removeName(int32_t record) {
         err = clearRemainingCells(*this, record);
     if (!err)
         err = discardRecord(record);
-    return report("CTree::removeName", err);
+    return reportError("CTree::removeName", err);
 }
 
 RErr CTree::deallocateAttribute(int32_t feature) {
@@ -204,7 +198,7 @@ RErr CTree::deallocateAttribute(int32_t feature) {
         err = dataTask(kHeaderRecord, slot, 0);
     if (!err && slot != 0)
         err = dataTask(feature, kAttrNextSister, 0);
-    return report("CTree::deallocateAttribute", err);
+    return reportError("CTree::deallocateAttribute", err);
 }
 
 RErr CTree::zeroOutAttribute(int32_t feature) {
@@ -216,7 +210,7 @@ RErr CTree::zeroOutAttribute(int32_t feature) {
         err = forEveryNode(*this, [&](int32_t node, bool&) {
             return theTablet->cell(node, slot) != 0 ? killStringField(node, slot) : kNoErr;
         });
-    return report("CTree::zeroOutAttribute", err);
+    return reportError("CTree::zeroOutAttribute", err);
 }
 
 RErr CTree::getNameString(int32_t record, const CRString*& name) {
@@ -226,11 +220,11 @@ RErr CTree::getNameString(int32_t record, const CRString*& name) {
     RErr err = valid ? kNoErr : kErrInvalidParameter;
     if (!err)
         err = getMainString(record, name);
-    return report("CTree::getNameString", err);
+    return reportError("CTree::getNameString", err);
 }
 
 RErr CTree::getFirstName(int32_t type, int32_t& record) const {
-    return report("CTree::getFirstName", getRootOfList(type, record));
+    return reportError("CTree::getFirstName", getRootOfList(type, record));
 }
 
 RErr CTree::getNextName(int32_t record, int32_t& next) const {
@@ -240,7 +234,7 @@ RErr CTree::getNextName(int32_t record, int32_t& next) const {
     RErr err = valid ? kNoErr : kErrInvalidParameter;
     if (!err)
         err = getValue(record, kAttrNextRoot, next);
-    return report("CTree::getNextName", err);
+    return reportError("CTree::getNextName", err);
 }
 
 RErr CTree::convertToAttributeIndex(int32_t feature, int32_t& slot) const {
@@ -251,7 +245,7 @@ RErr CTree::convertToAttributeIndex(int32_t feature, int32_t& slot) const {
         err = kErrInvalidParameter;
     if (!err)
         err = getValue(feature, kAttrNextSister, slot);
-    return report("CTree::convertToAttributeIndex", err);
+    return reportError("CTree::convertToAttributeIndex", err);
 }
 
 RErr CTree::convertAttributeIndexToFeatureRecord(int32_t slot, int32_t& feature) const {
@@ -260,7 +254,7 @@ RErr CTree::convertAttributeIndexToFeatureRecord(int32_t slot, int32_t& feature)
         slot >= kFirstFeatureSlot && slot <= attributeCount() ? kNoErr : kErrInvalidParameter;
     if (!err)
         err = getValue(kHeaderRecord, slot, feature);
-    return report("CTree::convertAttributeIndexToFeatureRecord", err);
+    return reportError("CTree::convertAttributeIndexToFeatureRecord", err);
 }
 
 RErr CTree::getAuthorFeatureValue(int32_t node, int32_t feature, const CRString*& value) {
@@ -273,7 +267,7 @@ RErr CTree::getAuthorFeatureValue(int32_t node, int32_t feature, const CRString*
         err = kErrInvalidParameter;
     if (!err)
         err = getAnyString(node, slot, value);
-    return report("CTree::getAuthorFeatureValue", err);
+    return reportError("CTree::getAuthorFeatureValue", err);
 }
 
 RErr CTree::convertCategoryLabelToIndex(const CRString& name, int32_t& category) {
@@ -294,7 +288,7 @@ RErr CTree::convertCategoryLabelToIndex(const CRString& name, int32_t& category)
         category = 0;
     if (err)
         category = -1;
-    return report("CTree::convertCategoryLabelToIndex", err);
+    return reportError("CTree::convertCategoryLabelToIndex", err);
 }
 
 RErr CTree::validateCategory(int32_t category, bool& isGood) const {
@@ -306,7 +300,7 @@ RErr CTree::validateCategory(int32_t category, bool& isGood) const {
 RErr CTree::validateCategoryWithError(int32_t category) const {
     bool isGood = false;
     validateCategory(category, isGood);
-    return report("CTree::validateCategoryWithError", isGood ? kNoErr : kErrInvalidParameter);
+    return reportError("CTree::validateCategoryWithError", isGood ? kNoErr : kErrInvalidParameter);
 }
 
 RErr CTree::categoryIsInUse(int32_t category, bool& inUse) const {
@@ -321,7 +315,7 @@ RErr CTree::categoryIsInUse(int32_t category, bool& inUse) const {
             stop = inUse;
             return kNoErr;
         });
-    return report("CTree::categoryIsInUse", err);
+    return reportError("CTree::categoryIsInUse", err);
 }
 
 RErr CTree::getSortedList(int32_t kind, std::vector<int32_t>& array) {
@@ -338,7 +332,7 @@ RErr CTree::getSortedList(int32_t kind, std::vector<int32_t>& array) {
         {kHdrFirstFeature, kAttrSortLeft, 1},
     };
     if (kind < 1 || kind > 4)
-        return report("CTree::getSortedList", kErrInvalidParameter);
+        return reportError("CTree::getSortedList", kErrInvalidParameter);
     const RSortKind& how = kinds[kind - 1];
     CBinaryTree sorter(*this, how.firstLink, how.firstLink + 1, how.firstLink + 2, how.sortType);
     std::vector<int32_t> records;
@@ -349,7 +343,7 @@ RErr CTree::getSortedList(int32_t kind, std::vector<int32_t>& array) {
         err = sorter.produceArray(array);
     if (err)
         array.clear();
-    return report("CTree::getSortedList", err);
+    return reportError("CTree::getSortedList", err);
 }
 
 RErr CTree::makeArbitraryName(int32_t record) {
@@ -360,7 +354,7 @@ RErr CTree::makeArbitraryName(int32_t record) {
         err = makeArbitraryString(type, name);
     if (!err)
         err = setMainString(record, *name);
-    return report("CTree::makeArbitraryName", err);
+    return reportError("CTree::makeArbitraryName", err);
 }
 
 RErr CTree::getFirstWordInCategory(int32_t category, int32_t& word) const {
@@ -368,7 +362,7 @@ RErr CTree::getFirstWordInCategory(int32_t category, int32_t& word) const {
     RErr err = validateCategoryWithError(category);
     if (!err)
         err = getValue(category, kAttrNextWordInCategory, word);
-    return report("CTree::getFirstWordInCategory", err);
+    return reportError("CTree::getFirstWordInCategory", err);
 }
 
 RErr CTree::getNextWordInCategory(int32_t word, int32_t& next) const {
@@ -376,5 +370,5 @@ RErr CTree::getNextWordInCategory(int32_t word, int32_t& next) const {
     RErr err = validateNodeWithError(word);
     if (!err)
         err = getValue(word, kAttrNextWordInCategory, next);
-    return report("CTree::getNextWordInCategory", err);
+    return reportError("CTree::getNextWordInCategory", err);
 }

@@ -5,21 +5,11 @@
 #include "storage/CRString.h"
 #include "storage/CTablet.h"
 
-namespace {
-
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
-} // namespace
-
 RErr CTree::setColor(int32_t node, int32_t color) {
     RErr err = validateNodeWithError(node);
     if (!err)
         err = dataTask(node, kAttrColor, color);
-    return report("CTree::setColor", err);
+    return reportError("CTree::setColor", err);
 }
 
 RErr CTree::getColor(int32_t node, int32_t& color) const {
@@ -27,7 +17,7 @@ RErr CTree::getColor(int32_t node, int32_t& color) const {
     RErr err = validateNodeWithError(node);
     if (!err)
         color = tablet().cell(node, kAttrColor);
-    return report("CTree::getColor", err);
+    return reportError("CTree::getColor", err);
 }
 
 int32_t CTree::translateColor(const CRString& name) {
@@ -45,7 +35,7 @@ RErr CTree::addTextAttribute(int32_t node, int32_t style) {
         const int32_t bits = style == 0 ? 0 : (tablet().cell(node, kAttrTextStyle) | style);
         err = dataTask(node, kAttrTextStyle, bits);
     }
-    return report("CTree::addTextAttribute", err);
+    return reportError("CTree::addTextAttribute", err);
 }
 
 RErr CTree::hasTextAttribute(int32_t node, int32_t style, int32_t& result) const {
@@ -55,5 +45,5 @@ RErr CTree::hasTextAttribute(int32_t node, int32_t style, int32_t& result) const
         err = kErrInvalidParameter;
     if (!err)
         result = (tablet().cell(node, kAttrTextStyle) & style) != 0 ? 1 : 0;
-    return report("CTree::hasTextAttribute", err);
+    return reportError("CTree::hasTextAttribute", err);
 }

@@ -23,12 +23,6 @@ constexpr int32_t kFirstIndexLetter = 'i';
 constexpr int32_t kProjectionNone = -1;
 constexpr int32_t kProjectionMaximal = 2;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 // Reflexive dominance over links of validated nodes.
 bool dominates(const CTablet& tablet, int32_t a, int32_t b) {
     for (int32_t node = b; node != 0; node = tablet.cell(node, kAttrMother))
@@ -140,11 +134,11 @@ RErr CTree::attachDaughter(int32_t daughter, int32_t mother, bool toLeft) {
 }
 
 RErr CTree::attachDaughterToLeft(int32_t daughter, int32_t mother) {
-    return report("CTree::attachDaughterToLeft", attachDaughter(daughter, mother, true));
+    return reportError("CTree::attachDaughterToLeft", attachDaughter(daughter, mother, true));
 }
 
 RErr CTree::attachDaughterToRight(int32_t daughter, int32_t mother) {
-    return report("CTree::attachDaughterToRight", attachDaughter(daughter, mother, false));
+    return reportError("CTree::attachDaughterToRight", attachDaughter(daughter, mother, false));
 }
 
 RErr CTree::detach(int32_t node) {
@@ -162,7 +156,7 @@ RErr CTree::detach(int32_t node) {
         err = dataTask(node, kAttrAbsoluteV, theTablet->cell(node, kAttrRelativeV) + kDetachDrop);
     if (!err)
         err = markNewTreeDirty(node);
-    return report("CTree::detach", err);
+    return reportError("CTree::detach", err);
 }
 
 RErr CTree::detachClone(int32_t node, int32_t& copy) {
@@ -196,7 +190,7 @@ RErr CTree::detachClone(int32_t node, int32_t& copy) {
         err = treeDirty(node);
     if (!err)
         copy = created;
-    return report("CTree::detachClone", err);
+    return reportError("CTree::detachClone", err);
 }
 
 RErr CTree::moveDaughters(int32_t from, int32_t to) {
@@ -224,7 +218,7 @@ RErr CTree::moveDaughters(int32_t from, int32_t to) {
         err = treeDirty(from);
     if (!err)
         err = treeDirty(to);
-    return report("CTree::moveDaughters", err);
+    return reportError("CTree::moveDaughters", err);
 }
 
 // --- Substitution and adjunction ---
@@ -251,7 +245,7 @@ RErr CTree::takePlaceOf(int32_t newcomer, int32_t node) {
 RErr CTree::substitute(int32_t first, int32_t second) {
     RErr err = requireNodes(*this, first, second);
     if (err || theTablet->cell(first, kAttrMother) != 0)
-        return report("CTree::substitute", err);
+        return reportError("CTree::substitute", err);
     // The root must not replace a node of its own tree.
     if (dominates(*theTablet, first, second))
         err = kErrInvalidParameter;
@@ -268,7 +262,7 @@ RErr CTree::substitute(int32_t first, int32_t second) {
         if (!err)
             err = treeDirty(mother);
     }
-    return report("CTree::substitute", err);
+    return reportError("CTree::substitute", err);
 }
 
 RErr CTree::canTagAdjoin(int32_t first, int32_t second, int32_t& result) const {
@@ -282,7 +276,7 @@ RErr CTree::canTagAdjoin(int32_t first, int32_t second, int32_t& result) const {
                      ? 1
                      : 0;
     }
-    return report("CTree::canTagAdjoin", err);
+    return reportError("CTree::canTagAdjoin", err);
 }
 
 RErr CTree::tagAdjoin(int32_t first, int32_t second) {
@@ -302,7 +296,7 @@ RErr CTree::tagAdjoin(int32_t first, int32_t second) {
     if (!err)
         err = treeDirty(second);
     if (err || site == 0 || foot == 0)
-        return report("CTree::tagAdjoin", err);
+        return reportError("CTree::tagAdjoin", err);
     err = takePlaceOf(first, second);
     // The foot's neighbours are read now: the foot may be `first` itself.
     const int32_t footMother = theTablet->cell(foot, kAttrMother);
@@ -322,7 +316,7 @@ RErr CTree::tagAdjoin(int32_t first, int32_t second) {
         err = dataTask(first, kAttrFootNode, 0);
     if (!err)
         err = killNodeWithoutDetaching(foot);
-    return report("CTree::tagAdjoin", err);
+    return reportError("CTree::tagAdjoin", err);
 }
 
 RErr CTree::cloneForAdjunction(int32_t node, int32_t& copy) {
@@ -361,7 +355,7 @@ RErr CTree::cloneForAdjunction(int32_t node, int32_t& copy) {
         err = mother == 0 ? markNewTreeDirty(created) : treeDirty(created);
     if (!err)
         copy = created;
-    return report("CTree::cloneForAdjunction", err);
+    return reportError("CTree::cloneForAdjunction", err);
 }
 
 RErr CTree::copySubtree(int32_t first, int32_t second) {
@@ -381,7 +375,7 @@ RErr CTree::copySubtree(int32_t first, int32_t second) {
         err = substitute(copy, second);
     if (!err)
         err = killNodeWithoutDetaching(holder);
-    return report("CTree::copySubtree", err);
+    return reportError("CTree::copySubtree", err);
 }
 
 // --- Categorial combination ---
@@ -406,14 +400,14 @@ RErr CTree::canApply(int32_t first, int32_t second, bool& can, bool& error) {
         can = (a.direction != 0 && a.right == b.whole) || (b.direction != 0 && b.right == a.whole);
         error = a.error || b.error;
     }
-    return report("CTree::canApply", err);
+    return reportError("CTree::canApply", err);
 }
 
 RErr CTree::apply(int32_t first, int32_t second, int32_t& newRoot) {
     newRoot = 0;
     RErr err = requireNodes(*this, first, second);
     if (err)
-        return report("CTree::apply", err);
+        return reportError("CTree::apply", err);
     const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
     const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
     const bool firstIsFunctor = a.direction != 0 && a.right == b.whole;
@@ -432,7 +426,7 @@ RErr CTree::apply(int32_t first, int32_t second, int32_t& newRoot) {
         err = attachDaughter(argument, root, functorLabel.direction == '/');
     if (!err)
         newRoot = root;
-    return report("CTree::apply", err);
+    return reportError("CTree::apply", err);
 }
 
 RErr CTree::canCompose(int32_t first, int32_t second, bool& can, bool& error) {
@@ -445,14 +439,14 @@ RErr CTree::canCompose(int32_t first, int32_t second, bool& can, bool& error) {
         can = a.right == b.left || a.left == b.right;
         error = a.error || b.error;
     }
-    return report("CTree::canCompose", err);
+    return reportError("CTree::canCompose", err);
 }
 
 RErr CTree::compose(int32_t first, int32_t second, int32_t& newRoot) {
     newRoot = 0;
     RErr err = requireNodes(*this, first, second);
     if (err)
-        return report("CTree::compose", err);
+        return reportError("CTree::compose", err);
     const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
     const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
     const bool firstLeads = a.right == b.left;
@@ -472,7 +466,7 @@ RErr CTree::compose(int32_t first, int32_t second, int32_t& newRoot) {
         err = attachDaughter(firstLeads ? second : first, root, false);
     if (!err)
         newRoot = root;
-    return report("CTree::compose", err);
+    return reportError("CTree::compose", err);
 }
 
 // --- Features ---
@@ -496,7 +490,7 @@ RErr CTree::canUnify(int32_t first, int32_t second, bool& can) {
     }
     if (!err)
         can = !clash;
-    return report("CTree::canUnify", err);
+    return reportError("CTree::canUnify", err);
 }
 
 RErr CTree::unify(int32_t first, int32_t second) {
@@ -516,7 +510,7 @@ RErr CTree::unify(int32_t first, int32_t second) {
         if (!err && (source != nullptr || theTablet->cell(second, slot) != 0))
             err = stringTask(second, slot, source);
     }
-    return report("CTree::unify", err);
+    return reportError("CTree::unify", err);
 }
 
 RErr CTree::copyFeatures(int32_t first, int32_t second) {
@@ -530,7 +524,7 @@ RErr CTree::copyFeatures(int32_t first, int32_t second) {
         if (!err && (source != nullptr || theTablet->cell(second, slot) != 0))
             err = stringTask(second, slot, source);
     }
-    return report("CTree::copyFeatures", err);
+    return reportError("CTree::copyFeatures", err);
 }
 
 RErr CTree::attributeAssignment(int32_t record, int32_t attribute, const CRString* text) {
@@ -543,7 +537,7 @@ RErr CTree::attributeAssignment(int32_t record, int32_t attribute, const CRStrin
                    : kErrInvalidParameter;
     if (!err)
         err = stringTask(record, attribute, text);
-    return report("CTree::attributeAssignment", err);
+    return reportError("CTree::attributeAssignment", err);
 }
 
 // --- Labels, categories, projections ---
@@ -554,7 +548,7 @@ RErr CTree::setNodeLabel(int32_t node, const CRString& label) {
         err = stringTask(node, kAttrLabel, &label);
     if (!err)
         err = treeDirty(node);
-    return report("CTree::setNodeLabel", err);
+    return reportError("CTree::setNodeLabel", err);
 }
 
 RErr CTree::setNodeCategory(int32_t node, int32_t category) {
@@ -564,7 +558,7 @@ RErr CTree::setNodeCategory(int32_t node, int32_t category) {
     RErr err = verifyNode(node) && good ? kNoErr : kErrInvalidParameter;
     if (!err)
         err = dataTask(node, kAttrCategory, category);
-    return report("CTree::setNodeCategory", err);
+    return reportError("CTree::setNodeCategory", err);
 }
 
 RErr CTree::setNodeProjection(int32_t node, int32_t projection) {
@@ -573,7 +567,7 @@ RErr CTree::setNodeProjection(int32_t node, int32_t projection) {
                    : kErrInvalidParameter;
     if (!err)
         err = dataTask(node, kAttrProjection, projection);
-    return report("CTree::setNodeProjection", err);
+    return reportError("CTree::setNodeProjection", err);
 }
 
 RErr CTree::makeNodeLabel(int32_t category, int32_t projection, std::unique_ptr<CRString>& label) {
@@ -588,14 +582,14 @@ RErr CTree::makeNodeLabel(int32_t category, int32_t projection, std::unique_ptr<
     }
     // Record 0 has no name: the table refuses to read it.
     if (category == 0)
-        return report("CTree::makeNodeLabel", kErrInvalidParameter);
+        return reportError("CTree::makeNodeLabel", kErrInvalidParameter);
     static const char* const kSuffixes[] = {"", "'", "P"};
     std::string text = textOfCell(category, kAttrLabel);
     const bool known = projection >= 0 && projection <= kProjectionMaximal;
     if (known)
         text += kSuffixes[projection];
     label = std::make_unique<CRString>(text, kNodeLabelCreatorTag);
-    return report("CTree::makeNodeLabel", known ? kNoErr : kErrInvalidParameter);
+    return reportError("CTree::makeNodeLabel", known ? kNoErr : kErrInvalidParameter);
 }
 
 RErr CTree::autoNodeLabel(int32_t node) {
@@ -613,7 +607,7 @@ RErr CTree::autoNodeLabel(int32_t node) {
         err = stringTask(node, kAttrLabel, label.get());
     if (!err)
         err = treeDirty(node);
-    return report("CTree::autoNodeLabel", err);
+    return reportError("CTree::autoNodeLabel", err);
 }
 
 RErr CTree::newIndex(std::unique_ptr<CRString>& index) {
@@ -627,5 +621,5 @@ RErr CTree::newIndex(std::unique_ptr<CRString>& index) {
     if (!err)
         index =
             std::make_unique<CRString>(std::string(1, static_cast<char>(letter)), kIndexCreatorTag);
-    return report("CTree::newIndex", err);
+    return reportError("CTree::newIndex", err);
 }

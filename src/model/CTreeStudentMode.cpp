@@ -12,12 +12,6 @@ namespace {
 
 constexpr int32_t kSortByCitationForm = 2;
 
-RErr report(const char* name, RErr err) {
-    if (err)
-        bug(name, err);
-    return err;
-}
-
 } // namespace
 
 // Marks every tree as a lexicon word and links each category's words in citation-form order.
@@ -68,5 +62,5 @@ RErr CTree::prepareTreesForStudentMode() {
         if (!err)
             setCellDirectly(previous, kAttrNextWordInCategory, 0);
     }
-    return report("CTree::prepareTreesForStudentMode", err);
+    return reportError("CTree::prepareTreesForStudentMode", err);
 }

@@ -32,11 +32,6 @@ constexpr int64_t kDirectReadSize = static_cast<int64_t>(kReadAheadSize);
 // failNthWriteFromNow: 0 off, otherwise the number of writes until the one that fails.
 int32_t writesUntilFailure = 0;
 
-RErr fail(const char* name, RErr code) {
-    bug(name, code);
-    return code;
-}
-
 // ---- The operating-system calls, one small set per platform -------------------------------
 
 #ifdef _WIN32
@@ -232,7 +227,7 @@ RErr CFileDescriptor::clone(std::unique_ptr<CFileDescriptor>& out) const {
     try {
         out = std::make_unique<CFileDescriptor>(pathUtf8);
     } catch (const std::bad_alloc&) {
-        return fail("CFileDescriptor::clone", kErrMallocFailed);
+        return reportError("CFileDescriptor::clone", kErrMallocFailed);
     }
     return kNoErr;
 }
@@ -260,17 +255,17 @@ RErr CFileDescriptor::exists(bool& out) const {
     std::error_code error;
     const auto status = std::filesystem::status(std::filesystem::u8path(pathUtf8), error);
     if (error && status.type() != std::filesystem::file_type::not_found)
-        return fail("CFileDescriptor::exists", kErrFileSystem);
+        return reportError("CFileDescriptor::exists", kErrFileSystem);
     out = std::filesystem::exists(status);
     return kNoErr;
 }
 
 RErr CFileDescriptor::open() {
     if (hFile >= 0 || pathUtf8.empty())
-        return fail("CFileDescriptor::open", kErrFileSystem);
+        return reportError("CFileDescriptor::open", kErrFileSystem);
     const int fd = osOpenExisting(pathUtf8);
     if (fd < 0)
-        return fail("CFileDescriptor::open", kErrFileSystem);
+        return reportError("CFileDescriptor::open", kErrFileSystem);
     hFile = fd;
     position = 0;
     cache.clear();
@@ -280,13 +275,13 @@ RErr CFileDescriptor::open() {
 
 RErr CFileDescriptor::close() {
     if (hFile < 0)
-        return fail("CFileDescriptor::close", kErrFileSystem);
+        return reportError("CFileDescriptor::close", kErrFileSystem);
     const bool closed = osClose(hFile);
     hFile = -1;
     position = 0;
     flushReadCache();
     if (!closed)
-        return fail("CFileDescriptor::close", kErrFileSystem);
+        return reportError("CFileDescriptor::close", kErrFileSystem);
     return kNoErr;
 }
 
@@ -312,9 +307,9 @@ RErr readSlowly(int fd, int64_t& position, std::vector<unsigned char>& cache, in
                 void* buffer, int32_t count) {
     static const char* const name = "CFileDescriptor::read";
     if (count < 0 || (count > 0 && !buffer))
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     if (fd < 0 || position + count > kMaxFileOffset)
-        return fail(name, kErrFileSystem);
+        return reportError(name, kErrFileSystem);
 
     auto* out = static_cast<unsigned char*>(buffer);
     const int64_t start = position;
@@ -333,7 +328,7 @@ RErr readSlowly(int fd, int64_t& position, std::vector<unsigned char>& cache, in
             const int64_t got = osReadAt(fd, position, out, remaining);
             if (got != remaining) {
                 position = start;
-                return fail(name, kErrFileSystem);
+                return reportError(name, kErrFileSystem);
             }
             position += remaining;
             break;
@@ -346,13 +341,13 @@ RErr readSlowly(int fd, int64_t& position, std::vector<unsigned char>& cache, in
             cache.clear();
             cacheStart = 0;
             position = start;
-            return fail(name, kErrMallocFailed);
+            return reportError(name, kErrMallocFailed);
         }
         if (got <= 0) {
             cache.clear();
             cacheStart = 0;
             position = start;
-            return fail(name, kErrFileSystem);
+            return reportError(name, kErrFileSystem);
         }
         cache.resize(static_cast<std::size_t>(got));
         cacheStart = position;
@@ -384,18 +379,18 @@ void CFileDescriptor::failNthWriteFromNow(int32_t n) {
 RErr CFileDescriptor::write(const void* buffer, int32_t count) {
     static const char* const name = "CFileDescriptor::write";
     if (count < 0 || (count > 0 && !buffer))
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     if (writesUntilFailure > 0 && --writesUntilFailure == 0)
-        return fail(name, kErrFileSystem);
+        return reportError(name, kErrFileSystem);
     if (hFile < 0 || position + count > kMaxFileOffset)
-        return fail(name, kErrFileSystem);
+        return reportError(name, kErrFileSystem);
     if (count == 0)
         return kNoErr;
 
     const auto* in = static_cast<const unsigned char*>(buffer);
     if (!osWriteAt(hFile, position, in, count)) {
         flushReadCache();
-        return fail(name, kErrFileSystem);
+        return reportError(name, kErrFileSystem);
     }
     // Keep the read-ahead data coherent: copy the written bytes over the part they cover.
     const int64_t cacheEnd = cacheStart + static_cast<int64_t>(cache.size());
@@ -410,9 +405,9 @@ RErr CFileDescriptor::write(const void* buffer, int32_t count) {
 
 RErr CFileDescriptor::setPosition(int32_t offset) {
     if (offset < 0)
-        return fail("CFileDescriptor::setPosition", kErrInvalidParameter);
+        return reportError("CFileDescriptor::setPosition", kErrInvalidParameter);
     if (hFile < 0)
-        return fail("CFileDescriptor::setPosition", kErrFileSystem);
+        return reportError("CFileDescriptor::setPosition", kErrFileSystem);
     position = offset; // the read-ahead data stay; reads check whether they cover it
     return kNoErr;
 }
@@ -420,19 +415,19 @@ RErr CFileDescriptor::setPosition(int32_t offset) {
 RErr CFileDescriptor::getPosition(int32_t& out) const {
     out = 0;
     if (hFile < 0)
-        return fail("CFileDescriptor::getPosition", kErrFileSystem);
+        return reportError("CFileDescriptor::getPosition", kErrFileSystem);
     out = static_cast<int32_t>(position);
     return kNoErr;
 }
 
 RErr CFileDescriptor::setEOF(int32_t length) {
     if (length < 0)
-        return fail("CFileDescriptor::setEOF", kErrInvalidParameter);
+        return reportError("CFileDescriptor::setEOF", kErrInvalidParameter);
     if (hFile < 0)
-        return fail("CFileDescriptor::setEOF", kErrFileSystem);
+        return reportError("CFileDescriptor::setEOF", kErrFileSystem);
     if (!osSetLength(hFile, length)) {
         flushReadCache();
-        return fail("CFileDescriptor::setEOF", kErrFileSystem);
+        return reportError("CFileDescriptor::setEOF", kErrFileSystem);
     }
     if (length <= cacheStart)
         flushReadCache();
@@ -445,11 +440,11 @@ RErr CFileDescriptor::setEOF(int32_t length) {
 RErr CFileDescriptor::getEOF(int32_t& out) const {
     out = 0;
     if (hFile < 0)
-        return fail("CFileDescriptor::getEOF", kErrFileSystem);
+        return reportError("CFileDescriptor::getEOF", kErrFileSystem);
     const int64_t length = osLength(hFile);
     // The format's offsets are 32-bit: a longer file cannot be one of ours.
     if (length < 0 || length > kMaxFileOffset)
-        return fail("CFileDescriptor::getEOF", kErrFileSystem);
+        return reportError("CFileDescriptor::getEOF", kErrFileSystem);
     out = static_cast<int32_t>(length);
     return kNoErr;
 }
@@ -457,10 +452,10 @@ RErr CFileDescriptor::getEOF(int32_t& out) const {
 RErr CFileDescriptor::readASeriesOfInt32s(int32_t* buffer, int32_t lastIndex) {
     const int64_t count = static_cast<int64_t>(lastIndex) + 1;
     if (count < 0 || count * 4 > kMaxFileOffset || (count > 0 && !buffer))
-        return fail("CFileDescriptor::readASeriesOfInt32s", kErrInvalidParameter);
+        return reportError("CFileDescriptor::readASeriesOfInt32s", kErrInvalidParameter);
     RErr err = read(buffer, static_cast<int32_t>(count * 4));
     if (err)
-        return fail("CFileDescriptor::readASeriesOfInt32s", err);
+        return reportError("CFileDescriptor::readASeriesOfInt32s", err);
     fromBigEndianInPlace(buffer, count);
     return kNoErr;
 }
@@ -468,16 +463,16 @@ RErr CFileDescriptor::readASeriesOfInt32s(int32_t* buffer, int32_t lastIndex) {
 RErr CFileDescriptor::writeASeriesOfInt32s(const int32_t* buffer, int32_t lastIndex) {
     const int64_t count = static_cast<int64_t>(lastIndex) + 1;
     if (count < 0 || count * 4 > kMaxFileOffset || (count > 0 && !buffer))
-        return fail("CFileDescriptor::writeASeriesOfInt32s", kErrInvalidParameter);
+        return reportError("CFileDescriptor::writeASeriesOfInt32s", kErrInvalidParameter);
     std::vector<unsigned char> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(count * 4));
     } catch (const std::bad_alloc&) {
-        return fail("CFileDescriptor::writeASeriesOfInt32s", kErrMallocFailed);
+        return reportError("CFileDescriptor::writeASeriesOfInt32s", kErrMallocFailed);
     }
     toBigEndian(buffer, bytes.data(), count);
     RErr err = write(bytes.data(), static_cast<int32_t>(count * 4));
     if (err)
-        return fail("CFileDescriptor::writeASeriesOfInt32s", err);
+        return reportError("CFileDescriptor::writeASeriesOfInt32s", err);
     return kNoErr;
 }

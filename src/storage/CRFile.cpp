@@ -16,11 +16,6 @@ constexpr int64_t kHeaderBytes = 8;  // containerVersion, topForkIndex
 constexpr int64_t kEntryBytes = 12;  // forkType, offset, position
 constexpr int64_t kTrailerBytes = 4; // FTOCOffset in the last four bytes
 
-RErr fail(const char* name, RErr code) {
-    bug(name, code);
-    return code;
-}
-
 int64_t tableBytes(int64_t entryCount) {
     return kHeaderBytes + kEntryBytes * entryCount + kTrailerBytes;
 }
@@ -37,7 +32,7 @@ RErr CRFile::createCFile(CFileDescriptor& descriptor) {
     if (!err)
         err = descriptor.open();
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     err = descriptor.setPosition(0);
     if (!err)
         err = descriptor.writeASeriesOfInt32s(image, 5);
@@ -45,7 +40,7 @@ RErr CRFile::createCFile(CFileDescriptor& descriptor) {
     if (!err)
         err = closeErr;
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
@@ -162,13 +157,13 @@ RErr CRFile::tarniTypeToIndex(RForkType type, int32_t& index) const {
         }
     }
     index = -1;
-    return fail("CRFile::tarniTypeToIndex", kErrNoSuchFork);
+    return reportError("CRFile::tarniTypeToIndex", kErrNoSuchFork);
 }
 
 RErr CRFile::calcEndOfXthFork(int32_t index, int32_t& end) const {
     end = 0;
     if (index < 0 || index >= forkCount())
-        return fail("CRFile::calcEndOfXthFork", kErrInvalidParameter);
+        return reportError("CRFile::calcEndOfXthFork", kErrInvalidParameter);
     end = index + 1 < forkCount() ? entries[static_cast<std::size_t>(index) + 1].offset
                                   : FTOCOffset;
     return kNoErr;
@@ -182,7 +177,7 @@ RErr CRFile::getForkSize(RForkType type, int32_t& size) const {
     if (!err)
         err = calcEndOfXthFork(index, end);
     if (err)
-        return fail("CRFile::getForkSize", err);
+        return reportError("CRFile::getForkSize", err);
     size = end - entries[static_cast<std::size_t>(index)].offset;
     return kNoErr;
 }
@@ -192,7 +187,7 @@ RErr CRFile::validatePosition(RForkType type, int32_t position, bool& valid) con
     int32_t size = 0;
     RErr err = getForkSize(type, size);
     if (err)
-        return fail("CRFile::validatePosition", err);
+        return reportError("CRFile::validatePosition", err);
     valid = position >= -size && position <= size;
     return kNoErr;
 }
@@ -206,7 +201,7 @@ RErr CRFile::setForkPosition(RForkType type, int32_t position) {
     if (!err)
         err = tarniTypeToIndex(type, index);
     if (err)
-        return fail("CRFile::setForkPosition", err);
+        return reportError("CRFile::setForkPosition", err);
     entries[static_cast<std::size_t>(index)].position = position;
     return kNoErr;
 }
@@ -216,7 +211,7 @@ RErr CRFile::getForkPosition(RForkType type, int32_t& position) const {
     int32_t index = 0;
     RErr err = tarniTypeToIndex(type, index);
     if (err)
-        return fail("CRFile::getForkPosition", err);
+        return reportError("CRFile::getForkPosition", err);
     position = entries[static_cast<std::size_t>(index)].position;
     return kNoErr;
 }
@@ -224,22 +219,22 @@ RErr CRFile::getForkPosition(RForkType type, int32_t& position) const {
 RErr CRFile::createFork(RForkType type) {
     static const char* const name = "CRFile::createFork";
     if (entries.empty())
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     bool present = false;
     forkExists(type, present);
     if (present)
-        return fail(name, kErrForkExists);
+        return reportError(name, kErrForkExists);
     if (FTOCOffset + tableBytes(forkCount() + 1) > kMaxFileLength)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     try {
         entries.push_back(FTOCEntry{type, FTOCOffset, 0});
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     RErr err = flushFTOC(); // lengthens the file by 12 bytes and writes the new table
     if (err) {
         entries.pop_back();
-        return fail(name, err);
+        return reportError(name, err);
     }
     return kNoErr;
 }
@@ -251,7 +246,7 @@ RErr CRFile::transfer(RForkType type, int32_t& length, void* readBuffer, const v
     const int32_t requested = length;
     length = 0;
     if (requested < 0 || (requested > 0 && !readBuffer && !writeBuffer))
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
 
     // The fork, its size and its cursor, straight from the table (no file call).
     const int32_t count = forkCount();
@@ -260,7 +255,7 @@ RErr CRFile::transfer(RForkType type, int32_t& length, void* readBuffer, const v
         ++index;
     if (index == count) {
         bug("CRFile::tarniTypeToIndex", kErrNoSuchFork);
-        return fail(name, kErrNoSuchFork);
+        return reportError(name, kErrNoSuchFork);
     }
     FTOCEntry& e = entries[static_cast<std::size_t>(index)];
     const int64_t end = index + 1 < count ? entries[static_cast<std::size_t>(index) + 1].offset
@@ -270,7 +265,7 @@ RErr CRFile::transfer(RForkType type, int32_t& length, void* readBuffer, const v
     if (start < 0)
         start += size;
     if (start < 0 || start > size)
-        return fail(name, kErrOutsideFork);
+        return reportError(name, kErrOutsideFork);
 
     int64_t n = requested;
     bool cut = false;
@@ -284,13 +279,13 @@ RErr CRFile::transfer(RForkType type, int32_t& length, void* readBuffer, const v
             err = readBuffer ? rawFile.read(readBuffer, static_cast<int32_t>(n))
                              : rawFile.write(writeBuffer, static_cast<int32_t>(n));
         if (err)
-            return fail(name, err);
+            return reportError(name, err);
     }
     // The cursor advances by what moved; it is kept as an offset from the fork's start.
     e.position = static_cast<int32_t>(start + n);
     length = static_cast<int32_t>(n);
     if (cut)
-        return fail(name, kErrOutsideFork);
+        return reportError(name, kErrOutsideFork);
     return kNoErr;
 }
 
@@ -312,7 +307,7 @@ RErr CRFile::readFork(RForkType type, int32_t& length, void* buffer) {
                 err = rawFile.read(buffer, n);
             if (err) {
                 length = 0;
-                return fail("CRFile::readFork", err);
+                return reportError("CRFile::readFork", err);
             }
             e.position += n;
             return kNoErr;
@@ -330,7 +325,7 @@ RErr CRFile::readASeriesOfInt32s(RForkType type, int32_t* buffer, int32_t lastIn
     static const char* const name = "CRFile::readASeriesOfInt32s";
     const int64_t count = static_cast<int64_t>(lastIndex) + 1;
     if (count < 0 || count * 4 > kMaxFileLength || (count > 0 && !buffer))
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     RCountedBuffer<kTagIntSeriesRead> counted;
     // The bytes land in the caller's buffer and are turned into integers in place.
     int32_t length = static_cast<int32_t>(count * 4);
@@ -344,7 +339,7 @@ RErr CRFile::readASeriesOfInt32s(RForkType type, int32_t* buffer, int32_t lastIn
         buffer[i] = static_cast<int32_t>(u);
     }
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
@@ -352,13 +347,13 @@ RErr CRFile::writeASeriesOfInt32s(RForkType type, const int32_t* buffer, int32_t
     static const char* const name = "CRFile::writeASeriesOfInt32s";
     const int64_t count = static_cast<int64_t>(lastIndex) + 1;
     if (count < 0 || count * 4 > kMaxFileLength || (count > 0 && !buffer))
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     RCountedBuffer<kTagIntSeriesWritten> counted;
     std::vector<unsigned char> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(count * 4));
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     for (int64_t i = 0; i < count; ++i) {
         const auto u = static_cast<uint32_t>(buffer[i]);
@@ -370,7 +365,7 @@ RErr CRFile::writeASeriesOfInt32s(RForkType type, const int32_t* buffer, int32_t
     int32_t length = static_cast<int32_t>(count * 4);
     const RErr err = writeFork(type, length, bytes.data());
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
@@ -379,16 +374,16 @@ RErr CRFile::writeASeriesOfInt32s(RForkType type, const int32_t* buffer, int32_t
 RErr CRFile::setForkSize(RForkType type, int32_t newSize) {
     static const char* const name = "CRFile::setForkSize";
     if (entries.empty())
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     if (newSize < 0)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     int32_t index = 0;
     int32_t end = 0;
     RErr err = tarniTypeToIndex(type, index);
     if (!err)
         err = calcEndOfXthFork(index, end);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     FTOCEntry& e = entries[static_cast<std::size_t>(index)];
     const int32_t oldSize = end - e.offset;
     if (newSize == oldSize)
@@ -396,14 +391,14 @@ RErr CRFile::setForkSize(RForkType type, int32_t newSize) {
     const int64_t difference = static_cast<int64_t>(newSize) - oldSize;
     // The format's offsets are 32-bit: refuse growth past 2^31 - 1 bytes.
     if (FTOCOffset + difference + tableBytes(forkCount()) > kMaxFileLength)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
 
     if (difference < 0)
         err = physicallyRemoveSegment(e.offset + newSize, static_cast<int32_t>(-difference));
     else
         err = physicallyInsertSegment(end, static_cast<int32_t>(difference));
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
 
     for (std::size_t i = static_cast<std::size_t>(index) + 1; i < entries.size(); ++i)
         entries[i].offset = static_cast<int32_t>(entries[i].offset + difference);
@@ -413,23 +408,23 @@ RErr CRFile::setForkSize(RForkType type, int32_t newSize) {
 
     err = flushFTOC();
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
 RErr CRFile::flushFTOC() {
     static const char* const name = "CRFile::flushFTOC";
     if (entries.empty())
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     const int64_t expected = FTOCOffset + tableBytes(forkCount());
     if (expected > kMaxFileLength)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     // The whole table as one series: header, entries, then FTOCOffset in the last 4 bytes.
     std::vector<int32_t> words;
     try {
         words.reserve(entries.size() * 3 + 3);
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     words.push_back(containerVersion);
     words.push_back(forkCount() - 1);
@@ -449,7 +444,7 @@ RErr CRFile::flushFTOC() {
     if (!err)
         err = rawFile.writeASeriesOfInt32s(words.data(), static_cast<int32_t>(words.size()) - 1);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
@@ -458,9 +453,9 @@ RErr CRFile::physicallyRemoveSegment(int32_t start, int32_t length) {
     int32_t fileLength = 0;
     RErr err = rawFile.getEOF(fileLength);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     if (start < 0 || length < 0 || static_cast<int64_t>(start) + length > fileLength)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     if (length == 0)
         return kNoErr;
 
@@ -471,7 +466,7 @@ RErr CRFile::physicallyRemoveSegment(int32_t start, int32_t length) {
     try {
         buffer.resize(static_cast<std::size_t>(std::min<int64_t>(toMove, kMaxBufferSize)));
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     int64_t from = static_cast<int64_t>(start) + length;
     int64_t to = start;
@@ -490,7 +485,7 @@ RErr CRFile::physicallyRemoveSegment(int32_t start, int32_t length) {
     if (!err)
         err = rawFile.setEOF(fileLength - length);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }
 
@@ -499,10 +494,10 @@ RErr CRFile::physicallyInsertSegment(int32_t start, int32_t length) {
     int32_t fileLength = 0;
     RErr err = rawFile.getEOF(fileLength);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     if (start < 0 || length < 0 || start > fileLength ||
         static_cast<int64_t>(fileLength) + length > kMaxFileLength)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     if (length == 0)
         return kNoErr;
 
@@ -512,7 +507,7 @@ RErr CRFile::physicallyInsertSegment(int32_t start, int32_t length) {
     try {
         buffer.resize(static_cast<std::size_t>(std::min<int64_t>(toMove, kMaxBufferSize)));
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     // Lengthen first, then move up highest chunk first so nothing is overwritten unread.
     err = rawFile.setEOF(fileLength + length);
@@ -530,6 +525,6 @@ RErr CRFile::physicallyInsertSegment(int32_t start, int32_t length) {
         chunkEnd = from;
     }
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     return kNoErr;
 }

@@ -17,11 +17,6 @@ constexpr int32_t kReadFromDiskTag = 88;
 // table of billions of entries; no session holds anywhere near 16 million strings.
 constexpr int32_t kMaxReadableIndex = 1 << 24;
 
-RErr fail(const char* name, RErr code) {
-    bug(name, code);
-    return code;
-}
-
 void appendBigEndian(std::vector<unsigned char>& bytes, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
     bytes.push_back(static_cast<unsigned char>(u >> 24));
@@ -73,11 +68,11 @@ CStringManager::~CStringManager() {
 
 RErr CStringManager::createStringStructure() {
     if (containsStringStructure)
-        return fail("CStringManager::createStringStructure", kErrReinitialized);
+        return reportError("CStringManager::createStringStructure", kErrReinitialized);
     try {
         stringTable.resize(2);
     } catch (const std::bad_alloc&) {
-        return fail("CStringManager::createStringStructure", kErrMallocFailed);
+        return reportError("CStringManager::createStringStructure", kErrMallocFailed);
     }
     CRMemory::shared().countAllocation(kTagStringTable);
     firstUnusedString = 1;
@@ -87,7 +82,7 @@ RErr CStringManager::createStringStructure() {
 
 RErr CStringManager::destroyStringStructure() {
     if (!containsStringStructure)
-        return fail("CStringManager::destroyStringStructure", kErrNotInitialized);
+        return reportError("CStringManager::destroyStringStructure", kErrNotInitialized);
     stringTable.clear();
     stringTable.shrink_to_fit();
     CRMemory::shared().countFree(kTagStringTable);
@@ -100,17 +95,17 @@ RErr CStringManager::registerString(const CRString& text, int32_t& id) {
     static const char* const name = "CStringManager::registerString";
     id = 0;
     if (!containsStringStructure)
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     std::unique_ptr<CRString> copy;
     try {
         copy = CRString::cloneCRString(text, kRegisteredCopyTag);
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     int32_t taken = 0;
     const RErr err = getAnUnusedStringID(taken);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     StringEntry& entry = stringTable[static_cast<std::size_t>(taken)];
     entry.theString = std::move(copy);
     entry.status = kCurrent;
@@ -121,15 +116,15 @@ RErr CStringManager::registerString(const CRString& text, int32_t& id) {
 RErr CStringManager::setStringStatus(int32_t id, int32_t status) {
     static const char* const name = "CStringManager::setStringStatus";
     if (!containsStringStructure)
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     if (id < 1 || id > maxArrayIndex() || status < kUnused || status > kCurrent)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
     // An unused entry is already on the free list and has no text: freeing it again would
     // link it in twice, and marking it undone or current would leave a text-less entry that
     // the next registration hands out again. Only registerString brings an entry into use.
     if (entry.status == kUnused)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     if (status == kUnused) {
         entry.theString.reset();
         entry.nextUnusedEntry = firstUnusedString;
@@ -142,9 +137,9 @@ RErr CStringManager::setStringStatus(int32_t id, int32_t status) {
 RErr CStringManager::getPointerToString(int32_t id, const CRString*& out) const {
     out = nullptr;
     if (!containsStringStructure)
-        return fail("CStringManager::getPointerToString", kErrNotInitialized);
+        return reportError("CStringManager::getPointerToString", kErrNotInitialized);
     if (id < 1 || id > maxArrayIndex())
-        return fail("CStringManager::getPointerToString", kErrInvalidParameter);
+        return reportError("CStringManager::getPointerToString", kErrInvalidParameter);
     out = stringTable[static_cast<std::size_t>(id)].theString.get();
     return kNoErr;
 }
@@ -152,9 +147,9 @@ RErr CStringManager::getPointerToString(int32_t id, const CRString*& out) const 
 RErr CStringManager::getStringStatus(int32_t id, int32_t& status) const {
     status = 0;
     if (!containsStringStructure)
-        return fail("CStringManager::getStringStatus", kErrNotInitialized);
+        return reportError("CStringManager::getStringStatus", kErrNotInitialized);
     if (id < 1 || id > maxArrayIndex())
-        return fail("CStringManager::getStringStatus", kErrInvalidParameter);
+        return reportError("CStringManager::getStringStatus", kErrInvalidParameter);
     status = stringTable[static_cast<std::size_t>(id)].status;
     return kNoErr;
 }
@@ -162,15 +157,15 @@ RErr CStringManager::getStringStatus(int32_t id, int32_t& status) const {
 RErr CStringManager::replaceStringText(int32_t id, const CRString& text) {
     static const char* const name = "CStringManager::replaceStringText";
     if (!containsStringStructure)
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     if (id < 1 || id > maxArrayIndex() ||
         stringTable[static_cast<std::size_t>(id)].status == kUnused)
-        return fail(name, kErrInvalidParameter);
+        return reportError(name, kErrInvalidParameter);
     std::unique_ptr<CRString> copy;
     try {
         copy = CRString::cloneCRString(text, kRegisteredCopyTag);
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     stringTable[static_cast<std::size_t>(id)].theString = std::move(copy);
     return kNoErr;
@@ -187,7 +182,7 @@ RErr CStringManager::getAnUnusedStringID(int32_t& id) {
     try {
         stringTable.emplace_back();
     } catch (const std::bad_alloc&) {
-        return fail("CStringManager::getAnUnusedStringID", kErrMallocFailed);
+        return reportError("CStringManager::getAnUnusedStringID", kErrMallocFailed);
     }
     id = maxArrayIndex();
     return kNoErr;
@@ -198,7 +193,7 @@ RErr CStringManager::getAnUnusedStringID(int32_t& id) {
 RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
     static const char* const name = "CStringManager::writeStringStructureToDisk";
     if (!containsStringStructure)
-        return fail(name, kErrNotInitialized);
+        return reportError(name, kErrNotInitialized);
     int64_t size = 4;
     int32_t highest = 0;
     for (int32_t id = 1; id <= maxArrayIndex(); ++id) {
@@ -207,19 +202,19 @@ RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
             const auto bytes = static_cast<int64_t>(std::strlen(entry.theString->getStringValue()));
             // A text the reader would refuse must not be saved: the file could never be opened.
             if (bytes > kMaxStoredTextBytes)
-                return fail(name, kErrInvalidParameter);
+                return reportError(name, kErrInvalidParameter);
             size += 4 + bytes + 1;
             highest = id;
         }
     }
     if (size > std::numeric_limits<int32_t>::max())
-        return fail(name, kErrGeneral); // the container's offsets are 32-bit
+        return reportError(name, kErrGeneral); // the container's offsets are 32-bit
 
     std::vector<unsigned char> image;
     try {
         image.reserve(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     appendBigEndian(image, highest);
     for (int32_t id = 1; id <= highest; ++id) {
@@ -242,7 +237,7 @@ RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
         err = file.setForkPosition(kForkStrings, 0);
     if (!err)
         err = file.writeFork(kForkStrings, length, image.data());
-    return err ? fail(name, err) : kNoErr;
+    return err ? reportError(name, err) : kNoErr;
 }
 
 // The fork is untrusted input. Accepted: the highest current ID H in 0..16,777,216, then
@@ -273,7 +268,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     if (!err && (highest < 0 || highest > kMaxReadableIndex))
         err = kErrInvalidFormat;
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
 
     std::vector<StringEntry> fresh;
     RCountedBuffer<kTagStringReadBuffer> countedBuffer;
@@ -282,7 +277,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
         fresh.resize(static_cast<std::size_t>(highest) + 1);
         buffer.resize(static_cast<std::size_t>(kMaxStoredTextBytes) + 1);
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
 
     int32_t previous = 0;
@@ -310,7 +305,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     if (!err && image.remaining() != 0)
         err = kErrInvalidFormat; // bytes after the record of the highest ID
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
 
     // The free list runs from the highest free ID downward.
     int32_t head = 0;

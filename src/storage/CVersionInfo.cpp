@@ -17,11 +17,6 @@ constexpr int32_t kWordFormatVersion = 2;
 constexpr int32_t kMinLastWordIndex = 2;
 constexpr int32_t kWordLastWriter = 4;
 
-RErr fail(const char* name, RErr code) {
-    bug(name, code);
-    return code;
-}
-
 // The words currently held are counted under tag 49 while held.
 void countHeldWords(const std::vector<int32_t>& words, bool taking) {
     if (words.empty())
@@ -70,14 +65,14 @@ RErr CVersionInfo::readExistingInfo() {
     int32_t lastIndex = 0;
     RErr err = theCRFile->getForkSize(kForkVersion, forkSize);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     if (forkSize < 4)
         return kErrInvalidFormat;
     err = theCRFile->setForkPosition(kForkVersion, 0);
     if (!err)
         err = theCRFile->readASeriesOfInt32s(kForkVersion, &lastIndex, 0);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     if (lastIndex < 0 || (static_cast<int64_t>(lastIndex) + 1) * 4 > forkSize)
         return kErrInvalidFormat;
 
@@ -85,13 +80,13 @@ RErr CVersionInfo::readExistingInfo() {
     try {
         words.resize(static_cast<std::size_t>(lastIndex) + 1);
     } catch (const std::bad_alloc&) {
-        return fail(name, kErrMallocFailed);
+        return reportError(name, kErrMallocFailed);
     }
     err = theCRFile->setForkPosition(kForkVersion, 0);
     if (!err)
         err = theCRFile->readASeriesOfInt32s(kForkVersion, words.data(), lastIndex);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     countHeldWords(versionFields, false);
     versionFields = std::move(words);
     countHeldWords(versionFields, true);
@@ -103,7 +98,7 @@ RErr CVersionInfo::checkVersionInfo() {
     if (err == kErrInvalidFormat)
         return err;
     if (err)
-        return fail("CVersionInfo::checkVersionInfo", err);
+        return reportError("CVersionInfo::checkVersionInfo", err);
     // Words 0 to 2 are needed for the test: fewer words make an invalid header.
     if (versionFields[0] < kMinLastWordIndex || versionFields[1] != kFileKind)
         return kErrInvalidFormat;
@@ -143,7 +138,7 @@ RErr CVersionInfo::writeCurrentVersionInfo() {
     if (!err)
         err = theCRFile->writeASeriesOfInt32s(kForkVersion, words.data(), kLastWordIndex);
     if (err)
-        return fail(name, err);
+        return reportError(name, err);
     countHeldWords(versionFields, false);
     versionFields = std::move(words);
     countHeldWords(versionFields, true);

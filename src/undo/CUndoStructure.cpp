@@ -6,15 +6,6 @@
 
 #include <cstdio>
 
-namespace {
-
-RErr fail(const char* name, RErr code) {
-    bug(name, code);
-    return code;
-}
-
-} // namespace
-
 CUndoStructure::CUndoStructure() = default;
 
 CUndoStructure::~CUndoStructure() {
@@ -31,7 +22,7 @@ void CUndoStructure::discardRedoBranch() {
 
 RErr CUndoStructure::startTaskList(int32_t label) {
     if (listBeingComposed)
-        return fail("CUndoStructure::startTaskList", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::startTaskList", kErrUnbalancedUndo);
     discardRedoBranch();
     listBeingComposed = std::make_unique<CTaskList>(label);
     return kNoErr;
@@ -40,7 +31,7 @@ RErr CUndoStructure::startTaskList(int32_t label) {
 RErr CUndoStructure::addTask(std::unique_ptr<CTask> task, CTask*& added) {
     added = nullptr;
     if (!listBeingComposed)
-        return fail("CUndoStructure::addTask", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::addTask", kErrUnbalancedUndo);
     added = task.get();
     listBeingComposed->addTask(std::move(task));
     dirty = true;
@@ -49,7 +40,7 @@ RErr CUndoStructure::addTask(std::unique_ptr<CTask> task, CTask*& added) {
 
 RErr CUndoStructure::finishTaskList() {
     if (!listBeingComposed)
-        return fail("CUndoStructure::finishTaskList", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::finishTaskList", kErrUnbalancedUndo);
     taskLists.push_back(std::move(listBeingComposed));
     doneCount = taskLists.size();
     return kNoErr;
@@ -58,7 +49,7 @@ RErr CUndoStructure::finishTaskList() {
 RErr CUndoStructure::canUndo(bool& out) const {
     out = false;
     if (listBeingComposed)
-        return fail("CUndoStructure::canUndo", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::canUndo", kErrUnbalancedUndo);
     out = doneCount > 0;
     return kNoErr;
 }
@@ -66,7 +57,7 @@ RErr CUndoStructure::canUndo(bool& out) const {
 RErr CUndoStructure::canRedo(bool& out) const {
     out = false;
     if (listBeingComposed)
-        return fail("CUndoStructure::canRedo", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::canRedo", kErrUnbalancedUndo);
     out = doneCount < taskLists.size();
     return kNoErr;
 }
@@ -74,7 +65,7 @@ RErr CUndoStructure::canRedo(bool& out) const {
 RErr CUndoStructure::currentUndoLabel(int32_t& out) const {
     out = 0;
     if (listBeingComposed)
-        return fail("CUndoStructure::currentUndoLabel", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::currentUndoLabel", kErrUnbalancedUndo);
     if (doneCount > 0)
         out = taskLists[doneCount - 1]->getLabel();
     return kNoErr;
@@ -84,7 +75,7 @@ RErr CUndoStructure::currentRedoLabel(int32_t& out) const {
     out = 0;
     // Reported under the undo label's name, as the Edit menu has always shown it.
     if (listBeingComposed)
-        return fail("CUndoStructure::currentUndoLabel", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::currentUndoLabel", kErrUnbalancedUndo);
     if (doneCount < taskLists.size())
         out = taskLists[doneCount]->getLabel();
     return kNoErr;
@@ -92,9 +83,9 @@ RErr CUndoStructure::currentRedoLabel(int32_t& out) const {
 
 RErr CUndoStructure::undo() {
     if (listBeingComposed)
-        return fail("CUndoStructure::undo", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::undo", kErrUnbalancedUndo);
     if (doneCount == 0)
-        return fail("CUndoStructure::undo", kErrCantUndoRedo);
+        return reportError("CUndoStructure::undo", kErrCantUndoRedo);
     taskLists[doneCount - 1]->undo();
     --doneCount;
     dirty = true;
@@ -103,9 +94,9 @@ RErr CUndoStructure::undo() {
 
 RErr CUndoStructure::redo() {
     if (listBeingComposed)
-        return fail("CUndoStructure::redo", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::redo", kErrUnbalancedUndo);
     if (doneCount == taskLists.size())
-        return fail("CUndoStructure::redo", kErrCantUndoRedo);
+        return reportError("CUndoStructure::redo", kErrCantUndoRedo);
     taskLists[doneCount]->redo();
     ++doneCount;
     dirty = true;
@@ -115,20 +106,20 @@ RErr CUndoStructure::redo() {
 RErr CUndoStructure::isDirty(bool& out) const {
     out = dirty;
     if (listBeingComposed)
-        return fail("CUndoStructure::isDirty", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::isDirty", kErrUnbalancedUndo);
     return kNoErr;
 }
 
 RErr CUndoStructure::resetDirty() {
     dirty = false;
     if (listBeingComposed)
-        return fail("CUndoStructure::resetDirty", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::resetDirty", kErrUnbalancedUndo);
     return kNoErr;
 }
 
 RErr CUndoStructure::zeroOut() {
     if (listBeingComposed)
-        return fail("CUndoStructure::zeroOut", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::zeroOut", kErrUnbalancedUndo);
     doneCount = 0;
     discardRedoBranch();
     dirty = false;
@@ -137,7 +128,7 @@ RErr CUndoStructure::zeroOut() {
 
 RErr CUndoStructure::killLastTaskList() {
     if (listBeingComposed)
-        return fail("CUndoStructure::killLastTaskList", kErrUnbalancedUndo);
+        return reportError("CUndoStructure::killLastTaskList", kErrUnbalancedUndo);
     discardRedoBranch();
     return kNoErr;
 }
