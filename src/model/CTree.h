@@ -339,6 +339,9 @@ private:
     // The members of list 1 to 4 (free records, roots, categories, features) in list order.
     RErr collectList(int32_t list, std::vector<int32_t>& records) const;
     int32_t cellOrZero(int32_t record, int32_t attribute) const;
+    // One attribute of a valid node (or root), reported under the caller's name otherwise.
+    RErr readNodeCell(const char* name, int32_t node, int32_t attribute, int32_t& value) const;
+    RErr readRootCell(const char* name, int32_t root, int32_t attribute, int32_t& value) const;
     void setCellDirectly(int32_t record, int32_t attribute, int32_t value);
     void releaseFishSpine(int32_t handle);
 

@@ -466,11 +466,7 @@ RErr CTree::hitTest(const RPoint& point, int32_t whereIsTree, int32_t& node) {
 // --- Roofs and preferences ---
 
 RErr CTree::getTriangleValue(int32_t node, int32_t& value) const {
-    value = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        value = theTablet->cell(node, kAttrTriangle);
-    return reportError("CTree::getTriangleValue", err);
+    return readNodeCell("CTree::getTriangleValue", node, kAttrTriangle, value);
 }
 
 RErr CTree::setTriangleValue(int32_t node, int32_t value) {

@@ -114,42 +114,44 @@ RErr CTree::findRoot(int32_t node, int32_t& root) const {
     return reportError("CTree::findRoot", err);
 }
 
+RErr CTree::readNodeCell(const char* name, int32_t node, int32_t attribute,
+                         int32_t& value) const {
+    value = 0;
+    const RErr err = validateNodeWithError(node);
+    if (!err)
+        value = theTablet->cell(node, attribute);
+    return reportError(name, err);
+}
+
+RErr CTree::readRootCell(const char* name, int32_t root, int32_t attribute,
+                         int32_t& value) const {
+    value = 0;
+    const RErr err = validateRootWithError(root);
+    if (!err)
+        value = theTablet->cell(root, attribute);
+    return reportError(name, err);
+}
+
 RErr CTree::getFirstRoot(int32_t& root) const {
     return reportError("CTree::getFirstRoot", getRootOfList(kHdrFirstRoot, root));
 }
 
 RErr CTree::getNextRoot(int32_t root, int32_t& next) const {
-    next = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        next = theTablet->cell(root, kAttrNextRoot);
-    return reportError("CTree::getNextRoot", err);
+    return readRootCell("CTree::getNextRoot", root, kAttrNextRoot, next);
 }
 
 // --- Daughters and sisters ---
 
 RErr CTree::getMother(int32_t node, int32_t& mother) const {
-    mother = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        mother = theTablet->cell(node, kAttrMother);
-    return reportError("CTree::getMother", err);
+    return readNodeCell("CTree::getMother", node, kAttrMother, mother);
 }
 
 RErr CTree::getLeftmostDaughter(int32_t node, int32_t& daughter) const {
-    daughter = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        daughter = theTablet->cell(node, kAttrLeftmostDaughter);
-    return reportError("CTree::getLeftmostDaughter", err);
+    return readNodeCell("CTree::getLeftmostDaughter", node, kAttrLeftmostDaughter, daughter);
 }
 
 RErr CTree::getNextSister(int32_t node, int32_t& sister) const {
-    sister = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        sister = theTablet->cell(node, kAttrNextSister);
-    return reportError("CTree::getNextSister", err);
+    return readNodeCell("CTree::getNextSister", node, kAttrNextSister, sister);
 }
 
 RErr CTree::getRightmostDaughter(int32_t mother, int32_t& daughter) const {
@@ -314,11 +316,7 @@ RErr CTree::setOffendingNodeValue(int32_t node, int32_t value) {
 }
 
 RErr CTree::getOffendingNodeValue(int32_t node, int32_t& value) const {
-    value = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        value = theTablet->cell(node, kAttrOffending);
-    return reportError("CTree::getOffendingNodeValue", err);
+    return readNodeCell("CTree::getOffendingNodeValue", node, kAttrOffending, value);
 }
 
 RErr CTree::turnOffAllOffendingNodes() {
@@ -378,11 +376,7 @@ RErr CTree::setWordCategory(int32_t root, int32_t category) {
 }
 
 RErr CTree::getWordCategory(int32_t root, int32_t& category) const {
-    category = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        category = theTablet->cell(root, kAttrWordCategory);
-    return reportError("CTree::getWordCategory", err);
+    return readRootCell("CTree::getWordCategory", root, kAttrWordCategory, category);
 }
 
 RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
@@ -395,11 +389,7 @@ RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
 }
 
 RErr CTree::getMainTerminalNode(int32_t root, int32_t& node) const {
-    node = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        node = theTablet->cell(root, kAttrMainTerminalNode);
-    return reportError("CTree::getMainTerminalNode", err);
+    return readRootCell("CTree::getMainTerminalNode", root, kAttrMainTerminalNode, node);
 }
 
 RErr CTree::setFootNode(int32_t root, int32_t node) {
@@ -412,11 +402,7 @@ RErr CTree::setFootNode(int32_t root, int32_t node) {
 }
 
 RErr CTree::getFootNode(int32_t root, int32_t& node) const {
-    node = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        node = theTablet->cell(root, kAttrFootNode);
-    return reportError("CTree::getFootNode", err);
+    return readRootCell("CTree::getFootNode", root, kAttrFootNode, node);
 }
 
 RErr CTree::setLowestXBarSpineNode(int32_t root, int32_t node) {
@@ -429,11 +415,7 @@ RErr CTree::setLowestXBarSpineNode(int32_t root, int32_t node) {
 }
 
 RErr CTree::getLowestXBarSpineNode(int32_t root, int32_t& node) const {
-    node = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        node = theTablet->cell(root, kAttrLowestXBarSpineNode);
-    return reportError("CTree::getLowestXBarSpineNode", err);
+    return readRootCell("CTree::getLowestXBarSpineNode", root, kAttrLowestXBarSpineNode, node);
 }
 
 RErr CTree::moveRootInfo(int32_t oldRoot, int32_t newRoot) {
@@ -474,11 +456,7 @@ RErr CTree::setBelongsToXBarSpine(int32_t node) {
 }
 
 RErr CTree::getBelongsToXBarSpine(int32_t node, int32_t& value) const {
-    value = 0;
-    const RErr err = validateNodeWithError(node);
-    if (!err)
-        value = theTablet->cell(node, kAttrBelongsToXBarSpine);
-    return reportError("CTree::getBelongsToXBarSpine", err);
+    return readNodeCell("CTree::getBelongsToXBarSpine", node, kAttrBelongsToXBarSpine, value);
 }
 
 RErr CTree::setWhereIsTree(int32_t root, int32_t where) {
@@ -489,11 +467,7 @@ RErr CTree::setWhereIsTree(int32_t root, int32_t where) {
 }
 
 RErr CTree::getWhereIsTree(int32_t root, int32_t& where) const {
-    where = 0;
-    const RErr err = validateRootWithError(root);
-    if (!err)
-        where = theTablet->cell(root, kAttrWhereIsTree);
-    return reportError("CTree::getWhereIsTree", err);
+    return readRootCell("CTree::getWhereIsTree", root, kAttrWhereIsTree, where);
 }
 
 // --- Deleting and killing ---

@@ -13,11 +13,7 @@ RErr CTree::setColor(int32_t node, int32_t color) {
 }
 
 RErr CTree::getColor(int32_t node, int32_t& color) const {
-    color = 0;
-    RErr err = validateNodeWithError(node);
-    if (!err)
-        color = tablet().cell(node, kAttrColor);
-    return reportError("CTree::getColor", err);
+    return readNodeCell("CTree::getColor", node, kAttrColor, color);
 }
 
 int32_t CTree::translateColor(const CRString& name) {
