@@ -3,15 +3,19 @@
 #include "app/ErrorCodes.h"
 #include "storage/CRMemory.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 class CRFile;
 
 // The record store: a table of signed 32-bit values addressed by record and attribute, both
-// counted from 1, stored column by column. Every new cell holds 0.
+// counted from 1. Every new cell holds 0.
 //
-// Disk form, the 'Tabl' fork (big-endian):
+// In memory the cells lie record by record in one block, so adding a record (the common
+// change) appends one row; adding or removing an attribute, which is rare, re-lays the block.
+//
+// Disk form, the 'Tabl' fork (big-endian), column by column:
 //   0                         4                 maxAttributes
 //   4                         4                 maxRecords
 //   8 + 4 * maxRecords * (a-1) 4 * maxRecords   the values of attribute a, records 1..maxRecords
@@ -37,13 +41,27 @@ public:
     bool exists() const { return containsTablet; }
     // Unchecked access for hot loops whose indices are already known to be in range.
     int32_t cell(int32_t record, int32_t attribute) const {
-        return columns[static_cast<std::size_t>(attribute - 1)][static_cast<std::size_t>(record - 1)];
+        return cells[indexOf(record, attribute)];
     }
 
 private:
+    // The cells live in a std::malloc block so growing can use std::realloc, which may move a
+    // large block by remapping its pages instead of copying them.
+    struct FreeCells {
+        void operator()(int32_t* block) const noexcept;
+    };
+    using Cells = std::unique_ptr<int32_t[], FreeCells>;
+
+    std::size_t indexOf(int32_t record, int32_t attribute) const {
+        return static_cast<std::size_t>(record - 1) * static_cast<std::size_t>(maxAttributes) +
+               static_cast<std::size_t>(attribute - 1);
+    }
+    bool reserveCells(std::size_t count);
+
     RObjectCounter<kKindCTablet> counter;
     bool containsTablet = false;
     int32_t maxAttributes = 0;
     int32_t maxRecords = 0;
-    std::vector<std::vector<int32_t>> columns;
+    Cells cells;
+    std::size_t capacity = 0; // cells the block holds; at least maxAttributes * maxRecords
 };
