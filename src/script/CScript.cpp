@@ -8,6 +8,7 @@
 #include "script/CScriptNode.h"
 #include "script/CScriptNodePool.h"
 #include "script/CScriptScanner.h"
+#include "script/CStackFrame.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
 #include "script/NativeFunctionTable.h"

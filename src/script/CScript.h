@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMiddleInterface;
 class CRString;
@@ -195,6 +196,10 @@ private:
     std::string executingNativeName;
     int32_t depth = 0;
     int32_t nesting = 0;
+    // Callee frames, one per level of calls in progress: made once and used again, so that a
+    // call does not build its frame anew. Emptied when the outermost call ends.
+    std::vector<std::unique_ptr<CStackFrame>> framePool;
+    int32_t framesInUse = 0;
     int64_t steps = 0;
     int64_t stepBudget = kDefaultStepBudget;
     bool stopped = false;

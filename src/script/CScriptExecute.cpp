@@ -83,6 +83,34 @@ private:
     int32_t& theLevel;
 };
 
+// A callee frame taken from the pool for the length of one call, and emptied when the call
+// ends, so that the next call at this level starts with empty slots as a new frame does.
+class PooledFrame {
+public:
+    PooledFrame(std::vector<std::unique_ptr<CStackFrame>>& pool, int32_t& inUse, int32_t size)
+        : framesInUse(inUse) {
+        const auto level = static_cast<std::size_t>(framesInUse);
+        if (level == pool.size())
+            pool.push_back(std::make_unique<CStackFrame>(size));
+        else
+            pool[level]->resize(size);
+        theFrame = pool[level].get();
+        ++framesInUse;
+    }
+    ~PooledFrame() {
+        theFrame->clear();
+        --framesInUse;
+    }
+    PooledFrame(const PooledFrame&) = delete;
+    PooledFrame& operator=(const PooledFrame&) = delete;
+
+    CStackFrame& frame() { return *theFrame; }
+
+private:
+    int32_t& framesInUse;
+    CStackFrame* theFrame = nullptr;
+};
+
 } // namespace
 
 int32_t CScript::trueValue(const CRString& value) {
@@ -106,6 +134,9 @@ void CScript::beginTopLevelCall() {
 }
 
 void CScript::endTopLevelCall() {
+    // A hook may run while a command is still calling functions; their frames stay.
+    if (framesInUse == 0)
+        framePool.clear();
     depth = 0;
     nesting = 0;
     executingUser = nullptr;
@@ -189,7 +220,10 @@ RErr CScript::executeStatement(const CScriptNode& statement, CStackFrame& frame)
         // "search upward" from an invalid node gives 0 and leaves the function.
         if (status && status != kStatusExit)
             return status;
-        const RErr err = frame.setField(0, value);
+        CRString* result = nullptr;
+        const RErr err = frame.getMutableField(0, result);
+        if (!err)
+            result->takeValue(value);
         return status ? status : err;
     }
     case kNodeExit:
@@ -266,6 +300,9 @@ RErr CScript::evaluateExpression(const CScriptNode& expression, CStackFrame& fra
     case kNodeLiteral:
         if (!left || !left->text())
             break;
+        // Reading the number once fills the literal's cache, so copies carry it along and
+        // do not read it from the text again.
+        left->text()->getNumericValue();
         value = *left->text();
         return kNoErr;
     case kNodeVariable:
@@ -382,7 +419,7 @@ RErr CScript::evaluateArithmeticOperatorExpression(const CScriptNode& expression
                                                    CStackFrame& frame, CRString& value) {
     // Most chains are short: they are kept on the machine stack, longer ones on the heap.
     constexpr std::size_t kShortChain = 16;
-    std::array<const CScriptNode*, kShortChain> shortChain{};
+    std::array<const CScriptNode*, kShortChain> shortChain; // filled up to length
     std::vector<const CScriptNode*> longChain;
     std::size_t length = 0;
     const CScriptNode* bottom = &expression;
@@ -440,7 +477,8 @@ RErr CScript::evaluateCall(const CScriptNode& expression, CStackFrame& frame, CR
         return kErrGeneral;
     }
     CSymbol& function = *callee->symbol();
-    CStackFrame calleeFrame(function.getSymbolTotalStackFrameSize());
+    PooledFrame pooled(framePool, framesInUse, function.getSymbolTotalStackFrameSize());
+    CStackFrame& calleeFrame = pooled.frame();
     const int32_t parameters = function.getSymbolHowManyParams();
     RErr status = kNoErr;
     if (parameters > 0)
@@ -449,24 +487,25 @@ RErr CScript::evaluateCall(const CScriptNode& expression, CStackFrame& frame, CR
         status = executeAnyFunction(function, calleeFrame);
     if (status)
         return status;
-    const CRString* result = nullptr;
-    status = calleeFrame.getField(0, result);
+    CRString* result = nullptr;
+    status = calleeFrame.getMutableField(0, result);
     if (!status)
-        value = *result;
+        value.takeValue(*result); // the frame is emptied anyway when the call ends
     return status;
 }
 
 RErr CScript::loadNextArgument(const CScriptNode* cell, CStackFrame& callerFrame,
                                CStackFrame& newFrame, int32_t index, int32_t count) {
-    CRString argument(kValueCreatorTag);
     for (int32_t slot = index;; ++slot) {
         if (!cell || !cell->left() || slot > count) {
             bug("Something is rotten in CScript::loadNextArgument.", 0);
             return kErrGeneral;
         }
-        RErr status = evaluateExpression(*cell->left(), callerFrame, argument);
+        // Straight into the callee's slot: a failed argument abandons the call and its frame.
+        CRString* argument = nullptr;
+        RErr status = newFrame.getMutableField(slot, argument);
         if (!status)
-            status = newFrame.setField(slot, argument);
+            status = evaluateExpression(*cell->left(), callerFrame, *argument);
         if (status || slot >= count)
             return status;
         cell = cell->right();

@@ -14,10 +14,18 @@ class CStackFrame {
 public:
     explicit CStackFrame(int32_t size);
 
+    // Makes the frame one of the given size, keeping the slots it already has; every slot must
+    // be empty (see clear), as after construction.
+    void resize(int32_t size);
+    // Empties every slot, so that the frame can be used again.
+    void clear();
+
     // Replaces the slot with a copy of the value; 1004 (reported) outside 0..size.
     RErr setField(int32_t index, const CRString& value);
     // The slot's value; 1004 (reported, `value` untouched) outside 0..size.
     RErr getField(int32_t index, const CRString*& value) const;
+    // The slot itself, to be filled in place; 1004 (reported) outside 0..size.
+    RErr getMutableField(int32_t index, CRString*& value);
     int32_t size() const { return static_cast<int32_t>(field.size()) - 1; }
 
 private:

@@ -2,11 +2,6 @@
 
 #include <cstdlib>
 
-CRMemory& CRMemory::shared() {
-    static CRMemory memory;
-    return memory;
-}
-
 void* CRMemory::malloc(std::size_t size, int32_t tag) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block)
@@ -23,28 +18,6 @@ void CRMemory::free(void* block, int32_t tag) {
         return;
     std::free(block);
     countFree(tag);
-}
-
-void CRMemory::countAllocation(int32_t tag) {
-    if (validTag(tag))
-        ++allocated[tag];
-    ++blocks;
-}
-
-void CRMemory::countFree(int32_t tag) {
-    if (validTag(tag))
-        ++freed[tag];
-    --blocks;
-}
-
-void CRMemory::incrementObjectCounter(int32_t kind) {
-    if (validTag(kind))
-        ++allocated[kind];
-}
-
-void CRMemory::decrementObjectCounter(int32_t kind) {
-    if (validTag(kind))
-        ++freed[kind];
 }
 
 void CRMemory::returnCounters(Counters& allocations, Counters& frees) const {

@@ -64,18 +64,36 @@ public:
     static constexpr int32_t kTagCount = 161;
     using Counters = std::array<int64_t, kTagCount>;
 
-    static CRMemory& shared();
+    // Inline: strings count themselves on every construction, so these calls are hot.
+    static CRMemory& shared() {
+        static CRMemory memory;
+        return memory;
+    }
 
     void* malloc(std::size_t size, int32_t tag);
     void* realloc(void* block, std::size_t newSize);
     void free(void* block, int32_t tag);
 
     // For buffers held in standard containers: count the taking and the freeing alone.
-    void countAllocation(int32_t tag);
-    void countFree(int32_t tag);
+    void countAllocation(int32_t tag) {
+        if (validTag(tag))
+            ++allocated[static_cast<std::size_t>(tag)];
+        ++blocks;
+    }
+    void countFree(int32_t tag) {
+        if (validTag(tag))
+            ++freed[static_cast<std::size_t>(tag)];
+        --blocks;
+    }
 
-    void incrementObjectCounter(int32_t kind);
-    void decrementObjectCounter(int32_t kind);
+    void incrementObjectCounter(int32_t kind) {
+        if (validTag(kind))
+            ++allocated[static_cast<std::size_t>(kind)];
+    }
+    void decrementObjectCounter(int32_t kind) {
+        if (validTag(kind))
+            ++freed[static_cast<std::size_t>(kind)];
+    }
 
     void returnCounters(Counters& allocations, Counters& frees) const;
     int64_t allocations(int32_t tag) const;

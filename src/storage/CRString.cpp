@@ -17,8 +17,8 @@
 //     * A well-formed 1-, 2- or 3-byte sequence is decoded as usual (the overlong leads 0xC0
 //       and 0xC1 included).
 //     * A well-formed 4-byte sequence (lead 0xF0 to 0xF7 and three continuation bytes) is one
-//       character of 4 bytes; getNextUnicodeValue reports it as 0xD800 (its documented answer), while
-//       collation and contain use its real code point so that two different ones differ.
+//       character of 4 bytes; getNextUnicodeValue reports it as 0xD800 (its documented answer),
+//       while collation and contain use its real code point so that two different ones differ.
 //     * Anything else is ill-formed: a stray continuation byte, a lead byte 0xF8 to 0xFF, or a
 //       lead byte whose continuation bytes are missing (interrupted or cut off by the end of the
 //       text). It is one character with the code 0xD800 covering the lead byte and the
@@ -191,7 +191,8 @@ void dropForm(bool& has, std::string& field) {
     if (!has)
         return;
     has = false;
-    std::string().swap(field);
+    field.clear();
+    field.shrink_to_fit(); // a long text gives its memory back
     CRMemory::shared().countFree(kTagStringForm);
 }
 
@@ -344,11 +345,9 @@ int64_t CRString::totalCRStringsInstantiated() {
 // ---------------------------------------------------------------------------------------------
 // Forms
 
-void CRString::dropForms() {
+void CRString::dropTextForms() {
     dropForm(hasUniversal, universalStringValue);
     dropForm(hasPlatform, platformStringValue);
-    hasNumeric = false;
-    numericValue = 0;
 }
 
 void CRString::installUniversal(std::string value) {
@@ -376,6 +375,30 @@ void CRString::setStringValue(const std::string& utf8) {
 void CRString::setStringValue(const CRString& other) {
     if (&other == this)
         return;
+    if (!other.hasPlatform) { // the usual case: copied in place, counted as a drop and a take
+        try {
+            if (other.hasUniversal)
+                universalStringValue = other.universalStringValue; // unchanged if it throws
+        } catch (const std::bad_alloc&) {
+            bug("CRString::setStringValue", kErrMallocFailed);
+            return;
+        }
+        const bool hadUniversal = hasUniversal;
+        hasUniversal = false;
+        if (hadUniversal)
+            CRMemory::shared().countFree(kTagStringForm);
+        dropForm(hasPlatform, platformStringValue);
+        if (other.hasUniversal) {
+            hasUniversal = true;
+            CRMemory::shared().countAllocation(kTagStringForm);
+        } else {
+            universalStringValue.clear();
+            universalStringValue.shrink_to_fit();
+        }
+        hasNumeric = other.hasNumeric;
+        numericValue = other.numericValue;
+        return;
+    }
     try {
         std::string universal = other.hasUniversal ? other.universalStringValue : std::string();
         std::string platform = other.hasPlatform ? other.platformStringValue : std::string();
@@ -399,6 +422,23 @@ void CRString::setStringValueLocal(const char* platformText) {
     } catch (const std::bad_alloc&) {
         bug("CRString::installPlatformStringValue", kErrMallocFailed);
     }
+}
+
+void CRString::takeValue(CRString& other) {
+    if (&other == this)
+        return;
+    dropForms();
+    // The text forms stay counted: their blocks change owner, not number.
+    universalStringValue.swap(other.universalStringValue);
+    platformStringValue.swap(other.platformStringValue);
+    hasUniversal = other.hasUniversal;
+    hasPlatform = other.hasPlatform;
+    hasNumeric = other.hasNumeric;
+    numericValue = other.numericValue;
+    other.hasUniversal = false;
+    other.hasPlatform = false;
+    other.hasNumeric = false;
+    other.numericValue = 0;
 }
 
 void CRString::setNumericValue(int32_t value) {
@@ -440,12 +480,11 @@ const char* CRString::getStringValueLocal() const {
     return platformStringValue.c_str();
 }
 
-int32_t CRString::getNumericValue() const {
-    if (hasNumeric)
-        return numericValue;
+int32_t CRString::parseNumericValue() const {
     if (!hasValue())
         return 0;
-    numericValue = parseNumber(getStringValue());
+    getStringValue();
+    numericValue = hasUniversal ? parseNumber(universalStringValue) : 0;
     hasNumeric = true;
     return numericValue;
 }

@@ -28,10 +28,14 @@ public:
     void setStringValue(const CRString& other); // copies all three forms and their flags
     void setStringValueLocal(const char* platformText);
     void setNumericValue(int32_t value);
+    // Back to no value at all, as a new string.
+    void clearValue() { dropForms(); }
+    // Takes over every form of other, which is left without value; no text is copied.
+    void takeValue(CRString& other);
 
     const char* getStringValue() const;      // UTF-8; empty when there is no value
     const char* getStringValueLocal() const; // Latin-1 with CR LF
-    int32_t getNumericValue() const;
+    int32_t getNumericValue() const { return hasNumeric ? numericValue : parseNumericValue(); }
     std::string str() const { return getStringValue(); }
 
     bool hasValue() const { return hasUniversal || hasPlatform || hasNumeric; }
@@ -59,8 +63,7 @@ public:
                                bool ignoreAccents);
     static bool equalString(const CRString& a, const CRString& b, bool ignoreCase,
                             bool ignoreAccents);
-    static bool equalString(const CRString& a, const char* b, bool ignoreCase,
-                            bool ignoreAccents);
+    static bool equalString(const CRString& a, const char* b, bool ignoreCase, bool ignoreAccents);
 
     // ASCII capitals of the universal form become small letters; the other forms are dropped.
     void toLower();
@@ -83,7 +86,14 @@ public:
     void print() const;
 
 private:
-    void dropForms();
+    void dropForms() {
+        if (hasUniversal || hasPlatform)
+            dropTextForms();
+        hasNumeric = false;
+        numericValue = 0;
+    }
+    void dropTextForms();
+    int32_t parseNumericValue() const;
     void installUniversal(std::string value);
     void installPlatform(std::string value);
 
