@@ -10,7 +10,7 @@ int exportCommand(const std::vector<std::string>& arguments, std::ostream& out) 
     if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-')
         return usageError("export needs exactly one FILE");
     std::unique_ptr<CTree> tree;
-    if (!openDatabase(arguments[0], tree))
+    if (!openAnyFile(arguments[0], tree))
         return kExitInputFault;
     std::string text;
     const RErr err = GrammarTextWriter().write(*tree, text);

@@ -74,7 +74,7 @@ int layoutCommand(const std::vector<std::string>& arguments, std::ostream& out) 
         return usageError("layout needs a grammar or document file");
 
     std::unique_ptr<CTree> tree;
-    if (!openDatabase(path, tree))
+    if (!openAnyFile(path, tree))
         return kExitInputFault;
     FixedMetricsDevice device(width, height);
     device.setRecording(false);

@@ -20,7 +20,7 @@ int qtreeCommand(const std::vector<std::string>& arguments, std::ostream& out) {
     if (path.empty())
         return usageError("qtree needs FILE and at most --all");
     std::unique_ptr<CTree> tree;
-    if (!openDatabase(path, tree))
+    if (!openAnyFile(path, tree))
         return kExitInputFault;
     // Every line is made before any is printed, so a failure prints nothing.
     std::string lines;

@@ -28,7 +28,7 @@ int runRender(const std::vector<std::string>& arguments) {
         return usageError("the picture must be named .svg, .png or .pdf: '" + output + "'");
 
     std::unique_ptr<CTree> tree;
-    if (!openDatabase(path, tree))
+    if (!openAnyFile(path, tree))
         return kExitInputFault;
     const std::unique_ptr<QGuiApplication> application = TreePictureWriter::applicationIfNeeded();
     TreePictureWriter writer(*tree, allTrees);
