@@ -342,6 +342,8 @@ private:
     // One attribute of a valid node (or root), reported under the caller's name otherwise.
     RErr readNodeCell(const char* name, int32_t node, int32_t attribute, int32_t& value) const;
     RErr readRootCell(const char* name, int32_t root, int32_t attribute, int32_t& value) const;
+    // Sets a root's main terminal, foot or lowest spine node: 0 or a valid node.
+    RErr setRootNodeReference(const char* name, int32_t root, int32_t attribute, int32_t node);
     void setCellDirectly(int32_t record, int32_t attribute, int32_t value);
     void releaseFishSpine(int32_t handle);
 

@@ -30,7 +30,8 @@ bool CTree::verifyNode(int32_t node) const {
 }
 
 RErr CTree::validateNodeWithError(int32_t node) const {
-    return reportError("CTree::validateNodeWithError", verifyNode(node) ? kNoErr : kErrInvalidParameter);
+    return reportError("CTree::validateNodeWithError",
+                       verifyNode(node) ? kNoErr : kErrInvalidParameter);
 }
 
 RErr CTree::validateRootWithError(int32_t node) const {
@@ -114,8 +115,7 @@ RErr CTree::findRoot(int32_t node, int32_t& root) const {
     return reportError("CTree::findRoot", err);
 }
 
-RErr CTree::readNodeCell(const char* name, int32_t node, int32_t attribute,
-                         int32_t& value) const {
+RErr CTree::readNodeCell(const char* name, int32_t node, int32_t attribute, int32_t& value) const {
     value = 0;
     const RErr err = validateNodeWithError(node);
     if (!err)
@@ -123,8 +123,7 @@ RErr CTree::readNodeCell(const char* name, int32_t node, int32_t attribute,
     return reportError(name, err);
 }
 
-RErr CTree::readRootCell(const char* name, int32_t root, int32_t attribute,
-                         int32_t& value) const {
+RErr CTree::readRootCell(const char* name, int32_t root, int32_t attribute, int32_t& value) const {
     value = 0;
     const RErr err = validateRootWithError(root);
     if (!err)
@@ -379,13 +378,17 @@ RErr CTree::getWordCategory(int32_t root, int32_t& category) const {
     return readRootCell("CTree::getWordCategory", root, kAttrWordCategory, category);
 }
 
-RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
+RErr CTree::setRootNodeReference(const char* name, int32_t root, int32_t attribute, int32_t node) {
     RErr err = validateRootWithError(root);
     if (!err && node != 0)
         err = validateNodeWithError(node);
     if (!err)
-        err = dataTask(root, kAttrMainTerminalNode, node);
-    return reportError("CTree::setMainTerminalNode", err);
+        err = dataTask(root, attribute, node);
+    return reportError(name, err);
+}
+
+RErr CTree::setMainTerminalNode(int32_t root, int32_t node) {
+    return setRootNodeReference("CTree::setMainTerminalNode", root, kAttrMainTerminalNode, node);
 }
 
 RErr CTree::getMainTerminalNode(int32_t root, int32_t& node) const {
@@ -393,12 +396,7 @@ RErr CTree::getMainTerminalNode(int32_t root, int32_t& node) const {
 }
 
 RErr CTree::setFootNode(int32_t root, int32_t node) {
-    RErr err = validateRootWithError(root);
-    if (!err && node != 0)
-        err = validateNodeWithError(node);
-    if (!err)
-        err = dataTask(root, kAttrFootNode, node);
-    return reportError("CTree::setFootNode", err);
+    return setRootNodeReference("CTree::setFootNode", root, kAttrFootNode, node);
 }
 
 RErr CTree::getFootNode(int32_t root, int32_t& node) const {
@@ -406,12 +404,8 @@ RErr CTree::getFootNode(int32_t root, int32_t& node) const {
 }
 
 RErr CTree::setLowestXBarSpineNode(int32_t root, int32_t node) {
-    RErr err = validateRootWithError(root);
-    if (!err && node != 0)
-        err = validateNodeWithError(node);
-    if (!err)
-        err = dataTask(root, kAttrLowestXBarSpineNode, node);
-    return reportError("CTree::setLowestXBarSpineNode", err);
+    return setRootNodeReference("CTree::setLowestXBarSpineNode", root, kAttrLowestXBarSpineNode,
+                                node);
 }
 
 RErr CTree::getLowestXBarSpineNode(int32_t root, int32_t& node) const {
