@@ -1,8 +1,71 @@
 #include "app/DocumentFiles.h"
 
+#include "app/ErrorReporter.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CVersionInfo.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Beside the target, so that the final rename stays within one file system.
+std::string sidePathFor(const std::string& path) {
+    const fs::path target = fs::u8path(path);
+    fs::path side =
+        target.parent_path() / fs::u8path("." + target.filename().u8string() + ".saving");
+    return side.u8string();
+}
+
+// Copies the old file's bytes into the new, empty side file.
+RErr copyFileContents(CFileDescriptor& from, CFileDescriptor& to) {
+    constexpr int32_t kChunk = 1 << 20;
+    int32_t length = 0;
+    RErr err = from.open();
+    if (!err)
+        err = from.getEOF(length);
+    if (!err)
+        err = to.open();
+    std::vector<unsigned char> buffer;
+    for (int32_t done = 0; !err && done < length;) {
+        const int32_t count = std::min(kChunk, length - done);
+        buffer.resize(static_cast<std::size_t>(count));
+        err = from.read(buffer.data(), count);
+        if (!err)
+            err = to.write(buffer.data(), count);
+        done += count;
+    }
+    if (from.isOpenNow()) {
+        const RErr closeErr = from.close();
+        if (!err)
+            err = closeErr;
+    }
+    if (to.isOpenNow()) {
+        const RErr closeErr = to.close();
+        if (!err)
+            err = closeErr;
+    }
+    return err;
+}
+
+RErr flushFileToDisk(CFileDescriptor& file) {
+    RErr err = file.open();
+    if (!err)
+        err = file.flushToDisk();
+    if (file.isOpenNow()) {
+        const RErr closeErr = file.close();
+        if (!err)
+            err = closeErr;
+    }
+    return err;
+}
+
+} // namespace
 
 RErr loadDatabaseFile(CFileDescriptor& file, std::unique_ptr<CTree>& tree) {
     tree.reset();
@@ -28,6 +91,38 @@ RErr saveDatabaseFile(CTree& tree, CFileDescriptor& file) {
         CVersionInfo version(file);
         err = version.writeCurrentVersionInfo();
     }
+    return err;
+}
+
+RErr saveDatabaseFileSafely(CTree& tree, CFileDescriptor& file, bool keepOtherForks) {
+    static const char* const name = "saveDatabaseFileSafely";
+    const std::string sidePath = sidePathFor(file.path());
+    std::error_code error;
+    fs::remove(fs::u8path(sidePath), error); // a side file left by an earlier crash
+    CFileDescriptor side(sidePath);
+    bool oldExists = false;
+    RErr err = file.exists(oldExists);
+    if (!err && oldExists && keepOtherForks)
+        err = side.create();
+    if (!err && oldExists && keepOtherForks)
+        err = copyFileContents(file, side);
+    if (!err)
+        err = saveDatabaseFile(tree, side);
+    if (!err)
+        err = flushFileToDisk(side);
+    if (!err && oldExists) {
+        // The new file keeps the old one's permissions.
+        const fs::perms permissions = fs::status(fs::u8path(file.path()), error).permissions();
+        if (!error)
+            fs::permissions(fs::u8path(sidePath), permissions, error);
+    }
+    if (!err) {
+        fs::rename(fs::u8path(sidePath), fs::u8path(file.path()), error);
+        if (error)
+            err = reportError(name, kErrFileSystem);
+    }
+    if (err)
+        fs::remove(fs::u8path(sidePath), error);
     return err;
 }
 

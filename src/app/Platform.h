@@ -23,6 +23,7 @@ struct MessageRequest {
     std::string text;
     MessageButtons buttons = MessageButtons::OK;
     MessageIcon icon = MessageIcon::Warning;
+    int32_t defaultButton = 0; // 0: the platform's usual default (OK or Yes)
 };
 
 struct FileRequest {

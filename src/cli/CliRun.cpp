@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "app/RecordingPlatform.h"
+#include "app/WorkingDocument.h"
 #include "cli/CliCommand.h"
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
@@ -166,21 +167,6 @@ std::string offendingNodes(CTree& tree) {
     return listed;
 }
 
-// Compiles the script as the opening of a working document does, in a set-up step that
-// leaves no history.
-RErr prepareWorkingDocument(CTree& tree) {
-    CUndoStructure& undo = tree.undoStructure();
-    RErr err = undo.startTaskList(kLabelNeverUndoable);
-    RErr compileErr = kNoErr;
-    if (!err)
-        compileErr = tree.script()->parseScript(true);
-    if (!err)
-        err = undo.finishTaskList();
-    if (!err)
-        err = undo.zeroOut();
-    return compileErr ? compileErr : err;
-}
-
 bool isMenuCommand(CScript& script, const std::string& name) {
     CSymbol* symbol = nullptr;
     if (script.symbolTable())
@@ -220,7 +206,7 @@ int runScript(const std::vector<std::string>& arguments, std::ostream& out) {
     script.middleInterface().setTraceOutput(nullptr);
     script.middleInterface().installCRamexApp(&userInterface);
 
-    const RErr compileErr = prepareWorkingDocument(*tree);
+    const RErr compileErr = prepareWorkingDocument(*tree, false);
     if (compileErr == kErrScriptCompile)
         return inputFault(options.file,
                           "line " + std::to_string(script.lastCompileErrorLine() + 1) + ": " +

@@ -45,15 +45,16 @@ int osOpenExisting(const std::string& path) {
     int fd = -1;
     // Read and write access, not shared with anyone (the Windows file API's share mode 0).
     if (_wsopen_s(&fd, widePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
-                 _S_IREAD | _S_IWRITE) != 0)
+                  _S_IREAD | _S_IWRITE) != 0)
         return -1;
     return fd;
 }
 
 int osCreateNew(const std::string& path) {
     int fd = -1;
-    if (_wsopen_s(&fd, widePath(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
-                 _SH_DENYRW, _S_IREAD | _S_IWRITE) != 0)
+    if (_wsopen_s(&fd, widePath(path).c_str(),
+                  _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
+                  _S_IREAD | _S_IWRITE) != 0)
         return -1;
     return fd;
 }
@@ -99,6 +100,10 @@ bool osSetLength(int fd, int64_t length) {
 
 int64_t osLength(int fd) {
     return _filelengthi64(fd);
+}
+
+bool osFlushToDisk(int fd) {
+    return _commit(fd) == 0;
 }
 
 #else
@@ -169,6 +174,14 @@ bool osWriteAt(int fd, int64_t offset, const unsigned char* buffer, int64_t coun
         done += put;
     }
     return true;
+}
+
+bool osFlushToDisk(int fd) {
+    int result;
+    do {
+        result = ::fsync(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
 }
 
 bool osSetLength(int fd, int64_t length) {
@@ -417,6 +430,12 @@ RErr CFileDescriptor::getPosition(int32_t& out) const {
     if (hFile < 0)
         return reportError("CFileDescriptor::getPosition", kErrFileSystem);
     out = static_cast<int32_t>(position);
+    return kNoErr;
+}
+
+RErr CFileDescriptor::flushToDisk() {
+    if (hFile < 0 || !osFlushToDisk(hFile))
+        return reportError("CFileDescriptor::flushToDisk", kErrFileSystem);
     return kNoErr;
 }
 

@@ -38,6 +38,8 @@ public:
     // Sets the length; the position becomes the smaller of the old position and the length.
     RErr setEOF(int32_t length);
     RErr getEOF(int32_t& out) const;
+    // Waits until everything written so far is on the disk, not only in the system's cache.
+    RErr flushToDisk();
     // Transfer lastIndex + 1 integers at the current position, big-endian on disk.
     RErr readASeriesOfInt32s(int32_t* buffer, int32_t lastIndex);
     RErr writeASeriesOfInt32s(const int32_t* buffer, int32_t lastIndex);
