@@ -1,0 +1,6 @@
+#include "ui/CCategoriesDialog.h"
+
+CCategoriesDialog::CCategoriesDialog() {
+    setWindowTitle(QStringLiteral("Categories"));
+    resize(260, 320);
+}

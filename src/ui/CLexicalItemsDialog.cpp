@@ -1,0 +1,235 @@
+#include "ui/CLexicalItemsDialog.h"
+
+#include "app/CRamexApp.h"
+#include "app/ErrorReporter.h"
+#include "app/FileTypes.h"
+#include "app/Platform.h"
+#include "model/CTree.h"
+#include "script/CMiddleInterface.h"
+#include "script/CScript.h"
+#include "ui/CCategoriesDialog.h"
+#include "ui/CFeaturesDialog.h"
+#include "ui/CRamexWindow.h"
+#include "ui/CScriptWindow.h"
+#include "undo/CUndoStructure.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include <new>
+
+namespace {
+
+void reportUnlessCancelled(const char* name, RErr err) {
+    if (err && err != kErrUserCancelled)
+        bug(name, err);
+}
+
+void showWindow(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+CLexicalItemsDialog::CLexicalItemsDialog(CRamexApp& application) : theRamexApp(application) {
+    setWindowTitle(QStringLiteral("Ramex"));
+    resize(760, 560);
+    setCentralWidget(new QWidget(this));
+    buildMenus();
+}
+
+CLexicalItemsDialog::~CLexicalItemsDialog() = default;
+
+void CLexicalItemsDialog::installReferences(CCategoriesDialog& categories,
+                                            CFeaturesDialog& features, CScriptWindow& script) {
+    categoriesDialog = &categories;
+    featuresDialog = &features;
+    scriptWindow = &script;
+}
+
+void CLexicalItemsDialog::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto add = [this](QMenu* menu, const QString& label, const QKeySequence& keys, auto handler) {
+        QAction* item = menu->addAction(label);
+        item->setShortcut(keys);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    add(file, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnNew(); });
+    add(file, QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W),
+        [this] { OnCloseItem(); });
+    add(file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { OnSave(); });
+    add(file, QStringLiteral("Save &As"), QKeySequence::SaveAs, [this] { OnSaveAs(); });
+    add(file, QStringLiteral("&Revert"), QKeySequence(), [this] { OnRevert(); });
+    file->addSeparator();
+    add(file, QStringLiteral("E&xit"), QKeySequence::Quit, [this] {
+        OnExit();
+    })->setMenuRole(QAction::QuitRole);
+
+    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Windows"));
+    add(windows, QStringLiteral("Words"), QKeySequence(), [this] { showWindow(*this); });
+    add(windows, QStringLiteral("Categories"), QKeySequence(),
+        [this] { showWindow(*categoriesDialog); });
+    add(windows, QStringLiteral("Features"), QKeySequence(),
+        [this] { showWindow(*featuresDialog); });
+    add(windows, QStringLiteral("Script"), QKeySequence(), [this] { showWindow(*scriptWindow); });
+}
+
+// ---- Opening -----------------------------------------------------------------------------
+
+void CLexicalItemsDialog::startAuthoring(std::unique_ptr<CTree> tree) {
+    theCTree = std::move(tree);
+    theRamexApp.installCTree(theCTree.get());
+    if (theCTree->script())
+        theCTree->script()->middleInterface().installCRamexApp(&theRamexApp);
+    theRamexApp.setMode(kModeSwitchingToAuthor);
+    theRamexApp.setMode(kModeAuthor);
+}
+
+void CLexicalItemsDialog::deleteGrammar() {
+    theCTree.reset();
+    theRamexApp.installCTree(nullptr);
+}
+
+void CLexicalItemsDialog::handleNewGrammar() {
+    std::unique_ptr<CTree> tree;
+    RErr err = kNoErr;
+    try {
+        tree = std::make_unique<CTree>();
+    } catch (const std::bad_alloc&) {
+        err = kErrMallocFailed;
+    }
+    if (!err)
+        err = tree->createTree(true);
+    if (err) {
+        bug("CLexicalItemsDialog::handleNewGrammar", err);
+        return;
+    }
+    theRamexApp.setFileExistsOnlyInMemory(true);
+    startAuthoring(std::move(tree));
+}
+
+void CLexicalItemsDialog::handleOpenGrammar(bool isRevert) {
+    std::unique_ptr<CTree> tree;
+    const RErr err = theRamexApp.doOpen(kFileTypeGrammar, isRevert, tree);
+    if (!err)
+        startAuthoring(std::move(tree));
+    reportUnlessCancelled("CLexicalItemsDialog::handleOpenGrammar", err);
+}
+
+void CLexicalItemsDialog::handleOpenCurrentGrammar() {
+    std::unique_ptr<CTree> tree;
+    const RErr err = theRamexApp.doOpenCurrentGrammar(tree);
+    if (!err)
+        startAuthoring(std::move(tree));
+    reportUnlessCancelled("CLexicalItemsDialog::handleOpenCurrentGrammar", err);
+}
+
+// ---- File commands -------------------------------------------------------------------------
+
+RErr CLexicalItemsDialog::attemptSave(bool isSaveAs) {
+    return theRamexApp.doSave(kFileTypeGrammar, isSaveAs);
+}
+
+RErr CLexicalItemsDialog::attemptSaveForClose(bool forNew) {
+    if (!theCTree)
+        return kNoErr;
+    bool dirty = false;
+    RErr err = theCTree->undoStructure().isDirty(dirty);
+    const bool mustSaveFirst = forNew && theRamexApp.getFileExistsOnlyInMemory();
+    if (!err && (dirty || mustSaveFirst)) {
+        MessageRequest question;
+        question.text = "Save document before closing?";
+        // A student document is made from the grammar's file, so a new grammar must be saved.
+        question.buttons = mustSaveFirst ? MessageButtons::OKCancel : MessageButtons::YesNoCancel;
+        const int32_t answer = currentPlatform().showMessage(question);
+        if (answer == kButtonCancel)
+            return kErrUserCancelled;
+        if (answer == kButtonYes || answer == kButtonOK)
+            err = attemptSave(false);
+    }
+    reportUnlessCancelled("CLexicalItemsDialog::attemptSaveForClose", err);
+    return err;
+}
+
+void CLexicalItemsDialog::OnNew() {
+    const RErr err = attemptSaveForClose(true);
+    if (err == kErrUserCancelled)
+        return;
+    if (!err)
+        theRamexApp.setOpenGrammarAsSelectedGrammar();
+    deleteGrammar();
+    theRamexApp.setMode(kModeClosingDocument);
+    if (!err) {
+        CRamexWindow& mainWindow = theRamexApp.mainWindow();
+        mainWindow.setGrammarLabel(theRamexApp.currentGrammarPath(),
+                                   theRamexApp.haveCurrentlySelectedGrammar());
+        mainWindow.OnNew();
+    }
+}
+
+void CLexicalItemsDialog::OnCloseItem() {
+    if (attemptSaveForClose(false) == kErrUserCancelled)
+        return;
+    theRamexApp.setMode(kModeClosingDocument);
+    deleteGrammar();
+}
+
+void CLexicalItemsDialog::OnSave() {
+    reportUnlessCancelled("CLexicalItemsDialog::OnSave", attemptSave(false));
+    redrawUserInterface();
+}
+
+void CLexicalItemsDialog::OnSaveAs() {
+    reportUnlessCancelled("CLexicalItemsDialog::OnSaveAs", attemptSave(true));
+    redrawUserInterface();
+}
+
+void CLexicalItemsDialog::OnRevert() {
+    if (!theCTree)
+        return;
+    MessageRequest question;
+    question.text = "Are you sure you want to abandon changes to this document and revert to the "
+                    "saved version?";
+    question.buttons = MessageButtons::OKCancel;
+    if (currentPlatform().showMessage(question) != kButtonOK)
+        return;
+    theCTree->undoStructure().resetDirty();
+    theRamexApp.setMode(kModeClosingDocument);
+    deleteGrammar();
+    handleOpenGrammar(true);
+}
+
+void CLexicalItemsDialog::OnExit() {
+    close();
+}
+
+void CLexicalItemsDialog::closeEvent(QCloseEvent* event) {
+    if (attemptSaveForClose(false) == kErrUserCancelled) {
+        event->ignore();
+        return;
+    }
+    deleteGrammar();
+    event->accept();
+    theRamexApp.setMode(kModeQuitting);
+}
+
+// ---- Requests ------------------------------------------------------------------------------
+
+void CLexicalItemsDialog::redrawUserInterface() {
+    centralWidget()->update();
+}
+
+RErr CLexicalItemsDialog::doUserInterfaceUndoTask(int32_t /*taskCode*/, int32_t /*value*/) {
+    // The tasks only record what to redraw; the redraw after every command carries it out.
+    return kNoErr;
+}
+
+RErr CLexicalItemsDialog::notifyUserInterfaceOfTypingTask(int32_t /*record*/, int32_t /*attribute*/,
+                                                          const CRString* /*text*/,
+                                                          int32_t /*selectionStart*/,
+                                                          int32_t /*selectionEnd*/) {
+    return kNoErr;
+}

@@ -1,0 +1,596 @@
+#include "ui/CRamexWindow.h"
+
+#include "app/CRamexApp.h"
+#include "app/ErrorReporter.h"
+#include "app/FileTypes.h"
+#include "app/Platform.h"
+#include "app/WorkingDocument.h"
+#include "model/CTree.h"
+#include "script/CMiddleInterface.h"
+#include "script/CScript.h"
+#include "storage/CRString.h"
+#include "undo/CUndoStructure.h"
+#include "undo/UndoLabels.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int32_t kCommandNew = 1;
+constexpr int32_t kCommandOpen = 2;
+constexpr int32_t kCommandClose = 3;
+constexpr int32_t kCommandSave = 4;
+constexpr int32_t kCommandSaveAs = 5;
+constexpr int32_t kCommandRevert = 6;
+constexpr int32_t kCommandChooseGrammar = 7;
+constexpr int32_t kCommandNewGrammar = 8;
+constexpr int32_t kCommandOpenGrammar = 9;
+constexpr int32_t kCommandOpenCurrentGrammar = 10;
+constexpr int32_t kCommandExit = 13;
+constexpr int32_t kCommandUndo = 21;
+constexpr int32_t kCommandRedo = 10022;
+constexpr int32_t kFirstMenu1Command = 3501;
+constexpr int32_t kLastMenu1Command = 3530;
+// Menu 2 holds 31 items, so its last item's command is 3561.
+constexpr int32_t kLastMenu2Command = 3561;
+constexpr int32_t kPanelWidth = 220;
+constexpr int32_t kShowScissorsTask = 2;
+constexpr int32_t kShowSpyglassTask = 3;
+constexpr int32_t kShowLexiconTask = 4;
+constexpr int32_t kRebuildAuthorMenusTask = 5;
+constexpr int32_t kRefreshDrawingTask = 6;
+constexpr int32_t kMenuCommandCreatorTag = 95;
+
+QKeySequence control(Qt::Key key) {
+    return QKeySequence(Qt::CTRL | key);
+}
+
+} // namespace
+
+CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
+    setWindowTitle(QStringLiteral("Ramex"));
+    resize(900, 640);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QHBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    panel = new QWidget(client);
+    panel->setFixedWidth(kPanelWidth);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->addStretch(1);
+    grammarLabelItem = new QLabel(panel);
+    grammarLabelItem->setWordWrap(true);
+    panelLayout->addWidget(grammarLabelItem);
+    treeAreaWidget = new QWidget(client);
+    treeAreaWidget->setAutoFillBackground(true);
+    treeAreaWidget->setPalette(QPalette(Qt::white));
+    layout->addWidget(panel);
+    layout->addWidget(treeAreaWidget, 1);
+    setCentralWidget(client);
+    client->installEventFilter(this);
+
+    popUpBox = new QLabel(treeAreaWidget);
+    popUpBox->setFrameShape(QFrame::Box);
+    popUpBox->setAutoFillBackground(true);
+    popUpBox->setPalette(QPalette(QColor(255, 255, 225)));
+    popUpBox->setWordWrap(true);
+    popUpBox->hide();
+
+    treeAreaWidget->hide();
+    statusBar()->hide();
+    buildMenus();
+
+    // The two hidden chords: the privileges dialog and the memory debugging dialog.
+    auto* privileges = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q), this);
+    connect(privileges, &QShortcut::activated, this,
+            [this] { theRamexApp.showSecretDialog(true); });
+    auto* memory = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
+    connect(memory, &QShortcut::activated, this, [this] { theRamexApp.showSecretDialog(false); });
+}
+
+CRamexWindow::~CRamexWindow() = default;
+
+QAction* CRamexWindow::addCommand(QMenu* menu, int32_t commandId, const QString& label,
+                                  const QKeySequence& shortcut, void (CRamexWindow::*handler)()) {
+    QAction* added = menu->addAction(label);
+    added->setShortcut(shortcut);
+    added->setData(commandId);
+    connect(added, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    actions[commandId] = added;
+    return added;
+}
+
+void CRamexWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    addCommand(file, kCommandNew, QStringLiteral("&New"), control(Qt::Key_N), &CRamexWindow::OnNew);
+    addCommand(file, kCommandOpen, QStringLiteral("&Open"), control(Qt::Key_O),
+               &CRamexWindow::OnOpen);
+    addCommand(file, kCommandClose, QStringLiteral("&Close"), control(Qt::Key_W),
+               &CRamexWindow::OnCloseItem);
+    addCommand(file, kCommandSave, QStringLiteral("&Save"), control(Qt::Key_S),
+               &CRamexWindow::OnSave);
+    addCommand(file, kCommandSaveAs, QStringLiteral("Save &As"), QKeySequence::SaveAs,
+               &CRamexWindow::OnSaveAs);
+    addCommand(file, kCommandRevert, QStringLiteral("&Revert"), QKeySequence(),
+               &CRamexWindow::OnRevert);
+    file->addSeparator();
+    addCommand(file, kCommandChooseGrammar, QStringLiteral("&Choose Grammar"), control(Qt::Key_F),
+               &CRamexWindow::OnChooseGrammar);
+    addCommand(file, kCommandNewGrammar, QStringLiteral("New Grammar"), control(Qt::Key_H),
+               &CRamexWindow::OnNewGrammar);
+    addCommand(file, kCommandOpenGrammar, QStringLiteral("Open Grammar"), control(Qt::Key_G),
+               &CRamexWindow::OnOpenGrammar);
+    addCommand(file, kCommandOpenCurrentGrammar, QStringLiteral("Open Current Grammar"),
+               control(Qt::Key_K), &CRamexWindow::OnOpenCurrentGrammar);
+    file->addSeparator();
+    QAction* exit = addCommand(file, kCommandExit, QStringLiteral("E&xit"), QKeySequence::Quit,
+                               &CRamexWindow::OnExit);
+    exit->setMenuRole(QAction::QuitRole);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    addCommand(edit, kCommandUndo, QStringLiteral("&Undo"), control(Qt::Key_Z),
+               &CRamexWindow::OnUndo);
+    addCommand(edit, kCommandRedo, QStringLiteral("&Redo"), control(Qt::Key_R),
+               &CRamexWindow::OnRedo);
+}
+
+QAction* CRamexWindow::action(int32_t commandId) const {
+    const auto found = actions.find(commandId);
+    return found == actions.end() ? nullptr : found->second;
+}
+
+void CRamexWindow::enable(int32_t commandId, bool on) {
+    if (QAction* item = action(commandId))
+        item->setEnabled(on);
+}
+
+void CRamexWindow::report(const char* name, RErr err) {
+    if (err && err != kErrUserCancelled)
+        bug(name, err);
+}
+
+// ---- The document ----------------------------------------------------------------------
+
+void CRamexWindow::takeDocument(std::unique_ptr<CTree> tree) {
+    theCTree = std::move(tree);
+    theRamexApp.installCTree(theCTree.get());
+    if (theCTree && theCTree->script())
+        theCTree->script()->middleInterface().installCRamexApp(&theRamexApp);
+}
+
+void CRamexWindow::deleteDocument() {
+    theCTree.reset();
+    theRamexApp.installCTree(nullptr);
+}
+
+void CRamexWindow::installReferences() {
+    theRamexApp.installCTree(theCTree.get());
+}
+
+RErr CRamexWindow::startDocument(std::unique_ptr<CTree> tree, bool isNew) {
+    takeDocument(std::move(tree));
+    const RErr err = prepareWorkingDocument(*theCTree, isNew);
+    if (err) {
+        // The parser has told the user why; the document does not open.
+        deleteDocument();
+        return err;
+    }
+    theRamexApp.setMode(kModeOpeningDocument);
+    return kNoErr;
+}
+
+RErr CRamexWindow::sendHook(int32_t hook) {
+    if (!theCTree || !theCTree->script())
+        return kNoErr;
+    CUndoStructure& undo = theCTree->undoStructure();
+    RErr err = undo.startTaskList(kLabelNeverUndoable);
+    bool exists = false;
+    bool answer = false;
+    if (!err)
+        err = theCTree->script()->callInternalMessage(hook, 0, 0, exists, answer);
+    const RErr finishErr = undo.finishTaskList();
+    return err ? err : finishErr;
+}
+
+// ---- File commands -----------------------------------------------------------------------
+
+void CRamexWindow::OnNew() {
+    if (!theRamexApp.haveCurrentlySelectedGrammar()) {
+        MessageRequest question;
+        question.text = "You must select a grammar before a new document can be opened.  Select a "
+                        "grammar?";
+        question.buttons = MessageButtons::YesNo;
+        if (currentPlatform().showMessage(question) == kButtonYes)
+            OnChooseGrammar();
+        return;
+    }
+    std::unique_ptr<CTree> tree;
+    RErr err = theRamexApp.openCurrentGrammarAsStudentDoc(tree);
+    if (!err)
+        err = startDocument(std::move(tree), true);
+    if (err == kErrScriptCompile)
+        return;
+    report("CRamexWindow::OnNew", err);
+}
+
+RErr CRamexWindow::performOpen(bool isRevert) {
+    std::unique_ptr<CTree> tree;
+    RErr err = theRamexApp.doOpen(kFileTypeDocument, isRevert, tree);
+    if (!err)
+        err = startDocument(std::move(tree), false);
+    return err;
+}
+
+void CRamexWindow::OnOpen() {
+    report("CRamexWindow::OnOpen", performOpen(false));
+}
+
+RErr CRamexWindow::attemptSave(bool isSaveAs) {
+    const RErr err = theRamexApp.doSave(kFileTypeDocument, isSaveAs);
+    updateMenus();
+    return err;
+}
+
+RErr CRamexWindow::attemptSaveForClose() {
+    if (!theCTree)
+        return kNoErr;
+    bool dirty = false;
+    RErr err = theCTree->undoStructure().isDirty(dirty);
+    if (!err && dirty) {
+        MessageRequest question;
+        question.text = "Save document before closing?";
+        question.buttons = MessageButtons::YesNoCancel;
+        const int32_t answer = currentPlatform().showMessage(question);
+        if (answer == kButtonCancel)
+            return kErrUserCancelled;
+        err = sendHook(CScript::kHookClose);
+        if (!err && answer == kButtonYes)
+            err = attemptSave(false);
+    }
+    report("CRamexWindow::attemptSaveForClose", err);
+    return err;
+}
+
+void CRamexWindow::OnCloseItem() {
+    if (attemptSaveForClose() == kErrUserCancelled)
+        return;
+    deleteDocument();
+    theRamexApp.setMode(kModeClosingDocument);
+}
+
+void CRamexWindow::OnSave() {
+    report("CRamexWindow::OnSave", attemptSave(false));
+}
+
+void CRamexWindow::OnSaveAs() {
+    report("CRamexWindow::OnSaveAs", attemptSave(true));
+}
+
+void CRamexWindow::OnRevert() {
+    if (!theCTree)
+        return;
+    MessageRequest question;
+    question.text = "Are you sure you want to abandon changes to this document and revert to the "
+                    "saved version?";
+    question.buttons = MessageButtons::OKCancel;
+    if (currentPlatform().showMessage(question) != kButtonOK)
+        return;
+    RErr err = theCTree->undoStructure().resetDirty();
+    if (!err) {
+        deleteDocument();
+        theRamexApp.setMode(kModeClosingDocument);
+        err = performOpen(true);
+    }
+    report("CRamexWindow::OnRevert", err);
+}
+
+void CRamexWindow::OnChooseGrammar() {
+    report("CRamexWindow::OnChooseGrammar", theRamexApp.doChooseGrammar());
+    updateMenus();
+}
+
+void CRamexWindow::OnNewGrammar() {
+    theRamexApp.handleNewGrammar();
+}
+
+void CRamexWindow::OnOpenGrammar() {
+    theRamexApp.handleOpenGrammar();
+}
+
+void CRamexWindow::OnOpenCurrentGrammar() {
+    if (theRamexApp.getMode() == kModeDocument)
+        OnCloseItem();
+    const int32_t mode = theRamexApp.getMode();
+    if (mode == kModeClosingDocument || mode == kModeNoDocument)
+        theRamexApp.handleOpenCurrentGrammar();
+}
+
+void CRamexWindow::OnExit() {
+    close();
+}
+
+void CRamexWindow::OnUndo() {
+    if (!theCTree)
+        return;
+    const RErr err = theCTree->undoStructure().undo();
+    treeAreaWidget->update();
+    updateMenus();
+    report("CRamexWindow::OnUndo", err);
+}
+
+void CRamexWindow::OnRedo() {
+    if (!theCTree)
+        return;
+    const RErr err = theCTree->undoStructure().redo();
+    treeAreaWidget->update();
+    updateMenus();
+    report("CRamexWindow::OnRedo", err);
+}
+
+void CRamexWindow::closeEvent(QCloseEvent* event) {
+    if (theRamexApp.getMode() == kModeDocument) {
+        // A failed save keeps the window open, so nothing is lost.
+        if (attemptSaveForClose()) {
+            event->ignore();
+            return;
+        }
+        deleteDocument();
+    }
+    theRamexApp.cleanUpForExit();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+// ---- Mode changes --------------------------------------------------------------------------
+
+bool CRamexWindow::eventFilter(QObject* watched, QEvent* event) {
+    const int32_t mode = theRamexApp.getMode();
+    if (event->type() == QEvent::Paint && !modeChangePending &&
+        (mode == kModeClosingDocument || mode == kModeOpeningDocument)) {
+        // Finished right after this paint: widgets must not be shown or hidden during one.
+        modeChangePending = true;
+        QMetaObject::invokeMethod(
+            this, [this] { finishModeChange(); }, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CRamexWindow::finishModeChange() {
+    modeChangePending = false;
+    const int32_t mode = theRamexApp.getMode();
+    if (mode == kModeClosingDocument) {
+        treeAreaWidget->hide();
+        statusBar()->hide();
+        popUpBox->hide();
+        removeAuthorMenus();
+        theRamexApp.setMode(kModeNoDocument);
+    } else if (mode == kModeOpeningDocument) {
+        treeAreaWidget->show();
+        statusBar()->show();
+        theRamexApp.setMode(kModeDocument);
+        installAuthorMenus();
+        RErr err = sendHook(CScript::kHookOpen);
+        // The opening hook's changes are part of the document as it opens, not a step.
+        if (!err && theCTree)
+            err = theCTree->undoStructure().zeroOut();
+        report("CRamexWindow::finishModeChange", err);
+        updateMenus();
+    }
+}
+
+void CRamexWindow::updateMenus() {
+    const int32_t mode = theRamexApp.getMode();
+    const bool author = theRamexApp.getPrivileges();
+    const bool haveGrammar = theRamexApp.haveCurrentlySelectedGrammar();
+    if (mode == kModeClosingDocument || mode == kModeNoDocument) {
+        for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar})
+            enable(id, true);
+        for (int32_t id : {kCommandClose, kCommandSave, kCommandSaveAs, kCommandRevert,
+                           kCommandUndo, kCommandRedo})
+            enable(id, false);
+        // The author's commands need the author's privileges.
+        enable(kCommandNewGrammar, author);
+        enable(kCommandOpenGrammar, author);
+        enable(kCommandOpenCurrentGrammar, author && haveGrammar);
+        action(kCommandUndo)->setText(QStringLiteral("Can't Undo"));
+        action(kCommandRedo)->setText(QStringLiteral("Can't Redo"));
+        return;
+    }
+    if (mode != kModeOpeningDocument && mode != kModeDocument) {
+        bug("CRamexWindow::updateMenus", kNoErr);
+        return;
+    }
+    for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar, kCommandNewGrammar,
+                       kCommandOpenGrammar})
+        enable(id, false);
+    enable(kCommandClose, true);
+    enable(kCommandOpenCurrentGrammar, author && haveGrammar);
+    bool dirty = false;
+    bool canUndo = false;
+    bool canRedo = false;
+    int32_t undoLabel = 0;
+    int32_t redoLabel = 0;
+    RErr err = theCTree ? kNoErr : kErrNotInitialized;
+    if (!err)
+        err = theCTree->undoStructure().isDirty(dirty);
+    if (!err)
+        err = theCTree->undoStructure().canUndo(canUndo);
+    if (!err && canUndo)
+        err = theCTree->undoStructure().currentUndoLabel(undoLabel);
+    if (!err)
+        err = theCTree->undoStructure().canRedo(canRedo);
+    if (!err && canRedo)
+        err = theCTree->undoStructure().currentRedoLabel(redoLabel);
+    const bool inFile = !theRamexApp.getFileExistsOnlyInMemory();
+    enable(kCommandSave, dirty);
+    enable(kCommandSaveAs, inFile);
+    enable(kCommandRevert, dirty && inFile);
+    enable(kCommandUndo, canUndo);
+    enable(kCommandRedo, canRedo);
+    action(kCommandUndo)
+        ->setText(canUndo ? QStringLiteral("Undo ") + undoString(undoLabel)
+                          : QStringLiteral("Can't Undo"));
+    action(kCommandRedo)
+        ->setText(canRedo ? QStringLiteral("Redo ") + undoString(redoLabel)
+                          : QStringLiteral("Can't Redo"));
+    report("CRamexWindow::updateMenus", err);
+}
+
+// ---- The grammar's menus -------------------------------------------------------------------
+
+void CRamexWindow::installAuthorMenus() {
+    removeAuthorMenus();
+    if (!theCTree || !theCTree->script())
+        return;
+    const CMiddleInterface& bridge = theCTree->script()->middleInterface();
+    for (int32_t number = 1; number <= 2; ++number) {
+        const CMiddleInterface::RMenu* view = bridge.menu(number);
+        if (!view || view->items.empty())
+            continue;
+        auto* menu = new QMenu(QString::fromStdString(view->name), this);
+        const int32_t firstCommand = number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command;
+        for (std::size_t i = 0; i < view->items.size(); ++i) {
+            if (view->items[i].divider) {
+                menu->addSeparator();
+                continue;
+            }
+            const int32_t commandId = firstCommand + static_cast<int32_t>(i) + 1;
+            QAction* item = menu->addAction(QString::fromStdString(view->items[i].label));
+            item->setData(commandId);
+            connect(item, &QAction::triggered, this,
+                    [this, commandId] { OnAuthorMenuItem(commandId); });
+        }
+        menuBar()->addMenu(menu);
+        (number == 1 ? menu1 : menu2) = menu;
+    }
+    rebuildAuthorMenus();
+}
+
+void CRamexWindow::removeAuthorMenus() {
+    for (QMenu** menu : {&menu2, &menu1}) {
+        if (*menu) {
+            menuBar()->removeAction((*menu)->menuAction());
+            delete *menu;
+            *menu = nullptr;
+        }
+    }
+}
+
+void CRamexWindow::rebuildAuthorMenus() {
+    if (!theCTree || !theCTree->script())
+        return;
+    const CMiddleInterface& bridge = theCTree->script()->middleInterface();
+    for (int32_t number = 1; number <= 2; ++number) {
+        QMenu* menu = authorMenu(number);
+        const CMiddleInterface::RMenu* view = bridge.menu(number);
+        if (!menu || !view)
+            continue;
+        const int32_t firstCommand = number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            const auto index = static_cast<std::size_t>(item->data().toInt() - firstCommand - 1);
+            if (index >= view->items.size())
+                continue;
+            const CMiddleInterface::RMenuItem& state = view->items[index];
+            item->setText(QString::fromStdString(state.label));
+            item->setCheckable(state.checked);
+            item->setChecked(state.checked);
+            item->setEnabled(state.enabled);
+        }
+    }
+}
+
+void CRamexWindow::OnAuthorMenuItem(int32_t commandId) {
+    int32_t number = 0;
+    int32_t item = 0;
+    if (commandId >= kFirstMenu1Command && commandId <= kLastMenu1Command) {
+        number = 1;
+        item = commandId - (kFirstMenu1Command - 1);
+    } else if (commandId > kLastMenu1Command && commandId <= kLastMenu2Command) {
+        number = 2;
+        item = commandId - kLastMenu1Command;
+    } else {
+        bug("Internal error: invalid menu ID (CRamexWindow::OnAuthorMenuItem)", kNoErr);
+        return;
+    }
+    if (!theCTree || !theCTree->script())
+        return;
+    CScript& script = *theCTree->script();
+    std::string functionName;
+    RErr err = script.middleInterface().getMenuItemString(number, item, false, functionName);
+    CUndoStructure& undo = theCTree->undoStructure();
+    if (!err)
+        err = undo.startTaskList(kLabelMenu);
+    if (!err) {
+        err =
+            script.executeAuthorDefinedMenuCommand(CRString(functionName, kMenuCommandCreatorTag));
+        const RErr finishErr = undo.finishTaskList();
+        if (!err)
+            err = finishErr;
+    }
+    updateMenus();
+    treeAreaWidget->update();
+    report("CRamexWindow::OnAuthorMenuItem", err);
+}
+
+// ---- Requests from the script and the undo tasks --------------------------------------------
+
+RErr CRamexWindow::doUserInterfaceUndoTask(int32_t taskCode, int32_t /*value*/) {
+    // Tools, the lexicon's visibility and the drawing show in the panel and on the canvas;
+    // until those arrive a refresh of the tree area is all these tasks need.
+    switch (taskCode) {
+    case kRebuildAuthorMenusTask:
+        rebuildAuthorMenus();
+        return kNoErr;
+    case kShowScissorsTask:
+    case kShowSpyglassTask:
+    case kShowLexiconTask:
+    case kRefreshDrawingTask:
+        treeAreaWidget->update();
+        return kNoErr;
+    default:
+        return reportError("CRamexWindow::doUserInterfaceUndoTask", kErrInvalidParameter);
+    }
+}
+
+void CRamexWindow::reportParseError(int32_t /*code*/, int32_t /*line*/) {
+    bug("Student mode parse error (not completed)", kNoErr);
+}
+
+void CRamexWindow::message(const std::string& text) {
+    statusBar()->showMessage(QString::fromStdString(text));
+}
+
+void CRamexWindow::popUp(int32_t /*node*/, const std::string& text) {
+    // Until the canvas places it at its node, the box stands at the tree area's top left.
+    popUpBox->setText(QString::fromStdString(text));
+    popUpBox->adjustSize();
+    popUpBox->move(12, 12);
+    popUpBox->setVisible(!text.empty());
+    popUpBox->raise();
+}
+
+void CRamexWindow::setGrammarLabel(const std::string& grammarPath, bool valid) {
+    QString name = QStringLiteral("None");
+    if (valid)
+        name = QFileInfo(QString::fromStdString(grammarPath)).completeBaseName();
+    grammarLabelItem->setText(QStringLiteral("Currently Selected Grammar:\n") + name);
+}
+
+QString CRamexWindow::statusText() const {
+    return statusBar()->currentMessage();
+}
+
+QString CRamexWindow::grammarLabelText() const {
+    return grammarLabelItem->text();
+}

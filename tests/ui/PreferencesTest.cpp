@@ -1,0 +1,121 @@
+#include "UiTestSupport.h"
+
+#include "app/CDebugDialog.h"
+#include "app/CPrivilegesDialog.h"
+#include "storage/CRMemory.h"
+#include "ui/CRamexWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+
+TEST_F(AppTest, AFirstRunIsAUserWithoutAGrammarAndSaysNothing) {
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
+    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nNone");
+    EXPECT_TRUE(platform.recorder.calls().empty());
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 0);
+    EXPECT_EQ(preference("Current Grammar").toString(), "");
+}
+
+TEST_F(AppTest, AnInvalidPrivilegesValueIsReportedOnceAndWrittenBackAsUser) {
+    setPreference("Privileges", 7);
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_EQ(platform.recorder.bugReports(),
+              (std::vector<std::string>{"The Privileges field in the Registry contains an invalid "
+                                        "value. Privileges are being set to Student level."}));
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 0);
+}
+
+TEST_F(AppTest, TheCurrentGrammarIsValidOnlyWhileItsFileExists) {
+    const std::string grammar = buildFile("english.rgr", kTestGrammarText);
+    setPreference("Privileges", 1);
+    setPreference("Current Grammar", QString::fromStdString(grammar));
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(app->getPrivileges());
+    EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
+    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nenglish");
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Current Grammar").toString().toStdString(), grammar);
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+    app.reset();
+
+    setPreference("Current Grammar", QString::fromStdString(dir.file("gone.rgr")));
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
+    EXPECT_TRUE(platform.recorder.calls().empty());
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Current Grammar").toString(), "");
+}
+
+TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
+    const std::string grammar = buildFile("english.rgr", kTestGrammarText);
+    setPreference("Current Grammar", QString::fromStdString(grammar));
+    ASSERT_TRUE(start());
+    paint();
+    CPrivilegesDialog& dialog = app->privilegesDialog();
+    EXPECT_FALSE(dialog.authorButton().isChecked());
+    EXPECT_TRUE(dialog.userButton().isChecked());
+    EXPECT_FALSE(app->mainWindow().action(8)->isEnabled());
+
+    app->showSecretDialog(true);
+    ASSERT_TRUE(dialog.isVisible());
+    QTest::mouseClick(&dialog.authorButton(), Qt::LeftButton);
+    EXPECT_TRUE(app->getPrivileges());
+    EXPECT_TRUE(dialog.authorButton().isChecked());
+    EXPECT_FALSE(dialog.userButton().isChecked());
+    for (int32_t id : {8, 9, 10})
+        EXPECT_TRUE(app->mainWindow().action(id)->isEnabled()) << id;
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+
+    QTest::mouseClick(&dialog.userButton(), Qt::LeftButton);
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_FALSE(app->mainWindow().action(8)->isEnabled());
+}
+
+TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogs) {
+    ASSERT_TRUE(start());
+    paint();
+    CRamexWindow& main = app->mainWindow();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(app->privilegesDialog().isVisible());
+    EXPECT_FALSE(app->debugDialog().isVisible());
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(app->debugDialog().isVisible());
+}
+
+TEST_F(AppTest, TheMemoryListShowsEveryCounterOrOnlyWhatIsOutstanding) {
+    ASSERT_TRUE(start());
+    CDebugDialog& dialog = app->debugDialog();
+    dialog.OnFullButton();
+    const int full = dialog.list().count();
+    CRMemory::Counters allocations{};
+    CRMemory::Counters frees{};
+    CRMemory::shared().returnCounters(allocations, frees);
+    int used = 0;
+    for (std::size_t tag = 1; tag < allocations.size(); ++tag)
+        used += (allocations[tag] != 0 || frees[tag] != 0) ? 1 : 0;
+    EXPECT_EQ(full, used);
+    ASSERT_GT(full, 0);
+    // Each line: the tag and three numbers, three blanks apart, the last their difference.
+    for (int row = 0; row < full; ++row) {
+        const QStringList parts = dialog.list().item(row)->text().split(QStringLiteral("   "));
+        ASSERT_EQ(parts.size(), 4);
+        EXPECT_EQ(parts[1].toLongLong() - parts[2].toLongLong(), parts[3].toLongLong());
+    }
+    dialog.OnLimitedButton();
+    EXPECT_LT(dialog.list().count(), full);
+    for (int row = 0; row < dialog.list().count(); ++row)
+        EXPECT_FALSE(dialog.list().item(row)->text().endsWith(QStringLiteral("   0")));
+}
