@@ -17,8 +17,8 @@ int32_t RecordingPlatform::showMessage(const MessageRequest& request) {
         buttonAnswers.pop_front();
         return answer;
     }
-    const bool yesNo = request.buttons == MessageButtons::YesNo ||
-                       request.buttons == MessageButtons::YesNoCancel;
+    const bool yesNo =
+        request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel;
     return yesNo ? kButtonYes : kButtonOK;
 }
 

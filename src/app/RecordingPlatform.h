@@ -36,7 +36,7 @@ public:
     void clear() { recorded.clear(); }
 
     std::deque<int32_t> buttonAnswers;
-    std::deque<std::optional<std::string>> askAnswers; // nullopt: the person cancels
+    std::deque<std::optional<std::string>> askAnswers;  // nullopt: the person cancels
     std::deque<std::optional<std::string>> fileAnswers; // nullopt: the person cancels
     int32_t modifiers = 0;
     // Called for every request as it is recorded (ramex-cli prints them as they happen).

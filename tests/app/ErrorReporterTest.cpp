@@ -50,7 +50,8 @@ TEST(SystemAlert, KindsOneAndTwoShowBoxesOtherKindsReportInvalidParameter) {
     scope.recorder.clear();
     SystemAlert("never shown", 3);
     EXPECT_TRUE(scope.recorder.callsOfKind(RecordingPlatform::Kind::Message).empty());
-    EXPECT_EQ(scope.recorder.bugReports(), std::vector<std::string>{"SystemAlert (invalid parameter)"});
+    EXPECT_EQ(scope.recorder.bugReports(),
+              std::vector<std::string>{"SystemAlert (invalid parameter)"});
 }
 
 TEST(RecordingPlatform, AnswersFromQueuesAndRestoresThePreviousPlatform) {
