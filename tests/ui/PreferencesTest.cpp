@@ -119,3 +119,16 @@ TEST_F(AppTest, TheMemoryListShowsEveryCounterOrOnlyWhatIsOutstanding) {
     for (int row = 0; row < dialog.list().count(); ++row)
         EXPECT_FALSE(dialog.list().item(row)->text().endsWith(QStringLiteral("   0")));
 }
+
+TEST_F(AppTest, AGrammarPathThatCannotBeTestedEndsTheStartWithTheFatalMessage) {
+    // Longer than any path the system accepts: the existence test itself fails.
+    setPreference("Current Grammar",
+                  QString(QStringLiteral("/")) + QString(5000, QLatin1Char('a')));
+    app = std::make_unique<CRamexApp>();
+    EXPECT_FALSE(app->InitInstance(true));
+    const auto shown = platform.recorder.callsOfKind(RecordingPlatform::Kind::Message);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Fatal error");
+    EXPECT_EQ(shown[0].text, "Ramex encountered a fatal problem while trying to read its "
+                             "preferences from the registry.  Ramex cannot continue.");
+}
