@@ -11,6 +11,7 @@
 #include "ui/CFeaturesDialog.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
+#include "ui/FileQuestions.h"
 #include "undo/CUndoStructure.h"
 
 #include <QCloseEvent>
@@ -140,11 +141,9 @@ RErr CLexicalItemsDialog::attemptSaveForClose(bool forNew) {
     RErr err = theCTree->undoStructure().isDirty(dirty);
     const bool mustSaveFirst = forNew && theRamexApp.getFileExistsOnlyInMemory();
     if (!err && (dirty || mustSaveFirst)) {
-        MessageRequest question;
-        question.text = "Save document before closing?";
         // A student document is made from the grammar's file, so a new grammar must be saved.
-        question.buttons = mustSaveFirst ? MessageButtons::OKCancel : MessageButtons::YesNoCancel;
-        const int32_t answer = currentPlatform().showMessage(question);
+        const int32_t answer = askSaveBeforeClosing(mustSaveFirst ? MessageButtons::OKCancel
+                                                                  : MessageButtons::YesNoCancel);
         if (answer == kButtonCancel)
             return kErrUserCancelled;
         if (answer == kButtonYes || answer == kButtonOK)
@@ -190,11 +189,7 @@ void CLexicalItemsDialog::OnSaveAs() {
 void CLexicalItemsDialog::OnRevert() {
     if (!theCTree)
         return;
-    MessageRequest question;
-    question.text = "Are you sure you want to abandon changes to this document and revert to the "
-                    "saved version?";
-    question.buttons = MessageButtons::OKCancel;
-    if (currentPlatform().showMessage(question) != kButtonOK)
+    if (!confirmRevert())
         return;
     theCTree->undoStructure().resetDirty();
     theRamexApp.setMode(kModeClosingDocument);

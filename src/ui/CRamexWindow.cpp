@@ -9,6 +9,7 @@
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"
+#include "ui/FileQuestions.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
@@ -246,10 +247,7 @@ RErr CRamexWindow::attemptSaveForClose() {
     bool dirty = false;
     RErr err = theCTree->undoStructure().isDirty(dirty);
     if (!err && dirty) {
-        MessageRequest question;
-        question.text = "Save document before closing?";
-        question.buttons = MessageButtons::YesNoCancel;
-        const int32_t answer = currentPlatform().showMessage(question);
+        const int32_t answer = askSaveBeforeClosing(MessageButtons::YesNoCancel);
         if (answer == kButtonCancel)
             return kErrUserCancelled;
         err = sendHook(CScript::kHookClose);
@@ -278,11 +276,7 @@ void CRamexWindow::OnSaveAs() {
 void CRamexWindow::OnRevert() {
     if (!theCTree)
         return;
-    MessageRequest question;
-    question.text = "Are you sure you want to abandon changes to this document and revert to the "
-                    "saved version?";
-    question.buttons = MessageButtons::OKCancel;
-    if (currentPlatform().showMessage(question) != kButtonOK)
+    if (!confirmRevert())
         return;
     RErr err = theCTree->undoStructure().resetDirty();
     if (!err) {

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <cstdint>
+
+// The questions the File commands of both sides ask, with their exact texts.
+
+// "Are you sure you want to abandon changes ...": true when the person pressed OK.
+bool confirmRevert();
+// "Save document before closing?" with the given buttons; returns the button pressed.
+int32_t askSaveBeforeClosing(MessageButtons buttons);
