@@ -9,8 +9,7 @@
 
 std::string testDataFile(const std::string& name) {
     const char* folder = std::getenv("RAMEX_TEST_DATA");
-    EXPECT_NE(folder, nullptr) << "RAMEX_TEST_DATA is not set";
-    return std::string(folder == nullptr ? "tests/data" : folder) + "/" + name;
+    return std::string(folder == nullptr ? RAMEX_TEST_DATA_DIR : folder) + "/" + name;
 }
 
 std::string readTextFile(const std::string& path) {

@@ -55,8 +55,7 @@ const std::string kPrelude =
 
 std::string dataFile(const std::string& name) {
     const char* folder = std::getenv("RAMEX_TEST_DATA");
-    EXPECT_NE(folder, nullptr) << "RAMEX_TEST_DATA is not set";
-    return std::string(folder ? folder : "tests/data") + "/" + name;
+    return std::string(folder ? folder : RAMEX_TEST_DATA_DIR) + "/" + name;
 }
 
 // A document read from the text form, with a script compiled for it as for a working

@@ -1,0 +1,74 @@
+// Every sample grammar builds into a grammar file whose script compiles, as the build does
+// with them.
+
+#include "SampleTestSupport.h"
+
+#include "cli/CliCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+struct RSampleCase {
+    const char* name;
+    const char* categories; // the "categories:" line of `info`
+    const char* features;   // the "features:" line
+    int minimumWords;
+};
+
+class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
+
+// A line of `info`: the key, a colon and the value after a blank when there is one.
+std::string infoLine(const std::string& key, const std::string& value) {
+    return "\n" + key + ":" + (value.empty() ? "" : " " + value) + "\n";
+}
+
+// The number after "words: " in the output of `info`.
+int wordCount(const std::string& info) {
+    const std::string key = "\nwords: ";
+    const std::size_t at = info.find(key);
+    return at == std::string::npos ? -1 : std::stoi(info.substr(at + key.size()));
+}
+
+TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
+    const RSampleCase& sample = GetParam();
+    const std::string source = samplePath(std::string(sample.name) + ".rgt");
+    TempDir dir;
+    const std::string grammar = dir.file(std::string(sample.name) + ".rgr");
+
+    const RCommandOutput checked = runCommand("check-script", {source});
+    EXPECT_EQ(checked.status, kExitSuccess) << checked.err;
+    EXPECT_EQ(checked.out, "ok\n");
+
+    const RCommandOutput built = runCommand("build", {source, "-o", grammar});
+    ASSERT_EQ(built.status, kExitSuccess) << built.err;
+    ASSERT_TRUE(std::filesystem::exists(grammar));
+
+    const RCommandOutput info = runCommand("info", {grammar});
+    ASSERT_EQ(info.status, kExitSuccess) << info.err;
+    EXPECT_NE(info.out.find(infoLine("categories", sample.categories)), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find(infoLine("features", sample.features)), std::string::npos) << info.out;
+    EXPECT_GE(wordCount(info.out), sample.minimumWords) << info.out;
+    EXPECT_NE(info.out.find("\nwork-area trees: 0\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find(" lines, compiles\n"), std::string::npos) << info.out;
+
+    // The built grammar keeps the script that compiled from the text.
+    const RCommandOutput rechecked = runCommand("check-script", {grammar});
+    EXPECT_EQ(rechecked.out, "ok\n") << rechecked.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, SampleGrammars,
+    ::testing::Values(
+        RSampleCase{"english", "X N V A P D T C Adv", "case num person tense agr subcat wh", 60},
+        RSampleCase{"categorial", "Name Noun Verb Det Adj Adv Prep Rel", "", 30},
+        RSampleCase{"tag", "S NP VP PP N V A Adv D P", "substituted-at adjoined-at", 25}),
+    [](const ::testing::TestParamInfo<RSampleCase>& param) {
+        return std::string(param.param.name);
+    });
+
+} // namespace

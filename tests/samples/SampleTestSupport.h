@@ -1,0 +1,66 @@
+#pragma once
+
+#include "support/TestSupport.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The sample grammars (samples/, found through RAMEX_SAMPLES) and documents made from them.
+
+// The path of a sample's text form, such as "english.rgt".
+std::string samplePath(const std::string& name);
+
+// What a command printed and gave back.
+struct RCommandOutput {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+// ramex-cli's commands, called in-process.
+RCommandOutput runCommand(const std::string& command, const std::vector<std::string>& arguments);
+
+// A work-area document: a sample grammar's text with `tree:` lines after it, written into a
+// temporary folder, so that the sample stays the one source of the grammar. Nodes are named
+// by label, counted in the order the script's "for every node" visits them.
+class CSampleDocument {
+public:
+    CSampleDocument(const TempDir& folder, const std::string& sample, const std::string& trees);
+    // A document file written by a command (a hook run with -o), in the same folder.
+    CSampleDocument(const TempDir& folder, const std::string& existingFile);
+
+    const std::string& path() const { return file; }
+    // The record of the occurrence-th (from 0) work-area node with this label; 0 when there
+    // is none, which fails the test.
+    int32_t node(const std::string& label, int occurrence = 0) const;
+    // "N,M" for --args.
+    std::string nodes(const std::string& first, const std::string& second) const;
+
+    // `run FILE --call NAME`, `run FILE --hook HOOK --args ...`, and either with -o OUT.
+    RCommandOutput call(const std::string& name) const;
+    RCommandOutput hook(const std::string& name, const std::string& arguments,
+                        const std::string& output = "") const;
+    // `qtree FILE`: the work-area trees, one line each.
+    std::string qtree() const;
+
+private:
+    void readNodes();
+
+    std::string file;
+    std::vector<std::pair<std::string, int32_t>> labelled; // in visiting order
+};
+
+// A node named by its label and which one of that label it is, with the note a check must
+// show beside it.
+struct RNote {
+    const char* label;
+    int occurrence;
+    const char* text;
+};
+
+// What `run --call` prints for a check that marks exactly these nodes, in tree order, with
+// these notes, and then shows the summary message.
+std::string checkOutput(const CSampleDocument& document, const std::vector<RNote>& notes,
+                        const std::string& summary);

@@ -1,0 +1,254 @@
+// The tree-adjoining sample: its Check menu on right and wrong derivations, and substitution
+// and adjunction by dropping one tree on another.
+
+#include "SampleTestSupport.h"
+
+#include "cli/CliCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kSample = "tag.rgt";
+
+const char* const kNoProblems = "No problems found: no substitution node is open, and every "
+                                "tree is in place at a node with its label.";
+
+std::string summary(std::size_t problems) {
+    return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
+                         : std::to_string(problems) +
+                               " problems found: the nodes are marked, and the note beside each "
+                               "says why.";
+}
+
+TEST(TagSample, AcceptsADerivedSentence) {
+    // Mary thinks John sleeps quickly: thinks adjoined at the root S of John sleeps, quickly
+    // at its VP, the two names substituted.
+    TempDir dir;
+    const CSampleDocument document(
+        dir, kSample,
+        "tree: [S{adjoined-at=S} [NP{substituted-at=NP} [N Mary]]\n"
+        "          [VP [V thinks] [S [NP{substituted-at=NP} [N John]]\n"
+        "                            [VP{adjoined-at=VP} [VP [V sleeps]] [Adv quickly]]]]]\n");
+    const RCommandOutput result = document.call("check-derivation");
+    ASSERT_EQ(result.status, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, checkOutput(document, {}, kNoProblems));
+}
+
+struct RWrongDerivationCase {
+    const char* name;
+    const char* trees;
+    std::vector<RNote> notes;
+};
+
+class TagSampleWrongDerivations : public ::testing::TestWithParam<RWrongDerivationCase> {};
+
+TEST_P(TagSampleWrongDerivations, MarksWhatIsOpenOrInTheWrongPlace) {
+    const RWrongDerivationCase& wrong = GetParam();
+    TempDir dir;
+    const CSampleDocument document(dir, kSample, wrong.trees);
+    const RCommandOutput result = document.call("check-derivation");
+    ASSERT_EQ(result.status, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, checkOutput(document, wrong.notes, summary(wrong.notes.size())));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, TagSampleWrongDerivations,
+    ::testing::Values(
+        RWrongDerivationCase{"OpenSubstitutionNodes",
+                             "tree: [S [NP] [VP [V sees] [NP]]]\n",
+                             {{"NP", 0,
+                               "This NP is an open substitution node: drop an initial tree whose "
+                               "root is NP on it."},
+                              {"NP", 1,
+                               "This NP is an open substitution node: drop an initial tree whose "
+                               "root is NP on it."}}},
+        RWrongDerivationCase{"AuxiliaryTreeNotAdjoined",
+                             "tree: [VP [VP{foot}] [Adv quickly]]\n",
+                             {{"VP", 0,
+                               "This auxiliary tree is not adjoined yet: drop it on a node "
+                               "labelled VP, the label of its root and foot."}}},
+        RWrongDerivationCase{"InitialTreeNotInASentence",
+                             "tree: [NP [N Kim]]\n",
+                             {{"NP", 0,
+                               "This NP tree is not part of a sentence yet: drop it on an open "
+                               "NP node."}}},
+        RWrongDerivationCase{"AdjunctionAtANodeOfAnotherLabel",
+                             "tree: [S [VP{adjoined-at=NP} [NP [N John]] [Adv quickly]]\n"
+                             "         [VP [V sleeps]]]\n",
+                             {{"VP", 0,
+                               "This auxiliary tree has root and foot VP, but it was adjoined at "
+                               "a node labelled NP: an auxiliary tree adjoins only at a node with "
+                               "the label of its root and foot."}}},
+        RWrongDerivationCase{"SubstitutionAtANodeOfAnotherLabel",
+                             "tree: [S [NP [N John]] [VP [V sees] [S{substituted-at=NP} [NP [N "
+                             "Kim]] [VP [V sleeps]]]]]\n",
+                             {{"S", 1,
+                               "This initial tree has the root S, but it was substituted at a "
+                               "node labelled NP: a substitution node takes only a tree whose "
+                               "root has its label."}}}),
+    [](const ::testing::TestParamInfo<RWrongDerivationCase>& param) {
+        return std::string(param.param.name);
+    });
+
+// The elementary trees of "Mary thinks John sleeps quickly".
+const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
+                           "tree: [NP [N John]]\n"
+                           "tree: [VP [VP{foot}] [Adv quickly]]\n"
+                           "tree: [S [NP] [VP [V thinks] [S{foot}]]]\n"
+                           "tree: [NP [N Mary]]\n";
+
+TEST(TagSample, LetsInitialTreesLandOnOpenNodesAndAuxiliaryTreesOnInnerNodes) {
+    TempDir dir;
+    const CSampleDocument document(dir, kSample, kTrees);
+    const struct {
+        const char* dragged;
+        int draggedOccurrence;
+        const char* target;
+        int targetOccurrence;
+        bool allowed;
+    } drops[] = {
+        {"NP", 1, "NP", 0, true},  // John into sleeps' subject
+        {"S", 0, "NP", 2, true},   // a wrong choice, which Check explains
+        {"NP", 1, "S", 2, false},  // not on a foot
+        {"NP", 1, "VP", 0, false}, // an initial tree does not adjoin
+        {"VP", 1, "VP", 0, true},  // quickly at sleeps' VP
+        {"VP", 1, "S", 0, true},   // or anywhere inside, to be checked later
+        {"VP", 1, "V", 0, true},   //
+        {"VP", 1, "NP", 0, false}, // but not at an open node
+        {"VP", 1, "sleeps", 0, false},
+    };
+    for (const auto& drop : drops) {
+        const std::string arguments =
+            std::to_string(document.node(drop.dragged, drop.draggedOccurrence)) + "," +
+            std::to_string(document.node(drop.target, drop.targetOccurrence));
+        EXPECT_EQ(document.hook("is-landing-allowed", arguments).out,
+                  std::string("hook is-landing-allowed: exists=1 answer=") +
+                      (drop.allowed ? "1" : "0") + "\noffending:\ndirty: 0\n")
+            << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
+    }
+}
+
+// A node named by its label and which one of that label it is.
+struct RNodeName {
+    const char* label;
+    int occurrence;
+};
+
+// Drops a tree on a node in the document `from` and saves the result as `to`; gives the
+// message the script showed.
+std::string drop(const TempDir& dir, const std::string& from, const RNodeName& dragged,
+                 const RNodeName& target, const std::string& to) {
+    const CSampleDocument document(dir, from);
+    const RCommandOutput result =
+        document.hook("drag-completed",
+                      std::to_string(document.node(dragged.label, dragged.occurrence)) + "," +
+                          std::to_string(document.node(target.label, target.occurrence)),
+                      dir.file(to));
+    EXPECT_EQ(result.status, kExitSuccess) << result.err;
+    const std::size_t lineEnd = result.out.find('\n');
+    EXPECT_EQ(result.out.substr(lineEnd + 1),
+              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
+        << result.out;
+    return result.out.substr(0, lineEnd);
+}
+
+TEST(TagSample, DerivesASentenceBySubstitutionAndAdjunction) {
+    TempDir dir;
+    const CSampleDocument trees(dir, kSample, kTrees);
+    EXPECT_EQ(drop(dir, "document.rgt", {"NP", 1}, {"NP", 0}, "1.rdc"),
+              "message: The initial tree is substituted at NP.");
+    EXPECT_EQ(drop(dir, "1.rdc", {"VP", 1}, {"VP", 0}, "2.rdc"),
+              "message: The auxiliary tree is adjoined at VP.");
+    // At the root of John sleeps: thinks takes its place as the root of the whole tree.
+    EXPECT_EQ(drop(dir, "2.rdc", {"S", 1}, {"S", 0}, "3.rdc"),
+              "message: The auxiliary tree is adjoined at S.");
+    EXPECT_EQ(drop(dir, "3.rdc", {"NP", 2}, {"NP", 0}, "4.rdc"),
+              "message: The initial tree is substituted at NP.");
+
+    const CSampleDocument sentence(dir, "4.rdc");
+    EXPECT_EQ(sentence.qtree(), "\\Tree [.S [.NP [.N Mary ] ] [.VP [.V thinks ] [.S [.NP [.N John "
+                                "] ] [.VP [.VP [.V sleeps ] ] [.Adv quickly ] ] ] ] ] \n");
+    EXPECT_EQ(sentence.call("check-derivation").out, checkOutput(sentence, {}, kNoProblems));
+}
+
+TEST(TagSample, ChecksAnAdjunctionAtTheWrongNode) {
+    TempDir dir;
+    const CSampleDocument trees(dir, kSample, kTrees);
+    // quickly at the subject's NP, after John is substituted there.
+    EXPECT_EQ(drop(dir, "document.rgt", {"NP", 1}, {"NP", 0}, "1.rdc"),
+              "message: The initial tree is substituted at NP.");
+    EXPECT_EQ(drop(dir, "1.rdc", {"VP", 1}, {"NP", 0}, "2.rdc"),
+              "message: The auxiliary tree is adjoined at NP.");
+    const CSampleDocument wrong(dir, "2.rdc");
+    EXPECT_EQ(wrong.qtree(), "\\Tree [.S [.VP [.NP [.N John ] ] [.Adv quickly ] ] [.VP [.V sleeps "
+                             "] ] ] \n"
+                             "\\Tree [.S NP [.VP [.V thinks ] S ] ] \n"
+                             "\\Tree [.NP [.N Mary ] ] \n");
+    EXPECT_EQ(wrong.call("check-derivation").out,
+              checkOutput(wrong,
+                          {{"VP", 0,
+                            "This auxiliary tree has root and foot VP, but it was adjoined at a "
+                            "node labelled NP: an auxiliary tree adjoins only at a node with the "
+                            "label of its root and foot."},
+                           {"S", 1,
+                            "This auxiliary tree is not adjoined yet: drop it on a node labelled "
+                            "S, the label of its root and foot."},
+                           {"NP", 1,
+                            "This NP is an open substitution node: drop an initial tree whose "
+                            "root is NP on it."},
+                           {"NP", 2,
+                            "This NP tree is not part of a sentence yet: drop it on an open NP "
+                            "node."}},
+                          summary(4)));
+}
+
+TEST(TagSample, MagnifyingGlassTellsWhatANodeIs) {
+    TempDir dir;
+    const CSampleDocument document(
+        dir, kSample,
+        std::string(kTrees) + "tree: [S [NP{substituted-at=NP} [N Kim]] [VP{adjoined-at=VP} [VP "
+                              "[V laughs]] [Adv quickly]]]\n");
+    const struct {
+        const char* label;
+        int occurrence;
+        const char* message;
+    } looks[] = {
+        {"NP", 0, "This NP is an open substitution node."},
+        {"VP", 2, "This VP is the foot node of an auxiliary tree not adjoined yet."},
+        {"VP", 1, "This VP is the root of an auxiliary tree not adjoined yet."},
+        {"S", 0, "This S is the root of a tree."},
+        {"VP", 0, "This VP is a node inside an elementary tree."},
+        {"sleeps", 0, "'sleeps' is a word."},
+        {"NP", 4, "Here an initial tree was substituted at a node labelled NP."},
+        {"VP", 4, "Here an auxiliary tree was adjoined at a node labelled VP."},
+    };
+    for (const auto& look : looks)
+        EXPECT_EQ(document
+                      .hook("magnifying-glass",
+                            std::to_string(document.node(look.label, look.occurrence)))
+                      .out,
+                  "message: " + std::string(look.message) +
+                      "\nhook magnifying-glass: exists=1 answer=0\noffending:\ndirty: 0\n")
+            << look.label << " " << look.occurrence;
+}
+
+TEST(TagSample, ClearsItsMarksAndExplainsItself) {
+    TempDir dir;
+    const CSampleDocument document(dir, kSample, "tree: [NP [N Kim]]\n");
+    ASSERT_EQ(runCommand("run", {document.path(), "--call", "check-derivation", "-o",
+                                 dir.file("checked.rdc")})
+                  .status,
+              kExitSuccess);
+    EXPECT_EQ(CSampleDocument(dir, "checked.rdc").call("clear-marks").out,
+              "offending:\ndirty: 1\n");
+    const std::string about = document.call("about-tree-adjoining-grammar").out;
+    EXPECT_EQ(about.rfind("alert: In a tree-adjoining grammar every word is a small tree.", 0), 0u)
+        << about;
+    EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");
+}
+
+} // namespace
