@@ -196,6 +196,22 @@ void dropForm(bool& has, std::string& field) {
     CRMemory::shared().countFree(kTagStringForm);
 }
 
+// The platform form is held out of line: few strings ever need it, and every string would
+// otherwise carry room for it.
+void holdForm(std::unique_ptr<std::string>& field, std::unique_ptr<std::string> value) {
+    if (field)
+        CRMemory::shared().countFree(kTagStringForm);
+    field = std::move(value);
+    CRMemory::shared().countAllocation(kTagStringForm);
+}
+
+void dropForm(std::unique_ptr<std::string>& field) {
+    if (!field)
+        return;
+    field.reset();
+    CRMemory::shared().countFree(kTagStringForm);
+}
+
 // Walks a text for collation, handing out one base letter at a time; a letter that stands
 // for two hands out its second letter on the next call.
 struct CollationCursor {
@@ -347,15 +363,15 @@ int64_t CRString::totalCRStringsInstantiated() {
 
 void CRString::dropTextForms() {
     dropForm(hasUniversal, universalStringValue);
-    dropForm(hasPlatform, platformStringValue);
+    dropForm(platformStringValue);
 }
 
 void CRString::installUniversal(std::string value) {
     holdForm(hasUniversal, universalStringValue, std::move(value));
 }
 
-void CRString::installPlatform(std::string value) {
-    holdForm(hasPlatform, platformStringValue, std::move(value));
+void CRString::installPlatform(std::unique_ptr<std::string> value) {
+    holdForm(platformStringValue, std::move(value));
 }
 
 void CRString::setStringValue(const char* utf8) {
@@ -375,7 +391,8 @@ void CRString::setStringValue(const std::string& utf8) {
 void CRString::setStringValue(const CRString& other) {
     if (&other == this)
         return;
-    if (!other.hasPlatform) { // the usual case: copied in place, counted as a drop and a take
+    // The usual case: copied in place, counted as a drop and a take.
+    if (!other.platformStringValue) {
         try {
             if (other.hasUniversal)
                 universalStringValue = other.universalStringValue; // unchanged if it throws
@@ -387,7 +404,7 @@ void CRString::setStringValue(const CRString& other) {
         hasUniversal = false;
         if (hadUniversal)
             CRMemory::shared().countFree(kTagStringForm);
-        dropForm(hasPlatform, platformStringValue);
+        dropForm(platformStringValue);
         if (other.hasUniversal) {
             hasUniversal = true;
             CRMemory::shared().countAllocation(kTagStringForm);
@@ -401,12 +418,11 @@ void CRString::setStringValue(const CRString& other) {
     }
     try {
         std::string universal = other.hasUniversal ? other.universalStringValue : std::string();
-        std::string platform = other.hasPlatform ? other.platformStringValue : std::string();
+        auto platform = std::make_unique<std::string>(*other.platformStringValue);
         dropForms();
         if (other.hasUniversal)
             installUniversal(std::move(universal));
-        if (other.hasPlatform)
-            installPlatform(std::move(platform));
+        installPlatform(std::move(platform));
         hasNumeric = other.hasNumeric;
         numericValue = other.numericValue;
     } catch (const std::bad_alloc&) {
@@ -416,7 +432,7 @@ void CRString::setStringValue(const CRString& other) {
 
 void CRString::setStringValueLocal(const char* platformText) {
     try {
-        std::string value = textOf(platformText);
+        auto value = std::make_unique<std::string>(textOf(platformText));
         dropForms();
         installPlatform(std::move(value));
     } catch (const std::bad_alloc&) {
@@ -432,11 +448,9 @@ void CRString::takeValue(CRString& other) {
     universalStringValue.swap(other.universalStringValue);
     platformStringValue.swap(other.platformStringValue);
     hasUniversal = other.hasUniversal;
-    hasPlatform = other.hasPlatform;
     hasNumeric = other.hasNumeric;
     numericValue = other.numericValue;
     other.hasUniversal = false;
-    other.hasPlatform = false;
     other.hasNumeric = false;
     other.numericValue = 0;
 }
@@ -449,11 +463,11 @@ void CRString::setNumericValue(int32_t value) {
 
 const char* CRString::getStringValue() const {
     if (!hasUniversal) {
-        if (!hasPlatform && !hasNumeric)
+        if (!platformStringValue && !hasNumeric)
             return "";
         try {
-            std::string value = hasPlatform ? platformToUniversal(platformStringValue)
-                                            : std::to_string(numericValue);
+            std::string value = platformStringValue ? platformToUniversal(*platformStringValue)
+                                                    : std::to_string(numericValue);
             holdForm(hasUniversal, universalStringValue, std::move(value));
         } catch (const std::bad_alloc&) {
             bug("CRString::installUniversalStringValue", kErrMallocFailed);
@@ -464,20 +478,21 @@ const char* CRString::getStringValue() const {
 }
 
 const char* CRString::getStringValueLocal() const {
-    if (!hasPlatform) {
+    if (!platformStringValue) {
         if (!hasUniversal && !hasNumeric)
             return "";
         getStringValue(); // the number goes through the universal form
         if (!hasUniversal)
             return "";
         try {
-            holdForm(hasPlatform, platformStringValue, universalToPlatform(universalStringValue));
+            holdForm(platformStringValue,
+                     std::make_unique<std::string>(universalToPlatform(universalStringValue)));
         } catch (const std::bad_alloc&) {
             bug("CRString::installPlatformStringValue", kErrMallocFailed);
             return "";
         }
     }
-    return platformStringValue.c_str();
+    return platformStringValue->c_str();
 }
 
 int32_t CRString::parseNumericValue() const {
@@ -520,7 +535,7 @@ void CRString::concatenate(const char* utf8) {
     } catch (const std::bad_alloc&) {
         bug("realloc() failed in CRString::concatenate", kNoErr);
     }
-    dropForm(hasPlatform, platformStringValue);
+    dropForm(platformStringValue);
     hasNumeric = false;
     numericValue = 0;
 }
@@ -580,7 +595,7 @@ void CRString::toLower() {
     for (char& c : universalStringValue)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    dropForm(hasPlatform, platformStringValue);
+    dropForm(platformStringValue);
     hasNumeric = false;
     numericValue = 0;
 }

@@ -38,9 +38,9 @@ public:
     int32_t getNumericValue() const { return hasNumeric ? numericValue : parseNumericValue(); }
     std::string str() const { return getStringValue(); }
 
-    bool hasValue() const { return hasUniversal || hasPlatform || hasNumeric; }
+    bool hasValue() const { return hasUniversal || platformStringValue || hasNumeric; }
     bool hasUniversalString() const { return hasUniversal; }
-    bool hasPlatformString() const { return hasPlatform; }
+    bool hasPlatformString() const { return platformStringValue != nullptr; }
     bool hasNumericValue() const { return hasNumeric; }
     int32_t creatorTag() const { return whoCreatedThisString; }
 
@@ -87,7 +87,7 @@ public:
 
 private:
     void dropForms() {
-        if (hasUniversal || hasPlatform)
+        if (hasUniversal || platformStringValue)
             dropTextForms();
         hasNumeric = false;
         numericValue = 0;
@@ -95,13 +95,13 @@ private:
     void dropTextForms();
     int32_t parseNumericValue() const;
     void installUniversal(std::string value);
-    void installPlatform(std::string value);
+    void installPlatform(std::unique_ptr<std::string> value);
 
-    mutable bool hasUniversal = false;
-    mutable bool hasPlatform = false;
-    mutable bool hasNumeric = false;
+    // Largest first, so that a string (of which a document holds many) has no gaps.
     mutable std::string universalStringValue;
-    mutable std::string platformStringValue;
+    mutable std::unique_ptr<std::string> platformStringValue; // null: no platform form
     mutable int32_t numericValue = 0;
     int32_t whoCreatedThisString = 0;
+    mutable bool hasUniversal = false;
+    mutable bool hasNumeric = false;
 };

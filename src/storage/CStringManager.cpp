@@ -3,6 +3,7 @@
 #include "app/ErrorReporter.h"
 #include "storage/CRFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -25,37 +26,84 @@ void appendBigEndian(std::vector<unsigned char>& bytes, int32_t value) {
     bytes.push_back(static_cast<unsigned char>(u));
 }
 
-// The fork's bytes, read in one transfer (the container has checked that the fork lies inside
-// the file, so its size is what the file can justify), with a cursor the parser advances.
-struct RForkImage {
-    std::vector<unsigned char> bytes;
-    std::size_t consumed = 0;
+// The fork's bytes, read through a window a few records long rather than all at once, so that a
+// load touches little memory besides the strings it makes. Before each record the window is
+// topped up until it holds the longest possible record or the rest of the fork (the container
+// has checked that the fork lies inside the file), so the parser sees every record whole and
+// sees where the fork really ends. The texts are made straight from the window.
+class RForkReader {
+public:
+    static constexpr std::size_t kLongestRecord =
+        4 + static_cast<std::size_t>(CStringManager::kMaxStoredTextBytes) + 1;
 
-    std::size_t remaining() const { return bytes.size() - consumed; }
-};
+    RForkReader(CRFile& source, int32_t size) : file(source), unread(size) {}
 
-// The caller has checked that four bytes remain.
-int32_t readBigEndian(RForkImage& image) {
-    const unsigned char* b = &image.bytes[image.consumed];
-    image.consumed += 4;
-    return static_cast<int32_t>((static_cast<uint32_t>(b[0]) << 24) |
-                                (static_cast<uint32_t>(b[1]) << 16) |
-                                (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]));
-}
-
-// Reads one text and its 0 byte into buffer, one byte at a time. A fork that ends before the
-// 0 byte is damaged (1008); a text of more than kMaxStoredTextBytes bytes is refused (1000).
-RErr readText(RForkImage& image, std::vector<char>& buffer) {
-    for (std::size_t stored = 0;; ++stored) {
-        if (stored > static_cast<std::size_t>(CStringManager::kMaxStoredTextBytes))
-            return kErrGeneral;
-        if (image.remaining() == 0)
-            return kErrInvalidFormat;
-        buffer[stored] = static_cast<char>(image.bytes[image.consumed++]);
-        if (buffer[stored] == 0)
-            return kNoErr;
+    RErr open() {
+        try {
+            window.resize(std::min(kWindowBytes, static_cast<std::size_t>(unread)));
+        } catch (const std::bad_alloc&) {
+            return kErrMallocFailed;
+        }
+        RErr err = file.setForkPosition(kForkStrings, 0);
+        if (!err)
+            err = topUp();
+        return err;
     }
-}
+
+    RErr topUp() {
+        if (available() >= kLongestRecord || unread == 0)
+            return kNoErr;
+        std::memmove(window.data(), window.data() + begin, available());
+        end -= begin;
+        begin = 0;
+        auto length =
+            static_cast<int32_t>(std::min(static_cast<std::size_t>(unread), window.size() - end));
+        const RErr err = file.readFork(kForkStrings, length, window.data() + end);
+        if (!err) {
+            end += static_cast<std::size_t>(length);
+            unread -= length;
+        }
+        return err;
+    }
+
+    std::size_t available() const { return end - begin; }
+    bool atEnd() const { return available() == 0 && unread == 0; }
+
+    // The caller has checked that four bytes are available.
+    int32_t takeBigEndian() {
+        const unsigned char* b = window.data() + begin;
+        begin += 4;
+        return static_cast<int32_t>(
+            (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
+            (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]));
+    }
+
+    // The text at the cursor, up to its 0 byte, which the cursor passes; text stays valid until
+    // the next top-up. A text of more than kMaxStoredTextBytes bytes is refused (1000) even when
+    // the fork ends inside it; a fork that ends before the 0 byte is damaged (1008).
+    RErr takeText(const char*& text) {
+        constexpr auto kLongest = static_cast<std::size_t>(CStringManager::kMaxStoredTextBytes);
+        const unsigned char* start = window.data() + begin;
+        const std::size_t searched = std::min(available(), kLongest + 1);
+        const void* zero = std::memchr(start, 0, searched);
+        if (!zero)
+            return searched > kLongest ? kErrGeneral : kErrInvalidFormat;
+        text = reinterpret_cast<const char*>(start);
+        begin += static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - start) + 1;
+        return kNoErr;
+    }
+
+private:
+    // Each top-up reads at least this much less one record.
+    static constexpr std::size_t kWindowBytes = 3 * kLongestRecord;
+
+    CRFile& file;
+    RCountedBuffer<kTagStringReadBuffer> counted;
+    std::vector<unsigned char> window;
+    std::size_t begin = 0; // the bytes not parsed yet are window[begin, end)
+    std::size_t end = 0;
+    int32_t unread; // fork bytes not yet in the window
+};
 
 } // namespace
 
@@ -85,6 +133,7 @@ RErr CStringManager::destroyStringStructure() {
         return reportError("CStringManager::destroyStringStructure", kErrNotInitialized);
     stringTable.clear();
     stringTable.shrink_to_fit();
+    theStrings.clear();
     CRMemory::shared().countFree(kTagStringTable);
     firstUnusedString = 0;
     containsStringStructure = false;
@@ -96,18 +145,21 @@ RErr CStringManager::registerString(const CRString& text, int32_t& id) {
     id = 0;
     if (!containsStringStructure)
         return reportError(name, kErrNotInitialized);
-    std::unique_ptr<CRString> copy;
+    int32_t slot = 0;
     try {
-        copy = CRString::cloneCRString(text, kRegisteredCopyTag);
+        slot = theStrings.emplace(kRegisteredCopyTag);
     } catch (const std::bad_alloc&) {
         return reportError(name, kErrMallocFailed);
     }
+    theStrings.at(slot).setStringValue(text);
     int32_t taken = 0;
     const RErr err = getAnUnusedStringID(taken);
-    if (err)
+    if (err) {
+        theStrings.release(slot);
         return reportError(name, err);
+    }
     StringEntry& entry = stringTable[static_cast<std::size_t>(taken)];
-    entry.theString = std::move(copy);
+    entry.link = slot;
     entry.status = kCurrent;
     id = taken;
     return kNoErr;
@@ -126,8 +178,8 @@ RErr CStringManager::setStringStatus(int32_t id, int32_t status) {
     if (entry.status == kUnused)
         return reportError(name, kErrInvalidParameter);
     if (status == kUnused) {
-        entry.theString.reset();
-        entry.nextUnusedEntry = firstUnusedString;
+        theStrings.release(entry.link);
+        entry.link = firstUnusedString;
         firstUnusedString = id;
     }
     entry.status = status;
@@ -140,7 +192,8 @@ RErr CStringManager::getPointerToString(int32_t id, const CRString*& out) const 
         return reportError("CStringManager::getPointerToString", kErrNotInitialized);
     if (id < 1 || id > maxArrayIndex())
         return reportError("CStringManager::getPointerToString", kErrInvalidParameter);
-    out = stringTable[static_cast<std::size_t>(id)].theString.get();
+    const StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
+    out = entry.status == kUnused ? nullptr : &textOf(entry);
     return kNoErr;
 }
 
@@ -161,13 +214,17 @@ RErr CStringManager::replaceStringText(int32_t id, const CRString& text) {
     if (id < 1 || id > maxArrayIndex() ||
         stringTable[static_cast<std::size_t>(id)].status == kUnused)
         return reportError(name, kErrInvalidParameter);
-    std::unique_ptr<CRString> copy;
+    // The new text is made before the old one goes: text may be the entry's own.
+    int32_t slot = 0;
     try {
-        copy = CRString::cloneCRString(text, kRegisteredCopyTag);
+        slot = theStrings.emplace(kRegisteredCopyTag);
     } catch (const std::bad_alloc&) {
         return reportError(name, kErrMallocFailed);
     }
-    stringTable[static_cast<std::size_t>(id)].theString = std::move(copy);
+    theStrings.at(slot).setStringValue(text);
+    StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
+    theStrings.release(entry.link);
+    entry.link = slot;
     return kNoErr;
 }
 
@@ -175,8 +232,8 @@ RErr CStringManager::getAnUnusedStringID(int32_t& id) {
     if (firstUnusedString != 0) {
         id = firstUnusedString;
         StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
-        firstUnusedString = entry.nextUnusedEntry;
-        entry.nextUnusedEntry = 0;
+        firstUnusedString = entry.link;
+        entry.link = 0;
         return kNoErr;
     }
     try {
@@ -199,7 +256,7 @@ RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
     for (int32_t id = 1; id <= maxArrayIndex(); ++id) {
         const StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
         if (entry.status == kCurrent) {
-            const auto bytes = static_cast<int64_t>(std::strlen(entry.theString->getStringValue()));
+            const auto bytes = static_cast<int64_t>(std::strlen(textOf(entry).getStringValue()));
             // A text the reader would refuse must not be saved: the file could never be opened.
             if (bytes > kMaxStoredTextBytes)
                 return reportError(name, kErrInvalidParameter);
@@ -221,7 +278,7 @@ RErr CStringManager::writeStringStructureToDisk(CRFile& file) const {
         const StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
         if (entry.status != kCurrent)
             continue;
-        const char* text = entry.theString->getStringValue();
+        const char* text = textOf(entry).getStringValue();
         appendBigEndian(image, id);
         image.insert(image.end(), text, text + std::strlen(text) + 1);
     }
@@ -251,31 +308,19 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     RErr err = file.getForkSize(kForkStrings, size);
     if (!err && size < 4)
         err = kErrInvalidFormat;
-    RForkImage image;
-    if (!err) {
-        try {
-            image.bytes.resize(static_cast<std::size_t>(size));
-        } catch (const std::bad_alloc&) {
-            err = kErrMallocFailed;
-        }
-    }
+    RForkReader reader(file, err ? 0 : size);
     if (!err)
-        err = file.setForkPosition(kForkStrings, 0);
-    int32_t length = size;
-    if (!err)
-        err = file.readFork(kForkStrings, length, image.bytes.data());
-    const int32_t highest = err ? 0 : readBigEndian(image);
+        err = reader.open();
+    const int32_t highest = err ? 0 : reader.takeBigEndian();
     if (!err && (highest < 0 || highest > kMaxReadableIndex))
         err = kErrInvalidFormat;
     if (err)
         return reportError(name, err);
 
     std::vector<StringEntry> fresh;
-    RCountedBuffer<kTagStringReadBuffer> countedBuffer;
-    std::vector<char> buffer;
+    CRStringPool freshStrings;
     try {
         fresh.resize(static_cast<std::size_t>(highest) + 1);
-        buffer.resize(static_cast<std::size_t>(kMaxStoredTextBytes) + 1);
     } catch (const std::bad_alloc&) {
         return reportError(name, kErrMallocFailed);
     }
@@ -283,18 +328,20 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     int32_t previous = 0;
     while (!err && previous != highest) {
         int32_t id = 0;
-        if (image.remaining() < 4)
+        err = reader.topUp();
+        if (!err && reader.available() < 4)
             err = kErrInvalidFormat;
         if (!err)
-            id = readBigEndian(image);
+            id = reader.takeBigEndian();
         if (!err && (id <= previous || id > highest))
             err = kErrInvalidFormat;
+        const char* text = nullptr;
         if (!err)
-            err = readText(image, buffer);
+            err = reader.takeText(text);
         if (!err) {
             StringEntry& entry = fresh[static_cast<std::size_t>(id)];
             try {
-                entry.theString = std::make_unique<CRString>(buffer.data(), kReadFromDiskTag);
+                entry.link = freshStrings.emplace(text, kReadFromDiskTag);
                 entry.status = kCurrent;
                 previous = id;
             } catch (const std::bad_alloc&) {
@@ -302,7 +349,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
             }
         }
     }
-    if (!err && image.remaining() != 0)
+    if (!err && !reader.atEnd())
         err = kErrInvalidFormat; // bytes after the record of the highest ID
     if (err)
         return reportError(name, err);
@@ -312,7 +359,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
     for (int32_t id = 1; id <= highest; ++id) {
         StringEntry& entry = fresh[static_cast<std::size_t>(id)];
         if (entry.status == kUnused) {
-            entry.nextUnusedEntry = head;
+            entry.link = head;
             head = id;
         }
     }
@@ -320,6 +367,7 @@ RErr CStringManager::readStringStructureFromDisk(CRFile& file) {
         CRMemory::shared().countFree(kTagStringTable);
     CRMemory::shared().countAllocation(kTagStringTable);
     stringTable.swap(fresh);
+    theStrings.swap(freshStrings);
     firstUnusedString = head;
     containsStringStructure = true;
     return kNoErr;

@@ -3,9 +3,9 @@
 #include "app/ErrorCodes.h"
 #include "storage/CRMemory.h"
 #include "storage/CRString.h"
+#include "storage/CRStringPool.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class CRFile;
@@ -32,7 +32,9 @@ public:
     RErr destroyStringStructure();
     RErr registerString(const CRString& text, int32_t& id);
     RErr setStringStatus(int32_t id, int32_t status);
-    // The entry's text, or nullptr for an unused entry. The manager keeps ownership.
+    // The entry's text, or nullptr for an unused entry. The manager keeps ownership; the text
+    // stays at its address until the entry is freed or its text replaced, or the whole table
+    // is destroyed or read anew.
     RErr getPointerToString(int32_t id, const CRString*& out) const;
     RErr getStringStatus(int32_t id, int32_t& status) const;
     // Replaces the text of a registered entry in place (a typing run amends one entry).
@@ -44,16 +46,21 @@ public:
     int32_t maxArrayIndex() const { return static_cast<int32_t>(stringTable.size()) - 1; }
 
 private:
+    // The texts live in a pool rather than one heap object each: a loaded document makes one
+    // per string, and an allocation each (with fresh pages behind it) would dominate the load.
+    // An entry is kept small for the same reason: only an unused entry is on the free list and
+    // only the others have a text, so one field serves as either link.
     struct StringEntry {
         int32_t status = kUnused;
-        int32_t nextUnusedEntry = 0;
-        std::unique_ptr<CRString> theString;
+        int32_t link = 0; // unused: the next unused entry (0 ends the list); else the text's slot
     };
 
     RErr getAnUnusedStringID(int32_t& id);
+    const CRString& textOf(const StringEntry& entry) const { return theStrings.at(entry.link); }
 
     RObjectCounter<kKindCStringManager> counter;
     bool containsStringStructure = false;
     std::vector<StringEntry> stringTable;
+    CRStringPool theStrings;
     int32_t firstUnusedString = 0;
 };

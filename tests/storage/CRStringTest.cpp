@@ -273,6 +273,26 @@ TEST(CRString, CopiesTakeEveryFormAndTheirFlags) {
     EXPECT_STREQ(target.getStringValue(), "kept");
 }
 
+TEST(CRString, TakeValueMovesEveryFormWithoutNewBlocks) {
+    CRString source(kTestTag);
+    source.setStringValueLocal("Z\xFCrich\r\n");
+    source.getStringValue();
+    source.getNumericValue();
+    CRString target("replaced", kTestTag);
+    const int64_t blocks = CRMemory::shared().blocksAllocated();
+    target.takeValue(source);
+    EXPECT_EQ(CRMemory::shared().blocksAllocated(), blocks - 1) << "only the old text goes";
+    EXPECT_TRUE(target.hasPlatformString());
+    EXPECT_TRUE(target.hasUniversalString());
+    EXPECT_TRUE(target.hasNumericValue());
+    EXPECT_STREQ(target.getStringValueLocal(), "Z\xFCrich\r\n");
+    EXPECT_STREQ(target.getStringValue(), "Z\xC3\xBCrich\n");
+    EXPECT_FALSE(source.hasValue());
+    EXPECT_FALSE(source.hasPlatformString());
+    EXPECT_STREQ(source.getStringValueLocal(), "");
+    EXPECT_EQ(CRMemory::shared().blocksAllocated(), blocks - 1);
+}
+
 TEST(CRString, ConcatenateAppendsToTheUniversalFormAndDropsTheOthers) {
     CRString s(kTestTag);
     s.concatenate("ab");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -494,4 +495,113 @@ TEST(CStringManager, DamagedForksFailCleanlyAndLeaveTheManagerAsItWas) {
     EXPECT_EQ(textOf(manager, 7), "seven");
     EXPECT_EQ(textOf(manager, 100000), "last");
     EXPECT_EQ(registered(manager, "reused"), 99999);
+}
+
+TEST(CStringManager, TextsStayPutWhileOthersComeAndGoAndMayBeRegisteredAgain) {
+    CRMemory& memory = CRMemory::shared();
+    const int64_t copies = memory.live(kRegisteredTag);
+    CStringManager manager;
+    ASSERT_EQ(manager.createStringStructure(), kNoErr);
+    const int32_t np = registered(manager, "NP");
+    const CRString* held = nullptr;
+    ASSERT_EQ(manager.getPointerToString(np, held), kNoErr);
+    ASSERT_NE(held, nullptr);
+    for (int32_t i = 0; i < 3000; ++i)
+        registered(manager, "filler " + std::to_string(i));
+    for (int32_t id = 2; id <= 3001; id += 2)
+        ASSERT_EQ(manager.setStringStatus(id, CStringManager::kUnused), kNoErr);
+    const CRString* again = nullptr;
+    ASSERT_EQ(manager.getPointerToString(np, again), kNoErr);
+    EXPECT_EQ(again, held);
+    EXPECT_EQ(held->str(), "NP");
+    EXPECT_EQ(memory.live(kRegisteredTag), copies + 1501);
+
+    // A text the manager holds can be registered again, or replace itself.
+    int32_t copy = 0;
+    ASSERT_EQ(manager.registerString(*held, copy), kNoErr);
+    EXPECT_EQ(copy, 3000) << "the last freed ID comes first";
+    EXPECT_EQ(textOf(manager, copy), "NP");
+    ASSERT_EQ(manager.replaceStringText(np, *held), kNoErr);
+    EXPECT_EQ(textOf(manager, np), "NP");
+    const CRString* replaced = nullptr;
+    ASSERT_EQ(manager.getPointerToString(np, replaced), kNoErr);
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_EQ(replaced->creatorTag(), kRegisteredTag);
+    EXPECT_EQ(memory.live(kRegisteredTag), copies + 1502);
+    ASSERT_EQ(manager.destroyStringStructure(), kNoErr);
+    EXPECT_EQ(memory.live(kRegisteredTag), copies);
+}
+
+TEST(CStringManager, ForksLongerThanOneReadKeepEveryTextAndStillRefuseDamage) {
+    TempDir dir;
+    const std::string path = makeContainer(dir, "s.rgr");
+    // Texts of many lengths, some of the longest kind, so that records straddle every point
+    // where the reader fetches more of the fork; every 13th ID is free.
+    CStringManager manager;
+    ASSERT_EQ(manager.createStringStructure(), kNoErr);
+    std::vector<std::string> texts(1);
+    for (int32_t id = 1; id <= 600; ++id) {
+        std::string text = std::to_string(id);
+        const auto length = id % 50 == 0 ? std::size_t{32999} : std::size_t(id * 7919 % 3000);
+        text.resize(length, static_cast<char>('a' + id % 26));
+        texts.push_back(text);
+        ASSERT_EQ(registered(manager, text), id);
+    }
+    std::vector<unsigned char> expected;
+    appendBE32(expected, 600);
+    for (int32_t id = 1; id <= 600; ++id) {
+        if (id % 13 == 0)
+            ASSERT_EQ(manager.setStringStatus(id, CStringManager::kUnused), kNoErr);
+        else
+            appendRecord(expected, id, texts[static_cast<std::size_t>(id)]);
+    }
+    ASSERT_EQ(writeStrings(path, manager), kNoErr);
+    ASSERT_GT(expected.size(), 500000u);
+    EXPECT_EQ(stringFork(path), expected);
+
+    CStringManager loaded;
+    ASSERT_EQ(readStrings(path, loaded), kNoErr);
+    EXPECT_EQ(loaded.maxArrayIndex(), 600);
+    for (int32_t id = 1; id <= 600; ++id) {
+        if (id % 13 == 0) {
+            EXPECT_EQ(statusOf(loaded, id), CStringManager::kUnused) << id;
+        } else {
+            EXPECT_EQ(statusOf(loaded, id), CStringManager::kCurrent) << id;
+            EXPECT_EQ(textOf(loaded, id), texts[static_cast<std::size_t>(id)]) << id;
+        }
+    }
+    EXPECT_EQ(registered(loaded, "reused"), 598);
+
+    // The same damage as in a short fork, found far from its start.
+    std::vector<unsigned char> prefix;
+    appendBE32(prefix, 601);
+    prefix.insert(prefix.end(), expected.begin() + 4, expected.end());
+    std::vector<unsigned char> tooLong = prefix;
+    appendRecord(tooLong, 601, std::string(33000, 'q'));
+    std::vector<unsigned char> unterminated = prefix;
+    appendBE32(unterminated, 601);
+    unterminated.insert(unterminated.end(), 100, 'u');
+    std::vector<unsigned char> noRecordForH = prefix;
+    std::vector<unsigned char> trailing = expected;
+    trailing.push_back('z');
+    const std::vector<std::tuple<const char*, std::vector<unsigned char>, RErr, std::string>>
+        damaged = {
+            {"text too long", tooLong, kErrGeneral, "(general error)"},
+            {"missing terminator", unterminated, kErrInvalidFormat, "(1008)"},
+            {"no record for H", noRecordForH, kErrInvalidFormat, "(1008)"},
+            {"bytes after H", trailing, kErrInvalidFormat, "(1008)"},
+        };
+    for (const auto& [what, bytes, code, message] : damaged) {
+        RecordingPlatformScope scope;
+        replaceStringFork(path, bytes);
+        CStringManager kept;
+        buildMixedManager(kept);
+        EXPECT_EQ(readStrings(path, kept), code) << what;
+        EXPECT_EQ(
+            scope.recorder.bugReports(),
+            std::vector<std::string>{"CStringManager::readStringStructureFromDisk " + message})
+            << what;
+        EXPECT_EQ(kept.maxArrayIndex(), 5) << what;
+        EXPECT_EQ(textOf(kept, 4), "Det") << what;
+    }
 }
