@@ -50,78 +50,67 @@ TEST(CategorialSample, AcceptsEachOfItsFourRules) {
     EXPECT_EQ(document.call("check-derivation").out, checkOutput(document, {}, kSoFar));
 }
 
-struct RWrongDerivationCase {
-    const char* name;
-    const char* trees;
-    std::vector<RNote> notes;
-};
-
-class CategorialSampleWrongDerivations : public ::testing::TestWithParam<RWrongDerivationCase> {};
+class CategorialSampleWrongDerivations : public ::testing::TestWithParam<RWrongCase> {};
 
 TEST_P(CategorialSampleWrongDerivations, MarksEveryStepThatDoesNotCombine) {
-    const RWrongDerivationCase& wrong = GetParam();
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, wrong.trees);
-    const RCommandOutput result = document.call("check-derivation");
-    ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, checkOutput(document, wrong.notes, summary(wrong.notes.size())));
+    const RWrongCase& wrong = GetParam();
+    expectCheckFinds(kSample, "check-derivation", wrong, summary);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Check, CategorialSampleWrongDerivations,
     ::testing::Values(
-        RWrongDerivationCase{"ArgumentOnTheWrongSide",
-                             "tree: [S [S\\NP sleeps] [NP John]]\n",
-                             {{"S", 0,
-                               "'S\\NP' and 'NP' do not combine in this order: no rule of "
-                               "application or composition joins them. In the other order they "
-                               "would give 'S'."}}},
-        RWrongDerivationCase{"CategoriesThatDoNotCombine",
-                             "tree: [S [NP John] [S\\NP [(S\\NP)/NP sees] [N dog]]]\n",
-                             {{"S\\NP", 0,
-                               "'(S\\NP)/NP' and 'N' do not combine in this order: no rule of "
-                               "application or composition joins them."}}},
-        RWrongDerivationCase{
-            "ForwardCompositionGivingAnotherCategory",
-            "tree: [S [NP John] [S\\NP [(S\\NP)/(S\\NP) often] [(S\\NP)/NP sees]]]\n",
-            {{"S\\NP", 0,
-              "'(S\\NP)/(S\\NP)' and '(S\\NP)/NP' combine by forward composition into "
-              "'(S\\NP)/NP', not 'S\\NP'."}}},
-        RWrongDerivationCase{"BackwardCompositionGivingAnotherCategory",
-                             "tree: [A/C [B\\C one] [A\\B two]]\n",
-                             {{"A/C", 0,
-                               "'B\\C' and 'A\\B' combine by backward composition into 'A\\C', "
-                               "not 'A/C'."}}},
-        RWrongDerivationCase{"ApplicationGivingAnotherCategory",
-                             "tree: [S\\NP [NP/N the] [N dog]]\n",
-                             {{"S\\NP", 0,
-                               "'NP/N' and 'N' combine by forward application into 'NP', not "
-                               "'S\\NP'."}}},
-        RWrongDerivationCase{"SingleDaughterThatIsNotAWord",
-                             "tree: [NP [NP/N the] [N [N dog]]]\n",
-                             {{"N", 0,
-                               "'N' has a single daughter that is not a word: categories combine "
-                               "two at a time, and a node with one daughter holds a word."}}},
-        RWrongDerivationCase{"ThreeDaughters",
-                             "tree: [S [NP John] [S\\NP [(S\\NP)/NP likes] [NP Mary]] [NP Kim]]\n",
-                             {{"S", 0,
-                               "Categories combine two at a time, but 'S' has 3 "
-                               "daughters."}}},
-        RWrongDerivationCase{"WordWithoutItsCategory",
-                             "tree: [S John [S\\NP sleeps]]\n",
-                             {{"S", 0,
-                               "Each word must stand under its own category, but a word hangs "
-                               "directly from 'S'."}}},
-        RWrongDerivationCase{"IllFormedCategory",
-                             "tree: [S [NP Kim] [S\\NP) sleeps]]\n"
-                             "tree: [S/ [NP Kim]]\n",
-                             {{"S\\NP)", 0,
-                               "'S\\NP)' is not a well-formed category: a slash needs a category "
-                               "on each side, and every parenthesis needs its partner."},
-                              {"S/", 0,
-                               "'S/' is not a well-formed category: a slash needs a category on "
-                               "each side, and every parenthesis needs its partner."}}}),
-    [](const ::testing::TestParamInfo<RWrongDerivationCase>& param) {
+        RWrongCase{"ArgumentOnTheWrongSide",
+                   "tree: [S [S\\NP sleeps] [NP John]]\n",
+                   {{"S", 0,
+                     "'S\\NP' and 'NP' do not combine in this order: no rule of "
+                     "application or composition joins them. In the other order they "
+                     "would give 'S'."}}},
+        RWrongCase{"CategoriesThatDoNotCombine",
+                   "tree: [S [NP John] [S\\NP [(S\\NP)/NP sees] [N dog]]]\n",
+                   {{"S\\NP", 0,
+                     "'(S\\NP)/NP' and 'N' do not combine in this order: no rule of "
+                     "application or composition joins them."}}},
+        RWrongCase{"ForwardCompositionGivingAnotherCategory",
+                   "tree: [S [NP John] [S\\NP [(S\\NP)/(S\\NP) often] [(S\\NP)/NP sees]]]\n",
+                   {{"S\\NP", 0,
+                     "'(S\\NP)/(S\\NP)' and '(S\\NP)/NP' combine by forward composition into "
+                     "'(S\\NP)/NP', not 'S\\NP'."}}},
+        RWrongCase{"BackwardCompositionGivingAnotherCategory",
+                   "tree: [A/C [B\\C one] [A\\B two]]\n",
+                   {{"A/C", 0,
+                     "'B\\C' and 'A\\B' combine by backward composition into 'A\\C', "
+                     "not 'A/C'."}}},
+        RWrongCase{"ApplicationGivingAnotherCategory",
+                   "tree: [S\\NP [NP/N the] [N dog]]\n",
+                   {{"S\\NP", 0,
+                     "'NP/N' and 'N' combine by forward application into 'NP', not "
+                     "'S\\NP'."}}},
+        RWrongCase{"SingleDaughterThatIsNotAWord",
+                   "tree: [NP [NP/N the] [N [N dog]]]\n",
+                   {{"N", 0,
+                     "'N' has a single daughter that is not a word: categories combine "
+                     "two at a time, and a node with one daughter holds a word."}}},
+        RWrongCase{"ThreeDaughters",
+                   "tree: [S [NP John] [S\\NP [(S\\NP)/NP likes] [NP Mary]] [NP Kim]]\n",
+                   {{"S", 0,
+                     "Categories combine two at a time, but 'S' has 3 "
+                     "daughters."}}},
+        RWrongCase{"WordWithoutItsCategory",
+                   "tree: [S John [S\\NP sleeps]]\n",
+                   {{"S", 0,
+                     "Each word must stand under its own category, but a word hangs "
+                     "directly from 'S'."}}},
+        RWrongCase{"IllFormedCategory",
+                   "tree: [S [NP Kim] [S\\NP) sleeps]]\n"
+                   "tree: [S/ [NP Kim]]\n",
+                   {{"S\\NP)", 0,
+                     "'S\\NP)' is not a well-formed category: a slash needs a category "
+                     "on each side, and every parenthesis needs its partner."},
+                    {"S/", 0,
+                     "'S/' is not a well-formed category: a slash needs a category on "
+                     "each side, and every parenthesis needs its partner."}}}),
+    [](const ::testing::TestParamInfo<RWrongCase>& param) {
         return std::string(param.param.name);
     });
 

@@ -2,7 +2,9 @@
 
 #include "support/TestSupport.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,3 +66,16 @@ struct RNote {
 // these notes, and then shows the summary message.
 std::string checkOutput(const CSampleDocument& document, const std::vector<RNote>& notes,
                         const std::string& summary);
+
+// A document a check must find wrong: its trees and the notes the check must show.
+struct RWrongCase {
+    const char* name;
+    const char* trees;
+    std::vector<RNote> notes;
+};
+
+// Runs the check function of a sample on a document of `wrong.trees` and expects exactly its
+// notes, then the summary the sample gives for that many.
+void expectCheckFinds(const std::string& sample, const std::string& function,
+                      const RWrongCase& wrong,
+                      const std::function<std::string(std::size_t)>& summary);
