@@ -134,7 +134,7 @@ public:
                              bool& answer);
     // Runs the function an author menu item names, inside the undo step the caller opened.
     RErr executeAuthorDefinedMenuCommand(const CRString& functionName);
-    void setStepBudget(int64_t budget) { stepBudget = budget; }
+    void setStepBudget(int64_t budget);
     int64_t getStepBudget() const { return stepBudget; }
     // True when the last top-level call was stopped for running too long.
     bool lastCallWasStopped() const { return stopped; }
@@ -200,7 +200,8 @@ private:
     // call does not build its frame anew. Emptied when the outermost call ends.
     std::vector<std::unique_ptr<CStackFrame>> framePool;
     int32_t framesInUse = 0;
-    int64_t steps = 0;
+    // Steps the current top-level call may still take.
+    int64_t stepsLeft = kDefaultStepBudget;
     int64_t stepBudget = kDefaultStepBudget;
     bool stopped = false;
     bool nestingReported = false;
@@ -210,11 +211,56 @@ private:
     void endTopLevelCall();
     // Counts one step; false once the budget is spent (and from then on).
     bool takeStep();
-    RErr executeIf(const CScriptNode& expression, CStackFrame& frame, CRString& value);
-    RErr executeWhile(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+
+    // The functions a script's own recursion passes through are folded into their callers
+    // (declared inline; used in the interpreter's file only).
+    inline RErr runFunction(CSymbol& function, CStackFrame& frame);
+    inline RErr runUserFunction(CSymbol& function, CStackFrame& frame);
+    inline RErr runStatementList(const CScriptNode* cell, CStackFrame& frame);
+    inline RErr runStatement(const CScriptNode& statement, CStackFrame& frame);
+    // "return" of a value that is not a plain number.
+    RErr executeReturnOfValue(const CScriptNode& expression, CStackFrame& frame);
+
+    // As evaluateExpression when only the value's number is wanted: the same steps and effects,
+    // without making a string where a plain number serves. number ends as the number of the
+    // value evaluateExpression would leave, given a value holding number beforehand.
+    RErr evaluateNumber(const CScriptNode& expression, CStackFrame& frame, int32_t& number);
+    // The two overloads the constructs that serve both kinds of result choose from.
+    inline RErr evaluateInto(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    inline RErr evaluateInto(const CScriptNode& expression, CStackFrame& frame, int32_t& number);
+    // evaluateExpression once the node's step is counted.
+    RErr evaluateCounted(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    RErr refuseDeepNesting();
+    // evaluateNumber, once the node's step is counted, through a value made for the purpose.
+    RErr evaluateNumberThroughValue(const CScriptNode& expression, CStackFrame& frame,
+                                    int32_t& number);
+    // The number of a literal, or of a variable or parameter read, once its step is counted;
+    // false, with nothing done, when the node is not one of them or cannot be read as it is.
+    inline bool readLeafNumber(const CScriptNode& expression, const CStackFrame& frame,
+                               int32_t& number);
+    // A whole evaluateNumber, steps included, of a literal, a variable or parameter read, or a
+    // number operator on two of them, where nothing can go wrong with it; false, with nothing
+    // done, otherwise.
+    inline bool takeSimpleNumber(const CScriptNode& expression, const CStackFrame& frame,
+                                 int32_t& number);
+    // evaluateNumber, without a call of its own for a simple expression.
+    inline RErr evaluateNumberInPlace(const CScriptNode& expression, CStackFrame& frame,
+                                      int32_t& number);
+    // A chain of binary operators, into value, or into number when value is nullptr: one
+    // operator on numbers, or any chain.
+    inline RErr evaluateOneOperator(const CScriptNode& expression, CStackFrame& frame,
+                                    CRString* value, int32_t& number);
+    RErr evaluateLongChain(const CScriptNode& expression, CStackFrame& frame, CRString* value,
+                           int32_t& number);
+    template <typename Result>
+    RErr executeIf(const CScriptNode& expression, CStackFrame& frame, Result& result);
+    template <typename Result>
+    RErr executeWhile(const CScriptNode& expression, CStackFrame& frame, Result& result);
     RErr executeForEveryNode(const CScriptNode& expression, CStackFrame& frame);
     RErr executeSearchUpward(const CScriptNode& expression, CStackFrame& frame, CRString& value);
-    RErr evaluateCall(const CScriptNode& expression, CStackFrame& frame, CRString& value);
+    // A call, its result into value, or into number when value is nullptr.
+    inline RErr evaluateCall(const CScriptNode& expression, CStackFrame& frame, CRString* value,
+                             int32_t& number);
     RErr readFeature(const CScriptNode& expression, CStackFrame& frame, CRString& value);
     RErr setVariable(CSymbol& variable, CStackFrame& frame, const CRString& value, bool undoable);
 };

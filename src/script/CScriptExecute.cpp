@@ -11,9 +11,18 @@
 #include "storage/CRString.h"
 #include "undo/CVariableTask.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 #include <vector>
+
+// A script's recursion is recursion of the functions below: every level of script calls costs
+// as many machine frames as the evaluation passes through, and once the processor's return
+// stack is exhausted every one of their returns is mispredicted. The statements and the
+// common expressions are therefore run inside evaluateNumber itself, with the helpers folded
+// in (always_inline) and the rare cases kept out (noinline), and values travel as plain
+// numbers wherever a number is all that can be seen of them.
 
 namespace {
 
@@ -21,28 +30,119 @@ constexpr int32_t kValueCreatorTag = 130;
 // The tree area, as getWhereIsTree reports it; trees elsewhere belong to the lexicon.
 constexpr int32_t kTreeArea = 2;
 
+// The binary operators, numbered densely: the kind is looked up once, not tested against each.
+enum ROperator : uint8_t {
+    kNoOperator,
+    kOpJoin, // "&"
+    kOpTextEqual,
+    kOpTextNotEqual,
+    kOpAdd,
+    kOpSubtract,
+    kOpMultiply,
+    kOpDivide,
+    kOpRemainder,
+    kOpGreater,
+    kOpLess,
+    kOpGreaterOrEqual,
+    kOpLessOrEqual,
+    kOpEqual,
+    kOpNotEqual,
+    kOpAnd,
+    kOpOr,
+};
+
+constexpr int32_t kHighestKind = tRETURN;
+
+constexpr std::array<ROperator, kHighestKind + 1> makeOperatorTable() {
+    std::array<ROperator, kHighestKind + 1> table{};
+    table['&'] = kOpJoin;
+    table[tSTRING_EQUAL] = kOpTextEqual;
+    table[tSTRING_NOT_EQUAL] = kOpTextNotEqual;
+    table['+'] = kOpAdd;
+    table['-'] = kOpSubtract;
+    table['*'] = kOpMultiply;
+    table['/'] = kOpDivide;
+    table['%'] = kOpRemainder;
+    table['>'] = kOpGreater;
+    table['<'] = kOpLess;
+    table[tGE] = kOpGreaterOrEqual;
+    table[tLE] = kOpLessOrEqual;
+    table['='] = kOpEqual;
+    table[tNE] = kOpNotEqual;
+    table[tAND] = kOpAnd;
+    table[tOR] = kOpOr;
+    return table;
+}
+
+constexpr std::array<ROperator, kHighestKind + 1> kOperators = makeOperatorTable();
+
+ROperator operatorOf(int32_t kind) {
+    return kind >= 0 && kind <= kHighestKind ? kOperators[static_cast<std::size_t>(kind)]
+                                             : kNoOperator;
+}
+
 bool isBinaryOperator(int32_t kind) {
-    switch (kind) {
-    case '=':
-    case tSTRING_EQUAL:
-    case tSTRING_NOT_EQUAL:
-    case '&':
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '%':
-    case '>':
-    case '<':
-    case tGE:
-    case tLE:
-    case tNE:
-    case tAND:
-    case tOR:
-        return true;
-    default:
-        return false;
+    return operatorOf(kind) != kNoOperator;
+}
+
+// A literal, or a variable or parameter read.
+bool isLeafKind(int32_t kind) {
+    return kind == kNodeLiteral || kind == kNodeVariable || kind == kNodeParameter;
+}
+
+// Operators that read their operands as texts; every other binary operator reads numbers.
+bool readsTexts(ROperator op) {
+    return op == kOpJoin || op == kOpTextEqual || op == kOpTextNotEqual;
+}
+
+// Kinds whose value, whenever they succeed, holds a number and nothing else, so that the
+// number alone can stand for the value.
+bool yieldsNumber(int32_t kind) {
+    const ROperator op = operatorOf(kind);
+    return (op != kNoOperator && op != kOpJoin) || kind == kNodeNot || kind == kNodeTrue ||
+           kind == kNodeFalse;
+}
+
+// A chain of one operator on numbers, the commonest: its operands are read as numbers only.
+// When a value is wanted, neither operand may be able to leave the function: the value would
+// then be the first operand's whole value, text and all, and it would be seen.
+bool isOneNumberOperator(const CScriptNode& expression, bool valueWanted) {
+    const CScriptNode* first = expression.left();
+    return first && expression.right() && !isBinaryOperator(first->kind()) &&
+           !readsTexts(operatorOf(expression.kind())) &&
+           (!valueWanted || !expression.canLeaveFunction());
+}
+
+bool isTrue(const CRString& value) {
+    return CScript::trueValue(value) != 0;
+}
+
+bool isTrue(int32_t number) {
+    return number != 0;
+}
+
+// Reading the number of a text keeps the number in it; a copy is read instead, so that a
+// variable read stays a read.
+[[gnu::noinline]] int32_t numberOfCopy(const CRString& stored) {
+    return CRString(stored).getNumericValue();
+}
+
+// The number of a stored value, leaving the stored value as it is.
+int32_t numberOf(const CRString& stored) {
+    if (stored.hasNumericValue())
+        return stored.getNumericValue();
+    return stored.hasValue() ? numberOfCopy(stored) : 0;
+}
+
+// Hands every form of from over to to, leaving from without value; a plain number goes
+// across without moving text buffers.
+void moveValue(CRString& from, CRString& to) {
+    if (from.hasNumericValue() && !from.hasUniversalString() && !from.hasPlatformString()) {
+        to.setNumericValue(from.getNumericValue());
+        from.clearValue();
+        return;
     }
+    to.takeValue(from);
 }
 
 CRString numberValue(int32_t number) {
@@ -69,6 +169,71 @@ int32_t remainder(int32_t a, int32_t b) {
     if (b == 0 || b == -1)
         return 0;
     return a % b;
+}
+
+// A binary operator that reads numbers; false when op is not one of them.
+[[gnu::always_inline]] inline bool applyNumbers(ROperator op, int32_t a, int32_t b,
+                                                int32_t& result) {
+    const auto ua = static_cast<uint32_t>(a);
+    const auto ub = static_cast<uint32_t>(b);
+    switch (op) {
+    case kOpAdd:
+        result = wrap(ua + ub);
+        return true;
+    case kOpSubtract:
+        result = wrap(ua - ub);
+        return true;
+    case kOpMultiply:
+        result = wrap(ua * ub);
+        return true;
+    case kOpDivide:
+        result = quotient(a, b);
+        return true;
+    case kOpRemainder:
+        result = remainder(a, b);
+        return true;
+    case kOpGreater:
+        result = a > b;
+        return true;
+    case kOpLess:
+        result = a < b;
+        return true;
+    case kOpGreaterOrEqual:
+        result = a >= b;
+        return true;
+    case kOpLessOrEqual:
+        result = a <= b;
+        return true;
+    case kOpEqual:
+        result = a == b;
+        return true;
+    case kOpNotEqual:
+        result = a != b;
+        return true;
+    case kOpAnd:
+        result = a != 0 && b != 0;
+        return true;
+    case kOpOr:
+        result = a != 0 || b != 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+RErr badOperator() {
+    bug("CScript::evaluateArithmeticOperatorExpression: bad operator (internal error).", 0);
+    return kErrGeneral;
+}
+
+RErr unexpectedStatement() {
+    bug("CScript::executeStatement: got an unexpected statement type.", 0);
+    return kErrGeneral;
+}
+
+RErr unexpectedKind() {
+    bug("Bug (in Ramex, not in the script): Unexpected statement type.", 0);
+    return kErrGeneral;
 }
 
 // Counts statements and expressions nested inside one another while they run.
@@ -117,14 +282,23 @@ int32_t CScript::trueValue(const CRString& value) {
     return value.getNumericValue() != 0 ? 1 : 0;
 }
 
+void CScript::setStepBudget(int64_t budget) {
+    // The steps already taken stay taken; a stopped call stays stopped.
+    stepsLeft = stopped ? 0 : std::max<int64_t>(0, stepsLeft + budget - stepBudget);
+    stepBudget = budget;
+}
+
 bool CScript::takeStep() {
-    if (!stopped && ++steps > stepBudget)
-        stopped = true;
-    return !stopped;
+    if (stepsLeft > 0) {
+        --stepsLeft;
+        return true;
+    }
+    stopped = true;
+    return false;
 }
 
 void CScript::beginTopLevelCall() {
-    steps = 0;
+    stepsLeft = stepBudget;
     stopped = false;
     nestingReported = false;
     depth = 0;
@@ -156,9 +330,13 @@ void CScript::reportRunTimeError(int32_t code) {
 }
 
 RErr CScript::executeAnyFunction(CSymbol& function, CStackFrame& frame) {
+    return runFunction(function, frame);
+}
+
+[[gnu::always_inline]] inline RErr CScript::runFunction(CSymbol& function, CStackFrame& frame) {
     switch (function.getSymbolType()) {
     case kSymbolUserFnc:
-        executeUserFunction(function, frame);
+        runUserFunction(function, frame);
         break;
     case kSymbolNatvFnc:
         performNativeFunction(function.getSymbolValue(), frame);
@@ -172,6 +350,10 @@ RErr CScript::executeAnyFunction(CSymbol& function, CStackFrame& frame) {
 }
 
 RErr CScript::executeUserFunction(CSymbol& function, CStackFrame& frame) {
+    return runUserFunction(function, frame);
+}
+
+[[gnu::always_inline]] inline RErr CScript::runUserFunction(CSymbol& function, CStackFrame& frame) {
     const CSymbol* caller = executingUser;
     executingUser = &function;
     ++depth;
@@ -179,7 +361,7 @@ RErr CScript::executeUserFunction(CSymbol& function, CStackFrame& frame) {
     if (depth > kMostCallDepth) {
         reportRunTimeError(CMiddleInterface::kRunTimeExcessiveRecursion);
     } else if (function.getSymbolBody()) {
-        status = executeStatementList(function.getSymbolBody(), frame);
+        status = runStatementList(function.getSymbolBody(), frame);
         if (status == kStatusExit)
             status = kNoErr;
     }
@@ -189,12 +371,17 @@ RErr CScript::executeUserFunction(CSymbol& function, CStackFrame& frame) {
 }
 
 RErr CScript::executeStatementList(const CScriptNode* cell, CStackFrame& frame) {
+    return runStatementList(cell, frame);
+}
+
+[[gnu::always_inline]] inline RErr CScript::runStatementList(const CScriptNode* cell,
+                                                             CStackFrame& frame) {
     for (; cell; cell = cell->right()) {
         if (!cell->left()) {
             bug("CScript::executeStatementList: The node to the left is nil!", 0);
             return kErrGeneral;
         }
-        const RErr status = executeStatement(*cell->left(), frame);
+        const RErr status = runStatement(*cell->left(), frame);
         if (status)
             return status;
     }
@@ -202,6 +389,11 @@ RErr CScript::executeStatementList(const CScriptNode* cell, CStackFrame& frame) 
 }
 
 RErr CScript::executeStatement(const CScriptNode& statement, CStackFrame& frame) {
+    return runStatement(statement, frame);
+}
+
+[[gnu::always_inline]] inline RErr CScript::runStatement(const CScriptNode& statement,
+                                                         CStackFrame& frame) {
     if (!takeStep())
         return kStatusStopped;
     NestingLevel level(nesting);
@@ -209,29 +401,45 @@ RErr CScript::executeStatement(const CScriptNode& statement, CStackFrame& frame)
     case kNodeAssignment:
         return executeAssignmentStatement(statement, frame);
     case kNodeExpressionStatement: {
-        CRString value(kValueCreatorTag);
-        return statement.left() ? evaluateExpression(*statement.left(), frame, value) : kErrGeneral;
+        // The value is dropped, so its number serves as well as the whole of it.
+        int32_t ignored = 0;
+        return statement.left() ? evaluateNumber(*statement.left(), frame, ignored) : kErrGeneral;
     }
     case kNodeReturn: {
-        if (!statement.left())
+        const CScriptNode* expression = statement.left();
+        if (!expression)
             return kErrGeneral;
-        CRString value(kValueCreatorTag);
-        const RErr status = evaluateExpression(*statement.left(), frame, value);
-        // "search upward" from an invalid node gives 0 and leaves the function.
-        if (status && status != kStatusExit)
-            return status;
+        if (!yieldsNumber(expression->kind()) || expression->canLeaveFunction())
+            return executeReturnOfValue(*expression, frame);
+        // Stored only when it succeeds, so the number alone stands for the value.
+        int32_t number = 0;
         CRString* result = nullptr;
-        const RErr err = frame.getMutableField(0, result);
-        if (!err)
-            result->takeValue(value);
-        return status ? status : err;
+        RErr status = evaluateNumberInPlace(*expression, frame, number);
+        if (!status)
+            status = frame.getMutableField(0, result);
+        if (!status)
+            result->setNumericValue(number);
+        return status;
     }
     case kNodeExit:
         return kStatusExit;
     default:
-        bug("CScript::executeStatement: got an unexpected statement type.", 0);
-        return kErrGeneral;
+        return unexpectedStatement();
     }
+}
+
+[[gnu::noinline]] RErr CScript::executeReturnOfValue(const CScriptNode& expression,
+                                                     CStackFrame& frame) {
+    CRString value(kValueCreatorTag);
+    const RErr status = evaluateExpression(expression, frame, value);
+    // "search upward" from an invalid node gives 0 and leaves the function.
+    if (status && status != kStatusExit)
+        return status;
+    CRString* result = nullptr;
+    const RErr err = frame.getMutableField(0, result);
+    if (!err)
+        moveValue(value, *result);
+    return status ? status : err;
 }
 
 RErr CScript::setVariable(CSymbol& variable, CStackFrame& frame, const CRString& value,
@@ -250,22 +458,30 @@ RErr CScript::executeAssignmentStatement(const CScriptNode& statement, CStackFra
         bug("CScript::executeAssignmentStatement: got an unexpected statement type.", 0);
         return kErrGeneral;
     }
+    const CScriptNode& source = *statement.right();
+    CSymbol& symbol = *target->left()->symbol();
+    if (target->kind() == kNodeTargetVariable && symbol.getSymbolScope() &&
+        yieldsNumber(source.kind())) {
+        // A number for a local variable: no value is made only to be copied into the slot.
+        int32_t number = 0;
+        const RErr status = evaluateNumberInPlace(source, frame, number);
+        return status ? status
+                      : frame.setNumericField(symbol.getSymbolStackFramePosition(), number);
+    }
     CRString value(kValueCreatorTag);
-    RErr status = evaluateExpression(*statement.right(), frame, value);
+    RErr status = evaluateExpression(source, frame, value);
     if (status)
         return status;
-    CSymbol& symbol = *target->left()->symbol();
     switch (target->kind()) {
     case kNodeTargetVariable:
         return setVariable(symbol, frame, value, true);
     case kNodeTargetFeature: {
         if (!target->right())
             return kErrGeneral;
-        CRString node(kValueCreatorTag);
-        status = evaluateExpression(*target->right(), frame, node);
+        int32_t number = 0;
+        status = evaluateNumber(*target->right(), frame, number);
         if (status)
             return status;
-        const int32_t number = node.getNumericValue();
         if (!theTree.verifyNode(number))
             return kErrGeneral;
         int32_t slot = 0;
@@ -280,18 +496,25 @@ RErr CScript::executeAssignmentStatement(const CScriptNode& statement, CStackFra
     }
 }
 
+RErr CScript::refuseDeepNesting() {
+    // Deeper nesting would exhaust the machine stack; the function is abandoned instead.
+    if (!nestingReported)
+        bug("CScript::evaluateExpression: the script nests too deeply to be run.", 0);
+    nestingReported = true;
+    return kErrGeneral;
+}
+
 RErr CScript::evaluateExpression(const CScriptNode& expression, CStackFrame& frame,
                                  CRString& value) {
     if (!takeStep())
         return kStatusStopped;
     NestingLevel level(nesting);
-    if (nesting > kMostNesting) {
-        // Deeper nesting would exhaust the machine stack; the function is abandoned instead.
-        if (!nestingReported)
-            bug("CScript::evaluateExpression: the script nests too deeply to be run.", 0);
-        nestingReported = true;
-        return kErrGeneral;
-    }
+    if (nesting > kMostNesting)
+        return refuseDeepNesting();
+    return evaluateCounted(expression, frame, value);
+}
+
+RErr CScript::evaluateCounted(const CScriptNode& expression, CStackFrame& frame, CRString& value) {
     const int32_t kind = expression.kind();
     if (isBinaryOperator(kind))
         return evaluateArithmeticOperatorExpression(expression, frame, value);
@@ -322,8 +545,10 @@ RErr CScript::evaluateExpression(const CScriptNode& expression, CStackFrame& fra
     }
     case kNodeFeatureRead:
         return readFeature(expression, frame, value);
-    case kNodeCall:
-        return evaluateCall(expression, frame, value);
+    case kNodeCall: {
+        int32_t unused = 0;
+        return evaluateCall(expression, frame, &value, unused);
+    }
     case kNodeTrue:
         value.setNumericValue(1);
         return kNoErr;
@@ -333,9 +558,9 @@ RErr CScript::evaluateExpression(const CScriptNode& expression, CStackFrame& fra
     case kNodeNot: {
         if (!left)
             break;
-        CRString operand(kValueCreatorTag);
-        const RErr status = evaluateExpression(*left, frame, operand);
-        value.setNumericValue(trueValue(operand) ? 0 : 1);
+        int32_t operand = 0;
+        const RErr status = evaluateNumber(*left, frame, operand);
+        value.setNumericValue(operand ? 0 : 1);
         return status;
     }
     case kNodeIf:
@@ -343,80 +568,175 @@ RErr CScript::evaluateExpression(const CScriptNode& expression, CStackFrame& fra
     case kNodeWhile:
         return executeWhile(expression, frame, value);
     case kNodeForEvery:
-        value = CRString(kValueCreatorTag);
+        value.clearValue();
         return executeForEveryNode(expression, frame);
     case kNodeSearchUpward:
         return executeSearchUpward(expression, frame, value);
     default:
         break;
     }
-    bug("Bug (in Ramex, not in the script): Unexpected statement type.", 0);
-    return kErrGeneral;
+    return unexpectedKind();
+}
+
+RErr CScript::evaluateNumber(const CScriptNode& expression, CStackFrame& frame, int32_t& number) {
+    if (!takeStep())
+        return kStatusStopped;
+    NestingLevel level(nesting);
+    if (nesting > kMostNesting)
+        return refuseDeepNesting();
+    const int32_t kind = expression.kind();
+    const CScriptNode* left = expression.left();
+    switch (kind) {
+    case kNodeLiteral:
+    case kNodeVariable:
+    case kNodeParameter:
+        // The step is taken already; a leaf that cannot be read in place is read through a
+        // value, which also reports what is wrong with it.
+        if (readLeafNumber(expression, frame, number))
+            return kNoErr;
+        return evaluateNumberThroughValue(expression, frame, number);
+    case kNodeCall:
+        return evaluateCall(expression, frame, nullptr, number);
+    case kNodeTrue:
+        number = 1;
+        return kNoErr;
+    case kNodeFalse:
+        number = 0;
+        return kNoErr;
+    case kNodeNot: {
+        if (!left)
+            return unexpectedKind();
+        int32_t operand = 0;
+        const RErr status = evaluateNumber(*left, frame, operand);
+        number = operand ? 0 : 1;
+        return status;
+    }
+    case kNodeIf:
+        return executeIf(expression, frame, number);
+    case kNodeWhile:
+        return executeWhile(expression, frame, number);
+    default:
+        if (!isBinaryOperator(kind))
+            return evaluateNumberThroughValue(expression, frame, number);
+        if (isOneNumberOperator(expression, false))
+            return evaluateOneOperator(expression, frame, nullptr, number);
+        return evaluateLongChain(expression, frame, nullptr, number);
+    }
+}
+
+[[gnu::noinline]] RErr CScript::evaluateNumberThroughValue(const CScriptNode& expression,
+                                                           CStackFrame& frame, int32_t& number) {
+    // These make their values as texts or for their effects. The value starts as the number,
+    // which a construct that leaves its value alone keeps.
+    CRString value(kValueCreatorTag);
+    value.setNumericValue(number);
+    const RErr status = evaluateCounted(expression, frame, value);
+    number = value.getNumericValue();
+    return status;
+}
+
+[[gnu::always_inline]] inline bool
+CScript::readLeafNumber(const CScriptNode& expression, const CStackFrame& frame, int32_t& number) {
+    const CScriptNode* leaf = expression.left();
+    if (!leaf)
+        return false;
+    if (expression.kind() == kNodeLiteral) {
+        if (!leaf->text())
+            return false;
+        number = leaf->text()->getNumericValue();
+        return true;
+    }
+    const CSymbol* symbol = leaf->symbol();
+    if (!symbol)
+        return false;
+    if (expression.kind() == kNodeVariable && !symbol->getSymbolScope()) {
+        number = numberOf(symbol->getSymbolStringValue());
+        return true;
+    }
+    const CRString* slot = frame.findField(symbol->getSymbolStackFramePosition());
+    if (!slot)
+        return false;
+    number = numberOf(*slot);
+    return true;
+}
+
+[[gnu::always_inline]] inline bool CScript::takeSimpleNumber(const CScriptNode& expression,
+                                                             const CStackFrame& frame,
+                                                             int32_t& number) {
+    // Away from the step budget and the nesting limit, literals, variable reads and number
+    // operators on them cannot stop, be refused or fail: their steps are all that
+    // evaluateNumber would add.
+    const int32_t kind = expression.kind();
+    if (isLeafKind(kind)) {
+        if (stepsLeft < 1 || nesting + 1 > kMostNesting ||
+            !readLeafNumber(expression, frame, number))
+            return false;
+        stepsLeft -= 1;
+        return true;
+    }
+    const ROperator op = operatorOf(kind);
+    const CScriptNode* first = expression.left();
+    const CScriptNode* second = expression.right();
+    if (op == kNoOperator || readsTexts(op) || !first || !second || !isLeafKind(first->kind()) ||
+        !isLeafKind(second->kind()) || stepsLeft < 3 || nesting + 2 > kMostNesting)
+        return false;
+    int32_t a = 0;
+    int32_t b = 0;
+    if (!readLeafNumber(*first, frame, a) || !readLeafNumber(*second, frame, b))
+        return false;
+    stepsLeft -= 3;
+    return applyNumbers(op, a, b, number);
+}
+
+[[gnu::always_inline]] inline RErr
+CScript::evaluateNumberInPlace(const CScriptNode& expression, CStackFrame& frame, int32_t& number) {
+    return takeSimpleNumber(expression, frame, number) ? kNoErr
+                                                       : evaluateNumber(expression, frame, number);
 }
 
 RErr CScript::applyOperator(int32_t op, const CRString& left, const CRString& right,
                             int32_t& result) {
-    const int32_t a = left.getNumericValue();
-    const int32_t b = right.getNumericValue();
-    const auto ua = static_cast<uint32_t>(a);
-    const auto ub = static_cast<uint32_t>(b);
-    switch (op) {
-    case '+':
-        result = wrap(ua + ub);
+    if (op == tSTRING_EQUAL || op == tSTRING_NOT_EQUAL) {
+        result = CRString::equalString(left, right, true, false) == (op == tSTRING_EQUAL);
         return kNoErr;
-    case '-':
-        result = wrap(ua - ub);
-        return kNoErr;
-    case '*':
-        result = wrap(ua * ub);
-        return kNoErr;
-    case '/':
-        result = quotient(a, b);
-        return kNoErr;
-    case '%':
-        result = remainder(a, b);
-        return kNoErr;
-    case '>':
-        result = a > b;
-        return kNoErr;
-    case '<':
-        result = a < b;
-        return kNoErr;
-    case tGE:
-        result = a >= b;
-        return kNoErr;
-    case tLE:
-        result = a <= b;
-        return kNoErr;
-    case '=':
-        result = a == b;
-        return kNoErr;
-    case tNE:
-        result = a != b;
-        return kNoErr;
-    case tAND:
-        result = a != 0 && b != 0;
-        return kNoErr;
-    case tOR:
-        result = a != 0 || b != 0;
-        return kNoErr;
-    case tSTRING_EQUAL:
-        result = CRString::equalString(left, right, true, false);
-        return kNoErr;
-    case tSTRING_NOT_EQUAL:
-        result = !CRString::equalString(left, right, true, false);
-        return kNoErr;
-    default:
-        bug("CScript::evaluateArithmeticOperatorExpression: bad operator (internal error).", 0);
-        return kErrGeneral;
     }
+    if (applyNumbers(operatorOf(op), left.getNumericValue(), right.getNumericValue(), result))
+        return kNoErr;
+    return badOperator();
+}
+
+RErr CScript::evaluateArithmeticOperatorExpression(const CScriptNode& expression,
+                                                   CStackFrame& frame, CRString& value) {
+    int32_t unused = 0;
+    if (isOneNumberOperator(expression, true))
+        return evaluateOneOperator(expression, frame, &value, unused);
+    return evaluateLongChain(expression, frame, &value, unused);
+}
+
+[[gnu::always_inline]] inline RErr CScript::evaluateOneOperator(const CScriptNode& expression,
+                                                                CStackFrame& frame, CRString* value,
+                                                                int32_t& number) {
+    int32_t first = number;
+    RErr status = evaluateNumberInPlace(*expression.left(), frame, first);
+    int32_t second = 0;
+    if (!status)
+        status = evaluateNumberInPlace(*expression.right(), frame, second);
+    if (!status && !applyNumbers(operatorOf(expression.kind()), first, second, first)) {
+        first = 0;
+        status = badOperator();
+    }
+    if (value)
+        value->setNumericValue(first);
+    else
+        number = first;
+    return status;
 }
 
 // Operators group to the left, so a long sum is a long chain down the left operands. The
 // chain is walked with a list rather than by recursion, which keeps the machine stack flat
 // however many terms an expression has.
-RErr CScript::evaluateArithmeticOperatorExpression(const CScriptNode& expression,
-                                                   CStackFrame& frame, CRString& value) {
+RErr CScript::evaluateLongChain(const CScriptNode& expression, CStackFrame& frame, CRString* value,
+                                int32_t& number) {
     // Most chains are short: they are kept on the machine stack, longer ones on the heap.
     constexpr std::size_t kShortChain = 16;
     std::array<const CScriptNode*, kShortChain> shortChain; // filled up to length
@@ -434,24 +754,73 @@ RErr CScript::evaluateArithmeticOperatorExpression(const CScriptNode& expression
     if (!bottom)
         return kErrGeneral;
     const CScriptNode* const* chain = length > kShortChain ? longChain.data() : shortChain.data();
-    CRString& accumulated = value;
-    RErr status = evaluateExpression(*bottom, frame, accumulated);
-    CRString right(kValueCreatorTag);
+
+    // The running result is a plain number (accumulated) once an operator has made one, and a
+    // value (text) before that or while texts are joined. A string is made for the first
+    // operand only when its text is read, or when it would be seen: when an operand leaves
+    // the function before an operator has replaced it.
+    std::optional<CRString> ownText;
+    CRString* text = value;
+    int32_t accumulated = number;
+    bool isNumber = false;
+    RErr status = kNoErr;
+    if (readsTexts(operatorOf(chain[length - 1]->kind())) ||
+        (value && expression.canLeaveFunction())) {
+        if (!text) {
+            ownText.emplace(kValueCreatorTag);
+            ownText->setNumericValue(number);
+            text = &*ownText;
+        }
+        status = evaluateExpression(*bottom, frame, *text);
+    } else {
+        status = evaluateNumber(*bottom, frame, accumulated);
+        isNumber = true;
+    }
+    std::optional<CRString> right;
     for (std::size_t index = length; index > 0 && !status; --index) {
         const CScriptNode& op = *chain[index - 1];
-        if (!op.right())
-            return kErrGeneral;
-        status = evaluateExpression(*op.right(), frame, right);
+        if (!op.right()) {
+            status = kErrGeneral;
+            break;
+        }
+        const ROperator kind = operatorOf(op.kind());
+        if (!readsTexts(kind)) {
+            int32_t operand = 0;
+            status = evaluateNumberInPlace(*op.right(), frame, operand);
+            if (status)
+                break;
+            const int32_t first = isNumber ? accumulated : text->getNumericValue();
+            accumulated = 0;
+            if (!applyNumbers(kind, first, operand, accumulated))
+                status = badOperator();
+            isNumber = true;
+            continue;
+        }
+        if (!right)
+            right.emplace(kValueCreatorTag);
+        status = evaluateExpression(*op.right(), frame, *right);
         if (status)
             break;
-        if (op.kind() == '&') {
-            accumulated.concatenate(right.getStringValue());
+        if (isNumber) {
+            if (!text) {
+                ownText.emplace(kValueCreatorTag);
+                text = &*ownText;
+            }
+            text->setNumericValue(accumulated);
+            isNumber = false;
+        }
+        if (kind == kOpJoin) {
+            text->concatenate(right->getStringValue());
         } else {
-            int32_t result = 0;
-            status = applyOperator(op.kind(), accumulated, right, result);
-            accumulated.setNumericValue(result);
+            accumulated =
+                CRString::equalString(*text, *right, true, false) == (kind == kOpTextEqual);
+            isNumber = true;
         }
     }
+    if (value && isNumber)
+        value->setNumericValue(accumulated);
+    else if (!value)
+        number = isNumber ? accumulated : text->getNumericValue();
     return status;
 }
 
@@ -459,23 +828,22 @@ RErr CScript::readFeature(const CScriptNode& expression, CStackFrame& frame, CRS
     const CScriptNode* feature = expression.left();
     if (!feature || !feature->symbol() || !expression.right())
         return kErrGeneral;
-    CRString node(kValueCreatorTag);
-    RErr status = evaluateExpression(*expression.right(), frame, node);
+    int32_t node = 0;
+    RErr status = evaluateNumber(*expression.right(), frame, node);
     if (status)
         return status;
     const CRString* stored = nullptr;
-    status = theTree.getAuthorFeatureValue(node.getNumericValue(),
-                                           feature->symbol()->getSymbolValue(), stored);
-    value = CRString(stored ? stored->str() : std::string(), kValueCreatorTag);
+    status = theTree.getAuthorFeatureValue(node, feature->symbol()->getSymbolValue(), stored);
+    value.setStringValue(stored ? stored->getStringValue() : "");
     return status;
 }
 
-RErr CScript::evaluateCall(const CScriptNode& expression, CStackFrame& frame, CRString& value) {
+[[gnu::always_inline]] inline RErr CScript::evaluateCall(const CScriptNode& expression,
+                                                         CStackFrame& frame, CRString* value,
+                                                         int32_t& number) {
     const CScriptNode* callee = expression.left();
-    if (!callee || !callee->symbol()) {
-        bug("Bug (in Ramex, not in the script): Unexpected statement type.", 0);
-        return kErrGeneral;
-    }
+    if (!callee || !callee->symbol())
+        return unexpectedKind();
     CSymbol& function = *callee->symbol();
     PooledFrame pooled(framePool, framesInUse, function.getSymbolTotalStackFrameSize());
     CStackFrame& calleeFrame = pooled.frame();
@@ -484,14 +852,19 @@ RErr CScript::evaluateCall(const CScriptNode& expression, CStackFrame& frame, CR
     if (parameters > 0)
         status = loadNextArgument(callee->left(), frame, calleeFrame, 1, parameters);
     if (!status)
-        status = executeAnyFunction(function, calleeFrame);
+        status = runFunction(function, calleeFrame);
     if (status)
         return status;
     CRString* result = nullptr;
     status = calleeFrame.getMutableField(0, result);
-    if (!status)
-        value.takeValue(*result); // the frame is emptied anyway when the call ends
-    return status;
+    if (status)
+        return status;
+    // The frame is emptied anyway when the call ends.
+    if (value)
+        moveValue(*result, *value);
+    else
+        number = result->getNumericValue();
+    return kNoErr;
 }
 
 RErr CScript::loadNextArgument(const CScriptNode* cell, CStackFrame& callerFrame,
@@ -504,36 +877,51 @@ RErr CScript::loadNextArgument(const CScriptNode* cell, CStackFrame& callerFrame
         // Straight into the callee's slot: a failed argument abandons the call and its frame.
         CRString* argument = nullptr;
         RErr status = newFrame.getMutableField(slot, argument);
-        if (!status)
+        if (!status && yieldsNumber(cell->left()->kind())) {
+            int32_t number = 0;
+            status = evaluateNumberInPlace(*cell->left(), callerFrame, number);
+            argument->setNumericValue(number);
+        } else if (!status) {
             status = evaluateExpression(*cell->left(), callerFrame, *argument);
+        }
         if (status || slot >= count)
             return status;
         cell = cell->right();
     }
 }
 
-RErr CScript::executeIf(const CScriptNode& expression, CStackFrame& frame, CRString& value) {
+[[gnu::always_inline]] inline RErr CScript::evaluateInto(const CScriptNode& expression,
+                                                         CStackFrame& frame, CRString& value) {
+    return evaluateExpression(expression, frame, value);
+}
+
+[[gnu::always_inline]] inline RErr CScript::evaluateInto(const CScriptNode& expression,
+                                                         CStackFrame& frame, int32_t& number) {
+    return evaluateNumberInPlace(expression, frame, number);
+}
+
+template <typename Result>
+RErr CScript::executeIf(const CScriptNode& expression, CStackFrame& frame, Result& result) {
     const CScriptNode* branches = expression.right();
     if (!expression.left() || !branches)
         return kErrGeneral;
-    RErr status = evaluateExpression(*expression.left(), frame, value);
+    RErr status = evaluateInto(*expression.left(), frame, result);
     if (status)
         return status;
-    if (trueValue(value))
-        return executeStatementList(branches->left(), frame);
-    return executeStatementList(branches->right(), frame);
+    return runStatementList(isTrue(result) ? branches->left() : branches->right(), frame);
 }
 
-RErr CScript::executeWhile(const CScriptNode& expression, CStackFrame& frame, CRString& value) {
+template <typename Result>
+RErr CScript::executeWhile(const CScriptNode& expression, CStackFrame& frame, Result& result) {
     if (!expression.left())
         return kErrGeneral;
-    RErr status = evaluateExpression(*expression.left(), frame, value);
+    RErr status = evaluateInto(*expression.left(), frame, result);
     int32_t passes = 0;
-    while (!status && trueValue(value)) {
-        status = executeStatementList(expression.right(), frame);
+    while (!status && isTrue(result)) {
+        status = runStatementList(expression.right(), frame);
         if (status)
             break;
-        status = evaluateExpression(*expression.left(), frame, value);
+        status = evaluateInto(*expression.left(), frame, result);
         if (++passes >= kMostWhilePasses) {
             if (status != kStatusStopped)
                 reportRunTimeError(CMiddleInterface::kRunTimeExcessiveWhile);
@@ -552,10 +940,10 @@ RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& fr
     int32_t halt = 0;
     RErr status = theTree.getFirstRoot(current);
     if (!status && header->right()) {
-        CRString dominator(kValueCreatorTag);
-        status = evaluateExpression(*header->right(), frame, dominator);
-        if (!status && theTree.verifyNode(dominator.getNumericValue()))
-            current = halt = dominator.getNumericValue();
+        int32_t dominator = 0;
+        status = evaluateNumber(*header->right(), frame, dominator);
+        if (!status && theTree.verifyNode(dominator))
+            current = halt = dominator;
         else if (!status)
             theMiddleInterface->reportRunTimeError(CMiddleInterface::kRunTimeInvalidNode,
                                                    executingUserFunction(), "dominated by");
@@ -570,7 +958,10 @@ RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& fr
             status = theTree.getWhereIsTree(root, where);
         if (!status && where == kTreeArea) {
             // The loop variable is part of the walk, not a change the user makes.
-            status = setVariable(variable, frame, numberValue(current), false);
+            if (variable.getSymbolScope())
+                status = frame.setNumericField(variable.getSymbolStackFramePosition(), current);
+            else
+                status = setVariable(variable, frame, numberValue(current), false);
             if (!status)
                 status = executeStatementList(expression.right(), frame);
         }
@@ -584,25 +975,25 @@ RErr CScript::executeSearchUpward(const CScriptNode& expression, CStackFrame& fr
                                   CRString& value) {
     if (!expression.left() || !expression.right())
         return kErrGeneral;
-    CRString start(kValueCreatorTag);
-    RErr status = evaluateExpression(*expression.left(), frame, start);
+    int32_t start = 0;
+    RErr status = evaluateNumber(*expression.left(), frame, start);
     if (status)
         return status;
     value.setNumericValue(0);
-    if (!theTree.verifyNode(start.getNumericValue())) {
+    if (!theTree.verifyNode(start)) {
         reportRunTimeError(CMiddleInterface::kRunTimeInvalidNode);
         return kStatusExit;
     }
     int32_t ancestor = 0;
-    status = theTree.getMother(start.getNumericValue(), ancestor);
-    CRString condition(kValueCreatorTag);
+    status = theTree.getMother(start, ancestor);
+    int32_t condition = 0;
     while (!status && ancestor != 0) {
         if (!takeStep())
             return kStatusStopped;
         if (candidate)
             candidate->setNumericValue(ancestor);
-        status = evaluateExpression(*expression.right(), frame, condition);
-        if (!status && trueValue(condition)) {
+        status = evaluateNumber(*expression.right(), frame, condition);
+        if (!status && condition != 0) {
             value.setNumericValue(ancestor);
             return kNoErr;
         }

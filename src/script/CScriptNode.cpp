@@ -80,13 +80,24 @@ std::string literalText(const CRString& text) {
     return isNumber ? value : "\"" + value + "\"";
 }
 
+bool leaves(const CScriptNode* node) {
+    return node && node->canLeaveFunction();
+}
+
+// "exit", "search upward" from an invalid node, and the constructs that run statements.
+bool canLeaveByItself(int32_t kind) {
+    return kind == kNodeExit || kind == kNodeSearchUpward || kind == kNodeIf ||
+           kind == kNodeWhile || kind == kNodeForEvery;
+}
+
 } // namespace
 
 CScriptNode::CScriptNode(int32_t kind, const CScriptNode* left, const CScriptNode* right)
-    : theKind(kind), leftNode(left), rightNode(right) {}
+    : theKind(kind), leftNode(left), rightNode(right),
+      leavesFunction(canLeaveByItself(kind) || leaves(left) || leaves(right)) {}
 
 CScriptNode::CScriptNode(CSymbol* symbol, const CScriptNode* left)
-    : leftNode(left), theSymbol(symbol) {}
+    : leftNode(left), theSymbol(symbol), leavesFunction(leaves(left)) {}
 
 CScriptNode::CScriptNode(const CRString* text) : theText(text) {}
 

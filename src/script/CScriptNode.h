@@ -24,6 +24,11 @@ public:
     CSymbol* symbol() const { return theSymbol; }
     const CRString* text() const { return theText; }
     bool isLeaf() const { return theSymbol || theText; }
+    // True when running this subtree can give the status that leaves the current function:
+    // it holds an "exit", an "if", "while" or "for every node" (which run statements), or a
+    // "search upward". A called function's body is not part of the subtree. Children are
+    // built before their parents, so this is known from the start.
+    bool canLeaveFunction() const { return leavesFunction; }
 
     // The subtree as text, every operator application in parentheses, for tests and
     // debugging: "(a + (b * 2))", "[let x = 1; return x]".
@@ -36,4 +41,5 @@ private:
     const CScriptNode* rightNode = nullptr;
     CSymbol* theSymbol = nullptr;
     const CRString* theText = nullptr;
+    bool leavesFunction = false;
 };

@@ -393,3 +393,76 @@ TEST(ScriptInterpreter, ACallThatRunsTooLongIsStoppedAndUndoable) {
         EXPECT_EQ(runner.alerts().size(), 1u);
     }
 }
+
+TEST(ScriptInterpreter, TheStepBudgetCountsEveryStatementAndExpression) {
+    // Each statement and each expression node is one step: the call stops at the very step
+    // past the budget, wherever in a statement that falls.
+    const std::string loop = "define variable count\n"
+                             "define function spin\n define variable i\n let i = 0\n"
+                             " while i < 500\n let i = i + 1\n let count = i\n end while\n"
+                             "end define\n";
+    const std::string calls = "define variable count\n"
+                              "define function inc(n)\n return n + 1\nend define\n"
+                              "define function climb\n define variable i\n let i = 0\n"
+                              " while 1\n let i = inc(i)\n let count = i\n end while\n"
+                              "end define\n";
+    struct Case {
+        const std::string& text;
+        const char* function;
+        int64_t budget;
+        const char* count;
+    };
+    // spin: 7 steps before the first pass, 9 a pass, the 6th of which assigns count.
+    // climb: 5 steps before the first pass, 10 a pass (4 of them in inc), the 9th assigns.
+    const Case cases[] = {{loop, "spin", 7 + 9 * 10 + 5, "10"},
+                          {loop, "spin", 7 + 9 * 10 + 6, "11"},
+                          {calls, "climb", 5 + 10 * 10 + 8, "10"},
+                          {calls, "climb", 5 + 10 * 10 + 9, "11"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.function) + " " + std::to_string(c.budget));
+        ScriptRunner runner;
+        ASSERT_EQ(runner.compile(c.text), kNoErr);
+        runner.script().setStepBudget(c.budget);
+        ASSERT_EQ(runner.run(c.function), kNoErr);
+        EXPECT_TRUE(runner.script().lastCallWasStopped());
+        EXPECT_EQ(runner.global("count"), c.count);
+        EXPECT_EQ(runner.script().callDepth(), 0);
+    }
+}
+
+TEST(ScriptInterpreter, ValuesKeepTheirTextsThroughArithmeticCallsAndLeaving) {
+    ScriptRunner runner;
+    ASSERT_EQ(
+        runner.compile("define variable t, n, r1, r2, r3, a, deep, refused\n"
+                       "define function arg(x)\n return x\nend define\n"
+                       "define function leaveWithText\n"
+                       " return (if \"abc\" then exit end if) + 1\nend define\n"
+                       "define function leaveAfterOperand\n"
+                       " return \"05\" + search upward(0, true)\nend define\n"
+                       "define function leaveInNot\n"
+                       " return not (if 7 then exit end if)\nend define\n"
+                       "define function down(k)\n if k > 0 then\n"
+                       "  return down(k - 1) + 1\n end if\nend define\n"
+                       "define function main\n define variable local\n"
+                       " let t = \"12a\"\n let local = \"007\"\n"
+                       " let n = (t + 0) & \"/\" & (local * 1)\n"
+                       " let r1 = leaveWithText\n let r2 = leaveAfterOperand\n"
+                       " let r3 = leaveInNot\n"
+                       " let a = arg(1 + 1) & \"/\" & arg(\"a\" & \"b\") & \"/\" & arg(local)\n"
+                       " let deep = down(97)\n let refused = down(150)\n"
+                       "end define\n"),
+        kNoErr);
+    ASSERT_EQ(runner.run("main"), kNoErr);
+    // Texts read as numbers (each digit's code less 48) stay the texts they were.
+    EXPECT_EQ(runner.global("n"), "169/7");
+    EXPECT_EQ(runner.global("t"), "12a");
+    // A function left from inside an operand returns the value the expression had then.
+    EXPECT_EQ(runner.global("r1"), "abc");
+    EXPECT_EQ(runner.global("r2"), "05");
+    EXPECT_EQ(runner.global("r3"), "0");
+    EXPECT_EQ(runner.global("a"), "2/ab/007");
+    EXPECT_EQ(runner.global("deep"), "97");
+    // main is level 1; down runs at levels 2 to 99 and the call at level 100 yields nothing.
+    EXPECT_EQ(runner.global("refused"), "98");
+    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
+}
