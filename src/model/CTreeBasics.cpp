@@ -133,15 +133,14 @@ RErr CTree::getRecordType(int32_t record, int32_t& type) const {
 }
 
 RErr CTree::dataTask(int32_t record, int32_t attribute, int32_t newValue) {
-    return reportError("CTree::dataTask",
-                  CDatabaseTask::construct(*theUndoStructure, *theTablet, record, attribute,
-                                           newValue));
+    return reportError("CTree::dataTask", CDatabaseTask::construct(*theUndoStructure, *theTablet,
+                                                                   record, attribute, newValue));
 }
 
 RErr CTree::stringTask(int32_t record, int32_t attribute, const CRString* text) {
     return reportError("CTree::stringTask",
-                  CStringTask::construct(*theUndoStructure, *theTablet, *theStringManager,
-                                         record, attribute, text));
+                       CStringTask::construct(*theUndoStructure, *theTablet, *theStringManager,
+                                              record, attribute, text));
 }
 
 RErr CTree::getAnyString(int32_t record, int32_t attribute, const CRString*& text) {
@@ -172,8 +171,8 @@ RErr CTree::killStringField(int32_t record, int32_t attribute) {
 }
 
 RErr CTree::copyDrawingParametersToTablet() {
-    const int32_t values[] = {fontNameIndex,     fontSize,   horizontalPadding, verticalPadding,
-                              lineHeight,        hOffset,    vOffset,           thickness};
+    const int32_t values[] = {fontNameIndex, fontSize, horizontalPadding, verticalPadding,
+                              lineHeight,    hOffset,  vOffset,           thickness};
     RErr err = kNoErr;
     for (int32_t i = 0; i < 8 && !err; ++i)
         err = theTablet->setValue(kHeaderRecord, kHdrFontName + i, values[i]);
@@ -334,8 +333,7 @@ RErr CTree::collectAllNodes(std::vector<int32_t>& nodes) const {
                     return kErrInvalidFormat;
                 pending.push_back(d);
             }
-            std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstPushed),
-                         pending.end());
+            std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstPushed), pending.end());
         }
     }
     return kNoErr;

@@ -515,7 +515,8 @@ RErr CTree::getDrawingPrefs(int32_t& horizontalPaddingOut, int32_t& lineHeightOu
     verticalPaddingOut = cellOrZero(kHeaderRecord, kHdrVerticalPadding);
     thicknessOut = cellOrZero(kHeaderRecord, kHdrThickness);
     fontSizeOut = cellOrZero(kHeaderRecord, kHdrFontSize);
-    return reportError("CTree::getDrawingPrefs", getAnyString(kHeaderRecord, kHdrFontName, fontName));
+    return reportError("CTree::getDrawingPrefs",
+                       getAnyString(kHeaderRecord, kHdrFontName, fontName));
 }
 
 RErr CTree::updateDrawingPrefs() {

@@ -132,7 +132,7 @@ RErr CTree::addStandardCategories() {
 
 RErr CTree::getBlessedCategory(int32_t& category) const {
     return reportError("CTree::getBlessedCategory",
-                  getValue(kHeaderRecord, kHdrBlessedCategory, category));
+                       getValue(kHeaderRecord, kHdrBlessedCategory, category));
 }
 
 RErr CTree::collectList(int32_t list, std::vector<int32_t>& records) const {

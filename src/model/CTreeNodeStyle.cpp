@@ -17,8 +17,8 @@ RErr CTree::getColor(int32_t node, int32_t& color) const {
 }
 
 int32_t CTree::translateColor(const CRString& name) {
-    static const char* const names[] = {"black", "white",  "gray", "red",  "orange", "yellow",
-                                        "green", "blue",   "violet", "cyan", "magenta"};
+    static const char* const names[] = {"black", "white", "gray",   "red",  "orange", "yellow",
+                                        "green", "blue",  "violet", "cyan", "magenta"};
     for (int32_t i = 0; i < 11; ++i)
         if (CRString::equalString(name, names[i], true, false))
             return i + 1;

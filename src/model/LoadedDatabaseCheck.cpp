@@ -25,9 +25,7 @@ public:
     }
 
 private:
-    int32_t cell(int32_t record, int32_t attribute) const {
-        return tablet.cell(record, attribute);
-    }
+    int32_t cell(int32_t record, int32_t attribute) const { return tablet.cell(record, attribute); }
     int32_t type(int32_t record) const { return cell(record, kAttrType); }
     bool isRecordOfType(int32_t record, int32_t wanted) const {
         return record >= 2 && record <= records && type(record) == wanted;
@@ -88,8 +86,8 @@ private:
             return false;
         for (int32_t slot = kFirstFeatureSlot; slot <= attributes; ++slot) {
             const int32_t owner = cell(kHeaderRecord, slot);
-            if (owner != 0 && (!isRecordOfType(owner, kRecordFeature) ||
-                               cell(owner, kAttrNextSister) != slot))
+            if (owner != 0 &&
+                (!isRecordOfType(owner, kRecordFeature) || cell(owner, kAttrNextSister) != slot))
                 return false;
         }
         for (int32_t r = 2; r <= records; ++r) {
@@ -99,9 +97,13 @@ private:
                                   cell(kHeaderRecord, slot) != r))
                     return false;
             } else if (type(r) == kRecordNode) {
-                const int32_t nodeLinks[] = {kAttrMother, kAttrLeftmostDaughter, kAttrNextSister,
-                                             kAttrMainTerminalNode, kAttrFootNode,
-                                             kAttrLowestXBarSpineNode, kAttrNextWordInCategory};
+                const int32_t nodeLinks[] = {kAttrMother,
+                                             kAttrLeftmostDaughter,
+                                             kAttrNextSister,
+                                             kAttrMainTerminalNode,
+                                             kAttrFootNode,
+                                             kAttrLowestXBarSpineNode,
+                                             kAttrNextWordInCategory};
                 for (const int32_t attribute : nodeLinks)
                     if (!isNothingOr(cell(r, attribute), kRecordNode))
                         return false;

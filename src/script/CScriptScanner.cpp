@@ -7,7 +7,6 @@
 #include "script/ScriptTokens.h"
 #include "storage/CRString.h"
 
-
 namespace {
 
 constexpr int32_t kReadChunk = 16384;

@@ -164,8 +164,8 @@ RErr CRFile::calcEndOfXthFork(int32_t index, int32_t& end) const {
     end = 0;
     if (index < 0 || index >= forkCount())
         return reportError("CRFile::calcEndOfXthFork", kErrInvalidParameter);
-    end = index + 1 < forkCount() ? entries[static_cast<std::size_t>(index) + 1].offset
-                                  : FTOCOffset;
+    end =
+        index + 1 < forkCount() ? entries[static_cast<std::size_t>(index) + 1].offset : FTOCOffset;
     return kNoErr;
 }
 
@@ -258,8 +258,8 @@ RErr CRFile::transfer(RForkType type, int32_t& length, void* readBuffer, const v
         return reportError(name, kErrNoSuchFork);
     }
     FTOCEntry& e = entries[static_cast<std::size_t>(index)];
-    const int64_t end = index + 1 < count ? entries[static_cast<std::size_t>(index) + 1].offset
-                                          : FTOCOffset;
+    const int64_t end =
+        index + 1 < count ? entries[static_cast<std::size_t>(index) + 1].offset : FTOCOffset;
     const int64_t size = end - e.offset;
     int64_t start = e.position;
     if (start < 0)
@@ -471,7 +471,8 @@ RErr CRFile::physicallyRemoveSegment(int32_t start, int32_t length) {
     int64_t from = static_cast<int64_t>(start) + length;
     int64_t to = start;
     while (!err && from < fileLength) {
-        const int32_t n = static_cast<int32_t>(std::min<int64_t>(fileLength - from, kMaxBufferSize));
+        const int32_t n =
+            static_cast<int32_t>(std::min<int64_t>(fileLength - from, kMaxBufferSize));
         err = rawFile.setPosition(static_cast<int32_t>(from));
         if (!err)
             err = rawFile.read(buffer.data(), n);

@@ -50,39 +50,40 @@ std::vector<unsigned char> forkBytes(const std::string& path, RForkType type) {
 // A small document: one tree with a root and two daughters, labels and a feature value.
 void buildSmallDocument(CTree& tree, int32_t& root, int32_t& left, int32_t& right) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] {
-                  int32_t feature = 0;
-                  RErr err = tree.newName(kRecordFeature, feature);
-                  const CRString featureName("case", 1);
-                  if (!err)
-                      err = tree.setMainString(feature, featureName);
-                  if (!err)
-                      err = tree.newRecord(root, kRecordNode);
-                  if (!err)
-                      err = tree.newRecord(left, kRecordNode);
-                  if (!err)
-                      err = tree.newRecord(right, kRecordNode);
-                  if (!err)
-                      err = tree.setRootOfList(kHdrFirstRoot, root);
-                  if (!err)
-                      err = tree.dataTask(root, kAttrLeftmostDaughter, left);
-                  if (!err)
-                      err = tree.dataTask(left, kAttrMother, root);
-                  if (!err)
-                      err = tree.dataTask(right, kAttrMother, root);
-                  if (!err)
-                      err = tree.dataTask(left, kAttrNextSister, right);
-                  const CRString s("S", 1), np("NP", 1), vp("VP", 1), nom("nom", 1);
-                  if (!err)
-                      err = tree.setMainString(root, s);
-                  if (!err)
-                      err = tree.setMainString(left, np);
-                  if (!err)
-                      err = tree.setMainString(right, vp);
-                  if (!err)
-                      err = tree.stringTask(left, kFirstFeatureSlot, &nom);
-                  return err;
-              }),
+    ASSERT_EQ(inStep(tree, kLabelNewTree,
+                     [&] {
+                         int32_t feature = 0;
+                         RErr err = tree.newName(kRecordFeature, feature);
+                         const CRString featureName("case", 1);
+                         if (!err)
+                             err = tree.setMainString(feature, featureName);
+                         if (!err)
+                             err = tree.newRecord(root, kRecordNode);
+                         if (!err)
+                             err = tree.newRecord(left, kRecordNode);
+                         if (!err)
+                             err = tree.newRecord(right, kRecordNode);
+                         if (!err)
+                             err = tree.setRootOfList(kHdrFirstRoot, root);
+                         if (!err)
+                             err = tree.dataTask(root, kAttrLeftmostDaughter, left);
+                         if (!err)
+                             err = tree.dataTask(left, kAttrMother, root);
+                         if (!err)
+                             err = tree.dataTask(right, kAttrMother, root);
+                         if (!err)
+                             err = tree.dataTask(left, kAttrNextSister, right);
+                         const CRString s("S", 1), np("NP", 1), vp("VP", 1), nom("nom", 1);
+                         if (!err)
+                             err = tree.setMainString(root, s);
+                         if (!err)
+                             err = tree.setMainString(left, np);
+                         if (!err)
+                             err = tree.setMainString(right, vp);
+                         if (!err)
+                             err = tree.stringTask(left, kFirstFeatureSlot, &nom);
+                         return err;
+                     }),
               kNoErr);
 }
 
@@ -332,8 +333,7 @@ TEST(CTree, FailedLoadsLeaveTheDatabaseAsItWasAndReport) {
         {"a daughter that is a category", root, kAttrLeftmostDaughter, 2},
         {"a link outside the table", left, kAttrNextSister, 9999},
         {"a root list through a category", kHeaderRecord, kHdrFirstRoot, 3},
-        {"two cells sharing one string", right, kAttrLabel,
-         good.tablet().cell(left, kAttrLabel)},
+        {"two cells sharing one string", right, kAttrLabel, good.tablet().cell(left, kAttrLabel)},
         {"a string that does not exist", right, kAttrSubscript, 77},
         {"an unknown record type", left, kAttrType, 9},
         {"a slot owned by a node", kHeaderRecord, kFirstFeatureSlot, root},

@@ -112,12 +112,11 @@ private:
             return tree.dataTask(record, attribute, pick(-3, 40));
         }
         if (kind <= 7) {
-            std::vector<int32_t> stringAttributes = {kAttrLabel, kAttrSubscript,
-                                                     kAttrCitationForm};
+            std::vector<int32_t> stringAttributes = {kAttrLabel, kAttrSubscript, kAttrCitationForm};
             for (int32_t a = kFirstFeatureSlot; a <= tree.attributeCount(); ++a)
                 stringAttributes.push_back(a);
-            const int32_t attribute =
-                stringAttributes[static_cast<std::size_t>(pick(0, int(stringAttributes.size()) - 1))];
+            const int32_t attribute = stringAttributes[static_cast<std::size_t>(
+                pick(0, int(stringAttributes.size()) - 1))];
             if (pick(0, 4) == 0)
                 return tree.stringTask(record, attribute, nullptr);
             const CRString text("t" + std::to_string(pick(0, 30)) + "\xC3\xA4", 1);

@@ -339,9 +339,9 @@ TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptorAndZ
     CFileDescriptor::failNthWriteFromNow(0);
     EXPECT_EQ(a.fd.write(&word, 4), kNoErr);
     const auto reports = platform.recorder.bugReports();
-    EXPECT_EQ(reports, (std::vector<std::string>{"CFileDescriptor::write" + kFsError,
-                                                 "CFileDescriptor::writeASeriesOfInt32s" +
-                                                     kFsError}));
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{"CFileDescriptor::write" + kFsError,
+                                        "CFileDescriptor::writeASeriesOfInt32s" + kFsError}));
 }
 
 TEST_F(CFileDescriptorTest, ExistsFollowsTheFile) {

@@ -67,10 +67,9 @@ void makeContainer(const std::string& path, const std::vector<std::pair<RForkTyp
 }
 
 int32_t be32At(const Bytes& bytes, std::size_t at) {
-    return static_cast<int32_t>((static_cast<uint32_t>(bytes[at]) << 24) |
-                                (static_cast<uint32_t>(bytes[at + 1]) << 16) |
-                                (static_cast<uint32_t>(bytes[at + 2]) << 8) |
-                                static_cast<uint32_t>(bytes[at + 3]));
+    return static_cast<int32_t>(
+        (static_cast<uint32_t>(bytes[at]) << 24) | (static_cast<uint32_t>(bytes[at + 1]) << 16) |
+        (static_cast<uint32_t>(bytes[at + 2]) << 8) | static_cast<uint32_t>(bytes[at + 3]));
 }
 
 void putBE32(Bytes& bytes, std::size_t at, int32_t value) {
@@ -144,8 +143,8 @@ TEST_F(CRFileTest, TablOfEightBytesMakesA44ByteFile) {
     ASSERT_EQ(bytes.size(), 44u);
     EXPECT_EQ(slice(bytes, 40, 4), (Bytes{0, 0, 0, 8}));
     Bytes table;
-    for (int32_t v : {1, 1, static_cast<int32_t>(kForkData), 0, 0, static_cast<int32_t>(kForkTablet),
-                      0, 0, 8})
+    for (int32_t v :
+         {1, 1, static_cast<int32_t>(kForkData), 0, 0, static_cast<int32_t>(kForkTablet), 0, 0, 8})
         appendBE32(table, v);
     EXPECT_EQ(slice(bytes, 8, 36), table);
     EXPECT_EQ(slice(bytes, 28, 4), (Bytes{0x54, 0x61, 0x62, 0x6C})); // entry 1's type
@@ -532,7 +531,8 @@ TEST_F(CRFileTest, GrowthPastTwoGigabytesIsRefused) {
 
 TEST_F(CRFileTest, NewForksGoAtTheEndOfTheData) {
     const std::string path = dir.file("order");
-    makeContainer(path, {{kForkTablet, pattern(40, 1)}, {kForkStrings, pattern(9, 2)},
+    makeContainer(path, {{kForkTablet, pattern(40, 1)},
+                         {kForkStrings, pattern(9, 2)},
                          {kForkVersion, pattern(20, 3)}});
     CFileDescriptor fd(path);
     RErr err = -1;
@@ -667,8 +667,8 @@ std::vector<DamagedFile> damagedFiles() {
     cases.push_back({"FTOCOffset INT32_MIN", with(last, INT32_MIN), kErrInvalidFormat});
     cases.push_back({"FTOCOffset INT32_MAX", with(last, INT32_MAX), kErrInvalidFormat});
     cases.push_back({"FTOCOffset past the end", with(last, 1000), kErrInvalidFormat});
-    cases.push_back({"FTOCOffset at length - 11", with(last, static_cast<int32_t>(good.size() - 11)),
-                     kErrInvalidFormat});
+    cases.push_back({"FTOCOffset at length - 11",
+                     with(last, static_cast<int32_t>(good.size() - 11)), kErrInvalidFormat});
     cases.push_back({"FTOCOffset one early", with(last, 9), kErrBadContainerVersion});
     cases.push_back({"containerVersion 2", with(10, 2), kErrBadContainerVersion});
     cases.push_back({"containerVersion 0", with(10, 0), kErrBadContainerVersion});

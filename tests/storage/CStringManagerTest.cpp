@@ -370,9 +370,9 @@ TEST(CStringManager, LongestTextSurvivesAndOneByteMoreFailsTheLoad) {
     ASSERT_EQ(manager.replaceStringText(2, CRString(longest + "y", 1)), kNoErr);
     RecordingPlatformScope scope;
     EXPECT_EQ(writeStrings(path, manager), kErrInvalidParameter);
-    EXPECT_EQ(scope.recorder.bugReports(),
-              std::vector<std::string>{
-                  "CStringManager::writeStringStructureToDisk (invalid parameter)"});
+    EXPECT_EQ(
+        scope.recorder.bugReports(),
+        std::vector<std::string>{"CStringManager::writeStringStructureToDisk (invalid parameter)"});
     scope.recorder.clear();
 
     std::vector<unsigned char> tooLong;

@@ -35,9 +35,9 @@ void makeFile(const std::string& path, const std::vector<int32_t>& words, int32_
     ASSERT_EQ(file.setForkSize(kForkVersion, forkSize), kNoErr);
     const auto fit = std::min<std::size_t>(words.size(), static_cast<std::size_t>(forkSize / 4));
     if (fit > 0) {
-        ASSERT_EQ(file.writeASeriesOfInt32s(kForkVersion, words.data(),
-                                            static_cast<int32_t>(fit) - 1),
-                  kNoErr);
+        ASSERT_EQ(
+            file.writeASeriesOfInt32s(kForkVersion, words.data(), static_cast<int32_t>(fit) - 1),
+            kNoErr);
     }
 }
 
@@ -223,9 +223,10 @@ TEST_F(CVersionInfoTest, AContainerThatCannotBeOpenedIsReportedOnceThenInvalid) 
     CFileDescriptor fd(path);
     CVersionInfo info(fd);
     EXPECT_EQ(info.openError(), kErrFileSystem);
-    EXPECT_EQ(reports(), (std::vector<std::string>{"CFileDescriptor::open (file system error)",
-                                                   "CRFile::CRFile (file system error)",
-                                                   "CVersionInfo::CVersionInfo (file system error)"}));
+    EXPECT_EQ(reports(),
+              (std::vector<std::string>{"CFileDescriptor::open (file system error)",
+                                        "CRFile::CRFile (file system error)",
+                                        "CVersionInfo::CVersionInfo (file system error)"}));
     platform.recorder.clear();
     EXPECT_EQ(info.checkVersionInfo(), kErrInvalidFormat);
     EXPECT_EQ(info.readExistingInfo(), kErrInvalidFormat);

@@ -11,8 +11,8 @@ TempDir::TempDir() {
     std::random_device seed;
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("ramex-test-" + std::to_string(seed()) + "-" +
-                                 std::to_string(serial++));
+        auto candidate =
+            base / ("ramex-test-" + std::to_string(seed()) + "-" + std::to_string(serial++));
         if (std::filesystem::create_directory(candidate)) {
             root = candidate;
             return;
@@ -33,7 +33,8 @@ std::vector<unsigned char> readFileBytes(const std::string& path) {
 
 void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 void appendBE32(std::vector<unsigned char>& bytes, int32_t value) {

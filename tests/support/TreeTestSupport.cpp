@@ -17,9 +17,8 @@ DatabaseState captureState(CTree& tree) {
             if (a == kAttrFishSpine && r != kHeaderRecord)
                 value = value != 0 ? 1 : 0;
             state.cells.push_back(value);
-            const bool stringCell = r == kHeaderRecord
-                                        ? (a == kHdrScriptText || a == kHdrFontName)
-                                        : isStringAttribute(a);
+            const bool stringCell = r == kHeaderRecord ? (a == kHdrScriptText || a == kHdrFontName)
+                                                       : isStringAttribute(a);
             if (stringCell && value != 0) {
                 const CRString* text = nullptr;
                 tree.stringManager().getPointerToString(value, text);
