@@ -16,12 +16,19 @@
 #include "ui/CScriptWindow.h"
 #include "undo/CUserInterfaceTask.h"
 
-#include <QCoreApplication>
 #include <QIcon>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
 constexpr int32_t kAnswerCreatorTag = 80;
+
+bool isExistingFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
+}
 
 } // namespace
 
@@ -184,18 +191,25 @@ void CRamexApp::handleOpenCurrentGrammar() {
 }
 
 RErr CRamexApp::openDocumentFile(const std::string& path) {
+    if (!isExistingFile(path)) {
+        SystemAlert("The document " + path + " cannot be found.", 1);
+        return kErrUserCancelled;
+    }
     RErr err = replaceCurrentFile(path);
     if (!err)
         err = ramexWindow->performOpen(true);
+    if (err && err != kErrUserCancelled)
+        bug("CRamexApp::openDocumentFile", err);
     return err;
 }
 
 RErr CRamexApp::startWithGrammar(const std::string& path) {
-    RErr err = selectGrammar(path);
-    if (!err && !currentlySelectedGrammarIsValid) {
+    // Checked first: a mistyped name must not cost the user the current grammar.
+    if (!isExistingFile(path)) {
         SystemAlert("The grammar " + path + " cannot be found.", 1);
-        err = kErrUserCancelled;
+        return kErrUserCancelled;
     }
+    const RErr err = selectGrammar(path);
     if (!err) {
         ramexWindow->setGrammarLabel(currentGrammarPath(), currentlySelectedGrammarIsValid);
         ramexWindow->OnNew();

@@ -74,6 +74,9 @@ void CRamexApp::setPrivileges(bool author) {
 void CRamexApp::showSecretDialog(bool privilegesNotMemory) {
     QWidget* dialog = privilegesNotMemory ? static_cast<QWidget*>(privilegesDialogWindow.get())
                                           : static_cast<QWidget*>(debugDialogWindow.get());
+    // The memory list opens on what is still outstanding.
+    if (!privilegesNotMemory)
+        debugDialogWindow->OnLimitedButton();
     dialog->show();
     dialog->raise();
 }

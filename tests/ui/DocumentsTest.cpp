@@ -191,6 +191,27 @@ TEST_F(AppTest, AGrammarOpensAsADocumentAndFromTheCommandLine) {
     EXPECT_EQ(preference("Current Grammar").toString().toStdString(), grammar);
 }
 
+TEST_F(AppTest, MissingFilesOnTheCommandLineAreSaidPlainlyAndKeepTheCurrentGrammar) {
+    const std::string grammar = buildFile("english.rgr", kTestGrammarText);
+    setPreference("Current Grammar", QString::fromStdString(grammar));
+    ASSERT_TRUE(start());
+    paint();
+    const std::string missing = dir.file("no-such.rgr");
+    EXPECT_EQ(app->startWithGrammar(missing), kErrUserCancelled);
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{"The grammar " + missing + " cannot be found."}));
+    EXPECT_EQ(app->currentGrammarPath(), grammar);
+    EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
+
+    platform.recorder.clear();
+    EXPECT_EQ(app->openDocumentFile(dir.file("essay.rdc")), kErrUserCancelled);
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"The document " + dir.file("essay.rdc") +
+                                                        " cannot be found."}));
+    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
+}
+
 TEST_F(AppTest, RevertDiscardsChangesAndReopensTheFile) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     startWithNewDocument(grammar);

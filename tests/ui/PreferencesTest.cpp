@@ -91,8 +91,15 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogs) {
     EXPECT_FALSE(app->debugDialog().isVisible());
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    CRMemory::shared().countAllocation(157);
     QTest::keyClick(&main, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(app->debugDialog().isVisible());
+    // It opens on the Limited list: the block held under tag 157 is on it.
+    const QString held = QStringLiteral("157   %1   %2   1")
+                             .arg(CRMemory::shared().allocations(157))
+                             .arg(CRMemory::shared().frees(157));
+    EXPECT_EQ(app->debugDialog().list().findItems(held, Qt::MatchExactly).size(), 1);
+    CRMemory::shared().countFree(157);
 }
 
 TEST_F(AppTest, TheMemoryListShowsEveryCounterOrOnlyWhatIsOutstanding) {
