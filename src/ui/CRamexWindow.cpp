@@ -50,6 +50,12 @@ constexpr int32_t kRebuildAuthorMenusTask = 5;
 constexpr int32_t kRefreshDrawingTask = 6;
 constexpr int32_t kMenuCommandCreatorTag = 95;
 
+#ifdef Q_OS_MACOS
+constexpr Qt::KeyboardModifiers kChordModifiers = Qt::MetaModifier | Qt::ShiftModifier;
+#else
+constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ControlModifier | Qt::ShiftModifier;
+#endif
+
 QKeySequence control(Qt::Key key) {
     return QKeySequence(Qt::CTRL | key);
 }
@@ -90,11 +96,12 @@ CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
     statusBar()->hide();
     buildMenus();
 
-    // The two hidden chords: the privileges dialog and the memory debugging dialog.
-    auto* privileges = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Q), this);
+    // The two hidden chords: the privileges dialog and the memory debugging dialog. They are
+    // made with the Control key everywhere (on macOS Command+Shift+Q would log the user out).
+    auto* privileges = new QShortcut(QKeySequence(kChordModifiers | Qt::Key_Q), this);
     connect(privileges, &QShortcut::activated, this,
             [this] { theRamexApp.showSecretDialog(true); });
-    auto* memory = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), this);
+    auto* memory = new QShortcut(QKeySequence(kChordModifiers | Qt::Key_E), this);
     connect(memory, &QShortcut::activated, this, [this] { theRamexApp.showSecretDialog(false); });
 }
 
