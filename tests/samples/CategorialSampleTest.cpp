@@ -110,9 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"S/", 0,
                      "'S/' is not a well-formed category: a slash needs a category on "
                      "each side, and every parenthesis needs its partner."}}}),
-    [](const ::testing::TestParamInfo<RWrongCase>& param) {
-        return std::string(param.param.name);
-    });
+    wrongCaseName);
 
 // The words of "John often sees the dog", each a tree of its own.
 const char* const kWords = "tree: [NP John]\n"
@@ -124,25 +122,16 @@ const char* const kWords = "tree: [NP John]\n"
 TEST(CategorialSample, LetsATreeLandOnAnotherItCombinesWith) {
     TempDir dir;
     const CSampleDocument document(dir, kSample, kWords);
-    const struct {
-        const char* dragged;
-        const char* target;
-        bool allowed;
-    } drops[] = {
-        {"N", "NP/N", true},                     // the dog, whichever is dropped
-        {"NP/N", "N", true},                     //
-        {"(S\\NP)/NP", "(S\\NP)/(S\\NP)", true}, // often sees, by composition
-        {"NP", "(S\\NP)/NP", true},              // sees John, by application
-        {"NP", "N", false},                      // John dog
-        {"(S\\NP)/(S\\NP)", "NP/N", false},      // often the
-        {"NP/N", "dog", false},                  // a word is no landing place
-    };
-    for (const auto& drop : drops)
-        EXPECT_EQ(
-            document.hook("is-landing-allowed", document.nodes(drop.dragged, drop.target)).out,
-            std::string("hook is-landing-allowed: exists=1 answer=") + (drop.allowed ? "1" : "0") +
-                "\noffending:\ndirty: 0\n")
-            << drop.dragged << " on " << drop.target;
+    expectLandings(document,
+                   {
+                       {"N", 0, "NP/N", 0, true}, // the dog, whichever is dropped
+                       {"NP/N", 0, "N", 0, true}, //
+                       {"(S\\NP)/NP", 0, "(S\\NP)/(S\\NP)", 0, true}, // often sees, by composition
+                       {"NP", 0, "(S\\NP)/NP", 0, true},              // sees John, by application
+                       {"NP", 0, "N", 0, false},                      // John dog
+                       {"(S\\NP)/(S\\NP)", 0, "NP/N", 0, false},      // often the
+                       {"NP/N", 0, "dog", 0, false},                  // a word is no landing place
+                   });
 }
 
 // Drops the first tree labelled `dragged` on the first node labelled `target` in the document

@@ -232,9 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
         RWrongCase{"HeadHoldingAPhrase",
                    "tree: [VP [V' [V [DP [D' [D{num=sg,person=3,subcat=none} it]]]]]]\n",
                    {{"V", 0, "The head V must hold just its word, with nothing else below it."}}}),
-    [](const ::testing::TestParamInfo<RWrongCase>& param) {
-        return std::string(param.param.name);
-    });
+    wrongCaseName);
 
 TEST(EnglishSample, ClearsItsMarks) {
     TempDir dir;
@@ -447,33 +445,20 @@ const char* const kPieces = "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
 TEST(EnglishSample, LetsAPhraseLandOnAnEmptyPositionAndAnAdjunctOnItsX) {
     TempDir dir;
     const CSampleDocument document(dir, kSample, kPieces);
-    const struct {
-        const char* dragged;
-        int draggedOccurrence;
-        const char* target;
-        int targetOccurrence;
-        bool allowed;
-    } drops[] = {
-        {"NP", 1, "NP", 0, true},  // the noun phrase into the determiner's empty NP
-        {"VP", 0, "NP", 0, true},  // any phrase may land there: Check tells it is wrong
-        {"NP", 1, "DP", 0, false}, // not on a position that is already filled
-        {"NP", 1, "D'", 0, false}, // nor on an intermediate projection
-        {"N'", 1, "N'", 0, true},  // the adjective onto the noun's N'
-        {"N'", 1, "V'", 0, false}, // but not onto a verb's
-        {"N'", 1, "NP", 1, false}, // nor onto a phrase
-        {"V'", 1, "V'", 0, true},  // the adverb onto the verb's V'
-        {"NP", 1, "N'", 2, false}, // nothing lands on an adjunct's foot
-        {"VP", 0, "V'", 2, false},
-    };
-    for (const auto& drop : drops) {
-        const std::string arguments =
-            std::to_string(document.node(drop.dragged, drop.draggedOccurrence)) + "," +
-            std::to_string(document.node(drop.target, drop.targetOccurrence));
-        EXPECT_EQ(document.hook("is-landing-allowed", arguments).out,
-                  std::string("hook is-landing-allowed: exists=1 answer=") +
-                      (drop.allowed ? "1" : "0") + "\noffending:\ndirty: 0\n")
-            << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
-    }
+    expectLandings(
+        document,
+        {
+            {"NP", 1, "NP", 0, true},  // the noun phrase into the determiner's empty NP
+            {"VP", 0, "NP", 0, true},  // any phrase may land there: Check tells it is wrong
+            {"NP", 1, "DP", 0, false}, // not on a position that is already filled
+            {"NP", 1, "D'", 0, false}, // nor on an intermediate projection
+            {"N'", 1, "N'", 0, true},  // the adjective onto the noun's N'
+            {"N'", 1, "V'", 0, false}, // but not onto a verb's
+            {"N'", 1, "NP", 1, false}, // nor onto a phrase
+            {"V'", 1, "V'", 0, true},  // the adverb onto the verb's V'
+            {"NP", 1, "N'", 2, false}, // nothing lands on an adjunct's foot
+            {"VP", 0, "V'", 2, false},
+        });
 }
 
 TEST(EnglishSample, DroppingFillsPositionsAndAdjoins) {

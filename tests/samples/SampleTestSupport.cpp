@@ -154,3 +154,19 @@ void expectCheckFinds(const std::string& sample, const std::string& function,
     ASSERT_EQ(result.status, kExitSuccess) << result.err;
     EXPECT_EQ(result.out, checkOutput(document, wrong.notes, summary(wrong.notes.size())));
 }
+
+std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param) {
+    return param.param.name;
+}
+
+void expectLandings(const CSampleDocument& document, const std::vector<RLanding>& landings) {
+    for (const RLanding& drop : landings) {
+        const std::string arguments =
+            std::to_string(document.node(drop.dragged, drop.draggedOccurrence)) + "," +
+            std::to_string(document.node(drop.target, drop.targetOccurrence));
+        EXPECT_EQ(document.hook("is-landing-allowed", arguments).out,
+                  std::string("hook is-landing-allowed: exists=1 answer=") +
+                      (drop.allowed ? "1" : "0") + "\noffending:\ndirty: 0\n")
+            << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
+    }
+}

@@ -2,6 +2,8 @@
 
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -79,3 +81,19 @@ struct RWrongCase {
 void expectCheckFinds(const std::string& sample, const std::string& function,
                       const RWrongCase& wrong,
                       const std::function<std::string(std::size_t)>& summary);
+
+// The name of a wrong-document case in the test list.
+std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param);
+
+// A tree dropped on a node, each named by its label and which one of that label it is, and
+// whether the sample's landing hook lets it land there.
+struct RLanding {
+    const char* dragged;
+    int draggedOccurrence;
+    const char* target;
+    int targetOccurrence;
+    bool allowed;
+};
+
+// Asks the landing hook about every drop and expects its answer.
+void expectLandings(const CSampleDocument& document, const std::vector<RLanding>& landings);

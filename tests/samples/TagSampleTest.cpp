@@ -80,9 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "This initial tree has the root S, but it was substituted at a "
                      "node labelled NP: a substitution node takes only a tree whose "
                      "root has its label."}}}),
-    [](const ::testing::TestParamInfo<RWrongCase>& param) {
-        return std::string(param.param.name);
-    });
+    wrongCaseName);
 
 // The elementary trees of "Mary thinks John sleeps quickly".
 const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
@@ -94,32 +92,17 @@ const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
 TEST(TagSample, LetsInitialTreesLandOnOpenNodesAndAuxiliaryTreesOnInnerNodes) {
     TempDir dir;
     const CSampleDocument document(dir, kSample, kTrees);
-    const struct {
-        const char* dragged;
-        int draggedOccurrence;
-        const char* target;
-        int targetOccurrence;
-        bool allowed;
-    } drops[] = {
-        {"NP", 1, "NP", 0, true},  // John into sleeps' subject
-        {"S", 0, "NP", 2, true},   // a wrong choice, which Check explains
-        {"NP", 1, "S", 2, false},  // not on a foot
-        {"NP", 1, "VP", 0, false}, // an initial tree does not adjoin
-        {"VP", 1, "VP", 0, true},  // quickly at sleeps' VP
-        {"VP", 1, "S", 0, true},   // or anywhere inside, to be checked later
-        {"VP", 1, "V", 0, true},   //
-        {"VP", 1, "NP", 0, false}, // but not at an open node
-        {"VP", 1, "sleeps", 0, false},
-    };
-    for (const auto& drop : drops) {
-        const std::string arguments =
-            std::to_string(document.node(drop.dragged, drop.draggedOccurrence)) + "," +
-            std::to_string(document.node(drop.target, drop.targetOccurrence));
-        EXPECT_EQ(document.hook("is-landing-allowed", arguments).out,
-                  std::string("hook is-landing-allowed: exists=1 answer=") +
-                      (drop.allowed ? "1" : "0") + "\noffending:\ndirty: 0\n")
-            << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
-    }
+    expectLandings(document, {
+                                 {"NP", 1, "NP", 0, true},  // John into sleeps' subject
+                                 {"S", 0, "NP", 2, true},   // a wrong choice, which Check explains
+                                 {"NP", 1, "S", 2, false},  // not on a foot
+                                 {"NP", 1, "VP", 0, false}, // an initial tree does not adjoin
+                                 {"VP", 1, "VP", 0, true},  // quickly at sleeps' VP
+                                 {"VP", 1, "S", 0, true}, // or anywhere inside, to be checked later
+                                 {"VP", 1, "V", 0, true}, //
+                                 {"VP", 1, "NP", 0, false}, // but not at an open node
+                                 {"VP", 1, "sleeps", 0, false},
+                             });
 }
 
 // A node named by its label and which one of that label it is.
