@@ -81,6 +81,16 @@ RCategorialLabel parseLabel(const std::string& label) {
     return parsed;
 }
 
+// Application: X/Y or X\Y takes the label Y.
+bool isFunctorOf(const RCategorialLabel& functor, const RCategorialLabel& argument) {
+    return functor.direction != 0 && functor.right == argument.whole;
+}
+
+// Composition: the first label's argument is the second label's result.
+bool composesBefore(const RCategorialLabel& first, const RCategorialLabel& second) {
+    return first.right == second.left;
+}
+
 // A feature value counts as set when it reads as a non-zero number: "" and "0" do not.
 bool isSet(const CRString* value) {
     return value != nullptr && value->getNumericValue() != 0;
@@ -397,7 +407,7 @@ RErr CTree::canApply(int32_t first, int32_t second, bool& can, bool& error) {
     if (!err) {
         const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
         const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
-        can = (a.direction != 0 && a.right == b.whole) || (b.direction != 0 && b.right == a.whole);
+        can = isFunctorOf(a, b) || isFunctorOf(b, a);
         error = a.error || b.error;
     }
     return reportError("CTree::canApply", err);
@@ -410,9 +420,9 @@ RErr CTree::apply(int32_t first, int32_t second, int32_t& newRoot) {
         return reportError("CTree::apply", err);
     const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
     const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
-    const bool firstIsFunctor = a.direction != 0 && a.right == b.whole;
+    const bool firstIsFunctor = isFunctorOf(a, b);
     // With neither rule nothing is made: an empty stray tree would help no one.
-    if (!firstIsFunctor && !(b.direction != 0 && b.right == a.whole))
+    if (!firstIsFunctor && !isFunctorOf(b, a))
         return kNoErr;
     const RCategorialLabel& functorLabel = firstIsFunctor ? a : b;
     const int32_t functor = firstIsFunctor ? first : second;
@@ -436,7 +446,7 @@ RErr CTree::canCompose(int32_t first, int32_t second, bool& can, bool& error) {
     if (!err) {
         const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
         const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
-        can = a.right == b.left || a.left == b.right;
+        can = composesBefore(a, b) || composesBefore(b, a);
         error = a.error || b.error;
     }
     return reportError("CTree::canCompose", err);
@@ -449,8 +459,8 @@ RErr CTree::compose(int32_t first, int32_t second, int32_t& newRoot) {
         return reportError("CTree::compose", err);
     const RCategorialLabel a = parseLabel(textOfCell(first, kAttrLabel));
     const RCategorialLabel b = parseLabel(textOfCell(second, kAttrLabel));
-    const bool firstLeads = a.right == b.left;
-    if (!firstLeads && a.left != b.right)
+    const bool firstLeads = composesBefore(a, b);
+    if (!firstLeads && !composesBefore(b, a))
         return kNoErr;
     const RCategorialLabel& leader = firstLeads ? a : b;
     const RCategorialLabel& follower = firstLeads ? b : a;
