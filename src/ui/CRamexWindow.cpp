@@ -56,6 +56,11 @@ constexpr Qt::KeyboardModifiers kChordModifiers = Qt::MetaModifier | Qt::ShiftMo
 constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ControlModifier | Qt::ShiftModifier;
 #endif
 
+// The command of item `item` (from 1) of the grammar's menu 1 or 2.
+int32_t authorMenuCommand(int32_t number, int32_t item) {
+    return (number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command) + item;
+}
+
 QKeySequence control(Qt::Key key) {
     return QKeySequence(Qt::CTRL | key);
 }
@@ -320,21 +325,19 @@ void CRamexWindow::OnExit() {
 }
 
 void CRamexWindow::OnUndo() {
-    if (!theCTree)
-        return;
-    const RErr err = theCTree->undoStructure().undo();
-    treeAreaWidget->update();
-    updateMenus();
-    report("CRamexWindow::OnUndo", err);
+    if (theCTree)
+        showUndoOrRedo("CRamexWindow::OnUndo", theCTree->undoStructure().undo());
 }
 
 void CRamexWindow::OnRedo() {
-    if (!theCTree)
-        return;
-    const RErr err = theCTree->undoStructure().redo();
+    if (theCTree)
+        showUndoOrRedo("CRamexWindow::OnRedo", theCTree->undoStructure().redo());
+}
+
+void CRamexWindow::showUndoOrRedo(const char* name, RErr err) {
     treeAreaWidget->update();
     updateMenus();
-    report("CRamexWindow::OnRedo", err);
+    report(name, err);
 }
 
 void CRamexWindow::closeEvent(QCloseEvent* event) {
@@ -458,13 +461,12 @@ void CRamexWindow::installAuthorMenus() {
         if (!view || view->items.empty())
             continue;
         auto* menu = new QMenu(QString::fromStdString(view->name), this);
-        const int32_t firstCommand = number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command;
         for (std::size_t i = 0; i < view->items.size(); ++i) {
             if (view->items[i].divider) {
                 menu->addSeparator();
                 continue;
             }
-            const int32_t commandId = firstCommand + static_cast<int32_t>(i) + 1;
+            const int32_t commandId = authorMenuCommand(number, static_cast<int32_t>(i) + 1);
             QAction* item = menu->addAction(QString::fromStdString(view->items[i].label));
             item->setData(commandId);
             connect(item, &QAction::triggered, this,
@@ -495,11 +497,11 @@ void CRamexWindow::rebuildAuthorMenus() {
         const CMiddleInterface::RMenu* view = bridge.menu(number);
         if (!menu || !view)
             continue;
-        const int32_t firstCommand = number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command;
         for (QAction* item : menu->actions()) {
             if (item->isSeparator())
                 continue;
-            const auto index = static_cast<std::size_t>(item->data().toInt() - firstCommand - 1);
+            const auto index =
+                static_cast<std::size_t>(item->data().toInt() - authorMenuCommand(number, 1));
             if (index >= view->items.size())
                 continue;
             const CMiddleInterface::RMenuItem& state = view->items[index];

@@ -86,6 +86,7 @@ private:
     RErr sendHook(int32_t hook);
     RErr startDocument(std::unique_ptr<CTree> tree, bool isNew);
     void report(const char* name, RErr err);
+    void showUndoOrRedo(const char* name, RErr err);
     void enable(int32_t commandId, bool on);
 
     CRamexApp& theRamexApp;
