@@ -1,6 +1,6 @@
 #include "app/DocumentFiles.h"
-#include "app/ErrorCodes.h"
-#include "app/RecordingPlatform.h"
+#include "base/ErrorCodes.h"
+#include "base/RecordingPlatform.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRString.h"

@@ -1,5 +1,5 @@
-#include "app/ErrorCodes.h"
-#include "app/RecordingPlatform.h"
+#include "base/ErrorCodes.h"
+#include "base/RecordingPlatform.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "script/CMiddleInterface.h"

@@ -1,5 +1,5 @@
 #include "app/DocumentFiles.h"
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "app/WorkingDocument.h"
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"

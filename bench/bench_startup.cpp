@@ -1,5 +1,5 @@
-#include "app/CRamexApp.h"
-#include "app/RecordingPlatform.h"
+#include "ui/CRamexApp.h"
+#include "base/RecordingPlatform.h"
 #include "ui/CRamexWindow.h"
 
 #include <benchmark/benchmark.h>

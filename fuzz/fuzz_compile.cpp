@@ -1,5 +1,5 @@
 // Any text must compile or fail with a compile error: never crash, hang or leak.
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "script/CScript.h"

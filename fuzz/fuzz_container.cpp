@@ -1,7 +1,7 @@
 // Any file must open as a forked container or fail with a code: never crash, read outside a
 // fork, allocate what the file cannot justify, or leak. Opened containers are then read,
 // resized and given a version header.
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
 #include "storage/CVersionInfo.h"

@@ -1,6 +1,6 @@
 #include "app/DocumentFiles.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CVersionInfo.h"

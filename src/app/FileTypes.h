@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ErrorCodes.h"
-#include "app/Platform.h"
+#include "base/ErrorCodes.h"
+#include "base/Platform.h"
 
 #include <cstdint>
 #include <string>

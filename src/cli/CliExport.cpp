@@ -1,4 +1,4 @@
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
 #include "cli/CliGrammarCommands.h"
 #include "cli/GrammarTextWriter.h"

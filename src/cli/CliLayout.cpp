@@ -1,6 +1,6 @@
 #include "cli/CliLayout.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"

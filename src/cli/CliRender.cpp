@@ -1,8 +1,8 @@
 #include "cli/CliRender.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
-#include "drawing/TreePictureWriter.h"
+#include "render/TreePictureWriter.h"
 #include "model/CTree.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "cli/CliRun.h"
 
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "app/WorkingDocument.h"
 #include "cli/CliCommand.h"
 #include "cli/GrammarTextReader.h"

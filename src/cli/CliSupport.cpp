@@ -1,7 +1,7 @@
 #include "cli/CliCommand.h"
 
 #include "app/DocumentFiles.h"
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"

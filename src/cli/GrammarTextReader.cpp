@@ -1,6 +1,6 @@
 #include "cli/GrammarTextReader.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"

@@ -1,4 +1,4 @@
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "cli/CliCommand.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "drawing/CPort.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "model/CTree.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/LoadedDatabaseCheck.h"
 #include "model/TreeAttributes.h"
 #include "script/CScript.h"

@@ -1,6 +1,6 @@
 #include "model/CTree.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
 #include "storage/CTablet.h"

@@ -1,8 +1,8 @@
 #include "model/CTree.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/TreeAttributes.h"
-#include "storage/CBinaryTree.h"
+#include "model/CBinaryTree.h"
 #include "storage/CRString.h"
 #include "storage/CTablet.h"
 

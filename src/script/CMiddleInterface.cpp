@@ -1,7 +1,7 @@
 #include "script/CMiddleInterface.h"
 
-#include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "script/RUserInterfaceRequests.h"
 #include "storage/CRString.h"
 #include "storage/CStringManager.h"

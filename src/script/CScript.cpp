@@ -1,6 +1,6 @@
 #include "script/CScript.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "script/CMiddleInterface.h"

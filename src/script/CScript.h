@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 #include "storage/CRMemory.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "script/CScript.h"
 
-#include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "script/CMiddleInterface.h"
 #include "script/CStackFrame.h"
 #include "script/CSymbol.h"

@@ -1,6 +1,6 @@
 #include "script/CScriptScanner.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "script/CScript.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"

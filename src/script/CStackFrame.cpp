@@ -1,6 +1,6 @@
 #include "script/CStackFrame.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
 namespace {
 constexpr int32_t kFrameSlotCreatorTag = 120;

@@ -1,6 +1,6 @@
 #include "script/CSymbol.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CRString.h"
 
 namespace {

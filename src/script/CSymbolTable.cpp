@@ -1,6 +1,6 @@
 #include "script/CSymbolTable.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CRString.h"
 
 #include <new>

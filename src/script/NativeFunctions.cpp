@@ -1,6 +1,6 @@
 #include "script/NativeFunctions.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"

@@ -1,4 +1,4 @@
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "script/NativeFunctions.h"

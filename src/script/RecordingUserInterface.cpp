@@ -1,6 +1,6 @@
 #include "script/RecordingUserInterface.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "storage/CRString.h"
 
 void RecordingUserInterface::record(Request request) {

@@ -1,6 +1,6 @@
 #include "storage/CFileDescriptor.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "storage/CRString.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
 #include <cstdio>
 #include <new>

@@ -1,6 +1,6 @@
 #include "storage/CStringManager.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CRFile.h"
 
 #include <algorithm>

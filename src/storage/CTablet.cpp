@@ -1,6 +1,6 @@
 #include "storage/CTablet.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CRFile.h"
 
 #include <algorithm>

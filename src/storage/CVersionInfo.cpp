@@ -1,6 +1,6 @@
 #include "storage/CVersionInfo.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
 

@@ -1,9 +1,9 @@
 #include "ui/CLexicalItemsDialog.h"
 
-#include "app/CRamexApp.h"
-#include "app/ErrorReporter.h"
+#include "ui/CRamexApp.h"
+#include "base/ErrorReporter.h"
 #include "app/FileTypes.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"

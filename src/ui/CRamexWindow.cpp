@@ -1,9 +1,9 @@
 #include "ui/CRamexWindow.h"
 
-#include "app/CRamexApp.h"
-#include "app/ErrorReporter.h"
+#include "ui/CRamexApp.h"
+#include "base/ErrorReporter.h"
 #include "app/FileTypes.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/WorkingDocument.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"

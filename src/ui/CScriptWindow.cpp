@@ -1,8 +1,8 @@
 #include "ui/CScriptWindow.h"
 
-#include "app/CRamexApp.h"
-#include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "ui/CRamexApp.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CScript.h"
 #include "script/CompileErrors.h"

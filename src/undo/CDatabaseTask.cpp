@@ -1,6 +1,6 @@
 #include "undo/CDatabaseTask.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"
 

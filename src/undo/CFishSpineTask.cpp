@@ -1,6 +1,6 @@
 #include "undo/CFishSpineTask.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"
 

@@ -1,6 +1,6 @@
 #include "undo/CStringTask.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CStringManager.h"
 #include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"

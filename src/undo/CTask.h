@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 #include "storage/CRMemory.h"
 
 // One recorded change that can undo and redo itself. Tasks are created through the

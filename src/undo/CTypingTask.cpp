@@ -1,6 +1,6 @@
 #include "undo/CTypingTask.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CStringManager.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"

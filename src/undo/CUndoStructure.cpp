@@ -1,6 +1,6 @@
 #include "undo/CUndoStructure.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "undo/CTask.h"
 #include "undo/CTaskList.h"
 

@@ -1,5 +1,5 @@
 #include "drawing/CPort.h"
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "drawing/FixedMetricsDevice.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "support/HierarchyTestSupport.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"
 #include "model/TreeAttributes.h"

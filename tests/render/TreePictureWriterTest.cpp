@@ -1,4 +1,4 @@
-#include "drawing/TreePictureWriter.h"
+#include "render/TreePictureWriter.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRender.h"
 #include "model/CTree.h"

@@ -2,7 +2,7 @@
 // from tests/data, the way the main window runs them; the answers are worked out by hand from
 // the document's trees.
 
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "script/CMiddleInterface.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorCodes.h"
+#include "base/ErrorCodes.h"
 #include "model/CTree.h"
 #include "script/CScript.h"
 

@@ -1,6 +1,6 @@
 #include "storage/CFileDescriptor.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CRMemory.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "storage/CRFile.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRMemory.h"
 #include "support/TestSupport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/CAskDialog.h"
+#include "ui/CAskDialog.h"
 
 #include <gtest/gtest.h>
 

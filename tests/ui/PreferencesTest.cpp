@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "app/CDebugDialog.h"
-#include "app/CPrivilegesDialog.h"
+#include "ui/CDebugDialog.h"
+#include "ui/CPrivilegesDialog.h"
 #include "storage/CRMemory.h"
 #include "ui/CRamexWindow.h"
 

@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "app/CDebugDialog.h"
-#include "app/CPrivilegesDialog.h"
+#include "ui/CDebugDialog.h"
+#include "ui/CPrivilegesDialog.h"
 #include "storage/CRString.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CFeaturesDialog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CRamexApp.h"
+#include "ui/CRamexApp.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The two preferences kept between runs (the current grammar and the privilege level), the
 // privilege level itself, and the two dialogs reached by key chords.
-#include "app/CRamexApp.h"
+#include "ui/CRamexApp.h"
 
-#include "app/CDebugDialog.h"
-#include "app/CPrivilegesDialog.h"
-#include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "ui/CDebugDialog.h"
+#include "ui/CPrivilegesDialog.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "ui/CLexicalItemsDialog.h"
 #include "ui/CRamexWindow.h"
 

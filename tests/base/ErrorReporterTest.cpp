@@ -1,5 +1,5 @@
-#include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "storage/CBinaryTree.h"
+#include "model/CBinaryTree.h"
 
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"

@@ -1,4 +1,4 @@
-#include "drawing/QtDrawingDevice.h"
+#include "render/QtDrawingDevice.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>

@@ -1,6 +1,6 @@
-#include "storage/CBinaryTree.h"
+#include "model/CBinaryTree.h"
 
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "storage/CRString.h"
 

@@ -1,7 +1,7 @@
 // `ramex`: wires the Qt application, the platform and the application object together.
-#include "app/CRamexApp.h"
-#include "app/QtPlatform.h"
-#include "app/RecordingPlatform.h"
+#include "ui/CRamexApp.h"
+#include "ui/QtPlatform.h"
+#include "base/RecordingPlatform.h"
 #include "app/StartOptions.h"
 
 #include <QApplication>

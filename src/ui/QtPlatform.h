@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 // The platform seam on Qt: message boxes, the file chooser, the question dialog, the beep,
 // the pause and the keyboard's modifier keys.

@@ -1,6 +1,6 @@
-#include "app/CPrivilegesDialog.h"
+#include "ui/CPrivilegesDialog.h"
 
-#include "app/CRamexApp.h"
+#include "ui/CRamexApp.h"
 
 #include <QRadioButton>
 #include <QVBoxLayout>

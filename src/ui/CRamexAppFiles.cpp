@@ -1,11 +1,11 @@
 // The application's file operations: naming, saving, loading and opening documents and
 // grammars, and the current grammar.
-#include "app/CRamexApp.h"
+#include "ui/CRamexApp.h"
 
 #include "app/DocumentFiles.h"
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 #include "app/FileTypes.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "ui/CRamexWindow.h"

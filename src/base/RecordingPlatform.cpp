@@ -1,4 +1,4 @@
-#include "app/RecordingPlatform.h"
+#include "base/RecordingPlatform.h"
 
 void RecordingPlatform::record(Call call) {
     recorded.push_back(call);

@@ -1,7 +1,7 @@
-#include "app/Platform.h"
+#include "base/Platform.h"
 
-#include "app/ErrorReporter.h"
-#include "app/RecordingPlatform.h"
+#include "base/ErrorReporter.h"
+#include "base/RecordingPlatform.h"
 
 namespace {
 Platform* installedPlatform = nullptr;

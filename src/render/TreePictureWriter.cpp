@@ -1,7 +1,7 @@
-#include "drawing/TreePictureWriter.h"
+#include "render/TreePictureWriter.h"
 
 #include "drawing/CPort.h"
-#include "drawing/QtDrawingDevice.h"
+#include "render/QtDrawingDevice.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"

@@ -1,4 +1,4 @@
-#include "app/CDebugDialog.h"
+#include "ui/CDebugDialog.h"
 
 #include "app/MemoryList.h"
 

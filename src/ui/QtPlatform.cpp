@@ -1,6 +1,6 @@
-#include "app/QtPlatform.h"
+#include "ui/QtPlatform.h"
 
-#include "app/CAskDialog.h"
+#include "ui/CAskDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

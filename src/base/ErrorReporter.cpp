@@ -1,6 +1,6 @@
-#include "app/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 const char* const kBugReportTitle = "Ramex Bug Report";
 
