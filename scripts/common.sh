@@ -3,7 +3,7 @@
 # Debian packages every build needs: the toolchain, the test and benchmark libraries, bison
 # for the script grammar, and Qt 6 for drawing into pictures and the application.
 RAMEX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config bison libgtest-dev libgmock-dev
-    libbenchmark-dev qt6-base-dev qt6-svg-dev libgl-dev)
+    libbenchmark-dev qt6-base-dev qt6-svg-dev libgl-dev ccache)
 
 ensure_packages() {
     local missing=()
@@ -25,7 +25,10 @@ ensure_packages() {
 configure() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
+    # ccache makes a rebuild of unchanged sources (a second build folder, a fresh clone) cheap.
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$dir" -G Ninja -Wno-dev "${launcher[@]}" "$@" >/dev/null
 }
 
 jobs() {
