@@ -21,10 +21,14 @@
 
 namespace {
 
-// A node named by its label and which one of that label it is (from 0, in checking order).
+// A node named by its label and which one of that label it is (from 0, in checking order),
+// `LABEL N`; or the same within the tree that holds a word, `LABEL@WORD N`; or the root of
+// the tree that holds a word, `^WORD`.
 struct RNodeName {
     std::string label;
     int occurrence = 0;
+    std::string word;
+    bool root = false;
 };
 
 struct RDrop {
@@ -68,8 +72,34 @@ bool startsWith(const std::string& text, const std::string& prefix) {
 // "LABEL OCCURRENCE" at the start of the stream.
 RNodeName readNodeName(std::istringstream& in) {
     RNodeName name;
-    in >> name.label >> name.occurrence;
+    in >> name.label;
+    if (startsWith(name.label, "^")) {
+        name.root = true;
+        name.word = name.label.substr(1);
+        return name;
+    }
+    const auto at = name.label.find('@');
+    if (at != std::string::npos) {
+        name.word = name.label.substr(at + 1);
+        name.label.erase(at);
+    }
+    in >> name.occurrence;
     return name;
+}
+
+int32_t nodeNamed(const CSampleDocument& document, const RNodeName& name) {
+    if (name.root)
+        return document.rootOf(name.word);
+    if (!name.word.empty())
+        return document.nodeIn(name.label, name.occurrence, name.word);
+    return document.node(name.label, name.occurrence);
+}
+
+std::string describe(const RNodeName& name) {
+    if (name.root)
+        return "^" + name.word;
+    return name.label + (name.word.empty() ? "" : "@" + name.word) + " " +
+           std::to_string(name.occurrence);
 }
 
 // The features each head of a sample's lexicon carries, by "CATEGORY WORD", so that a
@@ -237,9 +267,8 @@ TEST_P(SampleCorpus, GetsTheVerdictAndTheNoteRight) {
                              withLexiconFeatures(sentence.trees, lexiconFeatures(sentence.sample)));
     int step = 0;
     for (const RDrop& drop : sentence.drops) {
-        const std::string arguments =
-            std::to_string(document.node(drop.dragged.label, drop.dragged.occurrence)) + "," +
-            std::to_string(document.node(drop.target.label, drop.target.occurrence));
+        const std::string arguments = std::to_string(nodeNamed(document, drop.dragged)) + "," +
+                                      std::to_string(nodeNamed(document, drop.target));
         const std::string next = "step" + std::to_string(++step) + ".rdc";
         const RCommandOutput dropped = document.hook("drag-completed", arguments, dir.file(next));
         ASSERT_EQ(dropped.status, kExitSuccess) << dropped.err;
@@ -253,16 +282,15 @@ TEST_P(SampleCorpus, GetsTheVerdictAndTheNoteRight) {
     const std::map<int32_t, std::string> notes = popUps(result.out);
     std::set<int32_t> expected;
     for (const RMark& mark : sentence.marks) {
-        const int32_t node = document.node(mark.node.label, mark.node.occurrence);
+        const int32_t node = nodeNamed(document, mark.node);
         expected.insert(node);
         const auto note = notes.find(node);
         if (note == notes.end()) {
-            ADD_FAILURE() << "no note at " << mark.node.label << " " << mark.node.occurrence << "\n"
-                          << result.out;
+            ADD_FAILURE() << "no note at " << describe(mark.node) << "\n" << result.out;
             continue;
         }
         EXPECT_NE(note->second.find(mark.gist), std::string::npos)
-            << "at " << mark.node.label << " " << mark.node.occurrence << ": " << note->second;
+            << "at " << describe(mark.node) << ": " << note->second;
     }
     std::set<int32_t> offending;
     std::istringstream marked(lineStartingWith(result.out, "offending:"));

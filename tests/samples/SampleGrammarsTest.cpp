@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
     Samples, SampleGrammars,
     ::testing::Values(RSampleCase{"english", "X N V A P D T C Adv",
                                   "case num person tense agr subcat wh vform form", 60},
-                      RSampleCase{"categorial", "Name Noun Verb Det Adj Adv Prep Rel", "", 30},
+                      RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "", 50},
                       RSampleCase{"tag", "S NP VP PP N V A Adv D P", "substituted-at adjoined-at",
                                   25}),
     [](const ::testing::TestParamInfo<RSampleCase>& param) {

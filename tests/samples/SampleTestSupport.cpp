@@ -87,8 +87,11 @@ void CSampleDocument::readNodes() {
         const CRString* label = nullptr;
         if (!err && where == kTreeOnWorkArea)
             err = tree->getLabel(node, label);
+        int32_t daughters = 0;
         if (!err && label != nullptr)
-            labelled.emplace_back(label->str(), node);
+            err = tree->hasDaughters(node, daughters);
+        if (!err && label != nullptr)
+            labelled.push_back({label->str(), node, root, daughters == 0});
         if (!err)
             err = tree->getNextNode(node, 0, node);
     }
@@ -97,10 +100,28 @@ void CSampleDocument::readNodes() {
 }
 
 int32_t CSampleDocument::node(const std::string& label, int occurrence) const {
-    for (const auto& [text, record] : labelled)
-        if (text == label && occurrence-- == 0)
-            return record;
+    for (const RLabelled& each : labelled)
+        if (each.label == label && occurrence-- == 0)
+            return each.node;
     ADD_FAILURE() << "no node " << label << " in " << file;
+    return 0;
+}
+
+int32_t CSampleDocument::rootOf(const std::string& word) const {
+    for (const RLabelled& each : labelled)
+        if (each.leaf && each.label == word)
+            return each.root;
+    ADD_FAILURE() << "no word " << word << " in " << file;
+    return 0;
+}
+
+int32_t CSampleDocument::nodeIn(const std::string& label, int occurrence,
+                                const std::string& word) const {
+    const int32_t root = rootOf(word);
+    for (const RLabelled& each : labelled)
+        if (each.root == root && each.label == label && occurrence-- == 0)
+            return each.node;
+    ADD_FAILURE() << "no node " << label << " in the tree of " << word << " in " << file;
     return 0;
 }
 

@@ -39,6 +39,11 @@ public:
     // The record of the occurrence-th (from 0) work-area node with this label; 0 when there
     // is none, which fails the test.
     int32_t node(const std::string& label, int occurrence = 0) const;
+    // The root of the tree holding a leaf with this label; 0 when there is none, which
+    // fails the test.
+    int32_t rootOf(const std::string& word) const;
+    // The occurrence-th (from 0) node with this label in the tree holding the leaf `word`.
+    int32_t nodeIn(const std::string& label, int occurrence, const std::string& word) const;
     // "N,M" for --args.
     std::string nodes(const std::string& first, const std::string& second) const;
 
@@ -53,7 +58,13 @@ private:
     void readNodes();
 
     std::string file;
-    std::vector<std::pair<std::string, int32_t>> labelled; // in visiting order
+    struct RLabelled {
+        std::string label;
+        int32_t node;
+        int32_t root;
+        bool leaf;
+    };
+    std::vector<RLabelled> labelled; // in visiting order
 };
 
 // A node named by its label and which one of that label it is, with the note a check must
