@@ -257,6 +257,11 @@ std::string lineStartingWith(const std::string& out, const std::string& prefix) 
     return "";
 }
 
+// What a failing case shows of itself.
+void PrintTo(const RCorpusCase& sentence, std::ostream* out) {
+    *out << sentence.name << " (line " << sentence.line << "): " << sentence.sentence;
+}
+
 class SampleCorpus : public ::testing::TestWithParam<RCorpusCase> {};
 
 TEST_P(SampleCorpus, GetsTheVerdictAndTheNoteRight) {

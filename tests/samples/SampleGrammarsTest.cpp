@@ -65,9 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
     Samples, SampleGrammars,
     ::testing::Values(RSampleCase{"english", "X N V A P D T C Adv",
                                   "case num person tense agr subcat wh vform form", 60},
-                      RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "", 50},
-                      RSampleCase{"tag", "S NP VP PP N V A Adv D P", "substituted-at adjoined-at",
-                                  25}),
+                      RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "",
+                                  50},
+                      RSampleCase{"tag", "S NP VP PP N V A Adv D P C Aux",
+                                  "substituted-at adjoined-at det num wh wh-index", 25}),
     [](const ::testing::TestParamInfo<RSampleCase>& param) {
         return std::string(param.param.name);
     });

@@ -166,20 +166,6 @@ std::string checkOutput(const CSampleDocument& document, const std::vector<RNote
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
 }
 
-void expectCheckFinds(const std::string& sample, const std::string& function,
-                      const RWrongCase& wrong,
-                      const std::function<std::string(std::size_t)>& summary) {
-    TempDir dir;
-    const CSampleDocument document(dir, sample, wrong.trees);
-    const RCommandOutput result = document.call(function);
-    ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, checkOutput(document, wrong.notes, summary(wrong.notes.size())));
-}
-
-std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param) {
-    return param.param.name;
-}
-
 void expectLandings(const CSampleDocument& document, const std::vector<RLanding>& landings) {
     for (const RLanding& drop : landings) {
         const std::string arguments =

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,22 +77,6 @@ struct RNote {
 // these notes, and then shows the summary message.
 std::string checkOutput(const CSampleDocument& document, const std::vector<RNote>& notes,
                         const std::string& summary);
-
-// A document a check must find wrong: its trees and the notes the check must show.
-struct RWrongCase {
-    const char* name;
-    const char* trees;
-    std::vector<RNote> notes;
-};
-
-// Runs the check function of a sample on a document of `wrong.trees` and expects exactly its
-// notes, then the summary the sample gives for that many.
-void expectCheckFinds(const std::string& sample, const std::string& function,
-                      const RWrongCase& wrong,
-                      const std::function<std::string(std::size_t)>& summary);
-
-// The name of a wrong-document case in the test list.
-std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param);
 
 // A tree dropped on a node, each named by its label and which one of that label it is, and
 // whether the sample's landing hook lets it land there.
