@@ -328,4 +328,17 @@ TEST(EnglishSample, DroppingFillsPositionsAndAdjoins) {
     EXPECT_EQ(result.call("check-trees").out, checkOutput(result, {}, kNoProblems));
 }
 
+// The indexing commands work on the selection; without one they say what to select first,
+// and change nothing.
+TEST(EnglishSample, IndexingCommandsAskForASelectionFirst) {
+    TempDir dir;
+    const CSampleDocument document(dir, kSample, kRightTrees);
+    EXPECT_EQ(document.call("index-moved").out,
+              "message: Select the phrase or head that has moved (who, did...), then choose "
+              "Index the Moved Phrase.\noffending:\ndirty: 0\n");
+    EXPECT_EQ(document.call("index-trace").out,
+              "message: First select the moved phrase and choose Index the Moved Phrase, then "
+              "select its trace t and choose Index Its Trace.\noffending:\ndirty: 0\n");
+}
+
 } // namespace
