@@ -51,14 +51,6 @@ const char* const kRightTrees =
     "subcat=none} park]]]]]]]]]]]]]]]]]\n"
     "tree: [DP{triangle} those old dogs]\n";
 
-TEST(EnglishSample, FindsNothingWrongWithRightTrees) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, kRightTrees);
-    const RCommandOutput result = document.call("check-trees");
-    ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, checkOutput(document, {}, kNoProblems));
-}
-
 TEST(EnglishSample, SaysSoWhenThereIsNoTreeToCheck) {
     TempDir dir;
     const CSampleDocument document(dir, kSample, "");
@@ -67,8 +59,6 @@ TEST(EnglishSample, SaysSoWhenThereIsNoTreeToCheck) {
               "area.\noffending:\ndirty: 0\n");
 }
 
-class EnglishSampleWrongTrees : public ::testing::TestWithParam<RWrongCase> {};
-
 // The message after a check that found this many problems.
 std::string summary(std::size_t problems) {
     return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
@@ -76,163 +66,6 @@ std::string summary(std::size_t problems) {
                                " problems found: the nodes are marked, and the note beside each "
                                "says why.";
 }
-
-TEST_P(EnglishSampleWrongTrees, MarksExactlyTheOffendingNodesAndSaysWhy) {
-    const RWrongCase& wrong = GetParam();
-    expectCheckFinds(kSample, "check-trees", wrong, summary);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Check, EnglishSampleWrongTrees,
-    ::testing::Values(
-        RWrongCase{"ObjectFormAsSubjectAndMissingComplement",
-                   "tree: [TP [DP [D' [D{case=acc,num=sg,person=3,subcat=none} her]]]\n"
-                   "          [T' [T{tense=pres,agr=3sg,subcat=VP} -s]\n"
-                   "              [VP [V' [V{subcat=DP} see]]]]]\n",
-                   {{"D", 0,
-                     "'her' is an object form (accusative), but here it is the subject of "
-                     "the clause, which needs a subject form (nominative)."},
-                    {"V'", 0, "'see' needs the complement DP, but here it has none."}}},
-        RWrongCase{"SingularAgreementWithAPluralSubject",
-                   "tree: [TP [DP [D' [D{num=pl,subcat=NP} these] [NP [N' [N{num=pl,subcat=none} "
-                   "dogs]]]]]\n"
-                   "          [T' [T{tense=pres,agr=3sg,subcat=VP} -s] [VP [V' [V{subcat=none} "
-                   "sleep]]]]]\n",
-                   {{"T", 0,
-                     "'-s' agrees only with a third person singular subject, but 'these dogs' is "
-                     "plural."}}},
-        RWrongCase{"SingularAgreementWithAFirstPersonSubject",
-                   "tree: [TP [DP [D' [D{case=nom,num=sg,person=1,subcat=none} I]]]\n"
-                   "          [T' [T{tense=pres,agr=3sg,subcat=VP} -s] [VP [V' [V{subcat=none} "
-                   "sleep]]]]]\n",
-                   {{"T", 0,
-                     "'-s' agrees only with a third person singular subject, but 'I' is first "
-                     "person."}}},
-        RWrongCase{"PlainPresentWithAThirdPersonSingularSubject",
-                   "tree: [TP [DP [D' [D{case=nom,num=sg,person=3,subcat=none} she]]]\n"
-                   "          [T' [T{tense=pres,agr=non-3sg,subcat=VP} Ø] [VP [V' [V{subcat=none} "
-                   "sleep]]]]]\n",
-                   {{"T", 0,
-                     "'Ø' (present tense) agrees with any subject but a third person singular one, "
-                     "and 'she' is third person singular: use -s."}}},
-        RWrongCase{"SkippedBarLevel",
-                   "tree: [NP [N{num=sg,subcat=none} dog]]\n",
-                   {{"NP", 0,
-                     "NP contains the head N directly: the level N' between them is missing "
-                     "(a bar level is skipped)."}}},
-        RWrongCase{"PhraseWithoutItsHead",
-                   "tree: [VP [DP [D' [D{num=sg,person=3,subcat=none} Kim]]]]\n",
-                   {{"VP", 0, "VP has no head: it must contain V', with the head V inside it."}}},
-        RWrongCase{"PhraseWithTwoHeads",
-                   "tree: [VP [V' [V{subcat=none} sleep]] [V' [V{subcat=none} laugh]]]\n",
-                   {{"VP", 0, "VP has more than one head: only one V' can be directly below it."}}},
-        RWrongCase{"EmptyComplementPosition",
-                   "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n",
-                   {{"NP", 0,
-                     "This NP position is still empty: drop the complement of 'the' on "
-                     "it."}}},
-        RWrongCase{"EmptySubjectPosition",
-                   "tree: [TP [DP] [T' [T{tense=past,subcat=VP} -ed] [VP [V' "
-                   "[V{subcat=none} sleep]]]]]\n",
-                   {{"DP", 0,
-                     "This DP position is still empty: drop the subject of the clause on "
-                     "it."}}},
-        RWrongCase{"DeterminerAndNounDifferInNumber",
-                   "tree: [DP [D' [D{num=sg,subcat=NP} a] [NP [N' [N{num=pl,subcat=none} "
-                   "dogs]]]]]\n",
-                   {{"D", 0, "'a' goes with a singular noun, but 'dogs' is plural."}}},
-        RWrongCase{"SubjectFormAsObject",
-                   "tree: [VP [V' [V{subcat=DP} see] [DP [D' "
-                   "[D{case=nom,num=sg,person=3,subcat=none} she]]]]]\n",
-                   {{"D", 0,
-                     "'she' is a subject form (nominative), but here it is the object of "
-                     "'see', which needs an object form (accusative)."}}},
-        RWrongCase{"NodeWithoutCategory",
-                   "tree: [S [DP [D' [D{num=sg,person=3,subcat=none} Kim]]] [VP [V' "
-                   "[V{subcat=none} sleep]]]]\n",
-                   {{"S", 0,
-                     "S has no category, so it has no place in X-bar theory: every node "
-                     "above a word is a head X, an X' or a phrase XP (a clause is a TP)."}}},
-        RWrongCase{"AdjunctNotAttached",
-                   "tree: [N' [AP [A' [A{subcat=none} big]]] [N'{foot}]]\n",
-                   {{"N'", 0,
-                     "This adjunct ('big') is not attached yet: drop it on the N' it "
-                     "modifies."}}},
-        RWrongCase{"ComplementOfTheWrongCategory",
-                   "tree: [VP [V' [V{subcat=DP} see] [NP [N' [N{num=sg,subcat=none} "
-                   "dog]]]]]\n",
-                   {{"V'", 0, "'see' selects the complement DP, but here it has NP."}}},
-        RWrongCase{"HeadStandingForAPhrase",
-                   "tree: [VP [V' [V{subcat=DP} see] [D{subcat=NP} the]]]\n",
-                   {{"V'", 0, "'see' selects the complement DP, but here it has D."},
-                    {"D", 0,
-                     "The head D ('the') stands where a whole phrase is needed: it must "
-                     "project D' and DP."}}},
-        RWrongCase{"RepeatedBarLevelWithoutAnAdjunct",
-                   "tree: [NP [N' [N' [N{num=sg,subcat=none} dog]]]]\n",
-                   {{"N'", 0,
-                     "N' stands directly above another N' with nothing beside it: N' is "
-                     "only repeated to attach an adjunct."}}},
-        RWrongCase{"ClauseWithoutSubject",
-                   "tree: [TP [T' [T{tense=past,subcat=VP} -ed] [VP [V' [V{subcat=none} "
-                   "sleep]]]]]\n",
-                   {{"TP", 0, "The clause has no subject: TP needs a DP as its specifier."}}},
-        RWrongCase{"SubjectThatIsNotADP",
-                   "tree: [TP [NP [N' [N{num=pl,subcat=none} dogs]]] [T' "
-                   "[T{tense=past,subcat=VP} -ed] [VP [V' [V{subcat=none} sleep]]]]]\n",
-                   {{"TP", 0,
-                     "The subject of the clause (the specifier of TP) must be a DP, not "
-                     "NP."}}},
-        RWrongCase{"ComplementOfAnIntransitiveVerb",
-                   "tree: [VP [V' [V{subcat=none} sleep] [DP [D' "
-                   "[D{num=sg,person=3,subcat=none} it]]]]]\n",
-                   {{"V'", 0, "'sleep' takes no complement, but here it has DP."}}},
-        RWrongCase{
-            "DitransitiveVerbWithOneComplement",
-            "tree: [VP [V' [V{subcat=\"DP DP|DP PP\"} give] [DP [D' "
-            "[D{num=sg,person=3,subcat=none} it]]]]]\n",
-            {{"V'", 0, "'give' selects the complements DP DP or DP PP, but here it has DP."}}},
-        RWrongCase{
-            "DeclarativeClauseWhereAQuestionIsSelected",
-            "tree: [VP [V' [V{subcat=\"CP[+wh]\"} wonder] [CP [C' [C{subcat=TP} that] [TP [DP "
-            "[D' [D{num=sg,person=3,subcat=none} Kim]]] [T' [T{tense=past,subcat=VP} -ed] [VP "
-            "[V' [V{subcat=none} sleep]]]]]]]]]\n",
-            {{"V'", 0, "'wonder' selects the complement CP[+wh], but here it has CP."}}},
-        RWrongCase{"WordHangingFromABarLevel",
-                   "tree: [NP [N' dog]]\n",
-                   {{"N'", 0,
-                     "The word 'dog' hangs directly from N': a word hangs from its head N, "
-                     "and the head from N'."}}},
-        RWrongCase{"PlaceholderCategory",
-                   "tree: [XP [X' [X dog]]]\n",
-                   {{"XP", 0,
-                     "XP has the category X, which only stands for a category: give it a "
-                     "real one (N, V, A, P, D, T, C or Adv)."},
-                    {"X'", 0,
-                     "X' has the category X, which only stands for a category: give it a "
-                     "real one (N, V, A, P, D, T, C or Adv)."},
-                    {"X", 0,
-                     "X has the category X, which only stands for a category: give it a "
-                     "real one (N, V, A, P, D, T, C or Adv)."}}},
-        RWrongCase{
-            "HeadThatHasNotProjected",
-            "tree: [N{num=sg,subcat=none} dog]\n",
-            {{"N", 0, "The head N ('dog') has not projected: it must be inside N' and NP."}}},
-        RWrongCase{
-            "TwoSpecifiers",
-            "tree: [VP [DP [D' [D{num=sg,person=3,subcat=none} it]]] [DP [D' "
-            "[D{num=sg,person=3,subcat=none} it]]] [V' [V{subcat=none} sleep]]]\n",
-            {{"VP", 0, "VP can have only one specifier, but here 2 phrases stand beside V'."}}},
-        RWrongCase{"TwoAdjunctsAtOneLevel",
-                   "tree: [V' [V' [V{subcat=none} sleep]] [AdvP [Adv' [Adv{subcat=none} "
-                   "often]]] [AdvP [Adv' [Adv{subcat=none} quickly]]]]\n",
-                   {{"V'", 0,
-                     "Only one adjunct can be attached at each V' level, but here 2 phrases "
-                     "stand beside the lower V'."}}},
-        RWrongCase{"HeadHoldingAPhrase",
-                   "tree: [VP [V' [V [DP [D' [D{num=sg,person=3,subcat=none} it]]]]]]\n",
-                   {{"V", 0, "The head V must hold just its word, with nothing else below it."}}}),
-    wrongCaseName);
 
 TEST(EnglishSample, ClearsItsMarks) {
     TempDir dir;
@@ -493,6 +326,19 @@ TEST(EnglishSample, DroppingFillsPositionsAndAdjoins) {
               "] ] \n"
               "\\Tree [.VP [.V' [.V' [.V sleep ] ] [.AdvP [.Adv' [.Adv quickly ] ] ] ] ] \n");
     EXPECT_EQ(result.call("check-trees").out, checkOutput(result, {}, kNoProblems));
+}
+
+// The indexing commands work on the selection; without one they say what to select first,
+// and change nothing.
+TEST(EnglishSample, IndexingCommandsAskForASelectionFirst) {
+    TempDir dir;
+    const CSampleDocument document(dir, kSample, kRightTrees);
+    EXPECT_EQ(document.call("index-moved").out,
+              "message: Select the phrase or head that has moved (who, did...), then choose "
+              "Index the Moved Phrase.\noffending:\ndirty: 0\n");
+    EXPECT_EQ(document.call("index-trace").out,
+              "message: First select the moved phrase and choose Index the Moved Phrase, then "
+              "select its trace t and choose Index Its Trace.\noffending:\ndirty: 0\n");
 }
 
 } // namespace

@@ -63,10 +63,12 @@ TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, SampleGrammars,
-    ::testing::Values(
-        RSampleCase{"english", "X N V A P D T C Adv", "case num person tense agr subcat wh", 60},
-        RSampleCase{"categorial", "Name Noun Verb Det Adj Adv Prep Rel", "", 30},
-        RSampleCase{"tag", "S NP VP PP N V A Adv D P", "substituted-at adjoined-at", 25}),
+    ::testing::Values(RSampleCase{"english", "X N V A P D T C Adv",
+                                  "case num person tense agr subcat wh vform form", 60},
+                      RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "",
+                                  50},
+                      RSampleCase{"tag", "S NP VP PP N V A Adv D P C Aux",
+                                  "substituted-at adjoined-at det num wh wh-index", 25}),
     [](const ::testing::TestParamInfo<RSampleCase>& param) {
         return std::string(param.param.name);
     });

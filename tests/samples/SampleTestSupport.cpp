@@ -87,8 +87,11 @@ void CSampleDocument::readNodes() {
         const CRString* label = nullptr;
         if (!err && where == kTreeOnWorkArea)
             err = tree->getLabel(node, label);
+        int32_t daughters = 0;
         if (!err && label != nullptr)
-            labelled.emplace_back(label->str(), node);
+            err = tree->hasDaughters(node, daughters);
+        if (!err && label != nullptr)
+            labelled.push_back({label->str(), node, root, daughters == 0});
         if (!err)
             err = tree->getNextNode(node, 0, node);
     }
@@ -97,10 +100,28 @@ void CSampleDocument::readNodes() {
 }
 
 int32_t CSampleDocument::node(const std::string& label, int occurrence) const {
-    for (const auto& [text, record] : labelled)
-        if (text == label && occurrence-- == 0)
-            return record;
+    for (const RLabelled& each : labelled)
+        if (each.label == label && occurrence-- == 0)
+            return each.node;
     ADD_FAILURE() << "no node " << label << " in " << file;
+    return 0;
+}
+
+int32_t CSampleDocument::rootOf(const std::string& word) const {
+    for (const RLabelled& each : labelled)
+        if (each.leaf && each.label == word)
+            return each.root;
+    ADD_FAILURE() << "no word " << word << " in " << file;
+    return 0;
+}
+
+int32_t CSampleDocument::nodeIn(const std::string& label, int occurrence,
+                                const std::string& word) const {
+    const int32_t root = rootOf(word);
+    for (const RLabelled& each : labelled)
+        if (each.root == root && each.label == label && occurrence-- == 0)
+            return each.node;
+    ADD_FAILURE() << "no node " << label << " in the tree of " << word << " in " << file;
     return 0;
 }
 
@@ -143,20 +164,6 @@ std::string checkOutput(const CSampleDocument& document, const std::vector<RNote
     }
     return out + "message: " + summary + "\noffending:" + offending +
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
-}
-
-void expectCheckFinds(const std::string& sample, const std::string& function,
-                      const RWrongCase& wrong,
-                      const std::function<std::string(std::size_t)>& summary) {
-    TempDir dir;
-    const CSampleDocument document(dir, sample, wrong.trees);
-    const RCommandOutput result = document.call(function);
-    ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, checkOutput(document, wrong.notes, summary(wrong.notes.size())));
-}
-
-std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param) {
-    return param.param.name;
 }
 
 void expectLandings(const CSampleDocument& document, const std::vector<RLanding>& landings) {

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +37,11 @@ public:
     // The record of the occurrence-th (from 0) work-area node with this label; 0 when there
     // is none, which fails the test.
     int32_t node(const std::string& label, int occurrence = 0) const;
+    // The root of the tree holding a leaf with this label; 0 when there is none, which
+    // fails the test.
+    int32_t rootOf(const std::string& word) const;
+    // The occurrence-th (from 0) node with this label in the tree holding the leaf `word`.
+    int32_t nodeIn(const std::string& label, int occurrence, const std::string& word) const;
     // "N,M" for --args.
     std::string nodes(const std::string& first, const std::string& second) const;
 
@@ -53,7 +56,13 @@ private:
     void readNodes();
 
     std::string file;
-    std::vector<std::pair<std::string, int32_t>> labelled; // in visiting order
+    struct RLabelled {
+        std::string label;
+        int32_t node;
+        int32_t root;
+        bool leaf;
+    };
+    std::vector<RLabelled> labelled; // in visiting order
 };
 
 // A node named by its label and which one of that label it is, with the note a check must
@@ -68,22 +77,6 @@ struct RNote {
 // these notes, and then shows the summary message.
 std::string checkOutput(const CSampleDocument& document, const std::vector<RNote>& notes,
                         const std::string& summary);
-
-// A document a check must find wrong: its trees and the notes the check must show.
-struct RWrongCase {
-    const char* name;
-    const char* trees;
-    std::vector<RNote> notes;
-};
-
-// Runs the check function of a sample on a document of `wrong.trees` and expects exactly its
-// notes, then the summary the sample gives for that many.
-void expectCheckFinds(const std::string& sample, const std::string& function,
-                      const RWrongCase& wrong,
-                      const std::function<std::string(std::size_t)>& summary);
-
-// The name of a wrong-document case in the test list.
-std::string wrongCaseName(const ::testing::TestParamInfo<RWrongCase>& param);
 
 // A tree dropped on a node, each named by its label and which one of that label it is, and
 // whether the sample's landing hook lets it land there.

@@ -24,64 +24,6 @@ std::string summary(std::size_t problems) {
                                "says why.";
 }
 
-TEST(TagSample, AcceptsADerivedSentence) {
-    // Mary thinks John sleeps quickly: thinks adjoined at the root S of John sleeps, quickly
-    // at its VP, the two names substituted.
-    TempDir dir;
-    const CSampleDocument document(
-        dir, kSample,
-        "tree: [S{adjoined-at=S} [NP{substituted-at=NP} [N Mary]]\n"
-        "          [VP [V thinks] [S [NP{substituted-at=NP} [N John]]\n"
-        "                            [VP{adjoined-at=VP} [VP [V sleeps]] [Adv quickly]]]]]\n");
-    const RCommandOutput result = document.call("check-derivation");
-    ASSERT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, checkOutput(document, {}, kNoProblems));
-}
-
-class TagSampleWrongDerivations : public ::testing::TestWithParam<RWrongCase> {};
-
-TEST_P(TagSampleWrongDerivations, MarksWhatIsOpenOrInTheWrongPlace) {
-    const RWrongCase& wrong = GetParam();
-    expectCheckFinds(kSample, "check-derivation", wrong, summary);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Check, TagSampleWrongDerivations,
-    ::testing::Values(
-        RWrongCase{"OpenSubstitutionNodes",
-                   "tree: [S [NP] [VP [V sees] [NP]]]\n",
-                   {{"NP", 0,
-                     "This NP is an open substitution node: drop an initial tree whose "
-                     "root is NP on it."},
-                    {"NP", 1,
-                     "This NP is an open substitution node: drop an initial tree whose "
-                     "root is NP on it."}}},
-        RWrongCase{"AuxiliaryTreeNotAdjoined",
-                   "tree: [VP [VP{foot}] [Adv quickly]]\n",
-                   {{"VP", 0,
-                     "This auxiliary tree is not adjoined yet: drop it on a node "
-                     "labelled VP, the label of its root and foot."}}},
-        RWrongCase{"InitialTreeNotInASentence",
-                   "tree: [NP [N Kim]]\n",
-                   {{"NP", 0,
-                     "This NP tree is not part of a sentence yet: drop it on an open "
-                     "NP node."}}},
-        RWrongCase{"AdjunctionAtANodeOfAnotherLabel",
-                   "tree: [S [VP{adjoined-at=NP} [NP [N John]] [Adv quickly]]\n"
-                   "         [VP [V sleeps]]]\n",
-                   {{"VP", 0,
-                     "This auxiliary tree has root and foot VP, but it was adjoined at "
-                     "a node labelled NP: an auxiliary tree adjoins only at a node with "
-                     "the label of its root and foot."}}},
-        RWrongCase{"SubstitutionAtANodeOfAnotherLabel",
-                   "tree: [S [NP [N John]] [VP [V sees] [S{substituted-at=NP} [NP [N "
-                   "Kim]] [VP [V sleeps]]]]]\n",
-                   {{"S", 1,
-                     "This initial tree has the root S, but it was substituted at a "
-                     "node labelled NP: a substitution node takes only a tree whose "
-                     "root has its label."}}}),
-    wrongCaseName);
-
 // The elementary trees of "Mary thinks John sleeps quickly".
 const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
                            "tree: [NP [N John]]\n"
