@@ -1,17 +1,20 @@
 #include "ui/CLexicalItemsDialog.h"
 
-#include "ui/CRamexApp.h"
-#include "base/ErrorReporter.h"
+#include "app/CommandIds.h"
+#include "app/FileQuestions.h"
 #include "app/FileTypes.h"
+#include "app/MenuState.h"
+#include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CFeaturesDialog.h"
+#include "ui/CRamexApp.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
-#include "ui/FileQuestions.h"
+#include "ui/MenuStateApplier.h"
 #include "undo/CUndoStructure.h"
 
 #include <QCloseEvent>
@@ -51,31 +54,55 @@ void CLexicalItemsDialog::installReferences(CCategoriesDialog& categories,
 }
 
 void CLexicalItemsDialog::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    auto add = [this](QMenu* menu, const QString& label, const QKeySequence& keys, auto handler) {
+    auto add = [this](QMenu* menu, int32_t commandId, const QString& label,
+                      const QKeySequence& keys, auto handler) {
         QAction* item = menu->addAction(label);
         item->setShortcut(keys);
+        item->setData(commandId);
         connect(item, &QAction::triggered, this, handler);
+        actions[commandId] = item;
         return item;
     };
-    add(file, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnNew(); });
-    add(file, QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W),
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, kCommandNew, QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N),
+        [this] { OnNew(); });
+    add(file, kCommandClose, QStringLiteral("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W),
         [this] { OnCloseItem(); });
-    add(file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { OnSave(); });
-    add(file, QStringLiteral("Save &As"), QKeySequence::SaveAs, [this] { OnSaveAs(); });
-    add(file, QStringLiteral("&Revert"), QKeySequence(), [this] { OnRevert(); });
+    add(file, kCommandSave, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [this] { OnSave(); });
+    add(file, kCommandSaveAs, QStringLiteral("Save &As"), QKeySequence::SaveAs,
+        [this] { OnSaveAs(); });
+    add(file, kCommandRevert, QStringLiteral("&Revert"), QKeySequence(), [this] { OnRevert(); });
     file->addSeparator();
-    add(file, QStringLiteral("E&xit"), QKeySequence::Quit, [this] {
+    add(file, kCommandExit, QStringLiteral("E&xit"), QKeySequence::Quit, [this] {
         OnExit();
     })->setMenuRole(QAction::QuitRole);
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Windows"));
-    add(windows, QStringLiteral("Words"), QKeySequence(), [this] { showWindow(*this); });
-    add(windows, QStringLiteral("Categories"), QKeySequence(),
+    add(windows, kCommandWords, QStringLiteral("Words"), QKeySequence(),
+        [this] { showWindow(*this); });
+    add(windows, kCommandCategories, QStringLiteral("Categories"), QKeySequence(),
         [this] { showWindow(*categoriesDialog); });
-    add(windows, QStringLiteral("Features"), QKeySequence(),
+    add(windows, kCommandFeatures, QStringLiteral("Features"), QKeySequence(),
         [this] { showWindow(*featuresDialog); });
-    add(windows, QStringLiteral("Script"), QKeySequence(), [this] { showWindow(*scriptWindow); });
+    add(windows, kCommandScript, QStringLiteral("Script"), QKeySequence(),
+        [this] { showWindow(*scriptWindow); });
+}
+
+QAction* CLexicalItemsDialog::action(int32_t commandId) const {
+    const auto found = actions.find(commandId);
+    return found == actions.end() ? nullptr : found->second;
+}
+
+void CLexicalItemsDialog::updateMenus() {
+    RAuthorMenuSituation situation;
+    situation.mode = theRamexApp.getMode();
+    situation.fileExistsOnlyInMemory = theRamexApp.getFileExistsOnlyInMemory();
+    if (theCTree)
+        situation.readErr = readUndoSituation(*theCTree, situation.undo);
+    applyMenuState(
+        authorMenuState(situation), [this](int32_t commandId) { return action(commandId); },
+        "CLexicalItemsDialog::updateMenus");
 }
 
 // ---- Opening -----------------------------------------------------------------------------
@@ -161,12 +188,8 @@ void CLexicalItemsDialog::OnNew() {
         theRamexApp.setOpenGrammarAsSelectedGrammar();
     deleteGrammar();
     theRamexApp.setMode(kModeClosingDocument);
-    if (!err) {
-        CRamexWindow& mainWindow = theRamexApp.mainWindow();
-        mainWindow.setGrammarLabel(theRamexApp.currentGrammarPath(),
-                                   theRamexApp.haveCurrentlySelectedGrammar());
-        mainWindow.OnNew();
-    }
+    if (!err)
+        theRamexApp.mainWindow().OnNew();
 }
 
 void CLexicalItemsDialog::OnCloseItem() {
@@ -214,6 +237,7 @@ void CLexicalItemsDialog::closeEvent(QCloseEvent* event) {
 // ---- Requests ------------------------------------------------------------------------------
 
 void CLexicalItemsDialog::redrawUserInterface() {
+    updateMenus();
     centralWidget()->update();
 }
 

@@ -5,9 +5,11 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 class CCategoriesDialog;
+class QAction;
 class CFeaturesDialog;
 class CRString;
 class CRamexApp;
@@ -43,12 +45,15 @@ public:
     RErr attemptSaveForClose(bool forNew);
 
     // --- Requests routed here in mode 6 ---
+    // Also brings the menus up to date.
     void redrawUserInterface();
+    void updateMenus();
     RErr doUserInterfaceUndoTask(int32_t taskCode, int32_t value);
     RErr notifyUserInterfaceOfTypingTask(int32_t record, int32_t attribute, const CRString* text,
                                          int32_t selectionStart, int32_t selectionEnd);
 
     CTree* grammar() const { return theCTree.get(); }
+    QAction* action(int32_t commandId) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,4 +69,5 @@ private:
     CCategoriesDialog* categoriesDialog = nullptr;
     CFeaturesDialog* featuresDialog = nullptr;
     CScriptWindow* scriptWindow = nullptr;
+    std::map<int32_t, QAction*> actions;
 };

@@ -1,34 +1,25 @@
 #include "ui/CRamexApp.h"
 
-#include "ui/CDebugDialog.h"
-#include "ui/CPrivilegesDialog.h"
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
-#include "storage/CFileDescriptor.h"
 #include "storage/CRString.h"
 #include "ui/CCategoriesDialog.h"
+#include "ui/CDebugDialog.h"
 #include "ui/CFeaturesDialog.h"
 #include "ui/CLexicalItemsDialog.h"
+#include "ui/CPrivilegesDialog.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
 #include "undo/CUserInterfaceTask.h"
 
 #include <QIcon>
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 constexpr int32_t kAnswerCreatorTag = 80;
-
-bool isExistingFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
-}
 
 } // namespace
 
@@ -48,12 +39,13 @@ CRamexApp::~CRamexApp() {
 
 bool CRamexApp::InitInstance(bool showMainWindow) {
     mode = kModeClosingDocument;
-    fileExistsOnlyInMemory = true;
+    files.setFileExistsOnlyInMemory(true);
     if (readPreferences())
         return false;
 
     ramexWindow = std::make_unique<CRamexWindow>(*this);
-    ramexWindow->setGrammarLabel(currentGrammarPath(), currentlySelectedGrammarIsValid);
+    files.installGrammarLabel(this);
+    files.showGrammarLabel();
     if (showMainWindow)
         ramexWindow->show();
     ramexWindow->updateMenus();
@@ -191,11 +183,7 @@ void CRamexApp::handleOpenCurrentGrammar() {
 }
 
 RErr CRamexApp::openDocumentFile(const std::string& path) {
-    if (!isExistingFile(path)) {
-        SystemAlert("The document " + path + " cannot be found.", 1);
-        return kErrUserCancelled;
-    }
-    RErr err = replaceCurrentFile(path);
+    RErr err = files.useDocumentFile(path);
     if (!err)
         err = ramexWindow->performOpen(true);
     if (err && err != kErrUserCancelled)
@@ -204,15 +192,8 @@ RErr CRamexApp::openDocumentFile(const std::string& path) {
 }
 
 RErr CRamexApp::startWithGrammar(const std::string& path) {
-    // Checked first: a mistyped name must not cost the user the current grammar.
-    if (!isExistingFile(path)) {
-        SystemAlert("The grammar " + path + " cannot be found.", 1);
-        return kErrUserCancelled;
-    }
-    const RErr err = selectGrammar(path);
-    if (!err) {
-        ramexWindow->setGrammarLabel(currentGrammarPath(), currentlySelectedGrammarIsValid);
+    const RErr err = files.useGrammarFile(path);
+    if (!err)
         ramexWindow->OnNew();
-    }
     return err;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/CCurrentFiles.h"
+#include "app/Modes.h"
+#include "app/RGrammarLabel.h"
 #include "base/ErrorCodes.h"
 #include "script/RUserInterfaceRequests.h"
 
@@ -10,29 +13,17 @@
 class CCategoriesDialog;
 class CDebugDialog;
 class CFeaturesDialog;
-class CFileDescriptor;
 class CLexicalItemsDialog;
 class CPrivilegesDialog;
 class CRamexWindow;
 class CScriptWindow;
 class CTree;
 
-// What the program is doing: which window is in front and where requests go.
-enum RMode : int32_t {
-    kModeClosingDocument = 1, // the main window's next paint finishes the change to 2
-    kModeNoDocument = 2,
-    kModeOpeningDocument = 3, // the main window's next paint finishes the change to 4
-    kModeDocument = 4,
-    kModeSwitchingToAuthor = 5,
-    kModeAuthor = 6,
-    kModeQuitting = 7,
-};
-
 // The one application object: starts the program, owns the seven long-lived windows, keeps
-// the mode, the current file and the current grammar, and routes the script's and the undo
-// tasks' requests to the window that can serve them. The current database belongs to the
+// the mode and (in CCurrentFiles) the current file and grammar, and routes the script's and the
+// undo tasks' requests to the window that can serve them. The current database belongs to the
 // window that works on it; the application only refers to it.
-class CRamexApp : public RUserInterfaceRequests {
+class CRamexApp : public RUserInterfaceRequests, public RGrammarLabel {
 public:
     CRamexApp();
     ~CRamexApp() override;
@@ -72,25 +63,28 @@ public:
     void setPrivileges(bool author);
     void showSecretDialog(bool privilegesNotMemory);
 
-    // --- Documents and grammars. 0 success, -1 cancelled (never reported), else reported. ---
+    // --- Documents and grammars (the decisions are those of CCurrentFiles, whose comments
+    // say what each does). 0 success, -1 cancelled (never reported), else reported. ---
+    CCurrentFiles& currentFiles() { return files; }
     RErr getFilename(int32_t fileType, bool openNotSave);
+    // Saves the current database.
     RErr doSave(int32_t fileType, bool isSaveAs);
-    // Checks and loads `currentFile` into a new database, which becomes the current one; the
-    // caller (the window that works on it) takes it.
+    // A database loaded by these becomes the current one; the caller (the window that works on
+    // it) takes it.
     RErr loadFile(std::unique_ptr<CTree>& loaded);
     RErr doOpen(int32_t fileType, bool isRevert, std::unique_ptr<CTree>& loaded);
     RErr doChooseGrammar();
     RErr openCurrentGrammarAsStudentDoc(std::unique_ptr<CTree>& loaded);
     RErr doOpenCurrentGrammar(std::unique_ptr<CTree>& loaded);
     void setOpenGrammarAsSelectedGrammar();
-    bool haveCurrentlySelectedGrammar() const { return currentlySelectedGrammarIsValid; }
-    void setFileExistsOnlyInMemory(bool value) { fileExistsOnlyInMemory = value; }
-    bool getFileExistsOnlyInMemory() const { return fileExistsOnlyInMemory; }
-    // The path of the open document or grammar, "" when none.
-    std::string currentFilePath() const;
-    std::string currentGrammarPath() const;
-    // Makes `path` the current grammar; it is valid when the file exists.
-    RErr selectGrammar(const std::string& path);
+    bool haveCurrentlySelectedGrammar() const { return files.haveCurrentlySelectedGrammar(); }
+    void setFileExistsOnlyInMemory(bool value) { files.setFileExistsOnlyInMemory(value); }
+    bool getFileExistsOnlyInMemory() const { return files.getFileExistsOnlyInMemory(); }
+    std::string currentFilePath() const { return files.currentFilePath(); }
+    std::string currentGrammarPath() const { return files.currentGrammarPath(); }
+    RErr selectGrammar(const std::string& path) { return files.selectGrammar(path); }
+    // Shows the current grammar on the main window.
+    void setGrammarLabel(const std::string& grammarPath, bool valid) override;
 
     // --- The command line: `ramex FILE` and `ramex --grammar FILE.rgr` ---
     RErr openDocumentFile(const std::string& path);
@@ -105,8 +99,8 @@ public:
     CDebugDialog& debugDialog() { return *debugDialogWindow; }
 
 private:
-    RErr replaceCurrentFile(const std::string& path);
-    RErr copyCurrentGrammarToCurrentFile();
+    // A database just loaded is the current one until its window takes it.
+    RErr adopt(RErr err, const std::unique_ptr<CTree>& loaded);
 
     int32_t mode = kModeClosingDocument;
     bool authorCommandsAreEnabledBool = false;
@@ -118,8 +112,5 @@ private:
     std::unique_ptr<CPrivilegesDialog> privilegesDialogWindow;
     std::unique_ptr<CDebugDialog> debugDialogWindow;
     CTree* theCTree = nullptr;
-    std::unique_ptr<CFileDescriptor> currentFile;
-    bool fileExistsOnlyInMemory = true;
-    std::unique_ptr<CFileDescriptor> currentlySelectedGrammar;
-    bool currentlySelectedGrammarIsValid = false;
+    CCurrentFiles files;
 };

@@ -1,195 +1,48 @@
-// The application's file operations: naming, saving, loading and opening documents and
-// grammars, and the current grammar.
+// The application's file operations: CCurrentFiles decides; the application hands it the
+// current database and takes what it loads.
 #include "ui/CRamexApp.h"
 
-#include "app/DocumentFiles.h"
-#include "base/ErrorReporter.h"
-#include "app/FileTypes.h"
-#include "base/Platform.h"
-#include "model/CTree.h"
-#include "storage/CFileDescriptor.h"
 #include "ui/CRamexWindow.h"
-#include "undo/CUndoStructure.h"
 
-#include <new>
-
-namespace {
-
-constexpr std::size_t kMaxPathBytes = 1024;
-
-RErr newDescriptor(const std::string& path, std::unique_ptr<CFileDescriptor>& out) {
-    try {
-        out = std::make_unique<CFileDescriptor>(path);
-    } catch (const std::bad_alloc&) {
-        return kErrMallocFailed;
-    }
-    return kNoErr;
+RErr CRamexApp::adopt(RErr err, const std::unique_ptr<CTree>& loaded) {
+    if (!err)
+        theCTree = loaded.get();
+    return err;
 }
 
-} // namespace
+void CRamexApp::setGrammarLabel(const std::string& grammarPath, bool valid) {
+    if (ramexWindow)
+        ramexWindow->setGrammarLabel(grammarPath, valid);
+}
 
 RErr CRamexApp::getFilename(int32_t fileType, bool openNotSave) {
-    static const char* const name = "CRamexApp::getFilename";
-    FileRequest request;
-    if (fileRequestForType(fileType, openNotSave, request))
-        return reportError(name, kErrGeneral);
-    std::string path;
-    if (!currentPlatform().chooseFile(request, path) || path.empty())
-        return kErrUserCancelled;
-    if (path.size() > kMaxPathBytes)
-        return reportError(name, kErrInvalidParameter);
-    if (!openNotSave)
-        path = applyDotRule(path);
-    std::unique_ptr<CFileDescriptor> chosen;
-    RErr err = newDescriptor(path, chosen);
-    if (err)
-        return reportError(name, err);
-    if (fileType == kFileTypeCurrentGrammar) {
-        currentlySelectedGrammar = std::move(chosen);
-        currentlySelectedGrammarIsValid = true;
-    } else {
-        currentFile = std::move(chosen);
-    }
-    return kNoErr;
+    return files.getFilename(fileType, openNotSave);
 }
 
 RErr CRamexApp::doSave(int32_t fileType, bool isSaveAs) {
-    static const char* const name = "CRamexApp::doSave";
-    if (!theCTree)
-        return reportError(name, kErrNotInitialized);
-    RErr err = kNoErr;
-    const bool savingOverItself = !(fileExistsOnlyInMemory || isSaveAs || !currentFile);
-    if (!savingOverItself) {
-        // The name is chosen aside, so a cancel leaves the open file as it was.
-        std::unique_ptr<CFileDescriptor> previous = std::move(currentFile);
-        err = getFilename(fileType, false);
-        bool exists = false;
-        if (!err)
-            err = currentFile->exists(exists);
-        if (!err && exists) {
-            MessageRequest question;
-            question.title = "Replace Existing File";
-            question.text = "There is already a file by this name.  Replace it?";
-            question.buttons = MessageButtons::YesNo;
-            question.defaultButton = kButtonNo;
-            if (currentPlatform().showMessage(question) != kButtonYes)
-                err = kErrUserCancelled;
-        }
-        if (err)
-            currentFile = std::move(previous);
-    }
-    if (!err)
-        err = saveDatabaseFileSafely(*theCTree, *currentFile, savingOverItself);
-    if (!err) {
-        fileExistsOnlyInMemory = false;
-        err = theCTree->undoStructure().resetDirty();
-    }
-    if (err && err != kErrUserCancelled)
-        bug(name, err);
-    return err;
+    return files.doSave(theCTree, fileType, isSaveAs);
 }
 
 RErr CRamexApp::loadFile(std::unique_ptr<CTree>& loaded) {
-    static const char* const name = "CRamexApp::loadFile";
-    loaded.reset();
-    if (!currentFile)
-        return reportError(name, kErrNotInitialized);
-    RErr err = loadDatabaseFile(*currentFile, loaded);
-    const std::string versionText = versionMessage(err);
-    if (!versionText.empty()) {
-        SystemAlert(versionText, 1);
-        return kErrUserCancelled;
-    }
-    if (err)
-        return reportError(name, err);
-    theCTree = loaded.get();
-    return kNoErr;
+    return adopt(files.loadFile(loaded), loaded);
 }
 
 RErr CRamexApp::doOpen(int32_t fileType, bool isRevert, std::unique_ptr<CTree>& loaded) {
-    RErr err = kNoErr;
-    if (!isRevert)
-        err = getFilename(fileType, true);
-    if (!err)
-        err = loadFile(loaded);
-    if (!err)
-        fileExistsOnlyInMemory = false;
-    return err;
+    return adopt(files.doOpen(fileType, isRevert, loaded), loaded);
 }
 
 RErr CRamexApp::doChooseGrammar() {
-    const RErr err = getFilename(kFileTypeCurrentGrammar, true);
-    if (err == kErrUserCancelled)
-        return kNoErr;
-    if (!err)
-        ramexWindow->setGrammarLabel(currentGrammarPath(), currentlySelectedGrammarIsValid);
-    return err;
-}
-
-RErr CRamexApp::copyCurrentGrammarToCurrentFile() {
-    if (!currentlySelectedGrammar)
-        return reportError("CRamexApp::copyCurrentGrammarToCurrentFile", kErrNotInitialized);
-    std::unique_ptr<CFileDescriptor> copy;
-    const RErr err = currentlySelectedGrammar->clone(copy);
-    if (!err)
-        currentFile = std::move(copy);
-    return err;
+    return files.doChooseGrammar();
 }
 
 RErr CRamexApp::openCurrentGrammarAsStudentDoc(std::unique_ptr<CTree>& loaded) {
-    RErr err = copyCurrentGrammarToCurrentFile();
-    if (!err) {
-        // The grammar's own file must never be overwritten by the student's work.
-        fileExistsOnlyInMemory = true;
-        err = loadFile(loaded);
-    }
-    return err;
+    return adopt(files.openCurrentGrammarAsStudentDoc(loaded), loaded);
 }
 
 RErr CRamexApp::doOpenCurrentGrammar(std::unique_ptr<CTree>& loaded) {
-    RErr err = copyCurrentGrammarToCurrentFile();
-    if (!err)
-        err = loadFile(loaded);
-    if (!err)
-        fileExistsOnlyInMemory = false;
-    return err;
+    return adopt(files.doOpenCurrentGrammar(loaded), loaded);
 }
 
 void CRamexApp::setOpenGrammarAsSelectedGrammar() {
-    std::unique_ptr<CFileDescriptor> copy;
-    if (currentFile && !currentFile->clone(copy)) {
-        currentlySelectedGrammar = std::move(copy);
-        currentlySelectedGrammarIsValid = true;
-    }
-}
-
-std::string CRamexApp::currentFilePath() const {
-    return currentFile ? currentFile->path() : std::string();
-}
-
-std::string CRamexApp::currentGrammarPath() const {
-    return currentlySelectedGrammar ? currentlySelectedGrammar->path() : std::string();
-}
-
-RErr CRamexApp::selectGrammar(const std::string& path) {
-    currentlySelectedGrammarIsValid = false;
-    currentlySelectedGrammar.reset();
-    if (path.empty())
-        return kNoErr;
-    RErr err = newDescriptor(path, currentlySelectedGrammar);
-    bool exists = false;
-    if (!err)
-        err = currentlySelectedGrammar->exists(exists);
-    if (!err)
-        currentlySelectedGrammarIsValid = exists;
-    return err;
-}
-
-RErr CRamexApp::replaceCurrentFile(const std::string& path) {
-    std::unique_ptr<CFileDescriptor> file;
-    const RErr err = newDescriptor(path, file);
-    if (err)
-        return reportError("CRamexApp::replaceCurrentFile", err);
-    currentFile = std::move(file);
-    return kNoErr;
+    files.setOpenGrammarAsSelectedGrammar();
 }

@@ -55,7 +55,7 @@ RErr CRamexApp::writePreferences() {
                        kOrganisation);
     settings.beginGroup(kGroup);
     settings.setValue(kPrivileges, authorCommandsAreEnabledBool ? 1 : 0);
-    settings.setValue(kCurrentGrammar, currentlySelectedGrammarIsValid
+    settings.setValue(kCurrentGrammar, haveCurrentlySelectedGrammar()
                                            ? QString::fromStdString(currentGrammarPath())
                                            : QString());
     settings.endGroup();

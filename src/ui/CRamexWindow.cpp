@@ -1,15 +1,18 @@
 #include "ui/CRamexWindow.h"
 
-#include "ui/CRamexApp.h"
-#include "base/ErrorReporter.h"
+#include "app/CommandIds.h"
+#include "app/FileQuestions.h"
 #include "app/FileTypes.h"
-#include "base/Platform.h"
+#include "app/MenuState.h"
 #include "app/WorkingDocument.h"
+#include "base/ErrorReporter.h"
+#include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"
-#include "ui/FileQuestions.h"
+#include "ui/CRamexApp.h"
+#include "ui/MenuStateApplier.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
@@ -25,23 +28,6 @@
 
 namespace {
 
-constexpr int32_t kCommandNew = 1;
-constexpr int32_t kCommandOpen = 2;
-constexpr int32_t kCommandClose = 3;
-constexpr int32_t kCommandSave = 4;
-constexpr int32_t kCommandSaveAs = 5;
-constexpr int32_t kCommandRevert = 6;
-constexpr int32_t kCommandChooseGrammar = 7;
-constexpr int32_t kCommandNewGrammar = 8;
-constexpr int32_t kCommandOpenGrammar = 9;
-constexpr int32_t kCommandOpenCurrentGrammar = 10;
-constexpr int32_t kCommandExit = 13;
-constexpr int32_t kCommandUndo = 21;
-constexpr int32_t kCommandRedo = 10022;
-constexpr int32_t kFirstMenu1Command = 3501;
-constexpr int32_t kLastMenu1Command = 3530;
-// Menu 2 holds 31 items, so its last item's command is 3561.
-constexpr int32_t kLastMenu2Command = 3561;
 constexpr int32_t kPanelWidth = 220;
 constexpr int32_t kShowScissorsTask = 2;
 constexpr int32_t kShowSpyglassTask = 3;
@@ -55,11 +41,6 @@ constexpr Qt::KeyboardModifiers kChordModifiers = Qt::MetaModifier | Qt::ShiftMo
 #else
 constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ControlModifier | Qt::ShiftModifier;
 #endif
-
-// The command of item `item` (from 1) of the grammar's menu 1 or 2.
-int32_t authorMenuCommand(int32_t number, int32_t item) {
-    return (number == 1 ? kFirstMenu1Command - 1 : kLastMenu1Command) + item;
-}
 
 QKeySequence control(Qt::Key key) {
     return QKeySequence(Qt::CTRL | key);
@@ -159,11 +140,6 @@ void CRamexWindow::buildMenus() {
 QAction* CRamexWindow::action(int32_t commandId) const {
     const auto found = actions.find(commandId);
     return found == actions.end() ? nullptr : found->second;
-}
-
-void CRamexWindow::enable(int32_t commandId, bool on) {
-    if (QAction* item = action(commandId))
-        item->setEnabled(on);
 }
 
 void CRamexWindow::report(const char* name, RErr err) {
@@ -392,61 +368,20 @@ void CRamexWindow::finishModeChange() {
 }
 
 void CRamexWindow::updateMenus() {
-    const int32_t mode = theRamexApp.getMode();
-    const bool author = theRamexApp.getPrivileges();
-    const bool haveGrammar = theRamexApp.haveCurrentlySelectedGrammar();
-    if (mode == kModeClosingDocument || mode == kModeNoDocument) {
-        for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar})
-            enable(id, true);
-        for (int32_t id : {kCommandClose, kCommandSave, kCommandSaveAs, kCommandRevert,
-                           kCommandUndo, kCommandRedo})
-            enable(id, false);
-        // The author's commands need the author's privileges.
-        enable(kCommandNewGrammar, author);
-        enable(kCommandOpenGrammar, author);
-        enable(kCommandOpenCurrentGrammar, author && haveGrammar);
-        action(kCommandUndo)->setText(QStringLiteral("Can't Undo"));
-        action(kCommandRedo)->setText(QStringLiteral("Can't Redo"));
-        return;
+    RStudentMenuSituation situation;
+    situation.mode = theRamexApp.getMode();
+    situation.authorPrivileges = theRamexApp.getPrivileges();
+    situation.haveSelectedGrammar = theRamexApp.haveCurrentlySelectedGrammar();
+    situation.fileExistsOnlyInMemory = theRamexApp.getFileExistsOnlyInMemory();
+    if (situation.mode == kModeOpeningDocument || situation.mode == kModeDocument) {
+        if (theCTree)
+            readDocumentSituation(*theCTree, situation);
+        else
+            situation.readErr = kErrNotInitialized;
     }
-    if (mode != kModeOpeningDocument && mode != kModeDocument) {
-        bug("CRamexWindow::updateMenus", kNoErr);
-        return;
-    }
-    for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar, kCommandNewGrammar,
-                       kCommandOpenGrammar})
-        enable(id, false);
-    enable(kCommandClose, true);
-    enable(kCommandOpenCurrentGrammar, author && haveGrammar);
-    bool dirty = false;
-    bool canUndo = false;
-    bool canRedo = false;
-    int32_t undoLabel = 0;
-    int32_t redoLabel = 0;
-    RErr err = theCTree ? kNoErr : kErrNotInitialized;
-    if (!err)
-        err = theCTree->undoStructure().isDirty(dirty);
-    if (!err)
-        err = theCTree->undoStructure().canUndo(canUndo);
-    if (!err && canUndo)
-        err = theCTree->undoStructure().currentUndoLabel(undoLabel);
-    if (!err)
-        err = theCTree->undoStructure().canRedo(canRedo);
-    if (!err && canRedo)
-        err = theCTree->undoStructure().currentRedoLabel(redoLabel);
-    const bool inFile = !theRamexApp.getFileExistsOnlyInMemory();
-    enable(kCommandSave, dirty);
-    enable(kCommandSaveAs, inFile);
-    enable(kCommandRevert, dirty && inFile);
-    enable(kCommandUndo, canUndo);
-    enable(kCommandRedo, canRedo);
-    action(kCommandUndo)
-        ->setText(canUndo ? QStringLiteral("Undo ") + undoString(undoLabel)
-                          : QStringLiteral("Can't Undo"));
-    action(kCommandRedo)
-        ->setText(canRedo ? QStringLiteral("Redo ") + undoString(redoLabel)
-                          : QStringLiteral("Can't Redo"));
-    report("CRamexWindow::updateMenus", err);
+    applyMenuState(
+        studentMenuState(situation), [this](int32_t commandId) { return action(commandId); },
+        "CRamexWindow::updateMenus");
 }
 
 // ---- The grammar's menus -------------------------------------------------------------------
@@ -516,13 +451,7 @@ void CRamexWindow::rebuildAuthorMenus() {
 void CRamexWindow::OnAuthorMenuItem(int32_t commandId) {
     int32_t number = 0;
     int32_t item = 0;
-    if (commandId >= kFirstMenu1Command && commandId <= kLastMenu1Command) {
-        number = 1;
-        item = commandId - (kFirstMenu1Command - 1);
-    } else if (commandId > kLastMenu1Command && commandId <= kLastMenu2Command) {
-        number = 2;
-        item = commandId - kLastMenu1Command;
-    } else {
+    if (!authorMenuItem(commandId, number, item)) {
         bug("Internal error: invalid menu ID (CRamexWindow::OnAuthorMenuItem)", kNoErr);
         return;
     }

@@ -87,7 +87,6 @@ private:
     RErr startDocument(std::unique_ptr<CTree> tree, bool isNew);
     void report(const char* name, RErr err);
     void showUndoOrRedo(const char* name, RErr err);
-    void enable(int32_t commandId, bool on);
 
     CRamexApp& theRamexApp;
     std::unique_ptr<CTree> theCTree;

@@ -1,12 +1,13 @@
 #include "ui/CScriptWindow.h"
 
-#include "ui/CRamexApp.h"
+#include "app/CommandIds.h"
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
 #include "script/CScript.h"
 #include "script/CompileErrors.h"
 #include "storage/CRString.h"
+#include "ui/CRamexApp.h"
 
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -27,8 +28,9 @@ CScriptWindow::CScriptWindow(CRamexApp& application)
     field->setTabStopDistance(field->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     setCentralWidget(field);
     QMenu* script = menuBar()->addMenu(QStringLiteral("Script"));
-    connect(script->addAction(QStringLiteral("Check Script")), &QAction::triggered, this,
-            [this] { OnCheckScript(); });
+    QAction* check = script->addAction(QStringLiteral("Check Script"));
+    check->setData(kCommandCheckScript);
+    connect(check, &QAction::triggered, this, [this] { OnCheckScript(); });
 }
 
 void CScriptWindow::newGrammarHasArrived() {

@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include "app/CommandIds.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
@@ -78,7 +79,7 @@ TEST_F(AppTest, SavingANewDocumentAsksForANameAndAppliesTheDotRule) {
     const auto grammarBytes = readFileBytes(grammar);
     startWithNewDocument(grammar);
     CRamexWindow& main = app->mainWindow();
-    main.OnAuthorMenuItem(3501);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
     platform.recorder.fileAnswers.push_back(dir.file("a.b.c.rdc"));
     main.OnSave();
     const auto asked = platform.recorder.callsOfKind(RecordingPlatform::Kind::ChooseFile);
@@ -92,8 +93,8 @@ TEST_F(AppTest, SavingANewDocumentAsksForANameAndAppliesTheDotRule) {
     bool dirty = true;
     ASSERT_EQ(main.document()->undoStructure().isDirty(dirty), kNoErr);
     EXPECT_FALSE(dirty);
-    EXPECT_FALSE(main.action(4)->isEnabled());
-    EXPECT_TRUE(main.action(5)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
+    EXPECT_TRUE(main.action(kCommandSaveAs)->isEnabled());
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 
     // The saved document opens again, as a document of its own.
@@ -117,7 +118,7 @@ TEST_F(AppTest, SaveAsOntoAnExistingFileAsksAndNoKeepsItByteForByte) {
     const std::string other = dir.file("other.rdc");
     std::ofstream(other) << "someone else's work";
     const auto otherBytes = readFileBytes(other);
-    main.OnAuthorMenuItem(3501);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
     platform.recorder.clear();
     platform.recorder.fileAnswers.push_back(other);
     platform.recorder.buttonAnswers.push_back(kButtonNo);
@@ -129,7 +130,7 @@ TEST_F(AppTest, SaveAsOntoAnExistingFileAsksAndNoKeepsItByteForByte) {
     EXPECT_EQ(readFileBytes(other), otherBytes);
     // The document keeps its own file and stays dirty.
     EXPECT_EQ(app->currentFilePath(), dir.file("mine.rdc"));
-    EXPECT_TRUE(main.action(4)->isEnabled());
+    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 
     // Yes replaces it with the document.
@@ -138,7 +139,7 @@ TEST_F(AppTest, SaveAsOntoAnExistingFileAsksAndNoKeepsItByteForByte) {
     EXPECT_EQ(main.attemptSave(true), kNoErr);
     EXPECT_NE(readFileBytes(other), otherBytes);
     EXPECT_EQ(app->currentFilePath(), other);
-    EXPECT_FALSE(main.action(4)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
 }
 
 TEST_F(AppTest, AFailedSaveKeepsTheOldFileAndTheDocumentDirty) {
@@ -150,7 +151,7 @@ TEST_F(AppTest, AFailedSaveKeepsTheOldFileAndTheDocumentDirty) {
     const auto saved = readFileBytes(dir.file("essay.rdc"));
     ASSERT_FALSE(saved.empty());
 
-    main.OnAuthorMenuItem(3501);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
     platform.recorder.clear();
     CFileDescriptor::failNthWriteFromNow(2);
     main.OnSave();
@@ -159,7 +160,7 @@ TEST_F(AppTest, AFailedSaveKeepsTheOldFileAndTheDocumentDirty) {
     const auto reports = platform.recorder.bugReports();
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), "CRamexWindow::OnSave (file system error)");
-    EXPECT_TRUE(main.action(4)->isEnabled());
+    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
 
     // Closing after a failed save on the student side still closes, and the file is intact.
     platform.recorder.buttonAnswers.push_back(kButtonNo);
@@ -218,8 +219,8 @@ TEST_F(AppTest, RevertDiscardsChangesAndReopensTheFile) {
     CRamexWindow& main = app->mainWindow();
     platform.recorder.fileAnswers.push_back(dir.file("essay.rdc"));
     main.OnSave();
-    main.OnAuthorMenuItem(3501);
-    EXPECT_TRUE(main.action(6)->isEnabled());
+    main.OnAuthorMenuItem(kFirstMenu1Command);
+    EXPECT_TRUE(main.action(kCommandRevert)->isEnabled());
     platform.recorder.buttonAnswers.push_back(kButtonCancel);
     main.OnRevert();
     EXPECT_EQ(app->getMode(), kModeDocument);
@@ -228,8 +229,8 @@ TEST_F(AppTest, RevertDiscardsChangesAndReopensTheFile) {
     EXPECT_EQ(app->getMode(), kModeOpeningDocument);
     paint();
     EXPECT_EQ(app->getMode(), kModeDocument);
-    EXPECT_FALSE(main.action(21)->isEnabled());
-    EXPECT_FALSE(main.action(6)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandUndo)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandRevert)->isEnabled());
     EXPECT_EQ(app->currentFilePath(), dir.file("essay.rdc"));
 }
 

@@ -1,8 +1,9 @@
 #include "UiTestSupport.h"
 
+#include "app/CommandIds.h"
+#include "storage/CRMemory.h"
 #include "ui/CDebugDialog.h"
 #include "ui/CPrivilegesDialog.h"
-#include "storage/CRMemory.h"
 #include "ui/CRamexWindow.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
     CPrivilegesDialog& dialog = app->privilegesDialog();
     EXPECT_FALSE(dialog.authorButton().isChecked());
     EXPECT_TRUE(dialog.userButton().isChecked());
-    EXPECT_FALSE(app->mainWindow().action(8)->isEnabled());
+    EXPECT_FALSE(app->mainWindow().action(kCommandNewGrammar)->isEnabled());
 
     app->showSecretDialog(true);
     ASSERT_TRUE(dialog.isVisible());
@@ -70,14 +71,14 @@ TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
     EXPECT_TRUE(app->getPrivileges());
     EXPECT_TRUE(dialog.authorButton().isChecked());
     EXPECT_FALSE(dialog.userButton().isChecked());
-    for (int32_t id : {8, 9, 10})
+    for (int32_t id : {kCommandNewGrammar, kCommandOpenGrammar, kCommandOpenCurrentGrammar})
         EXPECT_TRUE(app->mainWindow().action(id)->isEnabled()) << id;
     app->cleanUpForExit();
     EXPECT_EQ(preference("Privileges").toInt(), 1);
 
     QTest::mouseClick(&dialog.userButton(), Qt::LeftButton);
     EXPECT_FALSE(app->getPrivileges());
-    EXPECT_FALSE(app->mainWindow().action(8)->isEnabled());
+    EXPECT_FALSE(app->mainWindow().action(kCommandNewGrammar)->isEnabled());
 }
 
 TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogs) {

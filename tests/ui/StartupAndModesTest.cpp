@@ -1,11 +1,12 @@
 #include "UiTestSupport.h"
 
-#include "ui/CDebugDialog.h"
-#include "ui/CPrivilegesDialog.h"
+#include "app/CommandIds.h"
 #include "storage/CRString.h"
 #include "ui/CCategoriesDialog.h"
+#include "ui/CDebugDialog.h"
 #include "ui/CFeaturesDialog.h"
 #include "ui/CLexicalItemsDialog.h"
+#include "ui/CPrivilegesDialog.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
 
@@ -39,11 +40,13 @@ TEST_F(AppTest, WithoutADocumentOnlyTheOpeningCommandsAreEnabled) {
     ASSERT_TRUE(start());
     paint();
     CRamexWindow& main = app->mainWindow();
-    for (int32_t id : {1, 2, 7, 13})
+    for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar, kCommandExit})
         EXPECT_TRUE(main.action(id)->isEnabled()) << id;
-    for (int32_t id : {3, 4, 5, 6, 8, 9, 10, 21, 10022})
+    for (int32_t id :
+         {kCommandClose, kCommandSave, kCommandSaveAs, kCommandRevert, kCommandNewGrammar,
+          kCommandOpenGrammar, kCommandOpenCurrentGrammar, kCommandUndo, kCommandRedo})
         EXPECT_FALSE(main.action(id)->isEnabled()) << id;
-    EXPECT_EQ(main.action(21)->text(), "Can't Undo");
+    EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
 }
 
 TEST_F(AppTest, RequestsAreRoutedByMode) {
@@ -104,10 +107,10 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
     EXPECT_TRUE(app->getFileExistsOnlyInMemory());
     EXPECT_EQ(app->currentFilePath(), grammar);
     // The opening hook leaves no history and no dirty document.
-    EXPECT_FALSE(main.action(21)->isEnabled());
-    EXPECT_FALSE(main.action(4)->isEnabled());
-    EXPECT_FALSE(main.action(5)->isEnabled());
-    EXPECT_TRUE(main.action(3)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandUndo)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandSaveAs)->isEnabled());
+    EXPECT_TRUE(main.action(kCommandClose)->isEnabled());
 
     QMenu* check = main.authorMenu(1);
     ASSERT_NE(check, nullptr);
@@ -122,14 +125,14 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
 
     items[2]->trigger();
     EXPECT_EQ(main.statusText(), "marked");
-    EXPECT_EQ(main.action(21)->text(), "Undo Menu");
-    EXPECT_TRUE(main.action(4)->isEnabled());
+    EXPECT_EQ(main.action(kCommandUndo)->text(), "Undo Menu");
+    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
     // Exists only in memory: Save As and Revert stay off even when dirty.
-    EXPECT_FALSE(main.action(5)->isEnabled());
-    EXPECT_FALSE(main.action(6)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandSaveAs)->isEnabled());
+    EXPECT_FALSE(main.action(kCommandRevert)->isEnabled());
     main.OnUndo();
-    EXPECT_EQ(main.action(21)->text(), "Can't Undo");
-    EXPECT_EQ(main.action(10022)->text(), "Redo Menu");
+    EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
+    EXPECT_EQ(main.action(kCommandRedo)->text(), "Redo Menu");
 
     main.OnAuthorMenuItem(3600);
     EXPECT_EQ(platform.recorder.bugReports(),
@@ -186,7 +189,7 @@ TEST_F(AppTest, ClosingADirtyDocumentAsksAndCancelKeepsIt) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     startWithNewDocument(grammar);
     CRamexWindow& main = app->mainWindow();
-    main.OnAuthorMenuItem(3501);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
     platform.recorder.clear();
     platform.recorder.buttonAnswers.push_back(kButtonCancel);
     main.OnCloseItem();

@@ -1,4 +1,4 @@
-#include "ui/FileQuestions.h"
+#include "app/FileQuestions.h"
 
 bool confirmRevert() {
     MessageRequest question;
