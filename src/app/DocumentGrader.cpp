@@ -126,6 +126,26 @@ RErr replaceScript(CTree& tree, const std::string& scriptText) {
     return err;
 }
 
+// The program sends the open hook once a document is ready for work; what the check sees
+// (the script's variables, say) must be what it would see there. Whatever the hook shows is
+// not part of the grade.
+RErr sendOpenHook(CTree& tree) {
+    CScript& script = *tree.script();
+    if (!script.isHookRegistered(CScript::kHookOpen))
+        return kNoErr;
+    CUndoStructure& undo = tree.undoStructure();
+    RErr err = undo.startTaskList(kLabelNeverUndoable);
+    bool exists = false;
+    bool answer = false;
+    if (!err)
+        script.callInternalMessage(CScript::kHookOpen, 0, 0, exists, answer);
+    if (!err)
+        err = undo.finishTaskList();
+    if (!err)
+        err = undo.zeroOut();
+    return err;
+}
+
 } // namespace
 
 // What the person at the screen would have seen during the check, in order.
@@ -279,6 +299,9 @@ RGradeResult CDocumentGrader::grade(const std::string& documentPath, bool keepTr
         RErr compileErr = kNoErr;
         if (!err)
             compileErr = prepareWorkingDocument(*tree, false);
+        script.setStepBudget(stepBudget);
+        if (!err && !compileErr)
+            err = sendOpenHook(*tree);
         if (compileErr == kErrScriptCompile) {
             result.reason = "The grammar's script does not compile with this document's names: " +
                             compileProblem(script);
@@ -308,7 +331,6 @@ RGradeResult CDocumentGrader::grade(const std::string& documentPath, bool keepTr
 
 RErr CDocumentGrader::runCheck(CTree& tree) const {
     CScript& script = *tree.script();
-    script.setStepBudget(stepBudget);
     CUndoStructure& undo = tree.undoStructure();
     RErr err = undo.startTaskList(kLabelMenu);
     if (!err)

@@ -424,6 +424,22 @@ TEST(Grade, TheDocumentIsNeverWrittenAndOldMarksDoNotCount) {
     EXPECT_EQ(readFileBytes(marked), before);
 }
 
+TEST(Grade, TheCheckRunsOnceTheOpenHookHasRun) {
+    TempDir dir;
+    const std::string grammar =
+        build(dir, "greeting.rgr",
+              std::string(kGrammarHeader) + "script:\ndefine variable greeted\n"
+                                            "define function open\n let greeted = \"yes\"\n"
+                                            " message(\"Welcome.\")\nend define\n"
+                                            "define function check\n"
+                                            " message(\"greeted: \" & greeted)\nend define\n"
+                                            "end script\n");
+    const std::string document = ourDocument(dir, "a.rdc", "tree: [N dog]\n");
+    const CommandResult result = grade({"--grammar", grammar, "--call", "check", document});
+    EXPECT_EQ(result.out, document + ": ok; message \"greeted: yes\"\n"
+                                     "graded 1 document: 1 ok, 0 flagged, 0 failed\n");
+}
+
 TEST(Grade, WorkersDeliverInTheOrderGivenWhateverTheirNumber) {
     TempDir dir;
     CDocumentGrader grader;
