@@ -52,9 +52,10 @@ public:
     virtual int32_t modifierKeys() = 0;
 };
 
-// The installed platform; a RecordingPlatform until something else is installed.
+// The platform installed on the calling thread; a RecordingPlatform until something else is
+// installed there.
 Platform& currentPlatform();
-// Not owned. nullptr puts the default recording platform back.
+// For the calling thread. Not owned. nullptr puts the default recording platform back.
 void installPlatform(Platform* platform);
 
 // A message box with no title and a warning icon: kind 1 OK, kind 2 OK and Cancel.

@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 
 #include "cli/CliCheckScript.h"
+#include "cli/CliGrade.h"
 #include "cli/CliGrammarCommands.h"
 #include "cli/CliLayout.h"
 #include "cli/CliRender.h"
@@ -23,6 +24,10 @@ const std::vector<CliCommand>& cliCommands() {
          runLayout},
         {"render", "render FILE -o OUT.svg|.png|.pdf [--all]  draw the trees into a picture",
          runRender},
+        {"grade",
+         "grade --grammar G.rgr (--call NAME | --menu TITLE) DOC... [--format text|csv|json] "
+         "[--pictures DIR]  grade students' documents with the grammar's own check",
+         runGrade},
     };
     return commands;
 }

@@ -86,6 +86,21 @@ bool isFunctorOf(const RCategorialLabel& functor, const RCategorialLabel& argume
     return functor.direction != 0 && functor.right == argument.whole;
 }
 
+// A part as it must be written inside a new label: with its brackets back when it has a slash
+// of its own at depth 0, so that the new label parses into the same parts again.
+std::string asPart(const std::string& part) {
+    int32_t depth = 0;
+    for (const char c : part) {
+        if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
+        else if ((c == '/' || c == '\\') && depth == 0)
+            return "(" + part + ")";
+    }
+    return part;
+}
+
 // Composition: the first label's argument is the second label's result.
 bool composesBefore(const RCategorialLabel& first, const RCategorialLabel& second) {
     return first.right == second.left;
@@ -464,10 +479,10 @@ RErr CTree::compose(int32_t first, int32_t second, int32_t& newRoot) {
         return kNoErr;
     const RCategorialLabel& leader = firstLeads ? a : b;
     const RCategorialLabel& follower = firstLeads ? b : a;
-    std::string label = leader.left;
+    std::string label = asPart(leader.left);
     if (leader.direction != 0)
         label += static_cast<char>(leader.direction);
-    label += follower.right;
+    label += asPart(follower.right);
     int32_t root = 0;
     err = makeCombinedRoot(*this, second, label, root);
     if (!err)

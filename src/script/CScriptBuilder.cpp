@@ -16,6 +16,14 @@ CScriptBuilder::CScriptBuilder(CScript& owner, CScriptScanner& theScanner, CSymb
 int32_t CScriptBuilder::nextToken(RParseValue& value) {
     RScannedToken token;
     scanner.nextToken(script, table, token);
+    // The minus of "3-1" (and of "3 -1") belongs to the second literal, so these are two
+    // literals side by side, which no expression allows. Between two statements the grammar
+    // would take them as two statements and quietly drop the subtraction that was meant.
+    const bool negativeLiteral =
+        token.code == tCONSTANT && token.text && token.text->str().rfind('-', 0) == 0;
+    if (negativeLiteral && previousCode == tCONSTANT)
+        raiseError(kCompileSyntaxError);
+    previousCode = token.code;
     value.symbol = token.symbol;
     value.text = token.text ? pool.keepText(std::move(token.text)) : nullptr;
     return token.code;

@@ -70,4 +70,5 @@ private:
     CScriptScanner& scanner;
     CSymbolTable& table;
     CScriptNodePool& pool;
+    int32_t previousCode = 0; // the token handed to the grammar last
 };

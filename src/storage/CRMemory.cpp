@@ -1,6 +1,28 @@
 #include "storage/CRMemory.h"
 
 #include <cstdlib>
+#include <functional>
+
+CRMemory& CRMemory::shared() {
+    // Made by the first count of the process, so every object that counts itself (statics
+    // included) is destroyed before it.
+    static CRMemory memory;
+    return memory;
+}
+
+CRMemory::RThreadCounts* CRMemory::addThread() {
+    const std::lock_guard<std::mutex> hold(threadsLock);
+    threads.push_back(std::make_unique<RThreadCounts>());
+    return threads.back().get();
+}
+
+int64_t CRMemory::sum(const std::function<int64_t(const RThreadCounts&)>& read) const {
+    const std::lock_guard<std::mutex> hold(threadsLock);
+    int64_t total = 0;
+    for (const std::unique_ptr<RThreadCounts>& counts : threads)
+        total += read(*counts);
+    return total;
+}
 
 void* CRMemory::malloc(std::size_t size, int32_t tag) {
     void* block = std::malloc(size == 0 ? 1 : size);
@@ -21,14 +43,34 @@ void CRMemory::free(void* block, int32_t tag) {
 }
 
 void CRMemory::returnCounters(Counters& allocations, Counters& frees) const {
-    allocations = allocated;
-    frees = freed;
+    allocations.fill(0);
+    frees.fill(0);
+    const std::lock_guard<std::mutex> hold(threadsLock);
+    for (const std::unique_ptr<RThreadCounts>& counts : threads) {
+        for (std::size_t tag = 0; tag < allocations.size(); ++tag) {
+            allocations[tag] += counts->allocated[tag].load(std::memory_order_relaxed);
+            frees[tag] += counts->freed[tag].load(std::memory_order_relaxed);
+        }
+    }
 }
 
 int64_t CRMemory::allocations(int32_t tag) const {
-    return validTag(tag) ? allocated[tag] : 0;
+    if (!validTag(tag))
+        return 0;
+    return sum([tag](const RThreadCounts& counts) {
+        return counts.allocated[static_cast<std::size_t>(tag)].load(std::memory_order_relaxed);
+    });
 }
 
 int64_t CRMemory::frees(int32_t tag) const {
-    return validTag(tag) ? freed[tag] : 0;
+    if (!validTag(tag))
+        return 0;
+    return sum([tag](const RThreadCounts& counts) {
+        return counts.freed[static_cast<std::size_t>(tag)].load(std::memory_order_relaxed);
+    });
+}
+
+int64_t CRMemory::blocksAllocated() const {
+    return sum(
+        [](const RThreadCounts& counts) { return counts.blocks.load(std::memory_order_relaxed); });
 }

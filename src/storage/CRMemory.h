@@ -1,8 +1,13 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 // Object kinds, counted by constructors and destructors.
 enum RObjectKind : int32_t {
@@ -59,16 +64,17 @@ enum RMemoryTag : int32_t {
 // Memory accounting: per tag, how many allocations (or constructions) and frees (or
 // destructions) happened, and how many blocks are held now. The memory debugging dialog
 // lists these counters.
+//
+// Counting is on every string's construction, so it must stay cheap when several threads
+// work at once: each thread counts into a block of its own (one writer, so a relaxed load
+// and store is enough), and reading adds up the blocks of every thread that ever counted.
+// A block outlives its thread, so nothing counted is lost.
 class CRMemory {
 public:
     static constexpr int32_t kTagCount = 161;
     using Counters = std::array<int64_t, kTagCount>;
 
-    // Inline: strings count themselves on every construction, so these calls are hot.
-    static CRMemory& shared() {
-        static CRMemory memory;
-        return memory;
-    }
+    static CRMemory& shared();
 
     void* malloc(std::size_t size, int32_t tag);
     void* realloc(void* block, std::size_t newSize);
@@ -76,36 +82,56 @@ public:
 
     // For buffers held in standard containers: count the taking and the freeing alone.
     void countAllocation(int32_t tag) {
+        RThreadCounts& counts = threadCounts();
         if (validTag(tag))
-            ++allocated[static_cast<std::size_t>(tag)];
-        ++blocks;
+            bump(counts.allocated[static_cast<std::size_t>(tag)], 1);
+        bump(counts.blocks, 1);
     }
     void countFree(int32_t tag) {
+        RThreadCounts& counts = threadCounts();
         if (validTag(tag))
-            ++freed[static_cast<std::size_t>(tag)];
-        --blocks;
+            bump(counts.freed[static_cast<std::size_t>(tag)], 1);
+        bump(counts.blocks, -1);
     }
 
     void incrementObjectCounter(int32_t kind) {
         if (validTag(kind))
-            ++allocated[static_cast<std::size_t>(kind)];
+            bump(threadCounts().allocated[static_cast<std::size_t>(kind)], 1);
     }
     void decrementObjectCounter(int32_t kind) {
         if (validTag(kind))
-            ++freed[static_cast<std::size_t>(kind)];
+            bump(threadCounts().freed[static_cast<std::size_t>(kind)], 1);
     }
 
+    // Totals over every thread.
     void returnCounters(Counters& allocations, Counters& frees) const;
     int64_t allocations(int32_t tag) const;
     int64_t frees(int32_t tag) const;
     int64_t live(int32_t tag) const { return allocations(tag) - frees(tag); }
-    int64_t blocksAllocated() const { return blocks; }
+    int64_t blocksAllocated() const;
 
 private:
+    struct RThreadCounts {
+        std::array<std::atomic<int64_t>, kTagCount> allocated{};
+        std::array<std::atomic<int64_t>, kTagCount> freed{};
+        std::atomic<int64_t> blocks{0};
+    };
+
+    CRMemory() = default;
     static bool validTag(int32_t tag) { return tag >= 0 && tag < kTagCount; }
-    Counters allocated{};
-    Counters freed{};
-    int64_t blocks = 0;
+    static void bump(std::atomic<int64_t>& counter, int64_t by) {
+        counter.store(counter.load(std::memory_order_relaxed) + by, std::memory_order_relaxed);
+    }
+    // Inline: strings count themselves on every construction, so this is hot.
+    static RThreadCounts& threadCounts() {
+        thread_local RThreadCounts* const counts = shared().addThread();
+        return *counts;
+    }
+    RThreadCounts* addThread();
+    int64_t sum(const std::function<int64_t(const RThreadCounts&)>& read) const;
+
+    mutable std::mutex threadsLock;
+    std::vector<std::unique_ptr<RThreadCounts>> threads;
 };
 
 // A member that counts its owner under an object kind for as long as the owner lives,

@@ -49,10 +49,9 @@ constexpr int32_t kInvalidCode = 0xD800;
 constexpr int32_t kCreatorSubstring = 100;
 constexpr int32_t kCreatorEmptySubstring = 99;
 
-int64_t gLiveStrings = 0;
-
+// One list per thread: a volatile string is only ever used by the thread that was handed it.
 std::vector<std::unique_ptr<CRString>>& volatileStrings() {
-    static std::vector<std::unique_ptr<CRString>> list;
+    thread_local std::vector<std::unique_ptr<CRString>> list;
     return list;
 }
 
@@ -321,7 +320,6 @@ int32_t collate(std::string_view a, std::string_view b, bool ignoreCase, bool ig
 CRString::CRString(int32_t creatorTag) : whoCreatedThisString(creatorTag) {
     CRMemory::shared().incrementObjectCounter(kKindCRString);
     CRMemory::shared().incrementObjectCounter(whoCreatedThisString);
-    ++gLiveStrings;
 }
 
 CRString::CRString(const char* utf8, int32_t creatorTag) : CRString(creatorTag) {
@@ -345,7 +343,6 @@ CRString::~CRString() {
     dropForms();
     CRMemory::shared().decrementObjectCounter(kKindCRString);
     CRMemory::shared().decrementObjectCounter(whoCreatedThisString);
-    --gLiveStrings;
 }
 
 std::unique_ptr<CRString> CRString::cloneCRString(const CRString& source, int32_t creatorTag) {
@@ -355,7 +352,7 @@ std::unique_ptr<CRString> CRString::cloneCRString(const CRString& source, int32_
 }
 
 int64_t CRString::totalCRStringsInstantiated() {
-    return gLiveStrings;
+    return CRMemory::shared().live(kKindCRString);
 }
 
 // ---------------------------------------------------------------------------------------------

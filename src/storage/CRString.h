@@ -76,11 +76,13 @@ public:
     // lead byte it does not know).
     static int32_t getNextUnicodeValue(const unsigned char* bytes, int32_t& length);
 
-    // Volatile strings: handed to a global list that garbageCollection frees all at once.
+    // Volatile strings: handed to the calling thread's list, which garbageCollection (on that
+    // thread) frees all at once.
     static CRString* addToGarbage(std::unique_ptr<CRString> string);
     static void garbageCollection();
     static std::size_t volatileStringCount();
 
+    // The strings alive now, over every thread.
     static int64_t totalCRStringsInstantiated();
 
     void print() const;
