@@ -1,4 +1,4 @@
-#include "support/TreeTestSupport.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CFileDescriptor.h"
@@ -13,12 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string textOf(CTree& tree, int32_t record, int32_t attribute) {
-    const CRString* text = nullptr;
-    EXPECT_EQ(tree.getAnyString(record, attribute, text), kNoErr);
-    return text ? text->str() : "<null>";
-}
 
 RErr saveWithVersion(CTree& tree, const std::string& path) {
     CFileDescriptor file(path);
@@ -99,14 +93,14 @@ TEST(CTree, NewGrammarHoldsTheStandardCategoriesAndNothingToUndo) {
         int32_t type = 0;
         tree.getRecordType(r, type);
         EXPECT_EQ(type, kRecordCategory);
-        EXPECT_EQ(textOf(tree, r, kAttrLabel), names[r - 2]);
+        EXPECT_EQ(cellText(tree, r, kAttrLabel), names[r - 2]);
     }
     int32_t head = 0;
     tree.getRootOfList(kHdrFirstCategory, head);
     EXPECT_EQ(head, 6);
     std::string order;
     for (int32_t c = head; c != 0; c = tree.tablet().cell(c, kAttrNextRoot))
-        order += textOf(tree, c, kAttrLabel);
+        order += cellText(tree, c, kAttrLabel);
     EXPECT_EQ(order, "PAVNX");
     EXPECT_EQ(tree.tablet().cell(2, kAttrPreviousRoot), 3);
     EXPECT_EQ(tree.tablet().cell(6, kAttrPreviousRoot), 0);
@@ -184,9 +178,9 @@ TEST(CTree, SaveLoadSaveGivesIdenticalForksAndTheSameRecords) {
     EXPECT_EQ(forkBytes(second, kForkTablet), forkBytes(third, kForkTablet));
     EXPECT_EQ(forkBytes(second, kForkStrings), forkBytes(third, kForkStrings));
 
-    EXPECT_EQ(textOf(loaded, root, kAttrLabel), "S");
-    EXPECT_EQ(textOf(loaded, left, kAttrLabel), "NP");
-    EXPECT_EQ(textOf(loaded, left, kFirstFeatureSlot), "nom");
+    EXPECT_EQ(cellText(loaded, root, kAttrLabel), "S");
+    EXPECT_EQ(cellText(loaded, left, kAttrLabel), "NP");
+    EXPECT_EQ(cellText(loaded, left, kFirstFeatureSlot), "nom");
     EXPECT_EQ(loaded.tablet().cell(left, kAttrNextSister), right);
     EXPECT_EQ(loaded.tablet().cell(root, kAttrDirty), 1);
     EXPECT_TRUE(stringsAreConsistent(loaded));
@@ -213,7 +207,7 @@ TEST(CTree, LoadRepairsOldPreferencesAndGivesEveryNodeAFreshFishSpine) {
     CTree loaded;
     ASSERT_EQ(loaded.createTree(false), kNoErr);
     ASSERT_EQ(loadInto(loaded, path), kNoErr);
-    EXPECT_EQ(textOf(loaded, kHeaderRecord, kHdrFontName), "MS Sans Serif");
+    EXPECT_EQ(cellText(loaded, kHeaderRecord, kHdrFontName), "MS Sans Serif");
     EXPECT_EQ(loaded.fontSize, 10);
     EXPECT_EQ(loaded.tablet().cell(kHeaderRecord, kHdrFontSize), 10);
     EXPECT_EQ(loaded.verticalPadding, 2);

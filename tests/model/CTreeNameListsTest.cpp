@@ -1,4 +1,4 @@
-#include "support/TreeTestSupport.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
@@ -12,21 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Runs body as one undo step, then checks that undo gives back the whole state from before
-// the step and redo the state after it, with every string accounted for.
-template <typename Body> void expectUndoableStep(CTree& tree, Body body) {
-    const DatabaseState before = captureState(tree);
-    ASSERT_EQ(inStep(tree, kLabelMenu, body), kNoErr);
-    const DatabaseState after = captureState(tree);
-    EXPECT_TRUE(stringsAreConsistent(tree));
-    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    EXPECT_TRUE(stringsAreConsistent(tree));
-    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree)));
-    EXPECT_TRUE(stringsAreConsistent(tree));
-}
 
 std::string nameOf(CTree& tree, int32_t record) {
     const CRString* name = nullptr;
@@ -76,12 +61,6 @@ RErr setFeature(CTree& tree, int32_t node, int32_t feature, const char* text) {
     return tree.stringTask(node, slotOf(tree, feature), &value);
 }
 
-int32_t categoryNamed(CTree& tree, const char* text) {
-    int32_t category = -1;
-    EXPECT_EQ(tree.convertCategoryLabelToIndex(CRString(text, 1), category), kNoErr);
-    return category;
-}
-
 } // namespace
 
 TEST(CTreeNameLists, NewGrammarListsCategoriesNewestFirstWithXBlessed) {
@@ -129,7 +108,7 @@ TEST(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
     EXPECT_EQ(tree.attributeCount(), 54);
     EXPECT_EQ(listOf(tree, kRecordFeature), "person number case");
 
-    expectUndoableStep(tree, [&] {
+    expectStepUndoesAndRedoes(tree, [&] {
         RErr err = tree.removeName(f1);
         if (!err)
             err = tree.removeName(f3);
@@ -142,15 +121,15 @@ TEST(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
 
     // With 52 and 54 free and 53 owned, the highest free slot is taken first.
     int32_t f4 = 0, f5 = 0, f6 = 0;
-    expectUndoableStep(tree, [&] { return newNamed(tree, kRecordFeature, "gender", f4); });
+    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "gender", f4); });
     EXPECT_EQ(slotOf(tree, f4), 54);
     EXPECT_EQ(ownerOf(tree, 54), f4);
     EXPECT_EQ(tree.attributeCount(), 54);
-    expectUndoableStep(tree, [&] { return newNamed(tree, kRecordFeature, "tense", f5); });
+    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "tense", f5); });
     EXPECT_EQ(slotOf(tree, f5), 52);
     EXPECT_EQ(tree.attributeCount(), 54);
     // Only when every slot is owned does the table widen, and undo leaves it wide.
-    expectUndoableStep(tree, [&] { return newNamed(tree, kRecordFeature, "mood", f6); });
+    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "mood", f6); });
     EXPECT_EQ(slotOf(tree, f6), 55);
     EXPECT_EQ(tree.attributeCount(), 55);
     EXPECT_EQ(listOf(tree, kRecordFeature), "mood tense gender number");
@@ -163,7 +142,7 @@ TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
                   v = categoryNamed(tree, "V"), a = categoryNamed(tree, "A"),
                   p = categoryNamed(tree, "P");
 
-    expectUndoableStep(tree, [&] { return tree.removeName(v); }); // from the middle
+    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(v); }); // from the middle
     EXPECT_EQ(listOf(tree, kRecordCategory), "P A N X");
     EXPECT_EQ(tree.tablet().cell(a, kAttrNextRoot), n);
     EXPECT_EQ(tree.tablet().cell(n, kAttrPreviousRoot), a);
@@ -173,12 +152,12 @@ TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
     tree.getRootOfList(kHdrFirstUnusedRecord, freeHead);
     EXPECT_EQ(freeHead, v);
 
-    expectUndoableStep(tree, [&] { return tree.removeName(p); }); // the head
+    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(p); }); // the head
     EXPECT_EQ(listOf(tree, kRecordCategory), "A N X");
     EXPECT_EQ(tree.tablet().cell(a, kAttrPreviousRoot), 0);
 
     // The tail, which is also the blessed category: nothing may go on naming its record.
-    expectUndoableStep(tree, [&] { return tree.removeName(x); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(x); });
     EXPECT_EQ(listOf(tree, kRecordCategory), "A N");
     EXPECT_EQ(tree.tablet().cell(n, kAttrNextRoot), 0);
     int32_t blessed = -1;
@@ -188,12 +167,12 @@ TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
     // Stale runtime values (a first word, sort links) do not stop the removal.
     tree.tablet().setValue(a, kAttrNextWordInCategory, 3);
     tree.tablet().setValue(a, kAttrSortParent, 5);
-    expectUndoableStep(tree, [&] { return tree.removeName(a); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(a); });
     EXPECT_EQ(listOf(tree, kRecordCategory), "N");
 
     // Reused records join their list cleanly.
     int32_t again = 0;
-    expectUndoableStep(tree, [&] { return newNamed(tree, kRecordCategory, "D", again); });
+    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordCategory, "D", again); });
     EXPECT_EQ(again, a);
     EXPECT_EQ(listOf(tree, kRecordCategory), "D N");
 
@@ -223,7 +202,7 @@ TEST(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
                          return err;
                      }),
               kNoErr);
-    expectUndoableStep(tree, [&] { return tree.deallocateAttribute(f1); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.deallocateAttribute(f1); });
     EXPECT_EQ(slotOf(tree, f1), 0);
     EXPECT_EQ(ownerOf(tree, 52), 0);
     EXPECT_EQ(ownerOf(tree, 53), f2);
@@ -235,7 +214,7 @@ TEST(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
     // A feature that names a slot another feature owns leaves the owner alone.
     ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.dataTask(f1, kAttrNextSister, 53); }),
               kNoErr);
-    expectUndoableStep(tree, [&] { return tree.deallocateAttribute(f1); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.deallocateAttribute(f1); });
     EXPECT_EQ(ownerOf(tree, 53), f2);
     EXPECT_EQ(slotOf(tree, f1), 0);
 
@@ -279,7 +258,7 @@ TEST(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
     EXPECT_EQ(featureValue(tree, d3, kase), "nom");
     EXPECT_EQ(featureValue(tree, d2, kase), "");
 
-    expectUndoableStep(tree, [&] { return tree.zeroOutAttribute(kase); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.zeroOutAttribute(kase); });
     for (const int32_t node : {first, d1, d2, d3, second})
         EXPECT_EQ(featureValue(tree, node, kase), "") << node;
     EXPECT_EQ(featureValue(tree, d1, number), "sg");
@@ -287,7 +266,7 @@ TEST(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
     // Deleting a feature as the features dialog does: its slot comes back empty.
     const int32_t slot = slotOf(tree, kase);
     int32_t replacement = 0;
-    expectUndoableStep(tree, [&] {
+    expectStepUndoesAndRedoes(tree, [&] {
         RErr err = tree.removeName(kase);
         if (!err)
             err = newNamed(tree, kRecordFeature, "gender", replacement);
@@ -515,13 +494,13 @@ TEST(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
                          return err;
                      }),
               kNoErr);
-    expectUndoableStep(tree, [&] { return tree.makeArbitraryName(category); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(category); });
     EXPECT_EQ(nameOf(tree, category), "X0");
-    expectUndoableStep(tree, [&] { return tree.makeArbitraryName(second); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(second); });
     EXPECT_EQ(nameOf(tree, second), "X1");
-    expectUndoableStep(tree, [&] { return tree.makeArbitraryName(feature); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(feature); });
     EXPECT_EQ(nameOf(tree, feature), "Feature 0");
-    expectUndoableStep(tree, [&] { return tree.makeArbitraryName(word); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(word); });
     EXPECT_EQ(nameOf(tree, word), "New Word 0");
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrCategoryNameCounter), 2);
 

@@ -1,4 +1,4 @@
-#include "support/TreeTestSupport.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
@@ -32,12 +32,6 @@ RErr addWord(CTree& tree, const char* form, int32_t category, bool withTerminal,
     if (!err && category != 0)
         err = tree.setWordCategory(word.root, category);
     return err;
-}
-
-int32_t categoryNamed(CTree& tree, const char* name) {
-    int32_t category = -1;
-    EXPECT_EQ(tree.convertCategoryLabelToIndex(CRString(name, 1), category), kNoErr);
-    return category;
 }
 
 std::vector<int32_t> wordsOf(CTree& tree, int32_t category) {

@@ -1,6 +1,7 @@
 #include "storage/CStringManager.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
+#include "support/ContainerTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,59 +15,22 @@ namespace {
 constexpr int32_t kRegisteredTag = 147;
 constexpr int32_t kLoadedTag = 88;
 
-std::string makeContainer(const TempDir& dir, const std::string& name) {
-    const std::string path = dir.file(name);
-    CFileDescriptor fd(path);
-    EXPECT_EQ(CRFile::createCFile(fd), kNoErr);
-    return path;
-}
-
 RErr writeStrings(const std::string& path, const CStringManager& manager) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    if (!err)
-        err = manager.writeStringStructureToDisk(file);
-    return err;
+    return withContainer(path,
+                         [&](CRFile& file) { return manager.writeStringStructureToDisk(file); });
 }
 
 RErr readStrings(const std::string& path, CStringManager& manager) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    if (!err)
-        err = manager.readStringStructureFromDisk(file);
-    return err;
+    return withContainer(path,
+                         [&](CRFile& file) { return manager.readStringStructureFromDisk(file); });
 }
 
 std::vector<unsigned char> stringFork(const std::string& path) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    int32_t size = 0;
-    EXPECT_EQ(err, kNoErr);
-    EXPECT_EQ(file.getForkSize(kForkStrings, size), kNoErr);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    EXPECT_EQ(file.setForkPosition(kForkStrings, 0), kNoErr);
-    EXPECT_EQ(file.readFork(kForkStrings, size, bytes.data()), kNoErr);
-    return bytes;
+    return forkBytes(path, kForkStrings);
 }
 
-// Makes the 'Stri' fork hold exactly the given bytes, creating it if needed.
 void replaceStringFork(const std::string& path, const std::vector<unsigned char>& bytes) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    ASSERT_EQ(err, kNoErr);
-    bool exists = false;
-    ASSERT_EQ(file.forkExists(kForkStrings, exists), kNoErr);
-    if (!exists) {
-        ASSERT_EQ(file.createFork(kForkStrings), kNoErr);
-    }
-    auto length = static_cast<int32_t>(bytes.size());
-    ASSERT_EQ(file.setForkSize(kForkStrings, length), kNoErr);
-    ASSERT_EQ(file.setForkPosition(kForkStrings, 0), kNoErr);
-    ASSERT_EQ(file.writeFork(kForkStrings, length, bytes.data()), kNoErr);
+    replaceFork(path, kForkStrings, bytes);
 }
 
 void appendRecord(std::vector<unsigned char>& bytes, int32_t id, const std::string& text) {
@@ -175,7 +139,7 @@ TEST(CStringManager, InvalidCallsAreRefusedWithTheirCodes) {
     EXPECT_EQ(manager.getPointerToString(1, text), kErrNotInitialized);
     EXPECT_EQ(manager.destroyStringStructure(), kErrNotInitialized);
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     EXPECT_EQ(writeStrings(path, manager), kErrNotInitialized);
     EXPECT_EQ(scope.recorder.bugReports(),
               (std::vector<std::string>{
@@ -244,7 +208,7 @@ TEST(CStringManager, CountsItsTableAndTheTextsItOwns) {
     const int64_t loaded = memory.live(kLoadedTag);
     const int64_t readBuffers = memory.live(kTagStringReadBuffer);
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     {
         CStringManager manager;
         EXPECT_EQ(memory.live(kKindCStringManager), managers + 1);
@@ -283,7 +247,7 @@ TEST(CStringManager, CountsItsTableAndTheTextsItOwns) {
 
 TEST(CStringManager, WritesCurrentStringsInAscendingOrderAndReadsThemBackWithTheirIds) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     CStringManager manager;
     buildMixedManager(manager);
     ASSERT_EQ(writeStrings(path, manager), kNoErr);
@@ -333,7 +297,7 @@ TEST(CStringManager, WritesCurrentStringsInAscendingOrderAndReadsThemBackWithThe
 
 TEST(CStringManager, NoCurrentStringsWriteHZeroAndLoadAsAnEmptyTable) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     CStringManager manager;
     ASSERT_EQ(manager.createStringStructure(), kNoErr);
     registered(manager, "only undone");
@@ -351,7 +315,7 @@ TEST(CStringManager, NoCurrentStringsWriteHZeroAndLoadAsAnEmptyTable) {
 
 TEST(CStringManager, LongestTextSurvivesAndOneByteMoreFailsTheLoad) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     CStringManager manager;
     ASSERT_EQ(manager.createStringStructure(), kNoErr);
     const std::string longest(CStringManager::kMaxStoredTextBytes, 'x');
@@ -391,7 +355,7 @@ TEST(CStringManager, LongestTextSurvivesAndOneByteMoreFailsTheLoad) {
 
 TEST(CStringManager, TextsAreStoredAsTheirUtf8Bytes) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     CStringManager manager;
     ASSERT_EQ(manager.createStringStructure(), kNoErr);
     const std::string label = "Caf\xC3\xA9 \xE2\x86\x92 \xCE\xBB"; // Café → λ
@@ -410,7 +374,7 @@ TEST(CStringManager, TextsAreStoredAsTheirUtf8Bytes) {
 TEST(CStringManager, MissingForkGivesTheContainersCode) {
     RecordingPlatformScope scope;
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     CStringManager manager;
     ASSERT_EQ(manager.createStringStructure(), kNoErr);
     registered(manager, "kept");
@@ -423,7 +387,7 @@ TEST(CStringManager, MissingForkGivesTheContainersCode) {
 
 TEST(CStringManager, DamagedForksFailCleanlyAndLeaveTheManagerAsItWas) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     auto fork = [](int32_t highest, const std::vector<std::pair<int32_t, std::string>>& records) {
         std::vector<unsigned char> bytes;
         appendBE32(bytes, highest);
@@ -534,7 +498,7 @@ TEST(CStringManager, TextsStayPutWhileOthersComeAndGoAndMayBeRegisteredAgain) {
 
 TEST(CStringManager, ForksLongerThanOneReadKeepEveryTextAndStillRefuseDamage) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "s.rgr");
+    const std::string path = newContainer(dir, "s.rgr");
     // Texts of many lengths, some of the longest kind, so that records straddle every point
     // where the reader fetches more of the fork; every 13th ID is free.
     CStringManager manager;

@@ -1,6 +1,7 @@
 #include "storage/CTablet.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
+#include "support/ContainerTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,54 +11,24 @@
 
 namespace {
 
-std::string makeContainer(const TempDir& dir, const std::string& name) {
-    const std::string path = dir.file(name);
-    CFileDescriptor fd(path);
-    EXPECT_EQ(CRFile::createCFile(fd), kNoErr);
-    return path;
-}
-
 RErr writeTablet(const std::string& path, const CTablet& tablet) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    if (!err)
-        err = tablet.writeTabletToDisk(file);
-    return err;
+    return withContainer(path, [&](CRFile& file) { return tablet.writeTabletToDisk(file); });
 }
 
 RErr readTablet(const std::string& path, CTablet& tablet) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    if (!err)
-        err = tablet.readTabletFromDisk(file);
-    return err;
+    return withContainer(path, [&](CRFile& file) { return tablet.readTabletFromDisk(file); });
 }
 
 int32_t forkSize(const std::string& path, RForkType type) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    int32_t size = -1;
-    EXPECT_EQ(err, kNoErr);
-    EXPECT_EQ(file.getForkSize(type, size), kNoErr);
-    return size;
+    return static_cast<int32_t>(forkBytes(path, type).size());
 }
 
 // Overwrites the 'Tabl' fork with the given integers, resizing it to hold exactly them.
 void replaceTabletFork(const std::string& path, const std::vector<int32_t>& values) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    ASSERT_EQ(err, kNoErr);
-    ASSERT_EQ(file.setForkSize(kForkTablet, static_cast<int32_t>(values.size() * 4)), kNoErr);
-    ASSERT_EQ(file.setForkPosition(kForkTablet, 0), kNoErr);
-    if (!values.empty()) {
-        ASSERT_EQ(file.writeASeriesOfInt32s(kForkTablet, values.data(),
-                                            static_cast<int32_t>(values.size()) - 1),
-                  kNoErr);
-    }
+    std::vector<unsigned char> bytes;
+    for (const int32_t value : values)
+        appendBE32(bytes, value);
+    replaceFork(path, kForkTablet, bytes);
 }
 
 int32_t valueAt(const CTablet& tablet, int32_t record, int32_t attribute) {
@@ -122,7 +93,7 @@ TEST(CTablet, UncreatedOrRecreatedTabletIsRefused) {
                   "CTablet::createTablet (attempt to reinitialize data structure)",
               }));
     TempDir dir;
-    const std::string path = makeContainer(dir, "t.rgr");
+    const std::string path = newContainer(dir, "t.rgr");
     CTablet uncreated;
     EXPECT_EQ(writeTablet(path, uncreated), kErrNotInitialized);
     EXPECT_EQ(readTablet(path, uncreated), kErrNotInitialized);
@@ -222,7 +193,7 @@ TEST(CTablet, CountsItselfItsPointerArrayAndEachColumn) {
         EXPECT_EQ(memory.live(kTagTabletColumn), columns + 20);
 
         TempDir dir;
-        const std::string path = makeContainer(dir, "t.rgr");
+        const std::string path = newContainer(dir, "t.rgr");
         CTablet other;
         ASSERT_EQ(other.createTablet(), kNoErr);
         ASSERT_EQ(other.setMaxAttributes(7), kNoErr);
@@ -240,7 +211,7 @@ TEST(CTablet, CountsItselfItsPointerArrayAndEachColumn) {
 
 TEST(CTablet, Writes51By7TabletAsBigEndianForkAndReadsItBack) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "g.rgr");
+    const std::string path = newContainer(dir, "g.rgr");
     CTablet tablet;
     ASSERT_EQ(tablet.createTablet(), kNoErr);
     fillDistinct(tablet, 51, 7);
@@ -279,7 +250,7 @@ TEST(CTablet, Writes51By7TabletAsBigEndianForkAndReadsItBack) {
 
 TEST(CTablet, RewritingResizesTheExistingForkExactly) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "g.rgr");
+    const std::string path = newContainer(dir, "g.rgr");
     CTablet tablet;
     ASSERT_EQ(tablet.createTablet(), kNoErr);
     fillDistinct(tablet, 51, 7);
@@ -300,7 +271,7 @@ TEST(CTablet, RewritingResizesTheExistingForkExactly) {
 TEST(CTablet, MissingForkGivesTheContainersCode) {
     RecordingPlatformScope scope;
     TempDir dir;
-    const std::string path = makeContainer(dir, "empty.rgr");
+    const std::string path = newContainer(dir, "empty.rgr");
     CTablet tablet;
     ASSERT_EQ(tablet.createTablet(), kNoErr);
     ASSERT_EQ(tablet.setValue(1, 1, 42), kNoErr);
@@ -314,7 +285,7 @@ TEST(CTablet, MissingForkGivesTheContainersCode) {
 
 TEST(CTablet, CorruptedForksFailCleanlyAndLeaveTheTabletAsItWas) {
     TempDir dir;
-    const std::string path = makeContainer(dir, "bad.rgr");
+    const std::string path = newContainer(dir, "bad.rgr");
     CTablet source;
     ASSERT_EQ(source.createTablet(), kNoErr);
     fillDistinct(source, 3, 2);

@@ -4,6 +4,7 @@
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
 #include "storage/CRMemory.h"
+#include "support/ContainerTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -52,18 +53,8 @@ Bytes versBytes(const std::vector<int32_t>& words) {
     return bytes;
 }
 
-// The bytes of the 'Vers' fork as the file holds them now.
 Bytes readVers(const std::string& path) {
-    CFileDescriptor fd(path);
-    RErr err = kNoErr;
-    CRFile file(fd, err);
-    EXPECT_EQ(err, kNoErr);
-    int32_t size = 0;
-    EXPECT_EQ(file.getForkSize(kForkVersion, size), kNoErr);
-    Bytes bytes(static_cast<std::size_t>(size));
-    int32_t length = size;
-    EXPECT_EQ(file.readFork(kForkVersion, length, bytes.data()), kNoErr);
-    return bytes;
+    return forkBytes(path, kForkVersion);
 }
 
 class CVersionInfoTest : public ::testing::Test {

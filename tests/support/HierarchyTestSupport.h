@@ -32,6 +32,9 @@ RErr buildChain(CTree& tree, int32_t depth, int32_t& root, int32_t& deepest);
 // How many nodes a pre-order walk from `start` visits before getNextNode gives 0.
 int32_t countWalk(CTree& tree, int32_t start, int32_t haltNode);
 
+// The category record of a name (-1 when none has it).
+int32_t categoryNamed(CTree& tree, const std::string& name);
+
 // The text of a string cell ("" for an empty one).
 std::string cellText(CTree& tree, int32_t record, int32_t attribute);
 

@@ -63,13 +63,9 @@ TEST(CDatabaseTask, WithoutAnOpenListNothingIsDone) {
 TEST(CStringTask, UndoneAndRedoneRepeatedlyKeepsOneCurrentAndOneUndoneEntry) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
-    ASSERT_EQ(setText(db, 3, 5, "old"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 3, 5, "old"); }), kNoErr);
     const int32_t oldId = db.cell(3, 5);
-    ASSERT_EQ(db.undo.startTaskList(kLabelChangeAttribute), kNoErr);
-    ASSERT_EQ(setText(db, 3, 5, "new"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelChangeAttribute, [&] { return setText(db, 3, 5, "new"); }), kNoErr);
     const int32_t newId = db.cell(3, 5);
     EXPECT_NE(newId, oldId);
 
@@ -92,14 +88,10 @@ TEST(CStringTask, UndoneAndRedoneRepeatedlyKeepsOneCurrentAndOneUndoneEntry) {
 TEST(CStringTask, EmptyingACellUndoesBackToItsText) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewFeature), kNoErr);
-    ASSERT_EQ(setText(db, 2, 4, "feature"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewFeature, [&] { return setText(db, 2, 4, "feature"); }), kNoErr);
     const int32_t id = db.cell(2, 4);
 
-    ASSERT_EQ(db.undo.startTaskList(kLabelDeleteFeature), kNoErr);
-    ASSERT_EQ(setText(db, 2, 4, nullptr), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelDeleteFeature, [&] { return setText(db, 2, 4, nullptr); }), kNoErr);
     EXPECT_EQ(db.cell(2, 4), 0);
     EXPECT_EQ(db.status(id), CStringManager::kUndone);
     EXPECT_EQ(db.text(id), "feature");
@@ -118,9 +110,7 @@ TEST(CStringTask, EmptyingACellUndoesBackToItsText) {
 TEST(CStringTask, WithoutAnOpenListFreesItsStringAndLeavesTheCell) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
-    ASSERT_EQ(setText(db, 1, 3, "word"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 1, 3, "word"); }), kNoErr);
     const int32_t id = db.cell(1, 3);
     const int32_t nextId = db.nextFreeId();
     const int64_t tasks = CRMemory::shared().live(kKindCTask);
@@ -207,9 +197,9 @@ TEST(CVariableTask, SetsTheVariableAndBringsBackItsOwnCopyOfTheOldText) {
     UndoDatabase db;
     FakeVariable variable("before");
     CRString newText("after", 0);
-    ASSERT_EQ(db.undo.startTaskList(kLabelMenu), kNoErr);
-    ASSERT_EQ(CVariableTask::construct(db.undo, variable, newText), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelMenu,
+                         [&] { return CVariableTask::construct(db.undo, variable, newText); }),
+              kNoErr);
     EXPECT_EQ(variable.value.str(), "after");
     newText.setStringValue("changed by the caller");
     variable.value.setStringValue("changed by the script");

@@ -21,10 +21,12 @@ constexpr int32_t kLabel = 5;
 
 void setText(UndoDatabase& db, int32_t record, int32_t attribute, const char* text) {
     const CRString string(text, 0);
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
-    ASSERT_EQ(CStringTask::construct(db.undo, db.tablet, db.strings, record, attribute, &string),
+    ASSERT_EQ(db.command(kLabelNewTree,
+                         [&] {
+                             return CStringTask::construct(db.undo, db.tablet, db.strings, record,
+                                                           attribute, &string);
+                         }),
               kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
 }
 
 // The first keystroke in a field: one typing task, and for a citation form a second one for
@@ -39,22 +41,6 @@ CTypingTask* beginTyping(UndoDatabase& db, RecordingUserInterface& ui, int32_t r
                                      text ? &string : nullptr, selectionStart, selectionEnd, task),
               kNoErr);
     return task;
-}
-
-std::string undoMenu(const CUndoStructure& undo) {
-    bool can = false;
-    int32_t label = 0;
-    EXPECT_EQ(undo.canUndo(can), kNoErr);
-    EXPECT_EQ(undo.currentUndoLabel(label), kNoErr);
-    return can ? "Undo " + std::string(undoString(label)) : "";
-}
-
-std::string redoMenu(const CUndoStructure& undo) {
-    bool can = false;
-    int32_t label = 0;
-    EXPECT_EQ(undo.canRedo(can), kNoErr);
-    EXPECT_EQ(undo.currentRedoLabel(label), kNoErr);
-    return can ? "Redo " + std::string(undoString(label)) : "";
 }
 
 } // namespace
@@ -93,7 +79,7 @@ TEST(CTypingTask, CitationFormRunIsOneStepThatRestoresBothCellsAndTheSelection) 
     EXPECT_EQ(db.text(newCitation), "abc");
     EXPECT_EQ(db.text(newLabel), "abc");
     EXPECT_EQ(db.undo.stepCount(), 3u);
-    EXPECT_EQ(undoMenu(db.undo), "Undo Typing");
+    EXPECT_EQ(db.undoMenu(), "Undo Typing");
 
     ui.notices.clear();
     ASSERT_EQ(db.undo.undo(), kNoErr);
@@ -104,8 +90,8 @@ TEST(CTypingTask, CitationFormRunIsOneStepThatRestoresBothCellsAndTheSelection) 
     // The label first, then the field itself with the caret as it was before typing.
     EXPECT_EQ(ui.notices, (std::vector<Notice>{{kMainTerminal, kLabel, "dog", 0, 0},
                                                {kWord, kCitationForm, "dog", 0, 3}}));
-    EXPECT_EQ(redoMenu(db.undo), "Redo Typing");
-    EXPECT_EQ(undoMenu(db.undo), "Undo New Tree");
+    EXPECT_EQ(db.redoMenu(), "Redo Typing");
+    EXPECT_EQ(db.undoMenu(), "Undo New Tree");
 
     ui.notices.clear();
     ASSERT_EQ(db.undo.redo(), kNoErr);

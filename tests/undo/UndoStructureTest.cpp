@@ -34,23 +34,13 @@ void checkState(const UndoDatabase& db, const RecordingPlatformScope& scope,
     bool undoable = false;
     bool redoable = false;
     bool dirty = false;
-    int32_t undoLabel = -1;
-    int32_t redoLabel = -1;
     EXPECT_EQ(db.undo.canUndo(undoable), kNoErr);
     EXPECT_EQ(db.undo.canRedo(redoable), kNoErr);
-    EXPECT_EQ(db.undo.currentUndoLabel(undoLabel), kNoErr);
-    EXPECT_EQ(db.undo.currentRedoLabel(redoLabel), kNoErr);
     EXPECT_EQ(db.undo.isDirty(dirty), kNoErr);
     EXPECT_EQ(undoable, expected.canUndo);
     EXPECT_EQ(redoable, expected.canRedo);
-    EXPECT_EQ(undoable ? "Undo " + std::string(undoString(undoLabel)) : "", expected.undoMenu);
-    EXPECT_EQ(redoable ? "Redo " + std::string(undoString(redoLabel)) : "", expected.redoMenu);
-    if (!undoable) {
-        EXPECT_EQ(undoLabel, 0);
-    }
-    if (!redoable) {
-        EXPECT_EQ(redoLabel, 0);
-    }
+    EXPECT_EQ(db.undoMenu(), expected.undoMenu);
+    EXPECT_EQ(db.redoMenu(), expected.redoMenu);
     EXPECT_EQ(dirty, expected.dirty);
     for (const Cell& cell : expected.cells)
         EXPECT_EQ(db.cell(cell.record, cell.attribute), cell.value)
@@ -92,9 +82,7 @@ TEST(CUndoStructure, CommandIsOneStepUndoneAndRedoneUnderItsLabel) {
                {true, false, "Undo Create Daughter", "", true, {{2, 3, 70}, {4, 1, 41}}});
 
     // A second command on the same cells stacks on the first; undo walks back one at a time.
-    ASSERT_EQ(db.undo.startTaskList(kLabelChangeColor), kNoErr);
-    ASSERT_EQ(setCell(db, 2, 3, 700), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelChangeColor, [&] { return setCell(db, 2, 3, 700); }), kNoErr);
     checkState(db, scope, {true, false, "Undo Change Color", "", true, {{2, 3, 700}, {4, 1, 41}}});
     ASSERT_EQ(db.undo.undo(), kNoErr);
     checkState(db, scope,
@@ -123,15 +111,11 @@ TEST(CUndoStructure, TasksOfOneListUndoLastFirstSoARepeatedCellComesBackToItsFir
 TEST(CUndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRestore) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
-    ASSERT_EQ(setText(db, 1, 2, "first"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(db.undo.startTaskList(kLabelChangeAttribute), kNoErr);
-    ASSERT_EQ(setText(db, 1, 2, "second"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(db.undo.startTaskList(kLabelChangeAttribute), kNoErr);
-    ASSERT_EQ(setText(db, 1, 2, "third"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 1, 2, "first"); }), kNoErr);
+    ASSERT_EQ(db.command(kLabelChangeAttribute, [&] { return setText(db, 1, 2, "second"); }),
+              kNoErr);
+    ASSERT_EQ(db.command(kLabelChangeAttribute, [&] { return setText(db, 1, 2, "third"); }),
+              kNoErr);
     EXPECT_EQ(db.cell(1, 2), 3);
     EXPECT_EQ(db.status(1), CStringManager::kUndone);
     EXPECT_EQ(db.status(2), CStringManager::kUndone);
@@ -146,9 +130,7 @@ TEST(CUndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRe
 
     // The new command discards both undone steps, the farthest first: their new strings can
     // never come back, so they are freed and reused, 2 first since it was freed last.
-    ASSERT_EQ(db.undo.startTaskList(kLabelDeleteNode), kNoErr);
-    ASSERT_EQ(setCell(db, 5, 5, 1), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelDeleteNode, [&] { return setCell(db, 5, 5, 1); }), kNoErr);
     checkState(db, scope, {true, false, "Undo Delete Node", "", true, {{1, 2, 1}, {5, 5, 1}}});
     EXPECT_EQ(db.undo.stepCount(), 2u);
     EXPECT_EQ(db.status(1), CStringManager::kCurrent);
@@ -239,9 +221,7 @@ TEST(CUndoStructure, CommandWithoutChangesIsStillAStep) {
 TEST(CUndoStructure, WithdrawnCommandRestoresCellsAndLeavesTheHistory) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
-    ASSERT_EQ(setCell(db, 1, 1, 11), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewTree, [&] { return setCell(db, 1, 1, 11); }), kNoErr);
 
     // A drop the script refuses after it has made its changes.
     ASSERT_EQ(db.undo.startTaskList(kLabelDrag), kNoErr);
@@ -303,15 +283,9 @@ TEST(CUndoStructure, DirtyFlagIsSetByChangesUndoAndRedoAndClearedOnlyOnRequest) 
 TEST(CUndoStructure, ZeroOutForgetsTheHistoryAndFreesWhatOnlyItHeld) {
     RecordingPlatformScope scope;
     UndoDatabase db;
-    ASSERT_EQ(db.undo.startTaskList(kLabelNewDatabase), kNoErr);
-    ASSERT_EQ(setText(db, 1, 1, "kept"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(db.undo.startTaskList(kLabelTyping), kNoErr);
-    ASSERT_EQ(setText(db, 1, 1, "replacement"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(db.undo.startTaskList(kLabelTyping), kNoErr);
-    ASSERT_EQ(setText(db, 2, 1, "undone"), kNoErr);
-    ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(db.command(kLabelNewDatabase, [&] { return setText(db, 1, 1, "kept"); }), kNoErr);
+    ASSERT_EQ(db.command(kLabelTyping, [&] { return setText(db, 1, 1, "replacement"); }), kNoErr);
+    ASSERT_EQ(db.command(kLabelTyping, [&] { return setText(db, 2, 1, "undone"); }), kNoErr);
     ASSERT_EQ(db.undo.undo(), kNoErr);
 
     ASSERT_EQ(db.undo.zeroOut(), kNoErr);
@@ -397,35 +371,10 @@ TEST(CUndoStructure, PrintSummaryDescribesEveryStepAndTask) {
     ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
 }
 
-TEST(UndoLabels, TextsFollowTheLabelTableAndAreEmptyOutsideIt) {
-    const std::vector<std::string> texts = {"",
-                                            "",
-                                            "Typing",
-                                            "New Tree",
-                                            "Create Daughter",
-                                            "Create Sister",
-                                            "Create Mother",
-                                            "Change Color",
-                                            "Change Category",
-                                            "Change Attribute",
-                                            "Delete Node",
-                                            "New Category",
-                                            "Delete Category",
-                                            "New Feature",
-                                            "Delete Feature",
-                                            "Duplicate Word",
-                                            "Clear Word",
-                                            "Drag",
-                                            "Scissors",
-                                            "Magnifying Glass",
-                                            "Menu",
-                                            "Triangle",
-                                            "Drawing Preferences"};
-    ASSERT_EQ(texts.size(), static_cast<std::size_t>(kUndoLabelCount));
-    for (int32_t label = 0; label < kUndoLabelCount; ++label)
-        EXPECT_EQ(undoString(label), texts[static_cast<std::size_t>(label)]) << label;
+TEST(UndoLabels, MenuTextsAndTheEmptyTextOutsideTheTable) {
+    EXPECT_STREQ(undoString(kLabelTyping), "Typing");
+    EXPECT_STREQ(undoString(kLabelCreateDaughter), "Create Daughter");
     EXPECT_STREQ(undoString(kLabelDrawingPreferences), "Drawing Preferences");
-    EXPECT_STREQ(undoString(kUndoLabelCount), "");
-    EXPECT_STREQ(undoString(-1), "");
-    EXPECT_STREQ(undoString(kLabelNeverUndoable), "");
+    for (const int32_t label : {0, 1, int32_t{kLabelNeverUndoable}, int32_t{kUndoLabelCount}, -1})
+        EXPECT_STREQ(undoString(label), "") << label;
 }

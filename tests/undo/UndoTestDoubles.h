@@ -5,6 +5,7 @@
 #include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"
+#include "undo/UndoLabels.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,31 @@ struct UndoDatabase {
     std::string cellText(int32_t record, int32_t attribute) const {
         const int32_t id = cell(record, attribute);
         return id == 0 ? "" : text(id);
+    }
+    // One command under the label: opens a list, runs the change, closes it; first error wins.
+    template <typename Body> RErr command(int32_t label, Body body) {
+        RErr err = undo.startTaskList(label);
+        if (!err)
+            err = body();
+        const RErr finishErr = undo.finishTaskList();
+        return err ? err : finishErr;
+    }
+    // "Undo " or "Redo " and the label's text, or "" when the Edit menu does not offer it.
+    std::string undoMenu() const {
+        bool can = false;
+        int32_t label = -1;
+        EXPECT_EQ(undo.canUndo(can), kNoErr);
+        EXPECT_EQ(undo.currentUndoLabel(label), kNoErr);
+        EXPECT_TRUE(can || label == 0);
+        return can ? "Undo " + std::string(undoString(label)) : "";
+    }
+    std::string redoMenu() const {
+        bool can = false;
+        int32_t label = -1;
+        EXPECT_EQ(undo.canRedo(can), kNoErr);
+        EXPECT_EQ(undo.currentRedoLabel(label), kNoErr);
+        EXPECT_TRUE(can || label == 0);
+        return can ? "Redo " + std::string(undoString(label)) : "";
     }
     // How many entries have the given status.
     int32_t countWithStatus(int32_t wanted) const {
