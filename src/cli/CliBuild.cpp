@@ -1,3 +1,5 @@
+// ramex-cli build: a grammar or document built from its text form.
+
 #include "cli/CliCommand.h"
 #include "cli/CliGrammarCommands.h"
 #include "cli/GrammarTextReader.h"

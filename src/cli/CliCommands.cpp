@@ -1,3 +1,5 @@
+// The list of ramex-cli's commands.
+
 #include "cli/CliCommand.h"
 
 #include "cli/CliCheckScript.h"

@@ -1,3 +1,5 @@
+// ramex-cli export: the text form of a grammar or document.
+
 #include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
 #include "cli/CliGrammarCommands.h"

@@ -1,3 +1,5 @@
+// ramex-cli info: a summary of a grammar or document.
+
 #include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
 #include "cli/CliGrammarCommands.h"

@@ -1,3 +1,5 @@
+// ramex-cli qtree: the work-area trees in qtree notation.
+
 #include "base/ErrorReporter.h"
 #include "cli/CliCommand.h"
 #include "cli/CliGrammarCommands.h"

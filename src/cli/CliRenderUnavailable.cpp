@@ -1,3 +1,5 @@
+// ramex-cli render in a build without Qt: a command that says it cannot draw.
+
 #include "cli/CliRender.h"
 
 #include "cli/CliCommand.h"

@@ -1,3 +1,5 @@
+// What the ramex-cli commands share: error lines, opening and writing files.
+
 #include "cli/CliCommand.h"
 
 #include "app/DocumentFiles.h"

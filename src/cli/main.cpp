@@ -1,3 +1,5 @@
+// `ramex-cli`: installs the recording platform and runs the command named on the command line.
+
 #include "base/RecordingPlatform.h"
 #include "cli/CliCommand.h"
 

@@ -1,3 +1,5 @@
+// CTree's foundation: stores, cells, strings, undo tasks, records, fish spines, save and load.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

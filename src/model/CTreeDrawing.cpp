@@ -1,3 +1,5 @@
+// CTree's drawing: node positions and rectangles, painting, hit tests, drawing preferences.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

@@ -1,3 +1,5 @@
+// CTree's structural relations: dominance, command, heads and projections, terminal strings.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

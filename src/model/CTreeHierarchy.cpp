@@ -1,3 +1,5 @@
+// CTree's node hierarchy: node checks, the root list, mothers, daughters, sisters, node cells.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

@@ -1,3 +1,5 @@
+// CTree's layout: each node's fish spine and its daughters' offsets.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

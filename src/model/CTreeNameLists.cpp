@@ -1,3 +1,5 @@
+// CTree's name lists: the records of categories, features and words, and their sorted lists.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

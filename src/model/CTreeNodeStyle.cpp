@@ -1,3 +1,5 @@
+// CTree's node styles: colours and text attributes.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

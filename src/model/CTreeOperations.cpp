@@ -1,3 +1,5 @@
+// CTree's tree-building operations: attach, detach, substitute, adjoin, combine, label.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

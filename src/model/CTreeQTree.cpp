@@ -1,3 +1,5 @@
+// CTree's qtree export of a subtree.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

@@ -1,3 +1,5 @@
+// CTree's preparation of a document's trees for student mode.
+
 #include "model/CTree.h"
 
 #include "base/ErrorReporter.h"

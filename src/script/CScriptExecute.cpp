@@ -1,3 +1,5 @@
+// CScript's interpreter: function calls, statements and expressions, within the step budget.
+
 #include "script/CScript.h"
 
 #include "base/ErrorReporter.h"

@@ -1,3 +1,5 @@
+// CScript's hooks and author menu commands: the calls the program makes into a script.
+
 #include "script/CScript.h"
 
 #include "base/ErrorReporter.h"

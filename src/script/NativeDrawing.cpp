@@ -1,10 +1,11 @@
+// The natives for how nodes are drawn: colours, text styles and triangles.
+
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/NativeFunctions.h"
 #include "storage/CRString.h"
 
-// The natives for how nodes are drawn: colours, text styles and triangles. The
-// changes are undoable like every other change a script makes.
+// The changes are undoable like every other change a script makes.
 
 namespace {
 
@@ -18,8 +19,9 @@ bool isStyleBit(int32_t style) {
     return style == kStyleItalic || style == kStyleBold || style == kStyleUnderline;
 }
 
-RErr addStyle(CNativeCall& call) {
-    call.setResult(1);
+} // namespace
+
+RErr nativeAddStyle(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t style = call.number(2);
     // A bad style is reported, but the answer stays 1: only the node check
@@ -33,15 +35,14 @@ RErr addStyle(CNativeCall& call) {
     return call.actionResult(call.tree().addTextAttribute(node, style));
 }
 
-RErr clearStyle(CNativeCall& call) {
+RErr nativeClearStyle(CNativeCall& call) {
     const int32_t node = call.node(1);
     if (call.refused())
         return kNoErr;
     return call.tree().addTextAttribute(node, 0);
 }
 
-RErr setStyle(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetStyle(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t style = call.number(2);
     if (!isStyleBit(style))
@@ -55,7 +56,7 @@ RErr setStyle(CNativeCall& call) {
 }
 
 // Any style but a single bit is simply not there.
-RErr hasStyle(CNativeCall& call) {
+RErr nativeHasStyle(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t style = call.number(2);
     if (call.refused())
@@ -69,17 +70,7 @@ RErr hasStyle(CNativeCall& call) {
     return call.queryResult(err, has);
 }
 
-RErr getColor(CNativeCall& call) {
-    const int32_t node = call.node(1);
-    if (call.refused())
-        return kNoErr;
-    int32_t color = 0;
-    const RErr err = call.tree().getColor(node, color);
-    return call.queryResult(err, color);
-}
-
-RErr setColor(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetColor(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t color = call.number(2);
     if (color < kFirstColor || color > kLastColor)
@@ -89,21 +80,12 @@ RErr setColor(CNativeCall& call) {
     return call.actionResult(call.tree().setColor(node, color));
 }
 
-RErr translateColor(CNativeCall& call) {
+RErr nativeTranslateColor(CNativeCall& call) {
     call.setResult(CTree::translateColor(call.text(1)));
     return kNoErr;
 }
 
-RErr getTriangle(CNativeCall& call) {
-    const int32_t node = call.node(1);
-    if (call.refused())
-        return kNoErr;
-    int32_t value = 0;
-    const RErr err = call.tree().getTriangleValue(node, value);
-    return call.queryResult(err, value);
-}
-
-RErr setTriangle(CNativeCall& call) {
+RErr nativeSetTriangle(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t flag = call.number(2);
     if (call.refused())
@@ -111,46 +93,6 @@ RErr setTriangle(CNativeCall& call) {
     return call.tree().setTriangleValue(node, flag != 0 ? 1 : 0);
 }
 
-RErr tagColors(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeTagColors(CNativeCall& call) {
     return call.actionResult(call.tree().setTagColorsMode());
-}
-
-} // namespace
-
-bool performDrawingNative(int32_t number, CNativeCall& call, RErr& err) {
-    switch (number) {
-    case kNativeAddStyle:
-        err = addStyle(call);
-        return true;
-    case kNativeClearStyle:
-        err = clearStyle(call);
-        return true;
-    case kNativeGetColor:
-        err = getColor(call);
-        return true;
-    case kNativeGetTriangle:
-        err = getTriangle(call);
-        return true;
-    case kNativeHasStyle:
-        err = hasStyle(call);
-        return true;
-    case kNativeSetColor:
-        err = setColor(call);
-        return true;
-    case kNativeSetStyle:
-        err = setStyle(call);
-        return true;
-    case kNativeSetTriangle:
-        err = setTriangle(call);
-        return true;
-    case kNativeTagColors:
-        err = tagColors(call);
-        return true;
-    case kNativeTranslateColor:
-        err = translateColor(call);
-        return true;
-    default:
-        return false;
-    }
 }

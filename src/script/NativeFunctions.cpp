@@ -107,14 +107,9 @@ RErr CScript::performNativeFunction(int32_t number, CStackFrame& frame) {
     }
     setExecutingNativeFunction(entry->name);
     CNativeCall call(*this, frame, number);
-    RErr err = kNoErr;
-    const bool performed =
-        performRelationNative(number, call, err) || performOperationNative(number, call, err) ||
-        performDrawingNative(number, call, err) || performInterfaceNative(number, call, err);
-    if (!performed) {
-        bug(kNoSuchNative, kNoErr);
-        err = kErrInvalidParameter;
-    }
+    if (entry->result == RNativeResult::Action)
+        call.setResult(1);
+    const RErr err = entry->run(call);
     setExecutingNativeFunction(std::string());
     return err;
 }

@@ -12,114 +12,6 @@ class CScript;
 class CStackFrame;
 class CTree;
 
-// The numbers of the native functions, in the order of the native function table.
-enum RNative : int32_t {
-    kNativeAddStyle = 1,
-    kNativeAlert,
-    kNativeApply,
-    kNativeAsk,
-    kNativeAttachDaughterToLeft,
-    kNativeAttachDaughterToRight,
-    kNativeAutoNodeLabel,
-    kNativeBeep,
-    kNativeBelongToSameSpine,
-    kNativeBottomMax,
-    kNativeCCommand,
-    kNativeCanApply,
-    kNativeCanCompose,
-    kNativeCanTagAdjoin,
-    kNativeCanUnify,
-    kNativeCandidate,
-    kNativeCategory,
-    kNativeCheckMenuItem,
-    kNativeClearStyle,
-    kNativeCloneForAdjunction,
-    kNativeComplement,
-    kNativeCompose,
-    kNativeContain,
-    kNativeCopyFeatures,
-    kNativeCopySubtree,
-    kNativeCreateDaughterToLeft,
-    kNativeCreateDaughterToRight,
-    kNativeDetach,
-    kNativeDetachClone,
-    kNativeDisableMenuItem,
-    kNativeDominate,
-    kNativeEnableMenuItem,
-    kNativeFoot,
-    kNativeGetColor,
-    kNativeGetSubscript,
-    kNativeGetTriangle,
-    kNativeHasDaughters,
-    kNativeHasStyle,
-    kNativeHead,
-    kNativeHideLexicon,
-    kNativeHideMagnifyingGlass,
-    kNativeHideScissors,
-    kNativeHowManyDaughters,
-    kNativeHowManyRootNodes,
-    kNativeImmediatelyDominate,
-    kNativeIsBranchingNode,
-    kNativeIsComplementOf,
-    kNativeIsFoot,
-    kNativeIsHead,
-    kNativeIsLeftmostSister,
-    kNativeIsMainTerminalNode,
-    kNativeIsMaximalProjection,
-    kNativeIsRightmostSister,
-    kNativeIsRootNode,
-    kNativeIsSisterOf,
-    kNativeIsSpecOf,
-    kNativeKillNode,
-    kNativeLabel,
-    kNativeLeftSister,
-    kNativeLeftmostDaughter,
-    kNativeLength,
-    kNativeMCommand,
-    kNativeMessage,
-    kNativeMother,
-    kNativeMoveDaughters,
-    kNativeNewIndex,
-    kNativeNextNode,
-    kNativeNonReflexiveDominate,
-    kNativePopUp,
-    kNativePrecede,
-    kNativeProjection,
-    kNativeRightSister,
-    kNativeRightmostDaughter,
-    kNativeSame,
-    kNativeSecondModifier,
-    kNativeSelection,
-    kNativeSetColor,
-    kNativeSetMenuLabel,
-    kNativeSetNodeCategory,
-    kNativeSetNodeLabel,
-    kNativeSetNodeProjection,
-    kNativeSetOffendingNode,
-    kNativeSetSingleOffendingNode,
-    kNativeSetStyle,
-    kNativeSetSubscript,
-    kNativeSetTriangle,
-    kNativeShiftKey,
-    kNativeShowLexicon,
-    kNativeShowMagnifyingGlass,
-    kNativeShowScissors,
-    kNativeSpec,
-    kNativeSubstitute,
-    kNativeSubstring,
-    kNativeSubtreeTerminalString,
-    kNativeTagAdjoin,
-    kNativeTerminalString,
-    kNativeThirdModifier,
-    kNativeTopMax,
-    kNativeTurnOffOffendingNodes,
-    kNativeTranslateColor,
-    kNativeUncheckMenuItem,
-    kNativeUnify,
-    kNativeWait,
-    kNativeTagColors,
-};
-
 // One run of a native function: its arguments, its result slot and the rules every native
 // shares. A node argument that fails its check, or a value outside its range, reports the
 // run-time error and marks the call refused; the native then skips its operation but still
@@ -162,8 +54,72 @@ private:
     CRString emptyValue;
 };
 
-// The groups of natives: each performs the natives it knows and returns false for any other.
-bool performRelationNative(int32_t number, CNativeCall& call, RErr& err);
-bool performOperationNative(int32_t number, CNativeCall& call, RErr& err);
-bool performDrawingNative(int32_t number, CNativeCall& call, RErr& err);
-bool performInterfaceNative(int32_t number, CNativeCall& call, RErr& err);
+// The natives' own functions, each named after its native; the native table says which
+// native runs which. Natives of a shared shape run the functions of NativeShapes.h.
+
+// Reading the trees (NativeRelations.cpp).
+RErr nativeCategory(CNativeCall& call);
+RErr nativeGetSubscript(CNativeCall& call);
+RErr nativeHowManyRootNodes(CNativeCall& call);
+RErr nativeIsMainTerminalNode(CNativeCall& call);
+RErr nativeLabel(CNativeCall& call);
+RErr nativeNextNode(CNativeCall& call);
+RErr nativeSelection(CNativeCall& call);
+RErr nativeSubtreeTerminalString(CNativeCall& call);
+RErr nativeTerminalString(CNativeCall& call);
+
+// Changing the trees (NativeOperations.cpp).
+RErr nativeApply(CNativeCall& call);
+RErr nativeAutoNodeLabel(CNativeCall& call);
+RErr nativeCanApply(CNativeCall& call);
+RErr nativeCanCompose(CNativeCall& call);
+RErr nativeCanUnify(CNativeCall& call);
+RErr nativeCompose(CNativeCall& call);
+RErr nativeDetach(CNativeCall& call);
+RErr nativeKillNode(CNativeCall& call);
+RErr nativeNewIndex(CNativeCall& call);
+RErr nativeSetNodeCategory(CNativeCall& call);
+RErr nativeSetNodeLabel(CNativeCall& call);
+RErr nativeSetNodeProjection(CNativeCall& call);
+RErr nativeSetOffendingNode(CNativeCall& call);
+RErr nativeSetSingleOffendingNode(CNativeCall& call);
+RErr nativeSetSubscript(CNativeCall& call);
+RErr nativeSubstitute(CNativeCall& call);
+RErr nativeTagAdjoin(CNativeCall& call);
+RErr nativeTurnOffOffendingNodes(CNativeCall& call);
+
+// How nodes are drawn (NativeDrawing.cpp).
+RErr nativeAddStyle(CNativeCall& call);
+RErr nativeClearStyle(CNativeCall& call);
+RErr nativeHasStyle(CNativeCall& call);
+RErr nativeSetColor(CNativeCall& call);
+RErr nativeSetStyle(CNativeCall& call);
+RErr nativeSetTriangle(CNativeCall& call);
+RErr nativeTagColors(CNativeCall& call);
+RErr nativeTranslateColor(CNativeCall& call);
+
+// The person at the screen, the author menus and tools, texts (NativeInterface.cpp).
+RErr nativeAlert(CNativeCall& call);
+RErr nativeAsk(CNativeCall& call);
+RErr nativeBeep(CNativeCall& call);
+RErr nativeCandidate(CNativeCall& call);
+RErr nativeCheckMenuItem(CNativeCall& call);
+RErr nativeContain(CNativeCall& call);
+RErr nativeDisableMenuItem(CNativeCall& call);
+RErr nativeEnableMenuItem(CNativeCall& call);
+RErr nativeHideLexicon(CNativeCall& call);
+RErr nativeHideMagnifyingGlass(CNativeCall& call);
+RErr nativeHideScissors(CNativeCall& call);
+RErr nativeLength(CNativeCall& call);
+RErr nativeMessage(CNativeCall& call);
+RErr nativePopUp(CNativeCall& call);
+RErr nativeSecondModifier(CNativeCall& call);
+RErr nativeSetMenuLabel(CNativeCall& call);
+RErr nativeShiftKey(CNativeCall& call);
+RErr nativeShowLexicon(CNativeCall& call);
+RErr nativeShowMagnifyingGlass(CNativeCall& call);
+RErr nativeShowScissors(CNativeCall& call);
+RErr nativeSubstring(CNativeCall& call);
+RErr nativeThirdModifier(CNativeCall& call);
+RErr nativeUncheckMenuItem(CNativeCall& call);
+RErr nativeWait(CNativeCall& call);

@@ -1,3 +1,5 @@
+// The natives that change the trees, beyond the shared shapes of NativeShapes.h.
+
 #include "model/CTree.h"
 #include "script/CMiddleInterface.h"
 #include "script/NativeFunctions.h"
@@ -5,57 +7,13 @@
 
 #include <memory>
 
-// The natives that change the trees. Every change goes through the undoable operations of the
-// tree database, so it belongs to the undo step the menu command or hook opened.
+// Every change goes through the undoable operations of the tree database, so it belongs to
+// the undo step the menu command or hook opened.
 
 namespace {
 
 constexpr int32_t kLowestProjection = -1;
 constexpr int32_t kHighestProjection = 2;
-
-using RPairOperation = RErr (CTree::*)(int32_t, int32_t);
-using RNewNodeOperation = RErr (CTree::*)(int32_t, int32_t&);
-
-// Two nodes in, result 1 (0 when the operation fails).
-RErr pairAction(CNativeCall& call, RPairOperation operation) {
-    call.setResult(1);
-    const int32_t first = call.node(1);
-    const int32_t second = call.node(2);
-    if (call.refused())
-        return kNoErr;
-    return call.actionResult((call.tree().*operation)(first, second));
-}
-
-// One node in, the node the operation made out.
-RErr newNodeQuery(CNativeCall& call, RNewNodeOperation operation) {
-    const int32_t node = call.node(1);
-    if (call.refused())
-        return kNoErr;
-    int32_t made = 0;
-    const RErr err = (call.tree().*operation)(node, made);
-    return call.queryResult(err, made);
-}
-
-RErr apply(CNativeCall& call) {
-    call.setResult(0);
-    const int32_t first = call.node(1);
-    const int32_t second = call.node(2);
-    if (call.refused())
-        return kNoErr;
-    int32_t root = 0;
-    const RErr err = call.tree().apply(first, second, root);
-    return call.queryResult(err, root);
-}
-
-RErr compose(CNativeCall& call) {
-    const int32_t first = call.node(1);
-    const int32_t second = call.node(2);
-    if (call.refused())
-        return kNoErr;
-    int32_t root = 0;
-    const RErr err = call.tree().compose(first, second, root);
-    return call.queryResult(err, root);
-}
 
 // A label the categorial parser cannot read is the script's mistake: a run-time error, and
 // no answer.
@@ -75,7 +33,48 @@ RErr canCombine(CNativeCall& call, bool composing) {
     return call.queryResult(err, can ? 1 : 0);
 }
 
-RErr canUnify(CNativeCall& call) {
+RErr markOffending(CNativeCall& call, bool single) {
+    const int32_t node = call.node(1);
+    if (call.refused())
+        return kNoErr;
+    RErr err = single ? call.tree().turnOffAllOffendingNodes() : kNoErr;
+    if (!err)
+        err = call.tree().setOffendingNodeValue(node, 1);
+    return call.actionResult(err);
+}
+
+} // namespace
+
+RErr nativeApply(CNativeCall& call) {
+    call.setResult(0);
+    const int32_t first = call.node(1);
+    const int32_t second = call.node(2);
+    if (call.refused())
+        return kNoErr;
+    int32_t root = 0;
+    const RErr err = call.tree().apply(first, second, root);
+    return call.queryResult(err, root);
+}
+
+RErr nativeCompose(CNativeCall& call) {
+    const int32_t first = call.node(1);
+    const int32_t second = call.node(2);
+    if (call.refused())
+        return kNoErr;
+    int32_t root = 0;
+    const RErr err = call.tree().compose(first, second, root);
+    return call.queryResult(err, root);
+}
+
+RErr nativeCanApply(CNativeCall& call) {
+    return canCombine(call, false);
+}
+
+RErr nativeCanCompose(CNativeCall& call) {
+    return canCombine(call, true);
+}
+
+RErr nativeCanUnify(CNativeCall& call) {
     const int32_t first = call.node(1);
     const int32_t second = call.node(2);
     if (call.refused())
@@ -85,8 +84,7 @@ RErr canUnify(CNativeCall& call) {
     return call.queryResult(err, can ? 1 : 0);
 }
 
-RErr autoNodeLabel(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeAutoNodeLabel(CNativeCall& call) {
     const int32_t node = call.node(1);
     if (call.refused())
         return kNoErr;
@@ -94,8 +92,7 @@ RErr autoNodeLabel(CNativeCall& call) {
 }
 
 // A root is already detached: it stays as it is.
-RErr detach(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeDetach(CNativeCall& call) {
     const int32_t node = call.node(1);
     if (call.refused())
         return kNoErr;
@@ -106,7 +103,7 @@ RErr detach(CNativeCall& call) {
     return call.actionResult(err);
 }
 
-RErr killNode(CNativeCall& call) {
+RErr nativeKillNode(CNativeCall& call) {
     const int32_t node = call.node(1);
     if (call.refused())
         return kNoErr;
@@ -119,13 +116,13 @@ RErr killNode(CNativeCall& call) {
     return err;
 }
 
-RErr newIndex(CNativeCall& call) {
+RErr nativeNewIndex(CNativeCall& call) {
     std::unique_ptr<CRString> index;
     const RErr err = call.tree().newIndex(index);
     return call.queryResult(err, index.get());
 }
 
-RErr setNodeCategory(CNativeCall& call) {
+RErr nativeSetNodeCategory(CNativeCall& call) {
     const int32_t node = call.node(1);
     int32_t category = 0;
     RErr err = call.tree().convertCategoryLabelToIndex(call.text(2), category);
@@ -136,8 +133,7 @@ RErr setNodeCategory(CNativeCall& call) {
     return call.tree().setNodeCategory(node, category);
 }
 
-RErr setNodeLabel(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetNodeLabel(CNativeCall& call) {
     const int32_t node = call.node(1);
     const CRString& text = call.text(2);
     if (call.refused())
@@ -145,8 +141,7 @@ RErr setNodeLabel(CNativeCall& call) {
     return call.actionResult(call.tree().setNodeLabel(node, text));
 }
 
-RErr setNodeProjection(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetNodeProjection(CNativeCall& call) {
     const int32_t node = call.node(1);
     const int32_t projection = call.number(2);
     if (projection < kLowestProjection || projection > kHighestProjection)
@@ -156,24 +151,19 @@ RErr setNodeProjection(CNativeCall& call) {
     return call.actionResult(call.tree().setNodeProjection(node, projection));
 }
 
-RErr setOffendingNode(CNativeCall& call, bool single) {
-    call.setResult(1);
-    const int32_t node = call.node(1);
-    if (call.refused())
-        return kNoErr;
-    RErr err = single ? call.tree().turnOffAllOffendingNodes() : kNoErr;
-    if (!err)
-        err = call.tree().setOffendingNodeValue(node, 1);
-    return call.actionResult(err);
+RErr nativeSetOffendingNode(CNativeCall& call) {
+    return markOffending(call, false);
 }
 
-RErr turnOffOffendingNodes(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetSingleOffendingNode(CNativeCall& call) {
+    return markOffending(call, true);
+}
+
+RErr nativeTurnOffOffendingNodes(CNativeCall& call) {
     return call.actionResult(call.tree().turnOffAllOffendingNodes());
 }
 
-RErr setSubscript(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSetSubscript(CNativeCall& call) {
     const int32_t node = call.node(1);
     const CRString& text = call.text(2);
     if (call.refused())
@@ -181,8 +171,7 @@ RErr setSubscript(CNativeCall& call) {
     return call.actionResult(call.tree().setSubscript(node, &text));
 }
 
-RErr substitute(CNativeCall& call) {
-    call.setResult(1);
+RErr nativeSubstitute(CNativeCall& call) {
     const int32_t root = call.node(1);
     const int32_t node = call.node(2);
     if (call.refused())
@@ -197,7 +186,7 @@ RErr substitute(CNativeCall& call) {
 }
 
 // Adjoins only where adjunction is possible; otherwise nothing changes and the answer is 0.
-RErr tagAdjoin(CNativeCall& call) {
+RErr nativeTagAdjoin(CNativeCall& call) {
     const int32_t auxiliary = call.node(1);
     const int32_t node = call.node(2);
     if (call.refused())
@@ -208,97 +197,4 @@ RErr tagAdjoin(CNativeCall& call) {
         err = call.tree().tagAdjoin(auxiliary, node);
     call.setResult(!err && can ? 1 : 0);
     return err;
-}
-
-} // namespace
-
-bool performOperationNative(int32_t number, CNativeCall& call, RErr& err) {
-    switch (number) {
-    case kNativeApply:
-        err = apply(call);
-        return true;
-    case kNativeAttachDaughterToLeft:
-        err = pairAction(call, &CTree::attachDaughterToLeft);
-        return true;
-    case kNativeAttachDaughterToRight:
-        err = pairAction(call, &CTree::attachDaughterToRight);
-        return true;
-    case kNativeAutoNodeLabel:
-        err = autoNodeLabel(call);
-        return true;
-    case kNativeCanApply:
-        err = canCombine(call, false);
-        return true;
-    case kNativeCanCompose:
-        err = canCombine(call, true);
-        return true;
-    case kNativeCanUnify:
-        err = canUnify(call);
-        return true;
-    case kNativeCloneForAdjunction:
-        err = newNodeQuery(call, &CTree::cloneForAdjunction);
-        return true;
-    case kNativeCompose:
-        err = compose(call);
-        return true;
-    case kNativeCopyFeatures:
-        err = pairAction(call, &CTree::copyFeatures);
-        return true;
-    case kNativeCopySubtree:
-        err = pairAction(call, &CTree::copySubtree);
-        return true;
-    case kNativeCreateDaughterToLeft:
-        err = newNodeQuery(call, &CTree::newDaughterToLeft);
-        return true;
-    case kNativeCreateDaughterToRight:
-        err = newNodeQuery(call, &CTree::newDaughterToRight);
-        return true;
-    case kNativeDetach:
-        err = detach(call);
-        return true;
-    case kNativeDetachClone:
-        err = newNodeQuery(call, &CTree::detachClone);
-        return true;
-    case kNativeKillNode:
-        err = killNode(call);
-        return true;
-    case kNativeMoveDaughters:
-        err = pairAction(call, &CTree::moveDaughters);
-        return true;
-    case kNativeNewIndex:
-        err = newIndex(call);
-        return true;
-    case kNativeSetNodeCategory:
-        err = setNodeCategory(call);
-        return true;
-    case kNativeSetNodeLabel:
-        err = setNodeLabel(call);
-        return true;
-    case kNativeSetNodeProjection:
-        err = setNodeProjection(call);
-        return true;
-    case kNativeSetOffendingNode:
-        err = setOffendingNode(call, false);
-        return true;
-    case kNativeSetSingleOffendingNode:
-        err = setOffendingNode(call, true);
-        return true;
-    case kNativeSetSubscript:
-        err = setSubscript(call);
-        return true;
-    case kNativeSubstitute:
-        err = substitute(call);
-        return true;
-    case kNativeTagAdjoin:
-        err = tagAdjoin(call);
-        return true;
-    case kNativeTurnOffOffendingNodes:
-        err = turnOffOffendingNodes(call);
-        return true;
-    case kNativeUnify:
-        err = pairAction(call, &CTree::unify);
-        return true;
-    default:
-        return false;
-    }
 }
