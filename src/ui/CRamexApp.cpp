@@ -14,6 +14,7 @@
 #include "ui/CLexicalItemsDialog.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
+#include "ui/ToolImages.h"
 #include "undo/CUserInterfaceTask.h"
 
 #include <QIcon>
@@ -31,12 +32,6 @@ bool isExistingFile(const std::string& path) {
 }
 
 } // namespace
-
-// The icon is compiled into this static library, whose resources must be registered by hand;
-// outside any namespace, as the registration function is.
-static void registerResources() {
-    Q_INIT_RESOURCE(ramex);
-}
 
 CRamexApp::CRamexApp() = default;
 
@@ -67,7 +62,7 @@ bool CRamexApp::InitInstance(bool showMainWindow) {
     lexicalItemsDialogWindow->installReferences(*categoriesDialogWindow, *featuresDialogWindow,
                                                 *scriptWindowObject);
 
-    registerResources();
+    registerRamexResources();
     const QIcon icon(QStringLiteral(":/ramex/icon.svg"));
     for (QWidget* window : std::initializer_list<QWidget*>{
              ramexWindow.get(), lexicalItemsDialogWindow.get(), categoriesDialogWindow.get(),
