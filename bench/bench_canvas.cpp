@@ -96,6 +96,7 @@ struct CanvasDocument {
     CTreeCanvas* canvas = nullptr;
     std::vector<int32_t> roots;
     int32_t word = 0;
+    int32_t smallWord = 0;
 
     explicit CanvasDocument(bool oneBigTree) {
         measuring = std::make_unique<QtDrawingDevice>(measuringImage);
@@ -111,6 +112,7 @@ struct CanvasDocument {
                                           RPoint{20 + (i / 10) * 190, 80 + (i % 10) * 160}));
         }
         word = buildTree(tree, 300, kTreeInLexicon, RPoint{0, 0});
+        smallWord = buildTree(tree, 7, kTreeInLexicon, RPoint{0, 0});
         check(tree.undoStructure().finishTaskList());
         check(tree.undoStructure().zeroOut());
         window.resize(1600, 1000);
@@ -123,12 +125,24 @@ struct CanvasDocument {
         QApplication::processEvents();
     }
 
-    // The last leaf of a tree.
-    int32_t leafOf(int32_t root) {
-        int32_t node = root;
-        for (int32_t d = 0; !tree.getRightmostDaughter(node, d) && d != 0;)
-            node = d;
-        return node;
+    // Leaves whose boxes lie inside the canvas, in document order.
+    std::vector<int32_t> visibleLeaves(std::size_t wanted) {
+        std::vector<int32_t> leaves;
+        for (int32_t root : roots) {
+            for (int32_t node = root; node != 0 && leaves.size() < wanted;) {
+                int32_t daughters = 0;
+                RRect box;
+                check(tree.hasDaughters(node, daughters));
+                check(tree.getNodeRect(node, box));
+                if (daughters == 0 && box.left > 0 && box.right < 1500 && box.top > 0 &&
+                    box.bottom < 900)
+                    leaves.push_back(node);
+                check(tree.getNextNode(node, root, node));
+            }
+        }
+        if (leaves.size() < wanted)
+            std::abort();
+        return leaves;
     }
 
     QPoint globalCentre(int32_t node) {
@@ -139,15 +153,16 @@ struct CanvasDocument {
     }
 };
 
+// A word of seven nodes, the size of a lexicon entry, moved between two leaves far apart:
+// each move changes the highlight and repaints the picture's old and new places.
 void pointerMoveDuringDrag(benchmark::State& state) {
     CanvasDocument document(state.range(0) != 0);
-    const int32_t first = document.roots.front();
-    const int32_t a = document.leafOf(first);
-    const int32_t b = document.roots.size() > 1 ? document.leafOf(document.roots[1])
-                                                : document.leafOf(document.leafOf(first) - 1);
-    const QPoint pa = document.globalCentre(a);
-    const QPoint pb = document.globalCentre(b);
-    document.canvas->startLexiconDrag(document.word, pa);
+    const std::vector<int32_t> leaves = document.visibleLeaves(16);
+    const QPoint pa = document.globalCentre(leaves.front());
+    const QPoint pb = document.globalCentre(leaves.back());
+    document.canvas->startLexiconDrag(document.smallWord, pa);
+    if (!document.canvas->gesture().isDragging())
+        std::abort();
     bool even = false;
     int64_t painted = 0;
     for (auto _ : state) {
@@ -157,6 +172,8 @@ void pointerMoveDuringDrag(benchmark::State& state) {
         const QRect area = document.canvas->lastPaintedRect();
         painted += static_cast<int64_t>(area.width()) * area.height();
     }
+    if (document.canvas->gesture().lastHitNode() == 0)
+        std::abort();
     state.counters["painted pixels per move"] =
         benchmark::Counter(static_cast<double>(painted), benchmark::Counter::kAvgIterations);
     document.canvas->dragReleasedAt(QPoint(-5000, -5000));

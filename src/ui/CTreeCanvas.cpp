@@ -8,7 +8,6 @@
 #include "ui/CDragImage.h"
 #include "ui/ToolImages.h"
 
-#include <QBitmap>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
@@ -230,6 +229,7 @@ void CTreeCanvas::paintEvent(QPaintEvent* event) {
     const RRect area{lastPainted.top(), lastPainted.left(), lastPainted.bottom(),
                      lastPainted.right()};
     device.fillRect(area.left, area.top, area.right, area.bottom, kWhite);
+    device.limitTo(lastPainted);
     if (theCTree && theCPort) {
         DrawingDevice* measuring = theCPort->dc();
         theCPort->setDC(&device);
@@ -382,9 +382,14 @@ QPixmap CTreeCanvas::createDragImage(int32_t root, QPoint& hotSpot) {
     if (err)
         bug("CRamexWindow::startDragging", err);
     // White is see-through, so the trees underneath show around the dragged one.
-    QPixmap picture = QPixmap::fromImage(image);
-    picture.setMask(
-        QBitmap::fromImage(image.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskOutColor)));
+    const QRgb white = qRgb(255, 255, 255);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == white)
+                line[x] = 0;
+    }
+    QPixmap picture = QPixmap::fromImage(std::move(image));
     picture.setDevicePixelRatio(ratio);
     hotSpot = QPoint(hot.h, hot.v);
     return picture;
