@@ -404,6 +404,10 @@ bool CTreeGestures::finishDragging(const RPoint& point, bool insideCanvas) {
     }
     if (!err && lastHit != 0 && isNode(root) && isNode(lastHit))
         postProcess(root, lastHit);
+    // Only a tree of its own stays selected: a hook that put it into another tree leaves
+    // no inner node marked.
+    if (selectedNode != 0 && !isRoot(selectedNode))
+        selectNode(0);
     lastHit = 0;
     lastCanLand = false;
     documentChanged();

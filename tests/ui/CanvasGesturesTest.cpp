@@ -170,6 +170,10 @@ TEST_F(CanvasTest, AnNPSubstitutesForAnNPLeafAndOnlyMovesOntoAFullOne) {
         EXPECT_EQ(workAreaRoots(), std::vector<int32_t>{the});
         EXPECT_NE(qtreeOf(the).find("dog"), std::string::npos) << qtreeOf(the);
         EXPECT_EQ(undoLabel(), kLabelDrag);
+        // Whoever substituted, no inner node is left marked.
+        EXPECT_EQ(canvas().getSelectedNode(), 0);
+        for (int32_t node = the; node != 0; tree().getNextNode(node, the, node))
+            EXPECT_EQ(selectedValue(tree(), node), 0) << node;
 
         const int32_t cat = placeWord("N", "cat", QPoint(450, 200));
         ASSERT_NE(cat, 0);
