@@ -396,6 +396,10 @@ QPixmap CTreeCanvas::createDragImage(int32_t root, QPoint& hotSpot) {
 }
 
 void CTreeCanvas::showDragImage(int32_t root) {
+    // A node inside a tree (a script may allow dragging one) has no picture of its own.
+    int32_t mother = 0;
+    if (theCTree->getMother(root, mother) || mother != 0)
+        return;
     if (!dragPicture)
         dragPicture = std::make_unique<CDragImage>(window());
     QPoint hotSpot;

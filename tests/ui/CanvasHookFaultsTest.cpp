@@ -127,3 +127,25 @@ TEST_F(CanvasTest, IsDraggingAllowedThatLoopsStillLetsTheGestureFinish) {
     EXPECT_EQ(place.h, canvas().clientPointToPage(QPoint(400, 300)).h);
     EXPECT_TRUE(bugTexts().empty());
 }
+
+TEST_F(CanvasTest, AnInnerNodeAScriptLetsDragHasNoPictureAndNoReport) {
+    openWith(grammarWithHooks("define function is-dragging-allowed(n)\n  return 1\nend define\n"
+                              "define function is-landing-allowed(d, t)\n  return 1\nend define\n"
+                              "define function drag-completed(d, t)\n  message(\"landed\")\nend "
+                              "define\n"));
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    const int32_t other = placeWord("N", "dog", QPoint(450, 60));
+    ASSERT_NE(other, 0);
+    const int32_t inner = findNode(dog, "N'");
+    const std::string shape = qtreeOf(dog);
+    press(centreOf(inner));
+    EXPECT_TRUE(canvas().gesture().isDragging());
+    EXPECT_FALSE(canvas().dragImage()->isShowing());
+    const QPoint onto = centreOf(findNode(other, "N"));
+    moveTo(onto);
+    release(onto);
+    // The script decides what such a drop means; here it only answers.
+    EXPECT_EQ(window().statusText(), "landed");
+    EXPECT_EQ(qtreeOf(dog), shape);
+    EXPECT_TRUE(bugTexts().empty()) << bugTexts().front();
+}

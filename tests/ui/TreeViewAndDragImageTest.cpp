@@ -53,8 +53,9 @@ TEST_F(CanvasTest, TheDragPictureIsSeeThroughWithItsHotSpotOnTheRootLabel) {
     RRect own;
     tree().getNodeCumulativeRect(dog, cumulative);
     tree().getNodeRect(dog, own);
-    EXPECT_EQ(picture.deviceIndependentSize().toSize(),
-              QSize(cumulative.right - cumulative.left + 1, cumulative.bottom - cumulative.top + 1));
+    EXPECT_EQ(
+        picture.deviceIndependentSize().toSize(),
+        QSize(cumulative.right - cumulative.left + 1, cumulative.bottom - cumulative.top + 1));
     EXPECT_EQ(hot, QPoint(own.left - cumulative.left + (own.right - own.left) / 2, 0));
     const QImage image = picture.toImage();
     EXPECT_EQ(qAlpha(image.pixel(0, image.height() - 1)), 0);
