@@ -12,7 +12,6 @@
 #include "ui/FileQuestions.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
-
 #include "drawing/CPort.h"
 #include "render/QtDrawingDevice.h"
 
@@ -45,7 +44,6 @@ constexpr int32_t kLastMenu1Command = 3530;
 // Menu 2 holds 31 items, so its last item's command is 3561.
 constexpr int32_t kLastMenu2Command = 3561;
 constexpr int32_t kPanelWidth = 220;
-constexpr int32_t kRebuildAuthorMenusTask = 5;
 constexpr int32_t kMenuCommandCreatorTag = 95;
 
 #ifdef Q_OS_MACOS
