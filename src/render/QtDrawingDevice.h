@@ -4,8 +4,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
+#include <QRect>
+
+#include <string>
+#include <unordered_map>
 
 class QPaintDevice;
 
@@ -22,6 +27,9 @@ public:
     bool isActive() const { return painter.isActive(); }
     // Moves the origin of everything drawn afterwards.
     void translate(int32_t dh, int32_t dv);
+    // Drawing wholly outside the area (in the coordinates drawn in) is skipped: a window
+    // repainting a small part of itself does not draw the rest.
+    void limitTo(const QRect& area);
     // Ends painting; false when the device reports a failure (an unwritable file).
     bool finish();
 
@@ -38,9 +46,18 @@ public:
     int32_t verticalPixelsPerInch() override;
 
 private:
+    static constexpr std::size_t kMostCachedWidths = 4096;
+    bool isHidden(const QRect& box) const;
+
     QPaintDevice& target;
     QPainter painter;
     QPen linePen;
     QColor textColor;
     QFont currentFont;
+    RFont currentRFont;
+    // Measuring is most of the work of drawing a tree: the metrics are kept with the font.
+    QFontMetrics metrics;
+    std::unordered_map<std::string, int32_t> widths;
+    QRect visibleArea;
+    bool limited = false;
 };

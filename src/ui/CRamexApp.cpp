@@ -13,6 +13,7 @@
 #include "ui/CPrivilegesDialog.h"
 #include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
+#include "ui/ToolImages.h"
 #include "undo/CUserInterfaceTask.h"
 
 #include <QIcon>
@@ -22,12 +23,6 @@ namespace {
 constexpr int32_t kAnswerCreatorTag = 80;
 
 } // namespace
-
-// The icon is compiled into this static library, whose resources must be registered by hand;
-// outside any namespace, as the registration function is.
-static void registerResources() {
-    Q_INIT_RESOURCE(ramex);
-}
 
 CRamexApp::CRamexApp() = default;
 
@@ -59,7 +54,7 @@ bool CRamexApp::InitInstance(bool showMainWindow) {
     lexicalItemsDialogWindow->installReferences(*categoriesDialogWindow, *featuresDialogWindow,
                                                 *scriptWindowObject);
 
-    registerResources();
+    registerRamexResources();
     const QIcon icon(QStringLiteral(":/ramex/icon.svg"));
     for (QWidget* window : std::initializer_list<QWidget*>{
              ramexWindow.get(), lexicalItemsDialogWindow.get(), categoriesDialogWindow.get(),

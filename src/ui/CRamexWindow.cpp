@@ -15,25 +15,21 @@
 #include "ui/MenuStateApplier.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
+#include "drawing/CPort.h"
+#include "render/QtDrawingDevice.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 namespace {
 
 constexpr int32_t kPanelWidth = 220;
-constexpr int32_t kShowScissorsTask = 2;
-constexpr int32_t kShowSpyglassTask = 3;
-constexpr int32_t kShowLexiconTask = 4;
-constexpr int32_t kRebuildAuthorMenusTask = 5;
-constexpr int32_t kRefreshDrawingTask = 6;
 constexpr int32_t kMenuCommandCreatorTag = 95;
 
 #ifdef Q_OS_MACOS
@@ -52,34 +48,27 @@ CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
     setWindowTitle(QStringLiteral("Ramex"));
     resize(900, 640);
 
-    auto* client = new QWidget(this);
-    auto* layout = new QHBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    panel = new QWidget(client);
-    panel->setFixedWidth(kPanelWidth);
-    auto* panelLayout = new QVBoxLayout(panel);
-    panelLayout->addStretch(1);
-    grammarLabelItem = new QLabel(panel);
-    grammarLabelItem->setWordWrap(true);
-    panelLayout->addWidget(grammarLabelItem);
-    treeAreaWidget = new QWidget(client);
-    treeAreaWidget->setAutoFillBackground(true);
-    treeAreaWidget->setPalette(QPalette(Qt::white));
-    layout->addWidget(panel);
-    layout->addWidget(treeAreaWidget, 1);
+    // The port measures on an image of the screen's resolution whenever it is not painting.
+    measuringImage = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied);
+    measuringImage->setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    measuringImage->setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    measuringDevice = std::make_unique<QtDrawingDevice>(*measuringImage);
+    theCPort = std::make_unique<CPort>();
+    theCPort->initializeFonts(measuringDevice.get());
+
+    client = new QWidget(this);
     setCentralWidget(client);
     client->installEventFilter(this);
+    panel = new CMainPanel(*this, client);
+    scrollView = new CTreeCanvas(*this, client);
+    scrollView->setGeometry(kPanelWidth, 0, 400, 300);
+    scrollView->setScrollSizes(CTreeCanvas::kDefaultTotal, CTreeCanvas::kDefaultTotal);
+    statusBarCtrl = new QStatusBar(client);
+    statusBarCtrl->setSizeGripEnabled(false);
+    setTool(1);
 
-    popUpBox = new QLabel(treeAreaWidget);
-    popUpBox->setFrameShape(QFrame::Box);
-    popUpBox->setAutoFillBackground(true);
-    popUpBox->setPalette(QPalette(QColor(255, 255, 225)));
-    popUpBox->setWordWrap(true);
-    popUpBox->hide();
-
-    treeAreaWidget->hide();
-    statusBar()->hide();
+    scrollView->hide();
+    statusBarCtrl->hide();
     buildMenus();
 
     // The two hidden chords: the privileges dialog and the memory debugging dialog. They are
@@ -89,6 +78,9 @@ CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
             [this] { theRamexApp.showSecretDialog(true); });
     auto* memory = new QShortcut(QKeySequence(kChordModifiers | Qt::Key_E), this);
     connect(memory, &QShortcut::activated, this, [this] { theRamexApp.showSecretDialog(false); });
+    // Tab moves through the tools rather than the focus.
+    auto* tab = new QShortcut(QKeySequence(Qt::Key_Tab), this);
+    connect(tab, &QShortcut::activated, this, [this] { cycleTool(); });
 }
 
 CRamexWindow::~CRamexWindow() = default;
@@ -150,6 +142,9 @@ void CRamexWindow::report(const char* name, RErr err) {
 // ---- The document ----------------------------------------------------------------------
 
 void CRamexWindow::takeDocument(std::unique_ptr<CTree> tree) {
+    // The views let go of the old document before it goes.
+    scrollView->installParentValues(nullptr, nullptr);
+    panel->setDocument(nullptr, nullptr);
     theCTree = std::move(tree);
     theRamexApp.installCTree(theCTree.get());
     if (theCTree && theCTree->script())
@@ -157,12 +152,15 @@ void CRamexWindow::takeDocument(std::unique_ptr<CTree> tree) {
 }
 
 void CRamexWindow::deleteDocument() {
+    scrollView->installParentValues(nullptr, nullptr);
+    panel->setDocument(nullptr, nullptr);
     theCTree.reset();
     theRamexApp.installCTree(nullptr);
 }
 
 void CRamexWindow::installReferences() {
     theRamexApp.installCTree(theCTree.get());
+    report("CRamexWindow::installReferences", attachPort());
 }
 
 RErr CRamexWindow::startDocument(std::unique_ptr<CTree> tree, bool isNew) {
@@ -311,7 +309,7 @@ void CRamexWindow::OnRedo() {
 }
 
 void CRamexWindow::showUndoOrRedo(const char* name, RErr err) {
-    treeAreaWidget->update();
+    refreshDocumentViews();
     updateMenus();
     report(name, err);
 }
@@ -333,6 +331,8 @@ void CRamexWindow::closeEvent(QCloseEvent* event) {
 // ---- Mode changes --------------------------------------------------------------------------
 
 bool CRamexWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client && event->type() == QEvent::Resize)
+        placeChildren();
     const int32_t mode = theRamexApp.getMode();
     if (event->type() == QEvent::Paint && !modeChangePending &&
         (mode == kModeClosingDocument || mode == kModeOpeningDocument)) {
@@ -348,14 +348,11 @@ void CRamexWindow::finishModeChange() {
     modeChangePending = false;
     const int32_t mode = theRamexApp.getMode();
     if (mode == kModeClosingDocument) {
-        treeAreaWidget->hide();
-        statusBar()->hide();
-        popUpBox->hide();
+        hidePanel();
         removeAuthorMenus();
         theRamexApp.setMode(kModeNoDocument);
     } else if (mode == kModeOpeningDocument) {
-        treeAreaWidget->show();
-        statusBar()->show();
+        showPanelForDocument();
         theRamexApp.setMode(kModeDocument);
         installAuthorMenus();
         RErr err = sendHook(CScript::kHookOpen);
@@ -363,6 +360,7 @@ void CRamexWindow::finishModeChange() {
         if (!err && theCTree)
             err = theCTree->undoStructure().zeroOut();
         report("CRamexWindow::finishModeChange", err);
+        refreshDocumentViews();
         updateMenus();
     }
 }
@@ -471,58 +469,35 @@ void CRamexWindow::OnAuthorMenuItem(int32_t commandId) {
             err = finishErr;
     }
     updateMenus();
-    treeAreaWidget->update();
+    refreshDocumentViews();
     report("CRamexWindow::OnAuthorMenuItem", err);
 }
 
 // ---- Requests from the script and the undo tasks --------------------------------------------
-
-RErr CRamexWindow::doUserInterfaceUndoTask(int32_t taskCode, int32_t /*value*/) {
-    // Tools, the lexicon's visibility and the drawing show in the panel and on the canvas;
-    // until those arrive a refresh of the tree area is all these tasks need.
-    switch (taskCode) {
-    case kRebuildAuthorMenusTask:
-        rebuildAuthorMenus();
-        return kNoErr;
-    case kShowScissorsTask:
-    case kShowSpyglassTask:
-    case kShowLexiconTask:
-    case kRefreshDrawingTask:
-        treeAreaWidget->update();
-        return kNoErr;
-    default:
-        return reportError("CRamexWindow::doUserInterfaceUndoTask", kErrInvalidParameter);
-    }
-}
 
 void CRamexWindow::reportParseError(int32_t /*code*/, int32_t /*line*/) {
     bug("Student mode parse error (not completed)", kNoErr);
 }
 
 void CRamexWindow::message(const std::string& text) {
-    statusBar()->showMessage(QString::fromStdString(text));
+    statusBarCtrl->showMessage(QString::fromStdString(text));
 }
 
-void CRamexWindow::popUp(int32_t /*node*/, const std::string& text) {
-    // Until the canvas places it at its node, the box stands at the tree area's top left.
-    popUpBox->setText(QString::fromStdString(text));
-    popUpBox->adjustSize();
-    popUpBox->move(12, 12);
-    popUpBox->setVisible(!text.empty());
-    popUpBox->raise();
+void CRamexWindow::popUp(int32_t node, const std::string& text) {
+    scrollView->startPopUpBox(node, text);
 }
 
 void CRamexWindow::setGrammarLabel(const std::string& grammarPath, bool valid) {
     QString name = QStringLiteral("None");
     if (valid)
         name = QFileInfo(QString::fromStdString(grammarPath)).completeBaseName();
-    grammarLabelItem->setText(QStringLiteral("Currently Selected Grammar:\n") + name);
+    panel->grammarLabel()->setText(QStringLiteral("Currently Selected Grammar:\n") + name);
 }
 
 QString CRamexWindow::statusText() const {
-    return statusBar()->currentMessage();
+    return statusBarCtrl->currentMessage();
 }
 
 QString CRamexWindow::grammarLabelText() const {
-    return grammarLabelItem->text();
+    return panel->grammarLabel()->text();
 }

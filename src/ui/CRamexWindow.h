@@ -1,6 +1,8 @@
 #pragma once
 
 #include "base/ErrorCodes.h"
+#include "ui/CMainPanel.h"
+#include "ui/CTreeCanvas.h"
 
 #include <QMainWindow>
 
@@ -9,18 +11,22 @@
 #include <memory>
 #include <string>
 
+class CPort;
 class CRamexApp;
 class CTree;
 class QAction;
+class QImage;
 class QLabel;
 class QMenu;
+class QStatusBar;
 class QWidget;
+class QtDrawingDevice;
 
 // The student's workspace and the program's main window. It holds the open document's
 // database, finishes the mode changes in its paint handler, carries the File and Edit
 // commands and the grammar's own menus. The tool buttons, category buttons, word list and
 // preview fill the left panel; the tree canvas fills the tree area.
-class CRamexWindow : public QMainWindow {
+class CRamexWindow : public QMainWindow, private RTreeCanvasOwner, private RMainPanelOwner {
 public:
     explicit CRamexWindow(CRamexApp& application);
     ~CRamexWindow() override;
@@ -63,6 +69,28 @@ public:
     void popUp(int32_t node, const std::string& text);
     void setGrammarLabel(const std::string& grammarPath, bool valid);
 
+    // --- The panel, the tools and the canvas ---
+    // 1 Arrow, 2 Scissors, 3 Spyglass; any other number is reported.
+    void setTool(int32_t tool);
+    int32_t getCurrentTool() const override { return currentTool; }
+    // visible is replaced by the document's setting for Scissors and Spyglass in modes 3
+    // and 4; whichButton -1 applies to all three buttons.
+    void showHideToolButton(bool visible, int32_t whichButton);
+    // Tool 2, 3 or 4 (the lexicon): whether the document's script shows it.
+    bool getToolVisibility(int32_t tool) const;
+    // Tab: the next visible tool, in mode 4 only.
+    void cycleTool();
+    bool lexiconVisible() const;
+    int32_t currentlySelectedTree() const { return panel->currentlySelectedTree(); }
+    CMainPanel& mainPanel() { return *panel; }
+    CTreeCanvas& canvas() { return *scrollView; }
+    CPort& port() { return *theCPort; }
+
+    // --- The hook bridge: errors are reported here and not passed on ---
+    void sendNonQueryMessageToScript(int32_t hook, int32_t node) override;
+    void sendQueryMessageToScript(int32_t hook, int32_t node1, int32_t node2, bool& messageExists,
+                                  bool& result) override;
+
     // The open document's database; nullptr when none.
     CTree* document() const { return theCTree.get(); }
     // Hands over the database the application just loaded.
@@ -73,13 +101,31 @@ public:
     QString statusText() const;
     QString grammarLabelText() const;
     QWidget& lexiconPanel() { return *panel; }
-    QWidget& treeArea() { return *treeAreaWidget; }
+    QWidget& treeArea() { return *scrollView; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // RMainPanelOwner
+    void toolButtonClicked(int32_t tool) override;
+    void closePopUp() override;
+    void previewPressed(QMouseEvent& event) override;
+    void previewMoved(QMouseEvent& event) override;
+    void previewReleased(QMouseEvent& event) override;
+    // RTreeCanvasOwner
+    void refreshMenus() override { updateMenus(); }
+
+    void applyToolButton(bool visible, int32_t tool);
+    bool lexiconVisibleInMode() const;
+    // Gives the port the document's font and the document the port.
+    RErr attachPort();
+    void placeChildren();
+    void showPanelForDocument();
+    void hidePanel();
+    // Canvas and preview after the document changed under them (undo, redo, a command).
+    void refreshDocumentViews();
     void buildMenus();
     QAction* addCommand(QMenu* menu, int32_t commandId, const QString& label,
                         const QKeySequence& shortcut, void (CRamexWindow::*handler)());
@@ -93,9 +139,13 @@ private:
     QMenu* menu1 = nullptr;
     QMenu* menu2 = nullptr;
     std::map<int32_t, QAction*> actions;
-    QWidget* panel = nullptr;
-    QWidget* treeAreaWidget = nullptr;
-    QLabel* grammarLabelItem = nullptr;
-    QLabel* popUpBox = nullptr;
+    std::unique_ptr<QImage> measuringImage;
+    std::unique_ptr<QtDrawingDevice> measuringDevice;
+    std::unique_ptr<CPort> theCPort;
+    int32_t currentTool = 1;
+    QWidget* client = nullptr;
+    CMainPanel* panel = nullptr;
+    CTreeCanvas* scrollView = nullptr;
+    QStatusBar* statusBarCtrl = nullptr;
     bool modeChangePending = false;
 };

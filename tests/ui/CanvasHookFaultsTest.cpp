@@ -1,0 +1,151 @@
+// Script hooks that fail, loop or delete the nodes a gesture holds: the canvas stays usable,
+// the gesture's step closes and undo takes back what the hook did.
+#include "CanvasTestSupport.h"
+
+#include "model/CTree.h"
+#include "ui/CDragImage.h"
+#include "ui/CRamexWindow.h"
+#include "ui/CTreeCanvas.h"
+#include "undo/CUndoStructure.h"
+
+#include <QWidget>
+
+namespace {
+
+std::string grammarWithHooks(const std::string& hooks) {
+    return std::string(R"(categories: X N V D
+word dog: [NP [N' [N dog]]]
+word the: [DP [D' [D the] [NP]]]
+script:
+define variable i
+)") + hooks +
+           "end script\n";
+}
+
+struct RFaultCase {
+    const char* name;
+    const char* hooks;
+};
+
+} // namespace
+
+// Each hook deletes a node the gesture holds, or fails, while a word is dropped on the
+// empty position of another tree.
+TEST_F(CanvasTest, HooksThatDeleteOrFailLeaveTheDocumentConsistent) {
+    const RFaultCase cases[] = {
+        {"drag-from-lexicon kills every new NP",
+         "define function drag-from-lexicon(n)\n  if label(n) eq \"NP\" then kill-node(n) end "
+         "if\nend define\n"},
+        {"is-landing-allowed kills the dragged tree",
+         "define function is-landing-allowed(d, t)\n  kill-node(d)\n  return 1\nend define\n"},
+        {"is-landing-allowed kills the target's tree",
+         "define function is-landing-allowed(d, t)\n  kill-node(mother(mother(t)))\n  return 1\n"
+         "end define\n"},
+        {"drag-completed fails at run time", "define function drag-completed(d, t)\n  "
+                                             "substitute(d, 99999)\n  set-color(t, \"green\")\nend "
+                                             "define\n"},
+        {"is-landing-allowed loops until stopped",
+         "define function is-landing-allowed(d, t)\n  while 1 = 1\n    let i = i + 1\n  end "
+         "while\n  return 1\nend define\n"},
+    };
+    for (const RFaultCase& fault : cases) {
+        SCOPED_TRACE(fault.name);
+        app.reset();
+        platform.recorder.clear();
+        openWith(grammarWithHooks(fault.hooks));
+        const int32_t the = placeWord("D", "the", QPoint(200, 60));
+        ASSERT_NE(the, 0);
+        int32_t slot = 0;
+        tree().getRightmostDaughter(findNode(the, "D'"), slot);
+        const QPoint target = centreOf(slot);
+        const DatabaseState before = documentState();
+        const std::size_t steps = undoSteps();
+
+        chooseWord("N", "dog");
+        dragChosenWordTo(target);
+        EXPECT_FALSE(canvas().gesture().isDragging());
+        EXPECT_FALSE(canvas().dragImage()->isShowing());
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+        EXPECT_FALSE(tree().undoStructure().isComposing());
+        const int32_t selected = canvas().getSelectedNode();
+        EXPECT_TRUE(selected == 0 || tree().verifyNode(selected));
+        EXPECT_TRUE(stringsAreConsistent(tree()));
+        settle();
+
+        // Undo takes back the gesture and whatever the hooks did inside it.
+        if (undoSteps() > steps) {
+            window().OnUndo();
+            EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+        }
+        // The canvas still works: a plain drop lands a new tree.
+        const int32_t again = placeWord("D", "the", QPoint(450, 300));
+        EXPECT_NE(again, 0);
+        EXPECT_TRUE(bugTexts().empty()) << bugTexts().front();
+    }
+}
+
+TEST_F(CanvasTest, ScissorsDownThatKillsTheTrackedTreeIsUndoneOnRelease) {
+    openWith(grammarWithHooks("define function scissors-down(n)\n  kill-node(mother(n))\nend "
+                              "define\ndefine function scissors(n)\n  message(\"cut\")\nend "
+                              "define\n"));
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    ASSERT_NE(dog, 0);
+    const QPoint point = centreOf(findNode(dog, "N"));
+    const DatabaseState before = documentState();
+    window().setTool(2);
+    press(point);
+    moveTo(point + QPoint(1, 0));
+    release(point);
+    // The pressed node is gone, so the release is not on it: nothing was cut.
+    EXPECT_NE(window().statusText(), "cut");
+    EXPECT_EQ(undoSteps(), 1u);
+    EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+    EXPECT_TRUE(bugTexts().empty());
+}
+
+// The step budget stops the loop; the hook's answer after it still counts.
+TEST_F(CanvasTest, IsDraggingAllowedThatLoopsStillLetsTheGestureFinish) {
+    openWith(grammarWithHooks("define function is-dragging-allowed(n)\n  while 1 = 1\n    let i "
+                              "= i + 1\n  end while\n  return is-root-node(n)\nend define\n"));
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    ASSERT_NE(dog, 0);
+    const std::size_t steps = undoSteps();
+    // An inner node is refused after the loop: no step.
+    const QPoint inner = centreOf(findNode(dog, "N'"));
+    press(inner);
+    EXPECT_FALSE(canvas().gesture().isDragging());
+    release(inner);
+    EXPECT_EQ(undoSteps(), steps);
+    // The root is allowed: the drag runs and ends as one step.
+    press(centreOf(dog));
+    EXPECT_TRUE(canvas().gesture().isDragging());
+    moveTo(QPoint(400, 300));
+    release(QPoint(400, 300));
+    EXPECT_EQ(undoSteps(), steps + 1);
+    RPoint place;
+    tree().getAbsolutePoint(dog, place);
+    EXPECT_EQ(place.h, canvas().clientPointToPage(QPoint(400, 300)).h);
+    EXPECT_TRUE(bugTexts().empty());
+}
+
+TEST_F(CanvasTest, AnInnerNodeAScriptLetsDragHasNoPictureAndNoReport) {
+    openWith(grammarWithHooks("define function is-dragging-allowed(n)\n  return 1\nend define\n"
+                              "define function is-landing-allowed(d, t)\n  return 1\nend define\n"
+                              "define function drag-completed(d, t)\n  message(\"landed\")\nend "
+                              "define\n"));
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    const int32_t other = placeWord("N", "dog", QPoint(450, 60));
+    ASSERT_NE(other, 0);
+    const int32_t inner = findNode(dog, "N'");
+    const std::string shape = qtreeOf(dog);
+    press(centreOf(inner));
+    EXPECT_TRUE(canvas().gesture().isDragging());
+    EXPECT_FALSE(canvas().dragImage()->isShowing());
+    const QPoint onto = centreOf(findNode(other, "N"));
+    moveTo(onto);
+    release(onto);
+    // The script decides what such a drop means; here it only answers.
+    EXPECT_EQ(window().statusText(), "landed");
+    EXPECT_EQ(qtreeOf(dog), shape);
+    EXPECT_TRUE(bugTexts().empty()) << bugTexts().front();
+}
