@@ -372,9 +372,10 @@ void CRamexWindow::updateMenus() {
     situation.haveSelectedGrammar = theRamexApp.haveCurrentlySelectedGrammar();
     situation.fileExistsOnlyInMemory = theRamexApp.getFileExistsOnlyInMemory();
     if (situation.mode == kModeOpeningDocument || situation.mode == kModeDocument) {
-        if (theCTree)
+        if (theCTree) {
             readDocumentSituation(*theCTree, situation);
-        else
+            situation.selectedNode = scrollView->getSelectedNode();
+        } else
             situation.readErr = kErrNotInitialized;
     }
     applyMenuState(
