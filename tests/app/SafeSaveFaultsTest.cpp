@@ -136,7 +136,7 @@ TEST(SafeSaveUnicode, AGreekOrChineseNamedFileSavesOverItselfAndLoadsBack) {
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
-TEST(SafeSaveFaults, SavingOverAFileAnotherProgramReadsReplacesItAndTheReaderKeepsTheOldBytes) {
+TEST(SafeSaveFaults, SavingOverAFileAnotherProgramReadsNeverDisturbsTheReader) {
     RecordingPlatformScope platform;
     TempDir dir;
     const std::string path = utf8Path(dir, "δέντρα.rdc");
@@ -147,12 +147,27 @@ TEST(SafeSaveFaults, SavingOverAFileAnotherProgramReadsReplacesItAndTheReaderKee
     for (bool overItself : {true, false}) {
         ASSERT_EQ(saveTo(*small, path, false), kNoErr);
         ForeignHold reader(path, false, true);
-        EXPECT_EQ(saveTo(*large, path, overItself), kNoErr) << overItself;
+        platform.recorder.clear();
+        const RErr err = saveTo(*large, path, overItself);
+#ifdef _WIN32
+        // Windows (and Wine) may refuse to replace a name that is open, even when the reader
+        // shares renaming: then the save fails and the old file stays whole.
+        if (err) {
+            EXPECT_EQ(err, kErrFileSystem);
+            EXPECT_EQ(bytesOf(path), old);
+            EXPECT_EQ(platform.recorder.bugReports(),
+                      std::vector<std::string>{"saveDatabaseFileSafely (file system error)"});
+        } else {
+            EXPECT_NE(bytesOf(path), old);
+        }
+#else
+        EXPECT_EQ(err, kNoErr) << overItself;
         EXPECT_NE(bytesOf(path), old);
+        EXPECT_TRUE(platform.recorder.bugReports().empty());
+#endif
         EXPECT_EQ(reader.contents(), old);
         EXPECT_EQ(namesIn(dir).size(), 1u);
     }
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
 #ifdef _WIN32
@@ -187,9 +202,12 @@ TEST(SafeSaveFaults, AFileLockedByAnotherProgramIsNeitherReadNorDamaged) {
         RecordingPlatformScope platform;
         CFileDescriptor file(path);
         std::unique_ptr<CTree> loaded;
-        EXPECT_EQ(loadDatabaseFile(file, loaded), kErrFileSystem);
+        // The version check cannot open it: reported, then taken as unreadable.
+        EXPECT_EQ(loadDatabaseFile(file, loaded), kErrInvalidFormat);
         EXPECT_FALSE(loaded);
-        EXPECT_FALSE(platform.recorder.bugReports().empty());
+        ASSERT_FALSE(platform.recorder.bugReports().empty());
+        EXPECT_EQ(platform.recorder.bugReports().front(),
+                  "CFileDescriptor::open (file system error)");
     }
     {
         // Saving over itself reads the old file first: the lock refuses that on both systems.
