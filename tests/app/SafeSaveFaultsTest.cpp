@@ -76,8 +76,9 @@ public:
         (void)shareRenaming;
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         EXPECT_GE(fd, 0);
-        if (exclusive)
+        if (exclusive) {
             EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        }
 #endif
     }
     ~ForeignHold() {
