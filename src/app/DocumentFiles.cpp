@@ -4,6 +4,7 @@
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CVersionInfo.h"
+#include "storage/PlatformFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -51,6 +52,12 @@ RErr copyFileContents(CFileDescriptor& from, CFileDescriptor& to) {
             err = closeErr;
     }
     return err;
+}
+
+bool isReadOnly(const std::string& path) {
+    std::error_code error;
+    const fs::perms permissions = fs::status(fs::u8path(path), error).permissions();
+    return !error && (permissions & fs::perms::owner_write) == fs::perms::none;
 }
 
 RErr flushFileToDisk(CFileDescriptor& file) {
@@ -102,6 +109,10 @@ RErr saveDatabaseFileSafely(CTree& tree, CFileDescriptor& file, bool keepOtherFo
     CFileDescriptor side(sidePath);
     bool oldExists = false;
     RErr err = file.exists(oldExists);
+    // A read-only file is not replaced, on Linux (where renaming over it would succeed) as
+    // on Windows (where it fails): its owner said it must not change.
+    if (!err && oldExists && isReadOnly(file.path()))
+        err = reportError(name, kErrFileSystem);
     if (!err && oldExists && keepOtherForks)
         err = side.create();
     if (!err && oldExists && keepOtherForks)
@@ -116,11 +127,8 @@ RErr saveDatabaseFileSafely(CTree& tree, CFileDescriptor& file, bool keepOtherFo
         if (!error)
             fs::permissions(fs::u8path(sidePath), permissions, error);
     }
-    if (!err) {
-        fs::rename(fs::u8path(sidePath), fs::u8path(file.path()), error);
-        if (error)
-            err = reportError(name, kErrFileSystem);
-    }
+    if (!err && replaceFileAtomically(sidePath, file.path()))
+        err = reportError(name, kErrFileSystem);
     if (err)
         fs::remove(fs::u8path(sidePath), error);
     return err;

@@ -20,11 +20,11 @@ constexpr int32_t kCheckScriptCreatorTag = 128;
 
 bool readTextFile(const std::string& path, std::string& text) {
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored)) {
+    if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ignored)) {
         inputFault(path, "The file cannot be found.");
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in) {
         inputFault(path, "The file cannot be opened.");
         return false;

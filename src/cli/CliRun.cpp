@@ -1,7 +1,7 @@
 #include "cli/CliRun.h"
 
-#include "base/RecordingPlatform.h"
 #include "app/WorkingDocument.h"
+#include "base/RecordingPlatform.h"
 #include "cli/CliCommand.h"
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
@@ -137,7 +137,7 @@ void printRequest(const RecordingUserInterface::Request& request, std::ostream& 
 }
 
 bool readAnswers(const std::string& path, RecordingPlatform& platform) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in) {
         inputFault(path, "The file cannot be opened.");
         return false;

@@ -7,6 +7,7 @@
 #include "cli/GrammarTextReader.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
+#include "storage/PlatformFiles.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,7 +25,7 @@ int usageError(const std::string& message) {
 
 bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree) {
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored)) {
+    if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ignored)) {
         inputFault(path, "The file cannot be found.");
         return false;
     }
@@ -39,7 +40,7 @@ bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree) {
 }
 
 std::string lowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = std::filesystem::u8path(path).extension().u8string();
     for (char& c : extension)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
@@ -59,17 +60,17 @@ bool openAnyFile(const std::string& path, std::unique_ptr<CTree>& tree) {
 bool writeDatabase(CTree& tree, const std::string& path) {
     const std::string temporary = path + ".partial";
     std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+    std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
     RErr err = kNoErr;
     {
         CFileDescriptor file(temporary);
         err = saveDatabaseFile(tree, file);
     }
-    std::error_code renameError;
+    // Windows' plain rename refuses to replace an existing file; this call replaces it.
     if (!err)
-        std::filesystem::rename(temporary, path, renameError);
-    if (err || renameError) {
-        std::filesystem::remove(temporary, ignored);
+        err = replaceFileAtomically(temporary, path);
+    if (err) {
+        std::filesystem::remove(std::filesystem::u8path(temporary), ignored);
         inputFault(path, "The file cannot be written.");
         return false;
     }

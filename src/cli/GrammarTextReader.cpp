@@ -86,9 +86,9 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 bool readWholeFile(const std::string& path, std::string& text) {
     std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored))
+    if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ignored))
         return false;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in)
         return false;
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -336,7 +336,8 @@ bool TextParser::parseScriptFile() {
     if (!expectLineEnd())
         return false;
     std::string text;
-    if (!readWholeFile((std::filesystem::path(folder) / name).string(), text))
+    if (!readWholeFile((std::filesystem::u8path(folder) / std::filesystem::u8path(name)).u8string(),
+                       text))
         return fail("the script file '" + name + "' cannot be read");
     for (const std::string& scriptLine : splitLines(text))
         grammar.script += scriptLine + "\n";
@@ -707,6 +708,6 @@ bool readGrammarTextFile(const std::string& path, RTextTarget target, std::uniqu
         error.message = "The file cannot be read.";
         return false;
     }
-    GrammarTextReader reader(target, std::filesystem::path(path).parent_path().string());
+    GrammarTextReader reader(target, std::filesystem::u8path(path).parent_path().u8string());
     return reader.read(text, tree, error);
 }

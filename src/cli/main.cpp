@@ -7,7 +7,43 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <shellapi.h> // needs windows.h first
+#endif
+
 namespace {
+
+// The arguments in UTF-8, as every path inside the program is. Windows hands `main` its
+// arguments in the local code page, which cannot hold every file name.
+std::vector<std::string> utf8Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide) {
+        std::vector<std::string> arguments;
+        for (int i = 0; i < count; ++i) {
+            const int length =
+                WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string argument(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), length, nullptr, nullptr);
+            argument.resize(argument.size() - 1);
+            arguments.push_back(argument);
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
+}
 
 void printHelp() {
     std::cout << "usage: ramex-cli COMMAND [ARGUMENTS]\n"
@@ -35,9 +71,15 @@ int main(int argc, char** argv) {
     };
     ScopedPlatform installed(platform);
 
-    if (argc < 2)
+#ifdef _WIN32
+    // The output is the same bytes as on Linux: no line end becomes CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    const std::vector<std::string> all = utf8Arguments(argc, argv);
+    if (all.size() < 2)
         return usageError("no command given");
-    const std::string name = argv[1];
+    const std::string name = all[1];
     if (name == "--help" || name == "-h") {
         printHelp();
         return kExitSuccess;
@@ -46,7 +88,7 @@ int main(int argc, char** argv) {
         std::cout << "ramex-cli " << RAMEX_VERSION << "\n";
         return kExitSuccess;
     }
-    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    const std::vector<std::string> arguments(all.begin() + 2, all.end());
     for (const CliCommand& command : cliCommands())
         if (name == command.name)
             return command.run(arguments);

@@ -11,10 +11,14 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include "storage/PlatformFiles.h"
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
-#include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -36,43 +40,68 @@ int32_t writesUntilFailure = 0;
 
 #ifdef _WIN32
 
-// Paths are UTF-8 inside the program; Windows takes them as UTF-16.
-std::wstring widePath(const std::string& path) {
-    return std::filesystem::u8path(path).wstring();
+// The handle is kept under a C runtime number, so that both systems keep an int; every
+// transfer still goes through the Windows calls on the handle itself.
+HANDLE osHandle(int fd) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+int adoptHandle(HANDLE handle) {
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    if (fd < 0)
+        CloseHandle(handle);
+    return fd;
 }
 
 int osOpenExisting(const std::string& path) {
-    int fd = -1;
-    // Read and write access, not shared with anyone (the Windows file API's share mode 0).
-    if (_wsopen_s(&fd, widePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
-                  _S_IREAD | _S_IWRITE) != 0)
+    const std::wstring wide = windowsPath(path);
+    if (wide.empty())
         return -1;
-    return fd;
+    // Others may still read the file, as they may past the advisory lock on Linux; nobody
+    // may write, rename or delete it while it is open, and a second opening for writing, by
+    // this program or another, is refused as the lock refuses it.
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle); // a device or a pipe is not one of our files
+        return -1;
+    }
+    return adoptHandle(handle);
 }
 
 int osCreateNew(const std::string& path) {
-    int fd = -1;
-    if (_wsopen_s(&fd, widePath(path).c_str(),
-                  _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYRW,
-                  _S_IREAD | _S_IWRITE) != 0)
+    const std::wstring wide = windowsPath(path);
+    if (wide.empty())
         return -1;
-    return fd;
+    return adoptHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool osClose(int fd) {
     return _close(fd) == 0;
 }
 
+OVERLAPPED at(int64_t offset) {
+    OVERLAPPED place{};
+    place.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset) & 0xFFFFFFFFu);
+    place.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    return place;
+}
+
 // Bytes read (fewer only at the end of the file), or -1.
 int64_t osReadAt(int fd, int64_t offset, unsigned char* buffer, int64_t count) {
-    if (_lseeki64(fd, offset, SEEK_SET) < 0)
-        return -1;
     int64_t done = 0;
     while (done < count) {
-        const unsigned chunk = static_cast<unsigned>(std::min<int64_t>(count - done, 1 << 30));
-        const int got = _read(fd, buffer + done, chunk);
-        if (got < 0)
+        const auto chunk = static_cast<DWORD>(std::min<int64_t>(count - done, 1 << 30));
+        OVERLAPPED place = at(offset + done);
+        DWORD got = 0;
+        if (!ReadFile(osHandle(fd), buffer + done, chunk, &got, &place)) {
+            if (GetLastError() == ERROR_HANDLE_EOF)
+                break;
             return -1;
+        }
         if (got == 0)
             break;
         done += got;
@@ -81,13 +110,12 @@ int64_t osReadAt(int fd, int64_t offset, unsigned char* buffer, int64_t count) {
 }
 
 bool osWriteAt(int fd, int64_t offset, const unsigned char* buffer, int64_t count) {
-    if (_lseeki64(fd, offset, SEEK_SET) < 0)
-        return false;
     int64_t done = 0;
     while (done < count) {
-        const unsigned chunk = static_cast<unsigned>(std::min<int64_t>(count - done, 1 << 30));
-        const int put = _write(fd, buffer + done, chunk);
-        if (put <= 0)
+        const auto chunk = static_cast<DWORD>(std::min<int64_t>(count - done, 1 << 30));
+        OVERLAPPED place = at(offset + done);
+        DWORD put = 0;
+        if (!WriteFile(osHandle(fd), buffer + done, chunk, &put, &place) || put == 0)
             return false;
         done += put;
     }
@@ -95,15 +123,20 @@ bool osWriteAt(int fd, int64_t offset, const unsigned char* buffer, int64_t coun
 }
 
 bool osSetLength(int fd, int64_t length) {
-    return _chsize_s(fd, length) == 0;
+    LARGE_INTEGER end;
+    end.QuadPart = length;
+    return SetFilePointerEx(osHandle(fd), end, nullptr, FILE_BEGIN) && SetEndOfFile(osHandle(fd));
 }
 
 int64_t osLength(int fd) {
-    return _filelengthi64(fd);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(osHandle(fd), &size))
+        return -1;
+    return static_cast<int64_t>(size.QuadPart);
 }
 
 bool osFlushToDisk(int fd) {
-    return _commit(fd) == 0;
+    return FlushFileBuffers(osHandle(fd)) != 0;
 }
 
 #else
@@ -346,24 +379,27 @@ RErr readSlowly(int fd, int64_t& position, std::vector<unsigned char>& cache, in
             position += remaining;
             break;
         }
+        // Blocks aligned to the buffer's size: reading backwards then costs one transfer per
+        // block rather than one per byte (a system call is dear under Windows and Wine).
+        const int64_t blockStart = position - position % kDirectReadSize;
         int64_t got = -1;
         try {
             cache.resize(kReadAheadSize);
-            got = osReadAt(fd, position, cache.data(), static_cast<int64_t>(kReadAheadSize));
+            got = osReadAt(fd, blockStart, cache.data(), static_cast<int64_t>(kReadAheadSize));
         } catch (const std::bad_alloc&) {
             cache.clear();
             cacheStart = 0;
             position = start;
             return reportError(name, kErrMallocFailed);
         }
-        if (got <= 0) {
+        if (got <= position - blockStart) {
             cache.clear();
             cacheStart = 0;
             position = start;
             return reportError(name, kErrFileSystem);
         }
         cache.resize(static_cast<std::size_t>(got));
-        cacheStart = position;
+        cacheStart = blockStart;
     }
     return kNoErr;
 }
