@@ -1,6 +1,7 @@
 #include "base/RecordingPlatform.h"
 #include "cli/CliCommand.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,23 +20,32 @@ void printHelp() {
     std::cout << "\n"
                  "options:\n"
                  "  --help       show this help and exit\n"
-                 "  --version    show the version and exit\n";
+                 "  --version    show the version and exit\n"
+                 "  --verbose    also print the internal reports behind a failure\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Nothing here may wait for a person: internal failures go to standard error.
+    // --verbose may stand anywhere; the commands never see it.
+    std::vector<std::string> words(argv + 1, argv + argc);
+    const auto verboseWord = std::find(words.begin(), words.end(), "--verbose");
+    const bool verbose = verboseWord != words.end();
+    if (verbose)
+        words.erase(verboseWord);
+
+    // Nothing here may wait for a person. The chain of internal reports behind a failure goes
+    // to standard error only when asked for: by default a failure is its one message line.
     RecordingPlatform platform;
-    platform.onCall = [](const RecordingPlatform::Call& call) {
-        if (call.kind == RecordingPlatform::Kind::BugReport)
+    platform.onCall = [verbose](const RecordingPlatform::Call& call) {
+        if (verbose && call.kind == RecordingPlatform::Kind::BugReport)
             std::cerr << "ramex-cli: bug: " << call.text << "\n";
     };
     ScopedPlatform installed(platform);
 
-    if (argc < 2)
+    if (words.empty())
         return usageError("no command given");
-    const std::string name = argv[1];
+    const std::string name = words[0];
     if (name == "--help" || name == "-h") {
         printHelp();
         return kExitSuccess;
@@ -44,7 +54,7 @@ int main(int argc, char** argv) {
         std::cout << "ramex-cli " << RAMEX_VERSION << "\n";
         return kExitSuccess;
     }
-    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    const std::vector<std::string> arguments(words.begin() + 1, words.end());
     for (const CliCommand& command : cliCommands())
         if (name == command.name)
             return command.run(arguments);
