@@ -254,16 +254,18 @@ private:
     void endTopLevelCall();
     // Counts one step; false once a budget is spent (and from then on).
     bool takeStep() {
-        if (stepsLeft > 0) {
+        if (__builtin_expect(stepsLeft > 0, 1)) {
             --stepsLeft;
             return true;
         }
         return checkBudgets();
     }
     // Every kStepsBetweenChecks steps: the time and growth budgets, and the step reserve.
-    bool checkBudgets();
+    [[gnu::cold, gnu::noinline]] bool checkBudgets();
     // Stops the call when it has added more than its growth budget allows.
     void checkGrowth();
+    // After a native: the growth budget, and the length of the text it gave back.
+    void checkAfterNative(const CStackFrame& frame);
     // Runs a top-level call with the budgets, turning an exhausted allocator into a stop.
     RErr runTopLevel(CSymbol& function, CStackFrame& frame);
 

@@ -374,6 +374,15 @@ void CScript::endTopLevelCall() {
         SystemAlert(kTooMuchMemoryMessage, 1);
 }
 
+[[gnu::noinline]] void CScript::checkAfterNative(const CStackFrame& frame) {
+    // One native can add much (a copied tree, a long text) in one step.
+    checkGrowth();
+    const CRString* result = frame.findField(0);
+    if (result && result->hasUniversalString() &&
+        result->byteLength() > CStringManager::kMaxStoredTextBytes)
+        refuseLongText();
+}
+
 RErr CScript::runTopLevel(CSymbol& function, CStackFrame& frame) {
     const CRepeatedReports repeats;
     beginTopLevelCall();
@@ -409,12 +418,7 @@ RErr CScript::executeAnyFunction(CSymbol& function, CStackFrame& frame) {
         break;
     case kSymbolNatvFnc:
         performNativeFunction(function.getSymbolValue(), frame);
-        // One native can add much (a copied tree, a long text) in one step.
-        checkGrowth();
-        if (const CRString* result = frame.findField(0);
-            result && result->hasUniversalString() &&
-            result->byteLength() > CStringManager::kMaxStoredTextBytes)
-            refuseLongText();
+        checkAfterNative(frame);
         break;
     default:
         bug("CScript::executeAnyFunction: non-function symbol type.", 0);
