@@ -40,6 +40,13 @@ void saveDocument(const std::string& path, int32_t attribute, int32_t value) {
 
 } // namespace
 
+// The address sanitizer brings an allocator of its own, which a replacement would fight: there
+// the allocation-failure cases are skipped.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kAllocatorReplaced = false;
+#else
+constexpr bool kAllocatorReplaced = true;
+
 void* operator new(std::size_t size) {
     if (failFrom != 0 && size >= failFrom)
         throw std::bad_alloc();
@@ -55,6 +62,7 @@ void operator delete(void* memory) noexcept {
 void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
+#endif
 
 TEST(LoadLimits, APointOutsideTheDrawingRangeIsAnInvalidFormat) {
     struct Case {
@@ -92,6 +100,8 @@ TEST(LoadLimits, APointOutsideTheDrawingRangeIsAnInvalidFormat) {
 }
 
 TEST(LoadLimits, RunningOutOfMemoryWhileReadingRefusesTheFile) {
+    if (!kAllocatorReplaced)
+        GTEST_SKIP() << "the allocator cannot be replaced here";
     TempDir dir;
     RecordingPlatformScope platform;
     const std::string path = dir.file("document.rdc");
