@@ -48,7 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         tree.setMainString(kHeaderRecord, CRString(text, kFuzzCreatorTag)) != kNoErr ||
         tree.undoStructure().finishTaskList() != kNoErr || tree.undoStructure().zeroOut() != kNoErr)
         std::abort();
+    // A compile for a working document changes the tool palette, undoably: it runs inside a
+    // step of its own, as when a document is opened.
+    if (tree.undoStructure().startTaskList(kLabelNeverUndoable) != kNoErr)
+        std::abort();
     const RErr err = tree.script()->parseScript(studentMode);
+    if (tree.undoStructure().finishTaskList() != kNoErr || tree.undoStructure().zeroOut() != kNoErr)
+        std::abort();
     const int32_t code = tree.script()->lastCompileErrorCode();
     // A compile succeeds with code 0 or fails with 1011 and a code from 1 to 21.
     if (!(err == kNoErr && code == 0) && !(err == kErrScriptCompile && code >= 1 && code <= 21))

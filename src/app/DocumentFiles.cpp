@@ -1,5 +1,6 @@
 #include "app/DocumentFiles.h"
 
+#include "base/CRepeatedReports.h"
 #include "base/ErrorReporter.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <vector>
 
@@ -83,12 +85,22 @@ RErr loadDatabaseFile(CFileDescriptor& file, std::unique_ptr<CTree>& tree) {
     }
     if (err)
         return err;
-    auto loaded = std::make_unique<CTree>();
-    err = loaded->createTree(false);
-    if (!err)
-        err = loaded->doLoad(file);
-    if (!err)
-        tree = std::move(loaded);
+    // A damaged file tends to fail the same way in record after record: each report once.
+    const CRepeatedReports repeats;
+    try {
+        auto loaded = std::make_unique<CTree>();
+        err = loaded->createTree(false);
+        if (!err)
+            err = loaded->doLoad(file);
+        if (!err)
+            tree = std::move(loaded);
+        // A fork the file lacks is damage like any other.
+        if (err == kErrNoSuchFork)
+            err = kErrInvalidFormat;
+    } catch (const std::bad_alloc&) {
+        // The half-read database goes with the exception; nothing else has changed.
+        err = reportError("loadDatabaseFile: not enough memory to open the file", kErrMallocFailed);
+    }
     return err;
 }
 
@@ -142,6 +154,8 @@ std::string versionMessage(RErr code) {
         return "This file was created by an older version of Ramex and cannot be read.";
     case kErrNewerVersion:
         return "This file was created by a more recent version of Ramex and cannot be read.";
+    case kErrMallocFailed:
+        return "There is not enough memory to open the file.";
     default:
         return "";
     }

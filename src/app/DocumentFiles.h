@@ -26,5 +26,5 @@ RErr saveDatabaseFile(CTree& tree, CFileDescriptor& file);
 // other file) the new file starts empty.
 RErr saveDatabaseFileSafely(CTree& tree, CFileDescriptor& file, bool keepOtherForks);
 
-// The message shown for 1008, 1009 and 1010; "" for other codes.
+// The message shown for 1008, 1009, 1010 and 1001 (memory ran out); "" for other codes.
 std::string versionMessage(RErr code);

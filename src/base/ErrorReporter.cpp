@@ -1,5 +1,6 @@
 #include "base/ErrorReporter.h"
 
+#include "base/CRepeatedReports.h"
 #include "base/Platform.h"
 
 const char* const kBugReportTitle = "Ramex Bug Report";
@@ -32,7 +33,7 @@ std::string bugReportText(const std::string& name, RErr code) {
 }
 
 void bug(const std::string& name, RErr code) {
-    currentPlatform().showBugReport(kBugReportTitle, bugReportText(name, code));
+    CRepeatedReports::showBugReport(kBugReportTitle, bugReportText(name, code));
 }
 
 RErr reportError(const std::string& name, RErr code) {

@@ -188,14 +188,16 @@ int runScript(const std::vector<std::string>& arguments, std::ostream& out) {
     if (!parseHookArguments(options.hookArguments, first, second))
         return usageError("--args needs one or two node numbers, as N or N,M");
 
+    // Opened before the transcript starts: a refused file is its one message line, and the
+    // internal reports behind it are the program's, printed only when asked for.
+    std::unique_ptr<CTree> tree;
+    if (!openAnyFile(options.file, tree))
+        return kExitInputFault;
+
     RecordingPlatform platform;
     ScopedPlatform platformScope(platform);
     platform.onCall = [&out](const RecordingPlatform::Call& call) { printPlatformCall(call, out); };
     if (!options.answers.empty() && !readAnswers(options.answers, platform))
-        return kExitInputFault;
-
-    std::unique_ptr<CTree> tree;
-    if (!openAnyFile(options.file, tree))
         return kExitInputFault;
     CScript& script = *tree->script();
     RecordingUserInterface userInterface;

@@ -398,6 +398,9 @@ bool TextParser::parseTreeLine() {
         tree.hasPoint = true;
         if (!readNumber("horizontal position", tree.h) || !readNumber("vertical position", tree.v))
             return false;
+        if (!isCoordinateInRange(tree.h) || !isCoordinateInRange(tree.v))
+            return fail("position out of range (at most " + std::to_string(kMostCoordinate) +
+                        " either way)");
         skipBlanks();
     }
     if (atEnd() || line()[pos] != ':')

@@ -3,6 +3,7 @@
 #include "base/RecordingPlatform.h"
 #include "cli/CliCommand.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,16 +58,26 @@ void printHelp() {
     std::cout << "\n"
                  "options:\n"
                  "  --help       show this help and exit\n"
-                 "  --version    show the version and exit\n";
+                 "  --version    show the version and exit\n"
+                 "  --verbose    also print the internal reports behind a failure\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Nothing here may wait for a person: internal failures go to standard error.
+    // --verbose may stand anywhere; the commands never see it.
+    const std::vector<std::string> all = utf8Arguments(argc, argv);
+    std::vector<std::string> words(all.begin() + std::min<std::size_t>(1, all.size()), all.end());
+    const auto verboseWord = std::find(words.begin(), words.end(), "--verbose");
+    const bool verbose = verboseWord != words.end();
+    if (verbose)
+        words.erase(verboseWord);
+
+    // Nothing here may wait for a person. The chain of internal reports behind a failure goes
+    // to standard error only when asked for: by default a failure is its one message line.
     RecordingPlatform platform;
-    platform.onCall = [](const RecordingPlatform::Call& call) {
-        if (call.kind == RecordingPlatform::Kind::BugReport)
+    platform.onCall = [verbose](const RecordingPlatform::Call& call) {
+        if (verbose && call.kind == RecordingPlatform::Kind::BugReport)
             std::cerr << "ramex-cli: bug: " << call.text << "\n";
     };
     ScopedPlatform installed(platform);
@@ -76,10 +87,9 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
-    const std::vector<std::string> all = utf8Arguments(argc, argv);
-    if (all.size() < 2)
+    if (words.empty())
         return usageError("no command given");
-    const std::string name = all[1];
+    const std::string name = words[0];
     if (name == "--help" || name == "-h") {
         printHelp();
         return kExitSuccess;
@@ -88,7 +98,7 @@ int main(int argc, char** argv) {
         std::cout << "ramex-cli " << RAMEX_VERSION << "\n";
         return kExitSuccess;
     }
-    const std::vector<std::string> arguments(all.begin() + 2, all.end());
+    const std::vector<std::string> arguments(words.begin() + 1, words.end());
     for (const CliCommand& command : cliCommands())
         if (name == command.name)
             return command.run(arguments);

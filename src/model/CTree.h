@@ -384,6 +384,15 @@ private:
 
     RObjectCounter<kKindCTree> counter;
     std::unique_ptr<CTablet> theTablet;
+    // The last node findRoot answered for, its root, and the tablet's count of replaced links
+    // then (see rootOfValidNode).
+    struct RRootCache {
+        uint64_t changes = 0;
+        int32_t node = 0;
+        int32_t root = 0;
+    };
+    mutable RRootCache rootCache;
+    int32_t rootOfValidNode(int32_t node) const;
     std::unique_ptr<CStringManager> theStringManager;
     std::unique_ptr<CUndoStructure> theUndoStructure;
     std::unique_ptr<CScript> theScript;

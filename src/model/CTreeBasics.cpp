@@ -43,6 +43,8 @@ CTree::~CTree() {
 
 RErr CTree::makeEmptyStores() {
     theTablet = std::make_unique<CTablet>();
+    theTablet->watchAttribute(kAttrMother);
+    rootCache = RRootCache{};
     theStringManager = std::make_unique<CStringManager>();
     theUndoStructure = std::make_unique<CUndoStructure>();
     RErr err = theTablet->createTablet();
@@ -408,6 +410,8 @@ RErr CTree::doLoad(CFileDescriptor& file) {
         return reportError("CTree::doLoad", err);
 
     theTablet = std::move(tablet);
+    theTablet->watchAttribute(kAttrMother);
+    rootCache = RRootCache{};
     theStringManager = std::move(strings);
     for (const auto& spine : fishSpines)
         if (spine)

@@ -8,6 +8,7 @@
 #include "storage/CRString.h"
 #include "storage/CTablet.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -16,6 +17,10 @@
 // suspended the same pass only positions. The walks keep their own stacks.
 
 namespace {
+
+int32_t clampToDocument(int32_t value) {
+    return std::clamp(value, -kMostCoordinate, kMostCoordinate);
+}
 
 constexpr int32_t kSubscriptDrop = 4;
 constexpr int32_t kSmallestBoxHeight = 5;
@@ -41,18 +46,19 @@ void CTree::writeRect(int32_t node, int32_t firstAttribute, const RRect& rect) {
 
 RErr CTree::setAbsolutePoint(int32_t root, const RPoint& point) {
     RErr err = validateRootWithError(root);
+    // Held where a saved document may hold it, so that the document can be opened again.
     if (!err)
-        err = dataTask(root, kAttrAbsoluteH, point.h);
+        err = dataTask(root, kAttrAbsoluteH, clampToDocument(point.h));
     if (!err)
-        err = dataTask(root, kAttrAbsoluteV, point.v);
+        err = dataTask(root, kAttrAbsoluteV, clampToDocument(point.v));
     return reportError("CTree::setAbsolutePoint", err);
 }
 
 RErr CTree::setAbsolutePointNoUndo(int32_t root, const RPoint& point) {
     const RErr err = validateRootWithError(root);
     if (!err) {
-        setCellDirectly(root, kAttrAbsoluteH, point.h);
-        setCellDirectly(root, kAttrAbsoluteV, point.v);
+        setCellDirectly(root, kAttrAbsoluteH, clampToDocument(point.h));
+        setCellDirectly(root, kAttrAbsoluteV, clampToDocument(point.v));
     }
     return reportError("CTree::setAbsolutePointNoUndo", err);
 }
@@ -211,8 +217,8 @@ RErr CTree::drawTree(int32_t root, bool performOffset) {
     thePort->setThickness(thickness);
     RPoint point{theTablet->cell(root, kAttrAbsoluteV), theTablet->cell(root, kAttrAbsoluteH)};
     if (performOffset) {
-        point.h -= hOffset;
-        point.v -= vOffset;
+        point.h = clampToLayout(int64_t{point.h} - hOffset);
+        point.v = clampToLayout(int64_t{point.v} - vOffset);
     }
     setCellDirectly(root, kAttrRelativeH, point.h);
     setCellDirectly(root, kAttrRelativeV, point.v);
@@ -258,7 +264,8 @@ RErr CTree::drawBranchTo(int32_t mother, int32_t daughter) {
     const int32_t x = theTablet->cell(mother, kAttrRelativeH);
     const int32_t y = theTablet->cell(mother, kAttrRelativeV);
     const int32_t pitch = fontHeight + verticalPadding + lineHeight + verticalPadding;
-    const RPoint at{y + pitch, x + theTablet->cell(daughter, kAttrXOffset)};
+    const RPoint at{clampToLayout(int64_t{y} + pitch),
+                    clampToLayout(int64_t{x} + theTablet->cell(daughter, kAttrXOffset))};
     setCellDirectly(daughter, kAttrRelativeH, at.h);
     setCellDirectly(daughter, kAttrRelativeV, at.v);
     const int32_t motherColor = theTablet->cell(mother, kAttrColor);

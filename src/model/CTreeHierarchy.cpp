@@ -108,13 +108,33 @@ RErr CTree::removeNodeFromRootList(int32_t node) {
 RErr CTree::findRoot(int32_t node, int32_t& root) const {
     root = 0;
     const RErr err = validateNodeWithError(node);
-    if (!err) {
-        root = node;
-        for (int32_t mother = theTablet->cell(root, kAttrMother); mother != 0;
-             mother = theTablet->cell(root, kAttrMother))
-            root = mother;
-    }
+    if (!err)
+        root = rootOfValidNode(node);
     return reportError("CTree::findRoot", err);
+}
+
+int32_t CTree::rootOfValidNode(int32_t node) const {
+    // The last answer is kept: the next question is most often about a node just below it
+    // (a walk, or a chain being built), and then the climb stops there. The answer holds as
+    // long as no link has been replaced and its root is still a root: a tree put below
+    // another gives its root a mother, which the second test sees.
+    const uint64_t changes = theTablet->watchedChanges();
+    const bool cacheHolds = rootCache.node != 0 && rootCache.changes == changes &&
+                            verifyNode(rootCache.root) &&
+                            theTablet->cell(rootCache.root, kAttrMother) == 0;
+    int32_t current = node;
+    for (;;) {
+        if (cacheHolds && current == rootCache.node) {
+            current = rootCache.root;
+            break;
+        }
+        const int32_t mother = theTablet->cell(current, kAttrMother);
+        if (mother == 0)
+            break;
+        current = mother;
+    }
+    rootCache = RRootCache{changes, node, current};
+    return current;
 }
 
 RErr CTree::readNodeCell(const char* name, int32_t node, int32_t attribute, int32_t& value) const {

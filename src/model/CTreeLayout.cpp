@@ -27,12 +27,12 @@ int32_t usableDepth(int32_t recordedDepth, const std::vector<RExtent>* spine) {
 int32_t closeness(const std::vector<RExtent>* a, int32_t depthA, int32_t paddedA,
                   const std::vector<RExtent>* b, int32_t depthB, int32_t paddedB) {
     const int32_t rows = std::min(depthA, depthB);
-    int32_t distance = paddedA + paddedB;
+    int64_t distance = int64_t{paddedA} + paddedB;
     for (int32_t k = 1; k <= rows; ++k) {
         const auto level = static_cast<std::size_t>(k);
-        distance = std::max(distance, (*a)[level].right - (*b)[level].left);
+        distance = std::max(distance, int64_t{(*a)[level].right} - (*b)[level].left);
     }
-    return distance;
+    return clampToLayout(distance);
 }
 
 } // namespace
@@ -186,7 +186,7 @@ RErr CTree::layOutOneNode(int32_t node, RLayoutScratch& scratch) {
             const std::vector<RExtent>* spineJ = fishSpine(daughters[j]);
             const int32_t distance = closeness(spineJ, depths[j], (*spineJ)[1].right, spineI,
                                                depths[i], -(*spineI)[1].left);
-            offsets[i] = std::max(offsets[i], offsets[j] + distance);
+            offsets[i] = std::max(offsets[i], clampToLayout(int64_t{offsets[j]} + distance));
             if (depths[j] >= depths[i])
                 break;
         }
@@ -221,16 +221,16 @@ RErr CTree::layOutOneNode(int32_t node, RLayoutScratch& scratch) {
     for (std::size_t i = 0; i < n && covered < maxDepth; ++i) {
         const std::vector<RExtent>& daughterSpine = *fishSpine(daughters[i]);
         for (int32_t k = covered + 1; k <= depths[i]; ++k)
-            spine[static_cast<std::size_t>(k) + 1].left =
-                daughterSpine[static_cast<std::size_t>(k)].left + offsets[i];
+            spine[static_cast<std::size_t>(k) + 1].left = clampToLayout(
+                int64_t{daughterSpine[static_cast<std::size_t>(k)].left} + offsets[i]);
         covered = std::max(covered, depths[i]);
     }
     covered = 0;
     for (std::size_t i = n; i-- > 0 && covered < maxDepth;) {
         const std::vector<RExtent>& daughterSpine = *fishSpine(daughters[i]);
         for (int32_t k = covered + 1; k <= depths[i]; ++k)
-            spine[static_cast<std::size_t>(k) + 1].right =
-                daughterSpine[static_cast<std::size_t>(k)].right + offsets[i];
+            spine[static_cast<std::size_t>(k) + 1].right = clampToLayout(
+                int64_t{daughterSpine[static_cast<std::size_t>(k)].right} + offsets[i]);
         covered = std::max(covered, depths[i]);
     }
     int32_t depth = maxDepth + 1;

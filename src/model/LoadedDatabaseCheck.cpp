@@ -110,11 +110,27 @@ private:
                 if (!isNothingOr(cell(r, kAttrWordCategory), kRecordCategory) ||
                     !isNothingOr(cell(r, kAttrCategory), kRecordCategory))
                     return false;
+                if (!hasCoordinatesInRange(r))
+                    return false;
             } else if (type(r) == kRecordCategory) {
                 if (!isNothingOr(cell(r, kAttrNextWordInCategory), kRecordNode))
                     return false;
             }
         }
+        return true;
+    }
+
+    // A point far outside any drawing is damage, and would overflow the drawing's sums.
+    bool hasCoordinatesInRange(int32_t node) const {
+        const int32_t coordinates[] = {
+            kAttrAbsoluteH,           kAttrAbsoluteV,         kAttrRelativeH,
+            kAttrRelativeV,           kAttrXOffset,           kAttrNodeRectLeft,
+            kAttrNodeRectTop,         kAttrNodeRectRight,     kAttrNodeRectBottom,
+            kAttrCumulativeRectLeft,  kAttrCumulativeRectTop, kAttrCumulativeRectRight,
+            kAttrCumulativeRectBottom};
+        for (const int32_t attribute : coordinates)
+            if (!isCoordinateInRange(cell(node, attribute)))
+                return false;
         return true;
     }
 

@@ -88,6 +88,25 @@ enum RNodeAttribute : int32_t {
     kAttrTriangle = 51,
 };
 
+// Coordinates a document may hold, in either direction: far beyond any real drawing, and far
+// enough inside the 32-bit range that the layout and drawing sums cannot overflow.
+constexpr int32_t kMostCoordinate = 10000000;
+
+constexpr bool isCoordinateInRange(int64_t value) {
+    return value >= -kMostCoordinate && value <= kMostCoordinate;
+}
+
+// Positions the layout and the drawing compute are held within this bound, whatever the tree
+// (a hundred thousand sisters with labels thousands of characters long): a sum of a few of
+// them stays far inside 32 bits.
+constexpr int32_t kMostLayoutCoordinate = 1 << 28;
+
+constexpr int32_t clampToLayout(int64_t value) {
+    return static_cast<int32_t>(value < -kMostLayoutCoordinate  ? -kMostLayoutCoordinate
+                                : value > kMostLayoutCoordinate ? kMostLayoutCoordinate
+                                                                : value);
+}
+
 enum RWhereIsTree : int32_t { kTreeNotPlaced = 0, kTreeInLexicon = 1, kTreeOnWorkArea = 2 };
 
 // String attributes hold string IDs: 5, 6, 8 and every feature slot.

@@ -1,6 +1,7 @@
 #include "script/CMiddleInterface.h"
 
 #include "base/ErrorReporter.h"
+#include "base/CRepeatedReports.h"
 #include "base/Platform.h"
 #include "script/RUserInterfaceRequests.h"
 #include "storage/CRString.h"
@@ -303,8 +304,9 @@ std::string CMiddleInterface::runTimeErrorText(int32_t code) {
         "Excessive recursion",
         "Not a root node",
         "There is no function in the script corresponding to the menu command.",
+        "Text longer than 32,999 bytes",
     };
-    if (code < 1 || code > kRunTimeNoMenuFunction)
+    if (code < 1 || code > kRunTimeTextTooLong)
         return std::string();
     return texts[code - 1];
 }
@@ -337,7 +339,7 @@ void CMiddleInterface::reportRunTimeError(int32_t code, const std::string& userF
     request.text = composeRunTimeErrorMessage(code, userFunction, nativeFunction);
     request.buttons = MessageButtons::OK;
     request.icon = MessageIcon::Warning;
-    currentPlatform().showMessage(request);
+    CRepeatedReports::showMessage(request);
 }
 
 void CMiddleInterface::reportParseError(int32_t code, int32_t line) {

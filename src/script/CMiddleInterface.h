@@ -56,6 +56,8 @@ public:
     static constexpr int32_t kRunTimeExcessiveRecursion = 8;
     static constexpr int32_t kRunTimeNotARoot = 9;
     static constexpr int32_t kRunTimeNoMenuFunction = 10;
+    // A text would grow past what a document can store; the call is stopped.
+    static constexpr int32_t kRunTimeTextTooLong = 11;
 
     // A menu as the record table holds it now (labels changed by the script included).
     struct RMenuItem {
@@ -131,7 +133,7 @@ public:
     // Where a shown run-time error also writes its lines; standard output unless changed,
     // nowhere when nullptr.
     void setTraceOutput(std::ostream* stream) { traceOutput = stream; }
-    // The text of run-time error `code` (1 to 10), empty for any other.
+    // The text of run-time error `code` (1 to 11), empty for any other.
     static std::string runTimeErrorText(int32_t code);
     // The message box text for a run-time error.
     static std::string composeRunTimeErrorMessage(int32_t code, const std::string& userFunction,

@@ -4,10 +4,12 @@
 #include "storage/CRMemory.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CMiddleInterface;
@@ -20,6 +22,7 @@ class CSymbol;
 class CSymbolTable;
 class CTree;
 class CUndoStructure;
+class CVariableTask;
 
 // A grammar's script: compiled from the text in the database's header record, kept as a
 // symbol table and parse trees until the next compile. A compile reports only its first
@@ -113,10 +116,27 @@ public:
 
     // The status "exit" returns to leave the current function.
     static constexpr RErr kStatusExit = -1000;
-    // The status that unwinds a whole top-level call once its step budget is spent.
+    // The status that unwinds a whole top-level call once one of its budgets is spent.
     static constexpr RErr kStatusStopped = -1001;
     // Evaluation steps one top-level call may take before it is stopped: some seconds.
     static constexpr int64_t kDefaultStepBudget = 50000000;
+    // Wall-clock time one top-level call may take; read only every kStepsBetweenChecks steps
+    // and after native functions, so that it costs the interpreter nothing it would notice.
+    static constexpr int64_t kDefaultTimeLimitMilliseconds = 5000;
+    static constexpr int64_t kStepsBetweenChecks = 2048;
+    // What one top-level call may add to the document and its open undo step. Each cap keeps
+    // a runaway script well under a gigabyte while leaving room for any real grammar.
+    struct RGrowthLimits {
+        int64_t records = 500000;
+        int64_t stringBytes = 64 * 1024 * 1024;
+        int64_t undoTasks = 2000000;
+    };
+    // Why the last top-level call was stopped.
+    enum class RStopReason { kNone, kTooLong, kTooMuchMemory, kStringTooLong };
+    static constexpr const char* kTooLongMessage =
+        "The script was stopped because it ran too long.";
+    static constexpr const char* kTooMuchMemoryMessage =
+        "The script was stopped because it used too much memory.";
     // Statements and expressions nested deeper than this inside one another (across user
     // function calls) abandon the function instead of exhausting the machine stack.
     static constexpr int32_t kMostNesting = 3000;
@@ -136,8 +156,14 @@ public:
     RErr executeAuthorDefinedMenuCommand(const CRString& functionName);
     void setStepBudget(int64_t budget);
     int64_t getStepBudget() const { return stepBudget; }
-    // True when the last top-level call was stopped for running too long.
+    void setTimeLimit(int64_t milliseconds) { timeLimitMilliseconds = milliseconds; }
+    void setGrowthLimits(const RGrowthLimits& limits) { growthLimits = limits; }
+    // True when the last top-level call was stopped by one of its budgets.
     bool lastCallWasStopped() const { return stopped; }
+    RStopReason lastStopReason() const { return stopReason; }
+    // Stops the current call as a spent budget does: every level unwinds, and the end of the
+    // outermost call says why.
+    void stopCall(RStopReason reason);
 
     RErr executeAnyFunction(CSymbol& function, CStackFrame& frame);
     RErr executeUserFunction(CSymbol& function, CStackFrame& frame);
@@ -200,17 +226,48 @@ private:
     // call does not build its frame anew. Emptied when the outermost call ends.
     std::vector<std::unique_ptr<CStackFrame>> framePool;
     int32_t framesInUse = 0;
-    // Steps the current top-level call may still take.
+    // Steps the current top-level call may take before the next check of its budgets, and
+    // the rest of its step budget beyond them.
     int64_t stepsLeft = kDefaultStepBudget;
+    int64_t stepsInReserve = 0;
     int64_t stepBudget = kDefaultStepBudget;
+    int64_t timeLimitMilliseconds = kDefaultTimeLimitMilliseconds;
+    RGrowthLimits growthLimits;
+    // Where the current top-level call started: the clock and the growth counters.
+    std::chrono::steady_clock::time_point callStarted;
+    int64_t recordsAtStart = 0;
+    int64_t stringBytesAtStart = 0;
+    uint64_t undoTasksAtStart = 0;
+    // Top-level calls in progress: a hook a command's native sets off runs within the
+    // command's budgets.
+    int32_t topLevelCalls = 0;
     bool stopped = false;
+    RStopReason stopReason = RStopReason::kNone;
     bool nestingReported = false;
+    // The task that holds each global variable's change in the current call, with the open
+    // list it was added to; a later assignment amends it instead of adding another.
+    std::unordered_map<const CSymbol*, CVariableTask*> variableTasks;
+    uint64_t variableTasksList = 0;
 
-    // Starts the count of a top-level call, and ends it with the one message a stop gives.
+    // Starts the budgets of a top-level call, and ends it with the one message a stop gives.
     void beginTopLevelCall();
     void endTopLevelCall();
-    // Counts one step; false once the budget is spent (and from then on).
-    bool takeStep();
+    // Counts one step; false once a budget is spent (and from then on).
+    bool takeStep() {
+        if (__builtin_expect(stepsLeft > 0, 1)) {
+            --stepsLeft;
+            return true;
+        }
+        return checkBudgets();
+    }
+    // Every kStepsBetweenChecks steps: the time and growth budgets, and the step reserve.
+    [[gnu::cold, gnu::noinline]] bool checkBudgets();
+    // Stops the call when it has added more than its growth budget allows.
+    void checkGrowth();
+    // After a native: the growth budget, and the length of the text it gave back.
+    void checkAfterNative(const CStackFrame& frame);
+    // Runs a top-level call with the budgets, turning an exhausted allocator into a stop.
+    RErr runTopLevel(CSymbol& function, CStackFrame& frame);
 
     // The functions a script's own recursion passes through are folded into their callers
     // (declared inline; used in the interpreter's file only).
@@ -231,6 +288,8 @@ private:
     // evaluateExpression once the node's step is counted.
     RErr evaluateCounted(const CScriptNode& expression, CStackFrame& frame, CRString& value);
     RErr refuseDeepNesting();
+    // A join whose text would be longer than a document can store.
+    RErr refuseLongText();
     // evaluateNumber, once the node's step is counted, through a value made for the purpose.
     RErr evaluateNumberThroughValue(const CScriptNode& expression, CStackFrame& frame,
                                     int32_t& number);

@@ -2,6 +2,7 @@
 
 #include "script/CScript.h"
 
+#include "base/CRepeatedReports.h"
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
@@ -11,11 +12,14 @@
 #include "script/CSymbol.h"
 #include "script/ScriptTokens.h"
 #include "storage/CRString.h"
+#include "storage/CStringManager.h"
+#include "undo/CUndoStructure.h"
 #include "undo/CVariableTask.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -286,22 +290,66 @@ int32_t CScript::trueValue(const CRString& value) {
 
 void CScript::setStepBudget(int64_t budget) {
     // The steps already taken stay taken; a stopped call stays stopped.
-    stepsLeft = stopped ? 0 : std::max<int64_t>(0, stepsLeft + budget - stepBudget);
+    const int64_t remaining =
+        stopped ? 0 : std::max<int64_t>(0, stepsLeft + stepsInReserve + budget - stepBudget);
+    stepsLeft = std::min(remaining, kStepsBetweenChecks);
+    stepsInReserve = remaining - stepsLeft;
     stepBudget = budget;
 }
 
-bool CScript::takeStep() {
-    if (stepsLeft > 0) {
-        --stepsLeft;
-        return true;
-    }
+void CScript::stopCall(RStopReason reason) {
+    if (!stopped)
+        stopReason = reason;
     stopped = true;
-    return false;
+    stepsLeft = 0;
+    stepsInReserve = 0;
+}
+
+bool CScript::checkBudgets() {
+    if (stopped)
+        return false;
+    if (stepsInReserve <= 0) {
+        stopCall(RStopReason::kTooLong);
+        return false;
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - callStarted;
+    if (elapsed >= std::chrono::milliseconds(timeLimitMilliseconds)) {
+        stopCall(RStopReason::kTooLong);
+        return false;
+    }
+    checkGrowth();
+    if (stopped)
+        return false;
+    // This step is the first of the next stretch.
+    const int64_t stretch = std::min(stepsInReserve, kStepsBetweenChecks);
+    stepsInReserve -= stretch;
+    stepsLeft = stretch - 1;
+    return true;
+}
+
+void CScript::checkGrowth() {
+    const int64_t records = int64_t{theTree.recordCount()} - recordsAtStart;
+    const int64_t stringBytes = theTree.stringManager().bytesWrittenSoFar() - stringBytesAtStart;
+    const auto undoTasks =
+        static_cast<int64_t>(theUndoStructure.tasksAddedSoFar() - undoTasksAtStart);
+    if (records > growthLimits.records || stringBytes > growthLimits.stringBytes ||
+        undoTasks > growthLimits.undoTasks)
+        stopCall(RStopReason::kTooMuchMemory);
 }
 
 void CScript::beginTopLevelCall() {
-    stepsLeft = stepBudget;
+    // A hook set off inside a call runs within that call's budgets and reports.
+    if (topLevelCalls++ > 0)
+        return;
     stopped = false;
+    stopReason = RStopReason::kNone;
+    stepsLeft = std::min(stepBudget, kStepsBetweenChecks);
+    stepsInReserve = stepBudget - stepsLeft;
+    callStarted = std::chrono::steady_clock::now();
+    recordsAtStart = theTree.recordCount();
+    stringBytesAtStart = theTree.stringManager().bytesWrittenSoFar();
+    undoTasksAtStart = theUndoStructure.tasksAddedSoFar();
+    variableTasks.clear();
     nestingReported = false;
     depth = 0;
     nesting = 0;
@@ -310,17 +358,47 @@ void CScript::beginTopLevelCall() {
 }
 
 void CScript::endTopLevelCall() {
+    if (--topLevelCalls > 0)
+        return;
     // A hook may run while a command is still calling functions; their frames stay.
     if (framesInUse == 0)
         framePool.clear();
+    variableTasks.clear();
     depth = 0;
     nesting = 0;
     executingUser = nullptr;
     executingNativeName.clear();
     // Reported whether or not the script asked for debugging: the user must know that the
     // command did not finish. What it changed stays in the open undo step.
-    if (stopped)
-        SystemAlert("The script was stopped because it ran too long.", 1);
+    if (stopReason == RStopReason::kTooLong)
+        SystemAlert(kTooLongMessage, 1);
+    else if (stopReason == RStopReason::kTooMuchMemory)
+        SystemAlert(kTooMuchMemoryMessage, 1);
+}
+
+[[gnu::noinline]] void CScript::checkAfterNative(const CStackFrame& frame) {
+    // One native can add much (a copied tree, a long text) in one step.
+    checkGrowth();
+    const CRString* result = frame.findField(0);
+    if (result && result->hasUniversalString() &&
+        result->byteLength() > CStringManager::kMaxStoredTextBytes)
+        refuseLongText();
+}
+
+RErr CScript::runTopLevel(CSymbol& function, CStackFrame& frame) {
+    const CRepeatedReports repeats;
+    beginTopLevelCall();
+    RErr status = kNoErr;
+    try {
+        status = executeAnyFunction(function, frame);
+    } catch (const std::bad_alloc&) {
+        // The interpreter's state is restored by its scoped objects as the call unwinds; what
+        // the call changed stays in the open undo step.
+        stopCall(RStopReason::kTooMuchMemory);
+        status = kStatusStopped;
+    }
+    endTopLevelCall();
+    return status;
 }
 
 std::string CScript::executingUserFunction() const {
@@ -342,6 +420,7 @@ RErr CScript::executeAnyFunction(CSymbol& function, CStackFrame& frame) {
         break;
     case kSymbolNatvFnc:
         performNativeFunction(function.getSymbolValue(), frame);
+        checkAfterNative(frame);
         break;
     default:
         bug("CScript::executeAnyFunction: non-function symbol type.", 0);
@@ -448,10 +527,27 @@ RErr CScript::setVariable(CSymbol& variable, CStackFrame& frame, const CRString&
                           bool undoable) {
     if (variable.getSymbolScope())
         return frame.setField(variable.getSymbolStackFramePosition(), value);
-    if (undoable)
-        return CVariableTask::construct(theUndoStructure, variable, value);
-    variable.setSymbolStringValue(value);
-    return kNoErr;
+    if (!undoable) {
+        variable.setSymbolStringValue(value);
+        return kNoErr;
+    }
+    // One task per variable per call: the step restores the value from before the call and
+    // redoes the last, however often the call assigns it.
+    const uint64_t list = theUndoStructure.listsOpenedSoFar();
+    if (list != variableTasksList || !theUndoStructure.isComposing()) {
+        variableTasks.clear();
+        variableTasksList = list;
+    }
+    auto known = variableTasks.find(&variable);
+    if (known != variableTasks.end() && theUndoStructure.isComposing()) {
+        known->second->amend(value);
+        return kNoErr;
+    }
+    CVariableTask* made = nullptr;
+    const RErr err = CVariableTask::construct(theUndoStructure, variable, value, made);
+    if (!err && topLevelCalls > 0)
+        variableTasks[&variable] = made;
+    return err;
 }
 
 RErr CScript::executeAssignmentStatement(const CScriptNode& statement, CStackFrame& frame) {
@@ -496,6 +592,13 @@ RErr CScript::executeAssignmentStatement(const CScriptNode& statement, CStackFra
         bug("CScript::executeAssignmentStatement: got an unexpected statement type.", 0);
         return kErrGeneral;
     }
+}
+
+RErr CScript::refuseLongText() {
+    // Such a text could never be stored: the call stops rather than go on with another value.
+    reportRunTimeError(CMiddleInterface::kRunTimeTextTooLong);
+    stopCall(RStopReason::kStringTooLong);
+    return kStatusStopped;
 }
 
 RErr CScript::refuseDeepNesting() {
@@ -812,6 +915,11 @@ RErr CScript::evaluateLongChain(const CScriptNode& expression, CStackFrame& fram
             isNumber = false;
         }
         if (kind == kOpJoin) {
+            if (int64_t{text->byteLength()} + right->byteLength() >
+                CStringManager::kMaxStoredTextBytes) {
+                status = refuseLongText();
+                break;
+            }
             text->concatenate(right->getStringValue());
         } else {
             accumulated =
@@ -933,6 +1041,11 @@ RErr CScript::executeWhile(const CScriptNode& expression, CStackFrame& frame, Re
     return status;
 }
 
+// The walk takes its list of nodes when it starts, and at each one goes on only if the number
+// still names a node in the tree area: a body may kill, detach, substitute or create nodes
+// without the walk reading a freed record or running on over nodes it keeps making. Nodes
+// made by the body are not visited (unless one takes over the number of a killed node the
+// walk has yet to reach).
 RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& frame) {
     const CScriptNode* header = expression.left();
     if (!header || !header->left() || !header->left()->symbol())
@@ -950,25 +1063,29 @@ RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& fr
             theMiddleInterface->reportRunTimeError(CMiddleInterface::kRunTimeInvalidNode,
                                                    executingUserFunction(), "dominated by");
     }
-    while (current != 0 && !status) {
+    std::vector<int32_t> walk;
+    for (; current != 0 && !status; status = theTree.getNextNode(current, halt, current))
+        walk.push_back(current);
+    for (std::size_t index = 0; index < walk.size() && !status; ++index) {
         if (!takeStep())
             return kStatusStopped;
+        const int32_t node = walk[index];
+        if (!theTree.verifyNode(node))
+            continue;
         int32_t root = 0;
         int32_t where = 0;
-        status = theTree.findRoot(current, root);
+        status = theTree.findRoot(node, root);
         if (!status)
             status = theTree.getWhereIsTree(root, where);
-        if (!status && where == kTreeArea) {
-            // The loop variable is part of the walk, not a change the user makes.
-            if (variable.getSymbolScope())
-                status = frame.setNumericField(variable.getSymbolStackFramePosition(), current);
-            else
-                status = setVariable(variable, frame, numberValue(current), false);
-            if (!status)
-                status = executeStatementList(expression.right(), frame);
-        }
+        if (status || where != kTreeArea)
+            continue;
+        // The loop variable is part of the walk, not a change the user makes.
+        if (variable.getSymbolScope())
+            status = frame.setNumericField(variable.getSymbolStackFramePosition(), node);
+        else
+            status = setVariable(variable, frame, numberValue(node), false);
         if (!status)
-            status = theTree.getNextNode(current, halt, current);
+            status = executeStatementList(expression.right(), frame);
     }
     return status;
 }
@@ -999,6 +1116,9 @@ RErr CScript::executeSearchUpward(const CScriptNode& expression, CStackFrame& fr
             value.setNumericValue(ancestor);
             return kNoErr;
         }
+        // The condition may have killed the node the search stands on: the search ends there.
+        if (!status && !theTree.verifyNode(ancestor))
+            return kNoErr;
         if (!status)
             status = theTree.getMother(ancestor, ancestor);
     }

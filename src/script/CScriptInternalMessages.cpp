@@ -119,9 +119,7 @@ RErr CScript::callInternalMessage(int32_t hook, int32_t first, int32_t second, b
     }
     if (status)
         return status;
-    beginTopLevelCall();
-    status = executeAnyFunction(*function, frame);
-    endTopLevelCall();
+    status = runTopLevel(*function, frame);
     // A stopped hook has been reported; its caller applies the default.
     if (status == kStatusStopped)
         return kNoErr;
@@ -147,8 +145,6 @@ RErr CScript::executeAuthorDefinedMenuCommand(const CRString& functionName) {
         return kErrGeneral;
     }
     CStackFrame frame(function->getSymbolTotalStackFrameSize());
-    beginTopLevelCall();
-    const RErr status = executeAnyFunction(*function, frame);
-    endTopLevelCall();
+    const RErr status = runTopLevel(*function, frame);
     return status == kStatusStopped ? kNoErr : status;
 }

@@ -152,6 +152,7 @@ RErr CStringManager::registerString(const CRString& text, int32_t& id) {
         return reportError(name, kErrMallocFailed);
     }
     theStrings.at(slot).setStringValue(text);
+    bytesWritten += theStrings.at(slot).byteLength();
     int32_t taken = 0;
     const RErr err = getAnUnusedStringID(taken);
     if (err) {
@@ -222,6 +223,7 @@ RErr CStringManager::replaceStringText(int32_t id, const CRString& text) {
         return reportError(name, kErrMallocFailed);
     }
     theStrings.at(slot).setStringValue(text);
+    bytesWritten += theStrings.at(slot).byteLength();
     StringEntry& entry = stringTable[static_cast<std::size_t>(id)];
     theStrings.release(entry.link);
     entry.link = slot;

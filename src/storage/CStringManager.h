@@ -43,6 +43,8 @@ public:
     RErr readStringStructureFromDisk(CRFile& file);
 
     bool exists() const { return containsStringStructure; }
+    // Bytes of text registered or replaced since the structure was made; only grows.
+    int64_t bytesWrittenSoFar() const { return bytesWritten; }
     int32_t maxArrayIndex() const { return static_cast<int32_t>(stringTable.size()) - 1; }
 
 private:
@@ -63,4 +65,5 @@ private:
     std::vector<StringEntry> stringTable;
     CRStringPool theStrings;
     int32_t firstUnusedString = 0;
+    int64_t bytesWritten = 0;
 };

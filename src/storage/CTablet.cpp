@@ -161,6 +161,8 @@ RErr CTablet::setMaxRecords(int32_t count) {
     const std::size_t used = cellsFor(maxAttributes, maxRecords);
     if (needed > used)
         std::fill(cells.get() + used, cells.get() + needed, 0);
+    if (count < maxRecords)
+        ++changes;
     maxRecords = count;
     return kNoErr;
 }
@@ -186,7 +188,10 @@ RErr CTablet::setValue(int32_t record, int32_t attribute, int32_t value) {
         return fail("CTablet::setValue", kErrNotInitialized);
     if (attribute < 1 || attribute > maxAttributes || record < 1 || record > maxRecords)
         return fail("CTablet::setValue", kErrInvalidParameter);
-    cells[indexOf(record, attribute)] = value;
+    int32_t& target = cells[indexOf(record, attribute)];
+    if (attribute == watchedAttribute && target != 0 && target != value)
+        ++changes;
+    target = value;
     return kNoErr;
 }
 

@@ -39,6 +39,12 @@ public:
     RErr readTabletFromDisk(CRFile& file);
 
     bool exists() const { return containsTablet; }
+    // Counts every write that replaces a non-zero value of the watched attribute with another
+    // value, and every shrink, so that a caller keeping what the links imply (a node's root)
+    // can tell when to stop trusting it. A write over 0, as a new record's first link, is not
+    // counted.
+    void watchAttribute(int32_t attribute) { watchedAttribute = attribute; }
+    uint64_t watchedChanges() const { return changes; }
     // Unchecked access for hot loops whose indices are already known to be in range.
     int32_t cell(int32_t record, int32_t attribute) const {
         return cells[indexOf(record, attribute)];
@@ -64,4 +70,6 @@ private:
     int32_t maxRecords = 0;
     Cells cells;
     std::size_t capacity = 0; // cells the block holds; at least maxAttributes * maxRecords
+    int32_t watchedAttribute = 0;
+    uint64_t changes = 0;
 };

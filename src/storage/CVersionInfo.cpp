@@ -53,8 +53,9 @@ CVersionInfo::~CVersionInfo() {
 
 RErr CVersionInfo::readExistingInfo() {
     static const char* const name = "CVersionInfo::readExistingInfo";
+    // Memory running out while the container was opened says nothing about the file.
     if (!theCRFile)
-        return kErrInvalidFormat;
+        return openErr == kErrMallocFailed ? kErrMallocFailed : kErrInvalidFormat;
     bool present = false;
     theCRFile->forkExists(kForkVersion, present);
     if (!present)

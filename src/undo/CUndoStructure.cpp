@@ -25,6 +25,7 @@ RErr CUndoStructure::startTaskList(int32_t label) {
         return reportError("CUndoStructure::startTaskList", kErrUnbalancedUndo);
     discardRedoBranch();
     listBeingComposed = std::make_unique<CTaskList>(label);
+    ++listsOpened;
     return kNoErr;
 }
 
@@ -34,6 +35,7 @@ RErr CUndoStructure::addTask(std::unique_ptr<CTask> task, CTask*& added) {
         return reportError("CUndoStructure::addTask", kErrUnbalancedUndo);
     added = task.get();
     listBeingComposed->addTask(std::move(task));
+    ++tasksAdded;
     dirty = true;
     return kNoErr;
 }

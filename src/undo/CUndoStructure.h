@@ -40,6 +40,11 @@ public:
     bool isComposing() const { return listBeingComposed != nullptr; }
     // Steps in the history (done and undone), for tests and the memory dialog.
     std::size_t stepCount() const { return taskLists.size(); }
+    // Tasks added since the structure was made, and lists opened: counters that only grow, so
+    // that a caller can tell how much one operation added and whether the open list it added
+    // to is still the same one.
+    uint64_t tasksAddedSoFar() const { return tasksAdded; }
+    uint64_t listsOpenedSoFar() const { return listsOpened; }
     // A debugging description of every step, and of the open list, on standard output.
     void printSummary() const;
 
@@ -51,4 +56,6 @@ private:
     std::size_t doneCount = 0; // lists [0, doneCount) are done; the rest can be redone
     std::unique_ptr<CTaskList> listBeingComposed;
     bool dirty = false;
+    uint64_t tasksAdded = 0;
+    uint64_t listsOpened = 0;
 };

@@ -10,13 +10,29 @@ CVariableTask::CVariableTask(RVariable& variable, const CRString& value)
     : theVariable(variable), oldValue(variable.variableValue()), newValue(value) {}
 
 RErr CVariableTask::construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue) {
+    CVariableTask* made = nullptr;
+    return construct(undo, variable, newValue, made);
+}
+
+RErr CVariableTask::construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue,
+                              CVariableTask*& made) {
+    made = nullptr;
+    auto task = std::unique_ptr<CVariableTask>(new CVariableTask(variable, newValue));
+    CVariableTask* const pending = task.get();
     CTask* added = nullptr;
-    RErr err = undo.addTask(std::unique_ptr<CTask>(new CVariableTask(variable, newValue)), added);
+    RErr err = undo.addTask(std::move(task), added);
     if (!err)
         err = added->doSelf();
     if (err)
         bug("CVariableTask::CVariableTask", err);
+    else
+        made = pending;
     return err;
+}
+
+void CVariableTask::amend(const CRString& value) {
+    newValue.setStringValue(value);
+    doSelf();
 }
 
 RErr CVariableTask::doSelf() {

@@ -10,6 +10,12 @@ class RVariable;
 class CVariableTask : public CTask {
 public:
     static RErr construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue);
+    // As construct, also handing back the task, which the open list owns.
+    static RErr construct(CUndoStructure& undo, RVariable& variable, const CRString& newValue,
+                          CVariableTask*& made);
+    // Gives the variable a later value within the same step: the task still restores the
+    // value from before its first change, and redo gives the last.
+    void amend(const CRString& value);
 
     RErr doSelf() override;
     RErr undoSelf() override;
