@@ -27,7 +27,11 @@ configure() {
     shift
     # ccache makes a rebuild of unchanged sources (a second build folder, a fresh clone) cheap.
     local launcher=()
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        # Paths relative to the checkout, so another clone of the same sources hits the cache.
+        export CCACHE_BASEDIR="$PWD"
+    fi
     cmake -S . -B "$dir" -G Ninja -Wno-dev "${launcher[@]}" "$@" >/dev/null
 }
 

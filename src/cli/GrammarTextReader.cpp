@@ -3,6 +3,7 @@
 #include "base/ErrorReporter.h"
 #include "cli/GrammarTextBuilder.h"
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "storage/CRString.h"
 
 #include <algorithm>
