@@ -66,13 +66,6 @@ bool openScriptFile(const std::string& path, std::unique_ptr<CTree>& tree) {
     return true;
 }
 
-std::string oneLine(const char* text) {
-    std::string line;
-    for (const char* c = text; *c; ++c)
-        line += *c == '\n' ? std::string("\\n") : std::string(1, *c);
-    return line;
-}
-
 } // namespace
 
 int checkScript(const std::vector<std::string>& arguments, std::ostream& out) {

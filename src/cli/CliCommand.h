@@ -29,6 +29,9 @@ bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree);
 // As openDatabase, and a .rgt text form is built as a document.
 bool openAnyFile(const std::string& path, std::unique_ptr<CTree>& tree);
 
+// Line breaks (CR LF, LF or CR) as the two characters \n, so a message stays one line.
+std::string oneLine(const std::string& text);
+
 // The file name's extension with its dot, in small letters ("" when there is none).
 std::string lowerExtension(const std::string& path);
 

@@ -30,13 +30,6 @@ std::size_t countLines(const std::string& text) {
     return text.empty() || text.back() == '\n' ? feeds : feeds + 1;
 }
 
-std::string oneLine(const char* text) {
-    std::string line;
-    for (const char* c = text; *c; ++c)
-        line += *c == '\n' ? std::string("\\n") : std::string(1, *c);
-    return line;
-}
-
 std::string scriptSummary(CTree& tree, const std::string& text) {
     if (text.empty())
         return "none";

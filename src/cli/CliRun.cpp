@@ -94,20 +94,6 @@ bool parseHookArguments(const std::string& text, int32_t& first, int32_t& second
     return parseNumber(text.substr(0, comma), first) && parseNumber(text.substr(comma + 1), second);
 }
 
-// Line breaks of a message become the two characters \n, so each request stays one line.
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        if (text[i] == '\n' || text[i] == '\r')
-            line += "\\n";
-        else
-            line += text[i];
-    }
-    return line;
-}
-
 void printPlatformCall(const RecordingPlatform::Call& call, std::ostream& out) {
     switch (call.kind) {
     case RecordingPlatform::Kind::BugReport:

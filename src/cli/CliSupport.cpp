@@ -39,6 +39,19 @@ bool openDatabase(const std::string& path, std::unique_ptr<CTree>& tree) {
     return false;
 }
 
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        if (text[i] == '\n' || text[i] == '\r')
+            line += "\\n";
+        else
+            line += text[i];
+    }
+    return line;
+}
+
 std::string lowerExtension(const std::string& path) {
     std::string extension = std::filesystem::u8path(path).extension().u8string();
     for (char& c : extension)

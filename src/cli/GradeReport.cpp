@@ -1,25 +1,12 @@
 #include "cli/GradeReport.h"
 
 #include "app/DocumentGrader.h"
+#include "cli/CliCommand.h"
 
 #include <cstdio>
 #include <ostream>
 
 namespace {
-
-// Line breaks (CR LF, LF or CR) as the two characters \n.
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        if (text[i] == '\n' || text[i] == '\r')
-            line += "\\n";
-        else
-            line += text[i];
-    }
-    return line;
-}
 
 const char* statusWord(const RGradeResult& result) {
     switch (result.status) {
