@@ -1,3 +1,4 @@
+#include "BenchTrees.h"
 #include "drawing/CPort.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
@@ -15,7 +16,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <string>
 
@@ -44,43 +44,14 @@ void check(RErr err) {
         std::abort();
 }
 
-RErr addDaughter(CTree& tree, int32_t mother, int32_t previous, int32_t index, int32_t& node) {
-    RErr err = tree.newRecord(node, kRecordNode);
-    if (!err)
-        err = tree.dataTask(node, kAttrMother, mother);
-    if (!err)
-        err = previous == 0 ? tree.dataTask(mother, kAttrLeftmostDaughter, node)
-                            : tree.dataTask(previous, kAttrNextSister, node);
-    if (!err)
-        err = tree.dataTask(node, kAttrColor, kColorBlack);
-    if (!err)
-        err =
-            tree.setMainString(node, CRString("N" + std::to_string(index % 100), kBenchCreatorTag));
-    return err;
-}
-
-// A tree of `count` nodes with three daughters a mother, filled breadth first.
+// A tree of `count` nodes with three daughters a mother, placed where it is asked to be.
 int32_t buildTree(CTree& tree, int32_t count, int32_t where, const RPoint& at) {
     int32_t root = 0;
-    RErr err = tree.newRoot(root);
-    if (!err)
-        err = tree.setMainString(root, CRString("S", kBenchCreatorTag));
+    RErr err = buildBalancedTree(tree, count, 3, kBenchCreatorTag, root);
     if (!err)
         err = tree.setWhereIsTree(root, where);
     if (!err)
         err = tree.setAbsolutePoint(root, at);
-    std::deque<int32_t> mothers{root};
-    for (int32_t made = 1; !err && made < count;) {
-        const int32_t mother = mothers.front();
-        mothers.pop_front();
-        int32_t previous = 0;
-        for (int32_t i = 0; i < 3 && made < count && !err; ++i, ++made) {
-            int32_t node = 0;
-            err = addDaughter(tree, mother, previous, made, node);
-            mothers.push_back(node);
-            previous = node;
-        }
-    }
     check(err);
     return root;
 }

@@ -1,3 +1,4 @@
+#include "BenchTrees.h"
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"
 #include "model/CTree.h"
@@ -9,7 +10,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 // Layout must keep up with editing: a balanced 10,000-node tree and a 2,000-level chain are
@@ -20,50 +20,11 @@ namespace {
 
 constexpr int32_t kBenchCreatorTag = 160;
 
-// A new node below the mother, to the right of `previous` (0 for the first daughter).
-RErr addDaughter(CTree& tree, int32_t mother, int32_t previous, int32_t index, int32_t& node) {
-    RErr err = tree.newRecord(node, kRecordNode);
-    if (!err)
-        err = tree.dataTask(node, kAttrMother, mother);
-    if (!err)
-        err = previous == 0 ? tree.dataTask(mother, kAttrLeftmostDaughter, node)
-                            : tree.dataTask(previous, kAttrNextSister, node);
-    if (!err)
-        err = tree.dataTask(node, kAttrColor, kColorBlack);
-    if (!err)
-        err =
-            tree.setMainString(node, CRString("N" + std::to_string(index % 100), kBenchCreatorTag));
-    return err;
-}
-
-// A tree of `count` nodes, each mother with `branching` daughters, filled breadth first.
-RErr buildBalancedTree(CTree& tree, int32_t count, int32_t branching, int32_t& root) {
-    RErr err = tree.newRoot(root);
-    if (!err)
-        err = tree.setMainString(root, CRString("S", kBenchCreatorTag));
-    if (!err)
-        err = tree.setWhereIsTree(root, kTreeOnWorkArea);
-    std::deque<int32_t> mothers{root};
-    int32_t made = 1;
-    while (!err && made < count) {
-        const int32_t mother = mothers.front();
-        mothers.pop_front();
-        int32_t previous = 0;
-        for (int32_t i = 0; i < branching && made < count && !err; ++i, ++made) {
-            int32_t node = 0;
-            err = addDaughter(tree, mother, previous, made, node);
-            mothers.push_back(node);
-            previous = node;
-        }
-    }
-    return err;
-}
-
 RErr buildChain(CTree& tree, int32_t levels, int32_t& root) {
     RErr err = tree.newRoot(root);
     int32_t deepest = root;
     for (int32_t level = 1; level < levels && !err; ++level)
-        err = addDaughter(tree, deepest, 0, level, deepest);
+        err = addBenchDaughter(tree, deepest, 0, level, kBenchCreatorTag, deepest);
     return err;
 }
 
@@ -93,7 +54,7 @@ void layoutBalancedTree(benchmark::State& state) {
     int32_t root = 0;
     RErr err = document.tree.undoStructure().startTaskList(kLabelNeverUndoable);
     if (!err)
-        err = buildBalancedTree(document.tree, 10000, 4, root);
+        err = buildBalancedTree(document.tree, 10000, 4, kBenchCreatorTag, root);
     if (!err)
         err = document.tree.undoStructure().finishTaskList();
     if (err) {
@@ -131,7 +92,7 @@ void drawFiftyTreesWithoutLayout(benchmark::State& state) {
     RErr err = document.tree.undoStructure().startTaskList(kLabelNeverUndoable);
     for (int32_t i = 0; i < 50 && !err; ++i) {
         int32_t root = 0;
-        err = buildBalancedTree(document.tree, 100, 3, root);
+        err = buildBalancedTree(document.tree, 100, 3, kBenchCreatorTag, root);
         if (!err)
             err =
                 document.tree.setAbsolutePointNoUndo(root, RPoint{(i / 10) * 300, (i % 10) * 400});

@@ -1,6 +1,7 @@
 // Any file must open as a forked container or fail with a code: never crash, read outside a
 // fork, allocate what the file cannot justify, or leak. Opened containers are then read,
 // resized and given a version header.
+#include "FuzzScratchFile.h"
 #include "base/RecordingPlatform.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
@@ -13,39 +14,13 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
-namespace {
-
-std::string scratchPath() {
-#ifdef _WIN32
-    const std::string id = "0";
-#else
-    const std::string id = std::to_string(::getpid());
-#endif
-    return (std::filesystem::temp_directory_path() / ("ramex-fuzz-container-" + id)).string();
-}
-
-void writeFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size)
-        std::abort();
-    std::fclose(file);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static RecordingPlatform platform;
     static const bool installed = (installPlatform(&platform), true);
     (void)installed;
     platform.clear();
-    static const std::string path = scratchPath();
-    writeFile(path, data, size);
+    static const std::string path = fuzzScratchPath("container");
+    writeFuzzInput(path, data, size);
 
     CFileDescriptor descriptor(path);
     {

@@ -1,6 +1,7 @@
 // Any file must open as a document or be refused with a code, and an opened one must go all
 // the way a student's document goes: checked, prepared for student mode, laid out, its script
 // compiled and its "open" hook run. Never crash, hang, overflow or leak.
+#include "FuzzScratchFile.h"
 #include "app/DocumentFiles.h"
 #include "app/WorkingDocument.h"
 #include "base/RecordingPlatform.h"
@@ -22,29 +23,7 @@
 #include <memory>
 #include <string>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace {
-
-std::string scratchPath() {
-#ifdef _WIN32
-    const std::string id = "0";
-#else
-    const std::string id = std::to_string(::getpid());
-#endif
-    return (std::filesystem::temp_directory_path() / ("ramex-fuzz-document-" + id)).string();
-}
-
-void writeFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size)
-        std::abort();
-    std::fclose(file);
-}
 
 // Every tree laid out and drawn with fixed metrics, as the layout command does.
 void layOut(CTree& tree) {
@@ -73,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool installed = (installPlatform(&platform), true);
     (void)installed;
     platform.clear();
-    static const std::string path = scratchPath();
-    writeFile(path, data, size);
+    static const std::string path = fuzzScratchPath("document");
+    writeFuzzInput(path, data, size);
 
     std::unique_ptr<CTree> tree;
     {
