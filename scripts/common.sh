@@ -3,7 +3,7 @@
 # Debian packages every build needs: the toolchain, the test and benchmark libraries, bison
 # for the script grammar, and Qt 6 for drawing into pictures and the application.
 RAMEX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config bison libgtest-dev libgmock-dev
-    libbenchmark-dev qt6-base-dev qt6-svg-dev libgl-dev ccache)
+    libbenchmark-dev qt6-base-dev qt6-svg-dev libgl-dev ccache poppler-utils)
 
 ensure_packages() {
     local missing=()

@@ -98,3 +98,6 @@ constexpr bool authorMenuItem(int32_t commandId, int32_t& number, int32_t& item)
     }
     return false;
 }
+
+// The student's File menu beyond the fixed items: a picture of the trees in a file.
+constexpr int32_t kCommandExportPicture = 14;

@@ -3,17 +3,20 @@
 #include "app/CommandIds.h"
 #include "app/Modes.h"
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace {
 
 // One group of the Drawing menu: the setting's three values and their items in order.
 struct RDrawingGroup {
     int32_t RDrawingSettings::*setting;
+    int32_t attribute; // of the header record
     int32_t values[3];
     int32_t commands[3];
     const char* note; // reported with code 0 before a value outside the group; may be null
@@ -21,18 +24,22 @@ struct RDrawingGroup {
 
 const RDrawingGroup kDrawingGroups[] = {
     {&RDrawingSettings::horizontalPadding,
+     kHdrHorizontalPadding,
      {4, 10, 25},
      {kCommandSkinnyWidth, kCommandMediumWidth, kCommandFatWidth},
      nullptr},
     {&RDrawingSettings::lineHeight,
+     kHdrLineHeight,
      {7, 16, 24},
      {kCommandShortLines, kCommandMediumLines, kCommandTallLines},
      "lineHeight"},
     {&RDrawingSettings::verticalPadding,
+     kHdrVerticalPadding,
      {0, 2, 6},
      {kCommandShortGap, kCommandMediumGap, kCommandTallGap},
      "verticalPadding"},
     {&RDrawingSettings::thickness,
+     kHdrThickness,
      {0, 1, 2},
      {kCommandThinLines, kCommandMediumThickness, kCommandThickLines},
      "thickness"},
@@ -104,7 +111,7 @@ RMenuState studentWithoutDocument(const RStudentMenuSituation& situation) {
                  situation.authorPrivileges && situation.haveSelectedGrammar);
     menus.enable({kCommandClose, kCommandSave, kCommandSaveAs, kCommandRevert, kCommandPrintSetup,
                   kCommandPrint, kCommandCut, kCommandCopy, kCommandPaste, kCommandClear,
-                  kCommandDuplicate, kCommandSelectAll, kCommandExportQTree},
+                  kCommandDuplicate, kCommandSelectAll, kCommandExportQTree, kCommandExportPicture},
                  false);
     menus.undoAndRedo(RUndoSituation{});
     setDrawingItems(menus, false);
@@ -115,7 +122,7 @@ RMenuState studentWithDocument(const RStudentMenuSituation& situation) {
     RMenuState state;
     CMenuStateBuilder menus(state);
     menus.fail(situation.readErr);
-    menus.enable({kCommandClose, kCommandPrint}, true);
+    menus.enable({kCommandClose, kCommandPrint, kCommandExportPicture}, true);
     menus.enable({kCommandNew, kCommandOpen, kCommandPrintSetup, kCommandChooseGrammar,
                   kCommandNewGrammar, kCommandOpenGrammar},
                  false);
@@ -169,6 +176,21 @@ RMenuState studentMenuState(const RStudentMenuSituation& situation) {
         return state;
     }
     }
+}
+
+bool drawingCommandSetting(int32_t commandId, int32_t& attribute, int32_t& value) {
+    for (const RDrawingGroup& group : kDrawingGroups)
+        for (std::size_t i = 0; i < std::size(group.commands); ++i)
+            if (group.commands[i] == commandId) {
+                attribute = group.attribute;
+                value = group.values[i];
+                return true;
+            }
+    return false;
+}
+
+int32_t fontSizeFromDialog(int32_t tenthsOfPoint) {
+    return std::clamp(tenthsOfPoint / 10, 8, 144);
 }
 
 RErr readUndoSituation(CTree& tree, RUndoSituation& undo) {

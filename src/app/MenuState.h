@@ -63,6 +63,12 @@ struct RStudentMenuSituation {
 // The File, Edit, Drawing and Text items of the main window in `situation`.
 RMenuState studentMenuState(const RStudentMenuSituation& situation);
 
+// The header attribute and value a Drawing command sets; false for any other command.
+bool drawingCommandSetting(int32_t commandId, int32_t& attribute, int32_t& value);
+
+// The font size a font dialog's answer in tenths of a point stores: whole points, 8 to 144.
+int32_t fontSizeFromDialog(int32_t tenthsOfPoint);
+
 // Fills the document's part of the situation (the undo side and the drawing settings). The
 // first error stops the reading, is kept in readErr and returned; what was read stays.
 RErr readDocumentSituation(CTree& tree, RStudentMenuSituation& situation);

@@ -14,6 +14,14 @@ Platform& defaultPlatform() {
 }
 } // namespace
 
+bool Platform::chooseFont(FontRequest& /*request*/) {
+    return false;
+}
+
+bool Platform::choosePrinter(PrintRequest& /*request*/) {
+    return false;
+}
+
 Platform& currentPlatform() {
     return installedPlatform ? *installedPlatform : defaultPlatform();
 }

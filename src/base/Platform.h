@@ -32,6 +32,24 @@ struct FileRequest {
     std::string filter;           // e.g. "Ramex Grammars (*.rgr)"
     std::string defaultExtension; // without the dot
     std::string initialName;
+    // When set: in, the filter the chooser starts on; out, the filter the person chose.
+    std::string* chosenFilter = nullptr;
+};
+
+// The font dialog's question and answer.
+struct FontRequest {
+    std::string face;          // in: the current face; out: the chosen one
+    int32_t tenthsOfPoint = 0; // in: the current size; out: the chosen size, in tenths of a point
+};
+
+// The print dialog's question and answer.
+struct PrintRequest {
+    std::string documentName;
+    // In: the platform's own printer object, which its dialog sets up (a QPrinter under Qt).
+    // The core never looks at it.
+    void* nativePrinter = nullptr;
+    // Out: when not empty, the pages go into this PDF file instead of to the printer.
+    std::string pdfFile;
 };
 
 // Everything the core and the application ask of the person at the screen. The Qt layer
@@ -50,6 +68,10 @@ public:
     // false when the person cancelled the file chooser.
     virtual bool chooseFile(const FileRequest& request, std::string& path) = 0;
     virtual int32_t modifierKeys() = 0;
+    // The platform's font dialog, offering the fonts that exist; false when cancelled.
+    virtual bool chooseFont(FontRequest& request);
+    // The platform's print dialog; false when cancelled.
+    virtual bool choosePrinter(PrintRequest& request);
 };
 
 // The platform installed on the calling thread; a RecordingPlatform until something else is

@@ -53,6 +53,35 @@ bool RecordingPlatform::chooseFile(const FileRequest& request, std::string& path
     if (!next)
         return false;
     path = *next;
+    if (request.chosenFilter && !filterAnswers.empty()) {
+        *request.chosenFilter = filterAnswers.front();
+        filterAnswers.pop_front();
+    }
+    return true;
+}
+
+bool RecordingPlatform::chooseFont(FontRequest& request) {
+    record({Kind::ChooseFont, "", request.face, request.tenthsOfPoint});
+    if (fontAnswers.empty())
+        return false;
+    const std::optional<FontRequest> next = fontAnswers.front();
+    fontAnswers.pop_front();
+    if (!next)
+        return false;
+    request.face = next->face;
+    request.tenthsOfPoint = next->tenthsOfPoint;
+    return true;
+}
+
+bool RecordingPlatform::choosePrinter(PrintRequest& request) {
+    record({Kind::ChoosePrinter, "", request.documentName, 0});
+    if (printAnswers.empty())
+        return false;
+    const std::optional<std::string> next = printAnswers.front();
+    printAnswers.pop_front();
+    if (!next)
+        return false;
+    request.pdfFile = *next;
     return true;
 }
 

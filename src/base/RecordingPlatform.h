@@ -9,10 +9,10 @@
 
 // Records every request and answers from queues that a test (or ramex-cli) fills.
 // Unqueued answers: the first button of a message box (OK or Yes), an empty answer to a
-// question, a cancelled file chooser, no modifier keys.
+// question, a cancelled file chooser, font dialog and print dialog, no modifier keys.
 class RecordingPlatform : public Platform {
 public:
-    enum class Kind { BugReport, Message, Beep, Pause, Ask, ChooseFile };
+    enum class Kind { BugReport, Message, Beep, Pause, Ask, ChooseFile, ChooseFont, ChoosePrinter };
 
     struct Call {
         Kind kind;
@@ -28,6 +28,10 @@ public:
     bool ask(const std::string& prompt, std::string& answer) override;
     bool chooseFile(const FileRequest& request, std::string& path) override;
     int32_t modifierKeys() override { return modifiers; }
+    // Recorded with the current face as text and the size in tenths as number.
+    bool chooseFont(FontRequest& request) override;
+    // Recorded with the document name as text.
+    bool choosePrinter(PrintRequest& request) override;
 
     const std::vector<Call>& calls() const { return recorded; }
     std::vector<Call> callsOfKind(Kind kind) const;
@@ -38,6 +42,11 @@ public:
     std::deque<int32_t> buttonAnswers;
     std::deque<std::optional<std::string>> askAnswers;  // nullopt: the person cancels
     std::deque<std::optional<std::string>> fileAnswers; // nullopt: the person cancels
+    // The filter chosen with each file answer, where the request asks; unqueued: the initial.
+    std::deque<std::string> filterAnswers;
+    std::deque<std::optional<FontRequest>> fontAnswers; // nullopt: the person cancels
+    // The PDF file each print goes into; nullopt: the person cancels.
+    std::deque<std::optional<std::string>> printAnswers;
     int32_t modifiers = 0;
     // Called for every request as it is recorded (ramex-cli prints them as they happen).
     std::function<void(const Call&)> onCall;

@@ -111,6 +111,8 @@ void printPlatformCall(const RecordingPlatform::Call& call, std::ostream& out) {
         break;
     case RecordingPlatform::Kind::Pause:
     case RecordingPlatform::Kind::ChooseFile:
+    case RecordingPlatform::Kind::ChooseFont:
+    case RecordingPlatform::Kind::ChoosePrinter:
         break;
     }
 }

@@ -37,6 +37,14 @@ void QtDrawingDevice::translate(int32_t dh, int32_t dv) {
     painter.translate(dh, dv);
 }
 
+void QtDrawingDevice::useUnitsPerInch(int32_t units) {
+    unitsPerInch = units > 0 ? units : 0;
+    painter.resetTransform();
+    if (unitsPerInch > 0)
+        painter.scale(static_cast<double>(target.logicalDpiX()) / unitsPerInch,
+                      static_cast<double>(target.logicalDpiY()) / unitsPerInch);
+}
+
 bool QtDrawingDevice::finish() {
     return painter.isActive() && painter.end();
 }
@@ -126,5 +134,5 @@ void QtDrawingDevice::frameRect(int32_t left, int32_t top, int32_t right, int32_
 }
 
 int32_t QtDrawingDevice::verticalPixelsPerInch() {
-    return target.logicalDpiY();
+    return unitsPerInch > 0 ? unitsPerInch : target.logicalDpiY();
 }

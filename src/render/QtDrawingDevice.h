@@ -27,6 +27,9 @@ public:
     bool isActive() const { return painter.isActive(); }
     // Moves the origin of everything drawn afterwards.
     void translate(int32_t dh, int32_t dv);
+    // Draws `unitsPerInch` units to the inch whatever the device's resolution (a printer's
+    // hundredths of an inch), with the origin back at the device's; fonts are sized to match.
+    void useUnitsPerInch(int32_t unitsPerInch);
     // Drawing wholly outside the area (in the coordinates drawn in) is skipped: a window
     // repainting a small part of itself does not draw the rest.
     void limitTo(const QRect& area);
@@ -60,4 +63,5 @@ private:
     std::unordered_map<std::string, int32_t> widths;
     QRect visibleArea;
     bool limited = false;
+    int32_t unitsPerInch = 0; // 0: the device's own pixels
 };

@@ -1,17 +1,21 @@
 #include "render/TreePictureWriter.h"
 
 #include "drawing/CPort.h"
-#include "render/QtDrawingDevice.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
+#include "render/QtDrawingDevice.h"
 #include "storage/CRString.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -20,12 +24,21 @@ namespace {
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMetresPerInch = 0.0254;
 
+// The largest side of a picture in pixels: beyond it images cannot be made or opened.
+constexpr double kLargestSide = 32767.0;
+
+void setResolution(QImage& image, double pixelsPerInch) {
+    const int dotsPerMetre = static_cast<int>(std::lround(pixelsPerInch / kMetresPerInch));
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+}
+
 // An image at the picture resolution, so that measuring matches drawing.
 QImage makeImage(int32_t width, int32_t height) {
     QImage image(width, height, QImage::Format_ARGB32);
-    const int dotsPerMetre = static_cast<int>(TreePictureWriter::kPixelsPerInch / kMetresPerInch);
-    image.setDotsPerMeterX(dotsPerMetre);
-    image.setDotsPerMeterY(dotsPerMetre);
+    if (image.isNull())
+        return image;
+    setResolution(image, TreePictureWriter::kPixelsPerInch);
     image.fill(Qt::white);
     return image;
 }
@@ -74,8 +87,9 @@ RErr TreePictureWriter::attach(CPort& port) {
 }
 
 RErr TreePictureWriter::drawTree(std::size_t index) {
-    return allTrees ? tree.drawOneTreeAtATemporaryAbsoluteLocation(roots[index], places[index])
-                    : tree.drawTree(roots[index], true);
+    return allTrees && subtree == 0
+               ? tree.drawOneTreeAtATemporaryAbsoluteLocation(roots[index], places[index])
+               : tree.drawTree(roots[index], true);
 }
 
 RErr TreePictureWriter::prepare() {
@@ -83,12 +97,19 @@ RErr TreePictureWriter::prepare() {
     places.clear();
     anyTree = false;
     int32_t root = 0;
-    RErr err = tree.getFirstRoot(root);
-    for (; root != 0 && !err; err = tree.getNextRoot(root, root)) {
-        int32_t where = 0;
-        err = tree.getWhereIsTree(root, where);
-        if (!err && (allTrees || where == kTreeOnWorkArea))
+    RErr err = kNoErr;
+    if (subtree != 0) {
+        err = tree.findRoot(subtree, root);
+        if (!err)
             roots.push_back(root);
+    } else {
+        err = tree.getFirstRoot(root);
+        for (; root != 0 && !err; err = tree.getNextRoot(root, root)) {
+            int32_t where = 0;
+            err = tree.getWhereIsTree(root, where);
+            if (!err && (allTrees || where == kTreeOnWorkArea))
+                roots.push_back(root);
+        }
     }
     // Laid out afresh with this resolution's fonts, whatever the document was last drawn with.
     if (!err)
@@ -106,7 +127,7 @@ RErr TreePictureWriter::prepare() {
         RRect box;
         err = drawTree(i);
         if (!err)
-            err = tree.getNodeCumulativeRect(roots[i], box);
+            err = tree.getNodeCumulativeRect(subtree != 0 ? subtree : roots[i], box);
         if (!err) {
             if (anyTree)
                 CPort::unionRect(box, bounds);
@@ -139,34 +160,64 @@ RErr TreePictureWriter::paintOn(QPaintDevice& target, bool& finished) {
         device.translate(kMargin - bounds.left, kMargin - bounds.top);
     CPort port(&device);
     RErr err = attach(port);
-    for (std::size_t i = 0; i < roots.size() && !err; ++i)
-        err = drawTree(i);
+    if (subtree != 0 && !roots.empty()) {
+        // The whole tree places its nodes; only the subtree is painted.
+        port.suspendDrawing();
+        if (!err)
+            err = drawTree(0);
+        port.resumeDrawing();
+        if (!err)
+            err = tree.drawNodeAndBelow(subtree);
+    } else {
+        for (std::size_t i = 0; i < roots.size() && !err; ++i)
+            err = drawTree(i);
+    }
     tree.setTreePort(nullptr);
     finished = device.finish();
     return err;
 }
 
-RErr TreePictureWriter::write(const std::string& path, Format format) {
-    const std::string temporary = path + ".partial";
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    const QString file = QString::fromStdString(temporary);
+RErr TreePictureWriter::renderImage(double scale, QImage& image) {
+    image = QImage();
+    const double pixelsWide = std::ceil(width() * scale);
+    const double pixelsHigh = std::ceil(height() * scale);
+    if (!(scale > 0.0) || pixelsWide > kLargestSide || pixelsHigh > kLargestSide)
+        return kErrInvalidParameter;
+    image = makeImage(static_cast<int32_t>(pixelsWide), static_cast<int32_t>(pixelsHigh));
+    if (image.isNull())
+        return kErrMallocFailed;
+    // Drawn in picture pixels; the painter scales to the image's own.
+    image.setDevicePixelRatio(scale);
+    bool finished = false;
+    RErr err = paintOn(image, finished);
+    if (!err && !finished)
+        err = kErrGeneral;
+    return err;
+}
+
+RErr TreePictureWriter::render(Format format, double scale, QByteArray& bytes) {
+    bytes.clear();
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return kErrGeneral;
     bool finished = false;
     RErr err = kNoErr;
     if (format == Format::Png) {
-        QImage image = makeImage(width(), height());
-        err = paintOn(image, finished);
-        if (!err && !(finished && image.save(file, "PNG")))
-            err = kErrFileSystem;
+        QImage image;
+        err = renderImage(scale, image);
+        if (!err) {
+            setResolution(image, kPixelsPerInch * scale);
+            finished = image.save(&buffer, "PNG");
+        }
     } else if (format == Format::Svg) {
         QSvgGenerator generator;
-        generator.setFileName(file);
+        generator.setOutputDevice(&buffer);
         generator.setSize(QSize(width(), height()));
         generator.setViewBox(QRect(0, 0, width(), height()));
         generator.setResolution(kPixelsPerInch);
         err = paintOn(generator, finished);
     } else {
-        QPdfWriter writer(file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(kPixelsPerInch);
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setPageSize(QPageSize(QSizeF(width() * kPointsPerInch / kPixelsPerInch,
@@ -175,13 +226,19 @@ RErr TreePictureWriter::write(const std::string& path, Format format) {
         err = paintOn(writer, finished);
     }
     if (!err && !finished)
-        err = kErrFileSystem;
-    std::error_code renameError;
-    if (!err)
-        std::filesystem::rename(temporary, path, renameError);
-    if (err || renameError) {
-        std::filesystem::remove(temporary, ignored);
-        return err ? err : kErrFileSystem;
-    }
+        err = kErrGeneral;
+    if (err)
+        bytes.clear();
+    return err;
+}
+
+RErr TreePictureWriter::write(const std::string& path, Format format, double scale) {
+    QByteArray bytes;
+    RErr err = render(format, scale, bytes);
+    if (err)
+        return err;
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return kErrFileSystem;
     return kNoErr;
 }

@@ -10,12 +10,15 @@
 
 class CPort;
 class CTree;
+class QByteArray;
 class QGuiApplication;
+class QImage;
 class QPaintDevice;
 
 // Draws a document's trees into an SVG, PNG or PDF file with the document's font and drawing
 // preferences, on a white picture with a margin around the trees' bounding box. The tree
-// area's trees keep their places; with allTrees every tree is drawn, one below the other.
+// area's trees keep their places; with allTrees every tree is drawn, one below the other; with
+// a subtree only that node and what hangs below it, as its tree on the tree area shows it.
 // Needs a QGuiApplication (see applicationIfNeeded). The file is written whole or not at all.
 class TreePictureWriter {
 public:
@@ -24,6 +27,8 @@ public:
     static constexpr int32_t kPixelsPerInch = 96;
 
     TreePictureWriter(CTree& tree, bool allTrees);
+    // Only the subtree from `node` down (0: the trees chosen by allTrees); before prepare.
+    void onlySubtree(int32_t node) { subtree = node; }
 
     // The format a file name asks for, by its extension in any letter case.
     static bool formatOf(const std::string& path, Format& format);
@@ -36,7 +41,14 @@ public:
     // The picture's size in pixels, margins included; valid after prepare.
     int32_t width() const;
     int32_t height() const;
-    RErr write(const std::string& path, Format format);
+    // The picture as the format's bytes. A PNG has `scale` pixels per picture pixel (2 for a
+    // picture twice as sharp) and a resolution to match, so it prints at the same size.
+    RErr render(Format format, double scale, QByteArray& bytes);
+    // The picture as an image whose device pixel ratio is `scale`.
+    RErr renderImage(double scale, QImage& image);
+    // Writes beside the file first and renames, so a failure leaves no half-written picture
+    // and an existing file as it was.
+    RErr write(const std::string& path, Format format, double scale = 1.0);
 
 private:
     // Gives the port the document's font and the tree the port.
@@ -46,6 +58,7 @@ private:
 
     CTree& tree;
     bool allTrees;
+    int32_t subtree = 0;
     std::vector<int32_t> roots;
     std::vector<RPoint> places; // where each tree is drawn when stacked
     RRect bounds;

@@ -7,7 +7,9 @@
 #include "app/WorkingDocument.h"
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
+#include "drawing/CPort.h"
 #include "model/CTree.h"
+#include "render/QtDrawingDevice.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"
@@ -15,8 +17,6 @@
 #include "ui/MenuStateApplier.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
-#include "drawing/CPort.h"
-#include "render/QtDrawingDevice.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -37,10 +37,6 @@ constexpr Qt::KeyboardModifiers kChordModifiers = Qt::MetaModifier | Qt::ShiftMo
 #else
 constexpr Qt::KeyboardModifiers kChordModifiers = Qt::ControlModifier | Qt::ShiftModifier;
 #endif
-
-QKeySequence control(Qt::Key key) {
-    return QKeySequence(Qt::CTRL | key);
-}
 
 } // namespace
 
@@ -84,50 +80,6 @@ CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
 }
 
 CRamexWindow::~CRamexWindow() = default;
-
-QAction* CRamexWindow::addCommand(QMenu* menu, int32_t commandId, const QString& label,
-                                  const QKeySequence& shortcut, void (CRamexWindow::*handler)()) {
-    QAction* added = menu->addAction(label);
-    added->setShortcut(shortcut);
-    added->setData(commandId);
-    connect(added, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    actions[commandId] = added;
-    return added;
-}
-
-void CRamexWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    addCommand(file, kCommandNew, QStringLiteral("&New"), control(Qt::Key_N), &CRamexWindow::OnNew);
-    addCommand(file, kCommandOpen, QStringLiteral("&Open"), control(Qt::Key_O),
-               &CRamexWindow::OnOpen);
-    addCommand(file, kCommandClose, QStringLiteral("&Close"), control(Qt::Key_W),
-               &CRamexWindow::OnCloseItem);
-    addCommand(file, kCommandSave, QStringLiteral("&Save"), control(Qt::Key_S),
-               &CRamexWindow::OnSave);
-    addCommand(file, kCommandSaveAs, QStringLiteral("Save &As"), QKeySequence::SaveAs,
-               &CRamexWindow::OnSaveAs);
-    addCommand(file, kCommandRevert, QStringLiteral("&Revert"), QKeySequence(),
-               &CRamexWindow::OnRevert);
-    file->addSeparator();
-    addCommand(file, kCommandChooseGrammar, QStringLiteral("&Choose Grammar"), control(Qt::Key_F),
-               &CRamexWindow::OnChooseGrammar);
-    addCommand(file, kCommandNewGrammar, QStringLiteral("New Grammar"), control(Qt::Key_H),
-               &CRamexWindow::OnNewGrammar);
-    addCommand(file, kCommandOpenGrammar, QStringLiteral("Open Grammar"), control(Qt::Key_G),
-               &CRamexWindow::OnOpenGrammar);
-    addCommand(file, kCommandOpenCurrentGrammar, QStringLiteral("Open Current Grammar"),
-               control(Qt::Key_K), &CRamexWindow::OnOpenCurrentGrammar);
-    file->addSeparator();
-    QAction* exit = addCommand(file, kCommandExit, QStringLiteral("E&xit"), QKeySequence::Quit,
-                               &CRamexWindow::OnExit);
-    exit->setMenuRole(QAction::QuitRole);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    addCommand(edit, kCommandUndo, QStringLiteral("&Undo"), control(Qt::Key_Z),
-               &CRamexWindow::OnUndo);
-    addCommand(edit, kCommandRedo, QStringLiteral("&Redo"), control(Qt::Key_R),
-               &CRamexWindow::OnRedo);
-}
 
 QAction* CRamexWindow::action(int32_t commandId) const {
     const auto found = actions.find(commandId);

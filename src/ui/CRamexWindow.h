@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@ class QMenu;
 class QStatusBar;
 class QWidget;
 class QtDrawingDevice;
+class TreePictureWriter;
 
 // The student's workspace and the program's main window. It holds the open document's
 // database, finishes the mode changes in its paint handler, carries the File and Edit
@@ -45,7 +47,28 @@ public:
     void OnExit();
     void OnUndo();
     void OnRedo();
+    void OnCut();
+    void OnPaste();
+    void OnClear();
+    void OnDuplicate();
+    void OnSelectAll();
     void OnAuthorMenuItem(int32_t commandId);
+
+    // --- Taking the trees out: the clipboard, the printer and picture files ---
+    void OnExportQTree();
+    void OnCopy();
+    void OnPrint();
+    void OnPrintSetup();
+    void OnExportPicture();
+
+    // --- Drawing and Text: one undoable "Drawing Preferences" step each ---
+    // The Drawing items 51 to 59 and 63 to 65.
+    void OnDrawingCommand(int32_t commandId);
+    void OnFontAndSize();
+    // One step setting one header attribute (9, 10, 11 or 14).
+    RErr doDrawingPref(int32_t whichTabletRow, int32_t newValue);
+    // One step setting the font size (clamped to 8..144) and then the face.
+    RErr doFontPrefs(int32_t size, const std::string& face);
 
     RErr performOpen(bool isRevert);
     RErr attemptSave(bool isSaveAs);
@@ -128,7 +151,12 @@ private:
     void refreshDocumentViews();
     void buildMenus();
     QAction* addCommand(QMenu* menu, int32_t commandId, const QString& label,
-                        const QKeySequence& shortcut, void (CRamexWindow::*handler)());
+                        const QKeySequence& shortcut, std::function<void()> handler);
+    // Opens a "Drawing Preferences" step, lets `change` set the settings and closes it.
+    RErr drawingPrefsStep(const std::function<RErr()>& change);
+    // The picture of the selected subtree, or of the tree area's trees, without the highlight.
+    RErr preparePicture(TreePictureWriter& writer);
+    void showOutputProblem(const std::string& text);
     RErr sendHook(int32_t hook);
     RErr startDocument(std::unique_ptr<CTree> tree, bool isNew);
     void report(const char* name, RErr err);

@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QThread>
 
 namespace {
@@ -110,9 +113,13 @@ bool QtPlatform::chooseFile(const FileRequest& request, std::string& path) {
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (request.forSaving)
         dialog.selectFile(QString::fromStdString(request.initialName));
+    if (request.chosenFilter)
+        dialog.selectNameFilter(QString::fromStdString(*request.chosenFilter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst().toStdString();
+    if (request.chosenFilter)
+        *request.chosenFilter = dialog.selectedNameFilter().toStdString();
     return true;
 }
 
@@ -128,4 +135,30 @@ int32_t QtPlatform::modifierKeys() {
     if (held & Qt::MetaModifier)
         keys |= kModifierCommand;
     return keys;
+}
+
+bool QtPlatform::chooseFont(FontRequest& request) {
+    QFont initial(QString::fromStdString(request.face));
+    if (request.tenthsOfPoint > 0)
+        initial.setPointSizeF(request.tenthsOfPoint / 10.0);
+    bool chosen = false;
+    const QFont font =
+        QFontDialog::getFont(&chosen, initial, foregroundWindow(), QStringLiteral("Font and Size"));
+    if (!chosen)
+        return false;
+    request.face = font.family().toStdString();
+    request.tenthsOfPoint = static_cast<int32_t>(font.pointSizeF() * 10.0 + 0.5);
+    return true;
+}
+
+bool QtPlatform::choosePrinter(PrintRequest& request) {
+    auto* printer = static_cast<QPrinter*>(request.nativePrinter);
+    if (!printer)
+        return false;
+    QPrintDialog dialog(printer, foregroundWindow());
+    // All pages; no page range and no selection to choose from.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
 }
