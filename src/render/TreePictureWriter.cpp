@@ -166,6 +166,9 @@ RErr TreePictureWriter::paintOn(QPaintDevice& target, bool& finished) {
         if (!err)
             err = drawTree(0);
         port.resumeDrawing();
+        // A suspended port keeps its pen, so the tree's line thickness is given again.
+        if (!err)
+            err = port.setThickness(tree.thickness);
         if (!err)
             err = tree.drawNodeAndBelow(subtree);
     } else {

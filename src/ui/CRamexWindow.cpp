@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "app/FileQuestions.h"
 #include "app/FileTypes.h"
+#include "app/HiddenSelectionMark.h"
 #include "app/MenuState.h"
 #include "app/WorkingDocument.h"
 #include "base/ErrorReporter.h"
@@ -174,7 +175,15 @@ void CRamexWindow::OnOpen() {
 }
 
 RErr CRamexWindow::attemptSave(bool isSaveAs) {
-    const RErr err = theRamexApp.doSave(kFileTypeDocument, isSaveAs);
+    RErr err = kNoErr;
+    if (theCTree) {
+        // The highlight belongs to the screen: the file is written without it, and the
+        // selection stays.
+        const CHiddenSelectionMark hidden(*theCTree, scrollView->getSelectedNode());
+        err = theRamexApp.doSave(kFileTypeDocument, isSaveAs);
+    } else {
+        err = theRamexApp.doSave(kFileTypeDocument, isSaveAs);
+    }
     updateMenus();
     return err;
 }

@@ -227,6 +227,7 @@ void CRamexWindow::OnFontAndSize() {
     }
     if (!currentPlatform().chooseFont(request))
         return;
+    statusBarCtrl->clearMessage();
     err = doFontPrefs(fontSizeFromDialog(request.tenthsOfPoint), request.face);
     updateMenus();
     report("CRamexWindow::OnFontAndSize", err);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -138,7 +139,18 @@ int32_t QtPlatform::modifierKeys() {
 }
 
 bool QtPlatform::chooseFont(FontRequest& request) {
-    QFont initial(QString::fromStdString(request.face));
+    // Only the face and the size are kept, so the dialog starts on the face's upright style.
+    const QString family = QString::fromStdString(request.face);
+    QFont initial(family);
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const bool plain = !QFontDatabase::italic(family, style) &&
+                           QFontDatabase::weight(family, style) == QFont::Normal &&
+                           !style.contains(QStringLiteral("Condensed"));
+        if (plain) {
+            initial = QFontDatabase::font(family, style, 10);
+            break;
+        }
+    }
     if (request.tenthsOfPoint > 0)
         initial.setPointSizeF(request.tenthsOfPoint / 10.0);
     bool chosen = false;

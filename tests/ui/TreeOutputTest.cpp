@@ -142,6 +142,8 @@ TEST_F(TreeOutputTest, QTreeTextsOfTheEdgeCasesGoToTheClipboard) {
 
 TEST_F(TreeOutputTest, CopyPutsTheSameSvgAndPngOnTheClipboardAsTheCommandLineRenders) {
     const int32_t root = addTree("[S [NP the dog] [VP barks]]", 60, 250);
+    // Saved while selected: the file does not keep the highlight.
+    canvas().selectNode(root);
     const std::string saved = dir.file("copied.rdc");
     platform.recorder.fileAnswers.push_back(saved);
     window().OnSave();
@@ -150,7 +152,7 @@ TEST_F(TreeOutputTest, CopyPutsTheSameSvgAndPngOnTheClipboardAsTheCommandLineRen
     ASSERT_EQ(runRender({saved, "-o", rendered}), 0);
     ASSERT_EQ(runRender({saved, "-o", dir.file("rendered.svg")}), 0);
 
-    canvas().selectNode(root);
+    EXPECT_EQ(canvas().getSelectedNode(), root);
     window().updateMenus();
     ASSERT_TRUE(window().action(kCommandCopy)->isEnabled());
     QGuiApplication::clipboard()->clear();
