@@ -1,6 +1,7 @@
 #include "app/CCurrentFiles.h"
 
 #include "app/DocumentFiles.h"
+#include "app/FileQuestions.h"
 #include "app/FileTypes.h"
 #include "app/RGrammarLabel.h"
 #include "base/ErrorReporter.h"
@@ -80,15 +81,8 @@ RErr CCurrentFiles::doSave(CTree* tree, int32_t fileType, bool isSaveAs) {
         bool exists = false;
         if (!err)
             err = currentFile->exists(exists);
-        if (!err && exists) {
-            MessageRequest question;
-            question.title = "Replace Existing File";
-            question.text = "There is already a file by this name.  Replace it?";
-            question.buttons = MessageButtons::YesNo;
-            question.defaultButton = kButtonNo;
-            if (currentPlatform().showMessage(question) != kButtonYes)
-                err = kErrUserCancelled;
-        }
+        if (!err && exists && !confirmReplaceExistingFile())
+            err = kErrUserCancelled;
         if (err)
             currentFile = std::move(previous);
     }

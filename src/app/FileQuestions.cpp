@@ -14,3 +14,12 @@ int32_t askSaveBeforeClosing(MessageButtons buttons) {
     question.buttons = buttons;
     return currentPlatform().showMessage(question);
 }
+
+bool confirmReplaceExistingFile() {
+    MessageRequest question;
+    question.title = "Replace Existing File";
+    question.text = "There is already a file by this name.  Replace it?";
+    question.buttons = MessageButtons::YesNo;
+    question.defaultButton = kButtonNo;
+    return currentPlatform().showMessage(question) == kButtonYes;
+}

@@ -10,3 +10,5 @@
 bool confirmRevert();
 // "Save document before closing?" with the given buttons; returns the button pressed.
 int32_t askSaveBeforeClosing(MessageButtons buttons);
+// "There is already a file by this name.  Replace it?": true when the person pressed Yes.
+bool confirmReplaceExistingFile();

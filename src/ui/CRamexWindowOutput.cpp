@@ -2,6 +2,7 @@
 // clipboard, the printer, and picture files.
 #include "ui/CRamexWindow.h"
 
+#include "app/FileQuestions.h"
 #include "app/HiddenSelectionMark.h"
 #include "app/PictureExport.h"
 #include "base/ErrorReporter.h"
@@ -152,15 +153,8 @@ void CRamexWindow::OnExportPicture() {
     if (!currentPlatform().chooseFile(request, typed))
         return;
     const RPictureChoice choice = pictureChoice(typed, filter);
-    if (QFileInfo::exists(QString::fromStdString(choice.path))) {
-        MessageRequest question;
-        question.title = "Replace Existing File";
-        question.text = "There is already a file by this name.  Replace it?";
-        question.buttons = MessageButtons::YesNo;
-        question.defaultButton = kButtonNo;
-        if (currentPlatform().showMessage(question) != kButtonYes)
-            return;
-    }
+    if (QFileInfo::exists(QString::fromStdString(choice.path)) && !confirmReplaceExistingFile())
+        return;
     RErr err = kNoErr;
     {
         CHiddenSelectionMark hidden(*theCTree, scrollView->getSelectedNode());
