@@ -13,9 +13,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTest>
 
 namespace {
@@ -160,6 +162,17 @@ TEST_F(StudentMenusTest, KeysRunTheirCommandsOnlyWhileTheItemIsEnabled) {
     EXPECT_EQ(header(kHdrHorizontalPadding), 10);
     pressKey(Qt::Key_R);
     EXPECT_EQ(header(kHdrHorizontalPadding), 25);
+
+    // With a node selected Ctrl+C copies; Ctrl+P asks for a printer (cancelled here).
+    const int32_t root = addTree("[S dog]", 40, 200);
+    canvas().selectNode(root);
+    window().updateMenus();
+    QGuiApplication::clipboard()->clear();
+    pressKey(Qt::Key_C);
+    ASSERT_NE(QGuiApplication::clipboard()->mimeData(), nullptr);
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
+    pressKey(Qt::Key_P);
+    EXPECT_EQ(platform.recorder.callsOfKind(RecordingPlatform::Kind::ChoosePrinter).size(), 1u);
 
     // The commands that are never enabled say so when reached anyway.
     window().OnCut();
