@@ -192,6 +192,12 @@ int32_t CPort::getStringWidth(const std::string& text) {
     return theDC->textWidth(text);
 }
 
+int32_t CPort::pixelsForPoints(int32_t points) {
+    if (theDC == nullptr)
+        return 0;
+    return theDC->verticalPixelsPerInch() * points / kPointsPerInch;
+}
+
 int32_t CPort::getCurrentFontHeight() {
     if (theDC == nullptr)
         return 0;

@@ -86,6 +86,8 @@ public:
     // Measured in the plain face, whatever the current style, so styles never move nodes.
     int32_t getStringWidth(const std::string& text);
     int32_t getCurrentFontHeight();
+    // The pixels that a length of this many points takes on the device (0 without one).
+    int32_t pixelsForPoints(int32_t points);
 
     void frameRect(const RRect& rect);
     // Only black and white have a brush; other colours get the outline alone.

@@ -25,6 +25,9 @@ int32_t clampToDocument(int32_t value) {
 constexpr int32_t kSubscriptDrop = 4;
 constexpr int32_t kSmallestBoxHeight = 5;
 constexpr int32_t kLargestBoxHeight = 150;
+// The largest size the font commands store; a label set in it is no fault, so the check's
+// upper bound grows to twice its height on the port's device.
+constexpr int32_t kLargestFontPoints = 144;
 
 } // namespace
 
@@ -255,7 +258,9 @@ RErr CTree::enterNodeForDrawing(int32_t node, int32_t& firstDaughter) {
         return err;
     writeRect(node, kAttrNodeRectLeft, box);
     const int32_t height = box.bottom - box.top;
-    if (height < kSmallestBoxHeight || height > kLargestBoxHeight)
+    const int32_t largest =
+        std::max(kLargestBoxHeight, 2 * thePort->pixelsForPoints(kLargestFontPoints) + 2);
+    if (height < kSmallestBoxHeight || height > largest)
         bug("CTree::drawNodeAndBelow", kNoErr);
     return kNoErr;
 }
