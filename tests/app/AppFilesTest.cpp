@@ -1,3 +1,4 @@
+#include "SaveTestSupport.h"
 #include "app/DocumentFiles.h"
 #include "app/FileTypes.h"
 #include "app/MemoryList.h"
@@ -11,16 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-namespace {
-
-std::unique_ptr<CTree> newGrammar() {
-    auto tree = std::make_unique<CTree>();
-    EXPECT_EQ(tree->createTree(true), kNoErr);
-    return tree;
-}
-
-} // namespace
 
 TEST(FileTypes, DotRuleKeepsOnlyTheExtensionsDot) {
     EXPECT_EQ(applyDotRule("/home/ann/my.tree.rdc"), "/home/ann/my-tree.rdc");
@@ -70,23 +61,15 @@ TEST(MemoryList, FullListsEveryUsedTagAndLimitedOnlyWhatIsOutstanding) {
 TEST(SafeSave, SavingOverItselfGivesTheSameBytesAndLeavesNoSideFile) {
     TempDir dir;
     const std::string path = dir.file("grammar.rgr");
-    auto tree = newGrammar();
-    {
-        CFileDescriptor file(path);
-        ASSERT_EQ(saveDatabaseFileSafely(*tree, file, true), kNoErr);
-    }
+    auto tree = grammarWithRoots(0);
+    ASSERT_EQ(saveTo(*tree, path, true), kNoErr);
     const auto first = readFileBytes(path);
     ASSERT_FALSE(first.empty());
     // Saved again over itself, the file is byte for byte what a save in place gives.
-    {
-        CFileDescriptor file(path);
-        ASSERT_EQ(saveDatabaseFileSafely(*tree, file, true), kNoErr);
-    }
+    ASSERT_EQ(saveTo(*tree, path, true), kNoErr);
     EXPECT_EQ(readFileBytes(path), first);
     // No side file is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(dir.names().size(), 1u);
     std::unique_ptr<CTree> loaded;
     CFileDescriptor file(path);
     EXPECT_EQ(loadDatabaseFile(file, loaded), kNoErr);
@@ -96,11 +79,8 @@ TEST(SafeSave, SavingOverItselfGivesTheSameBytesAndLeavesNoSideFile) {
 TEST(SafeSave, SavingOverItselfKeepsOtherForksAndReplacingStartsAfresh) {
     TempDir dir;
     const std::string path = dir.file("grammar.rgr");
-    auto tree = newGrammar();
-    {
-        CFileDescriptor file(path);
-        ASSERT_EQ(saveDatabaseFileSafely(*tree, file, false), kNoErr);
-    }
+    auto tree = grammarWithRoots(0);
+    ASSERT_EQ(saveTo(*tree, path, false), kNoErr);
     const RForkType extra = makeForkType("Xtra");
     {
         CFileDescriptor descriptor(path);
@@ -120,10 +100,7 @@ TEST(SafeSave, SavingOverItselfKeepsOtherForksAndReplacingStartsAfresh) {
             err = container.getForkSize(extra, size);
         return err;
     };
-    {
-        CFileDescriptor file(path);
-        ASSERT_EQ(saveDatabaseFileSafely(*tree, file, true), kNoErr);
-    }
+    ASSERT_EQ(saveTo(*tree, path, true), kNoErr);
     int32_t size = 0;
     EXPECT_EQ(forkSize(size), kNoErr);
     EXPECT_EQ(size, 5);
@@ -144,11 +121,8 @@ TEST(SafeSave, SavingOverItselfKeepsOtherForksAndReplacingStartsAfresh) {
 TEST(SafeSave, AFailedWriteAnywhereLeavesTheOldFileAsItWas) {
     TempDir dir;
     const std::string path = dir.file("essay.rdc");
-    auto tree = newGrammar();
-    {
-        CFileDescriptor file(path);
-        ASSERT_EQ(saveDatabaseFileSafely(*tree, file, true), kNoErr);
-    }
+    auto tree = grammarWithRoots(0);
+    ASSERT_EQ(saveTo(*tree, path, true), kNoErr);
     const auto old = readFileBytes(path);
     // Change the database so a successful save would change the file.
     int32_t root = 0;
@@ -170,9 +144,7 @@ TEST(SafeSave, AFailedWriteAnywhereLeavesTheOldFileAsItWas) {
         ASSERT_EQ(err, kErrFileSystem) << failing;
         EXPECT_EQ(readFileBytes(path), old) << failing;
         EXPECT_FALSE(platform.recorder.bugReports().empty());
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                                std::filesystem::directory_iterator()),
-                  1);
+        EXPECT_EQ(dir.names().size(), 1u);
     }
     EXPECT_GT(failing, 13);
     EXPECT_NE(readFileBytes(path), old);
@@ -180,7 +152,7 @@ TEST(SafeSave, AFailedWriteAnywhereLeavesTheOldFileAsItWas) {
 
 TEST(SafeSave, AFolderThatCannotBeWrittenGivesAnErrorAndNoFile) {
     RecordingPlatformScope platform;
-    auto tree = newGrammar();
+    auto tree = grammarWithRoots(0);
     CFileDescriptor file("/nonexistent-folder/for/ramex/essay.rdc");
     EXPECT_EQ(saveDatabaseFileSafely(*tree, file, true), kErrFileSystem);
     EXPECT_FALSE(platform.recorder.bugReports().empty());

@@ -1,3 +1,4 @@
+#include "SaveTestSupport.h"
 #include "app/DocumentFiles.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
@@ -25,39 +26,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string utf8Path(const TempDir& dir, const std::string& name) {
-    return (dir.path() / fs::u8path(name)).u8string();
-}
-
-std::vector<unsigned char> bytesOf(const std::string& path) {
-    std::ifstream in(fs::u8path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> namesIn(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        names.push_back(entry.path().filename().u8string());
-    return names;
-}
-
-std::unique_ptr<CTree> grammarWithRoots(int32_t roots) {
-    auto tree = std::make_unique<CTree>();
-    EXPECT_EQ(tree->createTree(true), kNoErr);
-    for (int32_t i = 0; i < roots; ++i) {
-        int32_t root = 0;
-        EXPECT_EQ(tree->undoStructure().startTaskList(3), kNoErr);
-        EXPECT_EQ(tree->newRoot(root), kNoErr);
-        EXPECT_EQ(tree->undoStructure().finishTaskList(), kNoErr);
-    }
-    return tree;
-}
-
-RErr saveTo(CTree& tree, const std::string& path, bool overItself) {
-    CFileDescriptor file(path);
-    return saveDatabaseFileSafely(tree, file, overItself);
-}
 
 // Another program holding a file open for reading. `exclusive` takes the whole file (Windows'
 // share mode 0, the advisory lock on Linux); otherwise it shares reading and writing, and
@@ -120,31 +88,31 @@ TEST(SafeSaveUnicode, AGreekOrChineseNamedFileSavesOverItselfAndLoadsBack) {
     RecordingPlatformScope platform;
     TempDir dir;
     auto tree = grammarWithRoots(2);
-    const std::string plain = utf8Path(dir, "plain.rdc");
+    const std::string plain = dir.file("plain.rdc");
     ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
     for (const char* name : {"Συντακτικό δέντρο.rdc", "句法树.rgr"}) {
-        const std::string path = utf8Path(dir, name);
+        const std::string path = dir.file(name);
         ASSERT_EQ(saveTo(*tree, path, false), kNoErr) << name;
         ASSERT_EQ(saveTo(*tree, path, true), kNoErr) << name;
         // The bytes do not depend on the name.
-        EXPECT_EQ(bytesOf(path), bytesOf(plain)) << name;
+        EXPECT_EQ(readFileBytes(path), readFileBytes(plain)) << name;
         CFileDescriptor file(path);
         std::unique_ptr<CTree> loaded;
         EXPECT_EQ(loadDatabaseFile(file, loaded), kNoErr) << name;
         EXPECT_TRUE(loaded);
     }
-    EXPECT_EQ(namesIn(dir).size(), 3u); // no side file left behind
+    EXPECT_EQ(dir.names().size(), 3u); // no side file left behind
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
 TEST(SafeSaveFaults, SavingOverAFileAnotherProgramReadsNeverDisturbsTheReader) {
     RecordingPlatformScope platform;
     TempDir dir;
-    const std::string path = utf8Path(dir, "δέντρα.rdc");
+    const std::string path = dir.file("δέντρα.rdc");
     auto small = grammarWithRoots(0);
     auto large = grammarWithRoots(3);
     ASSERT_EQ(saveTo(*small, path, false), kNoErr);
-    const auto old = bytesOf(path);
+    const auto old = readFileBytes(path);
     for (bool overItself : {true, false}) {
         ASSERT_EQ(saveTo(*small, path, false), kNoErr);
         ForeignHold reader(path, false, true);
@@ -155,36 +123,36 @@ TEST(SafeSaveFaults, SavingOverAFileAnotherProgramReadsNeverDisturbsTheReader) {
         // shares renaming: then the save fails and the old file stays whole.
         if (err) {
             EXPECT_EQ(err, kErrFileSystem);
-            EXPECT_EQ(bytesOf(path), old);
+            EXPECT_EQ(readFileBytes(path), old);
             EXPECT_EQ(platform.recorder.bugReports(),
                       std::vector<std::string>{"saveDatabaseFileSafely (file system error)"});
         } else {
-            EXPECT_NE(bytesOf(path), old);
+            EXPECT_NE(readFileBytes(path), old);
         }
 #else
         EXPECT_EQ(err, kNoErr) << overItself;
-        EXPECT_NE(bytesOf(path), old);
+        EXPECT_NE(readFileBytes(path), old);
         EXPECT_TRUE(platform.recorder.bugReports().empty());
 #endif
         EXPECT_EQ(reader.contents(), old);
-        EXPECT_EQ(namesIn(dir).size(), 1u);
+        EXPECT_EQ(dir.names().size(), 1u);
     }
 }
 
 #ifdef _WIN32
 TEST(SafeSaveFaults, AReaderThatForbidsRenamingKeepsTheOldFileAndTheSaveFails) {
     TempDir dir;
-    const std::string path = utf8Path(dir, "essay.rdc");
+    const std::string path = dir.file("essay.rdc");
     auto small = grammarWithRoots(0);
     auto large = grammarWithRoots(3);
     ASSERT_EQ(saveTo(*small, path, false), kNoErr);
-    const auto old = bytesOf(path);
+    const auto old = readFileBytes(path);
     for (bool overItself : {true, false}) {
         RecordingPlatformScope platform;
         ForeignHold reader(path, false, false);
         EXPECT_EQ(saveTo(*large, path, overItself), kErrFileSystem);
-        EXPECT_EQ(bytesOf(path), old);
-        EXPECT_EQ(namesIn(dir), std::vector<std::string>{"essay.rdc"});
+        EXPECT_EQ(readFileBytes(path), old);
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"essay.rdc"});
         EXPECT_EQ(platform.recorder.bugReports(),
                   std::vector<std::string>{"saveDatabaseFileSafely (file system error)"});
     }
@@ -193,11 +161,11 @@ TEST(SafeSaveFaults, AReaderThatForbidsRenamingKeepsTheOldFileAndTheSaveFails) {
 
 TEST(SafeSaveFaults, AFileLockedByAnotherProgramIsNeitherReadNorDamaged) {
     TempDir dir;
-    const std::string path = utf8Path(dir, "locked.rdc");
+    const std::string path = dir.file("locked.rdc");
     auto small = grammarWithRoots(0);
     auto large = grammarWithRoots(3);
     ASSERT_EQ(saveTo(*small, path, false), kNoErr);
-    const auto old = bytesOf(path);
+    const auto old = readFileBytes(path);
     ForeignHold holder(path, true, false);
     {
         RecordingPlatformScope platform;
@@ -217,7 +185,7 @@ TEST(SafeSaveFaults, AFileLockedByAnotherProgramIsNeitherReadNorDamaged) {
         EXPECT_EQ(platform.recorder.bugReports().front(),
                   "CFileDescriptor::open (file system error)");
         EXPECT_EQ(holder.contents(), old);
-        EXPECT_EQ(namesIn(dir), std::vector<std::string>{"locked.rdc"});
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"locked.rdc"});
     }
 #ifdef _WIN32
     {
@@ -227,18 +195,18 @@ TEST(SafeSaveFaults, AFileLockedByAnotherProgramIsNeitherReadNorDamaged) {
         EXPECT_EQ(platform.recorder.bugReports(),
                   std::vector<std::string>{"saveDatabaseFileSafely (file system error)"});
         EXPECT_EQ(holder.contents(), old);
-        EXPECT_EQ(namesIn(dir), std::vector<std::string>{"locked.rdc"});
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"locked.rdc"});
     }
 #endif
 }
 
 TEST(SafeSaveFaults, AReadOnlyFileIsRefusedAndKeptAsItWas) {
     TempDir dir;
-    const std::string path = utf8Path(dir, "μόνο-ανάγνωση.rgr");
+    const std::string path = dir.file("μόνο-ανάγνωση.rgr");
     auto small = grammarWithRoots(0);
     auto large = grammarWithRoots(3);
     ASSERT_EQ(saveTo(*small, path, false), kNoErr);
-    const auto old = bytesOf(path);
+    const auto old = readFileBytes(path);
     const fs::perms writable = fs::status(fs::u8path(path)).permissions();
     fs::permissions(fs::u8path(path),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -248,12 +216,12 @@ TEST(SafeSaveFaults, AReadOnlyFileIsRefusedAndKeptAsItWas) {
         EXPECT_EQ(saveTo(*large, path, overItself), kErrFileSystem) << overItself;
         EXPECT_EQ(platform.recorder.bugReports(),
                   std::vector<std::string>{"saveDatabaseFileSafely (file system error)"});
-        EXPECT_EQ(bytesOf(path), old);
-        EXPECT_EQ(namesIn(dir).size(), 1u);
+        EXPECT_EQ(readFileBytes(path), old);
+        EXPECT_EQ(dir.names().size(), 1u);
     }
     fs::permissions(fs::u8path(path), writable);
     EXPECT_EQ(saveTo(*large, path, true), kNoErr);
-    EXPECT_NE(bytesOf(path), old);
+    EXPECT_NE(readFileBytes(path), old);
 }
 
 TEST(SafeSaveFaults, ANameTooLongOrForbiddenGivesAnErrorAndNoFile) {
@@ -268,8 +236,8 @@ TEST(SafeSaveFaults, ANameTooLongOrForbiddenGivesAnErrorAndNoFile) {
     for (const std::string& name : names) {
         RecordingPlatformScope platform;
         for (bool overItself : {true, false})
-            EXPECT_EQ(saveTo(*tree, utf8Path(dir, name), overItself), kErrFileSystem) << name;
+            EXPECT_EQ(saveTo(*tree, dir.file(name), overItself), kErrFileSystem) << name;
         EXPECT_FALSE(platform.recorder.bugReports().empty()) << name;
-        EXPECT_TRUE(namesIn(dir).empty()) << name;
+        EXPECT_TRUE(dir.names().empty()) << name;
     }
 }

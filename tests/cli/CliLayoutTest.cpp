@@ -1,4 +1,5 @@
 #include "cli/CliLayout.h"
+#include "CliTestSupport.h"
 #include "cli/CliCommand.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
@@ -13,17 +14,8 @@
 
 namespace {
 
-struct LayoutResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-LayoutResult layout(const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    testing::internal::CaptureStderr();
-    const int status = layoutCommand(arguments, out);
-    return {status, out.str(), testing::internal::GetCapturedStderr()};
+CommandResult layout(const std::vector<std::string>& arguments) {
+    return runPrinting(layoutCommand, arguments);
 }
 
 // A document whose one tree, M over A and BBB, stands at h 100, v 10.
@@ -52,7 +44,7 @@ void writeDocument(const std::string& path) {
 TEST(CliLayout, PrintsEveryNodeWithFixedMetricsInTreeOrder) {
     TempDir dir;
     writeDocument(dir.file("doc.rdc"));
-    const LayoutResult result = layout({dir.file("doc.rdc"), "--fixed-metrics", "10,12"});
+    const CommandResult result = layout({dir.file("doc.rdc"), "--fixed-metrics", "10,12"});
     EXPECT_EQ(result.status, kExitSuccess);
     // Rows 12 + 2 + 16 + 2 apart; A and BBB 15 + 25 apart, the mother midway.
     EXPECT_EQ(result.out, "7 M x=100 y=10 offset=0 rect=94,9,106,23 cum=74,9,136,55\n"
@@ -67,11 +59,11 @@ TEST(CliLayout, RefusesBadMetricsAndMissingFiles) {
     EXPECT_EQ(layout({dir.file("doc.rdc"), "--fixed-metrics", "0,12"}).status, kExitUsage);
     EXPECT_EQ(layout({dir.file("doc.rdc"), "--fixed-metrics"}).status, kExitUsage);
     EXPECT_EQ(layout({}).status, kExitUsage);
-    const LayoutResult missing = layout({dir.file("none.rdc")});
+    const CommandResult missing = layout({dir.file("none.rdc")});
     EXPECT_EQ(missing.status, kExitInputFault);
     EXPECT_EQ(missing.out, "");
     // Without the option the default metrics apply: 7 pixels a character.
-    const LayoutResult plain = layout({dir.file("doc.rdc")});
+    const CommandResult plain = layout({dir.file("doc.rdc")});
     EXPECT_EQ(plain.status, kExitSuccess);
     EXPECT_NE(plain.out.find("8 A x=84 y=43"), std::string::npos) << plain.out;
 }

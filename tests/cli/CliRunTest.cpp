@@ -14,30 +14,16 @@
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-RunResult run(const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    testing::internal::CaptureStderr();
-    const int status = runScript(arguments, out);
-    return {status, out.str(), testing::internal::GetCapturedStderr()};
-}
-
-void writeText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+CommandResult run(const std::vector<std::string>& arguments) {
+    return runPrinting(runScript, arguments);
 }
 
 // A document with one tree of three nodes (S over NP and VP) and the given script.
 std::string documentWith(const TempDir& dir, const std::string& script) {
     const std::string path = dir.file("doc.rgt");
-    writeText(path, "categories: N V\nfeatures: case\n\ntree: [S [NP dog] [VP barks]]\n"
-                    "script:\n" +
-                        script + "end script\n");
+    writeTextFile(path, "categories: N V\nfeatures: case\n\ntree: [S [NP dog] [VP barks]]\n"
+                        "script:\n" +
+                            script + "end script\n");
     return path;
 }
 
@@ -77,7 +63,7 @@ const std::string kScript = "define variable count\n"
 TEST(CliRun, RunsAMenuCommandAndPrintsItsRequests) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
-    const RunResult result = run({file, "--call", "mark"});
+    const CommandResult result = run({file, "--call", "mark"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "message: visited 5\nalert: done\noffending:\ndirty: 1\n");
 
@@ -86,7 +72,7 @@ TEST(CliRun, RunsAMenuCommandAndPrintsItsRequests) {
     EXPECT_EQ(caseValues(kept), "nom nom nom nom nom ");
     // Undone, the saved document is as it was (the flag says only that it was changed).
     const std::string output = dir.file("out.rdc");
-    const RunResult undone = run({file, "--call", "MARK", "--undo", "-o", output});
+    const CommandResult undone = run({file, "--call", "MARK", "--undo", "-o", output});
     ASSERT_EQ(undone.status, 0) << undone.err;
     EXPECT_EQ(undone.out, "message: visited 5\nalert: done\noffending:\ndirty: 1\n");
     EXPECT_EQ(caseValues(output), "     ");
@@ -97,13 +83,13 @@ TEST(CliRun, AnswersQuestionsFromAFileAndShowsRunTimeErrors) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
     const std::string answers = dir.file("answers.txt");
-    writeText(answers, "Ann\r\n");
-    const RunResult asked = run({file, "--call", "greet", "--answers", answers});
+    writeTextFile(answers, "Ann\r\n");
+    const CommandResult asked = run({file, "--call", "greet", "--answers", answers});
     ASSERT_EQ(asked.status, 0) << asked.err;
     EXPECT_EQ(asked.out, "ask: Name?\nmessage: hello Ann\nask: Other?\nmessage: and \n"
                          "offending:\ndirty: 0\n");
 
-    const RunResult failed = run({file, "--call", "check"});
+    const CommandResult failed = run({file, "--call", "check"});
     ASSERT_EQ(failed.status, 0) << failed.err;
     EXPECT_EQ(failed.out, "run-time error: A run time error occurred in the user function "
                           "\"check\" while calling native function \"mother\".\\nError Message: "
@@ -113,7 +99,7 @@ TEST(CliRun, AnswersQuestionsFromAFileAndShowsRunTimeErrors) {
 TEST(CliRun, SendsHooks) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
-    RunResult result = run({file, "--hook", "is-dragging-allowed", "--args", "5"});
+    CommandResult result = run({file, "--hook", "is-dragging-allowed", "--args", "5"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "hook is-dragging-allowed: exists=1 answer=1\noffending:\ndirty: 0\n");
     result = run({file, "--hook", "is-dragging-allowed", "--args", "4,2"});
@@ -126,7 +112,7 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
     const std::string output = dir.file("out.rdc");
-    RunResult result = run({file, "--call", "missing", "-o", output});
+    CommandResult result = run({file, "--call", "missing", "-o", output});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("There is no function in the script corresponding to the menu "
                               "command."),
@@ -151,9 +137,9 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
 TEST(CliRun, RunsTheScriptOfASharedGrammar) {
     // "agree" takes a node; run as a menu command it gets none, so its feature assignment
     // abandons it without changing anything.
-    const RunResult result = run({testDataFile("xbar.rgt"), "--call", "agree"});
+    const CommandResult result = run({testDataFile("xbar.rgt"), "--call", "agree"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "offending:\ndirty: 0\n");
-    const RunResult hook = run({testDataFile("xbar.rgt"), "--hook", "open"});
+    const CommandResult hook = run({testDataFile("xbar.rgt"), "--hook", "open"});
     EXPECT_EQ(hook.out, "hook open: exists=0 answer=0\noffending:\ndirty: 0\n");
 }

@@ -5,9 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 using Op = FixedMetricsDevice::Op;
+using RCorners = std::array<int32_t, 4>;
+
+// A record's two points or corners: h1, v1, h2, v2.
+RCorners corners(const FixedMetricsDevice::Record& r) {
+    return {r.h1, r.v1, r.h2, r.v2};
+}
 
 constexpr RRgb kBlack{0, 0, 0};
 constexpr RRgb kRed{255, 0, 0};
@@ -52,10 +60,7 @@ TEST_F(PortFixture, LinesUseThePenOfTheThicknessAndColourAndMoveThePen) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].color, kRed);
     EXPECT_EQ(lines[0].width, 4);
-    EXPECT_EQ(lines[0].h1, 10);
-    EXPECT_EQ(lines[0].v1, 20);
-    EXPECT_EQ(lines[0].h2, 30);
-    EXPECT_EQ(lines[0].v2, 40);
+    EXPECT_EQ(corners(lines[0]), (RCorners{10, 20, 30, 40}));
     EXPECT_EQ(port.penLocation(), (RPoint{40, 30}));
     ASSERT_EQ(port.setThickness(1), kNoErr);
     port.move(5, -5);
@@ -166,10 +171,7 @@ TEST_F(PortFixture, RectanglesFrameFillAndErase) {
     const auto frame = ops(Op::Frame).at(0);
     EXPECT_EQ(frame.color, kRed);
     EXPECT_EQ(frame.width, 1);
-    EXPECT_EQ(frame.h1, 2);
-    EXPECT_EQ(frame.v1, 1);
-    EXPECT_EQ(frame.h2, 4);
-    EXPECT_EQ(frame.v2, 3);
+    EXPECT_EQ(corners(frame), (RCorners{2, 1, 4, 3}));
     // Red has no brush: only the outline.
     port.fillRect(RRect{1, 2, 3, 4});
     EXPECT_TRUE(ops(Op::Fill).empty());

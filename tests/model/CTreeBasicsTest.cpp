@@ -7,6 +7,7 @@
 #include "storage/CStringManager.h"
 #include "storage/CTablet.h"
 #include "storage/CVersionInfo.h"
+#include "support/ContainerTestSupport.h"
 #include "support/TestSupport.h"
 #include "undo/UndoLabels.h"
 
@@ -27,18 +28,6 @@ RErr saveWithVersion(CTree& tree, const std::string& path) {
 RErr loadInto(CTree& tree, const std::string& path) {
     CFileDescriptor file(path);
     return tree.doLoad(file);
-}
-
-std::vector<unsigned char> forkBytes(const std::string& path, RForkType type) {
-    CFileDescriptor file(path);
-    RErr err = kNoErr;
-    CRFile container(file, err);
-    EXPECT_EQ(err, kNoErr);
-    int32_t size = 0;
-    container.getForkSize(type, size);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    container.readFork(type, size, bytes.data());
-    return bytes;
 }
 
 // A small document: one tree with a root and two daughters, labels and a feature value.

@@ -8,12 +8,19 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
 using Op = FixedMetricsDevice::Op;
+using RCorners = std::array<int32_t, 4>;
+
+// A record's two points or corners: h1, v1, h2, v2.
+RCorners corners(const FixedMetricsDevice::Record& r) {
+    return {r.h1, r.v1, r.h2, r.v2};
+}
 
 // Every character 10 pixels wide and fonts 12 high: with the default paddings a row is
 // 12 + 2 + 16 + 2 = 32 pixels below the one above, and half a space is 5.
@@ -210,10 +217,7 @@ TEST_F(DrawingFixture, FourLevelTreeGetsEveryPositionAndBoxComputedByHand) {
     // The lines run from just below a label to just above the next row's label.
     const auto lines = ops(Op::Line);
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0].h1, 200);
-    EXPECT_EQ(lines[0].v1, 114);
-    EXPECT_EQ(lines[0].h2, 169);
-    EXPECT_EQ(lines[0].v2, 130);
+    EXPECT_EQ(corners(lines[0]), (RCorners{200, 114, 169, 130}));
 
     // Offsets shift the drawing, and a point on a box's edge hits it.
     tree.hOffset = 50;
@@ -310,10 +314,7 @@ TEST_F(DrawingFixture, SelectedBlackNodeIsWhiteTextOnABlackBox) {
     const auto fills = ops(Op::Fill);
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_EQ(fills[0].color, kBlack);
-    EXPECT_EQ(fills[0].h1, 89);
-    EXPECT_EQ(fills[0].v1, 51);
-    EXPECT_EQ(fills[0].h2, 111);
-    EXPECT_EQ(fills[0].v2, 63);
+    EXPECT_EQ(corners(fills[0]), (RCorners{89, 51, 111, 63}));
     const auto texts = ops(Op::Text);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "AB");
@@ -384,10 +385,7 @@ TEST_F(DrawingFixture, OffendingNodeGetsARedFrameTwoPixelsOutside) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].color, kRed);
     EXPECT_EQ(frames[0].width, 1);
-    EXPECT_EQ(frames[0].h1, 87);
-    EXPECT_EQ(frames[0].v1, 49);
-    EXPECT_EQ(frames[0].h2, 113);
-    EXPECT_EQ(frames[0].v2, 65);
+    EXPECT_EQ(corners(frames[0]), (RCorners{87, 49, 113, 65}));
     // Then the ordinary white box with its outline.
     EXPECT_EQ(frames[1].h1, 89);
     EXPECT_EQ(frames[1].color, kWhite);
@@ -408,10 +406,7 @@ TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
     // Leaves C (subscript i) and DD: (10 + 10) / 2 + 5 + 10 + 5 = 30; w = 25.
     const auto lines = ops(Op::Line);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].h1, 100);
-    EXPECT_EQ(lines[0].v1, 14);
-    EXPECT_EQ(lines[0].h2, 75);
-    EXPECT_EQ(lines[0].v2, 30);
+    EXPECT_EQ(corners(lines[0]), (RCorners{100, 14, 75, 30}));
     EXPECT_EQ(lines[1].h2, 125);
     EXPECT_EQ(lines[2].h2, 100);
     EXPECT_EQ(lines[2].v2, 14);

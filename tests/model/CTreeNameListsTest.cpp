@@ -61,18 +61,33 @@ RErr setFeature(CTree& tree, int32_t node, int32_t feature, const char* text) {
     return tree.stringTask(node, slotOf(tree, feature), &value);
 }
 
+class CTreeNameLists : public HierarchyFixture {
+protected:
+    // New names of the type, made in one step, newest last.
+    std::vector<int32_t> newNames(int32_t type, const std::vector<const char*>& texts) {
+        std::vector<int32_t> records(texts.size());
+        EXPECT_EQ(inStep(tree, kLabelMenu,
+                         [&] {
+                             RErr err = kNoErr;
+                             for (std::size_t i = 0; i < texts.size() && !err; ++i)
+                                 err = newNamed(tree, type, texts[i], records[i]);
+                             return err;
+                         }),
+                  kNoErr);
+        return records;
+    }
+};
+
 } // namespace
 
-TEST(CTreeNameLists, NewGrammarListsCategoriesNewestFirstWithXBlessed) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, NewGrammarListsCategoriesNewestFirstWithXBlessed) {
     EXPECT_EQ(listOf(tree, kRecordCategory), "P A V N X");
     EXPECT_EQ(listOf(tree, kRecordFeature), "");
     int32_t blessed = 0;
     ASSERT_EQ(tree.getBlessedCategory(blessed), kNoErr);
     EXPECT_EQ(nameOf(tree, blessed), "X");
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     int32_t next = 99;
     EXPECT_EQ(tree.getNextName(kHeaderRecord, next), kErrInvalidParameter);
     EXPECT_EQ(next, 0);
@@ -88,20 +103,9 @@ TEST(CTreeNameLists, NewGrammarListsCategoriesNewestFirstWithXBlessed) {
     EXPECT_EQ(reports.back(), "CTree::getFirstName (invalid parameter)");
 }
 
-TEST(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    int32_t f1 = 0, f2 = 0, f3 = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewFeature,
-                     [&] {
-                         RErr err = newNamed(tree, kRecordFeature, "case", f1);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "number", f2);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "person", f3);
-                         return err;
-                     }),
-              kNoErr);
+TEST_F(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
+    const std::vector<int32_t> made = newNames(kRecordFeature, {"case", "number", "person"});
+    const int32_t f1 = made[0], f2 = made[1], f3 = made[2];
     EXPECT_EQ(slotOf(tree, f1), 52);
     EXPECT_EQ(slotOf(tree, f2), 53);
     EXPECT_EQ(slotOf(tree, f3), 54);
@@ -135,9 +139,7 @@ TEST(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
     EXPECT_EQ(listOf(tree, kRecordFeature), "mood tense gender number");
 }
 
-TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
     const int32_t x = categoryNamed(tree, "X"), n = categoryNamed(tree, "N"),
                   v = categoryNamed(tree, "V"), a = categoryNamed(tree, "A"),
                   p = categoryNamed(tree, "P");
@@ -176,7 +178,7 @@ TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
     EXPECT_EQ(again, a);
     EXPECT_EQ(listOf(tree, kRecordCategory), "D N");
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     int32_t root = 0;
     ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRoot(root); }), kNoErr);
     const DatabaseState before = captureState(tree);
@@ -190,18 +192,9 @@ TEST(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
     EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::removeName (invalid parameter)");
 }
 
-TEST(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    int32_t f1 = 0, f2 = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewFeature,
-                     [&] {
-                         RErr err = newNamed(tree, kRecordFeature, "case", f1);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "number", f2);
-                         return err;
-                     }),
-              kNoErr);
+TEST_F(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
+    const std::vector<int32_t> made = newNames(kRecordFeature, {"case", "number"});
+    const int32_t f1 = made[0], f2 = made[1];
     expectStepUndoesAndRedoes(tree, [&] { return tree.deallocateAttribute(f1); });
     EXPECT_EQ(slotOf(tree, f1), 0);
     EXPECT_EQ(ownerOf(tree, 52), 0);
@@ -218,7 +211,7 @@ TEST(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
     EXPECT_EQ(ownerOf(tree, 53), f2);
     EXPECT_EQ(slotOf(tree, f1), 0);
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     int32_t x = categoryNamed(tree, "X");
     EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.deallocateAttribute(x); }),
               kErrInvalidParameter);
@@ -226,28 +219,17 @@ TEST(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
               "CTree::deallocateAttribute (invalid parameter)");
 }
 
-TEST(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    int32_t kase = 0, number = 0, first = 0, d1 = 0, d2 = 0, d3 = 0, second = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
+TEST_F(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
+    const std::vector<int32_t> features = newNames(kRecordFeature, {"case", "number"});
+    const int32_t kase = features[0], number = features[1];
+    const int32_t first = build("F(A B(C))"), second = build("G");
+    const int32_t d1 = node("A"), d2 = node("B"), d3 = node("C");
+    ASSERT_EQ(inStep(tree, kLabelMenu,
                      [&] {
-                         RErr err = newNamed(tree, kRecordFeature, "case", kase);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "number", number);
-                         if (!err)
-                             err = tree.newRoot(first);
-                         if (!err)
-                             err = tree.newDaughterToRight(first, d1);
-                         if (!err)
-                             err = tree.newDaughterToRight(first, d2);
-                         if (!err)
-                             err = tree.newDaughterToRight(d2, d3);
-                         if (!err)
-                             err = tree.newRoot(second);
-                         for (const int32_t node : {first, d3, second})
+                         RErr err = kNoErr;
+                         for (const int32_t n : {first, d3, second})
                              if (!err)
-                                 err = setFeature(tree, node, kase, "nom");
+                                 err = setFeature(tree, n, kase, "nom");
                          if (!err)
                              err = setFeature(tree, d1, number, "sg");
                          if (!err)
@@ -276,15 +258,13 @@ TEST(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
     EXPECT_EQ(tree.attributeCount(), 53);
     EXPECT_EQ(featureValue(tree, first, replacement), "");
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.zeroOutAttribute(first); }),
               kErrInvalidParameter);
     EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::zeroOutAttribute (invalid parameter)");
 }
 
-TEST(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlots) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlots) {
     int32_t feature = 0, node = 0;
     ASSERT_EQ(inStep(tree, kLabelNewFeature,
                      [&] {
@@ -300,7 +280,7 @@ TEST(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlots) {
     EXPECT_EQ(ownerOf(tree, 52), feature);
     EXPECT_EQ(featureValue(tree, node, feature), "dat");
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     int32_t slot = 99, owner = 99;
     EXPECT_EQ(tree.convertToAttributeIndex(categoryNamed(tree, "N"), slot), kErrInvalidParameter);
     EXPECT_EQ(slot, 0);
@@ -320,9 +300,7 @@ TEST(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlots) {
               "CTree::getAuthorFeatureValue (invalid parameter)");
 }
 
-TEST(CTreeNameLists, CategoryLabelsConvertExactlyAndNoneMeansNoCategory) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, CategoryLabelsConvertExactlyAndNoneMeansNoCategory) {
     int32_t head = 0;
     tree.getRootOfList(kHdrFirstCategory, head);
     EXPECT_EQ(nameOf(tree, head), "P");
@@ -336,21 +314,13 @@ TEST(CTreeNameLists, CategoryLabelsConvertExactlyAndNoneMeansNoCategory) {
     EXPECT_EQ(categoryNamed(tree, "nonE "), -1);
 
     // The first match in list order wins, and a category called "none" still means none.
-    int32_t twin = 0, called = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewCategory,
-                     [&] {
-                         RErr err = newNamed(tree, kRecordCategory, "N", twin);
-                         if (!err)
-                             err = newNamed(tree, kRecordCategory, "None", called);
-                         return err;
-                     }),
-              kNoErr);
+    const int32_t twin = newNames(kRecordCategory, {"N", "None"})[0];
     EXPECT_EQ(categoryNamed(tree, "N"), twin);
     EXPECT_EQ(categoryNamed(tree, "None"), 0);
 
     CTree empty;
     ASSERT_EQ(empty.createTree(false), kNoErr);
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     int32_t category = 7;
     EXPECT_EQ(empty.convertCategoryLabelToIndex(CRString("N", 1), category), kErrInvalidParameter);
     EXPECT_EQ(category, -1);
@@ -358,9 +328,7 @@ TEST(CTreeNameLists, CategoryLabelsConvertExactlyAndNoneMeansNoCategory) {
               std::vector<std::string>{"CTree::convertCategoryLabelToIndex (invalid parameter)"});
 }
 
-TEST(CTreeNameLists, ValidatesCategoriesByRangeAndType) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, ValidatesCategoriesByRangeAndType) {
     int32_t feature = 0, root = 0;
     ASSERT_EQ(inStep(tree, kLabelNewFeature,
                      [&] {
@@ -374,7 +342,7 @@ TEST(CTreeNameLists, ValidatesCategoriesByRangeAndType) {
     bool good = false;
     EXPECT_EQ(tree.validateCategory(x, good), kNoErr);
     EXPECT_TRUE(good);
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     for (const int32_t bad : {-1, 0, 1, feature, root, tree.recordCount() + 1}) {
         good = true;
         EXPECT_EQ(tree.validateCategory(bad, good), kNoErr);
@@ -386,9 +354,7 @@ TEST(CTreeNameLists, ValidatesCategoriesByRangeAndType) {
               "CTree::validateCategoryWithError (invalid parameter)");
 }
 
-TEST(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasIt) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasIt) {
     const int32_t n = categoryNamed(tree, "N"), v = categoryNamed(tree, "V"),
                   a = categoryNamed(tree, "A");
     int32_t word = 0, daughter = 0, other = 0;
@@ -414,16 +380,14 @@ TEST(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasIt) {
     EXPECT_EQ(tree.categoryIsInUse(a, inUse), kNoErr);
     EXPECT_FALSE(inUse);
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     inUse = true;
     EXPECT_EQ(tree.categoryIsInUse(word, inUse), kErrInvalidParameter);
     EXPECT_FALSE(inUse);
     EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::categoryIsInUse (invalid parameter)");
 }
 
-TEST(CTreeNameLists, SortedListsOfEveryKind) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, SortedListsOfEveryKind) {
     const int32_t x = categoryNamed(tree, "X"), n = categoryNamed(tree, "N"),
                   v = categoryNamed(tree, "V"), a = categoryNamed(tree, "A"),
                   p = categoryNamed(tree, "P");
@@ -468,7 +432,7 @@ TEST(CTreeNameLists, SortedListsOfEveryKind) {
     EXPECT_EQ(array, (std::vector<int32_t>{2, kase, mood}));
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     for (const int32_t kind : {0, 5, -1}) {
         array = {1, 2};
         EXPECT_EQ(tree.getSortedList(kind, array), kErrInvalidParameter);
@@ -478,9 +442,7 @@ TEST(CTreeNameLists, SortedListsOfEveryKind) {
               std::vector<std::string>(3, "CTree::getSortedList (invalid parameter)"));
 }
 
-TEST(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
     int32_t category = 0, second = 0, feature = 0, word = 0;
     ASSERT_EQ(inStep(tree, kLabelNewCategory,
                      [&] {
@@ -505,7 +467,7 @@ TEST(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrCategoryNameCounter), 2);
 
     ASSERT_EQ(inStep(tree, kLabelDeleteCategory, [&] { return tree.removeName(second); }), kNoErr);
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     const DatabaseState before = captureState(tree);
     EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.makeArbitraryName(second); }),
               kErrGeneral);
@@ -517,9 +479,7 @@ TEST(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
     EXPECT_EQ(reports.back(), "CTree::makeArbitraryName (invalid parameter)");
 }
 
-TEST(CTreeNameLists, WordsOfACategoryNeedACategoryAndAWord) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
+TEST_F(CTreeNameLists, WordsOfACategoryNeedACategoryAndAWord) {
     int32_t root = 0;
     ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRoot(root); }), kNoErr);
     int32_t word = 99, next = 99;
@@ -528,7 +488,7 @@ TEST(CTreeNameLists, WordsOfACategoryNeedACategoryAndAWord) {
     EXPECT_EQ(tree.getNextWordInCategory(root, next), kNoErr);
     EXPECT_EQ(next, 0);
 
-    RecordingPlatformScope platform;
+    platform.recorder.clear();
     EXPECT_EQ(tree.getFirstWordInCategory(root, word), kErrInvalidParameter);
     EXPECT_EQ(platform.recorder.bugReports().back(),
               "CTree::getFirstWordInCategory (invalid parameter)");

@@ -1,5 +1,5 @@
-// The categorial sample's hooks: combining trees by dropping one on another, the magnifying
-// glass and the menu. Its Check is exercised by the sentences of the corpus.
+// The categorial sample's hooks: combining trees by dropping one on another and the magnifying
+// glass. Its Check is exercised by the sentences of the corpus.
 
 #include "SampleTestSupport.h"
 
@@ -34,16 +34,7 @@ TEST(CategorialSample, LetsAnyTreeLandOnAnotherTreeButNotOnAWord) {
 std::string drop(const TempDir& dir, const std::string& from, const std::string& dragged,
                  const std::string& target, const std::string& to) {
     const CSampleDocument document(dir, from);
-    const RCommandOutput result = document.hook("drag-completed",
-                                                std::to_string(document.rootOf(dragged)) + "," +
-                                                    std::to_string(document.rootOf(target)),
-                                                dir.file(to));
-    EXPECT_EQ(result.status, kExitSuccess) << result.err;
-    const std::size_t lineEnd = result.out.find('\n');
-    EXPECT_EQ(result.out.substr(lineEnd + 1),
-              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
-        << result.out;
-    return result.out.substr(0, lineEnd);
+    return dropMessage(document, document.rootOf(dragged), document.rootOf(target), to);
 }
 
 TEST(CategorialSample, DroppingPutsTheDroppedTreeRightAndNamesTheRule) {
@@ -89,35 +80,14 @@ TEST(CategorialSample, MagnifyingGlassReadsACategory) {
     TempDir dir;
     const CSampleDocument document(dir, kSample,
                                    "tree: [S [NP John] [S\\NP [(S\\NP)/NP sees] [NP Mary]]]\n");
-    const struct {
-        const char* label;
-        const char* message;
-    } looks[] = {
-        {"(S\\NP)/NP", "'(S\\NP)/NP' looks for NP on its right and then gives S\\NP."},
-        {"S\\NP", "'S\\NP' looks for NP on its left and then gives S."},
-        {"S", "'S' is a basic category."},
-        {"sees", "'sees' is a word; its category is the node above it."},
-    };
-    for (const auto& look : looks)
-        EXPECT_EQ(document.hook("magnifying-glass", std::to_string(document.node(look.label))).out,
-                  "message: " + std::string(look.message) +
-                      "\nhook magnifying-glass: exists=1 answer=0\noffending:\ndirty: 0\n")
-            << look.label;
-}
-
-TEST(CategorialSample, ClearsItsMarksAndExplainsItself) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, "tree: [S [S\\NP sleeps] [NP John]]\n");
-    ASSERT_EQ(runCommand("run", {document.path(), "--call", "check-derivation", "-o",
-                                 dir.file("checked.rdc")})
-                  .status,
-              kExitSuccess);
-    EXPECT_EQ(CSampleDocument(dir, "checked.rdc").call("clear-marks").out,
-              "offending:\ndirty: 1\n");
-    const std::string about = document.call("about-categorial-grammar").out;
-    EXPECT_EQ(about.rfind("alert: In a categorial grammar the words carry the rules.", 0), 0u)
-        << about;
-    EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");
+    expectNodeMessages(
+        document, "magnifying-glass",
+        {
+            {"(S\\NP)/NP", 0, "'(S\\NP)/NP' looks for NP on its right and then gives S\\NP."},
+            {"S\\NP", 0, "'S\\NP' looks for NP on its left and then gives S."},
+            {"S", 0, "'S' is a basic category."},
+            {"sees", 0, "'sees' is a word; its category is the node above it."},
+        });
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Every sample grammar builds into a grammar file whose script compiles, as the build does
-// with them.
+// with them, and its Check menu marks, clears and explains.
 
 #include "SampleTestSupport.h"
 
@@ -17,6 +17,10 @@ struct RSampleCase {
     const char* categories; // the "categories:" line of `info`
     const char* features;   // the "features:" line
     int minimumWords;
+    const char* check;      // the Check menu's checking command
+    const char* wrongTree;  // a work-area tree the check marks
+    const char* about;      // the command that explains the grammar
+    const char* aboutStart; // how its alert begins
 };
 
 class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
@@ -61,14 +65,40 @@ TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
     EXPECT_EQ(rechecked.out, "ok\n") << rechecked.err;
 }
 
+TEST_P(SampleGrammars, CheckMarksClearMarksUnmarksAndAboutExplains) {
+    const RSampleCase& sample = GetParam();
+    TempDir dir;
+    const CSampleDocument document(dir, std::string(sample.name) + ".rgt", sample.wrongTree);
+    const RCommandOutput checked =
+        runCommand("run", {document.path(), "--call", sample.check, "-o", dir.file("checked.rdc")});
+    ASSERT_EQ(checked.status, kExitSuccess) << checked.err;
+    EXPECT_NE(checked.out.find("\noffending: "), std::string::npos) << checked.out;
+    const CSampleDocument marked(dir, "checked.rdc");
+    EXPECT_EQ(marked.call("clear-marks").out, "offending:\ndirty: 1\n");
+    // Checking again does not pile notes on the old marks.
+    EXPECT_EQ(marked.call(sample.check).out, checked.out);
+
+    const std::string about = document.call(sample.about).out;
+    EXPECT_EQ(about.rfind(std::string("alert: ") + sample.aboutStart, 0), 0u) << about;
+    EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Samples, SampleGrammars,
     ::testing::Values(RSampleCase{"english", "X N V A P D T C Adv",
-                                  "case num person tense agr subcat wh vform form", 60},
+                                  "case num person tense agr subcat wh vform form", 60,
+                                  "check-trees", "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n",
+                                  "about-x-bar",
+                                  "X-bar theory: every phrase XP is built on one head X"},
                       RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "",
-                                  50},
+                                  50, "check-derivation", "tree: [S [S\\NP sleeps] [NP John]]\n",
+                                  "about-categorial-grammar",
+                                  "In a categorial grammar the words carry the rules."},
                       RSampleCase{"tag", "S NP VP PP N V A Adv D P C Aux",
-                                  "substituted-at adjoined-at det num wh wh-index", 25}),
+                                  "substituted-at adjoined-at det num wh wh-index", 25,
+                                  "check-derivation", "tree: [NP [N Kim]]\n",
+                                  "about-tree-adjoining-grammar",
+                                  "In a tree-adjoining grammar every word is a small tree."}),
     [](const ::testing::TestParamInfo<RSampleCase>& param) {
         return std::string(param.param.name);
     });

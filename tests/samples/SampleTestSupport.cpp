@@ -177,3 +177,36 @@ void expectLandings(const CSampleDocument& document, const std::vector<RLanding>
             << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
     }
 }
+
+std::string hookOutput(const std::string& hook, const std::string& message, bool dirty) {
+    return "message: " + message + "\nhook " + hook +
+           ": exists=1 answer=0\noffending:\ndirty: " + (dirty ? "1" : "0") + "\n";
+}
+
+std::string problemsFound(std::size_t problems) {
+    return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
+                         : std::to_string(problems) +
+                               " problems found: the nodes are marked, and the note beside each "
+                               "says why.";
+}
+
+std::string dropMessage(const CSampleDocument& from, int32_t dragged, int32_t target,
+                        const std::string& to) {
+    const std::string folder = from.path().substr(0, from.path().find_last_of('/') + 1);
+    const RCommandOutput result = from.hook(
+        "drag-completed", std::to_string(dragged) + "," + std::to_string(target), folder + to);
+    EXPECT_EQ(result.status, kExitSuccess) << result.err;
+    const std::size_t lineEnd = result.out.find('\n');
+    EXPECT_EQ(result.out.substr(lineEnd + 1),
+              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
+        << result.out;
+    return result.out.substr(0, lineEnd);
+}
+
+void expectNodeMessages(const CSampleDocument& document, const std::string& hook,
+                        const std::vector<RNodeMessage>& rows) {
+    for (const RNodeMessage& row : rows)
+        EXPECT_EQ(document.hook(hook, std::to_string(document.node(row.label, row.occurrence))).out,
+                  hookOutput(hook, row.message))
+            << row.label << " " << row.occurrence;
+}

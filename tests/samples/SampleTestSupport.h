@@ -65,6 +65,34 @@ private:
     std::vector<RLabelled> labelled; // in visiting order
 };
 
+// A node named by its label and which one of that label it is.
+struct RNodeName {
+    const char* label;
+    int occurrence;
+};
+
+// What `run --hook` prints for a hook that shows one message and leaves `dirty` so.
+std::string hookOutput(const std::string& hook, const std::string& message, bool dirty = false);
+
+// The closing message of a check that marked this many nodes.
+std::string problemsFound(std::size_t problems);
+
+// Drops the tree `dragged` on `target` in the document `from`, saves the result as `to` in
+// the same folder and gives the one message the script showed.
+std::string dropMessage(const CSampleDocument& from, int32_t dragged, int32_t target,
+                        const std::string& to);
+
+// A node and the message a hook shows for it.
+struct RNodeMessage {
+    const char* label;
+    int occurrence;
+    const char* message;
+};
+
+// Runs the hook on each node and expects its one message, with nothing changed.
+void expectNodeMessages(const CSampleDocument& document, const std::string& hook,
+                        const std::vector<RNodeMessage>& rows);
+
 // A node named by its label and which one of that label it is, with the note a check must
 // show beside it.
 struct RNote {

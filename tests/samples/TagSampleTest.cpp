@@ -17,13 +17,6 @@ const char* const kSample = "tag.rgt";
 const char* const kNoProblems = "No problems found: no substitution node is open, and every "
                                 "tree is in place at a node with its label.";
 
-std::string summary(std::size_t problems) {
-    return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
-                         : std::to_string(problems) +
-                               " problems found: the nodes are marked, and the note beside each "
-                               "says why.";
-}
-
 // The elementary trees of "Mary thinks John sleeps quickly".
 const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
                            "tree: [NP [N John]]\n"
@@ -47,28 +40,13 @@ TEST(TagSample, LetsInitialTreesLandOnOpenNodesAndAuxiliaryTreesOnInnerNodes) {
                              });
 }
 
-// A node named by its label and which one of that label it is.
-struct RNodeName {
-    const char* label;
-    int occurrence;
-};
-
 // Drops a tree on a node in the document `from` and saves the result as `to`; gives the
 // message the script showed.
 std::string drop(const TempDir& dir, const std::string& from, const RNodeName& dragged,
                  const RNodeName& target, const std::string& to) {
     const CSampleDocument document(dir, from);
-    const RCommandOutput result =
-        document.hook("drag-completed",
-                      std::to_string(document.node(dragged.label, dragged.occurrence)) + "," +
-                          std::to_string(document.node(target.label, target.occurrence)),
-                      dir.file(to));
-    EXPECT_EQ(result.status, kExitSuccess) << result.err;
-    const std::size_t lineEnd = result.out.find('\n');
-    EXPECT_EQ(result.out.substr(lineEnd + 1),
-              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
-        << result.out;
-    return result.out.substr(0, lineEnd);
+    return dropMessage(document, document.node(dragged.label, dragged.occurrence),
+                       document.node(target.label, target.occurrence), to);
 }
 
 TEST(TagSample, DerivesASentenceBySubstitutionAndAdjunction) {
@@ -118,7 +96,7 @@ TEST(TagSample, ChecksAnAdjunctionAtTheWrongNode) {
                            {"NP", 2,
                             "This NP tree is not part of a sentence yet: drop it on an open NP "
                             "node."}},
-                          summary(4)));
+                          problemsFound(4)));
 }
 
 TEST(TagSample, MagnifyingGlassTellsWhatANodeIs) {
@@ -127,43 +105,18 @@ TEST(TagSample, MagnifyingGlassTellsWhatANodeIs) {
         dir, kSample,
         std::string(kTrees) + "tree: [S [NP{substituted-at=NP} [N Kim]] [VP{adjoined-at=VP} [VP "
                               "[V laughs]] [Adv quickly]]]\n");
-    const struct {
-        const char* label;
-        int occurrence;
-        const char* message;
-    } looks[] = {
-        {"NP", 0, "This NP is an open substitution node."},
-        {"VP", 2, "This VP is the foot node of an auxiliary tree not adjoined yet."},
-        {"VP", 1, "This VP is the root of an auxiliary tree not adjoined yet."},
-        {"S", 0, "This S is the root of a tree."},
-        {"VP", 0, "This VP is a node inside an elementary tree."},
-        {"sleeps", 0, "'sleeps' is a word."},
-        {"NP", 4, "Here an initial tree was substituted at a node labelled NP."},
-        {"VP", 4, "Here an auxiliary tree was adjoined at a node labelled VP."},
-    };
-    for (const auto& look : looks)
-        EXPECT_EQ(document
-                      .hook("magnifying-glass",
-                            std::to_string(document.node(look.label, look.occurrence)))
-                      .out,
-                  "message: " + std::string(look.message) +
-                      "\nhook magnifying-glass: exists=1 answer=0\noffending:\ndirty: 0\n")
-            << look.label << " " << look.occurrence;
-}
-
-TEST(TagSample, ClearsItsMarksAndExplainsItself) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, "tree: [NP [N Kim]]\n");
-    ASSERT_EQ(runCommand("run", {document.path(), "--call", "check-derivation", "-o",
-                                 dir.file("checked.rdc")})
-                  .status,
-              kExitSuccess);
-    EXPECT_EQ(CSampleDocument(dir, "checked.rdc").call("clear-marks").out,
-              "offending:\ndirty: 1\n");
-    const std::string about = document.call("about-tree-adjoining-grammar").out;
-    EXPECT_EQ(about.rfind("alert: In a tree-adjoining grammar every word is a small tree.", 0), 0u)
-        << about;
-    EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");
+    expectNodeMessages(
+        document, "magnifying-glass",
+        {
+            {"NP", 0, "This NP is an open substitution node."},
+            {"VP", 2, "This VP is the foot node of an auxiliary tree not adjoined yet."},
+            {"VP", 1, "This VP is the root of an auxiliary tree not adjoined yet."},
+            {"S", 0, "This S is the root of a tree."},
+            {"VP", 0, "This VP is a node inside an elementary tree."},
+            {"sleeps", 0, "'sleeps' is a word."},
+            {"NP", 4, "Here an initial tree was substituted at a node labelled NP."},
+            {"VP", 4, "Here an auxiliary tree was adjoined at a node labelled VP."},
+        });
 }
 
 } // namespace

@@ -63,53 +63,73 @@ TEST(ScriptInterpreter, OperatorsOnNumbersAndTexts) {
     EXPECT_EQ(apply('/', lowest, 2), lowest / 2);
 }
 
-TEST(ScriptInterpreter, AndOrEvaluateBothOperands) {
-    ScriptRunner runner;
-    ASSERT_EQ(runner.compile("define variable calls, r, s\n"
-                             "define function f(x)\n let calls = calls & \"f\"\n return x\n"
-                             "end define\n"
-                             "define function g(x)\n let calls = calls & \"g\"\n return x\n"
-                             "end define\n"
-                             "define function both\n let r = f(0) and g(2)\n"
-                             " let s = f(1) or g(0)\nend define"),
-              kNoErr);
-    ASSERT_EQ(runner.run("both"), kNoErr);
-    EXPECT_EQ(runner.global("calls"), "fgfg");
-    EXPECT_EQ(runner.global("r"), "0");
-    EXPECT_EQ(runner.global("s"), "1");
-}
-
-TEST(ScriptInterpreter, ReturnSetsTheResultAndExitLeavesTheFunction) {
-    ScriptRunner runner;
-    ASSERT_EQ(runner.compile("define variable a, b, after, never\n"
-                             "define function twice\n return 1\n return 2\nend define\n"
-                             "define function leave\n return 1\n exit\n let never = 1\n"
-                             " return 3\nend define\n"
-                             "define function nothing\n let after = 0\nend define\n"
-                             "define function main\n let a = twice\n let b = leave\n"
-                             " let after = nothing & \"|\"\nend define"),
-              kNoErr);
-    ASSERT_EQ(runner.run("main"), kNoErr);
-    EXPECT_EQ(runner.global("a"), "2");
-    EXPECT_EQ(runner.global("b"), "1");
-    EXPECT_EQ(runner.global("never"), "");
-    EXPECT_EQ(runner.global("after"), "|");
-}
-
-TEST(ScriptInterpreter, LocalsParametersAndExpressionStatements) {
-    ScriptRunner runner;
-    ASSERT_EQ(
-        runner.compile("define variable r, x\n"
-                       "define function add(x, y)\n define variable z\n let z = x + y\n"
-                       " z\n x\n return z\nend define\n"
-                       "define function main\n define variable local\n let local = 5\n"
-                       " local\n let x = 40\n let r = add(local, 2) & \"/\" & local & \"/\" & x\n"
-                       "end define"),
-        kNoErr);
-    ASSERT_EQ(runner.run("main"), kNoErr);
-    // Reading a variable as a statement of its own leaves it intact; a parameter hides the
-    // global of the same name.
-    EXPECT_EQ(runner.global("r"), "7/5/40");
+TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsAsWorkedOutByHand) {
+    const struct {
+        const char* what;
+        const char* text; // a script whose function main sets the globals
+        std::vector<std::pair<const char*, const char*>> globals;
+    } rows[] = {
+        {"and and or evaluate both operands",
+         "define variable calls, r, s\n"
+         "define function f(x)\n let calls = calls & \"f\"\n return x\nend define\n"
+         "define function g(x)\n let calls = calls & \"g\"\n return x\nend define\n"
+         "define function main\n let r = f(0) and g(2)\n let s = f(1) or g(0)\nend define",
+         {{"calls", "fgfg"}, {"r", "0"}, {"s", "1"}}},
+        {"the last return sets the result and exit leaves the function",
+         "define variable a, b, after, never\n"
+         "define function twice\n return 1\n return 2\nend define\n"
+         "define function leave\n return 1\n exit\n let never = 1\n return 3\nend define\n"
+         "define function nothing\n let after = 0\nend define\n"
+         "define function main\n let a = twice\n let b = leave\n"
+         " let after = nothing & \"|\"\nend define",
+         {{"a", "2"}, {"b", "1"}, {"never", ""}, {"after", "|"}}},
+        // Reading a variable as a statement of its own leaves it intact; a parameter hides the
+        // global of the same name.
+        {"locals, parameters and expression statements",
+         "define variable r, x\n"
+         "define function add(x, y)\n define variable z\n let z = x + y\n z\n x\n return z\n"
+         "end define\n"
+         "define function main\n define variable local\n let local = 5\n local\n let x = 40\n"
+         " let r = add(local, 2) & \"/\" & local & \"/\" & x\nend define",
+         {{"r", "7/5/40"}}},
+        // Texts read as numbers (each digit's code less 48) stay the texts they were.
+        {"texts read as numbers",
+         "define variable t, n\ndefine function main\n"
+         " define variable local\n let t = \"12a\"\n let local = \"007\"\n"
+         " let n = (t + 0) & \"/\" & (local * 1)\nend define",
+         {{"n", "169/7"}, {"t", "12a"}}},
+        // A function left from inside an operand returns the value the expression had then.
+        {"leaving from inside an operand",
+         "define variable r1, r2, r3\n"
+         "define function leaveWithText\n return (if \"abc\" then exit end if) + 1\nend define\n"
+         "define function leaveAfterOperand\n return \"05\" + search upward(0, true)\n"
+         "end define\n"
+         "define function leaveInNot\n return not (if 7 then exit end if)\nend define\n"
+         "define function main\n let r1 = leaveWithText\n let r2 = leaveAfterOperand\n"
+         " let r3 = leaveInNot\nend define",
+         {{"r1", "abc"}, {"r2", "05"}, {"r3", "0"}}},
+        {"arguments keep their texts",
+         "define variable a\ndefine function arg(x)\n return x\nend define\n"
+         "define function main\n define variable local\n let local = \"007\"\n"
+         " let a = arg(1 + 1) & \"/\" & arg(\"a\" & \"b\") & \"/\" & arg(local)\nend define",
+         {{"a", "2/ab/007"}}},
+        // main is level 1; down runs at levels 2 to 99 and the call at level 100 yields nothing.
+        {"recursion to the deepest level allowed",
+         "define variable deep, refused\n"
+         "define function down(k)\n if k > 0 then\n  return down(k - 1) + 1\n end if\n"
+         "end define\n"
+         "define function main\n let deep = down(97)\n let refused = down(150)\nend define",
+         {{"deep", "97"}, {"refused", "98"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptRunner runner;
+        ASSERT_EQ(runner.compile(row.text), kNoErr);
+        ASSERT_EQ(runner.run("main"), kNoErr);
+        for (const auto& [name, value] : row.globals)
+            EXPECT_EQ(runner.global(name), value) << name;
+        EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
+    }
 }
 
 TEST(ScriptInterpreter, RecursionIsRefusedAtTheHundredthLevel) {
@@ -415,41 +435,4 @@ TEST(ScriptInterpreter, TheStepBudgetCountsEveryStatementAndExpression) {
         EXPECT_EQ(runner.global("count"), c.count);
         EXPECT_EQ(runner.script().callDepth(), 0);
     }
-}
-
-TEST(ScriptInterpreter, ValuesKeepTheirTextsThroughArithmeticCallsAndLeaving) {
-    ScriptRunner runner;
-    ASSERT_EQ(
-        runner.compile("define variable t, n, r1, r2, r3, a, deep, refused\n"
-                       "define function arg(x)\n return x\nend define\n"
-                       "define function leaveWithText\n"
-                       " return (if \"abc\" then exit end if) + 1\nend define\n"
-                       "define function leaveAfterOperand\n"
-                       " return \"05\" + search upward(0, true)\nend define\n"
-                       "define function leaveInNot\n"
-                       " return not (if 7 then exit end if)\nend define\n"
-                       "define function down(k)\n if k > 0 then\n"
-                       "  return down(k - 1) + 1\n end if\nend define\n"
-                       "define function main\n define variable local\n"
-                       " let t = \"12a\"\n let local = \"007\"\n"
-                       " let n = (t + 0) & \"/\" & (local * 1)\n"
-                       " let r1 = leaveWithText\n let r2 = leaveAfterOperand\n"
-                       " let r3 = leaveInNot\n"
-                       " let a = arg(1 + 1) & \"/\" & arg(\"a\" & \"b\") & \"/\" & arg(local)\n"
-                       " let deep = down(97)\n let refused = down(150)\n"
-                       "end define\n"),
-        kNoErr);
-    ASSERT_EQ(runner.run("main"), kNoErr);
-    // Texts read as numbers (each digit's code less 48) stay the texts they were.
-    EXPECT_EQ(runner.global("n"), "169/7");
-    EXPECT_EQ(runner.global("t"), "12a");
-    // A function left from inside an operand returns the value the expression had then.
-    EXPECT_EQ(runner.global("r1"), "abc");
-    EXPECT_EQ(runner.global("r2"), "05");
-    EXPECT_EQ(runner.global("r3"), "0");
-    EXPECT_EQ(runner.global("a"), "2/ab/007");
-    EXPECT_EQ(runner.global("deep"), "97");
-    // main is level 1; down runs at levels 2 to 99 and the call at level 100 yields nothing.
-    EXPECT_EQ(runner.global("refused"), "98");
-    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
 }

@@ -1,6 +1,7 @@
 // An exhausted allocator below a script call stops the call like a spent budget: no abort, one
 // message, and Undo takes back what the call did.
 #include "ScriptRunner.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "base/RecordingPlatform.h"
 #include "model/CTree.h"
@@ -25,17 +26,6 @@ public:
     LargeAllocationsFail(const LargeAllocationsFail&) = delete;
     LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;
 };
-
-int32_t countNodes(CTree& tree) {
-    int32_t count = 0;
-    int32_t node = 0;
-    EXPECT_EQ(tree.getFirstRoot(node), kNoErr);
-    while (node != 0) {
-        ++count;
-        EXPECT_EQ(tree.getNextNode(node, 0, node), kNoErr);
-    }
-    return count;
-}
 
 } // namespace
 
@@ -83,7 +73,7 @@ TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
                              " let after = 1\nend define\n"),
               kNoErr);
     runner.setGlobal("x", tree[3]);
-    const int32_t nodesBefore = countNodes(runner.database());
+    const int32_t nodesBefore = countAllNodes(runner.database());
     {
         const LargeAllocationsFail exhausted(64 * 1024);
         ASSERT_EQ(runner.run("walk"), kNoErr);
@@ -95,10 +85,10 @@ TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
     EXPECT_EQ(runner.alerts(), (std::vector<std::string>{
                                    "The script was stopped because it used too much memory."}));
     EXPECT_EQ(runner.script().callDepth(), 0);
-    EXPECT_EQ(countNodes(runner.database()), nodesBefore + 1);
+    EXPECT_EQ(countAllNodes(runner.database()), nodesBefore + 1);
 
     ASSERT_EQ(undo.undo(), kNoErr);
-    EXPECT_EQ(countNodes(runner.database()), nodesBefore);
+    EXPECT_EQ(countAllNodes(runner.database()), nodesBefore);
     EXPECT_EQ(runner.global("made"), "");
 
     // With memory back, the same command runs to its end.

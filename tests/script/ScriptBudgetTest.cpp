@@ -2,6 +2,7 @@
 // each top-level call is stopped by its step, time or growth budget, with one message, and
 // Undo takes back what it did.
 #include "ScriptRunner.h"
+#include "support/HierarchyTestSupport.h"
 
 #include "base/RecordingPlatform.h"
 #include "model/CTree.h"
@@ -20,18 +21,6 @@ namespace {
 constexpr const char* kTooLong = "The script was stopped because it ran too long.";
 constexpr const char* kTooMuchMemory = "The script was stopped because it used too much memory.";
 constexpr int32_t kTreeArea = 2;
-
-// Every node of every tree, in the order the root list and the trees give.
-int32_t countNodes(CTree& tree) {
-    int32_t count = 0;
-    int32_t node = 0;
-    EXPECT_EQ(tree.getFirstRoot(node), kNoErr);
-    while (node != 0) {
-        ++count;
-        EXPECT_EQ(tree.getNextNode(node, 0, node), kNoErr);
-    }
-    return count;
-}
 
 std::vector<std::string> bugReports(const ScriptRunner& runner) {
     std::vector<std::string> texts;
@@ -97,7 +86,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         runner.script().setStepBudget(std::numeric_limits<int64_t>::max() / 2);
         runner.script().setTimeLimit(c.milliseconds);
         runner.script().setGrowthLimits(c.limits);
-        const int32_t nodesBefore = countNodes(runner.database());
+        const int32_t nodesBefore = countAllNodes(runner.database());
 
         ASSERT_EQ(runner.run("grow"), kNoErr);
         EXPECT_TRUE(runner.script().lastCallWasStopped());
@@ -109,7 +98,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         EXPECT_EQ(runner.script().callDepth(), 0);
 
         ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
-        EXPECT_EQ(countNodes(runner.database()), nodesBefore);
+        EXPECT_EQ(countAllNodes(runner.database()), nodesBefore);
         EXPECT_EQ(runner.featureText(tree[3], "case"), "");
 
         // The next call starts with budgets of its own.
@@ -229,9 +218,9 @@ TEST(ScriptBudgets, WalksOverNodesSurviveABodyThatChangesTheTree) {
         EXPECT_EQ(runner.global("after"), "1");
         EXPECT_EQ(bugReports(runner), c.reports);
         EXPECT_EQ(runner.number("visited"), c.visited);
-        EXPECT_EQ(countNodes(runner.database()), c.nodesAfter);
+        EXPECT_EQ(countAllNodes(runner.database()), c.nodesAfter);
         ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
-        EXPECT_EQ(countNodes(runner.database()), 4);
+        EXPECT_EQ(countAllNodes(runner.database()), 4);
     }
 }
 

@@ -13,28 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string utf8Path(const TempDir& dir, const std::string& name) {
-    return (dir.path() / fs::u8path(name)).u8string();
-}
-
-std::vector<unsigned char> bytesOf(const std::string& path) {
-    std::ifstream in(fs::u8path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> namesIn(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        names.push_back(entry.path().filename().u8string());
-    return names;
-}
-
 } // namespace
 
 TEST(WindowsFileNames, ForbiddenCharactersDevicesAndTrailingDotsAreRefused) {
@@ -51,31 +29,31 @@ TEST(WindowsFileNames, ForbiddenCharactersDevicesAndTrailingDotsAreRefused) {
 
 TEST(PlatformFiles, ReplacingPutsTheNewFileInPlaceAndAFailureLeavesTheTargetAlone) {
     TempDir dir;
-    const std::string target = utf8Path(dir, "target.rdc");
-    const std::string source = utf8Path(dir, "source.rdc");
-    writeBytes(target, {1, 2, 3});
-    writeBytes(source, {4, 5});
+    const std::string target = dir.file("target.rdc");
+    const std::string source = dir.file("source.rdc");
+    writeFileBytes(target, {1, 2, 3});
+    writeFileBytes(source, {4, 5});
     EXPECT_EQ(replaceFileAtomically(source, target), kNoErr);
-    EXPECT_EQ(bytesOf(target), (std::vector<unsigned char>{4, 5}));
-    EXPECT_EQ(namesIn(dir), std::vector<std::string>{"target.rdc"});
+    EXPECT_EQ(readFileBytes(target), (std::vector<unsigned char>{4, 5}));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"target.rdc"});
 
     // Replacing a file that is not there yet names the new one.
-    writeBytes(source, {6});
-    const std::string fresh = utf8Path(dir, "νέο.rdc");
+    writeFileBytes(source, {6});
+    const std::string fresh = dir.file("νέο.rdc");
     EXPECT_EQ(replaceFileAtomically(source, fresh), kNoErr);
-    EXPECT_EQ(bytesOf(fresh), std::vector<unsigned char>{6});
+    EXPECT_EQ(readFileBytes(fresh), std::vector<unsigned char>{6});
 
-    EXPECT_EQ(replaceFileAtomically(utf8Path(dir, "missing"), target), kErrFileSystem);
+    EXPECT_EQ(replaceFileAtomically(dir.file("missing"), target), kErrFileSystem);
     EXPECT_EQ(replaceFileAtomically(source, target), kErrFileSystem); // moved away above
     EXPECT_EQ(replaceFileAtomically("", target), kErrFileSystem);
-    EXPECT_EQ(bytesOf(target), (std::vector<unsigned char>{4, 5}));
+    EXPECT_EQ(readFileBytes(target), (std::vector<unsigned char>{4, 5}));
 }
 
 TEST(PlatformFiles, GreekAndChineseNamesOpenReadAndWrite) {
     RecordingPlatformScope platform;
     TempDir dir;
     for (const char* name : {"Σύνταξη δέντρων.rdc", "句法树.rgr", "mixed-ελληνικά-中文.rdc"}) {
-        const std::string path = utf8Path(dir, name);
+        const std::string path = dir.file(name);
         CFileDescriptor file(path);
         ASSERT_EQ(file.create(), kNoErr) << name;
         bool exists = false;
@@ -87,7 +65,8 @@ TEST(PlatformFiles, GreekAndChineseNamesOpenReadAndWrite) {
         ASSERT_EQ(file.flushToDisk(), kNoErr);
         ASSERT_EQ(file.close(), kNoErr);
         // The name on the disk is the name given, and so are the bytes.
-        EXPECT_EQ(bytesOf(path), (std::vector<unsigned char>{1, 2, 3, 4, 0xFF, 0xFF, 0xFF, 0xFE}));
+        EXPECT_EQ(readFileBytes(path),
+                  (std::vector<unsigned char>{1, 2, 3, 4, 0xFF, 0xFF, 0xFF, 0xFE}));
         ASSERT_EQ(file.open(), kNoErr);
         int32_t back[2] = {};
         ASSERT_EQ(file.readASeriesOfInt32s(back, 1), kNoErr);
@@ -95,7 +74,7 @@ TEST(PlatformFiles, GreekAndChineseNamesOpenReadAndWrite) {
         EXPECT_EQ(back[1], -2);
         ASSERT_EQ(file.close(), kNoErr);
     }
-    auto names = namesIn(dir);
+    auto names = dir.names();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"mixed-ελληνικά-中文.rdc", "Σύνταξη δέντρων.rdc",
                                                "句法树.rgr"}));
@@ -105,11 +84,11 @@ TEST(PlatformFiles, GreekAndChineseNamesOpenReadAndWrite) {
 TEST(PlatformFiles, AnOpenFileCanBeReadByOthersButNotOpenedAgain) {
     RecordingPlatformScope platform;
     TempDir dir;
-    const std::string path = utf8Path(dir, "λεξικό.rgr");
-    writeBytes(path, {9, 8, 7});
+    const std::string path = dir.file("λεξικό.rgr");
+    writeFileBytes(path, {9, 8, 7});
     CFileDescriptor first(path);
     ASSERT_EQ(first.open(), kNoErr);
-    EXPECT_EQ(bytesOf(path), (std::vector<unsigned char>{9, 8, 7}));
+    EXPECT_EQ(readFileBytes(path), (std::vector<unsigned char>{9, 8, 7}));
     CFileDescriptor second(path);
     EXPECT_EQ(second.open(), kErrFileSystem);
     ASSERT_EQ(first.close(), kNoErr);
@@ -122,12 +101,12 @@ TEST(PlatformFiles, AnOpenFileCanBeReadByOthersButNotOpenedAgain) {
 TEST(PlatformFiles, ANameTooLongForAnyFileSystemFailsCleanly) {
     RecordingPlatformScope platform;
     TempDir dir;
-    const std::string path = utf8Path(dir, std::string(300, 'a') + ".rdc");
+    const std::string path = dir.file(std::string(300, 'a') + ".rdc");
     CFileDescriptor file(path);
     EXPECT_EQ(file.create(), kErrFileSystem);
     EXPECT_EQ(file.open(), kErrFileSystem);
     EXPECT_FALSE(file.isOpenNow());
-    EXPECT_TRUE(namesIn(dir).empty());
+    EXPECT_TRUE(dir.names().empty());
     EXPECT_EQ(platform.recorder.bugReports().size(), 3u);
 }
 
@@ -157,15 +136,15 @@ TEST(PlatformFiles, ADeepPathBeyondTheOldWindowsLimitStillWorks) {
 TEST(PlatformFiles, NamesWindowsForbidsNeverReachTheDisk) {
     RecordingPlatformScope platform;
     TempDir dir;
-    const std::string existing = utf8Path(dir, "essay");
-    writeBytes(existing, {1});
+    const std::string existing = dir.file("essay");
+    writeFileBytes(existing, {1});
     // "essay:x" would otherwise write a hidden stream of "essay"; "con.rdc" the console.
     for (const char* name : {"essay:x", "a?b.rdc", "a*b.rdc", "con.rdc", "trailing."}) {
-        CFileDescriptor file(utf8Path(dir, name));
+        CFileDescriptor file(dir.file(name));
         EXPECT_EQ(file.create(), kErrFileSystem) << name;
         EXPECT_EQ(file.open(), kErrFileSystem) << name;
     }
-    EXPECT_EQ(namesIn(dir), std::vector<std::string>{"essay"});
-    EXPECT_EQ(bytesOf(existing), std::vector<unsigned char>{1});
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"essay"});
+    EXPECT_EQ(readFileBytes(existing), std::vector<unsigned char>{1});
 }
 #endif

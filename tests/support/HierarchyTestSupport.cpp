@@ -111,6 +111,12 @@ int32_t countWalk(CTree& tree, int32_t start, int32_t haltNode) {
     return count;
 }
 
+int32_t countAllNodes(CTree& tree) {
+    int32_t first = 0;
+    EXPECT_EQ(tree.getFirstRoot(first), kNoErr);
+    return countWalk(tree, first, 0);
+}
+
 int32_t categoryNamed(CTree& tree, const std::string& name) {
     int32_t category = -1;
     EXPECT_EQ(tree.convertCategoryLabelToIndex(CRString(name, 1), category), kNoErr);

@@ -32,6 +32,9 @@ RErr buildChain(CTree& tree, int32_t depth, int32_t& root, int32_t& deepest);
 // How many nodes a pre-order walk from `start` visits before getNextNode gives 0.
 int32_t countWalk(CTree& tree, int32_t start, int32_t haltNode);
 
+// Every node of every tree, walked from the head of the root list.
+int32_t countAllNodes(CTree& tree);
+
 // The category record of a name (-1 when none has it).
 int32_t categoryNamed(CTree& tree, const std::string& name);
 

@@ -14,13 +14,19 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return (root / name).string(); }
+    // The UTF-8 path of a file in the folder, for a UTF-8 name.
+    std::string file(const std::string& name) const {
+        return (root / std::filesystem::u8path(name)).u8string();
+    }
     const std::filesystem::path& path() const { return root; }
+    // The UTF-8 names of what the folder holds, in no particular order.
+    std::vector<std::string> names() const;
 
 private:
     std::filesystem::path root;
 };
 
+// Whole files by UTF-8 path.
 std::vector<unsigned char> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 // Big-endian bytes of a 32-bit value, for building expected file images.

@@ -24,9 +24,14 @@ RErr setText(UndoDatabase& db, int32_t record, int32_t attribute, const char* te
 
 } // namespace
 
-TEST(CDatabaseTask, InvalidCellIsRefusedWithoutATask) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+using Task = UndoFixture;
+using DatabaseTask = UndoFixture;
+using FishSpineTask = UndoFixture;
+using StringTask = UndoFixture;
+using UserInterfaceTask = UndoFixture;
+using VariableTask = UndoFixture;
+
+TEST_F(DatabaseTask, InvalidCellIsRefusedWithoutATask) {
     const int64_t tasks = CRMemory::shared().live(kKindCTask);
     ASSERT_EQ(db.undo.startTaskList(kLabelChangeAttribute), kNoErr);
     EXPECT_EQ(CDatabaseTask::construct(db.undo, db.tablet, 0, 1, 5), kErrInvalidParameter);
@@ -44,9 +49,7 @@ TEST(CDatabaseTask, InvalidCellIsRefusedWithoutATask) {
     EXPECT_FALSE(dirty); // nothing was added
 }
 
-TEST(CDatabaseTask, WithoutAnOpenListNothingIsDone) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(DatabaseTask, WithoutAnOpenListNothingIsDone) {
     const int64_t tasks = CRMemory::shared().live(kKindCTask);
     EXPECT_EQ(CDatabaseTask::construct(db.undo, db.tablet, 2, 2, 5), kErrUnbalancedUndo);
     EXPECT_EQ(db.cell(2, 2), 0);
@@ -60,9 +63,7 @@ TEST(CDatabaseTask, WithoutAnOpenListNothingIsDone) {
     EXPECT_FALSE(dirty);
 }
 
-TEST(CStringTask, UndoneAndRedoneRepeatedlyKeepsOneCurrentAndOneUndoneEntry) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(StringTask, UndoneAndRedoneRepeatedlyKeepsOneCurrentAndOneUndoneEntry) {
     ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 3, 5, "old"); }), kNoErr);
     const int32_t oldId = db.cell(3, 5);
     ASSERT_EQ(db.command(kLabelChangeAttribute, [&] { return setText(db, 3, 5, "new"); }), kNoErr);
@@ -85,9 +86,7 @@ TEST(CStringTask, UndoneAndRedoneRepeatedlyKeepsOneCurrentAndOneUndoneEntry) {
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CStringTask, EmptyingACellUndoesBackToItsText) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(StringTask, EmptyingACellUndoesBackToItsText) {
     ASSERT_EQ(db.command(kLabelNewFeature, [&] { return setText(db, 2, 4, "feature"); }), kNoErr);
     const int32_t id = db.cell(2, 4);
 
@@ -107,9 +106,7 @@ TEST(CStringTask, EmptyingACellUndoesBackToItsText) {
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CStringTask, WithoutAnOpenListFreesItsStringAndLeavesTheCell) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(StringTask, WithoutAnOpenListFreesItsStringAndLeavesTheCell) {
     ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 1, 3, "word"); }), kNoErr);
     const int32_t id = db.cell(1, 3);
     const int32_t nextId = db.nextFreeId();
@@ -128,9 +125,7 @@ TEST(CStringTask, WithoutAnOpenListFreesItsStringAndLeavesTheCell) {
                                   "CStringTask::CStringTask (unbalanced undo list bracketing)"}));
 }
 
-TEST(CStringTask, InvalidCellRegistersNothing) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(StringTask, InvalidCellRegistersNothing) {
     const int32_t nextId = db.nextFreeId();
     ASSERT_EQ(db.undo.startTaskList(kLabelNewTree), kNoErr);
     EXPECT_EQ(setText(db, UndoDatabase::kRecords + 1, 1, "lost"), kErrInvalidParameter);
@@ -142,9 +137,7 @@ TEST(CStringTask, InvalidCellRegistersNothing) {
                                         "CStringTask::CStringTask (invalid parameter)"}));
 }
 
-TEST(CFishSpineTask, AllocatesOrFreesAndTheOppositeOnUndo) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(FishSpineTask, AllocatesOrFreesAndTheOppositeOnUndo) {
     RecordingFishSpineOwner tree;
     ASSERT_EQ(db.undo.startTaskList(kLabelTriangle), kNoErr);
     ASSERT_EQ(CFishSpineTask::construct(db.undo, tree, 4, true), kNoErr);
@@ -160,9 +153,7 @@ TEST(CFishSpineTask, AllocatesOrFreesAndTheOppositeOnUndo) {
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CFishSpineTask, FailingTaskReportsItselfAndTheRestOfTheListStillRuns) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(FishSpineTask, FailingTaskReportsItselfAndTheRestOfTheListStillRuns) {
     RecordingFishSpineOwner tree;
     ASSERT_EQ(db.undo.startTaskList(kLabelDeleteNode), kNoErr);
     ASSERT_EQ(CDatabaseTask::construct(db.undo, db.tablet, 1, 1, 10), kNoErr);
@@ -192,9 +183,7 @@ TEST(CFishSpineTask, FailingTaskReportsItselfAndTheRestOfTheListStillRuns) {
                                         "CFishSpineTask::CFishSpineTask (malloc failed)"}));
 }
 
-TEST(CVariableTask, SetsTheVariableAndBringsBackItsOwnCopyOfTheOldText) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(VariableTask, SetsTheVariableAndBringsBackItsOwnCopyOfTheOldText) {
     FakeVariable variable("before");
     CRString newText("after", 0);
     ASSERT_EQ(db.command(kLabelMenu,
@@ -215,10 +204,7 @@ TEST(CVariableTask, SetsTheVariableAndBringsBackItsOwnCopyOfTheOldText) {
     EXPECT_EQ(variable.assignments, 3);
 }
 
-TEST(CUserInterfaceTask, FirstAndLastRefreshRunAfterTheDataInBothDirections) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(UserInterfaceTask, FirstAndLastRefreshRunAfterTheDataInBothDirections) {
     using Refresh = RecordingUserInterface::Refresh;
     ASSERT_EQ(db.undo.startTaskList(kLabelDrawingPreferences), kNoErr);
     ASSERT_EQ(CUserInterfaceTask::construct(db.undo, ui, 3, 10, 12), kNoErr);
@@ -244,12 +230,9 @@ TEST(CUserInterfaceTask, FirstAndLastRefreshRunAfterTheDataInBothDirections) {
               std::vector<std::string>{"CUserInterfaceTask::undoSelf (general error)"});
 }
 
-TEST(CTask, SummariesDescribeEachKind) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(Task, SummariesDescribeEachKind) {
     RecordingFishSpineOwner tree;
     FakeVariable variable("x");
-    RecordingUserInterface ui;
     ASSERT_EQ(db.undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(CFishSpineTask::construct(db.undo, tree, 3, true), kNoErr);
     ASSERT_EQ(CVariableTask::construct(db.undo, variable, CRString("y", 0)), kNoErr);

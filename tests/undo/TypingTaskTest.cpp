@@ -45,10 +45,9 @@ CTypingTask* beginTyping(UndoDatabase& db, RecordingUserInterface& ui, int32_t r
 
 } // namespace
 
-TEST(CTypingTask, CitationFormRunIsOneStepThatRestoresBothCellsAndTheSelection) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+using TypingTask = UndoFixture;
+
+TEST_F(TypingTask, CitationFormRunIsOneStepThatRestoresBothCellsAndTheSelection) {
     setText(db, kWord, kCitationForm, "dog");
     setText(db, kMainTerminal, kLabel, "dog");
     const int32_t oldCitation = db.cell(kWord, kCitationForm);
@@ -105,10 +104,7 @@ TEST(CTypingTask, CitationFormRunIsOneStepThatRestoresBothCellsAndTheSelection) 
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CTypingTask, AmendingAfterASaveMakesTheDocumentDirtyAgain) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(TypingTask, AmendingAfterASaveMakesTheDocumentDirtyAgain) {
     CTypingTask* task = beginTyping(db, ui, 1, 1, "a", 0, 0);
     ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
     ASSERT_EQ(db.undo.resetDirty(), kNoErr);
@@ -118,10 +114,7 @@ TEST(CTypingTask, AmendingAfterASaveMakesTheDocumentDirtyAgain) {
     EXPECT_TRUE(dirty);
 }
 
-TEST(CTypingTask, EmptyFieldUndoesToNoTextWithTheSavedSelection) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(TypingTask, EmptyFieldUndoesToNoTextWithTheSavedSelection) {
     CTypingTask* task = beginTyping(db, ui, 4, 2, "x", 0, 0);
     ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
     ASSERT_NE(task, nullptr);
@@ -133,10 +126,7 @@ TEST(CTypingTask, EmptyFieldUndoesToNoTextWithTheSavedSelection) {
     EXPECT_EQ(ui.notices, (std::vector<Notice>{{4, 2, std::nullopt, 0, 0}}));
 }
 
-TEST(CTypingTask, RunThatBeganByEmptyingTheFieldRegistersItsTextOnTheFirstAmendment) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(TypingTask, RunThatBeganByEmptyingTheFieldRegistersItsTextOnTheFirstAmendment) {
     setText(db, 6, 1, "gone");
     const int32_t oldId = db.cell(6, 1);
 
@@ -167,10 +157,7 @@ TEST(CTypingTask, RunThatBeganByEmptyingTheFieldRegistersItsTextOnTheFirstAmendm
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CTypingTask, TypingWithoutAnOpenListLeavesNoTaskAndNoString) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(TypingTask, TypingWithoutAnOpenListLeavesNoTaskAndNoString) {
     const int32_t nextId = db.nextFreeId();
     CTypingTask* task = nullptr;
     const CRString text("t", 0);
@@ -186,10 +173,7 @@ TEST(CTypingTask, TypingWithoutAnOpenListLeavesNoTaskAndNoString) {
                                   "CTypingTask::CTypingTask (unbalanced undo list bracketing)"}));
 }
 
-TEST(CTypingTask, SynchronizedTaskNeedsTheOpenListAndThereIsOnlyOne) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
-    RecordingUserInterface ui;
+TEST_F(TypingTask, SynchronizedTaskNeedsTheOpenListAndThereIsOnlyOne) {
     const CRString text("w", 0);
     CTypingTask* task = beginTyping(db, ui, kWord, kCitationForm, "w", 0, 0);
     ASSERT_EQ(db.undo.finishTaskList(), kNoErr);

@@ -59,9 +59,9 @@ RErr setText(UndoDatabase& db, int32_t record, int32_t attribute, const char* te
 
 } // namespace
 
-TEST(CUndoStructure, CommandIsOneStepUndoneAndRedoneUnderItsLabel) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+using UndoStructure = UndoFixture;
+
+TEST_F(UndoStructure, CommandIsOneStepUndoneAndRedoneUnderItsLabel) {
     ASSERT_EQ(db.tablet.setValue(2, 3, 7), kNoErr);
     checkState(db, scope, {false, false, "", "", false, {{2, 3, 7}, {4, 1, 0}}});
 
@@ -94,9 +94,7 @@ TEST(CUndoStructure, CommandIsOneStepUndoneAndRedoneUnderItsLabel) {
     checkState(db, scope, {true, false, "Undo Change Color", "", true, {{2, 3, 700}, {4, 1, 41}}});
 }
 
-TEST(CUndoStructure, TasksOfOneListUndoLastFirstSoARepeatedCellComesBackToItsFirstValue) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, TasksOfOneListUndoLastFirstSoARepeatedCellComesBackToItsFirstValue) {
     ASSERT_EQ(db.undo.startTaskList(kLabelDrag), kNoErr);
     ASSERT_EQ(setCell(db, 1, 1, 10), kNoErr);
     ASSERT_EQ(setCell(db, 1, 1, 20), kNoErr);
@@ -108,9 +106,7 @@ TEST(CUndoStructure, TasksOfOneListUndoLastFirstSoARepeatedCellComesBackToItsFir
     checkState(db, scope, {true, false, "Undo Drag", "", true, {{1, 1, 30}}});
 }
 
-TEST(CUndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRestore) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRestore) {
     ASSERT_EQ(db.command(kLabelNewTree, [&] { return setText(db, 1, 2, "first"); }), kNoErr);
     ASSERT_EQ(db.command(kLabelChangeAttribute, [&] { return setText(db, 1, 2, "second"); }),
               kNoErr);
@@ -144,9 +140,7 @@ TEST(CUndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRe
     EXPECT_EQ(id, 3);
 }
 
-TEST(CUndoStructure, BracketingErrorsAreReportedAndChangeNothing) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, BracketingErrorsAreReportedAndChangeNothing) {
     const std::string unbalanced = " (unbalanced undo list bracketing)";
 
     EXPECT_EQ(db.undo.finishTaskList(), kErrUnbalancedUndo);
@@ -206,9 +200,7 @@ TEST(CUndoStructure, BracketingErrorsAreReportedAndChangeNothing) {
     checkState(db, scope, {false, true, "", "Redo Create Sister", true, {{3, 3, 0}, {3, 4, 0}}});
 }
 
-TEST(CUndoStructure, CommandWithoutChangesIsStillAStep) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, CommandWithoutChangesIsStillAStep) {
     ASSERT_EQ(db.undo.startTaskList(kLabelMagnifyingGlass), kNoErr);
     ASSERT_EQ(db.undo.finishTaskList(), kNoErr);
     checkState(db, scope, {true, false, "Undo Magnifying Glass", "", false, {}});
@@ -218,9 +210,7 @@ TEST(CUndoStructure, CommandWithoutChangesIsStillAStep) {
     checkState(db, scope, {true, false, "Undo Magnifying Glass", "", true, {}});
 }
 
-TEST(CUndoStructure, WithdrawnCommandRestoresCellsAndLeavesTheHistory) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, WithdrawnCommandRestoresCellsAndLeavesTheHistory) {
     ASSERT_EQ(db.command(kLabelNewTree, [&] { return setCell(db, 1, 1, 11); }), kNoErr);
 
     // A drop the script refuses after it has made its changes.
@@ -240,9 +230,7 @@ TEST(CUndoStructure, WithdrawnCommandRestoresCellsAndLeavesTheHistory) {
     checkState(db, scope, {true, false, "Undo New Tree", "", true, {{1, 1, 11}}});
 }
 
-TEST(CUndoStructure, DirtyFlagIsSetByChangesUndoAndRedoAndClearedOnlyOnRequest) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, DirtyFlagIsSetByChangesUndoAndRedoAndClearedOnlyOnRequest) {
     bool dirty = true;
     ASSERT_EQ(db.undo.isDirty(dirty), kNoErr);
     EXPECT_FALSE(dirty);
@@ -280,9 +268,7 @@ TEST(CUndoStructure, DirtyFlagIsSetByChangesUndoAndRedoAndClearedOnlyOnRequest) 
     EXPECT_EQ(db.undo.stepCount(), 0u);
 }
 
-TEST(CUndoStructure, ZeroOutForgetsTheHistoryAndFreesWhatOnlyItHeld) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, ZeroOutForgetsTheHistoryAndFreesWhatOnlyItHeld) {
     ASSERT_EQ(db.command(kLabelNewDatabase, [&] { return setText(db, 1, 1, "kept"); }), kNoErr);
     ASSERT_EQ(db.command(kLabelTyping, [&] { return setText(db, 1, 1, "replacement"); }), kNoErr);
     ASSERT_EQ(db.command(kLabelTyping, [&] { return setText(db, 2, 1, "undone"); }), kNoErr);
@@ -322,9 +308,7 @@ TEST(CUndoStructure, ObjectCountersBalanceOnceTheHistoryIsGone) {
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CUndoStructure, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
     constexpr int32_t kSide = 1000;
     ASSERT_EQ(db.tablet.setMaxRecords(kSide), kNoErr);
     ASSERT_EQ(db.tablet.setMaxAttributes(kSide), kNoErr);
@@ -350,9 +334,7 @@ TEST(CUndoStructure, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
     EXPECT_TRUE(scope.recorder.bugReports().empty());
 }
 
-TEST(CUndoStructure, PrintSummaryDescribesEveryStepAndTask) {
-    RecordingPlatformScope scope;
-    UndoDatabase db;
+TEST_F(UndoStructure, PrintSummaryDescribesEveryStepAndTask) {
     ASSERT_EQ(db.tablet.setValue(4, 2, 9), kNoErr);
     ASSERT_EQ(db.undo.startTaskList(kLabelChangeColor), kNoErr);
     ASSERT_EQ(setCell(db, 4, 2, 12), kNoErr);

@@ -3,6 +3,7 @@
 #include "storage/CRString.h"
 #include "storage/CStringManager.h"
 #include "storage/CTablet.h"
+#include "support/TestSupport.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"
 #include "undo/UndoLabels.h"
@@ -158,4 +159,12 @@ struct UndoDatabase {
     CTablet tablet;
     CStringManager strings;
     CUndoStructure undo;
+};
+
+// One test's database, with the platform and the application recorded from the start.
+class UndoFixture : public ::testing::Test {
+protected:
+    RecordingPlatformScope scope;
+    UndoDatabase db;
+    RecordingUserInterface ui;
 };
