@@ -9,6 +9,9 @@
 #include <QTextCursor>
 #include <QVariant>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int32_t kFieldTextCreatorTag = 151;
@@ -29,6 +32,8 @@ CTypingField::CTypingField(QWidget& edit, CTypingRuns& runs, Locate locate)
 CTypingField::CTypingField(QLineEdit& edit, CTypingRuns& runs, Locate locate)
     : CTypingField(static_cast<QWidget&>(edit), runs, std::move(locate)) {
     line = &edit;
+    // The cell holds a text of any length: the field must not cut a long one short.
+    edit.setMaxLength(std::numeric_limits<int>::max());
     // Only the user's edits: a text set by the program sends no textEdited.
     connect(&edit, &QLineEdit::textEdited, this, [this] { changedByUser(); });
 }
