@@ -347,3 +347,21 @@ TEST_F(EditorTest, UndoingAFontChangeKeepsTheSelectionAndRefreshesThePort) {
     EXPECT_EQ(editor().currentlySelectedNode(), selected);
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
+
+TEST_F(EditorTest, EveryOneOfManyCategoriesHasItsSpineItem) {
+    std::string text = "categories: X";
+    for (int32_t i = 1; i <= 119; ++i)
+        text += " K" + std::to_string(1000 + i);
+    openGrammar(text + "\n");
+    QMenu& spines = editor().xBarMenu();
+    ASSERT_EQ(spines.actions().size(), 120);
+    // The last category, far beyond item 101, builds its spine like the first.
+    QAction* last = spines.actions().back();
+    EXPECT_EQ(last->text(), QStringLiteral("X"));
+    EXPECT_EQ(last->data().toInt(), kFirstXBarSpineCommand + 119);
+    EXPECT_EQ(editor().action(kFirstXBarSpineCommand + 119), last);
+    last->trigger();
+    EXPECT_NE(node("XP"), 0);
+    EXPECT_EQ(editor().nodeTypeList().count(), 1 + 3 * 120);
+    EXPECT_TRUE(platform.recorder.bugReports().empty());
+}
