@@ -196,6 +196,7 @@ private:
 
     // Every command: ends a typing run first, then runs, then redraws.
     template <typename Step> void command(Step step);
+    void historyStep(bool undo);
     bool haveNode() const;
     void createNode(bool sister, bool toLeft);
 

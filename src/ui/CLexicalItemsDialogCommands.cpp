@@ -51,28 +51,25 @@ template <typename Step> void CLexicalItemsDialog::command(Step step) {
 
 // ---- Edit ---------------------------------------------------------------------------------
 
-void CLexicalItemsDialog::OnUndo() {
+void CLexicalItemsDialog::historyStep(bool undo) {
     typing.forget();
     if (!theCTree)
         return;
+    // The tasks only note what to show; the one redraw below shows the whole step.
     inHistoryStep = true;
-    const RErr err = theCTree->undoStructure().undo();
+    const RErr err = undo ? theCTree->undoStructure().undo() : theCTree->undoStructure().redo();
     inHistoryStep = false;
     redrawUserInterface();
     if (err)
-        bug("CLexicalItemsDialog::OnUndo", err);
+        bug(undo ? "CLexicalItemsDialog::OnUndo" : "CLexicalItemsDialog::OnRedo", err);
+}
+
+void CLexicalItemsDialog::OnUndo() {
+    historyStep(true);
 }
 
 void CLexicalItemsDialog::OnRedo() {
-    typing.forget();
-    if (!theCTree)
-        return;
-    inHistoryStep = true;
-    const RErr err = theCTree->undoStructure().redo();
-    inHistoryStep = false;
-    redrawUserInterface();
-    if (err)
-        bug("CLexicalItemsDialog::OnRedo", err);
+    historyStep(false);
 }
 
 void CLexicalItemsDialog::OnClear() {

@@ -149,13 +149,7 @@ TEST_F(EditorTest, FiveHundredRandomEditsUndoneAllRestoreTheGrammar) {
         ASSERT_EQ(e.wordList().count(), roots) << "step " << step;
     }
     EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>());
-    for (;;) {
-        bool can = false;
-        tree().undoStructure().canUndo(can);
-        if (!can)
-            break;
-        editor().OnUndo();
-    }
+    undoAll();
     EXPECT_EQ(databaseSnapshot(tree()), start);
     EXPECT_EQ(editor().wordList().count(), 2);
 }

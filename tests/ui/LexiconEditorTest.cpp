@@ -108,13 +108,7 @@ TEST_F(EditorTest, ANewWordGrowsIntoAFullSpineWithFeaturesAndEveryStepUndoesExac
     expectUndoRedo(before);
 
     // Undo all comes back to the grammar as it was opened.
-    while (tree().undoStructure().stepCount() > 0) {
-        bool can = false;
-        tree().undoStructure().canUndo(can);
-        if (!can)
-            break;
-        editor().OnUndo();
-    }
+    undoAll();
     EXPECT_EQ(databaseSnapshot(tree()), start);
     EXPECT_EQ(editor().wordList().count(), 2);
     EXPECT_TRUE(platform.recorder.bugReports().empty());

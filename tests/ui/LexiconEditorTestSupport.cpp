@@ -5,6 +5,7 @@
 #include "storage/CRString.h"
 #include "ui/CLexicalItemsDialog.h"
 #include "ui/CRamexWindow.h"
+#include "undo/CUndoStructure.h"
 
 namespace {
 
@@ -105,4 +106,14 @@ void EditorTest::expectUndoRedo(const std::vector<std::string>& before) {
     EXPECT_EQ(databaseSnapshot(tree()), before);
     editor().OnRedo();
     EXPECT_EQ(databaseSnapshot(tree()), after);
+}
+
+void EditorTest::undoAll() {
+    for (;;) {
+        bool can = false;
+        tree().undoStructure().canUndo(can);
+        if (!can)
+            return;
+        editor().OnUndo();
+    }
 }

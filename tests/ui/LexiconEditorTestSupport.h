@@ -31,4 +31,6 @@ protected:
     // Undoes and redoes the last step, comparing the whole database with `before` and
     // `after` (the state now).
     void expectUndoRedo(const std::vector<std::string>& before);
+    // Undoes every step there is, through the editor.
+    void undoAll();
 };
