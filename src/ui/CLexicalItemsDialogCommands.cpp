@@ -306,24 +306,24 @@ void CLexicalItemsDialog::OnSelchangeColor(int32_t entry) {
     command([&](CLexiconEditing editing) { editing.changeColor(node, entry + 1); });
 }
 
-void CLexicalItemsDialog::OnMainTerminalNode() {
+void CLexicalItemsDialog::setRootMark(bool footNotMainTerminal) {
     if (!haveNode())
         return;
     const int32_t word = theCurrentlySelectedWord;
     const int32_t node = theCurrentlySelectedNode;
     command([&](CLexiconEditing editing) {
         bool changed = false;
-        editing.setMainTerminal(word, node, changed);
+        if (footNotMainTerminal)
+            editing.setFoot(word, node, changed);
+        else
+            editing.setMainTerminal(word, node, changed);
     });
 }
 
+void CLexicalItemsDialog::OnMainTerminalNode() {
+    setRootMark(false);
+}
+
 void CLexicalItemsDialog::OnFootNode() {
-    if (!haveNode())
-        return;
-    const int32_t word = theCurrentlySelectedWord;
-    const int32_t node = theCurrentlySelectedNode;
-    command([&](CLexiconEditing editing) {
-        bool changed = false;
-        editing.setFoot(word, node, changed);
-    });
+    setRootMark(true);
 }

@@ -1,6 +1,8 @@
 #include "ui/CTypingField.h"
 
+#include "app/CommandIds.h"
 #include "storage/CRString.h"
+#include "ui/EditFieldCommands.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -121,33 +123,21 @@ void CTypingField::changedByUser() {
 
 void CTypingField::cut() {
     rememberSelection();
-    if (line)
-        line->cut();
-    else
-        plain->cut();
+    sendPlatformEditRequest(&widget(), kCommandCut);
 }
 
 void CTypingField::copy() {
-    if (line)
-        line->copy();
-    else
-        plain->copy();
+    sendPlatformEditRequest(&widget(), kCommandCopy);
 }
 
 void CTypingField::paste() {
     rememberSelection();
-    if (line)
-        line->paste();
-    else
-        plain->paste();
+    sendPlatformEditRequest(&widget(), kCommandPaste);
 }
 
 void CTypingField::clear() {
     rememberSelection();
-    if (line)
-        line->del();
-    else
-        plain->textCursor().removeSelectedText();
+    sendPlatformEditRequest(&widget(), kCommandClear);
 }
 
 bool CTypingField::eventFilter(QObject* watched, QEvent* event) {
