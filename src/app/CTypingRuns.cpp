@@ -9,6 +9,8 @@
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int32_t kTypingCreatorTag = 150;
@@ -26,6 +28,21 @@ std::unique_ptr<CRString> cellText(CTree& tree, int32_t record, int32_t attribut
 
 CTypingRuns::CTypingRuns(std::function<CTree*()> tree, std::function<void()> redraw)
     : treeOf(std::move(tree)), redrawAll(std::move(redraw)) {}
+
+CTypingRuns::~CTypingRuns() {
+    const std::vector<RTypingClient*> told = clients;
+    clients.clear();
+    for (RTypingClient* client : told)
+        client->typingRunsGone();
+}
+
+void CTypingRuns::attachClient(RTypingClient& client) {
+    clients.push_back(&client);
+}
+
+void CTypingRuns::detachClient(RTypingClient& client) {
+    clients.erase(std::remove(clients.begin(), clients.end(), &client), clients.end());
+}
 
 bool CTypingRuns::inProgress() const {
     // Any step opened since (a command, or a run in another field) ends the run, and so does a

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class CRString;
 class CTree;
@@ -18,6 +19,14 @@ struct RTypingField {
     int32_t followingAttribute = 0;
 };
 
+// An edit field bound to the runs; told when the runs go away before it does (windows are torn
+// down in any order at exit).
+class RTypingClient {
+public:
+    virtual ~RTypingClient() = default;
+    virtual void typingRunsGone() = 0;
+};
+
 // Runs of keystrokes in the author windows' edit fields, each run one undo step "Typing"
 // whose one task is amended in place by every further keystroke. The run ends when the field
 // loses the focus, a menu opens, a node is clicked or any other command opens an undo step.
@@ -25,6 +34,11 @@ struct RTypingField {
 class CTypingRuns {
 public:
     CTypingRuns(std::function<CTree*()> tree, std::function<void()> redraw);
+    ~CTypingRuns();
+    CTypingRuns(const CTypingRuns&) = delete;
+    CTypingRuns& operator=(const CTypingRuns&) = delete;
+    void attachClient(RTypingClient& client);
+    void detachClient(RTypingClient& client);
 
     // The field is about to change: opens the step unless a run is in progress or the program
     // itself is changing the field. The selection is the field's before the change; undoing
@@ -53,6 +67,7 @@ private:
     CTypingTask* currentTypingTask = nullptr; // owned by the grammar's undo history
     CTree* runTree = nullptr;
     uint64_t runListNumber = 0; // the undo history's count of opened lists after the run began
+    std::vector<RTypingClient*> clients;
 };
 
 // Shows a text in a field without starting a run: sets the flag for the duration of `show`.

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -26,7 +27,8 @@ bool isHistoryKey(const QKeyEvent& key) {
 } // namespace
 
 CTypingField::CTypingField(QWidget& edit, CTypingRuns& runs, Locate locate)
-    : QObject(&edit), theRuns(runs), locateField(std::move(locate)) {
+    : QObject(&edit), theRuns(&runs), locateField(std::move(locate)) {
+    runs.attachClient(*this);
     edit.setProperty(kBinderProperty, QVariant::fromValue(static_cast<void*>(this)));
     edit.installEventFilter(this);
 }
@@ -46,6 +48,11 @@ CTypingField::CTypingField(QPlainTextEdit& edit, CTypingRuns& runs, Locate locat
     // The grammar's history is the only one: the field's own would undo behind its back.
     edit.setUndoRedoEnabled(false);
     connect(&edit, &QPlainTextEdit::textChanged, this, [this] { changedByUser(); });
+}
+
+CTypingField::~CTypingField() {
+    if (theRuns)
+        theRuns->detachClient(*this);
 }
 
 CTypingField* CTypingField::of(const QWidget* widget) {
@@ -86,7 +93,9 @@ void CTypingField::showText(const CRString* text, int32_t start, int32_t end) {
 void CTypingField::showText(const QString& shown, int32_t start, int32_t end) {
     if (text() == shown)
         return;
-    const CProgramChange programChange(theRuns);
+    std::optional<CProgramChange> programChange;
+    if (theRuns)
+        programChange.emplace(*theRuns);
     const int32_t length = static_cast<int32_t>(shown.size());
     start = std::clamp<int32_t>(start, 0, length);
     end = std::clamp<int32_t>(end, start, length);
@@ -107,17 +116,17 @@ void CTypingField::showText(const QString& shown, int32_t start, int32_t end) {
 }
 
 void CTypingField::changedByUser() {
-    if (theRuns.ignoreNextChangeNotification)
+    if (!theRuns || theRuns->ignoreNextChangeNotification)
         return;
-    if (!theRuns.inProgress()) {
+    if (!theRuns->inProgress()) {
         RTypingField field;
         if (locateField && locateField(field) == kNoErr &&
-            theRuns.beforeTyping(field, selectionStart, selectionEnd) != kNoErr)
+            theRuns->beforeTyping(field, selectionStart, selectionEnd) != kNoErr)
             return;
-        if (!theRuns.inProgress())
+        if (!theRuns->inProgress())
             return;
     }
-    theRuns.type(CRString(text().toStdString(), kFieldTextCreatorTag));
+    theRuns->type(CRString(text().toStdString(), kFieldTextCreatorTag));
     rememberSelection();
 }
 
@@ -162,10 +171,12 @@ bool CTypingField::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::FocusIn:
         rememberSelection();
-        theRuns.newFocus();
+        if (theRuns)
+            theRuns->newFocus();
         break;
     case QEvent::FocusOut:
-        theRuns.afterTyping();
+        if (theRuns)
+            theRuns->afterTyping();
         break;
     default:
         break;

@@ -18,7 +18,7 @@ class QWidget;
 // runs: the user's changes become the run's text, the text the program puts in starts no run,
 // leaving the field ends the run, and Undo and Redo keys go to the grammar's history instead
 // of the field's own. The binder belongs to the field (it is the field's child).
-class CTypingField : public QObject {
+class CTypingField : public QObject, private RTypingClient {
 public:
     // Asked when a run begins: which cell the field stands for. An error (reported by the
     // callee or not) leaves the change unstored until the next keystroke.
@@ -26,6 +26,7 @@ public:
 
     CTypingField(QLineEdit& edit, CTypingRuns& runs, Locate locate);
     CTypingField(QPlainTextEdit& edit, CTypingRuns& runs, Locate locate);
+    ~CTypingField() override;
 
     // Shows a text (nullptr: the empty text) with a selection, without starting a run;
     // nothing happens when the field already shows exactly that text.
@@ -52,10 +53,11 @@ protected:
 private:
     CTypingField(QWidget& edit, CTypingRuns& runs, Locate locate);
     void changedByUser();
+    void typingRunsGone() override { theRuns = nullptr; }
 
     QLineEdit* line = nullptr;
     QPlainTextEdit* plain = nullptr;
-    CTypingRuns& theRuns;
+    CTypingRuns* theRuns; // nullptr once the runs are gone
     Locate locateField;
     int32_t selectionStart = 0; // the selection before the change under way
     int32_t selectionEnd = 0;

@@ -92,6 +92,25 @@ TEST(CTypingField, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone) {
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
+TEST(CTypingField, AFieldOutlivingItsRunsStillWorksAsAPlainField) {
+    RecordingPlatformScope platform;
+    CTree tree;
+    ASSERT_EQ(tree.createTree(true), kNoErr);
+    auto runs = std::make_unique<CTypingRuns>([&tree] { return &tree; }, [] {});
+    QLineEdit edit;
+    auto* typing = new CTypingField(edit, *runs, [](RTypingField& field) {
+        field.record = kHeaderRecord;
+        field.attribute = kHdrScriptText;
+        return kNoErr;
+    });
+    runs.reset();
+    QTest::keyClicks(&edit, QStringLiteral("ab"));
+    loseFocus(edit);
+    typing->showText(QStringLiteral("shown"), 0, 0);
+    EXPECT_EQ(edit.text(), QStringLiteral("shown"));
+    EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
+}
+
 TEST(CTypingField, ALocateThatFailsStoresNothingAndStartsNoStep) {
     RecordingPlatformScope platform;
     CTree tree;
