@@ -7,21 +7,39 @@
 #include <cstdint>
 
 class CRamexApp;
+class CScriptEditor;
+class CScriptFindBar;
+class QLabel;
 class QPlainTextEdit;
 
-// The author's view of the grammar's script, with Check Script. The text lives in the
-// grammar (record 1's main string), so the field shows it and edits arrive with the typing
-// machinery; until then the field is read-only, so nothing typed here can be lost.
+// The author's editor for the grammar's script (record 1's main string): a code editor, a
+// find bar, a status line with the result of the last check, and the Script menu with
+// Check Script, Find and Go to Line. Checking happens only when the author asks.
 class CScriptWindow : public QMainWindow {
 public:
     explicit CScriptWindow(CRamexApp& application);
 
+    // Shows the grammar's script, caret at the start, without starting a typing step.
     void newGrammarHasArrived();
     void OnCheckScript();
+    void OnFind();
+    void OnFindNext(bool backwards);
+    void OnGoToLine();
+    // Shows a check's result: a message box, the status line and, for an error, the caret
+    // at the start of the line (0-based) and the mark in the margin.
     RErr reportParseError(int32_t parseErrorCode, int32_t parseErrorLine);
-    QPlainTextEdit& textField() { return *field; }
+
+    CScriptEditor& editor() { return *theEditItem; }
+    QPlainTextEdit& textField();
+    CScriptFindBar& findBar() { return *theFindBar; }
+    QString statusText() const;
 
 private:
+    void buildMenus();
+    void setStatus(const QString& text, bool isError);
+
     CRamexApp& theRamexApp;
-    QPlainTextEdit* field;
+    CScriptEditor* theEditItem;
+    CScriptFindBar* theFindBar;
+    QLabel* statusLine;
 };
