@@ -46,8 +46,8 @@ bool CRamexApp::InitInstance(bool showMainWindow) {
     ramexWindow->updateMenus();
 
     lexicalItemsDialogWindow = std::make_unique<CLexicalItemsDialog>(*this);
-    categoriesDialogWindow = std::make_unique<CCategoriesDialog>();
-    featuresDialogWindow = std::make_unique<CFeaturesDialog>();
+    categoriesDialogWindow = std::make_unique<CCategoriesDialog>(*this);
+    featuresDialogWindow = std::make_unique<CFeaturesDialog>(*this);
     scriptWindowObject = std::make_unique<CScriptWindow>(*this);
     privilegesDialogWindow = std::make_unique<CPrivilegesDialog>(*this);
     debugDialogWindow = std::make_unique<CDebugDialog>();
