@@ -7,6 +7,7 @@
 #include "script/CScript.h"
 #include "script/CompileErrors.h"
 #include "storage/CRString.h"
+#include "storage/CStringManager.h"
 #include "ui/CRamexApp.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptFindBar.h"
@@ -24,7 +25,7 @@ constexpr int32_t kHeaderRecord = 1;
 
 CScriptWindow::CScriptWindow(CRamexApp& application)
     : theRamexApp(application), theEditItem(new CScriptEditor), theFindBar(nullptr),
-      statusLine(new QLabel) {
+      statusLine(new QLabel), sizeWarning(new QLabel) {
     setWindowTitle(QStringLiteral("Script"));
     setGeometry(0, 0, 600, 400);
     auto* area = new QWidget(this);
@@ -39,6 +40,13 @@ CScriptWindow::CScriptWindow(CRamexApp& application)
     statusLine->setContentsMargins(6, 3, 6, 3);
     statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(statusLine);
+    sizeWarning->setParent(area);
+    sizeWarning->setContentsMargins(6, 3, 6, 3);
+    sizeWarning->setWordWrap(true);
+    sizeWarning->setStyleSheet(QStringLiteral("color: #b00000; background: #fff0f0;"));
+    sizeWarning->hide();
+    column->addWidget(sizeWarning);
+    connect(theEditItem, &QPlainTextEdit::textChanged, this, [this] { checkStoredSize(); });
     setCentralWidget(area);
     theEditItem->setReadOnly(true);
     buildMenus();
@@ -115,6 +123,29 @@ QPlainTextEdit& CScriptWindow::textField() {
 
 QString CScriptWindow::statusText() const {
     return statusLine->text();
+}
+
+QString CScriptWindow::sizeWarningText() const {
+    return sizeWarning->isHidden() ? QString() : sizeWarning->text();
+}
+
+void CScriptWindow::checkStoredSize() {
+    // A grammar file holds the script as one stored text, which has a fixed longest size; a
+    // longer script stays in memory but the grammar cannot be saved until it is shorter.
+    constexpr int kLongest = CStringManager::kMaxStoredTextBytes;
+    qsizetype bytes = theEditItem->document()->characterCount();
+    if (bytes * 3 > kLongest) // a UTF-16 unit takes at most three bytes
+        bytes = theEditItem->toPlainText().toUtf8().size();
+    if (bytes <= kLongest) {
+        sizeWarning->hide();
+        return;
+    }
+    sizeWarning->setText(QStringLiteral("The script is %1 bytes long: a grammar file holds at "
+                                        "most %2 bytes of script, so the grammar cannot be saved "
+                                        "until the script is shorter.")
+                             .arg(bytes)
+                             .arg(kLongest));
+    sizeWarning->show();
 }
 
 void CScriptWindow::setStatus(const QString& text, bool isError) {

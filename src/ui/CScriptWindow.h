@@ -33,13 +33,17 @@ public:
     QPlainTextEdit& textField();
     CScriptFindBar& findBar() { return *theFindBar; }
     QString statusText() const;
+    // The warning shown while the script is too long to be saved, or "".
+    QString sizeWarningText() const;
 
 private:
     void buildMenus();
     void setStatus(const QString& text, bool isError);
+    void checkStoredSize();
 
     CRamexApp& theRamexApp;
     CScriptEditor* theEditItem;
     CScriptFindBar* theFindBar;
     QLabel* statusLine;
+    QLabel* sizeWarning;
 };

@@ -133,8 +133,13 @@ TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
     QString big;
     for (int i = 0; i < 100000; ++i)
         big += QStringLiteral("  let x = x + 1 # line %1\n").arg(i);
+    EXPECT_EQ(window.sizeWarningText(), "");
     editor.setPlainText(big);
     editor.colourVisibleLines();
+    // Too long for a grammar file: the window says so while it is.
+    EXPECT_TRUE(window.sizeWarningText().startsWith("The script is 2"));
+    EXPECT_TRUE(window.sizeWarningText().endsWith("the grammar cannot be saved until the script "
+                                                  "is shorter."));
     const auto colouredLines = [&] {
         int count = 0;
         for (QTextBlock b = editor.document()->begin(); b.isValid(); b = b.next())
