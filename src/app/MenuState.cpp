@@ -200,16 +200,10 @@ RErr readDocumentSituation(CTree& tree, RStudentMenuSituation& situation) {
     return err;
 }
 
-RMenuState authorMenuState(const RAuthorMenuSituation& situation) {
-    RMenuState state;
-    if (situation.mode != kModeSwitchingToAuthor && situation.mode != kModeAuthor) {
-        state.modeServed = false;
-        return state;
-    }
-    CMenuStateBuilder menus(state);
-    menus.fail(situation.readErr);
+namespace {
 
-    // The items the four author windows share.
+// The items the four author windows share: File, Undo and Redo.
+void setSharedAuthorItems(CMenuStateBuilder& menus, const RAuthorMenuSituation& situation) {
     menus.enable({kCommandNew, kCommandClose}, true);
     menus.enable({kCommandOpen, kCommandChooseGrammar, kCommandNewGrammar, kCommandOpenGrammar,
                   kCommandOpenCurrentGrammar, kCommandPrintSetup, kCommandPrint},
@@ -219,6 +213,32 @@ RMenuState authorMenuState(const RAuthorMenuSituation& situation) {
     menus.enable({kCommandSaveAs}, inFile);
     menus.enable({kCommandRevert}, situation.undo.dirty && inFile);
     menus.undoAndRedo(situation.undo);
+}
+
+bool authorModeServed(const RAuthorMenuSituation& situation, RMenuState& state) {
+    state.modeServed = situation.mode == kModeSwitchingToAuthor || situation.mode == kModeAuthor;
+    return state.modeServed;
+}
+
+} // namespace
+
+RMenuState authorSharedMenuState(const RAuthorMenuSituation& situation) {
+    RMenuState state;
+    if (!authorModeServed(situation, state))
+        return state;
+    CMenuStateBuilder menus(state);
+    menus.fail(situation.readErr);
+    setSharedAuthorItems(menus, situation);
+    return state;
+}
+
+RMenuState authorMenuState(const RAuthorMenuSituation& situation) {
+    RMenuState state;
+    if (!authorModeServed(situation, state))
+        return state;
+    CMenuStateBuilder menus(state);
+    menus.fail(situation.readErr);
+    setSharedAuthorItems(menus, situation);
 
     // Edit: inside an edit field the items work on its text, outside it on the selected word.
     const bool inField = situation.focusInEditField;

@@ -84,8 +84,10 @@ struct RAuthorMenuSituation {
     RErr readErr = kNoErr;
 };
 
-// The File, Edit, Windows, Words and Nodes items of the author windows in `situation`.
+// The File, Edit, Windows, Words and Nodes items of the lexicon editor in `situation`.
 RMenuState authorMenuState(const RAuthorMenuSituation& situation);
+// Only the items all four author windows share: File, Undo and Redo.
+RMenuState authorSharedMenuState(const RAuthorMenuSituation& situation);
 
 // Fills the undo side from a database; the first error is returned.
 RErr readUndoSituation(CTree& tree, RUndoSituation& undo);
