@@ -1,8 +1,10 @@
 #include "app/NameListSteps.h"
 
+#include "app/CLexiconEditing.h"
 #include "app/CommandIds.h"
 #include "base/ErrorReporter.h"
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"

@@ -4,8 +4,11 @@
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
+#include "ui/CAuthorMenus.h"
 #include "ui/CLexicalItemsDialog.h"
 #include "ui/CRamexApp.h"
+#include "ui/CTypingField.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -37,6 +40,16 @@ CFeaturesCategoriesDialog::CFeaturesCategoriesDialog(CRamexApp& application,
     row->addLayout(column, 1);
     setCentralWidget(area);
     resize(300, 260);
+    CLexicalItemsDialog& editor = theRamexApp.lexicalItemsDialog();
+    theMenus = new CAuthorMenus(*menuBar(), *this, editor);
+    theTyping = new CTypingField(*theNameField, editor.typingRuns(), [this](RTypingField& field) {
+        if (theSelection == 0)
+            return reportError("CFeaturesCategoriesDialog::beforeTyping", kErrInvalidParameter);
+        field.record = theSelection;
+        field.attribute = kAttrLabel;
+        return kNoErr;
+    });
+    editor.attachAuthorWindow(kind.windowCode, *this);
     connect(theNewButton, &QPushButton::clicked, this, [this] { OnNewButton(); });
     connect(theRemoveButton, &QPushButton::clicked, this, [this] { OnDeleteButton(); });
     connect(theList, &QListWidget::currentRowChanged, this, [this](int listRow) {
@@ -102,29 +115,38 @@ void CFeaturesCategoriesDialog::updateLocalControls() {
     theNameField->setEnabled(theSelection != 0);
     if (tree && theSelection) {
         const QString name = QString::fromStdString(NameListSteps::nameOf(*tree, theSelection));
-        if (theNameField->text() != name)
-            showName(name, 0, 0);
+        theTyping->showText(name, 0, 0);
     } else {
-        showName(QString(), 0, 0);
+        theTyping->showText(QString(), 0, 0);
     }
     theNewButton->setEnabled(tree != nullptr);
     theRemoveButton->setEnabled(tree && NameListSteps::canRemove(*tree, theKind, theSelection));
 }
 
-void CFeaturesCategoriesDialog::updateLocalMenus() {}
+void CFeaturesCategoriesDialog::updateLocalMenus() {
+    theMenus->updateEditItems(theKind.windowsMenuItem);
+}
+
+void CFeaturesCategoriesDialog::updateFromEditor() {
+    updateLocalMenus();
+    updateLocalControls();
+}
+
+RErr CFeaturesCategoriesDialog::showTypedText(int32_t record, int32_t attribute,
+                                              const CRString* text, int32_t selectionStart,
+                                              int32_t selectionEnd) {
+    if (attribute != kAttrLabel)
+        return reportError("CFeaturesCategoriesDialog::showTypedText", kErrInvalidParameter);
+    return notifyUserInterfaceOfTypingTask(record, text, selectionStart, selectionEnd);
+}
+
+RErr CFeaturesCategoriesDialog::requestSelection(int32_t record) {
+    return doUserInterfaceUndoTask(theKind.selectTask, record);
+}
 
 void CFeaturesCategoriesDialog::showEvent(QShowEvent* event) {
     updateLocalControls();
     QMainWindow::showEvent(event);
-}
-
-void CFeaturesCategoriesDialog::showName(const QString& text, int32_t selectionStart,
-                                         int32_t selectionEnd) {
-    const QSignalBlocker quiet(theNameField);
-    theNameField->setText(text);
-    theNameField->setSelection(selectionStart, selectionEnd - selectionStart);
-    if (selectionStart == selectionEnd)
-        theNameField->setCursorPosition(selectionStart);
 }
 
 RErr CFeaturesCategoriesDialog::doUserInterfaceUndoTask(int32_t taskCode, int32_t index) {
@@ -135,24 +157,28 @@ RErr CFeaturesCategoriesDialog::doUserInterfaceUndoTask(int32_t taskCode, int32_
     return kNoErr;
 }
 
-RErr CFeaturesCategoriesDialog::notifyUserInterfaceOfTypingTask(int32_t record, const QString& text,
+RErr CFeaturesCategoriesDialog::notifyUserInterfaceOfTypingTask(int32_t record,
+                                                                const CRString* text,
                                                                 int32_t selectionStart,
                                                                 int32_t selectionEnd) {
-    theSelection = record;
+    // The list may not know the record yet; the next update selects it then.
+    itemToBeSelected = record;
     setSelection(record);
-    showName(text, selectionStart, selectionEnd);
+    theTyping->showText(text, selectionStart, selectionEnd);
     return kNoErr;
 }
 
 void CFeaturesCategoriesDialog::redraw() {
+    // The editor's redraw updates this window too.
     theRamexApp.lexicalItemsDialog().redrawUserInterface();
-    updateLocalControls();
 }
 
 void CFeaturesCategoriesDialog::OnNewButton() {
     CTree* tree = theRamexApp.getCTree();
     if (!tree)
         return;
+    // A command ends any typing run.
+    theRamexApp.lexicalItemsDialog().typingRuns().forget();
     int32_t record = 0;
     const RErr err = NameListSteps::addName(*tree, theKind, record);
     if (!err)
@@ -166,6 +192,7 @@ void CFeaturesCategoriesDialog::OnDeleteButton() {
     CTree* tree = theRamexApp.getCTree();
     if (!tree || !NameListSteps::canRemove(*tree, theKind, theSelection))
         return;
+    theRamexApp.lexicalItemsDialog().typingRuns().forget();
     bool refused = false;
     const RErr err = NameListSteps::removeName(*tree, theKind, theSelection, refused);
     if (refused) {

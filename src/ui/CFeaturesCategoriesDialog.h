@@ -1,13 +1,16 @@
 #pragma once
 
 #include "base/ErrorCodes.h"
+#include "ui/RAuthorWindow.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
 #include <vector>
 
+class CAuthorMenus;
 class CRamexApp;
+class CTypingField;
 class CTree;
 class QLineEdit;
 class QListWidget;
@@ -16,9 +19,9 @@ struct RNameListKind;
 
 // One of the author's two list windows, for the grammar's categories or its features: the
 // sorted names, New, Remove and a field holding the selected name. Every change is one undo
-// step of the grammar's history; the lexicon editor's redraw brings the window up to date.
-// Closing it only hides it.
-class CFeaturesCategoriesDialog : public QMainWindow {
+// step of the grammar's history, and typing in the field renames the name as a typing run;
+// the lexicon editor's redraw brings the window up to date. Closing it only hides it.
+class CFeaturesCategoriesDialog : public QMainWindow, public RAuthorWindow {
 public:
     CFeaturesCategoriesDialog(CRamexApp& application, const RNameListKind& kind);
 
@@ -33,8 +36,15 @@ public:
     int32_t getRecordIndexForSelection() const { return theSelection; }
     // Selects the record and shows the text in the field with that selection, as a typing
     // step's do, undo or redo requires.
-    RErr notifyUserInterfaceOfTypingTask(int32_t record, const QString& text,
+    RErr notifyUserInterfaceOfTypingTask(int32_t record, const CRString* text,
                                          int32_t selectionStart, int32_t selectionEnd);
+
+    // What the lexicon editor asks of its author windows.
+    void updateFromEditor() override;
+    RErr showTypedText(int32_t record, int32_t attribute, const CRString* text,
+                       int32_t selectionStart, int32_t selectionEnd) override;
+    RErr requestSelection(int32_t record) override;
+    void resetForNewGrammar() override { initializeUserInterface(); }
 
     void OnNewButton();
     void OnDeleteButton();
@@ -47,6 +57,7 @@ public:
 
     QListWidget& list() { return *theList; }
     QLineEdit& nameField() { return *theNameField; }
+    CAuthorMenus& menus() { return *theMenus; }
     QPushButton& newButton() { return *theNewButton; }
     QPushButton& removeButton() { return *theRemoveButton; }
 
@@ -56,8 +67,6 @@ protected:
 private:
     void redraw();
     void rebuildListIfChanged(CTree& tree);
-    // Shows the text without the change counting as typing.
-    void showName(const QString& text, int32_t selectionStart, int32_t selectionEnd);
 
     CRamexApp& theRamexApp;
     const RNameListKind& theKind;
@@ -69,4 +78,6 @@ private:
     QPushButton* theNewButton;
     QPushButton* theRemoveButton;
     QLineEdit* theNameField;
+    CTypingField* theTyping = nullptr;
+    CAuthorMenus* theMenus = nullptr;
 };

@@ -29,6 +29,11 @@ CRamexApp::CRamexApp() = default;
 CRamexApp::~CRamexApp() {
     // The windows may still hold a database whose script refers to this object.
     ramexWindow.reset();
+    // The other author windows refer to the lexicon editor (its typing runs and menus), so
+    // they go before it.
+    scriptWindowObject.reset();
+    featuresDialogWindow.reset();
+    categoriesDialogWindow.reset();
     lexicalItemsDialogWindow.reset();
 }
 

@@ -4,7 +4,6 @@
 #include "ui/CScriptHighlighter.h"
 
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QTextBlock>
@@ -17,10 +16,6 @@ const QColor kMarginColour(0xee, 0xee, 0xee);
 const QColor kNumberColour(0x80, 0x80, 0x80);
 const QColor kErrorColour(0xd0, 0x20, 0x20);
 
-bool isHistoryKey(QKeyEvent* key) {
-    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
-}
-
 } // namespace
 
 CScriptEditor::CScriptEditor(QWidget* parent)
@@ -31,7 +26,7 @@ CScriptEditor::CScriptEditor(QWidget* parent)
     setFont(font);
     setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * kTabStopInCharacters);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Undo and redo belong to the grammar's history, which the typing steps go into.
+    // Undo and redo belong to the grammar's history, which the typing runs go into.
     setUndoRedoEnabled(false);
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { updateMarginWidth(); });
     connect(this, &QPlainTextEdit::updateRequest, this,
@@ -147,26 +142,6 @@ void CScriptEditor::paintMargin(QWidget& marginWidget, const QRect& rect) {
         painter.drawText(QRect(0, top, width - 4, fontMetrics().height()), Qt::AlignRight,
                          QString::number(number + 1));
     }
-}
-
-bool CScriptEditor::event(QEvent* event) {
-    // Let Undo and Redo reach the window's menu instead of the field's own (empty) history.
-    if (event->type() == QEvent::ShortcutOverride && isHistoryKey(static_cast<QKeyEvent*>(event))) {
-        event->ignore();
-        return true;
-    }
-    return QPlainTextEdit::event(event);
-}
-
-void CScriptEditor::keyPressEvent(QKeyEvent* event) {
-    // Without a menu item to take them (a window without an Edit menu), the keys still work.
-    if (isHistoryKey(event)) {
-        const std::function<void()>& handler = event->matches(QKeySequence::Undo) ? onUndo : onRedo;
-        if (handler)
-            handler();
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
 }
 
 void CScriptEditor::paintEvent(QPaintEvent* event) {

@@ -3,7 +3,6 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-#include <functional>
 #include <memory>
 
 class CLineNumberMargin;
@@ -38,17 +37,11 @@ public:
     // CR LF and lone CR become LF.
     static QString withLineFeeds(QString text);
 
-    // The shared history's Undo and Redo; the field keeps no history of its own.
-    std::function<void()> onUndo;
-    std::function<void()> onRedo;
-
     // For the margin.
     int marginWidth() const;
     void paintMargin(QWidget& margin, const QRect& rect);
 
 protected:
-    bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -4,13 +4,17 @@
 #include "base/ErrorReporter.h"
 #include "base/Platform.h"
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "script/CScript.h"
 #include "script/CompileErrors.h"
 #include "storage/CRString.h"
 #include "storage/CStringManager.h"
+#include "ui/CAuthorMenus.h"
+#include "ui/CLexicalItemsDialog.h"
 #include "ui/CRamexApp.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptFindBar.h"
+#include "ui/CTypingField.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +23,7 @@
 
 namespace {
 
-constexpr int32_t kHeaderRecord = 1;
+constexpr int32_t kScriptWindowCode = 74;
 
 } // namespace
 
@@ -48,15 +52,21 @@ CScriptWindow::CScriptWindow(CRamexApp& application)
     column->addWidget(sizeWarning);
     connect(theEditItem, &QPlainTextEdit::textChanged, this, [this] { checkStoredSize(); });
     setCentralWidget(area);
-    theEditItem->setReadOnly(true);
+    CLexicalItemsDialog& editor = theRamexApp.lexicalItemsDialog();
+    theTyping = new CTypingField(*theEditItem, editor.typingRuns(), [](RTypingField& field) {
+        field.record = kHeaderRecord;
+        field.attribute = kHdrScriptText;
+        return kNoErr;
+    });
     buildMenus();
+    editor.attachAuthorWindow(kScriptWindowCode, *this);
 }
 
 void CScriptWindow::buildMenus() {
+    theMenus = new CAuthorMenus(*menuBar(), *this, theRamexApp.lexicalItemsDialog());
     QMenu* script = menuBar()->addMenu(QStringLiteral("Script"));
-    QAction* check = script->addAction(QStringLiteral("Check Script"));
-    check->setData(kCommandCheckScript);
-    connect(check, &QAction::triggered, this, [this] { OnCheckScript(); });
+    theMenus->addCommand(*script, kCommandCheckScript, QStringLiteral("Check Script"),
+                         QKeySequence(), [this] { OnCheckScript(); });
     script->addSeparator();
     // The student window has its own Ctrl+F; this one works only while the script is in front.
     QAction* find = script->addAction(QStringLiteral("Find..."));
@@ -79,10 +89,22 @@ void CScriptWindow::newGrammarHasArrived() {
     const CRString* script = nullptr;
     if (grammar && !grammar->getMainString(kHeaderRecord, script) && script)
         text = QString::fromStdString(script->str());
-    theEditItem->setPlainText(text);
+    theTyping->showText(text, 0, 0);
     theEditItem->moveCursor(QTextCursor::Start);
     theEditItem->setErrorLine(-1);
     setStatus(QString(), false);
+}
+
+void CScriptWindow::updateFromEditor() {
+    theMenus->updateEditItems(kCommandScript);
+}
+
+RErr CScriptWindow::showTypedText(int32_t record, int32_t attribute, const CRString* text,
+                                  int32_t selectionStart, int32_t selectionEnd) {
+    if (record != kHeaderRecord || attribute != kHdrScriptText)
+        return reportError("CScriptWindow::showTypedText", kErrInvalidParameter);
+    theTyping->showText(text, selectionStart, selectionEnd);
+    return kNoErr;
 }
 
 void CScriptWindow::OnCheckScript() {

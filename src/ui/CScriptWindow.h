@@ -1,12 +1,15 @@
 #pragma once
 
 #include "base/ErrorCodes.h"
+#include "ui/RAuthorWindow.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
 
+class CAuthorMenus;
 class CRamexApp;
+class CTypingField;
 class CScriptEditor;
 class CScriptFindBar;
 class QLabel;
@@ -14,8 +17,10 @@ class QPlainTextEdit;
 
 // The author's editor for the grammar's script (record 1's main string): a code editor, a
 // find bar, a status line with the result of the last check, and the Script menu with
-// Check Script, Find and Go to Line. Checking happens only when the author asks.
-class CScriptWindow : public QMainWindow {
+// Check Script, Find and Go to Line. Checking happens only when the author asks. The text is
+// typed into the grammar as the lexicon editor's typing runs; File, Edit and Windows are the
+// author windows' shared menus.
+class CScriptWindow : public QMainWindow, public RAuthorWindow {
 public:
     explicit CScriptWindow(CRamexApp& application);
 
@@ -33,6 +38,12 @@ public:
     QPlainTextEdit& textField();
     CScriptFindBar& findBar() { return *theFindBar; }
     QString statusText() const;
+    CAuthorMenus& menus() { return *theMenus; }
+
+    // The lexicon editor's redraw and its typing notifications.
+    void updateFromEditor() override;
+    RErr showTypedText(int32_t record, int32_t attribute, const CRString* text,
+                       int32_t selectionStart, int32_t selectionEnd) override;
     // The warning shown while the script is too long to be saved, or "".
     QString sizeWarningText() const;
 
@@ -46,4 +57,6 @@ private:
     CScriptFindBar* theFindBar;
     QLabel* statusLine;
     QLabel* sizeWarning;
+    CAuthorMenus* theMenus = nullptr;
+    CTypingField* theTyping = nullptr;
 };

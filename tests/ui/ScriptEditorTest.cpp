@@ -158,6 +158,7 @@ TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
     caret.insertText(QStringLiteral("if "));
     EXPECT_FALSE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
     editor.colourVisibleLines();
+    EXPECT_TRUE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
     EXPECT_EQ(colourAt(editor, 99999, 0), colour(RScriptColour::Keyword));
 
     // A line of a megabyte is shown plain.
