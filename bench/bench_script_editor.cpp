@@ -2,6 +2,7 @@
 #include "script/CScript.h"
 #include "storage/CRString.h"
 #include "ui/CScriptEditor.h"
+#include "ui/CScriptHighlighter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "UiTestSupport.h"
+#include "AuthoringTestSupport.h"
 
 #include "app/CommandIds.h"
 #include "model/CTree.h"
@@ -54,25 +54,13 @@ QStringList menuEntries(const QMenu& menu) {
     return out;
 }
 
-class AuthorWindowsTypingTest : public AppTest {
-protected:
-    void openGrammar(const std::string& text) {
-        const std::string grammar = buildFile("g.rgr", text);
-        setPreference("Privileges", 1);
-        setPreference("Current Grammar", QString::fromStdString(grammar));
-        ASSERT_TRUE(start());
-        paint();
-        app->mainWindow().OnOpenCurrentGrammar();
-        ASSERT_EQ(app->getMode(), kModeAuthor);
-        platform.recorder.clear();
-    }
-};
+using AuthorWindowsTypingTest = AuthoringTest;
 
 } // namespace
 
 TEST_F(AuthorWindowsTypingTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
-    openGrammar("word dog: [NP [N dog]]\nscript:\ndefine function f\n  beep\nend define\n"
-                "end script\n");
+    openForAuthoring("word dog: [NP [N dog]]\nscript:\ndefine function f\n  beep\nend define\n"
+                     "end script\n");
     CTree& tree = *app->getCTree();
     CScriptWindow& window = app->scriptWindow();
     CScriptEditor& editor = window.editor();
@@ -128,7 +116,7 @@ TEST_F(AuthorWindowsTypingTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) 
 }
 
 TEST_F(AuthorWindowsTypingTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {
-    openGrammar("categories: X N V\nword dog N: [NP [N dog]]\n");
+    openForAuthoring("categories: X N V\nword dog N: [NP [N dog]]\n");
     CTree& tree = *app->getCTree();
     CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     CCategoriesDialog& dialog = app->categoriesDialog();

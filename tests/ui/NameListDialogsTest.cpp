@@ -1,4 +1,4 @@
-#include "UiTestSupport.h"
+#include "AuthoringTestSupport.h"
 
 #include "model/CTree.h"
 #include "support/TreeTestSupport.h"
@@ -16,19 +16,12 @@
 
 namespace {
 
-class NameListDialogsTest : public AppTest {
+class NameListDialogsTest : public AuthoringTest {
 protected:
     // The grammar has a word of category N whose head is a V node; A and P are unused.
     void openGrammar() {
-        const std::string grammar = buildFile("g.rgr", "categories: X N V A P\nfeatures: num\n"
-                                                       "word dog N: [NP [V{num=sg} dog]]\n");
-        setPreference("Privileges", 1);
-        setPreference("Current Grammar", QString::fromStdString(grammar));
-        ASSERT_TRUE(start());
-        paint();
-        app->mainWindow().OnOpenCurrentGrammar();
-        ASSERT_EQ(app->getMode(), kModeAuthor);
-        platform.recorder.clear();
+        openForAuthoring("categories: X N V A P\nfeatures: num\n"
+                         "word dog N: [NP [V{num=sg} dog]]\n");
     }
 
     static QStringList rows(CFeaturesCategoriesDialog& dialog) {

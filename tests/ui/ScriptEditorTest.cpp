@@ -1,4 +1,4 @@
-#include "UiTestSupport.h"
+#include "AuthoringTestSupport.h"
 
 #include "model/CTree.h"
 #include "script/ScriptLineColouring.h"
@@ -26,17 +26,10 @@
 namespace {
 
 // Opens a grammar with the script for authoring and shows the script window.
-class ScriptWindowTest : public AppTest {
+class ScriptWindowTest : public AuthoringTest {
 protected:
     CScriptWindow& openWithScript(const std::string& script) {
-        const std::string grammar =
-            buildFile("g.rgr", "word dog: [NP [N dog]]\nscript:\n" + script + "end script\n");
-        setPreference("Privileges", 1);
-        setPreference("Current Grammar", QString::fromStdString(grammar));
-        EXPECT_TRUE(start());
-        paint();
-        app->mainWindow().OnOpenCurrentGrammar();
-        EXPECT_EQ(app->getMode(), kModeAuthor);
+        openForAuthoring("word dog: [NP [N dog]]\nscript:\n" + script + "end script\n");
         CScriptWindow& window = app->scriptWindow();
         window.show();
         window.resize(600, 400);
