@@ -50,7 +50,10 @@ CScriptWindow::CScriptWindow(CRamexApp& application)
     sizeWarning->setStyleSheet(QStringLiteral("color: #b00000; background: #fff0f0;"));
     sizeWarning->hide();
     column->addWidget(sizeWarning);
-    connect(theEditItem, &QPlainTextEdit::textChanged, this, [this] { checkStoredSize(); });
+    connect(theEditItem, &QPlainTextEdit::textChanged, this, [this] {
+        checkStoredSize();
+        markStatusStale();
+    });
     setCentralWidget(area);
     CLexicalItemsDialog& editor = theRamexApp.lexicalItemsDialog();
     theTyping = new CTypingField(*theEditItem, editor.typingRuns(), [](RTypingField& field) {
@@ -170,7 +173,16 @@ void CScriptWindow::checkStoredSize() {
     sizeWarning->show();
 }
 
+void CScriptWindow::markStatusStale() {
+    if (!statusIsCurrent)
+        return;
+    statusIsCurrent = false;
+    statusLine->setText(statusLine->text() + QStringLiteral("  (checked before the last change)"));
+    statusLine->setStyleSheet(QStringLiteral("color: #808080;"));
+}
+
 void CScriptWindow::setStatus(const QString& text, bool isError) {
+    statusIsCurrent = !text.isEmpty();
     statusLine->setText(text);
     statusLine->setStyleSheet(isError ? QStringLiteral("color: #b00000;") : QString());
 }

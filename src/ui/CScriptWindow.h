@@ -51,12 +51,15 @@ private:
     void buildMenus();
     void setStatus(const QString& text, bool isError);
     void checkStoredSize();
+    // The last check's result no longer describes the text.
+    void markStatusStale();
 
     CRamexApp& theRamexApp;
     CScriptEditor* theEditItem;
     CScriptFindBar* theFindBar;
     QLabel* statusLine;
     QLabel* sizeWarning;
+    bool statusIsCurrent = false;
     CAuthorMenus* theMenus = nullptr;
     CTypingField* theTyping = nullptr;
 };

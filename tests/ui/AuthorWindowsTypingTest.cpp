@@ -104,6 +104,8 @@ TEST_F(AuthorWindowsTypingTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) 
     EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
     window.menus().action(kCommandRedo)->trigger();
     EXPECT_EQ(scriptText(tree), "define function f\n  beep\n  _ # oops\nend define\n");
+    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.  (checked before "
+                                   "the last change)");
 
     // A failed check leaves the grammar saveable.
     window.OnCheckScript();
