@@ -73,6 +73,18 @@ void BM_OpenScriptOf10000Lines(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenScriptOf10000Lines)->Unit(benchmark::kMillisecond);
 
+// Bad input that must not freeze the window: one line of a megabyte (shown without colours).
+void BM_OpenOneMegabyteLine(benchmark::State& state) {
+    CScriptEditor editor;
+    showEditor(editor);
+    const QString line = QStringLiteral("let x = 1 ").repeated(1 << 17);
+    for (auto _ : state) {
+        editor.setPlainText(line);
+        paintNow(editor);
+    }
+}
+BENCHMARK(BM_OpenOneMegabyteLine)->Unit(benchmark::kMillisecond);
+
 void BM_ScrollToTheEndOf10000Lines(benchmark::State& state) {
     CScriptEditor editor;
     showEditor(editor);
