@@ -11,6 +11,7 @@
 #include "undo/UndoLabels.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -42,6 +43,14 @@ RErr CLexiconEditing::task(int32_t code, int32_t undoIndex, int32_t doIndex) {
         return kErrNotInitialized;
     return CUserInterfaceTask::construct(theCTree.undoStructure(), script->middleInterface(), code,
                                          undoIndex, doIndex);
+}
+
+RErr CLexiconEditing::tasks(std::initializer_list<RTaskIndexes> list) {
+    RErr err = kNoErr;
+    for (const RTaskIndexes& one : list)
+        if (!err)
+            err = task(one.code, one.undoIndex, one.doIndex);
+    return err;
 }
 
 RErr CLexiconEditing::initializeNode(int32_t node) {
@@ -91,15 +100,11 @@ RErr CLexiconEditing::newWord(int32_t previousWord, int32_t& root, int32_t& leaf
     if (!err)
         err = theCTree.setLowestXBarSpineNode(root, 0);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, 0, leaf);
-    if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, previousWord, root);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskInvalidateTree, 0, 0},
+                     {kTaskSelectNode, 0, leaf},
+                     {kTaskRebuildWords, 0, 0},
+                     {kTaskSelectWord, previousWord, root},
+                     {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnNewWord", err);
 }
 
@@ -137,15 +142,11 @@ RErr CLexiconEditing::newXBarSpine(int32_t category, int32_t previousWord, int32
     if (!err)
         err = theCTree.setLowestXBarSpineNode(chain[0], chain[2]);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, 0, chain[3]);
-    if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, previousWord, chain[0]);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskInvalidateTree, 0, 0},
+                     {kTaskSelectNode, 0, chain[3]},
+                     {kTaskRebuildWords, 0, 0},
+                     {kTaskSelectWord, previousWord, chain[0]},
+                     {kTaskShowEditor, 0, 0}});
     if (!err) {
         root = chain[0];
         terminal = chain[3];
@@ -160,13 +161,10 @@ RErr CLexiconEditing::clearWord(int32_t word, int32_t nextWord) {
     if (!err)
         err = theCTree.killRootNode(word);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, word, nextWord);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskInvalidateTree, 0, 0},
+                     {kTaskRebuildWords, 0, 0},
+                     {kTaskSelectWord, word, nextWord},
+                     {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnClear", err);
 }
 
@@ -192,15 +190,11 @@ RErr CLexiconEditing::duplicateWord(int32_t word, int32_t& copy, int32_t& copyMa
     if (!err)
         err = theCTree.setNodeLabel(copyMainTerminal != 0 ? copyMainTerminal : copy, *name);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, 0, copyMainTerminal);
-    if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, word, copy);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskInvalidateTree, 0, 0},
+                     {kTaskSelectNode, 0, copyMainTerminal},
+                     {kTaskRebuildWords, 0, 0},
+                     {kTaskSelectWord, word, copy},
+                     {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnDuplicate", err);
 }
 
@@ -218,15 +212,11 @@ RErr CLexiconEditing::createMother(int32_t node, int32_t& root) {
     if (!err)
         err = theCTree.attachDaughterToLeft(node, root);
     if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, node, root);
-    if (!err)
-        err = task(kTaskSelectNode, node, root);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskRebuildWords, 0, 0},
+                     {kTaskInvalidateTree, 0, 0},
+                     {kTaskSelectWord, node, root},
+                     {kTaskSelectNode, node, root},
+                     {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnCreateMother", err);
 }
 
@@ -243,11 +233,8 @@ RErr CLexiconEditing::createDaughter(int32_t node, bool toLeft, int32_t& daughte
     if (!err)
         err = initializeNode(daughter);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, 0, daughter);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks(
+            {{kTaskInvalidateTree, 0, 0}, {kTaskSelectNode, 0, daughter}, {kTaskShowEditor, 0, 0}});
     return close(toLeft ? "CLexicalItemsDialog::OnCreateDaughter"
                         : "CLexicalItemsDialog::OnCreateDaughterToRight",
                  err);
@@ -267,11 +254,8 @@ RErr CLexiconEditing::createSister(int32_t node, bool toLeft, int32_t& sister) {
     if (!err)
         err = initializeNode(sister);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, 0, sister);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks(
+            {{kTaskInvalidateTree, 0, 0}, {kTaskSelectNode, 0, sister}, {kTaskShowEditor, 0, 0}});
     return close(toLeft ? "CLexicalItemsDialog::OnCreateSisterToLeft"
                         : "CLexicalItemsDialog::OnCreateSisterToRight",
                  err);
@@ -298,15 +282,11 @@ RErr CLexiconEditing::deleteNode(int32_t word, int32_t node, RDeleteRefusal& ref
     if (!err)
         err = theCTree.deleteNode(node, rootAfter);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, node, 0);
-    if (!err)
-        err = task(kTaskSelectWord, word, rootAfter);
-    if (!err)
-        err = task(kTaskRebuildWords, 0, 0);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks({{kTaskInvalidateTree, 0, 0},
+                     {kTaskSelectNode, node, 0},
+                     {kTaskSelectWord, word, rootAfter},
+                     {kTaskRebuildWords, 0, 0},
+                     {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnDeleteNode", err);
 }
 
@@ -334,11 +314,8 @@ RErr CLexiconEditing::changeWordCategory(int32_t word, int32_t category) {
             err = theCTree.getMother(node, node);
     }
     if (!err)
-        err = task(kTaskSelectWord, word, word);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
-    if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
+        err = tasks(
+            {{kTaskSelectWord, word, word}, {kTaskShowEditor, 0, 0}, {kTaskInvalidateTree, 0, 0}});
     return close("CLexicalItemsDialog::OnSelchangeCiteCategory", err);
 }
 
@@ -354,86 +331,63 @@ RErr CLexiconEditing::changeNodeType(int32_t word, int32_t node, int32_t categor
     if (!err)
         err = theCTree.autoNodeLabel(node);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectWord, word, word);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
+        err = tasks(
+            {{kTaskInvalidateTree, 0, 0}, {kTaskSelectWord, word, word}, {kTaskShowEditor, 0, 0}});
     return close("CLexicalItemsDialog::OnSelchangeNodeType", err);
 }
 
-RErr CLexiconEditing::changeStyle(int32_t node, int32_t value) {
+RErr CLexiconEditing::changeLook(int32_t node, bool styleNotColor, int32_t value) {
     RErr err = theCTree.validateNodeWithError(node);
     if (!err)
         err = open(kLabelChangeColor);
     if (!err)
-        err = theCTree.addTextAttribute(node, value);
-    if (!err)
+        err =
+            styleNotColor ? theCTree.addTextAttribute(node, value) : theCTree.setColor(node, value);
+    // A bold or italic label has another width.
+    if (!err && styleNotColor)
         err = theCTree.treeDirty(node);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, node, node);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
-    return close("CLexicalItemsDialog::OnSelchangeStyle", err);
+        err = tasks(
+            {{kTaskInvalidateTree, 0, 0}, {kTaskSelectNode, node, node}, {kTaskShowEditor, 0, 0}});
+    return close(styleNotColor ? "CLexicalItemsDialog::OnSelchangeStyle"
+                               : "CLexicalItemsDialog::OnSelchangeColor",
+                 err);
+}
+
+RErr CLexiconEditing::changeStyle(int32_t node, int32_t value) {
+    return changeLook(node, true, value);
 }
 
 RErr CLexiconEditing::changeColor(int32_t node, int32_t color) {
+    return changeLook(node, false, color);
+}
+
+RErr CLexiconEditing::setRootReference(bool foot, int32_t word, int32_t node, bool& changed) {
+    const char* name =
+        foot ? "CLexicalItemsDialog::OnFootNode" : "CLexicalItemsDialog::OnMainTerminalNode";
+    changed = false;
+    int32_t old = 0;
     RErr err = theCTree.validateNodeWithError(node);
     if (!err)
-        err = open(kLabelChangeColor);
+        err = foot ? theCTree.getFootNode(word, old) : theCTree.getMainTerminalNode(word, old);
+    if (err || old == node)
+        return reportError(name, err);
+    err = open(kLabelChangeAttribute);
     if (!err)
-        err = theCTree.setColor(node, color);
+        err = foot ? theCTree.setFootNode(word, node) : theCTree.setMainTerminalNode(word, node);
     if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, node, node);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
-    return close("CLexicalItemsDialog::OnSelchangeColor", err);
+        err = tasks(
+            {{kTaskInvalidateTree, 0, 0}, {kTaskSelectNode, old, node}, {kTaskShowEditor, 0, 0}});
+    changed = !err;
+    return close(name, err);
 }
 
 RErr CLexiconEditing::setMainTerminal(int32_t word, int32_t node, bool& changed) {
-    changed = false;
-    int32_t old = 0;
-    RErr err = theCTree.validateNodeWithError(node);
-    if (!err)
-        err = theCTree.getMainTerminalNode(word, old);
-    if (err || old == node)
-        return reportError("CLexicalItemsDialog::OnMainTerminalNode", err);
-    err = open(kLabelChangeAttribute);
-    if (!err)
-        err = theCTree.setMainTerminalNode(word, node);
-    if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, old, node);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
-    changed = !err;
-    return close("CLexicalItemsDialog::OnMainTerminalNode", err);
+    return setRootReference(false, word, node, changed);
 }
 
 RErr CLexiconEditing::setFoot(int32_t word, int32_t node, bool& changed) {
-    changed = false;
-    int32_t old = 0;
-    RErr err = theCTree.validateNodeWithError(node);
-    if (!err)
-        err = theCTree.getFootNode(word, old);
-    if (err || old == node)
-        return reportError("CLexicalItemsDialog::OnFootNode", err);
-    err = open(kLabelChangeAttribute);
-    if (!err)
-        err = theCTree.setFootNode(word, node);
-    if (!err)
-        err = task(kTaskInvalidateTree, 0, 0);
-    if (!err)
-        err = task(kTaskSelectNode, old, node);
-    if (!err)
-        err = task(kTaskShowEditor, 0, 0);
-    changed = !err;
-    return close("CLexicalItemsDialog::OnFootNode", err);
+    return setRootReference(true, word, node, changed);
 }
 
 RErr CLexiconEditing::changeFont(const std::string& faceName, int32_t size) {

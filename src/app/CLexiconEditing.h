@@ -3,6 +3,7 @@
 #include "base/ErrorCodes.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class CTree;
@@ -68,6 +69,15 @@ private:
     RErr open(int32_t label);
     RErr close(const char* name, RErr err);
     RErr task(int32_t code, int32_t undoIndex, int32_t doIndex);
+    struct RTaskIndexes {
+        int32_t code;
+        int32_t undoIndex;
+        int32_t doIndex;
+    };
+    // The tasks in order; the first error stops them.
+    RErr tasks(std::initializer_list<RTaskIndexes> list);
+    RErr setRootReference(bool foot, int32_t word, int32_t node, bool& changed);
+    RErr changeLook(int32_t node, bool styleNotColor, int32_t value);
     RErr newArbitraryWordName(int32_t root, int32_t leaf);
 
     CTree& theCTree;

@@ -233,12 +233,10 @@ RMenuState authorSharedMenuState(const RAuthorMenuSituation& situation) {
 }
 
 RMenuState authorMenuState(const RAuthorMenuSituation& situation) {
-    RMenuState state;
-    if (!authorModeServed(situation, state))
+    RMenuState state = authorSharedMenuState(situation);
+    if (!state.modeServed)
         return state;
     CMenuStateBuilder menus(state);
-    menus.fail(situation.readErr);
-    setSharedAuthorItems(menus, situation);
 
     // Edit: inside an edit field the items work on its text, outside it on the selected word.
     const bool inField = situation.focusInEditField;

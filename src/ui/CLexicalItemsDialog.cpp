@@ -288,7 +288,7 @@ RErr CLexicalItemsDialog::fetchSortedLists() {
         const int32_t position = positionInList(sortedWords, theCurrentlySelectedWord);
         if (position > 0 && wordListBox->item(position - 1))
             wordListBox->item(position - 1)->setText(wordEntry(theCurrentlySelectedWord));
-    } else if (wordListNeedsSorting) {
+    } else if (wordListNeedsSorting && !typing.inProgress()) {
         userInterfaceFlag[0] = true;
         wordListNeedsSorting = false;
     }

@@ -196,6 +196,9 @@ private:
 
     // Every command: ends a typing run first, then runs, then redraws.
     template <typename Step> void command(Step step);
+    void historyStep(bool undo);
+    // The selected node becomes the word's foot or main terminal node.
+    void setRootMark(bool footNotMainTerminal);
     bool haveNode() const;
     void createNode(bool sister, bool toLeft);
 

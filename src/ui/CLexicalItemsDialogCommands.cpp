@@ -51,28 +51,25 @@ template <typename Step> void CLexicalItemsDialog::command(Step step) {
 
 // ---- Edit ---------------------------------------------------------------------------------
 
-void CLexicalItemsDialog::OnUndo() {
+void CLexicalItemsDialog::historyStep(bool undo) {
     typing.forget();
     if (!theCTree)
         return;
+    // The tasks only note what to show; the one redraw below shows the whole step.
     inHistoryStep = true;
-    const RErr err = theCTree->undoStructure().undo();
+    const RErr err = undo ? theCTree->undoStructure().undo() : theCTree->undoStructure().redo();
     inHistoryStep = false;
     redrawUserInterface();
     if (err)
-        bug("CLexicalItemsDialog::OnUndo", err);
+        bug(undo ? "CLexicalItemsDialog::OnUndo" : "CLexicalItemsDialog::OnRedo", err);
+}
+
+void CLexicalItemsDialog::OnUndo() {
+    historyStep(true);
 }
 
 void CLexicalItemsDialog::OnRedo() {
-    typing.forget();
-    if (!theCTree)
-        return;
-    inHistoryStep = true;
-    const RErr err = theCTree->undoStructure().redo();
-    inHistoryStep = false;
-    redrawUserInterface();
-    if (err)
-        bug("CLexicalItemsDialog::OnRedo", err);
+    historyStep(false);
 }
 
 void CLexicalItemsDialog::OnClear() {
@@ -309,24 +306,24 @@ void CLexicalItemsDialog::OnSelchangeColor(int32_t entry) {
     command([&](CLexiconEditing editing) { editing.changeColor(node, entry + 1); });
 }
 
-void CLexicalItemsDialog::OnMainTerminalNode() {
+void CLexicalItemsDialog::setRootMark(bool footNotMainTerminal) {
     if (!haveNode())
         return;
     const int32_t word = theCurrentlySelectedWord;
     const int32_t node = theCurrentlySelectedNode;
     command([&](CLexiconEditing editing) {
         bool changed = false;
-        editing.setMainTerminal(word, node, changed);
+        if (footNotMainTerminal)
+            editing.setFoot(word, node, changed);
+        else
+            editing.setMainTerminal(word, node, changed);
     });
 }
 
+void CLexicalItemsDialog::OnMainTerminalNode() {
+    setRootMark(false);
+}
+
 void CLexicalItemsDialog::OnFootNode() {
-    if (!haveNode())
-        return;
-    const int32_t word = theCurrentlySelectedWord;
-    const int32_t node = theCurrentlySelectedNode;
-    command([&](CLexiconEditing editing) {
-        bool changed = false;
-        editing.setFoot(word, node, changed);
-    });
+    setRootMark(true);
 }

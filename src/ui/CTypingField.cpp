@@ -1,6 +1,8 @@
 #include "ui/CTypingField.h"
 
+#include "app/CommandIds.h"
 #include "storage/CRString.h"
+#include "ui/EditFieldCommands.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -8,6 +10,9 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QVariant>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -29,6 +34,8 @@ CTypingField::CTypingField(QWidget& edit, CTypingRuns& runs, Locate locate)
 CTypingField::CTypingField(QLineEdit& edit, CTypingRuns& runs, Locate locate)
     : CTypingField(static_cast<QWidget&>(edit), runs, std::move(locate)) {
     line = &edit;
+    // The cell holds a text of any length: the field must not cut a long one short.
+    edit.setMaxLength(std::numeric_limits<int>::max());
     // Only the user's edits: a text set by the program sends no textEdited.
     connect(&edit, &QLineEdit::textEdited, this, [this] { changedByUser(); });
 }
@@ -116,33 +123,21 @@ void CTypingField::changedByUser() {
 
 void CTypingField::cut() {
     rememberSelection();
-    if (line)
-        line->cut();
-    else
-        plain->cut();
+    sendPlatformEditRequest(&widget(), kCommandCut);
 }
 
 void CTypingField::copy() {
-    if (line)
-        line->copy();
-    else
-        plain->copy();
+    sendPlatformEditRequest(&widget(), kCommandCopy);
 }
 
 void CTypingField::paste() {
     rememberSelection();
-    if (line)
-        line->paste();
-    else
-        plain->paste();
+    sendPlatformEditRequest(&widget(), kCommandPaste);
 }
 
 void CTypingField::clear() {
     rememberSelection();
-    if (line)
-        line->del();
-    else
-        plain->textCursor().removeSelectedText();
+    sendPlatformEditRequest(&widget(), kCommandClear);
 }
 
 bool CTypingField::eventFilter(QObject* watched, QEvent* event) {

@@ -44,8 +44,9 @@ const char* commandName(int32_t commandId) {
     }
 }
 
-// A field that is no typing field (a dialog's own) still gets the platform's request.
-void sendToPlainField(QWidget* field, int32_t commandId) {
+} // namespace
+
+void sendPlatformEditRequest(QWidget* field, int32_t commandId) {
     if (auto* line = qobject_cast<QLineEdit*>(field)) {
         if (commandId == kCommandCut)
             line->cut();
@@ -53,7 +54,7 @@ void sendToPlainField(QWidget* field, int32_t commandId) {
             line->copy();
         else if (commandId == kCommandPaste)
             line->paste();
-        else
+        else if (line->hasSelectedText())
             line->del();
         return;
     }
@@ -68,8 +69,6 @@ void sendToPlainField(QWidget* field, int32_t commandId) {
     else
         (plain ? plain->textCursor() : rich->textCursor()).removeSelectedText();
 }
-
-} // namespace
 
 REditFieldState couldCutCopyClearPaste() {
     REditFieldState state;
@@ -91,17 +90,9 @@ bool sendEditFieldCommand(int32_t commandId) {
     QWidget* field = focusedEditField();
     if (!field)
         return false;
-    if (CTypingField* typing = CTypingField::of(field)) {
-        if (commandId == kCommandCut)
-            typing->cut();
-        else if (commandId == kCommandCopy)
-            typing->copy();
-        else if (commandId == kCommandPaste)
-            typing->paste();
-        else
-            typing->clear();
-    } else {
-        sendToPlainField(field, commandId);
-    }
+    // A change a typing field is about to see starts from the selection it has now.
+    if (CTypingField* typing = CTypingField::of(field))
+        typing->rememberSelection();
+    sendPlatformEditRequest(field, commandId);
     return true;
 }

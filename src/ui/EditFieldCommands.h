@@ -16,3 +16,7 @@ REditFieldState couldCutCopyClearPaste();
 // cannot work there its name is reported (code 0); a field gets the request all the same, as
 // the field itself then does nothing. False when the focus is in no edit field.
 bool sendEditFieldCommand(int32_t commandId);
+
+class QWidget;
+// The platform's own cut, copy, paste or clear request to a one-line or multi-line field.
+void sendPlatformEditRequest(QWidget* field, int32_t commandId);
