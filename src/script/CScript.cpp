@@ -24,10 +24,6 @@ namespace {
 constexpr int32_t kCandidateCreatorTag = 126;
 constexpr int32_t kNativeNameCreatorTag = 127;
 
-bool isBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\n") == std::string::npos;
-}
-
 } // namespace
 
 CScript::CScript(CTree& tree, CUndoStructure& undo)
@@ -47,7 +43,7 @@ RErr CScript::parseScript(bool studentMode) {
         destroyParse();
         return err;
     }
-    if (!isBlank(scriptText))
+    if (!CScriptScanner::isBlankScript(scriptText))
         runParser();
     lastErrorCode = errorCode;
     lastErrorLine = errorLine;

@@ -4,7 +4,9 @@
 #include "script/CScript.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
+#include "script/ScriptLexemes.h"
 #include "script/ScriptTokens.h"
+#include "script/ScriptWords.h"
 #include "storage/CRString.h"
 
 namespace {
@@ -14,68 +16,9 @@ constexpr int32_t kNameCreatorTag = 123;
 constexpr int32_t kLiteralCreatorTag = 124;
 constexpr int32_t kConstantCreatorTag = 125;
 
-struct RWord {
-    const char* spelling;
-    int32_t value;
-};
-
-constexpr RWord kKeywords[] = {
-    {"debug", tDEBUG},
-    {"end", tEND},
-    {"if", tIF},
-    {"then", tTHEN},
-    {"else", tELSE},
-    {"while", tWHILE},
-    {"for", tFOR},
-    {"every", tEVERY},
-    {"node", tNODE},
-    {"dominated", tDOMINATED},
-    {"by", tBY},
-    {"define", tDEFINE},
-    {"variable", tVARIABLE},
-    {"variables", tVARIABLE},
-    {"function", tFUNCTION},
-    {"forward", tFORWARD},
-    {"menu", tMENU},
-    {"divider", tDIVIDER},
-    {"search", tSEARCH},
-    {"upward", tUPWARD},
-    {"let", tLET},
-    {"exit", tEXIT},
-    {"and", tAND},
-    {"or", tOR},
-    {"not", tNOT},
-    {"eq", tSTRING_EQUAL},
-    {"ne", tSTRING_NOT_EQUAL},
-    {"true", tTRUE},
-    {"false", tFALSE},
-    {"return", tRETURN},
-};
-
-// Colour numbers and text-style bits of the drawing layer.
-constexpr RWord kNamedConstants[] = {
-    {"black", 1},    {"white", 2}, {"gray", 3},   {"red", 4},    {"orange", 5},
-    {"yellow", 6},   {"green", 7}, {"blue", 8},   {"violet", 9}, {"cyan", 10},
-    {"magenta", 11}, {"plain", 0}, {"italic", 1}, {"bold", 2},   {"underline", 4},
-};
-
-template <std::size_t N> const RWord* findWord(const RWord (&words)[N], const std::string& text) {
-    for (const RWord& word : words)
-        if (text == word.spelling)
-            return &word;
-    return nullptr;
-}
-
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isNameCharacter(char c) {
-    return isLetter(c) || isDigit(c);
+// A byte of the text as the unsigned code the lexical rules compare.
+uint32_t byteCode(char c) {
+    return static_cast<unsigned char>(c);
 }
 
 } // namespace
@@ -104,80 +47,54 @@ void CScriptScanner::nextToken(CScript& script, CSymbolTable& table, RScannedTok
     token.code = tEndOfInput;
     token.symbol = nullptr;
     token.text.reset();
+    const auto at = [this, &script](std::size_t index) {
+        return byteCode(this->at(script, index));
+    };
     for (;;) {
-        const char c = at(script, position);
-        if (c == '\0')
+        const RLexemeSpan span = nextScriptLexeme(at, position);
+        const std::size_t start = position;
+        position = span.end;
+        switch (span.kind) {
+        case RLexeme::End:
             return;
-        if (c == ' ' || c == '\t') {
-            ++position;
+        case RLexeme::Blank:
+        case RLexeme::Comment: // the line feed after it is counted as any other
             continue;
-        }
-        if (c == '\n') {
-            ++position;
+        case RLexeme::LineFeed:
             script.incrementLineCounter();
             continue;
-        }
-        if (isLetter(c)) {
-            scanName(script, table, token);
+        case RLexeme::Name:
+            scanName(script, table, buffer.substr(start, span.end - start), token);
             return;
-        }
-        if (isDigit(c) || (c == '-' && isDigit(at(script, position + 1)))) {
-            std::size_t end = position + 1;
-            while (isDigit(at(script, end)))
-                ++end;
+        case RLexeme::Integer:
             token.code = tCONSTANT;
-            token.text = std::make_unique<CRString>(buffer.substr(position, end - position),
+            token.text = std::make_unique<CRString>(buffer.substr(start, span.end - start),
                                                     kLiteralCreatorTag);
-            position = end;
+            return;
+        case RLexeme::String:
+        case RLexeme::UnclosedString:
+            token.code = tSTRING;
+            token.text = std::make_unique<CRString>(buffer.substr(start + 1, span.end - start - 2),
+                                                    kLiteralCreatorTag);
+            // A line feed ends an unclosed literal; it still counts as a line.
+            if (span.kind == RLexeme::UnclosedString)
+                script.incrementLineCounter();
+            return;
+        case RLexeme::Operator:
+        case RLexeme::Character:
+            token.code = span.code;
             return;
         }
-        const char next = at(script, position + 1);
-        if ((c == '>' && next == '=') || (c == '<' && (next == '=' || next == '>'))) {
-            token.code = c == '>' ? tGE : (next == '=' ? tLE : tNE);
-            position += 2;
-            return;
-        }
-        if (c == '"') {
-            std::size_t end = position + 1;
-            char d = at(script, end);
-            while (d != '\0' && d != '"' && d != '\n')
-                d = at(script, ++end);
-            if (d != '\0') {
-                // A line feed ends an unclosed literal; it still counts as a line.
-                token.code = tSTRING;
-                token.text = std::make_unique<CRString>(
-                    buffer.substr(position + 1, end - position - 1), kLiteralCreatorTag);
-                position = end + 1;
-                if (d == '\n')
-                    script.incrementLineCounter();
-                return;
-            }
-        }
-        token.code = static_cast<unsigned char>(c);
-        ++position;
-        return;
     }
 }
 
-void CScriptScanner::scanName(CScript& script, CSymbolTable& table, RScannedToken& token) {
-    // A letter, then letters and digits, a single hyphen standing between two of them.
-    std::size_t end = position + 1;
-    for (;;) {
-        const char d = at(script, end);
-        if (isNameCharacter(d))
-            ++end;
-        else if (d == '-' && isNameCharacter(at(script, end + 1)))
-            end += 2;
-        else
-            break;
-    }
-    const std::string word = buffer.substr(position, end - position);
-    position = end;
-    if (const RWord* keyword = findWord(kKeywords, word)) {
+void CScriptScanner::scanName(CScript& script, CSymbolTable& table, const std::string& word,
+                              RScannedToken& token) {
+    if (const RScriptWord* keyword = findScriptKeyword(word)) {
         token.code = keyword->value;
         return;
     }
-    if (const RWord* constant = findWord(kNamedConstants, word)) {
+    if (const RScriptWord* constant = findScriptNamedConstant(word)) {
         token.code = tCONSTANT;
         token.text = std::make_unique<CRString>(kConstantCreatorTag);
         token.text->setNumericValue(constant->value);
@@ -231,4 +148,19 @@ void CScriptScanner::classifyName(CScript& script, CSymbolTable& table, const st
         break;
     }
     token.code = tUNIDENTIFIEDsymbol;
+}
+
+bool CScriptScanner::isBlankScript(const std::string& text) {
+    const auto at = [&text](std::size_t index) {
+        return index < text.size() ? byteCode(text[index]) : 0u;
+    };
+    for (std::size_t position = 0;;) {
+        const RLexemeSpan span = nextScriptLexeme(at, position);
+        if (span.kind == RLexeme::End)
+            return true;
+        if (span.kind != RLexeme::Blank && span.kind != RLexeme::LineFeed &&
+            span.kind != RLexeme::Comment)
+            return false;
+        position = span.end;
+    }
 }

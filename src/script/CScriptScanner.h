@@ -20,8 +20,9 @@ struct RScannedToken {
 
 // Turns a script's text into tokens. It reads the text through CScript::yyinput, takes the
 // longest piece that a rule matches (keywords and named constants before names), counts
-// line feeds in the script's line counter, and classifies names through the symbol table,
-// in the scope of the function being compiled first.
+// line feeds in the script's line counter, skips comments ('#' outside a string literal, to the
+// end of the line), and classifies names through the symbol table, in the scope of the
+// function being compiled first.
 class CScriptScanner {
 public:
     CScriptScanner();
@@ -29,11 +30,16 @@ public:
     void reset();
     // The next token; code 0 at the end of the text.
     void nextToken(CScript& script, CSymbolTable& table, RScannedToken& token);
+    // True when the text holds nothing but blanks, line feeds and comments: such a script is
+    // not parsed at all and defines nothing.
+    static bool isBlankScript(const std::string& text);
 
 private:
     // The byte at a buffer position, reading more text as needed; 0 past the end.
     char at(CScript& script, std::size_t index);
-    void scanName(CScript& script, CSymbolTable& table, RScannedToken& token);
+    // A keyword, a named constant or a name looked up in the symbol table.
+    void scanName(CScript& script, CSymbolTable& table, const std::string& word,
+                  RScannedToken& token);
     void classifyName(CScript& script, CSymbolTable& table, const std::string& name,
                       RScannedToken& token);
 

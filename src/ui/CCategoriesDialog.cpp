@@ -1,6 +1,6 @@
 #include "ui/CCategoriesDialog.h"
 
-CCategoriesDialog::CCategoriesDialog() {
-    setWindowTitle(QStringLiteral("Categories"));
-    resize(260, 320);
-}
+#include "app/NameListSteps.h"
+
+CCategoriesDialog::CCategoriesDialog(CRamexApp& application)
+    : CFeaturesCategoriesDialog(application, categoriesList()) {}

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/CFeaturesCategoriesDialog.h"
 
-// The grammar's categories list, an author window beside the lexicon editor. Closing it only
-// hides it; the list and its buttons fill it.
-class CCategoriesDialog : public QWidget {
+// The grammar's categories: the blessed category cannot be removed, nor one that a node or a
+// word uses.
+class CCategoriesDialog : public CFeaturesCategoriesDialog {
 public:
-    CCategoriesDialog();
+    explicit CCategoriesDialog(CRamexApp& application);
 };

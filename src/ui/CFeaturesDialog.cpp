@@ -1,6 +1,6 @@
 #include "ui/CFeaturesDialog.h"
 
-CFeaturesDialog::CFeaturesDialog() {
-    setWindowTitle(QStringLiteral("Features"));
-    resize(260, 320);
-}
+#include "app/NameListSteps.h"
+
+CFeaturesDialog::CFeaturesDialog(CRamexApp& application)
+    : CFeaturesCategoriesDialog(application, featuresList()) {}

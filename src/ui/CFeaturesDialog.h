@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QWidget>
+#include "ui/CFeaturesCategoriesDialog.h"
 
-// The grammar's features list, an author window beside the lexicon editor. Closing it only
-// hides it; the list and its buttons fill it.
-class CFeaturesDialog : public QWidget {
+// The grammar's author-defined node features: removing one clears its values in every node.
+class CFeaturesDialog : public CFeaturesCategoriesDialog {
 public:
-    CFeaturesDialog();
+    explicit CFeaturesDialog(CRamexApp& application);
 };

@@ -29,6 +29,11 @@ CRamexApp::CRamexApp() = default;
 CRamexApp::~CRamexApp() {
     // The windows may still hold a database whose script refers to this object.
     ramexWindow.reset();
+    // The other author windows refer to the lexicon editor (its typing runs and menus), so
+    // they go before it.
+    scriptWindowObject.reset();
+    featuresDialogWindow.reset();
+    categoriesDialogWindow.reset();
     lexicalItemsDialogWindow.reset();
 }
 
@@ -46,8 +51,8 @@ bool CRamexApp::InitInstance(bool showMainWindow) {
     ramexWindow->updateMenus();
 
     lexicalItemsDialogWindow = std::make_unique<CLexicalItemsDialog>(*this);
-    categoriesDialogWindow = std::make_unique<CCategoriesDialog>();
-    featuresDialogWindow = std::make_unique<CFeaturesDialog>();
+    categoriesDialogWindow = std::make_unique<CCategoriesDialog>(*this);
+    featuresDialogWindow = std::make_unique<CFeaturesDialog>(*this);
     scriptWindowObject = std::make_unique<CScriptWindow>(*this);
     privilegesDialogWindow = std::make_unique<CPrivilegesDialog>(*this);
     debugDialogWindow = std::make_unique<CDebugDialog>();

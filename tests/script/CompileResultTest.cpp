@@ -91,7 +91,7 @@ const std::vector<CompileCase> kCases = {
      "define variable c\ndefine function f\n if c then end if\n"
      "end define",
      1, 2},
-    {"a character the grammar has no use for", "define function f\n return 1 # 2\nend define", 1,
+    {"a character the grammar has no use for", "define function f\n return 1 ! 2\nend define", 1,
      1},
     {"an accented letter in a name", "define function caf\xC3\xA9\nend define", 1, 0},
     {"3-1 is two literals", "define function f\n return beep(3-1)\nend define", 1, 1},
