@@ -70,6 +70,14 @@ public:
     RErr validateRecord(int32_t record, bool& valid) const;
     // Returns a cleared record (every attribute but 1 and 40 is 0) to the free list.
     RErr discardRecord(int32_t record);
+    // Records taken into use so far (new or from the free list), a count that only grows. A
+    // walk keeps it when it starts; takenSince then tells a record taken after that, even one
+    // that took over the number of a record the walk had listed. Kept in memory only.
+    uint64_t recordsTakenSoFar() const { return recordTakes; }
+    bool takenSince(int32_t record, uint64_t mark) const {
+        const auto index = static_cast<std::size_t>(record);
+        return record > 0 && index < recordTakenAt.size() && recordTakenAt[index] > mark;
+    }
 
     // Fish spines live in a side table; attribute 40 holds 0 or a handle into it.
     RErr allocateFishspine(int32_t node) override;
@@ -399,5 +407,8 @@ private:
     CPort* thePort = nullptr;
 
     std::vector<std::unique_ptr<std::vector<RExtent>>> fishSpines; // handle - 1
+    // For each record number, the count of takes when it was last taken (0: before any).
+    std::vector<uint64_t> recordTakenAt;
+    uint64_t recordTakes = 0;
     std::vector<int32_t> freeFishSpineHandles;
 };

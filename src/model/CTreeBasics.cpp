@@ -194,6 +194,10 @@ RErr CTree::copyDrawingParametersFromTablet() {
 
 RErr CTree::getFirstUnusedRecord(int32_t& record) {
     record = 0;
+    // Room for the stamp first: a failed allocation must leave the records as they were.
+    const auto highest = static_cast<std::size_t>(recordCount()) + 1;
+    if (highest >= recordTakenAt.size())
+        recordTakenAt.resize(std::max(highest + 1, recordTakenAt.size() * 2), 0);
     int32_t head = 0;
     RErr err = getRootOfList(kHdrFirstUnusedRecord, head);
     if (!err && head != 0) {
@@ -210,6 +214,8 @@ RErr CTree::getFirstUnusedRecord(int32_t& record) {
         if (!err)
             record = count + 1;
     }
+    if (!err)
+        recordTakenAt[static_cast<std::size_t>(record)] = ++recordTakes;
     return reportError("CTree::getFirstUnusedNode", err);
 }
 

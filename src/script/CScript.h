@@ -238,6 +238,8 @@ private:
     int64_t recordsAtStart = 0;
     int64_t stringBytesAtStart = 0;
     uint64_t undoTasksAtStart = 0;
+    // The growth signal at the last growth check.
+    uint64_t growthChecked = 0;
     // Top-level calls in progress: a hook a command's native sets off runs within the
     // command's budgets.
     int32_t topLevelCalls = 0;
@@ -266,6 +268,12 @@ private:
     void checkGrowth();
     // After a native: the growth budget, and the length of the text it gave back.
     void checkAfterNative(const CStackFrame& frame);
+    // A number that changes whenever the document or its undo step may have grown: the sum of
+    // the records taken, the undo tasks added and the string bytes written, all counts that
+    // only grow. A native that leaves it as it was and gives back no text (most of them, every
+    // relation) needs no check.
+    inline uint64_t growthSignal() const;
+    inline bool needsCheckAfterNative(const CStackFrame& frame) const;
     // Runs a top-level call with the budgets, turning an exhausted allocator into a stop.
     RErr runTopLevel(CSymbol& function, CStackFrame& frame);
 

@@ -327,7 +327,18 @@ bool CScript::checkBudgets() {
     return true;
 }
 
+[[gnu::always_inline]] inline uint64_t CScript::growthSignal() const {
+    return theTree.recordsTakenSoFar() + theUndoStructure.tasksAddedSoFar() +
+           static_cast<uint64_t>(theTree.stringManager().bytesWrittenSoFar());
+}
+
+[[gnu::always_inline]] inline bool CScript::needsCheckAfterNative(const CStackFrame& frame) const {
+    const CRString* result = frame.findField(0);
+    return growthSignal() != growthChecked || (result && result->hasUniversalString());
+}
+
 void CScript::checkGrowth() {
+    growthChecked = growthSignal();
     const int64_t records = int64_t{theTree.recordCount()} - recordsAtStart;
     const int64_t stringBytes = theTree.stringManager().bytesWrittenSoFar() - stringBytesAtStart;
     const auto undoTasks =
@@ -349,6 +360,7 @@ void CScript::beginTopLevelCall() {
     recordsAtStart = theTree.recordCount();
     stringBytesAtStart = theTree.stringManager().bytesWrittenSoFar();
     undoTasksAtStart = theUndoStructure.tasksAddedSoFar();
+    growthChecked = growthSignal();
     variableTasks.clear();
     nestingReported = false;
     depth = 0;
@@ -420,7 +432,8 @@ RErr CScript::executeAnyFunction(CSymbol& function, CStackFrame& frame) {
         break;
     case kSymbolNatvFnc:
         performNativeFunction(function.getSymbolValue(), frame);
-        checkAfterNative(frame);
+        if (needsCheckAfterNative(frame))
+            checkAfterNative(frame);
         break;
     default:
         bug("CScript::executeAnyFunction: non-function symbol type.", 0);
@@ -1042,10 +1055,10 @@ RErr CScript::executeWhile(const CScriptNode& expression, CStackFrame& frame, Re
 }
 
 // The walk takes its list of nodes when it starts, and at each one goes on only if the number
-// still names a node in the tree area: a body may kill, detach, substitute or create nodes
-// without the walk reading a freed record or running on over nodes it keeps making. Nodes
-// made by the body are not visited (unless one takes over the number of a killed node the
-// walk has yet to reach).
+// still names the same node, in the tree area: a body may kill, detach, substitute or create
+// nodes without the walk reading a freed record or running on over nodes it keeps making.
+// A node made after the walk started is never visited, even under the number of a killed node
+// the walk has yet to reach.
 RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& frame) {
     const CScriptNode* header = expression.left();
     if (!header || !header->left() || !header->left()->symbol())
@@ -1066,11 +1079,12 @@ RErr CScript::executeForEveryNode(const CScriptNode& expression, CStackFrame& fr
     std::vector<int32_t> walk;
     for (; current != 0 && !status; status = theTree.getNextNode(current, halt, current))
         walk.push_back(current);
+    const uint64_t started = theTree.recordsTakenSoFar();
     for (std::size_t index = 0; index < walk.size() && !status; ++index) {
         if (!takeStep())
             return kStatusStopped;
         const int32_t node = walk[index];
-        if (!theTree.verifyNode(node))
+        if (!theTree.verifyNode(node) || theTree.takenSince(node, started))
             continue;
         int32_t root = 0;
         int32_t where = 0;
@@ -1103,12 +1117,21 @@ RErr CScript::executeSearchUpward(const CScriptNode& expression, CStackFrame& fr
         reportRunTimeError(CMiddleInterface::kRunTimeInvalidNode);
         return kStatusExit;
     }
+    // The search climbs the mothers as they are when it reaches them, but tests only nodes
+    // that were there when it started: a node the condition makes on the way is passed over,
+    // and if the condition kills the node the search stands on, the search ends there (even
+    // when a new node has taken over its number).
+    const uint64_t started = theTree.recordsTakenSoFar();
     int32_t ancestor = 0;
     status = theTree.getMother(start, ancestor);
     int32_t condition = 0;
     while (!status && ancestor != 0) {
         if (!takeStep())
             return kStatusStopped;
+        if (theTree.takenSince(ancestor, started)) {
+            status = theTree.getMother(ancestor, ancestor);
+            continue;
+        }
         if (candidate)
             candidate->setNumericValue(ancestor);
         status = evaluateNumber(*expression.right(), frame, condition);
@@ -1116,8 +1139,7 @@ RErr CScript::executeSearchUpward(const CScriptNode& expression, CStackFrame& fr
             value.setNumericValue(ancestor);
             return kNoErr;
         }
-        // The condition may have killed the node the search stands on: the search ends there.
-        if (!status && !theTree.verifyNode(ancestor))
+        if (!status && (!theTree.verifyNode(ancestor) || theTree.takenSince(ancestor, started)))
             return kNoErr;
         if (!status)
             status = theTree.getMother(ancestor, ancestor);
