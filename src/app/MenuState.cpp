@@ -147,7 +147,7 @@ RMenuState studentWithDocument(const RStudentMenuSituation& situation) {
 
 } // namespace
 
-const RMenuItemState* RMenuState::item(int32_t commandId) const {
+const RMenuItemState* RMenuState::item(int32_t commandId) const& {
     for (const RMenuItemState& entry : items)
         if (entry.commandId == commandId)
             return &entry;

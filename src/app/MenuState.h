@@ -25,8 +25,10 @@ struct RMenuState {
     std::vector<std::string> notes;
     RErr err = kNoErr;
 
-    // The item's state; nullptr when the rules leave it alone.
-    const RMenuItemState* item(int32_t commandId) const;
+    // The item's state; nullptr when the rules leave it alone. Not on a temporary: the
+    // pointer would outlive the state it points into.
+    const RMenuItemState* item(int32_t commandId) const&;
+    const RMenuItemState* item(int32_t commandId) const&& = delete;
 };
 
 // The undo side of an open document or grammar.

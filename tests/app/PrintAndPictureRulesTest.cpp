@@ -117,7 +117,8 @@ TEST(StudentMenuState, ExportPictureNeedsAnOpenDocumentOnly) {
         RStudentMenuSituation situation;
         situation.mode = mode;
         situation.drawingKnown = true;
-        const RMenuItemState* item = studentMenuState(situation).item(kCommandExportPicture);
+        const auto state = studentMenuState(situation);
+        const RMenuItemState* item = state.item(kCommandExportPicture);
         ASSERT_NE(item, nullptr) << mode;
         EXPECT_EQ(item->enabled, mode == kModeOpeningDocument || mode == kModeDocument) << mode;
     }
