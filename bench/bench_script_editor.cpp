@@ -139,7 +139,7 @@ void BM_KeystrokeIn10000Lines(benchmark::State& state) {
         stored = editor.toPlainText().toStdString();
         paintNow(editor);
     }
-    if (stored.size() < bigScript().size())
+    if (stored.size() < static_cast<size_t>(bigScript().size()))
         std::abort();
 }
 BENCHMARK(BM_KeystrokeIn10000Lines)->Unit(benchmark::kMillisecond);

@@ -18,6 +18,7 @@
 #include "ui/CTreeView.h"
 #include "ui/CTypingField.h"
 #include "ui/RAuthorWindow.h"
+#include "ui/ScreenPort.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,10 +50,7 @@ CLexicalItemsDialog::CLexicalItemsDialog(CRamexApp& application)
       typing([this] { return theCTree.get(); }, [this] { redrawUserInterface(); }) {
     setWindowTitle(QStringLiteral("Ramex"));
     // The port measures on an image of the screen's resolution whenever it is not painting.
-    measuringImage = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied);
-    measuringImage->setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
-    measuringImage->setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
-    measuringDevice = std::make_unique<QtDrawingDevice>(*measuringImage);
+    measuringDevice = makeMeasuringDevice(*this, measuringImage);
     theCPort = std::make_unique<CPort>();
     theCPort->initializeFonts(measuringDevice.get());
     buildControls();
@@ -338,17 +336,7 @@ void CLexicalItemsDialog::dropSelectionsThatAreGone() {
 }
 
 RErr CLexicalItemsDialog::attachPort() {
-    const CRString* face = nullptr;
-    RErr err = theCTree->updateDrawingPrefs();
-    if (!err)
-        err = theCTree->getAnyString(kHeaderRecord, kHdrFontName, face);
-    if (!err)
-        err = theCPort->setFont(face->str(), theCTree->fontSize);
-    if (!err)
-        err = theCTree->setTreePort(theCPort.get());
-    if (!err)
-        err = theCTree->allTreesDirty();
-    return err;
+    return attachDocumentPort(*theCTree, *theCPort);
 }
 
 void CLexicalItemsDialog::redrawUserInterface() {

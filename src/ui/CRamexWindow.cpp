@@ -16,6 +16,7 @@
 #include "storage/CRString.h"
 #include "ui/CRamexApp.h"
 #include "ui/MenuStateApplier.h"
+#include "ui/ScreenPort.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
@@ -46,10 +47,7 @@ CRamexWindow::CRamexWindow(CRamexApp& application) : theRamexApp(application) {
     resize(900, 640);
 
     // The port measures on an image of the screen's resolution whenever it is not painting.
-    measuringImage = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied);
-    measuringImage->setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
-    measuringImage->setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
-    measuringDevice = std::make_unique<QtDrawingDevice>(*measuringImage);
+    measuringDevice = makeMeasuringDevice(*this, measuringImage);
     theCPort = std::make_unique<CPort>();
     theCPort->initializeFonts(measuringDevice.get());
 

@@ -21,7 +21,7 @@ class QLabel;
 class QMenu;
 class QStatusBar;
 class QWidget;
-class QtDrawingDevice;
+class DrawingDevice;
 class TreePictureWriter;
 
 // The student's workspace and the program's main window. It holds the open document's
@@ -168,7 +168,7 @@ private:
     QMenu* menu2 = nullptr;
     std::map<int32_t, QAction*> actions;
     std::unique_ptr<QImage> measuringImage;
-    std::unique_ptr<QtDrawingDevice> measuringDevice;
+    std::unique_ptr<DrawingDevice> measuringDevice;
     std::unique_ptr<CPort> theCPort;
     int32_t currentTool = 1;
     QWidget* client = nullptr;

@@ -11,6 +11,7 @@
 #include "storage/CRString.h"
 #include "ui/CRamexApp.h"
 #include "ui/CTreeView.h"
+#include "ui/ScreenPort.h"
 
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -157,17 +158,7 @@ void CRamexWindow::sendQueryMessageToScript(int32_t hook, int32_t node1, int32_t
 RErr CRamexWindow::attachPort() {
     if (!theCTree)
         return kNoErr;
-    const CRString* face = nullptr;
-    RErr err = theCTree->updateDrawingPrefs();
-    if (!err)
-        err = theCTree->getAnyString(kHeaderRecord, kHdrFontName, face);
-    if (!err)
-        err = theCPort->setFont(face->str(), theCTree->fontSize);
-    if (!err)
-        err = theCTree->setTreePort(theCPort.get());
-    if (!err)
-        err = theCTree->allTreesDirty();
-    return err;
+    return attachDocumentPort(*theCTree, *theCPort);
 }
 
 void CRamexWindow::placeChildren() {
