@@ -145,14 +145,3 @@ void BM_KeystrokeIn10000Lines(benchmark::State& state) {
 BENCHMARK(BM_KeystrokeIn10000Lines)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Offscreen unless a display is asked for (to watch it, or to measure on a real one).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
