@@ -2,15 +2,17 @@
 
 #include "base/ErrorReporter.h"
 #include "base/RecordingPlatform.h"
+#include "base/ThreadOwned.h"
 
 namespace {
 // Per thread: a worker thread that grades documents answers for itself, and never shows a
 // box or records a call into another thread's platform.
 thread_local Platform* installedPlatform = nullptr;
 
+struct RDefaultPlatformTag;
+
 Platform& defaultPlatform() {
-    thread_local RecordingPlatform recorder;
-    return recorder;
+    return threadOwned<RDefaultPlatformTag, RecordingPlatform>();
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "storage/CRString.h"
 
 #include "base/ErrorReporter.h"
+#include "base/ThreadOwned.h"
 
 #include <cstdio>
 #include <new>
@@ -49,10 +50,11 @@ constexpr int32_t kInvalidCode = 0xD800;
 constexpr int32_t kCreatorSubstring = 100;
 constexpr int32_t kCreatorEmptySubstring = 99;
 
+struct RVolatileStringsTag;
+
 // One list per thread: a volatile string is only ever used by the thread that was handed it.
 std::vector<std::unique_ptr<CRString>>& volatileStrings() {
-    thread_local std::vector<std::unique_ptr<CRString>> list;
-    return list;
+    return threadOwned<RVolatileStringsTag, std::vector<std::unique_ptr<CRString>>>();
 }
 
 bool isContinuation(unsigned char byte) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// One T per thread and Tag, made on the thread's first use and kept with every other
+// thread's until the program ends. The thread_local itself is a bare pointer on purpose:
+// MinGW's emulated thread-local storage may be freed before a thread_local's destructor runs
+// at thread exit, and that destructor then corrupts the heap. Nothing here has one.
+template <typename Tag, typename T> T& threadOwned() {
+    struct RKept {
+        std::mutex lock;
+        std::vector<std::unique_ptr<T>> objects;
+
+        T* add() {
+            const std::lock_guard<std::mutex> hold(lock);
+            objects.push_back(std::make_unique<T>());
+            return objects.back().get();
+        }
+    };
+    static RKept kept;
+    thread_local T* const mine = kept.add();
+    return *mine;
+}
