@@ -236,26 +236,34 @@ TEST(Grade, JsonGivesAnArrayOfOneObjectPerDocument) {
                               const std::string& note) {
         return "{\"node\": " + node + ", \"label\": \"" + label + "\", \"note\": \"" + note + "\"}";
     };
-    EXPECT_EQ(
-        linesOf(result.out),
-        (std::vector<std::string>{
-            "[",
-            "  {\"document\": \"" + stack.right +
-                "\", \"status\": \"ok\", \"offending\": [], \"messages\": [\"checked: "
-                "0\"]},",
-            "  {\"document\": \"" + stack.wrong + "\", \"status\": \"flagged\", \"offending\": [" +
-                offending(number(stack.wrong, "N"), "N", kNote + std::string("N")) + ", " +
-                offending(number(stack.wrong, "V"), "V", "") + ", " +
-                offending(number(stack.wrong, "N", 1), "N", kNote + std::string("N")) +
-                "], \"messages\": [\"checked: 2\"]},",
-            "  {\"document\": \"" + stack.damaged + "\", \"status\": \"failed\", \"note\": \"" +
-                kInvalid + "\", \"offending\": [], \"messages\": []},",
-            "  {\"document\": \"" + stack.tampered +
-                "\", \"status\": \"flagged\", \"offending\": [" +
-                offending(number(stack.tampered, "N"), "N", kNote + std::string("N")) +
-                "], \"messages\": [\"checked: 1\"]}",
-            "]",
-        }));
+    // A JSON string doubles the backslashes of a Windows path.
+    const auto json = [](const std::string& path) {
+        std::string escaped;
+        for (const char c : path)
+            escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        return escaped;
+    };
+    EXPECT_EQ(linesOf(result.out),
+              (std::vector<std::string>{
+                  "[",
+                  "  {\"document\": \"" + json(stack.right) +
+                      "\", \"status\": \"ok\", \"offending\": [], \"messages\": [\"checked: "
+                      "0\"]},",
+                  "  {\"document\": \"" + json(stack.wrong) +
+                      "\", \"status\": \"flagged\", \"offending\": [" +
+                      offending(number(stack.wrong, "N"), "N", kNote + std::string("N")) + ", " +
+                      offending(number(stack.wrong, "V"), "V", "") + ", " +
+                      offending(number(stack.wrong, "N", 1), "N", kNote + std::string("N")) +
+                      "], \"messages\": [\"checked: 2\"]},",
+                  "  {\"document\": \"" + json(stack.damaged) +
+                      "\", \"status\": \"failed\", \"note\": \"" + kInvalid +
+                      "\", \"offending\": [], \"messages\": []},",
+                  "  {\"document\": \"" + json(stack.tampered) +
+                      "\", \"status\": \"flagged\", \"offending\": [" +
+                      offending(number(stack.tampered, "N"), "N", kNote + std::string("N")) +
+                      "], \"messages\": [\"checked: 1\"]}",
+                  "]",
+              }));
 }
 
 TEST(Grade, TheMenuItemIsFoundByItsTitle) {
