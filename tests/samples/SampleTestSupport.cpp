@@ -192,7 +192,7 @@ std::string problemsFound(std::size_t problems) {
 
 std::string dropMessage(const CSampleDocument& from, int32_t dragged, int32_t target,
                         const std::string& to) {
-    const std::string folder = from.path().substr(0, from.path().find_last_of('/') + 1);
+    const std::string folder = from.path().substr(0, from.path().find_last_of("/\\") + 1);
     const RCommandOutput result = from.hook(
         "drag-completed", std::to_string(dragged) + "," + std::to_string(target), folder + to);
     EXPECT_EQ(result.status, kExitSuccess) << result.err;
