@@ -12,7 +12,7 @@ thread_local Platform* installedPlatform = nullptr;
 struct RDefaultPlatformTag;
 
 Platform& defaultPlatform() {
-    return threadOwned<RDefaultPlatformTag, RecordingPlatform>();
+    return CThreadOwned<RDefaultPlatformTag, RecordingPlatform>::mine();
 }
 } // namespace
 

@@ -4,23 +4,14 @@
 #include <functional>
 
 CRMemory& CRMemory::shared() {
-    // Made by the first count of the process, so every object that counts itself (statics
-    // included) is destroyed before it.
+    // Holds nothing itself: the counts are per thread, and outlive every object that counts.
     static CRMemory memory;
     return memory;
 }
 
-CRMemory::RThreadCounts* CRMemory::addThread() {
-    const std::lock_guard<std::mutex> hold(threadsLock);
-    threads.push_back(std::make_unique<RThreadCounts>());
-    return threads.back().get();
-}
-
-int64_t CRMemory::sum(const std::function<int64_t(const RThreadCounts&)>& read) const {
-    const std::lock_guard<std::mutex> hold(threadsLock);
+int64_t CRMemory::sum(const std::function<int64_t(const RThreadCounts&)>& read) {
     int64_t total = 0;
-    for (const std::unique_ptr<RThreadCounts>& counts : threads)
-        total += read(*counts);
+    CThreadCounts::forEach([&](const RThreadCounts& counts) { total += read(counts); });
     return total;
 }
 
@@ -45,13 +36,12 @@ void CRMemory::free(void* block, int32_t tag) {
 void CRMemory::returnCounters(Counters& allocations, Counters& frees) const {
     allocations.fill(0);
     frees.fill(0);
-    const std::lock_guard<std::mutex> hold(threadsLock);
-    for (const std::unique_ptr<RThreadCounts>& counts : threads) {
+    CThreadCounts::forEach([&](const RThreadCounts& counts) {
         for (std::size_t tag = 0; tag < allocations.size(); ++tag) {
-            allocations[tag] += counts->allocated[tag].load(std::memory_order_relaxed);
-            frees[tag] += counts->freed[tag].load(std::memory_order_relaxed);
+            allocations[tag] += counts.allocated[tag].load(std::memory_order_relaxed);
+            frees[tag] += counts.freed[tag].load(std::memory_order_relaxed);
         }
-    }
+    });
 }
 
 int64_t CRMemory::allocations(int32_t tag) const {

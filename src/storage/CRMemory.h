@@ -1,13 +1,12 @@
 #pragma once
 
+#include "base/ThreadOwned.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <vector>
 
 // Object kinds, counted by constructors and destructors.
 enum RObjectKind : int32_t {
@@ -122,16 +121,11 @@ private:
     static void bump(std::atomic<int64_t>& counter, int64_t by) {
         counter.store(counter.load(std::memory_order_relaxed) + by, std::memory_order_relaxed);
     }
-    // Inline: strings count themselves on every construction, so this is hot.
-    static RThreadCounts& threadCounts() {
-        thread_local RThreadCounts* const counts = shared().addThread();
-        return *counts;
-    }
-    RThreadCounts* addThread();
-    int64_t sum(const std::function<int64_t(const RThreadCounts&)>& read) const;
+    using CThreadCounts = CThreadOwned<CRMemory, RThreadCounts>;
 
-    mutable std::mutex threadsLock;
-    std::vector<std::unique_ptr<RThreadCounts>> threads;
+    // Inline: strings count themselves on every construction, so this is hot.
+    static RThreadCounts& threadCounts() { return CThreadCounts::mine(); }
+    static int64_t sum(const std::function<int64_t(const RThreadCounts&)>& read);
 };
 
 // A member that counts its owner under an object kind for as long as the owner lives,

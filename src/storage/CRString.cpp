@@ -54,7 +54,7 @@ struct RVolatileStringsTag;
 
 // One list per thread: a volatile string is only ever used by the thread that was handed it.
 std::vector<std::unique_ptr<CRString>>& volatileStrings() {
-    return threadOwned<RVolatileStringsTag, std::vector<std::unique_ptr<CRString>>>();
+    return CThreadOwned<RVolatileStringsTag, std::vector<std::unique_ptr<CRString>>>::mine();
 }
 
 bool isContinuation(unsigned char byte) {
