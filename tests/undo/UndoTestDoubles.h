@@ -4,6 +4,8 @@
 #include "storage/CStringManager.h"
 #include "storage/CTablet.h"
 #include "support/TestSupport.h"
+#include "undo/CDatabaseTask.h"
+#include "undo/CStringTask.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"
 #include "undo/UndoLabels.h"
@@ -116,6 +118,15 @@ struct UndoDatabase {
         const int32_t id = cell(record, attribute);
         return id == 0 ? "" : text(id);
     }
+    RErr setCell(int32_t record, int32_t attribute, int32_t value) {
+        return CDatabaseTask::construct(undo, tablet, record, attribute, value);
+    }
+    // A text, or no text for nullptr, as a string task.
+    RErr setText(int32_t record, int32_t attribute, const char* text) {
+        const CRString string(text ? text : "", 0);
+        return CStringTask::construct(undo, tablet, strings, record, attribute,
+                                      text ? &string : nullptr);
+    }
     // One command under the label: opens a list, runs the change, closes it; first error wins.
     template <typename Body> RErr command(int32_t label, Body body) {
         RErr err = undo.startTaskList(label);
@@ -161,9 +172,46 @@ struct UndoDatabase {
     CUndoStructure undo;
 };
 
+struct Cell {
+    int32_t record;
+    int32_t attribute;
+    int32_t value;
+};
+
+// The whole observable state of an idle history, as the Edit menu and the document see it.
+struct Expected {
+    std::string undoMenu; // "Undo " and the label's text, or "" when Undo is not offered
+    std::string redoMenu;
+    bool dirty;
+    std::vector<Cell> cells;
+};
+
 // One test's database, with the platform and the application recorded from the start.
 class UndoFixture : public ::testing::Test {
 protected:
+    // None of the queries may report anything.
+    void expectState(const Expected& expected) {
+        bool dirty = false;
+        EXPECT_EQ(db.undo.isDirty(dirty), kNoErr);
+        EXPECT_EQ(db.undoMenu(), expected.undoMenu);
+        EXPECT_EQ(db.redoMenu(), expected.redoMenu);
+        EXPECT_EQ(dirty, expected.dirty);
+        for (const Cell& cell : expected.cells)
+            EXPECT_EQ(db.cell(cell.record, cell.attribute), cell.value)
+                << "record " << cell.record << " attribute " << cell.attribute;
+        EXPECT_TRUE(scope.recorder.bugReports().empty());
+    }
+    // The step just done shows `done`; undone it shows `undone`, redone `done` again.
+    void roundTrip(const Expected& done, const Expected& undone) {
+        expectState(done);
+        ASSERT_EQ(db.undo.undo(), kNoErr);
+        expectState(undone);
+        ASSERT_EQ(db.undo.redo(), kNoErr);
+        expectState(done);
+    }
+    using Reports = std::vector<std::string>;
+    Reports reports() const { return scope.recorder.bugReports(); }
+
     RecordingPlatformScope scope;
     UndoDatabase db;
     RecordingUserInterface ui;
