@@ -15,29 +15,16 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 // The window side as the undo layer sees it: every refresh and typing notice, in order.
 class RecordingUserInterface : public RUserInterfaceSink {
 public:
-    struct Refresh {
-        int32_t taskCode;
-        int32_t value;
-        bool operator==(const Refresh& o) const {
-            return taskCode == o.taskCode && value == o.value;
-        }
-    };
-    struct TypingNotice {
-        int32_t record;
-        int32_t attribute;
-        std::optional<std::string> text; // nullopt: the field has no text
-        int32_t selectionStart;
-        int32_t selectionEnd;
-        bool operator==(const TypingNotice& o) const {
-            return record == o.record && attribute == o.attribute && text == o.text &&
-                   selectionStart == o.selectionStart && selectionEnd == o.selectionEnd;
-        }
-    };
+    using Refresh = std::pair<int32_t, int32_t>; // task code, value
+    // Record, attribute, text (nullopt: the field has none), selection start and end.
+    using TypingNotice = std::tuple<int32_t, int32_t, std::optional<std::string>, int32_t, int32_t>;
 
     RErr doUserInterfaceUndoTask(int32_t taskCode, int32_t value) override {
         refreshes.push_back({taskCode, value});
@@ -45,10 +32,9 @@ public:
     }
     RErr notifyUserInterfaceOfTypingTask(int32_t record, int32_t attribute, const CRString* text,
                                          int32_t selectionStart, int32_t selectionEnd) override {
-        std::optional<std::string> shown;
-        if (text)
-            shown = text->str();
-        notices.push_back({record, attribute, shown, selectionStart, selectionEnd});
+        notices.emplace_back(record, attribute,
+                             text ? std::optional<std::string>(text->str()) : std::nullopt,
+                             selectionStart, selectionEnd);
         return kNoErr;
     }
 
@@ -136,22 +122,16 @@ struct UndoDatabase {
         return err ? err : finishErr;
     }
     // "Undo " or "Redo " and the label's text, or "" when the Edit menu does not offer it.
-    std::string undoMenu() const {
+    std::string menu(bool redo) const {
         bool can = false;
         int32_t label = -1;
-        EXPECT_EQ(undo.canUndo(can), kNoErr);
-        EXPECT_EQ(undo.currentUndoLabel(label), kNoErr);
+        EXPECT_EQ(redo ? undo.canRedo(can) : undo.canUndo(can), kNoErr);
+        EXPECT_EQ(redo ? undo.currentRedoLabel(label) : undo.currentUndoLabel(label), kNoErr);
         EXPECT_TRUE(can || label == 0);
-        return can ? "Undo " + std::string(undoString(label)) : "";
+        return can ? (redo ? "Redo " : "Undo ") + std::string(undoString(label)) : "";
     }
-    std::string redoMenu() const {
-        bool can = false;
-        int32_t label = -1;
-        EXPECT_EQ(undo.canRedo(can), kNoErr);
-        EXPECT_EQ(undo.currentRedoLabel(label), kNoErr);
-        EXPECT_TRUE(can || label == 0);
-        return can ? "Redo " + std::string(undoString(label)) : "";
-    }
+    std::string undoMenu() const { return menu(false); }
+    std::string redoMenu() const { return menu(true); }
     // How many entries have the given status.
     int32_t countWithStatus(int32_t wanted) const {
         int32_t count = 0;
