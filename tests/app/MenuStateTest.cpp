@@ -5,6 +5,9 @@
 #include "app/PictureExport.h"
 #include "model/TreeAttributes.h"
 
+// Situations in the tables give their leading fields only; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 using Ids = std::vector<int32_t>;
@@ -62,25 +65,23 @@ TEST(CommandIds, GrammarMenuCommandsRoundTripAndStopAtTheirEnds) {
     }
 }
 
+// Situations are written in the order of their fields: mode, author privileges, a grammar
+// selected, file only in memory, {dirty, can undo, undo label, can redo, redo label}, selected
+// node, drawing settings known, the settings.
 TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
-    const std::tuple<int32_t, bool, bool, Ids> cases[] = {
-        {kModeNoDocument, false, false, {1, 2, 7}},
-        {kModeNoDocument, false, true, {1, 2, 7}},
-        {kModeClosingDocument, true, false, {1, 2, 7, 8, 9}},
-        {kModeNoDocument, true, true, {1, 2, 7, 8, 9, 10}},
+    // Whatever a closed document left behind does not count.
+    const std::pair<RStudentMenuSituation, Ids> cases[] = {
+        {{kModeNoDocument, false, false, false, {true, true}}, {1, 2, 7}},
+        {{kModeNoDocument, false, true, false, {true, true}}, {1, 2, 7}},
+        {{kModeClosingDocument, true, false, false, {true, true}}, {1, 2, 7, 8, 9}},
+        {{kModeNoDocument, true, true, false, {true, true}}, {1, 2, 7, 8, 9, 10}},
     };
     Ids all = kStudentFileAndEdit;
     all.insert(all.end(), kDrawingItems.begin(), kDrawingItems.end());
     all.push_back(kCommandExportPicture);
-    for (const auto& [mode, author, grammar, enabled] : cases) {
-        SCOPED_TRACE(::testing::Message() << mode << author << grammar);
-        RStudentMenuSituation situation;
-        situation.mode = mode;
-        situation.authorPrivileges = author;
-        situation.haveSelectedGrammar = grammar;
-        // Whatever a closed document left behind does not count.
-        situation.undo.canUndo = situation.undo.dirty = true;
-        situation.fileExistsOnlyInMemory = false;
+    for (const auto& [situation, enabled] : cases) {
+        SCOPED_TRACE(::testing::Message() << situation.mode << situation.authorPrivileges
+                                          << situation.haveSelectedGrammar);
         const RMenuState state = studentMenuState(situation);
         ASSERT_TRUE(state.modeServed);
         EXPECT_EQ(enabledAmong(state, all), enabled);
@@ -89,68 +90,56 @@ TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
             EXPECT_EQ(state.item(id)->checked, false) << id;
         EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Can't Redo"}));
         EXPECT_EQ(state.item(kCommandExit), nullptr); // Exit is never touched
-        EXPECT_EQ(state.err, kNoErr);
-        EXPECT_TRUE(state.notes.empty());
+        EXPECT_EQ(std::make_pair(state.err, state.notes.size()), std::make_pair(kNoErr, size_t{0}));
     }
     // The author modes are not the main window's.
     for (int32_t mode : Ids{0, kModeSwitchingToAuthor, kModeAuthor, kModeQuitting}) {
-        RStudentMenuSituation situation;
-        situation.mode = mode;
-        const RMenuState state = studentMenuState(situation);
+        const RMenuState state = studentMenuState(RStudentMenuSituation{mode});
         EXPECT_FALSE(state.modeServed) << mode;
         EXPECT_TRUE(state.items.empty()) << mode;
     }
 }
 
 TEST(StudentMenuState, AnOpenDocumentFollowsDirtyFileUndoAndSelection) {
-    // mode, dirty, only in memory, selected node, author; enabled File, Edit and Font items
-    const std::tuple<int32_t, bool, bool, int32_t, bool, Ids> cases[] = {
-        {kModeDocument, false, true, 0, false, {3, 12, 61}},
-        {kModeDocument, true, true, 0, false, {3, 4, 12, 61}},
-        {kModeDocument, false, false, 0, false, {3, 5, 12, 61}},
-        {kModeDocument, true, false, 0, false, {3, 4, 5, 6, 12, 61}},
-        {kModeDocument, false, false, 7, false, {3, 5, 12, 24, 26, 29, 61}},
-        {kModeOpeningDocument, false, false, 7, false, {3, 5, 12, 61}},
-        {kModeDocument, false, true, 0, true, {3, 10, 12, 61}},
+    const auto doc = kModeDocument;
+    const std::pair<RStudentMenuSituation, Ids> cases[] = {
+        {{doc, false, true, true, {false}, 0, true}, {3, 12, 61}},
+        {{doc, false, true, true, {true}, 0, true}, {3, 4, 12, 61}},
+        {{doc, false, true, false, {false}, 0, true}, {3, 5, 12, 61}},
+        {{doc, false, true, false, {true}, 0, true}, {3, 4, 5, 6, 12, 61}},
+        {{doc, false, true, false, {false}, 7, true}, {3, 5, 12, 24, 26, 29, 61}},
+        {{kModeOpeningDocument, false, true, false, {false}, 7, true}, {3, 5, 12, 61}},
+        {{doc, true, true, true, {false}, 0, true}, {3, 10, 12, 61}},
     };
-    for (const auto& [mode, dirty, onlyInMemory, node, author, enabled] : cases) {
-        SCOPED_TRACE(::testing::Message() << mode << dirty << onlyInMemory << node << author);
-        RStudentMenuSituation situation = openDocument(mode);
-        situation.undo.dirty = dirty;
-        situation.fileExistsOnlyInMemory = onlyInMemory;
-        situation.selectedNode = node;
-        situation.authorPrivileges = author;
-        situation.haveSelectedGrammar = true;
+    Ids drawing = kDrawingItems;
+    drawing.push_back(kCommandExportPicture);
+    for (const auto& [situation, enabled] : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << situation.mode << situation.undo.dirty << situation.fileExistsOnlyInMemory
+                     << situation.selectedNode << situation.authorPrivileges);
         const RMenuState state = studentMenuState(situation);
         EXPECT_EQ(enabledAmong(state, kStudentFileAndEdit), enabled);
-        Ids drawing = kDrawingItems;
-        drawing.push_back(kCommandExportPicture);
         EXPECT_EQ(enabledAmong(state, drawing), drawing);
         EXPECT_EQ(state.err, kNoErr);
     }
 }
 
-TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirSteps) {
-    const std::tuple<bool, int32_t, bool, int32_t, const char*, const char*> cases[] = {
-        {false, 0, false, 0, "Can't Undo", "Can't Redo"},
-        {true, kLabelMenu, false, 0, "Undo Menu", "Can't Redo"},
-        {false, 0, true, kLabelDrawingPreferences, "Can't Undo", "Redo Drawing Preferences"},
-        {true, kLabelDrag, true, kLabelScissors, "Undo Drag", "Redo Scissors"},
+TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirStepsAndTheSettingsCheckTheirItems) {
+    const std::pair<RUndoSituation, Labels> undos[] = {
+        {{false, false, 0, false, 0}, {"Can't Undo", "Can't Redo"}},
+        {{false, true, kLabelMenu, false, 0}, {"Undo Menu", "Can't Redo"}},
+        {{false, false, 0, true, kLabelDrawingPreferences},
+         {"Can't Undo", "Redo Drawing Preferences"}},
+        {{false, true, kLabelDrag, true, kLabelScissors}, {"Undo Drag", "Redo Scissors"}},
     };
-    for (const auto& [canUndo, undoLabel, canRedo, redoLabel, undoText, redoText] : cases) {
-        RStudentMenuSituation situation = openDocument();
-        situation.undo.canUndo = canUndo;
-        situation.undo.undoLabel = undoLabel;
-        situation.undo.canRedo = canRedo;
-        situation.undo.redoLabel = redoLabel;
-        const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(undoRedoLabels(state), (Labels{undoText, redoText}));
-        EXPECT_EQ(state.item(kCommandUndo)->enabled, canUndo);
-        EXPECT_EQ(state.item(kCommandRedo)->enabled, canRedo);
+    for (const auto& [undo, labels] : undos) {
+        const RMenuState state = studentMenuState(
+            RStudentMenuSituation{kModeDocument, false, false, true, undo, 0, true});
+        EXPECT_EQ(undoRedoLabels(state), labels);
+        EXPECT_EQ(state.item(kCommandUndo)->enabled, undo.canUndo);
+        EXPECT_EQ(state.item(kCommandRedo)->enabled, undo.canRedo);
     }
-}
 
-TEST(StudentMenuState, TheDrawingSettingsCheckOneItemOfEachGroup) {
     const std::tuple<RDrawingSettings, Ids, std::vector<std::string>, RErr> cases[] = {
         {{10, 16, 2, 0}, {52, 55, 58, 63}, {}, kNoErr},
         {{4, 7, 0, 1}, {51, 54, 57, 64}, {}, kNoErr},
@@ -172,10 +161,8 @@ TEST(StudentMenuState, TheDrawingSettingsCheckOneItemOfEachGroup) {
 
     // A reading error is reported once and checks nothing; it wins over a setting outside
     // its group, which is never judged.
-    RStudentMenuSituation situation = openDocument();
-    situation.drawingKnown = false;
+    RStudentMenuSituation situation{kModeDocument, false, false, true, {}, 0, false, {10, 99}};
     situation.readErr = kErrNotInitialized;
-    situation.drawing.lineHeight = 99;
     const RMenuState state = studentMenuState(situation);
     EXPECT_EQ(state.err, kErrNotInitialized);
     EXPECT_TRUE(state.notes.empty());
@@ -241,6 +228,7 @@ TEST(StudentMenuState, DrawingCommandsSetOneSettingAndFontSizesAreClamped) {
 }
 
 TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
+    // dirty, only in memory
     const std::tuple<bool, bool, Ids> cases[] = {
         {false, true, {1, 3}},
         {true, true, {1, 3, 4}},
@@ -249,21 +237,15 @@ TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
     };
     for (const auto& [dirty, onlyInMemory, enabled] : cases) {
         for (int32_t mode : {kModeSwitchingToAuthor, kModeAuthor}) {
-            RAuthorMenuSituation situation;
-            situation.mode = mode;
-            situation.undo.dirty = dirty;
-            situation.fileExistsOnlyInMemory = onlyInMemory;
-            const RMenuState state = authorMenuState(situation);
+            const RMenuState state = authorMenuState({mode, onlyInMemory, {dirty}});
             ASSERT_TRUE(state.modeServed);
             EXPECT_EQ(enabledAmong(state, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), enabled)
                 << dirty << onlyInMemory;
             EXPECT_EQ(state.item(kCommandExit), nullptr);
         }
     }
-    RAuthorMenuSituation situation;
-    situation.undo.canUndo = true;
-    situation.undo.undoLabel = kLabelCreateMother;
-    RMenuState state = authorMenuState(situation);
+    RAuthorMenuSituation situation{kModeAuthor, true, {false, true, kLabelCreateMother}};
+    const RMenuState state = authorMenuState(situation);
     EXPECT_EQ(undoRedoLabels(state), (Labels{"Undo Create Mother", "Can't Redo"}));
     EXPECT_TRUE(state.item(kCommandUndo)->enabled);
     EXPECT_FALSE(state.item(kCommandRedo)->enabled);
@@ -274,60 +256,49 @@ TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
     }
 
     // The lexicon editor's shared items only: its own are left to it.
-    situation.mode = kModeAuthor;
-    situation.fileExistsOnlyInMemory = false;
-    situation.undo.dirty = true;
-    situation.undo.undoLabel = kLabelTyping;
-    const RMenuState shared = authorSharedMenuState(situation);
+    const RMenuState shared =
+        authorSharedMenuState({kModeAuthor, false, {true, true, kLabelTyping}});
     ASSERT_TRUE(shared.modeServed);
     EXPECT_TRUE(shared.item(kCommandRevert)->enabled);
     EXPECT_FALSE(shared.item(kCommandOpen)->enabled);
     EXPECT_EQ(undoRedoLabels(shared), (Labels{"Undo Typing", "Can't Redo"}));
     EXPECT_EQ(shared.item(kCommandCut), nullptr);
     EXPECT_EQ(shared.item(kCommandCreateMother), nullptr);
-    situation.mode = kModeDocument;
-    EXPECT_FALSE(authorSharedMenuState(situation).modeServed);
+    EXPECT_FALSE(authorSharedMenuState({kModeDocument}).modeServed);
 }
 
+// Situations: mode, only in memory, undo, focus in a field, selected text, clipboard text, a
+// word selected, alphabetical view, selected node, a root, with daughters, deletable.
 TEST(AuthorMenuState, EditAndNodeItemsFollowTheFocusTheWordAndTheNode) {
-    // in field, selection, clipboard, word selected
-    const std::tuple<bool, bool, bool, bool, Ids> edits[] = {
-        {false, false, false, false, {}},         {false, false, true, true, {26, 27}},
-        {true, false, false, true, {}},           {true, false, true, true, {25}},
-        {true, true, false, false, {23, 24, 26}}, {true, true, true, true, {23, 24, 25, 26}},
+    const auto a = kModeAuthor;
+    const std::pair<RAuthorMenuSituation, Ids> edits[] = {
+        {{a, true, {}, false, false, false, false}, {}},
+        {{a, true, {}, false, false, true, true}, {26, 27}},
+        {{a, true, {}, true, false, false, true}, {}},
+        {{a, true, {}, true, false, true, true}, {25}},
+        {{a, true, {}, true, true, false, false}, {23, 24, 26}},
+        {{a, true, {}, true, true, true, true}, {23, 24, 25, 26}},
     };
-    for (const auto& [inField, selection, clipboard, word, enabled] : edits) {
-        RAuthorMenuSituation situation;
-        situation.focusInEditField = inField;
-        situation.editSelectionNotEmpty = selection;
-        situation.clipboardHasText = clipboard;
-        situation.wordSelected = word;
+    for (const auto& [situation, enabled] : edits)
         EXPECT_EQ(enabledAmong(authorMenuState(situation), {23, 24, 25, 26, 27, 28}), enabled)
-            << inField << selection << clipboard << word;
-    }
-    // node, root, daughters, deletable
-    const std::tuple<int32_t, bool, bool, bool, Ids> nodes[] = {
-        {0, true, true, true, {}},
-        {5, true, false, false, {91, 92}},
-        {5, true, true, true, {91, 93, 94, 97}},
-        {5, true, true, false, {91, 93, 94}},
-        {9, false, false, true, {92, 95, 96, 97}},
-        {9, false, true, true, {93, 94, 95, 96, 97}},
+            << situation.focusInEditField << situation.editSelectionNotEmpty
+            << situation.clipboardHasText << situation.wordSelected;
+    const std::pair<RAuthorMenuSituation, Ids> nodes[] = {
+        {{a, true, {}, false, false, false, false, true, 0, true, true, true}, {}},
+        {{a, true, {}, false, false, false, false, true, 5, true, false, false}, {91, 92}},
+        {{a, true, {}, false, false, false, false, true, 5, true, true, true}, {91, 93, 94, 97}},
+        {{a, true, {}, false, false, false, false, true, 5, true, true, false}, {91, 93, 94}},
+        {{a, true, {}, false, false, false, false, true, 9, false, false, true}, {92, 95, 96, 97}},
+        {{a, true, {}, false, false, false, false, true, 9, false, true, true},
+         {93, 94, 95, 96, 97}},
     };
-    for (const auto& [node, root, daughters, deletable, enabled] : nodes) {
-        RAuthorMenuSituation situation;
-        situation.selectedNode = node;
-        situation.nodeIsRoot = root;
-        situation.nodeHasDaughters = daughters;
-        situation.nodeCanBeDeleted = deletable;
+    for (const auto& [situation, enabled] : nodes)
         EXPECT_EQ(enabledAmong(authorMenuState(situation), {91, 92, 93, 94, 95, 96, 97}), enabled)
-            << node << root << daughters << deletable;
-    }
-    for (bool alphabetical : {true, false}) {
-        RAuthorMenuSituation situation;
-        situation.viewAlphabetically = alphabetical;
-        EXPECT_EQ(checkedItems(authorMenuState(situation)),
-                  (Ids{kCommandWords,
-                       alphabetical ? kCommandViewAlphabetically : kCommandViewByCategory}));
-    }
+            << situation.selectedNode << situation.nodeIsRoot << situation.nodeHasDaughters
+            << situation.nodeCanBeDeleted;
+    for (bool alphabetical : {true, false})
+        EXPECT_EQ(
+            checkedItems(authorMenuState({a, true, {}, false, false, false, false, alphabetical})),
+            (Ids{kCommandWords,
+                 alphabetical ? kCommandViewAlphabetically : kCommandViewByCategory}));
 }
