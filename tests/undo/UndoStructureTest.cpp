@@ -23,11 +23,9 @@ TEST_F(UndoStructure, CommandsAreStepsUndoneAndRedoneOneAtATimeUnderTheirLabels)
     const Expected second{"Undo Change Color", "", true, {{2, 3, 700}, {4, 1, 41}}};
     roundTrip(second, {"Undo Create Daughter", "Redo Change Color", true, first.cells});
     ASSERT_EQ(db.undo.undo(), kNoErr);
-    ASSERT_EQ(db.undo.undo(), kNoErr);
-    expectState({"", "Redo Create Daughter", true, start.cells});
+    undoTo({"", "Redo Create Daughter", true, start.cells});
     ASSERT_EQ(db.undo.redo(), kNoErr);
-    ASSERT_EQ(db.undo.redo(), kNoErr);
-    expectState(second);
+    redoTo(second);
 
     // Tasks of one list undo last first, so a repeated cell comes back to its first value.
     ASSERT_EQ(db.command(kLabelDrag,
@@ -43,10 +41,8 @@ TEST_F(UndoStructure, CommandsAreStepsUndoneAndRedoneOneAtATimeUnderTheirLabels)
     ASSERT_EQ(db.undo.zeroOut(), kNoErr);
     ASSERT_EQ(db.command(kLabelMagnifyingGlass, [] { return kNoErr; }), kNoErr);
     expectState({"Undo Magnifying Glass", "", false, {}});
-    ASSERT_EQ(db.undo.undo(), kNoErr);
-    expectState({"", "Redo Magnifying Glass", true, {}});
-    ASSERT_EQ(db.undo.redo(), kNoErr);
-    expectState({"Undo Magnifying Glass", "", true, {}});
+    undoTo({"", "Redo Magnifying Glass", true, {}});
+    redoTo({"Undo Magnifying Glass", "", true, {}});
 }
 
 TEST_F(UndoStructure, NewCommandAfterUndoDiscardsRedoAndFreesStringsOnlyItCouldRestore) {
@@ -167,13 +163,10 @@ TEST_F(UndoStructure, DirtyFlagIsSetByChangesUndoAndRedoAndClearedOnlyOnRequest)
     const Expected undone{"", "Redo Change Category", true, {{2, 2, 0}}};
     ASSERT_EQ(db.undo.resetDirty(), kNoErr);
     expectState({"Undo Change Category", "", false, done.cells});
-    ASSERT_EQ(db.undo.undo(), kNoErr);
-    expectState(undone);
+    undoTo(undone);
     ASSERT_EQ(db.undo.resetDirty(), kNoErr);
-    ASSERT_EQ(db.undo.redo(), kNoErr);
-    expectState(done);
-    ASSERT_EQ(db.undo.undo(), kNoErr);
-    expectState(undone);
+    redoTo(done);
+    undoTo(undone);
 
     // A failed undo changes nothing, the flag included.
     ASSERT_EQ(db.undo.resetDirty(), kNoErr);

@@ -181,13 +181,19 @@ protected:
                 << "record " << cell.record << " attribute " << cell.attribute;
         EXPECT_TRUE(scope.recorder.bugReports().empty());
     }
+    void undoTo(const Expected& expected) {
+        ASSERT_EQ(db.undo.undo(), kNoErr);
+        expectState(expected);
+    }
+    void redoTo(const Expected& expected) {
+        ASSERT_EQ(db.undo.redo(), kNoErr);
+        expectState(expected);
+    }
     // The step just done shows `done`; undone it shows `undone`, redone `done` again.
     void roundTrip(const Expected& done, const Expected& undone) {
         expectState(done);
-        ASSERT_EQ(db.undo.undo(), kNoErr);
-        expectState(undone);
-        ASSERT_EQ(db.undo.redo(), kNoErr);
-        expectState(done);
+        undoTo(undone);
+        redoTo(done);
     }
     using Reports = std::vector<std::string>;
     Reports reports() const { return scope.recorder.bugReports(); }
