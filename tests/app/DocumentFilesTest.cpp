@@ -5,6 +5,7 @@
 #include "model/TreeAttributes.h"
 #include "storage/CRFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <new>
