@@ -1,59 +1,41 @@
 #include "app/MenuState.h"
+#include "AppTestSupport.h"
 #include "app/CommandIds.h"
 #include "app/Modes.h"
-#include "model/CTree.h"
-#include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
+#include "app/PictureExport.h"
+#include "model/TreeAttributes.h"
 
-#include <gtest/gtest.h>
-
-#include <map>
-#include <string>
-#include <vector>
+// Situations in the tables give their leading fields only; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
-const std::vector<int32_t> kDrawingItems = {51, 52, 53, 54, 55, 56, 57, 58, 59, 63, 64, 65};
+using Ids = std::vector<int32_t>;
+using Labels = std::pair<std::string, std::string>;
+const Ids kDrawingItems = {51, 52, 53, 54, 55, 56, 57, 58, 59, 63, 64, 65};
+// File 1-12, Edit 21-29 with Redo as 10022, Font and Size 61.
+const Ids kStudentFileAndEdit = {1,  2,  3,     4,  5,  6,  7,  8,  9,  10, 11,
+                                 12, 21, 10022, 23, 24, 25, 26, 27, 28, 29, 61};
 
-// The enabled state of `ids` in `state`; a missing item fails the test.
-std::map<int32_t, bool> enabledStates(const RMenuState& state, const std::vector<int32_t>& ids) {
-    std::map<int32_t, bool> out;
-    for (int32_t id : ids) {
-        const RMenuItemState* item = state.item(id);
-        EXPECT_NE(item, nullptr) << id;
-        if (item)
-            out[id] = item->enabled;
-    }
-    return out;
-}
-
-std::vector<int32_t> checkedItems(const RMenuState& state) {
-    std::vector<int32_t> out;
+Ids checkedItems(const RMenuState& state) {
+    Ids out;
     for (const RMenuItemState& item : state.items)
         if (item.checked.value_or(false))
             out.push_back(item.commandId);
     return out;
 }
 
-std::vector<int32_t> enabledAmong(const RMenuState& state, const std::vector<int32_t>& ids) {
-    std::vector<int32_t> out;
-    for (const auto& [id, on] : enabledStates(state, ids))
-        if (on)
+// Which of `ids` are enabled; a missing item fails the test.
+Ids enabledAmong(const RMenuState& state, const Ids& ids) {
+    Ids out;
+    for (int32_t id : ids) {
+        const RMenuItemState* item = state.item(id);
+        EXPECT_NE(item, nullptr) << id;
+        if (item && item->enabled)
             out.push_back(id);
+    }
     return out;
 }
-
-const std::vector<int32_t> kStudentFileAndEdit = {kCommandNew,           kCommandOpen,
-                                                  kCommandClose,         kCommandSave,
-                                                  kCommandSaveAs,        kCommandRevert,
-                                                  kCommandChooseGrammar, kCommandNewGrammar,
-                                                  kCommandOpenGrammar,   kCommandOpenCurrentGrammar,
-                                                  kCommandPrintSetup,    kCommandPrint,
-                                                  kCommandUndo,          kCommandRedo,
-                                                  kCommandCut,           kCommandCopy,
-                                                  kCommandPaste,         kCommandClear,
-                                                  kCommandDuplicate,     kCommandSelectAll,
-                                                  kCommandExportQTree,   kCommandFontAndSize};
 
 RStudentMenuSituation openDocument(int32_t mode = kModeDocument) {
     RStudentMenuSituation situation;
@@ -62,138 +44,103 @@ RStudentMenuSituation openDocument(int32_t mode = kModeDocument) {
     return situation;
 }
 
+Labels undoRedoLabels(const RMenuState& state) {
+    return {state.item(kCommandUndo)->label, state.item(kCommandRedo)->label};
+}
+
 } // namespace
 
 TEST(CommandIds, GrammarMenuCommandsRoundTripAndStopAtTheirEnds) {
-    EXPECT_EQ(authorMenuCommand(1, 1), 3501);
-    EXPECT_EQ(authorMenuCommand(1, 3), 3503);
-    EXPECT_EQ(authorMenuCommand(1, 30), 3530);
-    EXPECT_EQ(authorMenuCommand(2, 1), 3531);
-    EXPECT_EQ(authorMenuCommand(2, 31), 3561);
-    const std::vector<std::tuple<int32_t, bool, int32_t, int32_t>> cases = {
-        {3500, false, 0, 0}, {3501, true, 1, 1},  {3530, true, 1, 30},
+    const std::tuple<int32_t, bool, int32_t, int32_t> cases[] = {
+        {3500, false, 0, 0}, {3501, true, 1, 1},  {3503, true, 1, 3}, {3530, true, 1, 30},
         {3531, true, 2, 1},  {3561, true, 2, 31}, {3562, false, 0, 0}};
     for (const auto& [command, known, menu, item] : cases) {
         int32_t number = 0;
         int32_t index = 0;
         EXPECT_EQ(authorMenuItem(command, number, index), known) << command;
         if (known) {
-            EXPECT_EQ(number, menu) << command;
-            EXPECT_EQ(index, item) << command;
+            EXPECT_EQ(std::make_pair(number, index), std::make_pair(menu, item)) << command;
+            EXPECT_EQ(authorMenuCommand(menu, item), command);
         }
     }
 }
 
+// Situations are written in the order of their fields: mode, author privileges, a grammar
+// selected, file only in memory, {dirty, can undo, undo label, can redo, redo label}, selected
+// node, drawing settings known, the settings.
 TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
-    struct Case {
-        int32_t mode;
-        bool author;
-        bool grammar;
-        std::vector<int32_t> enabled;
+    // Whatever a closed document left behind does not count.
+    const std::pair<RStudentMenuSituation, Ids> cases[] = {
+        {{kModeNoDocument, false, false, false, {true, true}}, {1, 2, 7}},
+        {{kModeNoDocument, false, true, false, {true, true}}, {1, 2, 7}},
+        {{kModeClosingDocument, true, false, false, {true, true}}, {1, 2, 7, 8, 9}},
+        {{kModeNoDocument, true, true, false, {true, true}}, {1, 2, 7, 8, 9, 10}},
     };
-    const std::vector<Case> cases = {
-        {kModeNoDocument, false, false, {1, 2, 7}},
-        {kModeNoDocument, false, true, {1, 2, 7}},
-        {kModeClosingDocument, true, false, {1, 2, 7, 8, 9}},
-        {kModeNoDocument, true, true, {1, 2, 7, 8, 9, 10}},
-    };
-    for (const Case& c : cases) {
-        RStudentMenuSituation situation;
-        situation.mode = c.mode;
-        situation.authorPrivileges = c.author;
-        situation.haveSelectedGrammar = c.grammar;
-        // Whatever a closed document left behind does not count.
-        situation.undo.canUndo = true;
-        situation.undo.dirty = true;
-        situation.fileExistsOnlyInMemory = false;
+    Ids all = kStudentFileAndEdit;
+    all.insert(all.end(), kDrawingItems.begin(), kDrawingItems.end());
+    all.push_back(kCommandExportPicture);
+    for (const auto& [situation, enabled] : cases) {
+        SCOPED_TRACE(::testing::Message() << situation.mode << situation.authorPrivileges
+                                          << situation.haveSelectedGrammar);
         const RMenuState state = studentMenuState(situation);
         ASSERT_TRUE(state.modeServed);
-        std::vector<int32_t> all = kStudentFileAndEdit;
-        all.insert(all.end(), kDrawingItems.begin(), kDrawingItems.end());
-        EXPECT_EQ(enabledAmong(state, all), c.enabled) << c.mode << c.author << c.grammar;
+        EXPECT_EQ(enabledAmong(state, all), enabled);
         EXPECT_TRUE(checkedItems(state).empty());
         for (int32_t id : kDrawingItems)
             EXPECT_EQ(state.item(id)->checked, false) << id;
-        EXPECT_EQ(state.item(kCommandUndo)->label, "Can't Undo");
-        EXPECT_EQ(state.item(kCommandRedo)->label, "Can't Redo");
-        // Exit is never touched.
-        EXPECT_EQ(state.item(kCommandExit), nullptr);
-        EXPECT_EQ(state.err, kNoErr);
-        EXPECT_TRUE(state.notes.empty());
+        EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Can't Redo"}));
+        EXPECT_EQ(state.item(kCommandExit), nullptr); // Exit is never touched
+        EXPECT_EQ(std::make_pair(state.err, state.notes.size()), std::make_pair(kNoErr, size_t{0}));
+    }
+    // The author modes are not the main window's.
+    for (int32_t mode : Ids{0, kModeSwitchingToAuthor, kModeAuthor, kModeQuitting}) {
+        const RMenuState state = studentMenuState(RStudentMenuSituation{mode});
+        EXPECT_FALSE(state.modeServed) << mode;
+        EXPECT_TRUE(state.items.empty()) << mode;
     }
 }
 
 TEST(StudentMenuState, AnOpenDocumentFollowsDirtyFileUndoAndSelection) {
-    struct Case {
-        const char* name;
-        int32_t mode;
-        bool dirty;
-        bool onlyInMemory;
-        int32_t selectedNode;
-        bool author;
-        std::vector<int32_t> enabled; // among the File and Edit items and Font and Size
+    const auto doc = kModeDocument;
+    const std::pair<RStudentMenuSituation, Ids> cases[] = {
+        {{doc, false, true, true, {false}, 0, true}, {3, 12, 61}},
+        {{doc, false, true, true, {true}, 0, true}, {3, 4, 12, 61}},
+        {{doc, false, true, false, {false}, 0, true}, {3, 5, 12, 61}},
+        {{doc, false, true, false, {true}, 0, true}, {3, 4, 5, 6, 12, 61}},
+        {{doc, false, true, false, {false}, 7, true}, {3, 5, 12, 24, 26, 29, 61}},
+        {{kModeOpeningDocument, false, true, false, {false}, 7, true}, {3, 5, 12, 61}},
+        {{doc, true, true, true, {false}, 0, true}, {3, 10, 12, 61}},
     };
-    const std::vector<Case> cases = {
-        {"fresh new document", kModeDocument, false, true, 0, false, {3, 12, 61}},
-        {"changed new document", kModeDocument, true, true, 0, false, {3, 4, 12, 61}},
-        {"opened, unchanged", kModeDocument, false, false, 0, false, {3, 5, 12, 61}},
-        {"opened, changed", kModeDocument, true, false, 0, false, {3, 4, 5, 6, 12, 61}},
-        {"node selected", kModeDocument, false, false, 7, false, {3, 5, 12, 24, 26, 29, 61}},
-        {"opening, node selected", kModeOpeningDocument, false, false, 7, false, {3, 5, 12, 61}},
-        {"author with grammar", kModeDocument, false, true, 0, true, {3, 10, 12, 61}},
-    };
-    for (const Case& c : cases) {
-        RStudentMenuSituation situation = openDocument(c.mode);
-        situation.undo.dirty = c.dirty;
-        situation.fileExistsOnlyInMemory = c.onlyInMemory;
-        situation.selectedNode = c.selectedNode;
-        situation.authorPrivileges = c.author;
-        situation.haveSelectedGrammar = true;
+    Ids drawing = kDrawingItems;
+    drawing.push_back(kCommandExportPicture);
+    for (const auto& [situation, enabled] : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << situation.mode << situation.undo.dirty << situation.fileExistsOnlyInMemory
+                     << situation.selectedNode << situation.authorPrivileges);
         const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(enabledAmong(state, kStudentFileAndEdit), c.enabled) << c.name;
-        for (int32_t id : kDrawingItems)
-            EXPECT_TRUE(state.item(id)->enabled) << c.name << " " << id;
-        EXPECT_EQ(state.err, kNoErr) << c.name;
+        EXPECT_EQ(enabledAmong(state, kStudentFileAndEdit), enabled);
+        EXPECT_EQ(enabledAmong(state, drawing), drawing);
+        EXPECT_EQ(state.err, kNoErr);
     }
 }
 
-TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirSteps) {
-    struct Case {
-        bool canUndo;
-        int32_t undoLabel;
-        bool canRedo;
-        int32_t redoLabel;
-        const char* undoText;
-        const char* redoText;
+TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirStepsAndTheSettingsCheckTheirItems) {
+    const std::pair<RUndoSituation, Labels> undos[] = {
+        {{false, false, 0, false, 0}, {"Can't Undo", "Can't Redo"}},
+        {{false, true, kLabelMenu, false, 0}, {"Undo Menu", "Can't Redo"}},
+        {{false, false, 0, true, kLabelDrawingPreferences},
+         {"Can't Undo", "Redo Drawing Preferences"}},
+        {{false, true, kLabelDrag, true, kLabelScissors}, {"Undo Drag", "Redo Scissors"}},
     };
-    const std::vector<Case> cases = {
-        {false, 0, false, 0, "Can't Undo", "Can't Redo"},
-        {true, kLabelMenu, false, 0, "Undo Menu", "Can't Redo"},
-        {false, 0, true, kLabelDrawingPreferences, "Can't Undo", "Redo Drawing Preferences"},
-        {true, kLabelDrag, true, kLabelScissors, "Undo Drag", "Redo Scissors"},
-    };
-    for (const Case& c : cases) {
-        RStudentMenuSituation situation = openDocument();
-        situation.undo.canUndo = c.canUndo;
-        situation.undo.undoLabel = c.undoLabel;
-        situation.undo.canRedo = c.canRedo;
-        situation.undo.redoLabel = c.redoLabel;
-        const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(state.item(kCommandUndo)->label, c.undoText);
-        EXPECT_EQ(state.item(kCommandUndo)->enabled, c.canUndo);
-        EXPECT_EQ(state.item(kCommandRedo)->label, c.redoText);
-        EXPECT_EQ(state.item(kCommandRedo)->enabled, c.canRedo);
+    for (const auto& [undo, labels] : undos) {
+        const RMenuState state = studentMenuState(
+            RStudentMenuSituation{kModeDocument, false, false, true, undo, 0, true});
+        EXPECT_EQ(undoRedoLabels(state), labels);
+        EXPECT_EQ(state.item(kCommandUndo)->enabled, undo.canUndo);
+        EXPECT_EQ(state.item(kCommandRedo)->enabled, undo.canRedo);
     }
-}
 
-TEST(StudentMenuState, TheDrawingSettingsCheckOneItemOfEachGroup) {
-    struct Case {
-        RDrawingSettings settings;
-        std::vector<int32_t> checked;
-        std::vector<std::string> notes;
-        RErr err;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<RDrawingSettings, Ids, std::vector<std::string>, RErr> cases[] = {
         {{10, 16, 2, 0}, {52, 55, 58, 63}, {}, kNoErr},
         {{4, 7, 0, 1}, {51, 54, 57, 64}, {}, kNoErr},
         {{25, 24, 6, 2}, {53, 56, 59, 65}, {}, kNoErr},
@@ -201,183 +148,157 @@ TEST(StudentMenuState, TheDrawingSettingsCheckOneItemOfEachGroup) {
         {{11, 16, 2, 0}, {55, 58, 63}, {}, kErrGeneral},
         {{10, 12, 3, 5}, {52}, {"lineHeight", "verticalPadding", "thickness"}, kErrGeneral},
     };
-    for (const Case& c : cases) {
+    for (const auto& [settings, checked, notes, err] : cases) {
         RStudentMenuSituation situation = openDocument();
-        situation.drawing = c.settings;
+        situation.drawing = settings;
         const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(checkedItems(state), c.checked);
-        EXPECT_EQ(state.notes, c.notes);
-        EXPECT_EQ(state.err, c.err);
-        // Every Drawing item is a check item, checked or not.
-        for (int32_t id : kDrawingItems)
+        EXPECT_EQ(checkedItems(state), checked);
+        EXPECT_EQ(state.notes, notes);
+        EXPECT_EQ(state.err, err);
+        for (int32_t id : kDrawingItems) // every Drawing item is a check item
             EXPECT_TRUE(state.item(id)->checked.has_value()) << id;
     }
-}
 
-TEST(StudentMenuState, AReadingErrorIsReportedOnceAndChecksNothing) {
-    RStudentMenuSituation situation = openDocument();
-    situation.drawingKnown = false;
+    // A reading error is reported once and checks nothing; it wins over a setting outside
+    // its group, which is never judged.
+    RStudentMenuSituation situation{kModeDocument, false, false, true, {}, 0, false, {10, 99}};
     situation.readErr = kErrNotInitialized;
-    situation.drawing.lineHeight = 99; // never read, so never judged
     const RMenuState state = studentMenuState(situation);
     EXPECT_EQ(state.err, kErrNotInitialized);
     EXPECT_TRUE(state.notes.empty());
     EXPECT_TRUE(checkedItems(state).empty());
     EXPECT_FALSE(state.item(kCommandSave)->enabled);
-
-    // The first error wins over a setting outside its group.
     situation.drawingKnown = true;
     EXPECT_EQ(studentMenuState(situation).err, kErrNotInitialized);
-}
-
-TEST(StudentMenuState, TheAuthorModesAreNotTheMainWindows) {
-    for (int32_t mode :
-         std::vector<int32_t>{0, kModeSwitchingToAuthor, kModeAuthor, kModeQuitting}) {
-        RStudentMenuSituation situation;
-        situation.mode = mode;
-        const RMenuState state = studentMenuState(situation);
-        EXPECT_FALSE(state.modeServed) << mode;
-        EXPECT_TRUE(state.items.empty()) << mode;
-    }
 }
 
 TEST(StudentMenuState, ReadsTheDocumentsUndoSideAndDrawingSettings) {
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
-    RStudentMenuSituation situation = openDocument();
-    situation.drawingKnown = false;
-    ASSERT_EQ(readDocumentSituation(tree, situation), kNoErr);
-    EXPECT_TRUE(situation.drawingKnown);
-    EXPECT_FALSE(situation.undo.dirty);
-    EXPECT_FALSE(situation.undo.canUndo);
-    RMenuState state = studentMenuState(situation);
-    EXPECT_EQ(checkedItems(state), (std::vector<int32_t>{52, 55, 58, 63}));
+    auto read = [&tree](bool dirty) {
+        RStudentMenuSituation situation = openDocument();
+        situation.drawingKnown = false;
+        EXPECT_EQ(readDocumentSituation(tree, situation), kNoErr);
+        EXPECT_TRUE(situation.drawingKnown);
+        EXPECT_EQ(situation.undo.dirty, dirty);
+        return studentMenuState(situation);
+    };
+    RMenuState state = read(false);
+    EXPECT_EQ(checkedItems(state), (Ids{52, 55, 58, 63}));
+    EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Can't Redo"}));
     EXPECT_EQ(state.err, kNoErr);
 
     // A drawing-preference step: undoable, relabels Undo, checks the new item; undone, it
     // checks the old item again and offers Redo.
-    CUndoStructure& undo = tree.undoStructure();
-    ASSERT_EQ(undo.startTaskList(kLabelDrawingPreferences), kNoErr);
-    ASSERT_EQ(tree.setDrawingPref(9, 25, nullptr), kNoErr);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    situation = openDocument();
-    ASSERT_EQ(readDocumentSituation(tree, situation), kNoErr);
-    state = studentMenuState(situation);
-    EXPECT_EQ(checkedItems(state), (std::vector<int32_t>{53, 55, 58, 63}));
+    ASSERT_EQ(
+        inStep(tree, kLabelDrawingPreferences, [&] { return tree.setDrawingPref(9, 25, nullptr); }),
+        kNoErr);
+    state = read(true);
+    EXPECT_EQ(checkedItems(state), (Ids{53, 55, 58, 63}));
     EXPECT_EQ(state.item(kCommandUndo)->label, "Undo Drawing Preferences");
     EXPECT_TRUE(state.item(kCommandSave)->enabled);
+    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
+    state = read(true);
+    EXPECT_EQ(checkedItems(state), (Ids{52, 55, 58, 63}));
+    EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Redo Drawing Preferences"}));
+}
 
-    ASSERT_EQ(undo.undo(), kNoErr);
-    situation = openDocument();
-    ASSERT_EQ(readDocumentSituation(tree, situation), kNoErr);
-    state = studentMenuState(situation);
-    EXPECT_EQ(checkedItems(state), (std::vector<int32_t>{52, 55, 58, 63}));
-    EXPECT_EQ(state.item(kCommandUndo)->label, "Can't Undo");
-    EXPECT_EQ(state.item(kCommandRedo)->label, "Redo Drawing Preferences");
+TEST(StudentMenuState, DrawingCommandsSetOneSettingAndFontSizesAreClamped) {
+    const std::tuple<int32_t, int32_t, int32_t> table[] = {
+        {51, kHdrHorizontalPadding, 4},  {52, kHdrHorizontalPadding, 10},
+        {53, kHdrHorizontalPadding, 25}, {54, kHdrLineHeight, 7},
+        {55, kHdrLineHeight, 16},        {56, kHdrLineHeight, 24},
+        {57, kHdrVerticalPadding, 0},    {58, kHdrVerticalPadding, 2},
+        {59, kHdrVerticalPadding, 6},    {63, kHdrThickness, 0},
+        {64, kHdrThickness, 1},          {65, kHdrThickness, 2}};
+    for (const auto& [command, attribute, value] : table) {
+        int32_t gotAttribute = 0;
+        int32_t gotValue = -1;
+        ASSERT_TRUE(drawingCommandSetting(command, gotAttribute, gotValue)) << command;
+        EXPECT_EQ(std::make_pair(gotAttribute, gotValue), std::make_pair(attribute, value));
+    }
+    int32_t attribute = 0;
+    int32_t value = 0;
+    for (int32_t other : {50, 60, 61, 62, 66, kCommandExportPicture})
+        EXPECT_FALSE(drawingCommandSetting(other, attribute, value)) << other;
+    // Tenths are cut off, then the size kept within 8 and 144.
+    for (const auto& [tenths, size] :
+         {std::pair{2000, 144}, {60, 8}, {125, 12}, {1449, 144}, {89, 8}})
+        EXPECT_EQ(fontSizeFromDialog(tenths), size) << tenths;
 }
 
 TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
-    struct Case {
-        const char* name;
-        bool dirty;
-        bool onlyInMemory;
-        std::vector<int32_t> enabled;
+    // dirty, only in memory
+    const std::tuple<bool, bool, Ids> cases[] = {
+        {false, true, {1, 3}},
+        {true, true, {1, 3, 4}},
+        {false, false, {1, 3, 5}},
+        {true, false, {1, 3, 4, 5, 6}},
     };
-    const std::vector<int32_t> file = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    const std::vector<Case> cases = {
-        {"new grammar", false, true, {1, 3}},
-        {"new grammar, changed", true, true, {1, 3, 4}},
-        {"opened grammar", false, false, {1, 3, 5}},
-        {"opened grammar, changed", true, false, {1, 3, 4, 5, 6}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [dirty, onlyInMemory, enabled] : cases) {
         for (int32_t mode : {kModeSwitchingToAuthor, kModeAuthor}) {
-            RAuthorMenuSituation situation;
-            situation.mode = mode;
-            situation.undo.dirty = c.dirty;
-            situation.fileExistsOnlyInMemory = c.onlyInMemory;
-            const RMenuState state = authorMenuState(situation);
+            const RMenuState state = authorMenuState({mode, onlyInMemory, {dirty}});
             ASSERT_TRUE(state.modeServed);
-            EXPECT_EQ(enabledAmong(state, file), c.enabled) << c.name;
+            EXPECT_EQ(enabledAmong(state, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), enabled)
+                << dirty << onlyInMemory;
             EXPECT_EQ(state.item(kCommandExit), nullptr);
         }
     }
-    RAuthorMenuSituation situation;
-    situation.undo.canUndo = true;
-    situation.undo.undoLabel = kLabelCreateMother;
-    RMenuState state = authorMenuState(situation);
-    EXPECT_EQ(state.item(kCommandUndo)->label, "Undo Create Mother");
+    RAuthorMenuSituation situation{kModeAuthor, true, {false, true, kLabelCreateMother}};
+    const RMenuState state = authorMenuState(situation);
+    EXPECT_EQ(undoRedoLabels(state), (Labels{"Undo Create Mother", "Can't Redo"}));
     EXPECT_TRUE(state.item(kCommandUndo)->enabled);
-    EXPECT_EQ(state.item(kCommandRedo)->label, "Can't Redo");
     EXPECT_FALSE(state.item(kCommandRedo)->enabled);
     EXPECT_EQ(state.item(kCommandWords)->checked, true);
-
     for (int32_t mode : {kModeNoDocument, kModeDocument, kModeQuitting}) {
         situation.mode = mode;
         EXPECT_FALSE(authorMenuState(situation).modeServed) << mode;
     }
+
+    // The lexicon editor's shared items only: its own are left to it.
+    const RMenuState shared =
+        authorSharedMenuState({kModeAuthor, false, {true, true, kLabelTyping}});
+    ASSERT_TRUE(shared.modeServed);
+    EXPECT_TRUE(shared.item(kCommandRevert)->enabled);
+    EXPECT_FALSE(shared.item(kCommandOpen)->enabled);
+    EXPECT_EQ(undoRedoLabels(shared), (Labels{"Undo Typing", "Can't Redo"}));
+    EXPECT_EQ(shared.item(kCommandCut), nullptr);
+    EXPECT_EQ(shared.item(kCommandCreateMother), nullptr);
+    EXPECT_FALSE(authorSharedMenuState({kModeDocument}).modeServed);
 }
 
-TEST(AuthorMenuState, EditItemsFollowTheFocusAndTheSelectedWord) {
-    struct Case {
-        const char* name;
-        bool inField;
-        bool selection;
-        bool clipboard;
-        bool word;
-        std::vector<int32_t> enabled;
+// Situations: mode, only in memory, undo, focus in a field, selected text, clipboard text, a
+// word selected, alphabetical view, selected node, a root, with daughters, deletable.
+TEST(AuthorMenuState, EditAndNodeItemsFollowTheFocusTheWordAndTheNode) {
+    const auto a = kModeAuthor;
+    const std::pair<RAuthorMenuSituation, Ids> edits[] = {
+        {{a, true, {}, false, false, false, false}, {}},
+        {{a, true, {}, false, false, true, true}, {26, 27}},
+        {{a, true, {}, true, false, false, true}, {}},
+        {{a, true, {}, true, false, true, true}, {25}},
+        {{a, true, {}, true, true, false, false}, {23, 24, 26}},
+        {{a, true, {}, true, true, true, true}, {23, 24, 25, 26}},
     };
-    const std::vector<int32_t> edit = {23, 24, 25, 26, 27, 28};
-    const std::vector<Case> cases = {
-        {"nothing", false, false, false, false, {}},
-        {"a word", false, false, true, true, {26, 27}},
-        {"empty field", true, false, false, true, {}},
-        {"field with clipboard", true, false, true, true, {25}},
-        {"selected text", true, true, false, false, {23, 24, 26}},
-        {"selected text and clipboard", true, true, true, true, {23, 24, 25, 26}},
+    for (const auto& [situation, enabled] : edits)
+        EXPECT_EQ(enabledAmong(authorMenuState(situation), {23, 24, 25, 26, 27, 28}), enabled)
+            << situation.focusInEditField << situation.editSelectionNotEmpty
+            << situation.clipboardHasText << situation.wordSelected;
+    const std::pair<RAuthorMenuSituation, Ids> nodes[] = {
+        {{a, true, {}, false, false, false, false, true, 0, true, true, true}, {}},
+        {{a, true, {}, false, false, false, false, true, 5, true, false, false}, {91, 92}},
+        {{a, true, {}, false, false, false, false, true, 5, true, true, true}, {91, 93, 94, 97}},
+        {{a, true, {}, false, false, false, false, true, 5, true, true, false}, {91, 93, 94}},
+        {{a, true, {}, false, false, false, false, true, 9, false, false, true}, {92, 95, 96, 97}},
+        {{a, true, {}, false, false, false, false, true, 9, false, true, true},
+         {93, 94, 95, 96, 97}},
     };
-    for (const Case& c : cases) {
-        RAuthorMenuSituation situation;
-        situation.focusInEditField = c.inField;
-        situation.editSelectionNotEmpty = c.selection;
-        situation.clipboardHasText = c.clipboard;
-        situation.wordSelected = c.word;
-        EXPECT_EQ(enabledAmong(authorMenuState(situation), edit), c.enabled) << c.name;
-    }
-}
-
-TEST(AuthorMenuState, NodeItemsFollowTheSelectedNodeAndTheViewIsChecked) {
-    struct Case {
-        const char* name;
-        int32_t node;
-        bool root;
-        bool daughters;
-        bool deletable;
-        std::vector<int32_t> enabled;
-    };
-    const std::vector<int32_t> nodes = {91, 92, 93, 94, 95, 96, 97};
-    const std::vector<Case> cases = {
-        {"no node", 0, true, true, true, {}},
-        {"bare root", 5, true, false, false, {91, 92}},
-        {"root of one daughter", 5, true, true, true, {91, 93, 94, 97}},
-        {"root of two daughters", 5, true, true, false, {91, 93, 94}},
-        {"leaf", 9, false, false, true, {92, 95, 96, 97}},
-        {"inner node", 9, false, true, true, {93, 94, 95, 96, 97}},
-    };
-    for (const Case& c : cases) {
-        RAuthorMenuSituation situation;
-        situation.selectedNode = c.node;
-        situation.nodeIsRoot = c.root;
-        situation.nodeHasDaughters = c.daughters;
-        situation.nodeCanBeDeleted = c.deletable;
-        EXPECT_EQ(enabledAmong(authorMenuState(situation), nodes), c.enabled) << c.name;
-    }
-    for (bool alphabetical : {true, false}) {
-        RAuthorMenuSituation situation;
-        situation.viewAlphabetically = alphabetical;
-        const RMenuState state = authorMenuState(situation);
-        const std::vector<int32_t> expected = {
-            kCommandWords, alphabetical ? kCommandViewAlphabetically : kCommandViewByCategory};
-        EXPECT_EQ(checkedItems(state), expected);
-    }
+    for (const auto& [situation, enabled] : nodes)
+        EXPECT_EQ(enabledAmong(authorMenuState(situation), {91, 92, 93, 94, 95, 96, 97}), enabled)
+            << situation.selectedNode << situation.nodeIsRoot << situation.nodeHasDaughters
+            << situation.nodeCanBeDeleted;
+    for (bool alphabetical : {true, false})
+        EXPECT_EQ(
+            checkedItems(authorMenuState({a, true, {}, false, false, false, false, alphabetical})),
+            (Ids{kCommandWords,
+                 alphabetical ? kCommandViewAlphabetically : kCommandViewByCategory}));
 }

@@ -1,25 +1,16 @@
 #include "app/NameListSteps.h"
-
-#include "base/ErrorCodes.h"
-#include "model/CTree.h"
+#include "AppTestSupport.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "script/RecordingUserInterface.h"
 #include "storage/CRString.h"
-#include "support/TestSupport.h"
-#include "support/TreeTestSupport.h"
-#include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
 using Tasks = std::vector<std::pair<int32_t, int32_t>>;
+using Names = std::vector<std::string>;
 
 // A standard grammar (X N V A P) with one word of category N whose leaf is a V, and the
 // user-interface tasks recorded.
@@ -31,13 +22,9 @@ protected:
         EXPECT_EQ(inStep(tree, kLabelNewTree,
                          [&] {
                              RErr err = tree.newRoot(word);
-                             if (!err)
-                                 err = tree.newDaughterToLeft(word, leaf);
-                             if (!err)
-                                 err = tree.setWordCategory(word, category("N"));
-                             if (!err)
-                                 err = tree.setNodeCategory(leaf, category("V"));
-                             return err;
+                             err = err ? err : tree.newDaughterToLeft(word, leaf);
+                             err = err ? err : tree.setWordCategory(word, category("N"));
+                             return err ? err : tree.setNodeCategory(leaf, category("V"));
                          }),
                   kNoErr);
         ui.clear();
@@ -48,22 +35,40 @@ protected:
         tree.convertCategoryLabelToIndex(CRString(name, 1), record);
         return record;
     }
-
-    std::vector<std::string> names(const RNameListKind& kind) {
+    Names names(const RNameListKind& kind) {
         std::vector<int32_t> array;
         EXPECT_EQ(NameListSteps::sortedRecords(tree, kind, array), kNoErr);
-        std::vector<std::string> out;
+        Names out;
         for (std::size_t i = 1; i < array.size(); ++i)
             out.push_back(NameListSteps::nameOf(tree, array[i]));
         return out;
     }
-
     Tasks tasks() {
         Tasks out;
         for (const auto& request : ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
             out.emplace_back(request.first, request.second);
         ui.clear();
         return out;
+    }
+    int32_t undoLabel() {
+        int32_t label = 0;
+        EXPECT_EQ(tree.undoStructure().currentUndoLabel(label), kNoErr);
+        return label;
+    }
+    // The step just done, under `label` and with the window told `done`: undone it gives back
+    // `before` telling `undone`, redone the state it made telling `done` again.
+    void roundTrip(const DatabaseState& before, int32_t label, const Tasks& done,
+                   const Tasks& undone) {
+        EXPECT_EQ(undoLabel(), label);
+        EXPECT_EQ(tasks(), done);
+        const DatabaseState after = captureState(tree);
+        ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
+        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
+        EXPECT_EQ(tasks(), undone);
+        ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
+        EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree)));
+        EXPECT_EQ(tasks(), done);
+        EXPECT_TRUE(stringsAreConsistent(tree));
     }
 
     RecordingPlatformScope platform;
@@ -75,34 +80,19 @@ protected:
 
 } // namespace
 
-TEST_F(NameListStepsTest, NewNameIsOneStepWhoseUndoAndRedoRestoreTheWholeDatabase) {
-    const DatabaseState before = captureState(tree);
+TEST_F(NameListStepsTest, NewNameIsOneStepThatRebuildsSelectsAndShowsTheList) {
+    DatabaseState before = captureState(tree);
     int32_t record = 0;
     ASSERT_EQ(NameListSteps::addName(tree, categoriesList(), record), kNoErr);
-    EXPECT_EQ(names(categoriesList()), (std::vector<std::string>{"A", "N", "P", "V", "X", "X0"}));
+    EXPECT_EQ(names(categoriesList()), (Names{"A", "N", "P", "V", "X", "X0"}));
     EXPECT_EQ(NameListSteps::nameOf(tree, record), "X0");
-    // Rebuild, select the new name, show the window.
-    EXPECT_EQ(tasks(), (Tasks{{2, 0}, {7, record}, {11, 0}}));
-    int32_t label = 0;
-    tree.undoStructure().currentUndoLabel(label);
-    EXPECT_EQ(label, kLabelNewCategory);
-    const DatabaseState after = captureState(tree);
+    // Rebuild, select the new name, show the window; undone in reverse, back to name 0.
+    roundTrip(before, kLabelNewCategory, {{2, 0}, {7, record}, {11, 0}}, {{11, 0}, {7, 0}, {2, 0}});
 
-    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    // Undone in reverse: the selection goes back to the first name (0).
-    EXPECT_EQ(tasks(), (Tasks{{11, 0}, {7, 0}, {2, 0}}));
-    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree)));
-    EXPECT_EQ(tasks(), (Tasks{{2, 0}, {7, record}, {11, 0}}));
-
-    // A feature the same way, under its own label and tasks.
+    before = captureState(tree);
     ASSERT_EQ(NameListSteps::addName(tree, featuresList(), record), kNoErr);
-    EXPECT_EQ(names(featuresList()), (std::vector<std::string>{"Feature 0"}));
-    EXPECT_EQ(tasks(), (Tasks{{3, 0}, {8, record}, {12, 0}}));
-    tree.undoStructure().currentUndoLabel(label);
-    EXPECT_EQ(label, kLabelNewFeature);
-    EXPECT_TRUE(stringsAreConsistent(tree));
+    EXPECT_EQ(names(featuresList()), (Names{"Feature 0"}));
+    roundTrip(before, kLabelNewFeature, {{3, 0}, {8, record}, {12, 0}}, {{12, 0}, {8, 0}, {3, 0}});
 }
 
 TEST_F(NameListStepsTest, ACategoryInUseOrTheBlessedOneIsNotRemoved) {
@@ -115,9 +105,7 @@ TEST_F(NameListStepsTest, ACategoryInUseOrTheBlessedOneIsNotRemoved) {
                   kNoErr);
         EXPECT_TRUE(refused);
     }
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps);
     EXPECT_TRUE(tasks().empty());
-
     int32_t blessed = 0;
     tree.getBlessedCategory(blessed);
     EXPECT_EQ(blessed, category("X"));
@@ -129,21 +117,15 @@ TEST_F(NameListStepsTest, ACategoryInUseOrTheBlessedOneIsNotRemoved) {
     EXPECT_FALSE(refused);
     EXPECT_EQ(tree.undoStructure().stepCount(), steps);
 
-    // An unused one goes, in one step that undo and redo reverse exactly.
+    // An unused one goes in one step; undoing selects the name that came back.
     const DatabaseState before = captureState(tree);
     const int32_t a = category("A");
     ASSERT_EQ(NameListSteps::removeName(tree, categoriesList(), a, refused), kNoErr);
     EXPECT_FALSE(refused);
-    EXPECT_EQ(names(categoriesList()), (std::vector<std::string>{"N", "P", "V", "X"}));
-    EXPECT_EQ(tasks(), (Tasks{{2, 0}, {7, 0}, {11, 0}}));
-    const DatabaseState after = captureState(tree);
+    EXPECT_EQ(names(categoriesList()), (Names{"N", "P", "V", "X"}));
+    roundTrip(before, kLabelDeleteCategory, {{2, 0}, {7, 0}, {11, 0}}, {{11, 0}, {7, a}, {2, 0}});
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    EXPECT_EQ(names(categoriesList()), (std::vector<std::string>{"A", "N", "P", "V", "X"}));
-    // Undoing selects the name that came back.
-    EXPECT_EQ(tasks(), (Tasks{{11, 0}, {7, a}, {2, 0}}));
-    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree)));
+    EXPECT_EQ(names(categoriesList()), (Names{"A", "N", "P", "V", "X"}));
 }
 
 TEST_F(NameListStepsTest, RemovingAFeatureClearsItsValuesAndUndoBringsThemBack) {
@@ -151,14 +133,12 @@ TEST_F(NameListStepsTest, RemovingAFeatureClearsItsValuesAndUndoBringsThemBack) 
     ASSERT_EQ(NameListSteps::addName(tree, featuresList(), feature), kNoErr);
     int32_t slot = 0;
     ASSERT_EQ(tree.convertToAttributeIndex(feature, slot), kNoErr);
+    const CRString sg("sg", 1);
+    const CRString pl("pl", 1);
     ASSERT_EQ(inStep(tree, kLabelChangeAttribute,
                      [&] {
-                         const CRString sg("sg", 1);
-                         const CRString pl("pl", 1);
-                         RErr err = tree.attributeAssignment(word, slot, &sg);
-                         if (!err)
-                             err = tree.attributeAssignment(leaf, slot, &pl);
-                         return err;
+                         const RErr err = tree.attributeAssignment(word, slot, &sg);
+                         return err ? err : tree.attributeAssignment(leaf, slot, &pl);
                      }),
               kNoErr);
     ui.clear();
@@ -169,20 +149,12 @@ TEST_F(NameListStepsTest, RemovingAFeatureClearsItsValuesAndUndoBringsThemBack) 
     ASSERT_EQ(NameListSteps::removeName(tree, featuresList(), feature, refused), kNoErr);
     EXPECT_FALSE(refused);
     const DatabaseState after = captureState(tree);
-    EXPECT_EQ(after.cell(word, slot), 0);
-    EXPECT_EQ(after.cell(leaf, slot), 0);
+    EXPECT_EQ(std::make_pair(after.cell(word, slot), after.cell(leaf, slot)), std::make_pair(0, 0));
     EXPECT_TRUE(names(featuresList()).empty());
-    EXPECT_EQ(tasks(), (Tasks{{3, 0}, {8, 0}, {12, 0}}));
-    int32_t label = 0;
-    tree.undoStructure().currentUndoLabel(label);
-    EXPECT_EQ(label, kLabelDeleteFeature);
-
+    roundTrip(before, kLabelDeleteFeature, {{3, 0}, {8, 0}, {12, 0}},
+              {{12, 0}, {8, feature}, {3, 0}});
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     const CRString* value = nullptr;
     ASSERT_EQ(tree.getAuthorFeatureValue(word, feature, value), kNoErr);
     EXPECT_EQ(value->str(), "sg");
-    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree)));
-    EXPECT_TRUE(stringsAreConsistent(tree));
 }

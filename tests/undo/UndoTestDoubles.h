@@ -4,6 +4,8 @@
 #include "storage/CStringManager.h"
 #include "storage/CTablet.h"
 #include "support/TestSupport.h"
+#include "undo/CDatabaseTask.h"
+#include "undo/CStringTask.h"
 #include "undo/CUndoStructure.h"
 #include "undo/RUndoClients.h"
 #include "undo/UndoLabels.h"
@@ -13,29 +15,16 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 // The window side as the undo layer sees it: every refresh and typing notice, in order.
 class RecordingUserInterface : public RUserInterfaceSink {
 public:
-    struct Refresh {
-        int32_t taskCode;
-        int32_t value;
-        bool operator==(const Refresh& o) const {
-            return taskCode == o.taskCode && value == o.value;
-        }
-    };
-    struct TypingNotice {
-        int32_t record;
-        int32_t attribute;
-        std::optional<std::string> text; // nullopt: the field has no text
-        int32_t selectionStart;
-        int32_t selectionEnd;
-        bool operator==(const TypingNotice& o) const {
-            return record == o.record && attribute == o.attribute && text == o.text &&
-                   selectionStart == o.selectionStart && selectionEnd == o.selectionEnd;
-        }
-    };
+    using Refresh = std::pair<int32_t, int32_t>; // task code, value
+    // Record, attribute, text (nullopt: the field has none), selection start and end.
+    using TypingNotice = std::tuple<int32_t, int32_t, std::optional<std::string>, int32_t, int32_t>;
 
     RErr doUserInterfaceUndoTask(int32_t taskCode, int32_t value) override {
         refreshes.push_back({taskCode, value});
@@ -43,10 +32,9 @@ public:
     }
     RErr notifyUserInterfaceOfTypingTask(int32_t record, int32_t attribute, const CRString* text,
                                          int32_t selectionStart, int32_t selectionEnd) override {
-        std::optional<std::string> shown;
-        if (text)
-            shown = text->str();
-        notices.push_back({record, attribute, shown, selectionStart, selectionEnd});
+        notices.emplace_back(record, attribute,
+                             text ? std::optional<std::string>(text->str()) : std::nullopt,
+                             selectionStart, selectionEnd);
         return kNoErr;
     }
 
@@ -116,6 +104,15 @@ struct UndoDatabase {
         const int32_t id = cell(record, attribute);
         return id == 0 ? "" : text(id);
     }
+    RErr setCell(int32_t record, int32_t attribute, int32_t value) {
+        return CDatabaseTask::construct(undo, tablet, record, attribute, value);
+    }
+    // A text, or no text for nullptr, as a string task.
+    RErr setText(int32_t record, int32_t attribute, const char* text) {
+        const CRString string(text ? text : "", 0);
+        return CStringTask::construct(undo, tablet, strings, record, attribute,
+                                      text ? &string : nullptr);
+    }
     // One command under the label: opens a list, runs the change, closes it; first error wins.
     template <typename Body> RErr command(int32_t label, Body body) {
         RErr err = undo.startTaskList(label);
@@ -125,22 +122,16 @@ struct UndoDatabase {
         return err ? err : finishErr;
     }
     // "Undo " or "Redo " and the label's text, or "" when the Edit menu does not offer it.
-    std::string undoMenu() const {
+    std::string menu(bool redo) const {
         bool can = false;
         int32_t label = -1;
-        EXPECT_EQ(undo.canUndo(can), kNoErr);
-        EXPECT_EQ(undo.currentUndoLabel(label), kNoErr);
+        EXPECT_EQ(redo ? undo.canRedo(can) : undo.canUndo(can), kNoErr);
+        EXPECT_EQ(redo ? undo.currentRedoLabel(label) : undo.currentUndoLabel(label), kNoErr);
         EXPECT_TRUE(can || label == 0);
-        return can ? "Undo " + std::string(undoString(label)) : "";
+        return can ? (redo ? "Redo " : "Undo ") + std::string(undoString(label)) : "";
     }
-    std::string redoMenu() const {
-        bool can = false;
-        int32_t label = -1;
-        EXPECT_EQ(undo.canRedo(can), kNoErr);
-        EXPECT_EQ(undo.currentRedoLabel(label), kNoErr);
-        EXPECT_TRUE(can || label == 0);
-        return can ? "Redo " + std::string(undoString(label)) : "";
-    }
+    std::string undoMenu() const { return menu(false); }
+    std::string redoMenu() const { return menu(true); }
     // How many entries have the given status.
     int32_t countWithStatus(int32_t wanted) const {
         int32_t count = 0;
@@ -161,9 +152,52 @@ struct UndoDatabase {
     CUndoStructure undo;
 };
 
+struct Cell {
+    int32_t record;
+    int32_t attribute;
+    int32_t value;
+};
+
+// The whole observable state of an idle history, as the Edit menu and the document see it.
+struct Expected {
+    std::string undoMenu; // "Undo " and the label's text, or "" when Undo is not offered
+    std::string redoMenu;
+    bool dirty;
+    std::vector<Cell> cells;
+};
+
 // One test's database, with the platform and the application recorded from the start.
 class UndoFixture : public ::testing::Test {
 protected:
+    // None of the queries may report anything.
+    void expectState(const Expected& expected) {
+        bool dirty = false;
+        EXPECT_EQ(db.undo.isDirty(dirty), kNoErr);
+        EXPECT_EQ(db.undoMenu(), expected.undoMenu);
+        EXPECT_EQ(db.redoMenu(), expected.redoMenu);
+        EXPECT_EQ(dirty, expected.dirty);
+        for (const Cell& cell : expected.cells)
+            EXPECT_EQ(db.cell(cell.record, cell.attribute), cell.value)
+                << "record " << cell.record << " attribute " << cell.attribute;
+        EXPECT_TRUE(scope.recorder.bugReports().empty());
+    }
+    void undoTo(const Expected& expected) {
+        ASSERT_EQ(db.undo.undo(), kNoErr);
+        expectState(expected);
+    }
+    void redoTo(const Expected& expected) {
+        ASSERT_EQ(db.undo.redo(), kNoErr);
+        expectState(expected);
+    }
+    // The step just done shows `done`; undone it shows `undone`, redone `done` again.
+    void roundTrip(const Expected& done, const Expected& undone) {
+        expectState(done);
+        undoTo(undone);
+        redoTo(done);
+    }
+    using Reports = std::vector<std::string>;
+    Reports reports() const { return scope.recorder.bugReports(); }
+
     RecordingPlatformScope scope;
     UndoDatabase db;
     RecordingUserInterface ui;

@@ -1,0 +1,410 @@
+#include "AppTestSupport.h"
+#include "app/FileTypes.h"
+#include "app/MemoryList.h"
+#include "app/StartOptions.h"
+#include "model/TreeAttributes.h"
+#include "storage/CRFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <new>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+using Reports = std::vector<std::string>;
+const Reports kSaveFailed{"saveDatabaseFileSafely (file system error)"};
+
+// Allocations at least this large fail while it is not 0.
+std::size_t failFrom = 0;
+
+// Another program holding a file open for reading. `exclusive` takes the whole file (Windows'
+// share mode 0, the advisory lock on Linux); otherwise it shares reading and writing, and
+// renaming only with `shareRenaming` (Linux always lets a name be replaced).
+class ForeignHold {
+public:
+    ForeignHold(const std::string& path, bool exclusive, bool shareRenaming) {
+#ifdef _WIN32
+        const DWORD share = exclusive ? 0
+                                      : FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                            (shareRenaming ? FILE_SHARE_DELETE : 0);
+        handle = CreateFileW(fs::u8path(path).wstring().c_str(), GENERIC_READ, share, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+#else
+        (void)shareRenaming;
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        EXPECT_GE(fd, 0);
+        if (exclusive) {
+            EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        }
+#endif
+    }
+    ~ForeignHold() {
+#ifdef _WIN32
+        CloseHandle(handle);
+#else
+        ::close(fd);
+#endif
+    }
+    ForeignHold(const ForeignHold&) = delete;
+    ForeignHold& operator=(const ForeignHold&) = delete;
+
+    // What the holder reads from the start of the file it holds.
+    Bytes contents() const {
+        Bytes bytes(1 << 20);
+#ifdef _WIN32
+        OVERLAPPED start{};
+        DWORD got = 0;
+        if (!ReadFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &got, &start))
+            got = 0;
+#else
+        const ssize_t got = ::pread(fd, bytes.data(), bytes.size(), 0);
+#endif
+        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return bytes;
+    }
+
+private:
+#ifdef _WIN32
+    HANDLE handle = INVALID_HANDLE_VALUE;
+#else
+    int fd = -1;
+#endif
+};
+
+// A small grammar saved at `name`, the larger one that later saves try to put over it, and
+// the bytes of the old file.
+struct SavedFile {
+    explicit SavedFile(const std::string& name) : path(dir.file(name)) {
+        EXPECT_EQ(saveTo(*small, path, false), kNoErr);
+        old = readFileBytes(path);
+    }
+    // A save that must fail, leaving the old file (as `reader` sees it) and nothing beside it;
+    // the reports begin with `reports`.
+    void expectRefused(bool overItself, const Reports& reports, const ForeignHold* reader) {
+        RecordingPlatformScope platform;
+        EXPECT_EQ(saveTo(*large, path, overItself), kErrFileSystem) << overItself;
+        const Reports got = platform.recorder.bugReports();
+        EXPECT_EQ(Reports(got.begin(), got.begin() + std::min(got.size(), reports.size())),
+                  reports);
+        EXPECT_EQ(reader ? reader->contents() : readFileBytes(path), old);
+        EXPECT_EQ(dir.names().size(), 1u);
+    }
+
+    TempDir dir;
+    std::unique_ptr<CTree> small = grammarWithRoots(0);
+    std::unique_ptr<CTree> large = grammarWithRoots(3);
+    std::string path;
+    Bytes old;
+};
+
+// A document with one tree of 2000 daughters whose root has the value in the attribute.
+void saveDocument(const std::string& path, int32_t attribute, int32_t value) {
+    CTree tree;
+    ASSERT_EQ(tree.createTree(true), kNoErr);
+    int32_t root = 0;
+    ASSERT_EQ(inStep(tree, kLabelNeverUndoable,
+                     [&] {
+                         RErr err = tree.newRoot(root);
+                         if (!err)
+                             err = tree.setWhereIsTree(root, kTreeOnWorkArea);
+                         for (int32_t i = 0, daughter = 0; i < 2000 && !err; ++i)
+                             err = tree.newDaughterToRight(root, daughter);
+                         return err ? err : tree.dataTask(root, attribute, value);
+                     }),
+              kNoErr);
+    CFileDescriptor file(path);
+    ASSERT_EQ(saveDatabaseFile(tree, file), kNoErr);
+}
+
+} // namespace
+
+// The address sanitizer brings an allocator of its own, which a replacement would fight: there
+// the allocation-failure case is skipped.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kAllocatorReplaced = false;
+#else
+constexpr bool kAllocatorReplaced = true;
+
+void* operator new(std::size_t size) {
+    if (failFrom != 0 && size >= failFrom)
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+#endif
+
+TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
+    RecordingPlatformScope platform;
+    TempDir dir;
+    auto tree = grammarWithRoots(2);
+    const std::string plain = dir.file("plain.rdc");
+    ASSERT_EQ(saveTo(*tree, plain, true), kNoErr);
+    // Greek and Chinese names; the bytes depend on neither the name nor the way of saving.
+    for (const char* name : {"Συντακτικό δέντρο.rdc", "句法树.rgr"}) {
+        const std::string path = dir.file(name);
+        ASSERT_EQ(saveTo(*tree, path, false), kNoErr) << name;
+        ASSERT_EQ(saveTo(*tree, path, true), kNoErr) << name;
+        EXPECT_EQ(readFileBytes(path), readFileBytes(plain)) << name;
+        std::unique_ptr<CTree> loaded;
+        EXPECT_EQ(loadFrom(path, loaded), kNoErr) << name;
+        EXPECT_TRUE(loaded);
+    }
+    EXPECT_EQ(dir.names().size(), 3u); // no side file left behind
+
+    const RForkType extra = makeForkType("Xtra");
+    auto withContainer = [&plain](auto body) {
+        CFileDescriptor descriptor(plain);
+        RErr err = kNoErr;
+        CRFile container(descriptor, err);
+        return err ? err : body(container);
+    };
+    int32_t length = 5;
+    ASSERT_EQ(withContainer([&](CRFile& c) {
+                  RErr err = c.createFork(extra);
+                  err = err ? err : c.setForkSize(extra, 5);
+                  return err ? err : c.writeFork(extra, length, "notes");
+              }),
+              kNoErr);
+    int32_t size = 0;
+    auto forkSize = [&](CRFile& c) { return c.getForkSize(extra, size); };
+    ASSERT_EQ(saveTo(*tree, plain, true), kNoErr);
+    EXPECT_EQ(withContainer(forkSize), kNoErr);
+    EXPECT_EQ(size, 5);
+    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
+    EXPECT_EQ(withContainer(forkSize), kErrNoSuchFork);
+    // A file that is not a container at all is replaced, not read.
+    writeFileBytes(plain, {'t', 'e', 'x', 't'});
+    ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
+    std::unique_ptr<CTree> loaded;
+    EXPECT_EQ(loadFrom(plain, loaded), kNoErr);
+}
+
+TEST(SafeSave, AFailedWriteAnywhereLeavesTheOldFileAsItWas) {
+    SavedFile saved("essay.rdc");
+    // Fail the 1st, 2nd, ... write until the save gets through.
+    int32_t failing = 1;
+    for (;; ++failing) {
+        RecordingPlatformScope platform;
+        CFileDescriptor::failNthWriteFromNow(failing);
+        const RErr err = saveTo(*saved.large, saved.path, true);
+        CFileDescriptor::failNthWriteFromNow(0);
+        if (err == kNoErr)
+            break;
+        ASSERT_EQ(err, kErrFileSystem) << failing;
+        EXPECT_EQ(readFileBytes(saved.path), saved.old) << failing;
+        EXPECT_FALSE(platform.recorder.bugReports().empty());
+        EXPECT_EQ(saved.dir.names().size(), 1u);
+    }
+    EXPECT_GT(failing, 13);
+    EXPECT_NE(readFileBytes(saved.path), saved.old);
+}
+
+TEST(SafeSaveFaults, AReaderIsNeverDisturbedAndALockedOrReadOnlyFileIsKept) {
+    SavedFile saved("δέντρα.rdc");
+    for (bool overItself : {true, false}) {
+        RecordingPlatformScope platform;
+        ASSERT_EQ(saveTo(*saved.small, saved.path, false), kNoErr);
+        ForeignHold reader(saved.path, false, true);
+        const RErr err = saveTo(*saved.large, saved.path, overItself);
+#ifdef _WIN32
+        // Windows (and Wine) may refuse to replace a name that is open, even when the reader
+        // shares renaming: then the save fails and the old file stays whole.
+        if (err) {
+            EXPECT_EQ(err, kErrFileSystem);
+            EXPECT_EQ(platform.recorder.bugReports(), kSaveFailed);
+        }
+        EXPECT_EQ(readFileBytes(saved.path) == saved.old, err != kNoErr);
+#else
+        EXPECT_EQ(err, kNoErr) << overItself;
+        EXPECT_NE(readFileBytes(saved.path), saved.old);
+        EXPECT_TRUE(platform.recorder.bugReports().empty());
+#endif
+        EXPECT_EQ(reader.contents(), saved.old);
+        EXPECT_EQ(saved.dir.names().size(), 1u);
+    }
+    ASSERT_EQ(saveTo(*saved.small, saved.path, false), kNoErr);
+#ifdef _WIN32
+    {
+        ForeignHold reader(saved.path, false, false);
+        for (bool overItself : {true, false})
+            saved.expectRefused(overItself, kSaveFailed, nullptr);
+    }
+#endif
+    {
+        ForeignHold holder(saved.path, true, false);
+        RecordingPlatformScope platform;
+        // The version check cannot open it: reported, then taken as unreadable.
+        std::unique_ptr<CTree> loaded;
+        EXPECT_EQ(loadFrom(saved.path, loaded), kErrInvalidFormat);
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(platform.recorder.bugReports().at(0),
+                  "CFileDescriptor::open (file system error)");
+        // Saving over itself reads the old file first: the lock refuses that on both systems;
+        // Windows also refuses to rename another document over the locked file.
+        saved.expectRefused(true, {"CFileDescriptor::open (file system error)"}, &holder);
+#ifdef _WIN32
+        saved.expectRefused(false, kSaveFailed, &holder);
+#endif
+    }
+    const fs::path native = fs::u8path(saved.path);
+    const fs::perms writable = fs::status(native).permissions();
+    fs::permissions(native,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    for (bool overItself : {true, false})
+        saved.expectRefused(overItself, kSaveFailed, nullptr);
+    fs::permissions(native, writable);
+    EXPECT_EQ(saveTo(*saved.large, saved.path, true), kNoErr);
+    EXPECT_NE(readFileBytes(saved.path), saved.old);
+}
+
+TEST(SafeSaveFaults, ANameTooLongOrForbiddenOrAMissingFolderGivesAnErrorAndNoFile) {
+    TempDir dir;
+    auto tree = grammarWithRoots(1);
+    std::vector<std::string> names = {std::string(300, 'x') + ".rdc",
+                                      std::string(250, 'y') + "-δέντρο-句法.rdc"};
+#ifdef _WIN32
+    // Windows cannot hold these names: a hidden stream, a device, forbidden characters.
+    names.insert(names.end(), {"essay.rdc:hidden", "con.rdc", "what?.rdc", "a<b>.rdc", "dot."});
+#endif
+    for (const std::string& name : names) {
+        RecordingPlatformScope platform;
+        for (bool overItself : {true, false})
+            EXPECT_EQ(saveTo(*tree, dir.file(name), overItself), kErrFileSystem) << name;
+        EXPECT_FALSE(platform.recorder.bugReports().empty()) << name;
+        EXPECT_TRUE(dir.names().empty()) << name;
+    }
+    RecordingPlatformScope platform;
+    EXPECT_EQ(saveTo(*tree, "/nonexistent-folder/for/ramex/essay.rdc", true), kErrFileSystem);
+    EXPECT_FALSE(platform.recorder.bugReports().empty());
+}
+
+// A point far outside any drawing is damage; running out of memory while reading is a
+// refusal, never an abort.
+TEST(LoadLimits, APointOutsideTheDrawingRangeOrTooLittleMemoryRefusesTheFile) {
+    constexpr int32_t kLowest = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kHighest = std::numeric_limits<int32_t>::max();
+    const std::tuple<int32_t, int32_t, RErr> cases[] = {
+        {kAttrAbsoluteH, 10000000, kNoErr},
+        {kAttrAbsoluteH, -10000000, kNoErr},
+        {kAttrAbsoluteH, 10000001, kErrInvalidFormat},
+        {kAttrAbsoluteH, kLowest, kErrInvalidFormat},
+        {kAttrAbsoluteV, -10000001, kErrInvalidFormat},
+        {kAttrAbsoluteV, kHighest, kErrInvalidFormat},
+        {kAttrRelativeH, kLowest, kErrInvalidFormat},
+        {kAttrXOffset, 20000000, kErrInvalidFormat},
+        {kAttrNodeRectRight, kHighest, kErrInvalidFormat},
+        {kAttrCumulativeRectTop, kLowest, kErrInvalidFormat},
+    };
+    TempDir dir;
+    const std::string path = dir.file("document.rdc");
+    RecordingPlatformScope platform;
+    std::unique_ptr<CTree> loaded;
+    for (const auto& [attribute, value, expected] : cases) {
+        SCOPED_TRACE(std::to_string(attribute) + " " + std::to_string(value));
+        saveDocument(path, attribute, value);
+        EXPECT_EQ(loadFrom(path, loaded), expected);
+        EXPECT_EQ(loaded != nullptr, expected == kNoErr);
+    }
+    EXPECT_EQ(versionMessage(kErrInvalidFormat),
+              "The file cannot be opened, because it is in an invalid format.");
+    if (!kAllocatorReplaced)
+        GTEST_SKIP() << "the allocator cannot be replaced here";
+    saveDocument(path, kAttrAbsoluteH, 10);
+    failFrom = 64 * 1024;
+    const RErr err = loadFrom(path, loaded);
+    failFrom = 0;
+    EXPECT_EQ(err, kErrMallocFailed);
+    EXPECT_EQ(loaded, nullptr);
+    EXPECT_EQ(versionMessage(err), "There is not enough memory to open the file.");
+    // With memory back the same file opens.
+    EXPECT_EQ(loadFrom(path, loaded), kNoErr);
+    EXPECT_NE(loaded, nullptr);
+}
+
+TEST(FileTypes, DotRuleRequestsAndStartOptions) {
+    const std::pair<const char*, const char*> dotRule[] = {
+        {"/home/ann/my.tree.rdc", "/home/ann/my-tree.rdc"},
+        {"/home/ann/a.b.c.rdc", "/home/ann/a-b-c.rdc"},
+        // Dots in folder names stay; whatever the name ends with, its last four are kept.
+        {"/home/ann.lee/x.y/essay.rdc", "/home/ann.lee/x.y/essay.rdc"},
+        {"C:\\work.d\\my.tree.rgr", "C:\\work.d\\my-tree.rgr"},
+        {"/tmp/my.notes.v2", "/tmp/my-notes.v2"},
+        {"a.rdc", "a.rdc"},
+        {".rdc", ".rdc"},
+    };
+    for (const auto& [path, expected] : dotRule)
+        EXPECT_EQ(applyDotRule(path), expected);
+
+    FileRequest request;
+    ASSERT_EQ(fileRequestForType(kFileTypeDocument, false, request), kNoErr);
+    EXPECT_EQ(
+        std::tie(request.forSaving, request.filter, request.defaultExtension, request.initialName),
+        std::make_tuple(true, "Ramex documents (*.rdc)", "rdc", ".rdc"));
+    for (int32_t type : {kFileTypeGrammar, kFileTypeCurrentGrammar}) {
+        ASSERT_EQ(fileRequestForType(type, true, request), kNoErr);
+        EXPECT_EQ(std::tie(request.forSaving, request.filter, request.defaultExtension,
+                           request.initialName),
+                  std::make_tuple(false, "Ramex documents (*.rgr)", "rgr", ".rgr"));
+    }
+    EXPECT_EQ(fileRequestForType(5, true, request), kErrGeneral);
+
+    RStartOptions options;
+    std::string error;
+    ASSERT_TRUE(parseStartOptions({"essay.rdc"}, options, error));
+    EXPECT_EQ(options.documentPath, "essay.rdc");
+    ASSERT_TRUE(parseStartOptions({"--grammar", "english.rgr", "--self-test"}, options, error));
+    EXPECT_EQ(std::tie(options.grammarPath, options.selfTest, options.documentPath),
+              std::make_tuple("english.rgr", true, ""));
+    const std::pair<std::vector<std::string>, const char*> refused[] = {
+        {{"--grammar"}, "--grammar needs a grammar file"},
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"a.rdc", "b.rdc"}, nullptr},
+        {{"a.rdc", "--grammar", "g.rgr"}, nullptr},
+    };
+    for (const auto& [arguments, message] : refused) {
+        EXPECT_FALSE(parseStartOptions(arguments, options, error)) << arguments[0];
+        if (message) {
+            EXPECT_EQ(error, message);
+        }
+    }
+}
+
+TEST(MemoryList, FullListsEveryUsedTagAndLimitedOnlyWhatIsOutstanding) {
+    CRMemory::Counters allocations{};
+    CRMemory::Counters frees{};
+    allocations[2] = frees[2] = 3;
+    allocations[5] = 4;
+    frees[5] = 1;
+    frees[160] = 2;     // more frees than allocations shows a negative balance
+    allocations[0] = 9; // tag 0 is not listed
+    EXPECT_EQ(memoryListLines(allocations, frees, true),
+              (Reports{"2   3   3   0", "5   4   1   3", "160   0   2   -2"}));
+    EXPECT_EQ(memoryListLines(allocations, frees, false),
+              (Reports{"5   4   1   3", "160   0   2   -2"}));
+    EXPECT_TRUE(memoryListLines(CRMemory::Counters{}, CRMemory::Counters{}, true).empty());
+}
