@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -75,29 +76,23 @@ TEST_F(CRFileTest, ANewContainerIs24BytesAndATablOfEightMakesIt44) {
     CFileDescriptor fd(path);
     ASSERT_EQ(CRFile::createCFile(fd), kNoErr);
     EXPECT_FALSE(fd.isOpenNow());
-    EXPECT_EQ(readFileBytes(path), words({1, 0, static_cast<int32_t>(kForkData), 0, 0, 0}));
-    EXPECT_EQ(slice(readFileBytes(path), 8, 4), (Bytes{'D', 'A', 'T', 'A'}));
+    const int32_t data = static_cast<int32_t>(kForkData), tabl = static_cast<int32_t>(kForkTablet);
+    EXPECT_EQ(readFileBytes(path), words({1, 0, data, 0, 0, 0}));
+    EXPECT_EQ(data, 'D' << 24 | 'A' << 16 | 'T' << 8 | 'A');
     {
         RErr err = -1;
         CRFile file(fd, err);
-        ASSERT_EQ(err, kNoErr);
         EXPECT_TRUE(fd.isOpenNow());
-        EXPECT_EQ(file.forkCount(), 1);
-        EXPECT_EQ(file.entry(0).forkType, kForkData);
-        ASSERT_EQ(file.createFork(kForkTablet), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {err, file.createFork(kForkTablet)}));
         EXPECT_EQ(readFileBytes(path).size(), 36u); // one entry of 12 bytes more
         ASSERT_EQ(file.setForkSize(kForkTablet, 8), kNoErr);
         EXPECT_EQ(forkSize(file, kForkData), 0);
-        EXPECT_EQ(file.ftocOffset(), 8);
     }
     EXPECT_FALSE(fd.isOpenNow()); // the container closed what it opened
-    const int32_t data = static_cast<int32_t>(kForkData), tabl = static_cast<int32_t>(kForkTablet);
-    ASSERT_EQ(readFileBytes(path).size(), 44u);
-    EXPECT_EQ(slice(readFileBytes(path), 8, 36), words({1, 1, data, 0, 0, tabl, 0, 0, 8}));
-    EXPECT_EQ(slice(readFileBytes(path), 28, 4), (Bytes{'T', 'a', 'b', 'l'}));
-    Opened again(path);
-    ASSERT_EQ(again.err, kNoErr);
-    EXPECT_EQ(forkSize(again.file, kForkTablet), 8);
+    const Bytes bytes = readFileBytes(path);
+    EXPECT_EQ(slice(bytes, 8, 36), words({1, 1, data, 0, 0, tabl, 0, 0, 8}));
+    EXPECT_EQ(slice(bytes, 28, 4), (Bytes{'T', 'a', 'b', 'l'}));
+    EXPECT_EQ(Opened(path).file.ftocOffset(), 8);
     EXPECT_TRUE(reports().empty());
 
     // Creating over an existing file fails and leaves it alone.
@@ -111,40 +106,31 @@ TEST_F(CRFileTest, ANewContainerIs24BytesAndATablOfEightMakesIt44) {
 TEST_F(CRFileTest, ForkLookupCodesAndNewForksAtTheEndOfTheData) {
     auto c = open({{kA, pattern(6, 1)}, {kForkStrings, pattern(9, 2)}});
     CRFile& file = c->file;
-    bool exists = false;
-    ASSERT_EQ(file.forkExists(kA, exists), kNoErr);
-    EXPECT_TRUE(exists);
-    ASSERT_EQ(file.forkExists(kB, exists), kNoErr);
-    EXPECT_FALSE(exists);
-    int32_t index = -1;
-    ASSERT_EQ(file.tarniTypeToIndex(kForkStrings, index), kNoErr);
-    EXPECT_EQ(index, 2);
-    ASSERT_EQ(file.createFork(kC), kNoErr);
+    bool hasA = false, hasB = true;
+    int32_t index = -1, size = 0, length = 4, end = 0;
+    ASSERT_TRUE(all(kNoErr, {file.forkExists(kA, hasA), file.forkExists(kB, hasB),
+                             file.tarniTypeToIndex(kForkStrings, index), file.createFork(kC),
+                             file.calcEndOfXthFork(1, end)}));
+    EXPECT_EQ(std::make_tuple(hasA, hasB, index, end), std::make_tuple(true, false, 2, 6));
     EXPECT_EQ(file.entry(3).forkType, kC);
     EXPECT_EQ(file.entry(3).offset, 15);
     EXPECT_EQ(readWholeFork(file, kForkStrings), pattern(9, 2));
     EXPECT_TRUE(reports().empty());
 
-    EXPECT_EQ(file.tarniTypeToIndex(kB, index), kErrNoSuchFork);
-    EXPECT_EQ(file.createFork(kA), kErrForkExists);
-    EXPECT_EQ(file.createFork(kForkData), kErrForkExists);
-    int32_t size = 0;
-    EXPECT_EQ(file.getForkSize(kB, size), kErrNoSuchFork);
     unsigned char buffer[4];
-    int32_t length = 4;
-    EXPECT_EQ(file.readFork(kB, length, buffer), kErrNoSuchFork);
+    EXPECT_TRUE(all(kErrNoSuchFork, {file.tarniTypeToIndex(kB, index), file.getForkSize(kB, size),
+                                     file.readFork(kB, length, buffer), file.setForkSize(kB, 4)}));
     EXPECT_EQ(length, 0);
-    EXPECT_EQ(file.setForkSize(kB, 4), kErrNoSuchFork);
-    int32_t end = 0;
-    EXPECT_EQ(file.calcEndOfXthFork(-1, end), kErrInvalidParameter);
-    EXPECT_EQ(file.calcEndOfXthFork(4, end), kErrInvalidParameter);
-    ASSERT_EQ(file.calcEndOfXthFork(1, end), kNoErr);
-    EXPECT_EQ(end, 6);
-    const Texts r = reports();
-    EXPECT_EQ(r[0], "CRFile::tarniTypeToIndex (-102)");
-    EXPECT_EQ(r[1], "CRFile::createFork (-103)");
-    EXPECT_NE(std::find(r.begin(), r.end(), "CRFile::readFork (-102)"), r.end());
-    EXPECT_EQ(r.back(), "CRFile::calcEndOfXthFork (invalid parameter)");
+    EXPECT_TRUE(all(kErrForkExists, {file.createFork(kA), file.createFork(kForkData)}));
+    EXPECT_TRUE(
+        all(kErrInvalidParameter, {file.calcEndOfXthFork(-1, end), file.calcEndOfXthFork(4, end)}));
+    // Each operation on a missing fork reports the failed lookup, then itself.
+    const std::string lookup = "CRFile::tarniTypeToIndex (-102)", bad = " (invalid parameter)";
+    EXPECT_EQ(reports(),
+              (Texts{lookup, lookup, "CRFile::getForkSize (-102)", lookup,
+                     "CRFile::readFork (-102)", lookup, "CRFile::setForkSize (-102)",
+                     "CRFile::createFork (-103)", "CRFile::createFork (-103)",
+                     "CRFile::calcEndOfXthFork" + bad, "CRFile::calcEndOfXthFork" + bad}));
 }
 
 TEST_F(CRFileTest, TransfersStopAtTheForksEndWithMinus104AndNeverLengthenIt) {
@@ -176,19 +162,14 @@ TEST_F(CRFileTest, NegativeCursorsCountFromTheEndAndCursorsStayInsideTheFork) {
     CRFile& file = c->file;
     ASSERT_EQ(file.setForkPosition(kA, -2), kNoErr);
     EXPECT_EQ(forkPosition(file, kA), -2);
-    unsigned char two[2] = {};
-    int32_t length = 2;
-    ASSERT_EQ(file.readFork(kA, length, two), kNoErr);
-    EXPECT_EQ(Bytes(two, two + 2), (Bytes{5, 6}));
-    EXPECT_EQ(forkPosition(file, kA), 6); // the end of the fork, not its start
-    ASSERT_EQ(file.setForkPosition(kA, -6), kNoErr);
-    length = 1;
-    ASSERT_EQ(file.readFork(kA, length, two), kNoErr);
-    EXPECT_EQ(two[0], 1);
-    ASSERT_EQ(file.setForkPosition(kA, -1), kNoErr);
-    length = 1;
-    ASSERT_EQ(file.writeFork(kA, length, "\x09"), kNoErr);
+    unsigned char got[3] = {};
+    int32_t two = 2, one = 1, oneMore = 1;
+    ASSERT_TRUE(all(kNoErr, {file.readFork(kA, two, got), file.setForkPosition(kA, -6),
+                             file.readFork(kA, one, got + 2), file.setForkPosition(kA, -1),
+                             file.writeFork(kA, oneMore, "\x09")}));
+    EXPECT_EQ(Bytes(got, got + 3), (Bytes{5, 6, 1}));
     EXPECT_EQ(readWholeFork(file, kA), (Bytes{1, 2, 3, 4, 5, 9}));
+    EXPECT_EQ(forkPosition(file, kA), 6); // the end of the fork, not its start
 
     bool valid = false;
     for (int32_t p : {-6, -1, 0, 3, 6, -7, 7, INT32_MIN, INT32_MAX}) {
@@ -207,8 +188,7 @@ TEST_F(CRFileTest, SeriesOfInt32sAreBigEndianAndStoredCursorsAreIgnoredWhenReadi
         auto c = open({{kForkTablet, Bytes(12, 0)}});
         ASSERT_EQ(c->file.writeASeriesOfInt32s(kForkTablet, values, 2), kNoErr);
         EXPECT_EQ(forkPosition(c->file, kForkTablet), 12);
-        ASSERT_EQ(c->file.setForkPosition(kForkTablet, 4), kNoErr);
-        ASSERT_EQ(c->file.flushFTOC(), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {c->file.setForkPosition(kForkTablet, 4), c->file.flushFTOC()}));
     }
     const Bytes bytes = readFileBytes(dir.file("c"));
     EXPECT_EQ(slice(bytes, 0, 12), words({51, -2, 0x01020304}));
@@ -221,8 +201,8 @@ TEST_F(CRFileTest, SeriesOfInt32sAreBigEndianAndStoredCursorsAreIgnoredWhenReadi
     // A series cut at the fork's end: the whole integers that fit, then -104.
     ASSERT_EQ(c.file.setForkPosition(kForkTablet, 4), kNoErr);
     EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, 3), kErrOutsideFork);
-    EXPECT_EQ(back[0], -2);
-    EXPECT_EQ(back[1], 0x01020304);
+    EXPECT_EQ(std::vector<int32_t>(back, back + 3),
+              (std::vector<int32_t>{-2, 0x01020304, 0x01020304}));
     EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, -2), kErrInvalidParameter);
 }
 
@@ -250,9 +230,9 @@ TEST_F(CRFileTest, ResizingMovesTheLaterForksIntactInChunksFromTheFarEnd) {
             CFileDescriptor::failNthWriteFromNow(0);
             after = readFileBytes(dir.file(name)); // before closing writes the table
             if (!failWrite) {
-                EXPECT_EQ(f.file.entry(2).offset, newSize);
-                EXPECT_EQ(f.file.entry(3).offset, newSize + 60000);
-                EXPECT_EQ(f.file.ftocOffset(), newSize + 99940);
+                EXPECT_EQ(std::make_tuple(f.file.entry(2).offset, f.file.entry(3).offset,
+                                          f.file.ftocOffset()),
+                          std::make_tuple(newSize, newSize + 60000, newSize + 99940));
                 const std::size_t kept = std::min<std::size_t>(to, 16);
                 EXPECT_EQ(slice(readWholeFork(f.file, kA), 0, kept), slice(a, 0, kept));
             }
@@ -279,23 +259,19 @@ TEST_F(CRFileTest, ResizingMovesTheLaterForksIntactInChunksFromTheFarEnd) {
             EXPECT_EQ(slice(after, 5 + 65536, rest), slice(before, 5 + 65536, rest));
         }
     }
-    const std::string fs = " (file system error)";
-    const Texts grow = {"CFileDescriptor::write" + fs, "CRFile::physicallyInsertSegment" + fs,
-                        "CRFile::setForkSize" + fs};
-    Texts expected = grow;
-    expected.insert(expected.end(), grow.begin(), grow.end());
-    expected.insert(expected.end(), {grow[0], "CRFile::physicallyRemoveSegment" + fs, grow[2]});
-    EXPECT_EQ(reports(), expected);
+    const std::string fs = " (file system error)", write = "CFileDescriptor::write" + fs;
+    const std::string insert = "CRFile::physicallyInsertSegment" + fs,
+                      size = "CRFile::setForkSize" + fs;
+    EXPECT_EQ(reports(), (Texts{write, insert, size, write, insert, size, write,
+                                "CRFile::physicallyRemoveSegment" + fs, size}));
 }
 
 TEST_F(CRFileTest, ShrinkingToZeroKeepsTheEntryAndGrowthPastTwoGigabytesIsRefused) {
     auto c = open({{kA, pattern(10, 1)}, {kB, pattern(30, 2)}});
     CRFile& file = c->file;
-    ASSERT_EQ(file.setForkPosition(kA, 5), kNoErr);
-    ASSERT_EQ(file.setForkSize(kA, 7), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {file.setForkPosition(kA, 5), file.setForkSize(kA, 7)}));
     EXPECT_EQ(forkPosition(file, kA), 5); // still valid
-    ASSERT_EQ(file.setForkPosition(kA, -7), kNoErr);
-    ASSERT_EQ(file.setForkSize(kA, 0), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {file.setForkPosition(kA, -7), file.setForkSize(kA, 0)}));
     EXPECT_EQ(forkPosition(file, kA), 0);
     EXPECT_EQ(file.forkCount(), 3);
     EXPECT_EQ(forkSize(file, kA), 0);
@@ -303,13 +279,11 @@ TEST_F(CRFileTest, ShrinkingToZeroKeepsTheEntryAndGrowthPastTwoGigabytesIsRefuse
     ASSERT_EQ(file.setForkSize(kA, 0), kNoErr); // same size: nothing to do
     const Bytes before = readFileBytes(dir.file("c"));
     EXPECT_EQ(before.size(), 30u + 8 + 36 + 4);
-
-    EXPECT_EQ(file.setForkSize(kA, INT32_MAX), kErrInvalidParameter);
-    EXPECT_EQ(file.setForkSize(kA, INT32_MAX - 77), kErrInvalidParameter); // one byte too many
-    EXPECT_EQ(file.setForkSize(kA, -1), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyInsertSegment(0, INT32_MAX), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyRemoveSegment(0, 1000), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyInsertSegment(-1, 1), kErrInvalidParameter);
+    // INT32_MAX - 77 is one byte too many for the file.
+    EXPECT_TRUE(all(kErrInvalidParameter,
+                    {file.setForkSize(kA, INT32_MAX), file.setForkSize(kA, INT32_MAX - 77),
+                     file.setForkSize(kA, -1), file.physicallyInsertSegment(0, INT32_MAX),
+                     file.physicallyRemoveSegment(0, 1000), file.physicallyInsertSegment(-1, 1)}));
     EXPECT_EQ(readFileBytes(dir.file("c")), before);
     EXPECT_EQ(reports().front(), "CRFile::setForkSize (invalid parameter)");
 }
@@ -339,9 +313,9 @@ TEST_F(CRFileTest, TablesAreCountedWhileHeldAndByteAtATimeReadingOfALargeFork) {
     const Bytes text = pattern(300000, 4);
     {
         auto c = open({{kForkTablet, pattern(100, 5)}, {kForkStrings, text}});
-        EXPECT_EQ(memory.live(kTagContainerHeader), header + 1);
-        EXPECT_EQ(memory.live(kTagContainerEntries), table + 1);
-        EXPECT_EQ(memory.live(kKindCRFile), objects + 1);
+        EXPECT_EQ(std::make_tuple(memory.live(kTagContainerHeader),
+                                  memory.live(kTagContainerEntries), memory.live(kKindCRFile)),
+                  std::make_tuple(header + 1, table + 1, objects + 1));
         CRFile& file = c->file;
         ASSERT_EQ(file.setForkPosition(kForkStrings, 0), kNoErr);
         Bytes got(text.size());
@@ -360,9 +334,9 @@ TEST_F(CRFileTest, TablesAreCountedWhileHeldAndByteAtATimeReadingOfALargeFork) {
         ASSERT_EQ(file.readFork(kForkStrings, length, got.data()), kNoErr);
         EXPECT_EQ(slice(got, 0, 3), (Bytes{text[999], 0xDE, 0xAD}));
     }
-    EXPECT_EQ(memory.live(kTagContainerHeader), header);
-    EXPECT_EQ(memory.live(kTagContainerEntries), table);
-    EXPECT_EQ(memory.live(kKindCRFile), objects);
+    EXPECT_EQ(std::make_tuple(memory.live(kTagContainerHeader), memory.live(kTagContainerEntries),
+                              memory.live(kKindCRFile)),
+              std::make_tuple(header, table, objects));
     EXPECT_EQ(memory.live(kTagSegmentMoveUp), 0);
     EXPECT_GE(memory.allocations(kTagSegmentMoveUp), 1);
 }
@@ -402,6 +376,7 @@ TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
     Bytes cut37 = slice(good, 0, 37); // the last word is now 00 00 00 (the end of an offset) and 00
     cut37.back() = 0x40;
     const std::string text = "This is a text file, not a forked container at all.\n";
+    // Cut by 4, the last word is an entry's cursor; cut to 40, a cursor of 0.
     struct Row {
         std::string name;
         Bytes bytes;
@@ -429,7 +404,6 @@ TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
         {"offset past FTOCOffset", with(offsets + 24, 11), kErrInvalidFormat},
         {"offset INT32_MAX", with(offsets + 24, INT32_MAX), kErrInvalidFormat},
         {"bytes between the table and its offset", gap, kErrInvalidFormat},
-        // Cut by 4, the last word is an entry's cursor; cut to 40, a cursor of 0.
         {"truncated by 4", slice(good, 0, good.size() - 4), kErrBadContainerVersion},
         {"truncated to 40", slice(good, 0, 40), kErrBadContainerVersion},
         {"truncated to 37", cut37, kErrInvalidFormat},
@@ -452,8 +426,8 @@ TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
             EXPECT_EQ(damaged.file.forkExists(kForkData, exists), kNoErr);
             EXPECT_FALSE(exists);
             // A failed container refuses structural changes instead of writing.
-            EXPECT_EQ(damaged.file.createFork(kA), kErrNotInitialized);
-            EXPECT_EQ(damaged.file.setForkSize(kA, 4), kErrNotInitialized);
+            EXPECT_TRUE(all(kErrNotInitialized,
+                            {damaged.file.createFork(kA), damaged.file.setForkSize(kA, 4)}));
         }
         ASSERT_FALSE(reports().empty());
         EXPECT_EQ(reports().front(), bugReportText("CRFile::CRFile", row.expected));

@@ -42,3 +42,14 @@ protected:
     TempDir dir;
     RecordingPlatformScope platform;
 };
+
+// Every call of the list (evaluated in order) gave code; names the first that did not.
+inline ::testing::AssertionResult all(RErr code, std::initializer_list<RErr> got) {
+    std::size_t call = 0;
+    for (RErr err : got) {
+        if (err != code)
+            return ::testing::AssertionFailure() << "call " << call << " gave " << err;
+        ++call;
+    }
+    return ::testing::AssertionSuccess();
+}
