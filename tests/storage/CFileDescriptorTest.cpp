@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -48,25 +49,19 @@ TEST_F(CFileDescriptorTest, PathCloneCountingAndExistence) {
     const int64_t live = CRMemory::shared().live(kKindCFileDescriptor);
     {
         CFileDescriptor fd(path);
-        EXPECT_EQ(fd.path(), path);
-        EXPECT_EQ(fd.getPathname().str(), path);
-        EXPECT_EQ(fd.getPathname().creatorTag(), 140);
-        EXPECT_FALSE(fd.isOpenNow());
+        EXPECT_EQ(std::make_tuple(fd.path(), fd.getPathname().str(), fd.getPathname().creatorTag(),
+                                  fd.isOpenNow()),
+                  std::make_tuple(path, path, 140, false));
         std::unique_ptr<CFileDescriptor> copy;
-        ASSERT_EQ(fd.clone(copy), kNoErr);
+        bool before = true, after = false, empty = true;
+        ASSERT_TRUE(all(kNoErr, {fd.clone(copy), fd.exists(before), fd.create(),
+                                 copy->exists(after), CFileDescriptor("").exists(empty)}));
+        EXPECT_EQ(std::make_tuple(before, after, empty), std::make_tuple(false, true, false));
         EXPECT_EQ(copy->getPathname().str(), path);
         EXPECT_NE(&copy->getPathname(), &fd.getPathname());
         EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), live + 2);
-        bool exists = true;
-        ASSERT_EQ(fd.exists(exists), kNoErr);
-        EXPECT_FALSE(exists); // nothing made on the disk by a descriptor alone
-        ASSERT_EQ(fd.create(), kNoErr);
-        EXPECT_FALSE(fd.isOpenNow());
-        ASSERT_EQ(copy->exists(exists), kNoErr);
-        EXPECT_TRUE(exists);
+        EXPECT_FALSE(fd.isOpenNow()); // create leaves the new, empty file closed
         EXPECT_EQ(fs::file_size(fs::u8path(path)), 0u);
-        ASSERT_EQ(CFileDescriptor("").exists(exists), kNoErr);
-        EXPECT_FALSE(exists);
     }
     EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), live);
     EXPECT_TRUE(reports().empty());
@@ -85,31 +80,21 @@ TEST_F(CFileDescriptorTest, FailuresGive1007UnderTheOperationsName) {
 
     platform.recorder.clear();
     CFileDescriptor fd(dir.file("missing"));
-    EXPECT_EQ(fd.open(), kErrFileSystem);
-    EXPECT_FALSE(fd.isOpenNow());
     unsigned char byte = 0;
     int32_t value = 0;
-    EXPECT_EQ(fd.read(&byte, 1), kErrFileSystem);
-    EXPECT_EQ(fd.write(&byte, 1), kErrFileSystem);
-    EXPECT_EQ(fd.setPosition(0), kErrFileSystem);
-    EXPECT_EQ(fd.getPosition(value), kErrFileSystem);
-    EXPECT_EQ(fd.setEOF(0), kErrFileSystem);
-    EXPECT_EQ(fd.getEOF(value), kErrFileSystem);
-    EXPECT_EQ(fd.close(), kErrFileSystem);
+    EXPECT_TRUE(
+        all(kErrFileSystem, {fd.open(), fd.read(&byte, 1), fd.write(&byte, 1), fd.setPosition(0),
+                             fd.getPosition(value), fd.setEOF(0), fd.getEOF(value), fd.close()}));
+    EXPECT_FALSE(fd.isOpenNow());
     const Texts r = reports();
     ASSERT_EQ(r.size(), 8u);
-    EXPECT_EQ(r[0], "CFileDescriptor::open" + kFs);
-    EXPECT_EQ(r[1], "CFileDescriptor::read" + kFs);
-    EXPECT_EQ(r[2], "CFileDescriptor::write" + kFs);
-    EXPECT_EQ(r[7], "CFileDescriptor::close" + kFs);
-
+    EXPECT_EQ(std::make_tuple(r[0], r[1], r[2], r[7]),
+              std::make_tuple("CFileDescriptor::open" + kFs, "CFileDescriptor::read" + kFs,
+                              "CFileDescriptor::write" + kFs, "CFileDescriptor::close" + kFs));
     platform.recorder.clear();
     CFileDescriptor& f = opened("neg", {1, 2, 3});
-    EXPECT_EQ(f.read(&byte, -1), kErrInvalidParameter);
-    EXPECT_EQ(f.write(&byte, -1), kErrInvalidParameter);
-    EXPECT_EQ(f.setPosition(-1), kErrInvalidParameter);
-    EXPECT_EQ(f.setEOF(-1), kErrInvalidParameter);
-    EXPECT_EQ(f.readASeriesOfInt32s(nullptr, -2), kErrInvalidParameter);
+    EXPECT_TRUE(all(kErrInvalidParameter, {f.read(&byte, -1), f.write(&byte, -1), f.setPosition(-1),
+                                           f.setEOF(-1), f.readASeriesOfInt32s(nullptr, -2)}));
     EXPECT_EQ(reports().size(), 5u);
 }
 
@@ -122,25 +107,18 @@ TEST_F(CFileDescriptorTest, AnOpenFileIsNotOpenedAgain) {
     CFileDescriptor second(path);
     ASSERT_EQ(first.open(), kNoErr);
     EXPECT_EQ(readFileBytes(path), (Bytes{9, 8, 7}));
-    EXPECT_EQ(second.open(), kErrFileSystem);
-    EXPECT_EQ(first.open(), kErrFileSystem);
-    ASSERT_EQ(first.close(), kNoErr);
-    EXPECT_EQ(second.open(), kNoErr);
+    EXPECT_TRUE(all(kErrFileSystem, {second.open(), first.open()}));
+    ASSERT_TRUE(all(kNoErr, {first.close(), second.open()}));
     EXPECT_EQ(reports(), Texts(2, "CFileDescriptor::open" + kFs));
     ASSERT_EQ(second.close(), kNoErr);
-    {
-        CFileDescriptor dropped(path);
-        ASSERT_EQ(dropped.open(), kNoErr);
-    }
-    EXPECT_EQ(first.open(), kNoErr);
-    EXPECT_EQ(first.close(), kNoErr);
+    EXPECT_EQ(std::make_unique<CFileDescriptor>(path)->open(), kNoErr);
+    EXPECT_TRUE(all(kNoErr, {first.open(), first.close()}));
 }
 
 TEST_F(CFileDescriptorTest, ReadWritePositionAndEnd) {
     CFileDescriptor& f = opened("rw", {});
     ASSERT_EQ(f.write("hello", 5), kNoErr);
-    EXPECT_EQ(position(f), 5);
-    EXPECT_EQ(length(f), 5);
+    EXPECT_EQ(std::make_pair(position(f), length(f)), std::make_pair(5, 5));
     EXPECT_EQ(readAt(f, 1, 3), (Bytes{'e', 'l', 'l'}));
     EXPECT_EQ(position(f), 4);
     unsigned char got[4] = {};
@@ -156,28 +134,22 @@ TEST_F(CFileDescriptorTest, ReadWritePositionAndEnd) {
 
     // The position becomes the smaller of itself and the new end.
     CFileDescriptor& e = opened("eof", pattern(100, 7));
-    ASSERT_EQ(e.setPosition(80), kNoErr);
-    ASSERT_EQ(e.setEOF(50), kNoErr);
-    EXPECT_EQ(position(e), 50);
-    EXPECT_EQ(length(e), 50);
-    ASSERT_EQ(e.setPosition(10), kNoErr);
-    ASSERT_EQ(e.setEOF(200), kNoErr);
-    EXPECT_EQ(position(e), 10);
-    EXPECT_EQ(length(e), 200);
-}
+    ASSERT_TRUE(all(kNoErr, {e.setPosition(80), e.setEOF(50)}));
+    EXPECT_EQ(std::make_pair(position(e), length(e)), std::make_pair(50, 50));
+    ASSERT_TRUE(all(kNoErr, {e.setPosition(10), e.setEOF(200)}));
+    EXPECT_EQ(std::make_pair(position(e), length(e)), std::make_pair(10, 200));
 
-TEST_F(CFileDescriptorTest, SeriesOfInt32sAreBigEndianOnDisk) {
-    CFileDescriptor& f = opened("ints", {});
+    // Series of integers are big-endian on disk; last index -1 moves nothing.
+    CFileDescriptor& i = opened("ints", {});
     const int32_t values[] = {1, -1, 0x12345678, 51, INT32_MIN};
-    ASSERT_EQ(f.writeASeriesOfInt32s(values, 3), kNoErr); // last index 3: four words
-    EXPECT_EQ(readFileBytes(f.path()), words({1, -1, 0x12345678, 51}));
     int32_t back[5] = {};
-    ASSERT_EQ(f.setPosition(0), kNoErr);
-    ASSERT_EQ(f.readASeriesOfInt32s(back, 3), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {i.writeASeriesOfInt32s(values, 3), i.setPosition(0),
+                             i.readASeriesOfInt32s(back, 3), i.readASeriesOfInt32s(back, -1),
+                             i.writeASeriesOfInt32s(values, -1)}));
+    EXPECT_EQ(readFileBytes(i.path()), words({1, -1, 0x12345678, 51}));
     EXPECT_TRUE(std::equal(back, back + 4, values));
-    ASSERT_EQ(f.readASeriesOfInt32s(back, -1), kNoErr); // moves nothing
-    ASSERT_EQ(f.writeASeriesOfInt32s(values, -1), kNoErr);
-    EXPECT_EQ(length(f), 16);
+    EXPECT_EQ(back[4], 0);
+    EXPECT_EQ(length(i), 16);
 }
 
 TEST_F(CFileDescriptorTest, ReadAheadIsInvisible) {
@@ -190,16 +162,13 @@ TEST_F(CFileDescriptorTest, ReadAheadIsInvisible) {
     for (std::size_t i = 200000; i-- > 100000;) // backwards, a seek before every byte
         ASSERT_EQ(readAt(f, static_cast<int32_t>(i), 1)[0], big[i]) << i;
     unsigned char b = 0;
-    ASSERT_EQ(f.setPosition(1000), kNoErr);
-    ASSERT_EQ(f.read(&b, 1), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {f.setPosition(1000), f.read(&b, 1)}));
     EXPECT_EQ(readAt(f, 5000, 200000), slice(big, 5000, 200000)); // larger than the cache
 
     // Writes and a new end show at once, not as the read-ahead remembered the bytes.
     const Bytes original = pattern(1000, 7);
     CFileDescriptor& c = opened("coherent", original);
-    ASSERT_EQ(c.read(&b, 1), kNoErr);
-    ASSERT_EQ(c.setPosition(500), kNoErr);
-    ASSERT_EQ(c.write("\xAA\xBB\xCC", 3), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {c.read(&b, 1), c.setPosition(500), c.write("\xAA\xBB\xCC", 3)}));
     EXPECT_EQ(readAt(c, 499, 5), (Bytes{original[499], 0xAA, 0xBB, 0xCC, original[503]}));
     ASSERT_EQ(c.setEOF(100), kNoErr);
     EXPECT_EQ(c.read(&b, 1), kErrFileSystem); // position 100 is the end
@@ -212,8 +181,7 @@ TEST_F(CFileDescriptorTest, ReadAheadIsInvisible) {
     writeFileBytes(c.path(), {9, 8, 7, 6});
     ASSERT_EQ(c.open(), kNoErr);
     EXPECT_EQ(position(c), 0);
-    ASSERT_EQ(c.read(&b, 1), kNoErr);
-    EXPECT_EQ(b, 9);
+    EXPECT_EQ(readAt(c, 0, 1), Bytes{9});
 }
 
 TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptor) {
@@ -221,8 +189,7 @@ TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptor) {
     CFileDescriptor& b = opened("b", {});
     const int32_t word = 5;
     CFileDescriptor::failNthWriteFromNow(3);
-    EXPECT_EQ(a.write(&word, 1), kNoErr);
-    EXPECT_EQ(b.write(&word, 4), kNoErr);
+    EXPECT_TRUE(all(kNoErr, {a.write(&word, 1), b.write(&word, 4)}));
     EXPECT_EQ(a.write(&word, 1), kErrFileSystem);
     EXPECT_EQ(a.write(&word, 1), kNoErr); // the hook is spent
     EXPECT_EQ(readFileBytes(a.path()).size(), 2u);
@@ -277,18 +244,13 @@ TEST_F(CFileDescriptorTest, GreekChineseAndDeepPathsWorkAndOverlongNamesFailClea
                                     dir.file("mixed-ελληνικά-中文.rdc"), deepFile}) {
         SCOPED_TRACE(path);
         CFileDescriptor file(path);
-        ASSERT_EQ(file.create(), kNoErr);
-        ASSERT_EQ(file.open(), kNoErr);
         const int32_t values[] = {0x01020304, -2};
-        ASSERT_EQ(file.writeASeriesOfInt32s(values, 1), kNoErr);
-        ASSERT_EQ(file.flushToDisk(), kNoErr);
-        ASSERT_EQ(file.close(), kNoErr);
-        EXPECT_EQ(readFileBytes(path), words({0x01020304, -2}));
-        ASSERT_EQ(file.open(), kNoErr);
         int32_t back[2] = {};
-        ASSERT_EQ(file.readASeriesOfInt32s(back, 1), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {file.create(), file.open(), file.writeASeriesOfInt32s(values, 1),
+                                 file.flushToDisk(), file.close()}));
+        EXPECT_EQ(readFileBytes(path), words({0x01020304, -2}));
+        ASSERT_TRUE(all(kNoErr, {file.open(), file.readASeriesOfInt32s(back, 1), file.close()}));
         EXPECT_EQ(back[1], -2);
-        ASSERT_EQ(file.close(), kNoErr);
     }
     EXPECT_EQ(replaceFileAtomically(deepFile, (deep / "moved.rdc").u8string()), kNoErr);
     Texts names = dir.names();
