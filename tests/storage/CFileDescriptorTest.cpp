@@ -35,8 +35,7 @@ protected:
     }
     Bytes readAt(CFileDescriptor& fd, int32_t at, int32_t count) {
         Bytes got(static_cast<std::size_t>(count));
-        EXPECT_EQ(fd.setPosition(at), kNoErr);
-        EXPECT_EQ(fd.read(got.data(), count), kNoErr);
+        EXPECT_TRUE(all(kNoErr, {fd.setPosition(at), fd.read(got.data(), count)}));
         return got;
     }
     std::vector<std::unique_ptr<CFileDescriptor>> held; // closed by their destructors
@@ -110,8 +109,7 @@ TEST_F(CFileDescriptorTest, AnOpenFileIsNotOpenedAgain) {
     EXPECT_TRUE(all(kErrFileSystem, {second.open(), first.open()}));
     ASSERT_TRUE(all(kNoErr, {first.close(), second.open()}));
     EXPECT_EQ(reports(), Texts(2, "CFileDescriptor::open" + kFs));
-    ASSERT_EQ(second.close(), kNoErr);
-    EXPECT_EQ(std::make_unique<CFileDescriptor>(path)->open(), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {second.close(), std::make_unique<CFileDescriptor>(path)->open()}));
     EXPECT_TRUE(all(kNoErr, {first.open(), first.close()}));
 }
 

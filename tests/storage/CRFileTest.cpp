@@ -32,8 +32,8 @@ int32_t forkPosition(CRFile& file, RForkType type) {
 Bytes readWholeFork(CRFile& file, RForkType type) {
     int32_t length = forkSize(file, type);
     Bytes bytes(static_cast<std::size_t>(std::max(length, 0)));
-    EXPECT_EQ(file.setForkPosition(type, 0), kNoErr);
-    EXPECT_EQ(file.readFork(type, length, bytes.data()), kNoErr);
+    EXPECT_TRUE(
+        all(kNoErr, {file.setForkPosition(type, 0), file.readFork(type, length, bytes.data())}));
     EXPECT_EQ(length, static_cast<int32_t>(bytes.size()));
     return bytes;
 }
@@ -53,9 +53,8 @@ void makeContainer(const std::string& path, const Forks& forks) {
     Opened c(path);
     for (const auto& [type, bytes] : forks) {
         auto length = static_cast<int32_t>(bytes.size());
-        ASSERT_EQ(c.file.createFork(type), kNoErr);
-        ASSERT_EQ(c.file.setForkSize(type, length), kNoErr);
-        ASSERT_EQ(c.file.writeFork(type, length, bytes.data()), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {c.file.createFork(type), c.file.setForkSize(type, length),
+                                 c.file.writeFork(type, length, bytes.data())}));
     }
 }
 
@@ -328,8 +327,8 @@ TEST_F(CRFileTest, TablesAreCountedWhileHeldAndByteAtATimeReadingOfALargeFork) {
         // Interleaved with a write in the middle of what was read ahead.
         ASSERT_EQ(file.setForkPosition(kForkStrings, 1000), kNoErr);
         int32_t length = 2;
-        ASSERT_EQ(file.writeFork(kForkStrings, length, "\xDE\xAD"), kNoErr);
-        ASSERT_EQ(file.setForkPosition(kForkStrings, 999), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {file.writeFork(kForkStrings, length, "\xDE\xAD"),
+                                 file.setForkPosition(kForkStrings, 999)}));
         length = 3;
         ASSERT_EQ(file.readFork(kForkStrings, length, got.data()), kNoErr);
         EXPECT_EQ(slice(got, 0, 3), (Bytes{text[999], 0xDE, 0xAD}));

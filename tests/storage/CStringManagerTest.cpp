@@ -51,8 +51,8 @@ int32_t registered(CStringManager& manager, const std::string& text) {
 std::string entry(const CStringManager& manager, int32_t id) {
     int32_t status = -1;
     const CRString* text = nullptr;
-    EXPECT_EQ(manager.getStringStatus(id, status), kNoErr);
-    EXPECT_EQ(manager.getPointerToString(id, text), kNoErr);
+    EXPECT_TRUE(
+        all(kNoErr, {manager.getStringStatus(id, status), manager.getPointerToString(id, text)}));
     return std::to_string(status) + ":" + (text ? text->str() : "-");
 }
 
@@ -61,8 +61,8 @@ void buildMixedManager(CStringManager& manager) {
     ASSERT_EQ(manager.createStringStructure(), kNoErr);
     for (const char* text : {"NP", "VP", "PP", "Det", "N"})
         registered(manager, text);
-    ASSERT_EQ(manager.setStringStatus(2, kUndone), kNoErr);
-    ASSERT_EQ(manager.setStringStatus(3, kUnused), kNoErr);
+    ASSERT_TRUE(
+        all(kNoErr, {manager.setStringStatus(2, kUndone), manager.setStringStatus(3, kUnused)}));
 }
 
 // A failed read must leave the mixed manager exactly as it was.
@@ -101,15 +101,15 @@ TEST_F(CStringManagerTest, IdsAreHandedOutInOrderFreedOnesReusedLastFreedFirst) 
     ASSERT_EQ(manager.setStringStatus(2, kUnused), kNoErr);
     EXPECT_EQ(entry(manager, 2), "1:-");
     EXPECT_EQ(registered(manager, "b2"), 2);
-    ASSERT_EQ(manager.setStringStatus(2, kUnused), kNoErr);
-    ASSERT_EQ(manager.setStringStatus(3, kUnused), kNoErr);
-    ASSERT_EQ(manager.setStringStatus(1, kUndone), kNoErr);
+    ASSERT_TRUE(
+        all(kNoErr, {manager.setStringStatus(2, kUnused), manager.setStringStatus(3, kUnused),
+                     manager.setStringStatus(1, kUndone)}));
     EXPECT_EQ(entry(manager, 1), "2:S");
     EXPECT_EQ(registered(manager, "x"), 3);
     EXPECT_EQ(registered(manager, "y"), 2);
     EXPECT_EQ(registered(manager, "z"), 4) << "an undone entry must not be handed out";
-    ASSERT_EQ(manager.setStringStatus(1, kCurrent), kNoErr);
-    ASSERT_EQ(manager.replaceStringText(1, CRString("Nouns", 3)), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {manager.setStringStatus(1, kCurrent),
+                             manager.replaceStringText(1, CRString("Nouns", 3))}));
     EXPECT_EQ(entry(manager, 1), "3:Nouns");
     EXPECT_EQ(manager.maxArrayIndex(), 4);
 }
@@ -196,14 +196,13 @@ TEST_F(CStringManagerTest, CountsItsTableAndTheTextsItOwnsWhichStayPut) {
     ASSERT_EQ(manager.registerString(*held, copy), kNoErr);
     EXPECT_EQ(copy, 3000) << "the last freed ID comes first";
     EXPECT_EQ(entry(manager, copy), "3:NP");
-    ASSERT_EQ(manager.replaceStringText(np, *held), kNoErr);
-    ASSERT_EQ(manager.getPointerToString(np, again), kNoErr);
+    ASSERT_TRUE(
+        all(kNoErr, {manager.replaceStringText(np, *held), manager.getPointerToString(np, again)}));
     EXPECT_EQ(again->str(), "NP");
     EXPECT_EQ(again->creatorTag(), kRegisteredTag);
     EXPECT_EQ(memory.live(kRegisteredTag), copies + 1502);
 
-    ASSERT_EQ(writeStrings(path, manager), kNoErr);
-    ASSERT_EQ(readStrings(path, manager), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {writeStrings(path, manager), readStrings(path, manager)}));
     EXPECT_EQ(memory.live(kRegisteredTag), copies);
     EXPECT_EQ(memory.live(kLoadedTag), loaded + 1501); // the undone text is not saved
     EXPECT_EQ(memory.live(kTagStringTable), tables + 1);
@@ -237,25 +236,21 @@ TEST_F(CStringManagerTest, WritesCurrentStringsInAscendingOrderAndReadsThemBackW
     EXPECT_EQ(registered(loaded, "AP"), 6);
 
     // Rewriting an existing fork resizes it to the new contents.
-    ASSERT_EQ(loaded.setStringStatus(4, kUnused), kNoErr);
-    ASSERT_EQ(loaded.setStringStatus(6, kUndone), kNoErr);
-    ASSERT_EQ(writeStrings(path, loaded), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {loaded.setStringStatus(4, kUnused), loaded.setStringStatus(6, kUndone),
+                             writeStrings(path, loaded)}));
     EXPECT_EQ(forkBytes(path, kForkStrings), fork(5, {{1, "NP"}, {2, "VP"}, {3, "S"}, {5, "N"}}));
 
     // Texts are their UTF-8 bytes; with no current string H is 0 and the table loads empty.
     const std::string label = "Caf\xC3\xA9 \xE2\x86\x92 \xCE\xBB"; // Café → λ
-    ASSERT_EQ(loaded.replaceStringText(1, CRString(label, 1)), kNoErr);
-    ASSERT_EQ(loaded.setStringStatus(2, kUnused), kNoErr);
-    ASSERT_EQ(loaded.setStringStatus(3, kUnused), kNoErr);
-    ASSERT_EQ(loaded.setStringStatus(5, kUndone), kNoErr);
-    ASSERT_EQ(writeStrings(path, loaded), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {loaded.replaceStringText(1, CRString(label, 1)),
+                             loaded.setStringStatus(2, kUnused), loaded.setStringStatus(3, kUnused),
+                             loaded.setStringStatus(5, kUndone), writeStrings(path, loaded)}));
     EXPECT_EQ(forkBytes(path, kForkStrings),
               (Bytes{0,    0,    0,   1,    0,    0,    0,   1,    'C',  'a', 'f',
                      0xC3, 0xA9, ' ', 0xE2, 0x86, 0x92, ' ', 0xCE, 0xBB, 0}));
     ASSERT_EQ(readStrings(path, manager), kNoErr);
     EXPECT_EQ(entry(manager, 1), "3:" + label);
-    ASSERT_EQ(loaded.setStringStatus(1, kUndone), kNoErr);
-    ASSERT_EQ(writeStrings(path, loaded), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {loaded.setStringStatus(1, kUndone), writeStrings(path, loaded)}));
     EXPECT_EQ(forkBytes(path, kForkStrings), words({0}));
     CStringManager empty; // reading also serves an uncreated manager
     ASSERT_EQ(readStrings(path, empty), kNoErr);

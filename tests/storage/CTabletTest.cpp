@@ -25,8 +25,7 @@ void fillDistinct(CTablet& tablet, int32_t attributes, int32_t records) {
     if (!tablet.exists()) {
         ASSERT_EQ(tablet.createTablet(), kNoErr);
     }
-    ASSERT_EQ(tablet.setMaxAttributes(attributes), kNoErr);
-    ASSERT_EQ(tablet.setMaxRecords(records), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {tablet.setMaxAttributes(attributes), tablet.setMaxRecords(records)}));
     for (int32_t a = 1; a <= attributes; ++a)
         for (int32_t r = 1; r <= records; ++r)
             ASSERT_EQ(tablet.setValue(r, a, distinct(r, a)), kNoErr);
@@ -37,8 +36,7 @@ void fillDistinct(CTablet& tablet, int32_t attributes, int32_t records) {
 void expectTablet(const CTablet& tablet, int32_t attributes, int32_t records,
                   int32_t filledAttributes, int32_t filledRecords) {
     int32_t a = 0, r = 0;
-    EXPECT_EQ(tablet.getMaxAttributes(a), kNoErr);
-    EXPECT_EQ(tablet.getMaxRecords(r), kNoErr);
+    EXPECT_TRUE(all(kNoErr, {tablet.getMaxAttributes(a), tablet.getMaxRecords(r)}));
     ASSERT_EQ(std::make_pair(a, r), std::make_pair(attributes, records));
     for (a = 1; a <= attributes; ++a)
         for (r = 1; r <= records; ++r) {
@@ -108,8 +106,7 @@ TEST_F(CTabletTest, OutOfRangeIndicesGiveInvalidParameterAndChangeNothing) {
 
 TEST_F(CTabletTest, ResizingKeepsValuesAndNewCellsAreZeroNotOldValues) {
     fillDistinct(tablet, 2, 3);
-    ASSERT_EQ(tablet.setMaxRecords(10), kNoErr);
-    ASSERT_EQ(tablet.setMaxAttributes(5), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {tablet.setMaxRecords(10), tablet.setMaxAttributes(5)}));
     expectTablet(tablet, 5, 10, 2, 3);
     EXPECT_EQ(tablet.cell(3, 2), 2003);
     EXPECT_EQ(tablet.cell(2, 1), -1002);
@@ -117,11 +114,9 @@ TEST_F(CTabletTest, ResizingKeepsValuesAndNewCellsAreZeroNotOldValues) {
     EXPECT_EQ(tablet.cell(10, 5), 77);
 
     fillDistinct(tablet, 4, 6);
-    ASSERT_EQ(tablet.setMaxRecords(2), kNoErr);
-    ASSERT_EQ(tablet.setMaxAttributes(2), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {tablet.setMaxRecords(2), tablet.setMaxAttributes(2)}));
     expectTablet(tablet, 2, 2, 2, 2);
-    ASSERT_EQ(tablet.setMaxRecords(6), kNoErr);
-    ASSERT_EQ(tablet.setMaxAttributes(4), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {tablet.setMaxRecords(6), tablet.setMaxAttributes(4)}));
     expectTablet(tablet, 4, 6, 2, 2);
 }
 
@@ -137,14 +132,12 @@ TEST_F(CTabletTest, CountsItselfItsPointerArrayAndEachColumn) {
         ASSERT_EQ(counted.createTablet(), kNoErr);
         EXPECT_EQ(memory.live(kTagTabletPointers), pointers + 1);
         EXPECT_EQ(memory.live(kTagTabletColumn), columns + 1);
-        ASSERT_EQ(counted.setMaxAttributes(51), kNoErr);
-        ASSERT_EQ(counted.setMaxRecords(9), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {counted.setMaxAttributes(51), counted.setMaxRecords(9)}));
         EXPECT_EQ(memory.live(kTagTabletColumn), columns + 51);
         ASSERT_EQ(counted.setMaxAttributes(20), kNoErr);
         EXPECT_EQ(memory.live(kTagTabletColumn), columns + 20);
         fillDistinct(tablet, 7, 1);
-        ASSERT_EQ(writeTablet(path, tablet), kNoErr);
-        ASSERT_EQ(tablet.destroyTablet(), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {writeTablet(path, tablet), tablet.destroyTablet()}));
         EXPECT_FALSE(tablet.exists());
         ASSERT_EQ(readTablet(path, counted), kNoErr);
         EXPECT_EQ(memory.live(kTagTabletColumn), columns + 7);
@@ -172,9 +165,8 @@ TEST_F(CTabletTest, Writes51By7TabletAsABigEndianForkColumnByColumnAndReadsItBac
     expectTablet(loaded, 51, 7, 51, 7);
 
     // Rewriting resizes the existing fork exactly.
-    ASSERT_EQ(tablet.setMaxAttributes(2), kNoErr);
-    ASSERT_EQ(tablet.setMaxRecords(3), kNoErr);
-    ASSERT_EQ(writeTablet(path, tablet), kNoErr);
+    ASSERT_TRUE(all(
+        kNoErr, {tablet.setMaxAttributes(2), tablet.setMaxRecords(3), writeTablet(path, tablet)}));
     EXPECT_EQ(forkBytes(path, kForkTablet), words({2, 3, 1001, -1002, 1003, 2001, -2002, 2003}));
     ASSERT_EQ(readTablet(path, loaded), kNoErr);
     expectTablet(loaded, 2, 3, 2, 3);

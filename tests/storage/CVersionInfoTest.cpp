@@ -204,8 +204,7 @@ TEST_F(CVersionInfoTest, ObjectsAndWordsAreCounted) {
         CFileDescriptor fd(path);
         CVersionInfo info(fd);
         EXPECT_EQ(memory.live(kKindCVersionInfo), objects + 1);
-        ASSERT_EQ(info.checkVersionInfo(), kNoErr);
-        ASSERT_EQ(info.checkVersionInfo(), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {info.checkVersionInfo(), info.checkVersionInfo()}));
         EXPECT_EQ(memory.live(kTagVersionWordsRead), words + 1);
     }
     EXPECT_EQ(memory.live(kKindCVersionInfo), objects);
