@@ -148,10 +148,11 @@ TEST(CRString, PlatformAndUniversalFormsConvertLatin1LineEndsAndUnknownCharacter
 }
 
 TEST(CRString, NumericFormReadsDigitsAndWrapsWithoutUndefinedBehaviour) {
+    // "12a" is 12 * 10 + ('a' - '0'); the "-" is a sign only in front.
     const std::pair<const char*, int32_t> rows[] = {
         {"-42", -42},
         {"", 0},
-        {"12a", 169} /* 12 * 10 + ('a' - '0') */,
+        {"12a", 169},
         {"-", 0},
         {"007", 7},
         {"2147483647", INT32_MAX},
@@ -159,7 +160,7 @@ TEST(CRString, NumericFormReadsDigitsAndWrapsWithoutUndefinedBehaviour) {
         {"2147483648", INT32_MIN},
         {"4294967297", 1},
         {"99999999999999999999", static_cast<int32_t>(1661992959u)},
-        {"1-", 7} /* the "-" is only a sign in front */,
+        {"1-", 7},
         {" 1", -159}};
     for (const auto& [text, number] : rows)
         EXPECT_EQ(CRString(text, kTestTag).getNumericValue(), number) << text;
@@ -237,26 +238,23 @@ TEST(CRString, ConcatenateAndToLowerWorkOnTheUniversalFormAndDropTheOthers) {
 }
 
 TEST(CRString, GetNextUnicodeValueDecodesAndStopsAtTheEndOfABrokenSequence) {
-    const struct {
-        std::string bytes;
-        int32_t code;
-        int32_t length;
-    } rows[] = {{"A", 'A', 1},
-                {"\xC3\xA9", 0xE9, 2},
-                {"\xCE\xB1", 0x3B1, 2},
-                {"\xE2\x82\xAC", 0x20AC, 3},
-                {"\xF0\x9F\x98\x80", 0xD800, 4},
-                {"\xE2\x82", 0xD800, 2},
-                {"\xF0", 0xD800, 1},
-                {"\x80\x80", 0xD800, 1},
-                {"\xFF\x80\x80\x80", 0xD800, 1}};
-    for (const auto& row : rows) {
+    // {bytes, code, length}
+    const std::tuple<std::string, int32_t, int32_t> rows[] = {{"A", 'A', 1},
+                                                              {"\xC3\xA9", 0xE9, 2},
+                                                              {"\xCE\xB1", 0x3B1, 2},
+                                                              {"\xE2\x82\xAC", 0x20AC, 3},
+                                                              {"\xF0\x9F\x98\x80", 0xD800, 4},
+                                                              {"\xE2\x82", 0xD800, 2},
+                                                              {"\xF0", 0xD800, 1},
+                                                              {"\x80\x80", 0xD800, 1},
+                                                              {"\xFF\x80\x80\x80", 0xD800, 1}};
+    for (const auto& [text, code, length] : rows) {
         // Exactly sized: a read past the 0 would be caught by AddressSanitizer.
-        const auto bytes = std::make_unique<unsigned char[]>(row.bytes.size() + 1);
-        std::memcpy(bytes.get(), row.bytes.c_str(), row.bytes.size() + 1);
-        int32_t length = 0;
-        EXPECT_EQ(CRString::getNextUnicodeValue(bytes.get(), length), row.code) << row.bytes;
-        EXPECT_EQ(length, row.length) << row.bytes;
+        const auto bytes = std::make_unique<unsigned char[]>(text.size() + 1);
+        std::memcpy(bytes.get(), text.c_str(), text.size() + 1);
+        int32_t got = 0;
+        EXPECT_EQ(CRString::getNextUnicodeValue(bytes.get(), got), code) << text;
+        EXPECT_EQ(got, length) << text;
     }
 }
 
@@ -316,53 +314,49 @@ TEST(CRString, CollationOrdersCaseAccentsAndLettersThatStandForTwo) {
     for (const char* a : apples)
         for (const char* b : apples)
             EXPECT_EQ(CRString::orderString(a, b, true, true), 0) << a << " " << b;
-    const struct {
-        const char* a;
-        const char* b;
-        bool ignoreCase;
-        bool ignoreAccents;
-        int32_t order;
-    } rows[] = {
-        // Each flag ignores only its own difference.
-        {"apple", "Apple", true, false, 0},
-        {"Apple", "\xC3\xA4pple", true, false, 1},
-        {"\xC3\x84pple", "\xC3\xA4pple", true, false, 0},
-        {"Apple", "\xC3\x84pple", false, true, 0},
-        {"\xC3\xA4pple", "Apple", false, true, 1},
-        // Of two accented letters the larger code sorts after; case decides between the
-        // capital and the small form of the same accented letter.
-        {"\xC3\xA0", "\xC3\xA1", false, false, 1},
-        {"\xC3\xA4", "\xC3\x84", false, false, 1},
-        {"\xC3\x80", "\xC3\xA1", false, false, 1},
-        // Letters that stand for two compare as two: ae, AE, ss; eth and thorn as d{ and t{.
-        {"aex", "\xC3\xA6x", false, false, 0},
-        {"AEx", "\xC3\x86x", false, false, 0},
-        {"Aex", "\xC3\x86x", false, false, 1},
-        {"\xC3\xA6", "af", false, false, 1},
-        {"ad", "\xC3\xA6", false, false, 1},
-        {"ssx", "\xC3\x9Fx", false, false, 0},
-        {"\xC3\x9F", "st", false, false, 1},
-        {"dz", "\xC3\xB0", false, false, 1},
-        {"\xC3\xB0", "e", false, false, 1},
-        {"tzz", "\xC3\xBE", false, false, 1},
-        {"\xC3\xBE", "u", false, false, 1},
-        {"\xC3\x90", "\xC3\xB0", false, false, -1},
-        // Shorter texts and Latin-1 sort before longer texts and wide characters.
-        {"app", "apple", false, false, 1},
-        {"apple", "app", false, false, -1},
-        {"1", "a", false, false, 1},
-        {"z", "\xCE\xB1", false, false, 1},
-        {"\xFF", "\xCE\xB1", false, false, -1} /* a raw 0xFF byte is ill-formed: wide */,
-        {"\xC3\xBF", "\xCE\xB1", false, false, 1},
-        {"\xCE\xB1", "\xCE\xB2", false, false, 1},
-        {"\xCE\xB1", "\xCE\xB1z", false, false, 1},
-        {"\xE2\x82\xAC", "\xF0\x9F\x98\x80", false, false, 1},
-        {"\xCE\xB1", "\xCE\xB1", false, false, 0},
-        {"ab\xE2\x82", "ab", false, false, -1},
-        {"apple", "banana", true, true, 1}};
-    for (const auto& row : rows)
-        EXPECT_EQ(CRString::orderString(row.a, row.b, row.ignoreCase, row.ignoreAccents), row.order)
-            << row.a << " / " << row.b << " " << row.ignoreCase << row.ignoreAccents;
+    // {a, b, ignored: c for case, a for accents, order}. Each flag ignores only its own
+    // difference. Of two accented letters the larger code sorts after; case decides between
+    // the capital and the small form of one accented letter. Letters that stand for two
+    // compare as two: ae, AE, ss; eth and thorn as d{ and t{. Shorter texts and Latin-1 sort
+    // before longer texts and wide characters; a raw 0xFF byte is ill-formed, so wide.
+    const std::tuple<const char*, const char*, std::string, int32_t> rows[] = {
+        {"apple", "Apple", "c", 0},
+        {"Apple", "\xC3\xA4pple", "c", 1},
+        {"\xC3\x84pple", "\xC3\xA4pple", "c", 0},
+        {"Apple", "\xC3\x84pple", "a", 0},
+        {"\xC3\xA4pple", "Apple", "a", 1},
+        {"\xC3\xA0", "\xC3\xA1", "", 1},
+        {"\xC3\xA4", "\xC3\x84", "", 1},
+        {"\xC3\x80", "\xC3\xA1", "", 1},
+        {"aex", "\xC3\xA6x", "", 0},
+        {"AEx", "\xC3\x86x", "", 0},
+        {"Aex", "\xC3\x86x", "", 1},
+        {"\xC3\xA6", "af", "", 1},
+        {"ad", "\xC3\xA6", "", 1},
+        {"ssx", "\xC3\x9Fx", "", 0},
+        {"\xC3\x9F", "st", "", 1},
+        {"dz", "\xC3\xB0", "", 1},
+        {"\xC3\xB0", "e", "", 1},
+        {"tzz", "\xC3\xBE", "", 1},
+        {"\xC3\xBE", "u", "", 1},
+        {"\xC3\x90", "\xC3\xB0", "", -1},
+        {"app", "apple", "", 1},
+        {"apple", "app", "", -1},
+        {"1", "a", "", 1},
+        {"z", "\xCE\xB1", "", 1},
+        {"\xFF", "\xCE\xB1", "", -1},
+        {"\xC3\xBF", "\xCE\xB1", "", 1},
+        {"\xCE\xB1", "\xCE\xB2", "", 1},
+        {"\xCE\xB1", "\xCE\xB1z", "", 1},
+        {"\xE2\x82\xAC", "\xF0\x9F\x98\x80", "", 1},
+        {"\xCE\xB1", "\xCE\xB1", "", 0},
+        {"ab\xE2\x82", "ab", "", -1},
+        {"apple", "banana", "ca", 1}};
+    for (const auto& [a, b, ignored, order] : rows) {
+        const bool c = ignored.find('c') != std::string::npos;
+        const bool x = ignored.find('a') != std::string::npos;
+        EXPECT_EQ(CRString::orderString(a, b, c, x), order) << a << " / " << b << " " << ignored;
+    }
     EXPECT_EQ(CRString::orderString(nullptr, "", false, false), 0);
     EXPECT_EQ(CRString::orderString("a", nullptr, false, false), 1);
     EXPECT_EQ(CRString::orderString(CRString("word", kTestTag), CRString(kTestTag), false, false),
