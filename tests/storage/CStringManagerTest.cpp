@@ -119,10 +119,9 @@ TEST_F(CStringManagerTest, InvalidCallsAreRefusedWithTheirCodes) {
     int32_t id = 9;
     EXPECT_EQ(manager.registerString(CRString("a", 1), id), kErrNotInitialized);
     EXPECT_EQ(id, 0);
-    EXPECT_EQ(manager.setStringStatus(1, 1), kErrNotInitialized);
-    EXPECT_EQ(manager.getPointerToString(1, text), kErrNotInitialized);
-    EXPECT_EQ(manager.destroyStringStructure(), kErrNotInitialized);
-    EXPECT_EQ(writeStrings(path, manager), kErrNotInitialized);
+    EXPECT_TRUE(
+        all(kErrNotInitialized, {manager.setStringStatus(1, 1), manager.getPointerToString(1, text),
+                                 manager.destroyStringStructure(), writeStrings(path, manager)}));
     const std::string uninitialized = " (data structure not initialized)";
     EXPECT_EQ(reports(), (Texts{"CStringManager::registerString" + uninitialized,
                                 "CStringManager::setStringStatus" + uninitialized,
@@ -140,15 +139,15 @@ TEST_F(CStringManagerTest, InvalidCallsAreRefusedWithTheirCodes) {
     text = &sentinel;
     EXPECT_EQ(manager.getPointerToString(0, text), kErrInvalidParameter);
     EXPECT_EQ(text, nullptr);
-    EXPECT_EQ(manager.getPointerToString(4, text), kErrInvalidParameter);
-    EXPECT_EQ(manager.getPointerToString(-1, text), kErrInvalidParameter);
+    EXPECT_TRUE(all(kErrInvalidParameter,
+                    {manager.getPointerToString(4, text), manager.getPointerToString(-1, text)}));
     // {id, status}: outside the table, no such status, or an unused entry freed or revived.
     const std::pair<int32_t, int32_t> refused[] = {{0, kUndone}, {4, kUndone},  {1, 0},      {1, 4},
                                                    {3, kUnused}, {3, kCurrent}, {3, kUndone}};
     for (const auto& [which, status] : refused)
         EXPECT_EQ(manager.setStringStatus(which, status), kErrInvalidParameter) << which;
-    EXPECT_EQ(manager.replaceStringText(4, CRString("c", 1)), kErrInvalidParameter);
-    EXPECT_EQ(manager.replaceStringText(3, CRString("c", 1)), kErrInvalidParameter);
+    EXPECT_TRUE(all(kErrInvalidParameter, {manager.replaceStringText(4, CRString("c", 1)),
+                                           manager.replaceStringText(3, CRString("c", 1))}));
     const Texts r = reports();
     ASSERT_EQ(r.size(), 13u);
     EXPECT_EQ(r[0], "CStringManager::createStringStructure (attempt to reinitialize data "

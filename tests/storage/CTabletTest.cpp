@@ -62,12 +62,9 @@ TEST_F(CTabletTest, UncreatedOrRecreatedTabletIsRefused) {
     out = 7;
     EXPECT_EQ(tablet.getMaxRecords(out), kErrNotInitialized);
     EXPECT_EQ(out, 0);
-    EXPECT_EQ(tablet.setValue(1, 1, 5), kErrNotInitialized);
-    EXPECT_EQ(tablet.getValue(1, 1, out), kErrNotInitialized);
-    EXPECT_EQ(tablet.setMaxRecords(3), kErrNotInitialized);
-    EXPECT_EQ(tablet.setMaxAttributes(3), kErrNotInitialized);
-    EXPECT_EQ(writeTablet(path, tablet), kErrNotInitialized);
-    EXPECT_EQ(readTablet(path, tablet), kErrNotInitialized);
+    EXPECT_TRUE(all(kErrNotInitialized, {tablet.setValue(1, 1, 5), tablet.getValue(1, 1, out),
+                                         tablet.setMaxRecords(3), tablet.setMaxAttributes(3),
+                                         writeTablet(path, tablet), readTablet(path, tablet)}));
     EXPECT_EQ(tablet.destroyTablet(), kNoErr);
     EXPECT_FALSE(tablet.exists());
     ASSERT_EQ(tablet.createTablet(), kNoErr);
@@ -93,8 +90,7 @@ TEST_F(CTabletTest, OutOfRangeIndicesGiveInvalidParameterAndChangeNothing) {
         EXPECT_EQ(out, 12345) << "getValue wrote its out value on failure";
         EXPECT_EQ(tablet.setValue(record, attribute, 99), kErrInvalidParameter);
     }
-    EXPECT_EQ(tablet.setMaxRecords(0), kErrInvalidParameter);
-    EXPECT_EQ(tablet.setMaxAttributes(-2), kErrInvalidParameter);
+    EXPECT_TRUE(all(kErrInvalidParameter, {tablet.setMaxRecords(0), tablet.setMaxAttributes(-2)}));
     const Texts r = reports();
     ASSERT_EQ(r.size(), 16u);
     EXPECT_EQ(r[0], "CTablet::getValue (invalid parameter)");

@@ -132,8 +132,7 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
     CFileDescriptor noVers(newContainer(dir, "novers.rgr"));
     {
         CVersionInfo info(noVers);
-        EXPECT_EQ(info.readExistingInfo(), kErrInvalidFormat);
-        EXPECT_EQ(info.checkVersionInfo(), kErrInvalidFormat);
+        EXPECT_TRUE(all(kErrInvalidFormat, {info.readExistingInfo(), info.checkVersionInfo()}));
         EXPECT_TRUE(info.words().empty());
         EXPECT_TRUE(reports().empty());
     }
@@ -145,9 +144,8 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
                                     "CRFile::CRFile (file system error)",
                                     "CVersionInfo::CVersionInfo (file system error)"}));
         platform.recorder.clear();
-        EXPECT_EQ(info.checkVersionInfo(), kErrInvalidFormat);
-        EXPECT_EQ(info.readExistingInfo(), kErrInvalidFormat);
-        EXPECT_EQ(info.writeCurrentVersionInfo(), kErrInvalidFormat);
+        EXPECT_TRUE(all(kErrInvalidFormat, {info.checkVersionInfo(), info.readExistingInfo(),
+                                            info.writeCurrentVersionInfo()}));
         EXPECT_TRUE(reports().empty()); // reported once
     }
     bool exists = true;
@@ -161,8 +159,7 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
     EXPECT_EQ(info.openError(), kErrBadContainerVersion);
     EXPECT_FALSE(fd.isOpenNow());
     EXPECT_EQ(reports().back(), "CVersionInfo::CVersionInfo (-105)");
-    EXPECT_EQ(info.checkVersionInfo(), kErrInvalidFormat);
-    EXPECT_EQ(info.writeCurrentVersionInfo(), kErrInvalidFormat);
+    EXPECT_TRUE(all(kErrInvalidFormat, {info.checkVersionInfo(), info.writeCurrentVersionInfo()}));
     EXPECT_EQ(readFileBytes(damaged), Bytes(24, 0));
 }
 
