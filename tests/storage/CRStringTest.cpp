@@ -35,17 +35,18 @@ std::string forms(const CRString& s) {
 
 TEST(CRString, CountsItselfAndEveryTextFormAsOneBlockUnderTag40) {
     CRMemory& memory = CRMemory::shared();
-    const int64_t kind = memory.live(kKindCRString), creator = memory.live(kTestTag);
-    const int64_t live = CRString::totalCRStringsInstantiated(), before = blocks();
-    const int64_t formsMade = memory.allocations(kTagStringForm);
+    // Strings of kind 1, of the test's tag, alive; forms alive, substring buffers alive.
+    const auto counts = [&memory] {
+        return std::vector<int64_t>{memory.live(kKindCRString), memory.live(kTestTag),
+                                    CRString::totalCRStringsInstantiated(),
+                                    memory.live(kTagStringForm), memory.live(kTagSubstringBuffer)};
+    };
+    const std::vector<int64_t> at = counts();
+    const int64_t before = blocks(), formsMade = memory.allocations(kTagStringForm);
     const int64_t substrings = memory.allocations(kTagSubstringBuffer);
-    const int64_t liveForms = memory.live(kTagStringForm);
-    const int64_t liveSubstrings = memory.live(kTagSubstringBuffer);
     {
         CRString s(kTestTag);
-        EXPECT_EQ(memory.live(kKindCRString), kind + 1);
-        EXPECT_EQ(memory.live(kTestTag), creator + 1);
-        EXPECT_EQ(CRString::totalCRStringsInstantiated(), live + 1);
+        EXPECT_EQ(counts(), (std::vector<int64_t>{at[0] + 1, at[1] + 1, at[2] + 1, at[3], at[4]}));
         EXPECT_EQ(blocks(), before);
         s.setStringValueLocal("Z\xFCrich\r\n");
         EXPECT_EQ(memory.allocations(kTagStringForm), formsMade + 1);
@@ -61,36 +62,29 @@ TEST(CRString, CountsItselfAndEveryTextFormAsOneBlockUnderTag40) {
         CRString copy(s);
         auto clone = CRString::cloneCRString(s, kTestTag);
         EXPECT_EQ(blocks(), before + 6);
-        EXPECT_EQ(memory.live(kTestTag), creator + 3);
+        EXPECT_EQ(counts()[1], at[1] + 3);
         copy.toLower();
         auto piece = s.substring(0, 1);
         EXPECT_EQ(memory.allocations(kTagSubstringBuffer), substrings + 1);
-        EXPECT_EQ(memory.live(kTagSubstringBuffer), liveSubstrings); // freed at once
+        EXPECT_EQ(counts()[4], at[4]); // the substring's buffer is freed at once
         s.setStringValue("again");
     }
     EXPECT_EQ(blocks(), before);
-    EXPECT_EQ(memory.live(kKindCRString), kind);
-    EXPECT_EQ(memory.live(kTestTag), creator);
-    EXPECT_EQ(CRString::totalCRStringsInstantiated(), live);
-    EXPECT_EQ(memory.live(kTagStringForm), liveForms);
+    EXPECT_EQ(counts(), at);
 }
 
 TEST(CRString, FormsAreMadeWhenAskedForAndDroppedWhenTheValueChanges) {
     CRString s(kTestTag);
-    EXPECT_FALSE(s.hasValue());
-    EXPECT_STREQ(s.getStringValue(), "");
-    EXPECT_STREQ(s.getStringValueLocal(), "");
-    EXPECT_EQ(s.getNumericValue(), 0);
-    EXPECT_EQ(s.byteLength(), 0);
-    EXPECT_EQ(s.characterLength(), 0);
+    EXPECT_EQ(std::make_tuple(std::string(s.getStringValue()), std::string(s.getStringValueLocal()),
+                              s.getNumericValue(), s.byteLength(), s.characterLength()),
+              std::make_tuple(std::string(), std::string(), 0, 0, 0));
     EXPECT_FALSE(s.hasValue()); // reading does not give it a value
 
     s.setStringValueLocal("Z\xFCrich");
     EXPECT_EQ(forms(s), "P");
     EXPECT_STREQ(s.getStringValue(), "Z\xC3\xBCrich");
     EXPECT_EQ(forms(s), "UP");
-    EXPECT_EQ(s.byteLength(), 7);
-    EXPECT_EQ(s.characterLength(), 6);
+    EXPECT_EQ(std::make_pair(s.byteLength(), s.characterLength()), std::make_pair(7, 6));
 
     s.setNumericValue(-42);
     EXPECT_EQ(forms(s), "N");

@@ -71,13 +71,13 @@ TEST_F(CTabletTest, UncreatedOrRecreatedTabletIsRefused) {
     EXPECT_TRUE(tablet.exists());
     expectTablet(tablet, 1, 1, 0, 0); // one cell reading 0
     EXPECT_EQ(tablet.createTablet(), kErrReinitialized);
-    const Texts r = reports();
-    ASSERT_EQ(r.size(), 9u);
-    EXPECT_EQ(r[0], "CTablet::getMaxAttributes (data structure not initialized)");
-    EXPECT_EQ(r[1], "CTablet::getMaxRecords (data structure not initialized)");
-    EXPECT_EQ(r[4], "CTablet::setMaxRecords (data structure not initialized)");
-    EXPECT_EQ(r[5], "CTablet::setMaxAttributes (data structure not initialized)");
-    EXPECT_EQ(r[8], "CTablet::createTablet (attempt to reinitialize data structure)");
+    const std::string none = " (data structure not initialized)";
+    EXPECT_EQ(reports(),
+              (Texts{"CTablet::getMaxAttributes" + none, "CTablet::getMaxRecords" + none,
+                     "CTablet::setValue" + none, "CTablet::getValue" + none,
+                     "CTablet::setMaxRecords" + none, "CTablet::setMaxAttributes" + none,
+                     "CTablet::writeTabletToDisk" + none, "CTablet::readTabletFromDisk" + none,
+                     "CTablet::createTablet (attempt to reinitialize data structure)"}));
 }
 
 TEST_F(CTabletTest, OutOfRangeIndicesGiveInvalidParameterAndChangeNothing) {
