@@ -1,371 +1,280 @@
 #include "storage/CFileDescriptor.h"
 
-#include "base/ErrorReporter.h"
 #include "storage/CRMemory.h"
-#include "support/TestSupport.h"
+#include "storage/PlatformFiles.h"
+#include "storage/StorageTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <tuple>
 
 namespace {
 
-const std::string kFsError = " (file system error)";
+namespace fs = std::filesystem;
 
-std::vector<unsigned char> pattern(std::size_t size, unsigned seed = 7) {
-    std::vector<unsigned char> bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<unsigned char>((i * 131 + seed + i / 251) & 0xFF);
-    return bytes;
-}
+const std::string kFs = " (file system error)";
 
-// A descriptor opened on a file that holds the given bytes.
-struct OpenFile {
-    OpenFile(const std::string& path, const std::vector<unsigned char>& bytes) : fd(path) {
-        writeFileBytes(path, bytes);
-        EXPECT_EQ(fd.open(), kNoErr);
-    }
-    ~OpenFile() {
-        if (fd.isOpenNow())
-            fd.close();
-    }
-    CFileDescriptor fd;
-};
-
-class CFileDescriptorTest : public ::testing::Test {
+class CFileDescriptorTest : public StorageTest {
 protected:
-    void TearDown() override { CFileDescriptor::failNthWriteFromNow(0); }
-    TempDir dir;
-    RecordingPlatformScope platform;
+    // A descriptor opened on a new file holding the bytes.
+    CFileDescriptor& opened(const std::string& name, const Bytes& bytes) {
+        writeFileBytes(dir.file(name), bytes);
+        held.push_back(std::make_unique<CFileDescriptor>(dir.file(name)));
+        EXPECT_EQ(held.back()->open(), kNoErr);
+        return *held.back();
+    }
+    int32_t position(CFileDescriptor& fd) {
+        int32_t out = -1;
+        EXPECT_EQ(fd.getPosition(out), kNoErr);
+        return out;
+    }
+    int32_t length(CFileDescriptor& fd) {
+        int32_t out = -1;
+        EXPECT_EQ(fd.getEOF(out), kNoErr);
+        return out;
+    }
+    Bytes readAt(CFileDescriptor& fd, int32_t at, int32_t count) {
+        Bytes got(static_cast<std::size_t>(count));
+        EXPECT_TRUE(all(kNoErr, {fd.setPosition(at), fd.read(got.data(), count)}));
+        return got;
+    }
+    std::vector<std::unique_ptr<CFileDescriptor>> held; // closed by their destructors
 };
 
 } // namespace
 
-TEST_F(CFileDescriptorTest, ConstructorCopiesThePathUnderCreatorTag140AndOpensNothing) {
+TEST_F(CFileDescriptorTest, PathCloneCountingAndExistence) {
     const std::string path = dir.file("grammar.rgr");
-    CFileDescriptor fd(path);
-    EXPECT_EQ(fd.path(), path);
-    EXPECT_EQ(fd.getPathname().str(), path);
-    EXPECT_EQ(fd.getPathname().creatorTag(), 140);
-    EXPECT_FALSE(fd.isOpenNow());
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(CFileDescriptorTest, CountsItselfUnderObjectKind2) {
-    const int64_t before = CRMemory::shared().live(kKindCFileDescriptor);
+    const int64_t live = CRMemory::shared().live(kKindCFileDescriptor);
     {
-        CFileDescriptor fd(dir.file("a"));
+        CFileDescriptor fd(path);
+        EXPECT_EQ(std::make_tuple(fd.path(), fd.getPathname().str(), fd.getPathname().creatorTag(),
+                                  fd.isOpenNow()),
+                  std::make_tuple(path, path, 140, false));
         std::unique_ptr<CFileDescriptor> copy;
-        ASSERT_EQ(fd.clone(copy), kNoErr);
-        EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), before + 2);
+        bool before = true, after = false, empty = true;
+        ASSERT_TRUE(all(kNoErr, {fd.clone(copy), fd.exists(before), fd.create(),
+                                 copy->exists(after), CFileDescriptor("").exists(empty)}));
+        EXPECT_EQ(std::make_tuple(before, after, empty), std::make_tuple(false, true, false));
+        EXPECT_EQ(copy->getPathname().str(), path);
+        EXPECT_NE(&copy->getPathname(), &fd.getPathname());
+        EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), live + 2);
+        EXPECT_FALSE(fd.isOpenNow()); // create leaves the new, empty file closed
+        EXPECT_EQ(fs::file_size(fs::u8path(path)), 0u);
     }
-    EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), before);
+    EXPECT_EQ(CRMemory::shared().live(kKindCFileDescriptor), live);
+    EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(CFileDescriptorTest, CloneHasACopyOfThePath) {
-    CFileDescriptor fd(dir.file("x.rdc"));
-    std::unique_ptr<CFileDescriptor> copy;
-    ASSERT_EQ(fd.clone(copy), kNoErr);
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->path(), fd.path());
-    EXPECT_EQ(copy->getPathname().str(), fd.getPathname().str());
-    EXPECT_NE(&copy->getPathname(), &fd.getPathname());
-}
+TEST_F(CFileDescriptorTest, FailuresGive1007UnderTheOperationsName) {
+    const std::string old = dir.file("old");
+    writeFileBytes(old, {1, 2, 3});
+    EXPECT_EQ(CFileDescriptor(old).create(), kErrFileSystem);
+    EXPECT_EQ(reports(), (Texts{"CFileDescriptor::create" + kFs,
+                                "A file system error occurred in CFileDescriptor::create after "
+                                "CreateFile but before CloseHandle."}));
+    EXPECT_EQ(readFileBytes(old), (Bytes{1, 2, 3}));
+    EXPECT_EQ(CFileDescriptor(dir.file("no-such-folder/file")).create(), kErrFileSystem);
+    EXPECT_EQ(reports().size(), 4u);
 
-TEST_F(CFileDescriptorTest, CreateMakesAnEmptyClosedFile) {
-    CFileDescriptor fd(dir.file("new"));
-    bool exists = true;
-    ASSERT_EQ(fd.exists(exists), kNoErr);
-    EXPECT_FALSE(exists);
-    ASSERT_EQ(fd.create(), kNoErr);
-    EXPECT_FALSE(fd.isOpenNow());
-    ASSERT_EQ(fd.exists(exists), kNoErr);
-    EXPECT_TRUE(exists);
-    EXPECT_EQ(std::filesystem::file_size(fd.path()), 0u);
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
-}
-
-TEST_F(CFileDescriptorTest, CreateFailsWhenTheFileExistsAndReportsBothTexts) {
-    const std::string path = dir.file("old");
-    writeFileBytes(path, {1, 2, 3});
-    CFileDescriptor fd(path);
-    EXPECT_EQ(fd.create(), kErrFileSystem);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{
-                  "CFileDescriptor::create" + kFsError,
-                  "A file system error occurred in CFileDescriptor::create after CreateFile but "
-                  "before CloseHandle."}));
-    EXPECT_EQ(readFileBytes(path), (std::vector<unsigned char>{1, 2, 3})); // untouched
-}
-
-TEST_F(CFileDescriptorTest, CreateInAMissingFolderFails) {
-    CFileDescriptor fd(dir.file("no-such-folder/file"));
-    EXPECT_EQ(fd.create(), kErrFileSystem);
-    EXPECT_EQ(platform.recorder.bugReports().size(), 2u);
-}
-
-TEST_F(CFileDescriptorTest, OpenAMissingFileReports1007UnderOpen) {
+    platform.recorder.clear();
     CFileDescriptor fd(dir.file("missing"));
-    EXPECT_EQ(fd.open(), kErrFileSystem);
+    unsigned char byte = 0;
+    int32_t value = 0;
+    EXPECT_TRUE(
+        all(kErrFileSystem, {fd.open(), fd.read(&byte, 1), fd.write(&byte, 1), fd.setPosition(0),
+                             fd.getPosition(value), fd.setEOF(0), fd.getEOF(value), fd.close()}));
     EXPECT_FALSE(fd.isOpenNow());
-    EXPECT_EQ(platform.recorder.bugReports(),
-              std::vector<std::string>{"CFileDescriptor::open" + kFsError});
+    const Texts r = reports();
+    ASSERT_EQ(r.size(), 8u);
+    EXPECT_EQ(std::make_tuple(r[0], r[1], r[2], r[7]),
+              std::make_tuple("CFileDescriptor::open" + kFs, "CFileDescriptor::read" + kFs,
+                              "CFileDescriptor::write" + kFs, "CFileDescriptor::close" + kFs));
+    platform.recorder.clear();
+    CFileDescriptor& f = opened("neg", {1, 2, 3});
+    EXPECT_TRUE(all(kErrInvalidParameter, {f.read(&byte, -1), f.write(&byte, -1), f.setPosition(-1),
+                                           f.setEOF(-1), f.readASeriesOfInt32s(nullptr, -2)}));
+    EXPECT_EQ(reports().size(), 5u);
 }
 
-TEST_F(CFileDescriptorTest, OpenIsNotShared) {
-    const std::string path = dir.file("locked");
-    writeFileBytes(path, {1, 2, 3, 4});
+// The file is not shared while open, though other programs may still read it; a descriptor
+// destroyed while open gives the file back.
+TEST_F(CFileDescriptorTest, AnOpenFileIsNotOpenedAgain) {
+    const std::string path = dir.file("λεξικό.rgr");
+    writeFileBytes(path, {9, 8, 7});
     CFileDescriptor first(path);
     CFileDescriptor second(path);
     ASSERT_EQ(first.open(), kNoErr);
-    EXPECT_EQ(second.open(), kErrFileSystem);
-    EXPECT_EQ(first.open(), kErrFileSystem); // already open
-    ASSERT_EQ(first.close(), kNoErr);
-    EXPECT_EQ(second.open(), kNoErr);
-    EXPECT_EQ(second.close(), kNoErr);
-    EXPECT_EQ(platform.recorder.bugReports().size(), 2u);
+    EXPECT_EQ(readFileBytes(path), (Bytes{9, 8, 7}));
+    EXPECT_TRUE(all(kErrFileSystem, {second.open(), first.open()}));
+    ASSERT_TRUE(all(kNoErr, {first.close(), second.open()}));
+    EXPECT_EQ(reports(), Texts(2, "CFileDescriptor::open" + kFs));
+    ASSERT_TRUE(all(kNoErr, {second.close(), std::make_unique<CFileDescriptor>(path)->open()}));
+    EXPECT_TRUE(all(kNoErr, {first.open(), first.close()}));
 }
 
-TEST_F(CFileDescriptorTest, OperationsOnAClosedDescriptorGive1007) {
-    CFileDescriptor fd(dir.file("closed"));
-    unsigned char byte = 0;
-    int32_t value = 0;
-    EXPECT_EQ(fd.read(&byte, 1), kErrFileSystem);
-    EXPECT_EQ(fd.write(&byte, 1), kErrFileSystem);
-    EXPECT_EQ(fd.setPosition(0), kErrFileSystem);
-    EXPECT_EQ(fd.getPosition(value), kErrFileSystem);
-    EXPECT_EQ(fd.setEOF(0), kErrFileSystem);
-    EXPECT_EQ(fd.getEOF(value), kErrFileSystem);
-    EXPECT_EQ(fd.close(), kErrFileSystem);
-    const auto reports = platform.recorder.bugReports();
-    ASSERT_EQ(reports.size(), 7u);
-    EXPECT_EQ(reports[0], "CFileDescriptor::read" + kFsError);
-    EXPECT_EQ(reports[1], "CFileDescriptor::write" + kFsError);
-    EXPECT_EQ(reports[6], "CFileDescriptor::close" + kFsError);
-}
-
-TEST_F(CFileDescriptorTest, ReadWriteAndPosition) {
-    OpenFile f(dir.file("rw"), {});
-    const unsigned char hello[] = {'h', 'e', 'l', 'l', 'o'};
-    ASSERT_EQ(f.fd.write(hello, 5), kNoErr);
-    int32_t position = -1;
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    EXPECT_EQ(position, 5);
-    int32_t length = -1;
-    ASSERT_EQ(f.fd.getEOF(length), kNoErr);
-    EXPECT_EQ(length, 5);
-
-    ASSERT_EQ(f.fd.setPosition(1), kNoErr);
-    unsigned char got[3] = {};
-    ASSERT_EQ(f.fd.read(got, 3), kNoErr);
-    EXPECT_EQ(std::memcmp(got, "ell", 3), 0);
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    EXPECT_EQ(position, 4);
-    EXPECT_EQ(f.fd.read(got, 0), kNoErr);
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
-}
-
-TEST_F(CFileDescriptorTest, ReadingPastTheEndFails) {
-    OpenFile f(dir.file("short"), {1, 2, 3});
+TEST_F(CFileDescriptorTest, ReadWritePositionAndEnd) {
+    CFileDescriptor& f = opened("rw", {});
+    ASSERT_EQ(f.write("hello", 5), kNoErr);
+    EXPECT_EQ(std::make_pair(position(f), length(f)), std::make_pair(5, 5));
+    EXPECT_EQ(readAt(f, 1, 3), (Bytes{'e', 'l', 'l'}));
+    EXPECT_EQ(position(f), 4);
     unsigned char got[4] = {};
-    ASSERT_EQ(f.fd.setPosition(1), kNoErr);
-    EXPECT_EQ(f.fd.read(got, 4), kErrFileSystem);
-    int32_t position = -1;
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    EXPECT_EQ(position, 1); // a failed read does not move
-    ASSERT_EQ(f.fd.setPosition(3), kNoErr);
-    EXPECT_EQ(f.fd.read(got, 1), kErrFileSystem);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{"CFileDescriptor::read" + kFsError,
-                                        "CFileDescriptor::read" + kFsError}));
-}
+    EXPECT_EQ(f.read(got, 0), kNoErr);
+    EXPECT_TRUE(reports().empty());
+    // Reading past the end fails and does not move.
+    ASSERT_EQ(f.setPosition(2), kNoErr);
+    EXPECT_EQ(f.read(got, 4), kErrFileSystem);
+    EXPECT_EQ(position(f), 2);
+    ASSERT_EQ(f.setPosition(5), kNoErr);
+    EXPECT_EQ(f.read(got, 1), kErrFileSystem);
+    EXPECT_EQ(reports(), Texts(2, "CFileDescriptor::read" + kFs));
 
-TEST_F(CFileDescriptorTest, NegativeCountsAndOffsetsAreInvalidParameters) {
-    OpenFile f(dir.file("neg"), {1, 2, 3});
-    unsigned char byte = 0;
-    EXPECT_EQ(f.fd.read(&byte, -1), kErrInvalidParameter);
-    EXPECT_EQ(f.fd.write(&byte, -1), kErrInvalidParameter);
-    EXPECT_EQ(f.fd.setPosition(-1), kErrInvalidParameter);
-    EXPECT_EQ(f.fd.setEOF(-1), kErrInvalidParameter);
-    EXPECT_EQ(f.fd.readASeriesOfInt32s(nullptr, -2), kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().size(), 5u);
-}
+    // The position becomes the smaller of itself and the new end.
+    CFileDescriptor& e = opened("eof", pattern(100, 7));
+    ASSERT_TRUE(all(kNoErr, {e.setPosition(80), e.setEOF(50)}));
+    EXPECT_EQ(std::make_pair(position(e), length(e)), std::make_pair(50, 50));
+    ASSERT_TRUE(all(kNoErr, {e.setPosition(10), e.setEOF(200)}));
+    EXPECT_EQ(std::make_pair(position(e), length(e)), std::make_pair(10, 200));
 
-TEST_F(CFileDescriptorTest, SetEOFKeepsTheSmallerPosition) {
-    OpenFile f(dir.file("eof"), pattern(100));
-    ASSERT_EQ(f.fd.setPosition(80), kNoErr);
-    ASSERT_EQ(f.fd.setEOF(50), kNoErr);
-    int32_t position = -1;
-    int32_t length = -1;
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    ASSERT_EQ(f.fd.getEOF(length), kNoErr);
-    EXPECT_EQ(position, 50);
-    EXPECT_EQ(length, 50);
-
-    ASSERT_EQ(f.fd.setPosition(10), kNoErr);
-    ASSERT_EQ(f.fd.setEOF(200), kNoErr);
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    ASSERT_EQ(f.fd.getEOF(length), kNoErr);
-    EXPECT_EQ(position, 10);
-    EXPECT_EQ(length, 200);
-}
-
-TEST_F(CFileDescriptorTest, SeriesOfInt32sAreBigEndianOnDisk) {
-    const std::string path = dir.file("ints");
-    OpenFile f(path, {});
+    // Series of integers are big-endian on disk; last index -1 moves nothing.
+    CFileDescriptor& i = opened("ints", {});
     const int32_t values[] = {1, -1, 0x12345678, 51, INT32_MIN};
-    ASSERT_EQ(f.fd.writeASeriesOfInt32s(values, 4), kNoErr);
-    std::vector<unsigned char> expected;
-    for (int32_t v : values)
-        appendBE32(expected, v);
-    EXPECT_EQ(readFileBytes(path), expected);
-    EXPECT_EQ(expected[12], 0x00);
-    EXPECT_EQ(expected[15], 0x33);
-
     int32_t back[5] = {};
-    ASSERT_EQ(f.fd.setPosition(0), kNoErr);
-    ASSERT_EQ(f.fd.readASeriesOfInt32s(back, 4), kNoErr);
-    EXPECT_EQ(std::memcmp(back, values, sizeof values), 0);
-
-    // Last index -1 moves nothing.
-    ASSERT_EQ(f.fd.readASeriesOfInt32s(back, -1), kNoErr);
-    ASSERT_EQ(f.fd.writeASeriesOfInt32s(values, -1), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {i.writeASeriesOfInt32s(values, 3), i.setPosition(0),
+                             i.readASeriesOfInt32s(back, 3), i.readASeriesOfInt32s(back, -1),
+                             i.writeASeriesOfInt32s(values, -1)}));
+    EXPECT_EQ(readFileBytes(i.path()), words({1, -1, 0x12345678, 51}));
+    EXPECT_TRUE(std::equal(back, back + 4, values));
+    EXPECT_EQ(back[4], 0);
+    EXPECT_EQ(length(i), 16);
 }
 
-TEST_F(CFileDescriptorTest, ByteAtATimeReadsCrossReadAheadBoundaries) {
-    const auto bytes = pattern(200000, 3);
-    OpenFile f(dir.file("big"), bytes);
-    std::vector<unsigned char> got(bytes.size());
+TEST_F(CFileDescriptorTest, ReadAheadIsInvisible) {
+    const Bytes big = pattern(300000, 3);
+    CFileDescriptor& f = opened("big", big);
+    Bytes got(200000);
     for (std::size_t i = 0; i < got.size(); ++i)
-        ASSERT_EQ(f.fd.read(&got[i], 1), kNoErr) << i;
-    EXPECT_EQ(got, bytes);
-
-    // Backwards, with a seek before every byte.
-    for (std::size_t i = got.size(); i-- > 0;) {
-        ASSERT_EQ(f.fd.setPosition(static_cast<int32_t>(i)), kNoErr);
-        unsigned char b = 0;
-        ASSERT_EQ(f.fd.read(&b, 1), kNoErr);
-        ASSERT_EQ(b, bytes[i]) << i;
-    }
-}
-
-TEST_F(CFileDescriptorTest, LargeReadsMixWithCachedBytes) {
-    const auto bytes = pattern(300000, 5);
-    OpenFile f(dir.file("mix"), bytes);
+        ASSERT_EQ(f.read(&got[i], 1), kNoErr) << i;
+    EXPECT_EQ(got, slice(big, 0, got.size()));
+    for (std::size_t i = 200000; i-- > 100000;) // backwards, a seek before every byte
+        ASSERT_EQ(readAt(f, static_cast<int32_t>(i), 1)[0], big[i]) << i;
     unsigned char b = 0;
-    ASSERT_EQ(f.fd.setPosition(1000), kNoErr);
-    ASSERT_EQ(f.fd.read(&b, 1), kNoErr); // read-ahead from 1000
-    std::vector<unsigned char> got(200000);
-    ASSERT_EQ(f.fd.setPosition(5000), kNoErr);
-    ASSERT_EQ(f.fd.read(got.data(), 200000), kNoErr);
-    EXPECT_TRUE(std::equal(got.begin(), got.end(), bytes.begin() + 5000));
+    ASSERT_TRUE(all(kNoErr, {f.setPosition(1000), f.read(&b, 1)}));
+    EXPECT_EQ(readAt(f, 5000, 200000), slice(big, 5000, 200000)); // larger than the cache
+
+    // Writes and a new end show at once, not as the read-ahead remembered the bytes.
+    const Bytes original = pattern(1000, 7);
+    CFileDescriptor& c = opened("coherent", original);
+    ASSERT_TRUE(all(kNoErr, {c.read(&b, 1), c.setPosition(500), c.write("\xAA\xBB\xCC", 3)}));
+    EXPECT_EQ(readAt(c, 499, 5), (Bytes{original[499], 0xAA, 0xBB, 0xCC, original[503]}));
+    ASSERT_EQ(c.setEOF(100), kNoErr);
+    EXPECT_EQ(c.read(&b, 1), kErrFileSystem); // position 100 is the end
+    ASSERT_EQ(c.setEOF(1000), kNoErr);
+    EXPECT_EQ(readAt(c, 500, 3), (Bytes{0, 0, 0}));
+    EXPECT_EQ(readAt(c, 99, 1), Bytes{original[99]});
+
+    // Reopening starts at 0 with what the file holds now.
+    ASSERT_EQ(c.close(), kNoErr);
+    writeFileBytes(c.path(), {9, 8, 7, 6});
+    ASSERT_EQ(c.open(), kNoErr);
+    EXPECT_EQ(position(c), 0);
+    EXPECT_EQ(readAt(c, 0, 1), Bytes{9});
 }
 
-TEST_F(CFileDescriptorTest, ReadAheadStaysCoherentWithWritesAndSetEOF) {
-    const std::string path = dir.file("coherent");
-    OpenFile f(path, pattern(1000));
-    unsigned char b = 0;
-    ASSERT_EQ(f.fd.read(&b, 1), kNoErr); // the whole file is now read ahead
-
-    const unsigned char patch[] = {0xAA, 0xBB, 0xCC};
-    ASSERT_EQ(f.fd.setPosition(500), kNoErr);
-    ASSERT_EQ(f.fd.write(patch, 3), kNoErr);
-    unsigned char got[5] = {};
-    ASSERT_EQ(f.fd.setPosition(499), kNoErr);
-    ASSERT_EQ(f.fd.read(got, 5), kNoErr);
-    const auto original = pattern(1000);
-    EXPECT_EQ(got[0], original[499]);
-    EXPECT_EQ(got[1], 0xAA);
-    EXPECT_EQ(got[3], 0xCC);
-    EXPECT_EQ(got[4], original[503]);
-
-    // Shorten then lengthen: the bytes in between read as the file has them now (zeros),
-    // not as the read-ahead buffer remembered them.
-    ASSERT_EQ(f.fd.setEOF(100), kNoErr);
-    EXPECT_EQ(f.fd.read(&b, 1), kErrFileSystem); // position 100 is the end
-    ASSERT_EQ(f.fd.setEOF(1000), kNoErr);
-    ASSERT_EQ(f.fd.setPosition(500), kNoErr);
-    ASSERT_EQ(f.fd.read(got, 3), kNoErr);
-    EXPECT_EQ(got[0], 0);
-    EXPECT_EQ(got[1], 0);
-    EXPECT_EQ(got[2], 0);
-    ASSERT_EQ(f.fd.setPosition(99), kNoErr);
-    ASSERT_EQ(f.fd.read(&b, 1), kNoErr);
-    EXPECT_EQ(b, original[99]);
-}
-
-TEST_F(CFileDescriptorTest, ReopeningStartsAtZeroWithFreshData) {
-    const std::string path = dir.file("reopen");
-    OpenFile f(path, {1, 2, 3, 4});
-    unsigned char b = 0;
-    ASSERT_EQ(f.fd.read(&b, 1), kNoErr);
-    ASSERT_EQ(f.fd.close(), kNoErr);
-    writeFileBytes(path, {9, 8, 7, 6});
-    ASSERT_EQ(f.fd.open(), kNoErr);
-    int32_t position = -1;
-    ASSERT_EQ(f.fd.getPosition(position), kNoErr);
-    EXPECT_EQ(position, 0);
-    ASSERT_EQ(f.fd.read(&b, 1), kNoErr);
-    EXPECT_EQ(b, 9);
-}
-
-TEST_F(CFileDescriptorTest, FailNthWriteFromNowFailsExactlyThatWrite) {
-    const std::string path = dir.file("fail");
-    OpenFile f(path, {});
-    const unsigned char one = 1;
-    CFileDescriptor::failNthWriteFromNow(3);
-    EXPECT_EQ(f.fd.write(&one, 1), kNoErr);
-    EXPECT_EQ(f.fd.write(&one, 1), kNoErr);
-    EXPECT_EQ(f.fd.write(&one, 1), kErrFileSystem);
-    EXPECT_EQ(f.fd.write(&one, 1), kNoErr); // the hook is spent
-    EXPECT_EQ(readFileBytes(path), (std::vector<unsigned char>{1, 1, 1}));
-    EXPECT_EQ(platform.recorder.bugReports(),
-              std::vector<std::string>{"CFileDescriptor::write" + kFsError});
-}
-
-TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptorAndZeroTurnsItOff) {
-    OpenFile a(dir.file("a"), {});
-    OpenFile b(dir.file("b"), {});
+TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptor) {
+    CFileDescriptor& a = opened("a", {});
+    CFileDescriptor& b = opened("b", {});
     const int32_t word = 5;
-    CFileDescriptor::failNthWriteFromNow(2);
-    EXPECT_EQ(a.fd.write(&word, 4), kNoErr);
-    EXPECT_EQ(b.fd.writeASeriesOfInt32s(&word, 0), kErrFileSystem);
-    EXPECT_EQ(std::filesystem::file_size(b.fd.path()), 0u);
-
+    CFileDescriptor::failNthWriteFromNow(3);
+    EXPECT_TRUE(all(kNoErr, {a.write(&word, 1), b.write(&word, 4)}));
+    EXPECT_EQ(a.write(&word, 1), kErrFileSystem);
+    EXPECT_EQ(a.write(&word, 1), kNoErr); // the hook is spent
+    EXPECT_EQ(readFileBytes(a.path()).size(), 2u);
+    CFileDescriptor::failNthWriteFromNow(1);
+    EXPECT_EQ(b.writeASeriesOfInt32s(&word, 0), kErrFileSystem);
+    EXPECT_EQ(length(b), 4);
     CFileDescriptor::failNthWriteFromNow(1);
     CFileDescriptor::failNthWriteFromNow(0);
-    EXPECT_EQ(a.fd.write(&word, 4), kNoErr);
-    const auto reports = platform.recorder.bugReports();
-    EXPECT_EQ(reports,
-              (std::vector<std::string>{"CFileDescriptor::write" + kFsError,
-                                        "CFileDescriptor::writeASeriesOfInt32s" + kFsError}));
+    EXPECT_EQ(a.write(&word, 1), kNoErr);
+    // A failed series is reported by the write inside it and by the series.
+    EXPECT_EQ(reports(), (Texts{"CFileDescriptor::write" + kFs, "CFileDescriptor::write" + kFs,
+                                "CFileDescriptor::writeASeriesOfInt32s" + kFs}));
 }
 
-TEST_F(CFileDescriptorTest, ExistsFollowsTheFile) {
-    const std::string path = dir.file("e.rgr");
-    CFileDescriptor fd(path);
-    bool exists = true;
-    ASSERT_EQ(fd.exists(exists), kNoErr);
-    EXPECT_FALSE(exists);
-    writeFileBytes(path, {});
-    ASSERT_EQ(fd.exists(exists), kNoErr);
-    EXPECT_TRUE(exists);
-    CFileDescriptor empty("");
-    ASSERT_EQ(empty.exists(exists), kNoErr);
-    EXPECT_FALSE(exists);
+TEST(WindowsFileNames, ForbiddenCharactersDevicesAndTrailingDotsAreRefused) {
+    for (const char* allowed : {"essay.rdc", "δοκιμή.rgr", "语法.rgr", ".essay.rdc.saving",
+                                "console.rdc", "COM0.rdc", "LPT10", "a b.rdc", "x..rdc"})
+        EXPECT_TRUE(isAllowedWindowsFileName(allowed)) << allowed;
+    for (const char* refused :
+         {"",          ".",       "..",       "a<b.rdc", "a>b.rdc",  "a:b.rdc",
+          "a\"b.rdc",  "a|b.rdc", "a?b.rdc",  "a*b.rdc", "a\\b.rdc", "a/b.rdc",
+          "tab\t.rdc", "essay.",  "essay ",   "CON",     "con.rdc",  "Nul.tar.gz",
+          "aux .rdc",  "PRN.rgr", "com1.rdc", "LPT9"})
+        EXPECT_FALSE(isAllowedWindowsFileName(refused)) << refused;
 }
 
-TEST_F(CFileDescriptorTest, DestroyingAnOpenDescriptorGivesTheFileBack) {
-    const std::string path = dir.file("leak");
-    writeFileBytes(path, {1});
-    {
-        CFileDescriptor fd(path);
-        ASSERT_EQ(fd.open(), kNoErr);
+TEST_F(CFileDescriptorTest, ReplacingPutsTheNewFileInPlaceAndAFailureLeavesTheTargetAlone) {
+    const std::string target = dir.file("target.rdc");
+    const std::string source = dir.file("source.rdc");
+    writeFileBytes(target, {1, 2, 3});
+    writeFileBytes(source, {4, 5});
+    EXPECT_EQ(replaceFileAtomically(source, target), kNoErr);
+    EXPECT_EQ(readFileBytes(target), (Bytes{4, 5}));
+    EXPECT_EQ(dir.names(), Texts{"target.rdc"});
+    writeFileBytes(source, {6});
+    EXPECT_EQ(replaceFileAtomically(source, dir.file("νέο.rdc")), kNoErr); // a new name
+    EXPECT_EQ(readFileBytes(dir.file("νέο.rdc")), Bytes{6});
+    EXPECT_EQ(replaceFileAtomically(source, target), kErrFileSystem); // moved away above
+    EXPECT_EQ(replaceFileAtomically("", target), kErrFileSystem);
+    EXPECT_EQ(readFileBytes(target), (Bytes{4, 5}));
+    EXPECT_TRUE(reports().empty()); // the caller reports under its own name
+}
+
+TEST_F(CFileDescriptorTest, GreekChineseAndDeepPathsWorkAndOverlongNamesFailCleanly) {
+    fs::path deep = dir.path();
+    for (int level = 0; level < 6; ++level)
+        deep /= fs::u8path(std::string(50, static_cast<char>('a' + level)));
+    fs::create_directories(deep);
+    const std::string deepFile = (deep / fs::u8path("δέντρο.rdc")).u8string();
+    ASSERT_GT(deepFile.size(), 300u); // beyond the old Windows limit
+    for (const std::string& path : {dir.file("Σύνταξη δέντρων.rdc"), dir.file("句法树.rgr"),
+                                    dir.file("mixed-ελληνικά-中文.rdc"), deepFile}) {
+        SCOPED_TRACE(path);
+        CFileDescriptor file(path);
+        const int32_t values[] = {0x01020304, -2};
+        int32_t back[2] = {};
+        ASSERT_TRUE(all(kNoErr, {file.create(), file.open(), file.writeASeriesOfInt32s(values, 1),
+                                 file.flushToDisk(), file.close()}));
+        EXPECT_EQ(readFileBytes(path), words({0x01020304, -2}));
+        ASSERT_TRUE(all(kNoErr, {file.open(), file.readASeriesOfInt32s(back, 1), file.close()}));
+        EXPECT_EQ(back[1], -2);
     }
-    CFileDescriptor again(path);
-    EXPECT_EQ(again.open(), kNoErr);
-    EXPECT_EQ(again.close(), kNoErr);
+    EXPECT_EQ(replaceFileAtomically(deepFile, (deep / "moved.rdc").u8string()), kNoErr);
+    Texts names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Texts{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+                            "mixed-ελληνικά-中文.rdc", "Σύνταξη δέντρων.rdc", "句法树.rgr"}));
+    EXPECT_TRUE(reports().empty());
+
+    CFileDescriptor overlong(dir.file(std::string(300, 'a') + ".rdc"));
+    EXPECT_TRUE(all(kErrFileSystem, {overlong.create(), overlong.open()}));
+    EXPECT_FALSE(overlong.isOpenNow());
+    EXPECT_EQ(reports().size(), 3u);
+    EXPECT_EQ(dir.names().size(), 4u);
 }
+
+#ifdef _WIN32
+TEST_F(CFileDescriptorTest, NamesWindowsForbidsNeverReachTheDisk) {
+    const std::string existing = dir.file("essay");
+    writeFileBytes(existing, {1});
+    // "essay:x" would otherwise write a hidden stream of "essay"; "con.rdc" the console.
+    for (const char* name : {"essay:x", "a?b.rdc", "a*b.rdc", "con.rdc", "trailing."}) {
+        CFileDescriptor file(dir.file(name));
+        EXPECT_EQ(file.create(), kErrFileSystem) << name;
+        EXPECT_EQ(file.open(), kErrFileSystem) << name;
+    }
+    EXPECT_EQ(dir.names(), Texts{"essay"});
+    EXPECT_EQ(readFileBytes(existing), Bytes{1});
+}
+#endif

@@ -1,38 +1,21 @@
 #include "storage/CRFile.h"
 
 #include "base/ErrorReporter.h"
-#include "storage/CFileDescriptor.h"
 #include "storage/CRMemory.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "storage/StorageTestSupport.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
-#include <string>
+#include <tuple>
 #include <utility>
-#include <vector>
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 constexpr RForkType kA = makeForkType("AAAA");
 constexpr RForkType kB = makeForkType("BBBB");
 constexpr RForkType kC = makeForkType("CCCC");
 
-Bytes pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<unsigned char>((i * 131 + seed * 17 + i / 251) & 0xFF);
-    return bytes;
-}
-
-Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
-    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                 bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
+using Forks = std::vector<std::pair<RForkType, Bytes>>;
 
 int32_t forkSize(CRFile& file, RForkType type) {
     int32_t size = -1;
@@ -47,24 +30,15 @@ int32_t forkPosition(CRFile& file, RForkType type) {
 }
 
 Bytes readWholeFork(CRFile& file, RForkType type) {
-    const int32_t size = forkSize(file, type);
-    Bytes bytes(static_cast<std::size_t>(std::max(size, 0)));
-    EXPECT_EQ(file.setForkPosition(type, 0), kNoErr);
-    int32_t length = size;
-    EXPECT_EQ(file.readFork(type, length, bytes.data()), kNoErr);
-    EXPECT_EQ(length, size);
+    int32_t length = forkSize(file, type);
+    Bytes bytes(static_cast<std::size_t>(std::max(length, 0)));
+    EXPECT_TRUE(
+        all(kNoErr, {file.setForkPosition(type, 0), file.readFork(type, length, bytes.data())}));
+    EXPECT_EQ(length, static_cast<int32_t>(bytes.size()));
     return bytes;
 }
 
-void writeWholeFork(CRFile& file, RForkType type, const Bytes& bytes) {
-    ASSERT_EQ(file.setForkSize(type, static_cast<int32_t>(bytes.size())), kNoErr);
-    ASSERT_EQ(file.setForkPosition(type, 0), kNoErr);
-    int32_t length = static_cast<int32_t>(bytes.size());
-    ASSERT_EQ(file.writeFork(type, length, bytes.data()), kNoErr);
-    ASSERT_EQ(length, static_cast<int32_t>(bytes.size()));
-}
-
-// A container opened on a path for the length of a scope; `err` is what opening gave.
+// A container opened on a path for the length of a scope; err is what opening gave.
 struct Opened {
     explicit Opened(const std::string& path) : fd(path), file(fd, err) {}
     CFileDescriptor fd;
@@ -73,42 +47,25 @@ struct Opened {
 };
 
 // A container at path holding 'DATA' (empty) and the given forks, in this order.
-void makeContainer(const std::string& path, const std::vector<std::pair<RForkType, Bytes>>& forks) {
+void makeContainer(const std::string& path, const Forks& forks) {
     CFileDescriptor fd(path);
     ASSERT_EQ(CRFile::createCFile(fd), kNoErr);
     Opened c(path);
-    ASSERT_EQ(c.err, kNoErr);
     for (const auto& [type, bytes] : forks) {
-        ASSERT_EQ(c.file.createFork(type), kNoErr);
-        writeWholeFork(c.file, type, bytes);
+        auto length = static_cast<int32_t>(bytes.size());
+        ASSERT_TRUE(all(kNoErr, {c.file.createFork(type), c.file.setForkSize(type, length),
+                                 c.file.writeFork(type, length, bytes.data())}));
     }
 }
 
-int32_t be32At(const Bytes& bytes, std::size_t at) {
-    return static_cast<int32_t>(
-        (static_cast<uint32_t>(bytes[at]) << 24) | (static_cast<uint32_t>(bytes[at + 1]) << 16) |
-        (static_cast<uint32_t>(bytes[at + 2]) << 8) | static_cast<uint32_t>(bytes[at + 3]));
-}
-
-void putBE32(Bytes& bytes, std::size_t at, int32_t value) {
-    const Bytes b = be32(value);
-    std::copy(b.begin(), b.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
-class CRFileTest : public ::testing::Test {
+class CRFileTest : public StorageTest {
 protected:
-    void TearDown() override { CFileDescriptor::failNthWriteFromNow(0); }
-    std::vector<std::string> reports() const { return platform.recorder.bugReports(); }
-    // A new container with the forks, opened.
-    std::unique_ptr<Opened> open(const std::vector<std::pair<RForkType, Bytes>>& forks,
-                                 const std::string& name = "c") {
+    std::unique_ptr<Opened> open(const Forks& forks, const std::string& name = "c") {
         makeContainer(dir.file(name), forks);
         auto c = std::make_unique<Opened>(dir.file(name));
         EXPECT_EQ(c->err, kNoErr);
         return c;
     }
-    TempDir dir;
-    RecordingPlatformScope platform;
 };
 
 } // namespace
@@ -118,88 +75,64 @@ TEST_F(CRFileTest, ANewContainerIs24BytesAndATablOfEightMakesIt44) {
     CFileDescriptor fd(path);
     ASSERT_EQ(CRFile::createCFile(fd), kNoErr);
     EXPECT_FALSE(fd.isOpenNow());
-    EXPECT_EQ(readFileBytes(path), (Bytes{0, 0, 0, 1, 0, 0, 0, 0, 0x44, 0x41, 0x54, 0x41,
-                                          0, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0}));
+    const int32_t data = static_cast<int32_t>(kForkData), tabl = static_cast<int32_t>(kForkTablet);
+    EXPECT_EQ(readFileBytes(path), words({1, 0, data, 0, 0, 0}));
+    EXPECT_EQ(data, 'D' << 24 | 'A' << 16 | 'T' << 8 | 'A');
     {
         RErr err = -1;
         CRFile file(fd, err);
-        ASSERT_EQ(err, kNoErr);
         EXPECT_TRUE(fd.isOpenNow());
-        EXPECT_EQ(file.forkCount(), 1);
-        EXPECT_EQ(file.ftocOffset(), 0);
-        EXPECT_EQ(file.entry(0).forkType, kForkData);
-        EXPECT_EQ(forkSize(file, kForkData), 0);
-        ASSERT_EQ(file.createFork(kForkTablet), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {err, file.createFork(kForkTablet)}));
         EXPECT_EQ(readFileBytes(path).size(), 36u); // one entry of 12 bytes more
         ASSERT_EQ(file.setForkSize(kForkTablet, 8), kNoErr);
         EXPECT_EQ(forkSize(file, kForkData), 0);
-        EXPECT_EQ(file.ftocOffset(), 8);
     }
     EXPECT_FALSE(fd.isOpenNow()); // the container closed what it opened
     const Bytes bytes = readFileBytes(path);
-    ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(slice(bytes, 40, 4), (Bytes{0, 0, 0, 8}));
-    Bytes table;
-    for (int32_t v :
-         {1, 1, static_cast<int32_t>(kForkData), 0, 0, static_cast<int32_t>(kForkTablet), 0, 0, 8})
-        appendBE32(table, v);
-    EXPECT_EQ(slice(bytes, 8, 36), table);
-    EXPECT_EQ(slice(bytes, 28, 4), (Bytes{0x54, 0x61, 0x62, 0x6C})); // entry 1's type
-    Opened again(path);
-    ASSERT_EQ(again.err, kNoErr);
-    EXPECT_EQ(forkSize(again.file, kForkData), 0);
-    EXPECT_EQ(forkSize(again.file, kForkTablet), 8);
+    EXPECT_EQ(slice(bytes, 8, 36), words({1, 1, data, 0, 0, tabl, 0, 0, 8}));
+    EXPECT_EQ(slice(bytes, 28, 4), (Bytes{'T', 'a', 'b', 'l'}));
+    EXPECT_EQ(Opened(path).file.ftocOffset(), 8);
     EXPECT_TRUE(reports().empty());
 
     // Creating over an existing file fails and leaves it alone.
-    const std::string other = dir.file("exists");
-    writeFileBytes(other, {1, 2, 3});
-    CFileDescriptor existing(other);
+    writeFileBytes(dir.file("exists"), {1, 2, 3});
+    CFileDescriptor existing(dir.file("exists"));
     EXPECT_EQ(CRFile::createCFile(existing), kErrFileSystem);
     EXPECT_EQ(reports().back(), "CRFile::createCFile (file system error)");
-    EXPECT_EQ(readFileBytes(other), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readFileBytes(dir.file("exists")), (Bytes{1, 2, 3}));
 }
 
-TEST_F(CRFileTest, ForkLookupAndCreationCodes) {
-    auto c = open({{kA, pattern(6, 1)}});
+TEST_F(CRFileTest, ForkLookupCodesAndNewForksAtTheEndOfTheData) {
+    auto c = open({{kA, pattern(6, 1)}, {kForkStrings, pattern(9, 2)}});
     CRFile& file = c->file;
-    bool exists = false;
-    ASSERT_EQ(file.forkExists(kA, exists), kNoErr);
-    EXPECT_TRUE(exists);
-    ASSERT_EQ(file.forkExists(kB, exists), kNoErr);
-    EXPECT_FALSE(exists);
-    int32_t index = -1;
-    ASSERT_EQ(file.tarniTypeToIndex(kA, index), kNoErr);
-    EXPECT_EQ(index, 1);
+    bool hasA = false, hasB = true;
+    int32_t index = -1, size = 0, length = 4, end = 0;
+    ASSERT_TRUE(all(kNoErr, {file.forkExists(kA, hasA), file.forkExists(kB, hasB),
+                             file.tarniTypeToIndex(kForkStrings, index), file.createFork(kC),
+                             file.calcEndOfXthFork(1, end)}));
+    EXPECT_EQ(std::make_tuple(hasA, hasB, index, end), std::make_tuple(true, false, 2, 6));
+    EXPECT_EQ(file.entry(3).forkType, kC);
+    EXPECT_EQ(file.entry(3).offset, 15);
+    EXPECT_EQ(readWholeFork(file, kForkStrings), pattern(9, 2));
     EXPECT_TRUE(reports().empty());
 
-    EXPECT_EQ(file.tarniTypeToIndex(kB, index), kErrNoSuchFork);
-    EXPECT_EQ(file.createFork(kA), kErrForkExists);
-    EXPECT_EQ(file.createFork(kForkData), kErrForkExists);
-    int32_t size = 0;
-    EXPECT_EQ(file.getForkSize(kB, size), kErrNoSuchFork);
     unsigned char buffer[4];
-    int32_t length = 4;
-    EXPECT_EQ(file.readFork(kB, length, buffer), kErrNoSuchFork);
+    EXPECT_TRUE(all(kErrNoSuchFork, {file.tarniTypeToIndex(kB, index), file.getForkSize(kB, size),
+                                     file.readFork(kB, length, buffer), file.setForkSize(kB, 4)}));
     EXPECT_EQ(length, 0);
-    EXPECT_EQ(file.setForkSize(kB, 4), kErrNoSuchFork);
-    int32_t end = 0;
-    EXPECT_EQ(file.calcEndOfXthFork(-1, end), kErrInvalidParameter);
-    EXPECT_EQ(file.calcEndOfXthFork(2, end), kErrInvalidParameter);
-    ASSERT_EQ(file.calcEndOfXthFork(0, end), kNoErr);
-    EXPECT_EQ(end, 0);
-    ASSERT_EQ(file.calcEndOfXthFork(1, end), kNoErr);
-    EXPECT_EQ(end, 6);
-
-    const auto r = reports();
-    EXPECT_EQ(r[0], "CRFile::tarniTypeToIndex (-102)");
-    EXPECT_EQ(r[1], "CRFile::createFork (-103)");
-    EXPECT_NE(std::find(r.begin(), r.end(), "CRFile::readFork (-102)"), r.end());
-    EXPECT_NE(std::find(r.begin(), r.end(), "CRFile::calcEndOfXthFork (invalid parameter)"),
-              r.end());
+    EXPECT_TRUE(all(kErrForkExists, {file.createFork(kA), file.createFork(kForkData)}));
+    EXPECT_TRUE(
+        all(kErrInvalidParameter, {file.calcEndOfXthFork(-1, end), file.calcEndOfXthFork(4, end)}));
+    // Each operation on a missing fork reports the failed lookup, then itself.
+    const std::string lookup = "CRFile::tarniTypeToIndex (-102)", bad = " (invalid parameter)";
+    EXPECT_EQ(reports(),
+              (Texts{lookup, lookup, "CRFile::getForkSize (-102)", lookup,
+                     "CRFile::readFork (-102)", lookup, "CRFile::setForkSize (-102)",
+                     "CRFile::createFork (-103)", "CRFile::createFork (-103)",
+                     "CRFile::calcEndOfXthFork" + bad, "CRFile::calcEndOfXthFork" + bad}));
 }
 
-TEST_F(CRFileTest, ReadsAndWritesStopAtTheForksEndWithMinus104) {
+TEST_F(CRFileTest, TransfersStopAtTheForksEndWithMinus104AndNeverLengthenIt) {
     const Bytes six = {10, 11, 12, 13, 14, 15};
     auto c = open({{kA, six}, {kB, pattern(20, 2)}});
     CRFile& file = c->file;
@@ -207,21 +140,18 @@ TEST_F(CRFileTest, ReadsAndWritesStopAtTheForksEndWithMinus104) {
     int32_t length = 10;
     EXPECT_EQ(file.readFork(kA, length, buffer), kErrOutsideFork);
     EXPECT_EQ(length, 6);
-    EXPECT_EQ(Bytes(buffer, buffer + 6), six);
-    EXPECT_EQ(buffer[6], 0); // nothing from the next fork
+    EXPECT_EQ(Bytes(buffer, buffer + 7), (Bytes{10, 11, 12, 13, 14, 15, 0})); // not from 'BBBB'
     EXPECT_EQ(forkPosition(file, kA), 6);
     length = 1;
     EXPECT_EQ(file.readFork(kA, length, buffer), kErrOutsideFork);
     EXPECT_EQ(length, 0);
     EXPECT_EQ(reports().front(), "CRFile::readFork (-104)");
 
-    // Writing never lengthens a fork.
     const Bytes ten = pattern(10, 9);
     ASSERT_EQ(file.setForkPosition(kA, 2), kNoErr);
     length = 10;
     EXPECT_EQ(file.writeFork(kA, length, ten.data()), kErrOutsideFork);
     EXPECT_EQ(length, 4);
-    EXPECT_EQ(forkSize(file, kA), 6);
     EXPECT_EQ(readWholeFork(file, kA), (Bytes{10, 11, ten[0], ten[1], ten[2], ten[3]}));
     EXPECT_EQ(readWholeFork(file, kB), pattern(20, 2));
 }
@@ -231,203 +161,130 @@ TEST_F(CRFileTest, NegativeCursorsCountFromTheEndAndCursorsStayInsideTheFork) {
     CRFile& file = c->file;
     ASSERT_EQ(file.setForkPosition(kA, -2), kNoErr);
     EXPECT_EQ(forkPosition(file, kA), -2);
-    unsigned char two[2] = {};
-    int32_t length = 2;
-    ASSERT_EQ(file.readFork(kA, length, two), kNoErr);
-    EXPECT_EQ(two[0], 5);
-    EXPECT_EQ(two[1], 6);
-    EXPECT_EQ(forkPosition(file, kA), 6); // the end of the fork, not its start
-    ASSERT_EQ(file.setForkPosition(kA, -6), kNoErr);
-    length = 1;
-    ASSERT_EQ(file.readFork(kA, length, two), kNoErr);
-    EXPECT_EQ(two[0], 1);
-    const unsigned char nine = 9;
-    ASSERT_EQ(file.setForkPosition(kA, -1), kNoErr);
-    length = 1;
-    ASSERT_EQ(file.writeFork(kA, length, &nine), kNoErr);
+    unsigned char got[3] = {};
+    int32_t two = 2, one = 1, oneMore = 1;
+    ASSERT_TRUE(all(kNoErr, {file.readFork(kA, two, got), file.setForkPosition(kA, -6),
+                             file.readFork(kA, one, got + 2), file.setForkPosition(kA, -1),
+                             file.writeFork(kA, oneMore, "\x09")}));
+    EXPECT_EQ(Bytes(got, got + 3), (Bytes{5, 6, 1}));
     EXPECT_EQ(readWholeFork(file, kA), (Bytes{1, 2, 3, 4, 5, 9}));
+    EXPECT_EQ(forkPosition(file, kA), 6); // the end of the fork, not its start
 
     bool valid = false;
-    for (int32_t p : {-6, -1, 0, 3, 6}) {
+    for (int32_t p : {-6, -1, 0, 3, 6, -7, 7, INT32_MIN, INT32_MAX}) {
+        const bool inside = p >= -6 && p <= 6;
         ASSERT_EQ(file.validatePosition(kA, p, valid), kNoErr);
-        EXPECT_TRUE(valid) << p;
-        EXPECT_EQ(file.setForkPosition(kA, p), kNoErr) << p;
+        EXPECT_EQ(valid, inside) << p;
+        EXPECT_EQ(file.setForkPosition(kA, p), inside ? kNoErr : kErrOutsideFork) << p;
     }
-    ASSERT_EQ(file.setForkPosition(kA, 3), kNoErr);
-    for (int32_t p : {-7, 7, INT32_MIN, INT32_MAX}) {
-        ASSERT_EQ(file.validatePosition(kA, p, valid), kNoErr);
-        EXPECT_FALSE(valid) << p;
-        EXPECT_EQ(file.setForkPosition(kA, p), kErrOutsideFork) << p;
-    }
-    EXPECT_EQ(forkPosition(file, kA), 3); // unchanged
-    EXPECT_EQ(reports(), std::vector<std::string>(4, "CRFile::setForkPosition (-104)"));
+    EXPECT_EQ(forkPosition(file, kA), 6); // unchanged by the refused ones
+    EXPECT_EQ(reports(), Texts(4, "CRFile::setForkPosition (-104)"));
 }
 
-TEST_F(CRFileTest, SeriesOfInt32sAreBigEndianInTheFork) {
+TEST_F(CRFileTest, SeriesOfInt32sAreBigEndianAndStoredCursorsAreIgnoredWhenReading) {
     const int32_t values[] = {51, -2, 0x01020304};
     {
-        auto c = open({{kForkTablet, Bytes(12, 0)}}, "ints");
+        auto c = open({{kForkTablet, Bytes(12, 0)}});
         ASSERT_EQ(c->file.writeASeriesOfInt32s(kForkTablet, values, 2), kNoErr);
         EXPECT_EQ(forkPosition(c->file, kForkTablet), 12);
-        EXPECT_EQ(readWholeFork(c->file, kForkTablet),
-                  (Bytes{0, 0, 0, 0x33, 0xFF, 0xFF, 0xFF, 0xFE, 1, 2, 3, 4}));
-    }
-    EXPECT_EQ(slice(readFileBytes(dir.file("ints")), 0, 4), (Bytes{0, 0, 0, 0x33}));
-    Opened c(dir.file("ints"));
-    int32_t back[3] = {};
-    ASSERT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, 2), kNoErr);
-    EXPECT_EQ(std::memcmp(back, values, sizeof values), 0);
-    // A series cut at the fork's end: the whole integers that fit, then -104.
-    ASSERT_EQ(c.file.setForkPosition(kForkTablet, 4), kNoErr);
-    int32_t more[4] = {7, 7, 7, 7};
-    EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, more, 3), kErrOutsideFork);
-    EXPECT_EQ(more[0], -2);
-    EXPECT_EQ(more[1], 0x01020304);
-    EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, more, -2), kErrInvalidParameter);
-}
-
-TEST_F(CRFileTest, StoredCursorsAreWrittenButIgnoredWhenReading) {
-    {
-        auto c = open({{kA, Bytes(6, 1)}});
-        ASSERT_EQ(c->file.setForkPosition(kA, 4), kNoErr);
-        ASSERT_EQ(c->file.flushFTOC(), kNoErr);
+        ASSERT_TRUE(all(kNoErr, {c->file.setForkPosition(kForkTablet, 4), c->file.flushFTOC()}));
     }
     const Bytes bytes = readFileBytes(dir.file("c"));
-    EXPECT_EQ(be32At(bytes, bytes.size() - 8), 4);
+    EXPECT_EQ(slice(bytes, 0, 12), words({51, -2, 0x01020304}));
+    EXPECT_EQ(slice(bytes, bytes.size() - 8, 4), words({4})); // the cursor is written...
     Opened c(dir.file("c"));
-    EXPECT_EQ(c.file.entry(1).position, 0);
+    EXPECT_EQ(c.file.entry(1).position, 0); // ...but not read
+    int32_t back[4] = {7, 7, 7, 7};
+    ASSERT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, 2), kNoErr);
+    EXPECT_TRUE(std::equal(values, values + 3, back));
+    // A series cut at the fork's end: the whole integers that fit, then -104.
+    ASSERT_EQ(c.file.setForkPosition(kForkTablet, 4), kNoErr);
+    EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, 3), kErrOutsideFork);
+    EXPECT_EQ(std::vector<int32_t>(back, back + 3),
+              (std::vector<int32_t>{-2, 0x01020304, 0x01020304}));
+    EXPECT_EQ(c.file.readASeriesOfInt32s(kForkTablet, back, -2), kErrInvalidParameter);
 }
 
-// The fork 'AAAA' is followed by 100,000 bytes: 'BBBB', 'CCCC' and the 60-byte table.
-struct HundredThousand {
-    static constexpr int32_t kSizeA = 16;
-    static constexpr int32_t kSizeB = 60000;
-    static constexpr int32_t kSizeC = 100000 - 60 - kSizeB;
-    Bytes a = pattern(kSizeA, 1);
-    Bytes b = pattern(kSizeB, 2);
-    Bytes c = pattern(kSizeC, 3);
-    void make(const std::string& path) const { makeContainer(path, {{kA, a}, {kB, b}, {kC, c}}); }
-};
-
-TEST_F(CRFileTest, ResizingAForkMovesTheLaterForksIntact) {
-    const HundredThousand h;
-    for (const int32_t newSize : {h.kSizeA + 1000, 5}) {
-        SCOPED_TRACE(newSize);
-        const std::string path = dir.file("resize" + std::to_string(newSize));
-        h.make(path);
-        const Bytes before = readFileBytes(path);
-        {
-            Opened c(path);
-            ASSERT_EQ(c.file.setForkSize(kA, newSize), kNoErr);
-            EXPECT_EQ(c.file.entry(2).offset, newSize);
-            EXPECT_EQ(c.file.entry(3).offset, newSize + h.kSizeB);
-            EXPECT_EQ(c.file.ftocOffset(), newSize + h.kSizeB + h.kSizeC);
-            const std::size_t kept = static_cast<std::size_t>(std::min(newSize, h.kSizeA));
-            EXPECT_EQ(slice(readWholeFork(c.file, kA), 0, kept), slice(h.a, 0, kept));
-            EXPECT_EQ(readWholeFork(c.file, kB), h.b);
-        }
-        const Bytes after = readFileBytes(path);
-        ASSERT_EQ(after.size(), before.size() + static_cast<std::size_t>(newSize - h.kSizeA));
-        EXPECT_EQ(slice(after, static_cast<std::size_t>(newSize), h.kSizeB), h.b);
-        Opened c(path);
-        EXPECT_EQ(readWholeFork(c.file, kB), h.b);
-        EXPECT_EQ(readWholeFork(c.file, kC), h.c);
-    }
-    EXPECT_TRUE(reports().empty());
-}
-
+// 'AAAA' (16 bytes) is followed by 100,000 bytes: 'BBBB', 'CCCC' and the 60-byte table.
 // Where a failed write leaves the bytes shows the order of the moves: growing lengthens the
 // file first, then moves the upper 65,536 bytes before the lower 34,464; shrinking moves the
 // lowest 65,536 first and shortens the file last.
-TEST_F(CRFileTest, ResizingMovesInChunksFromTheFarEnd) {
-    const HundredThousand h;
-    const std::size_t start = h.kSizeA;
-    {
-        h.make(dir.file("grow-first"));
-        const Bytes before = readFileBytes(dir.file("grow-first"));
-        Opened c(dir.file("grow-first"));
-        CFileDescriptor::failNthWriteFromNow(1);
-        EXPECT_EQ(c.file.setForkSize(kA, h.kSizeA + 10), kErrFileSystem);
-        const Bytes after = readFileBytes(dir.file("grow-first"));
-        ASSERT_EQ(after.size(), before.size() + 10);
-        EXPECT_EQ(slice(after, 0, before.size()), before);
+TEST_F(CRFileTest, ResizingMovesTheLaterForksIntactInChunksFromTheFarEnd) {
+    const Bytes a = pattern(16, 1), b = pattern(60000, 2), c = pattern(39940, 3);
+    const Forks forks = {{kA, a}, {kB, b}, {kC, c}};
+    makeContainer(dir.file("before"), forks);
+    const Bytes before = readFileBytes(dir.file("before"));
+    // {new size of 'AAAA', the write that fails (0: none)}
+    const std::pair<int32_t, int32_t> rows[] = {{1016, 0}, {5, 0}, {26, 1}, {1016, 2}, {5, 2}};
+    for (const auto& [newSize, failWrite] : rows) {
+        const std::string name = std::to_string(newSize) + "-" + std::to_string(failWrite);
+        SCOPED_TRACE(name);
+        makeContainer(dir.file(name), forks);
+        const auto to = static_cast<std::size_t>(newSize);
+        Bytes after;
+        {
+            Opened f(dir.file(name));
+            CFileDescriptor::failNthWriteFromNow(failWrite);
+            EXPECT_EQ(f.file.setForkSize(kA, newSize), failWrite ? kErrFileSystem : kNoErr);
+            CFileDescriptor::failNthWriteFromNow(0);
+            after = readFileBytes(dir.file(name)); // before closing writes the table
+            if (!failWrite) {
+                EXPECT_EQ(std::make_tuple(f.file.entry(2).offset, f.file.entry(3).offset,
+                                          f.file.ftocOffset()),
+                          std::make_tuple(newSize, newSize + 60000, newSize + 99940));
+                const std::size_t kept = std::min<std::size_t>(to, 16);
+                EXPECT_EQ(slice(readWholeFork(f.file, kA), 0, kept), slice(a, 0, kept));
+            }
+        }
+        if (failWrite == 0) {
+            after = readFileBytes(dir.file(name));
+            ASSERT_EQ(after.size(), before.size() + to - 16);
+            EXPECT_EQ(slice(after, to, 60000), b);
+            Opened f(dir.file(name));
+            EXPECT_EQ(readWholeFork(f.file, kB), b);
+            EXPECT_EQ(readWholeFork(f.file, kC), c);
+        } else if (failWrite == 1) {
+            ASSERT_EQ(after.size(), before.size() + 10);
+            EXPECT_EQ(slice(after, 0, before.size()), before);
+        } else if (to > 16) {
+            ASSERT_EQ(after.size(), before.size() + 1000);
+            EXPECT_EQ(slice(after, to + 34464, 65536), slice(before, 16 + 34464, 65536));
+            EXPECT_EQ(slice(after, 0, 16 + 34464), slice(before, 0, 16 + 34464));
+            EXPECT_NE(slice(after, to, 34464), slice(before, 16, 34464));
+        } else {
+            ASSERT_EQ(after.size(), before.size());
+            EXPECT_EQ(slice(after, 5, 65536), slice(before, 16, 65536));
+            const std::size_t rest = before.size() - 5 - 65536;
+            EXPECT_EQ(slice(after, 5 + 65536, rest), slice(before, 5 + 65536, rest));
+        }
     }
-    {
-        h.make(dir.file("grow"));
-        const Bytes before = readFileBytes(dir.file("grow"));
-        const std::size_t delta = 1000;
-        Opened c(dir.file("grow"));
-        CFileDescriptor::failNthWriteFromNow(2);
-        EXPECT_EQ(c.file.setForkSize(kA, h.kSizeA + static_cast<int32_t>(delta)), kErrFileSystem);
-        const Bytes after = readFileBytes(dir.file("grow"));
-        ASSERT_EQ(after.size(), before.size() + delta);
-        EXPECT_EQ(slice(after, start + delta + 34464, 65536), slice(before, start + 34464, 65536));
-        EXPECT_EQ(slice(after, 0, start + 34464), slice(before, 0, start + 34464));
-        EXPECT_NE(slice(after, start + delta, 34464), slice(before, start, 34464));
-        EXPECT_EQ(reports().back(), "CRFile::setForkSize (file system error)");
-    }
-    {
-        h.make(dir.file("shrink"));
-        const Bytes before = readFileBytes(dir.file("shrink"));
-        const std::size_t removed = 11;
-        const std::size_t from = start - removed;
-        Opened c(dir.file("shrink"));
-        CFileDescriptor::failNthWriteFromNow(2);
-        EXPECT_EQ(c.file.setForkSize(kA, static_cast<int32_t>(from)), kErrFileSystem);
-        const Bytes after = readFileBytes(dir.file("shrink"));
-        ASSERT_EQ(after.size(), before.size());
-        EXPECT_EQ(slice(after, from, 65536), slice(before, from + removed, 65536));
-        const std::size_t rest = before.size() - from - 65536;
-        EXPECT_EQ(slice(after, from + 65536, rest), slice(before, from + 65536, rest));
-    }
+    const std::string fs = " (file system error)", write = "CFileDescriptor::write" + fs;
+    const std::string insert = "CRFile::physicallyInsertSegment" + fs,
+                      size = "CRFile::setForkSize" + fs;
+    EXPECT_EQ(reports(), (Texts{write, insert, size, write, insert, size, write,
+                                "CRFile::physicallyRemoveSegment" + fs, size}));
 }
 
-TEST_F(CRFileTest, ShrinkingAForkToZeroKeepsItsEntryAndResetsItsCursor) {
+TEST_F(CRFileTest, ShrinkingToZeroKeepsTheEntryAndGrowthPastTwoGigabytesIsRefused) {
     auto c = open({{kA, pattern(10, 1)}, {kB, pattern(30, 2)}});
     CRFile& file = c->file;
-    ASSERT_EQ(file.setForkPosition(kA, 5), kNoErr);
-    ASSERT_EQ(file.setForkSize(kA, 7), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {file.setForkPosition(kA, 5), file.setForkSize(kA, 7)}));
     EXPECT_EQ(forkPosition(file, kA), 5); // still valid
-    ASSERT_EQ(file.setForkPosition(kA, -7), kNoErr);
-    ASSERT_EQ(file.setForkSize(kA, 0), kNoErr);
+    ASSERT_TRUE(all(kNoErr, {file.setForkPosition(kA, -7), file.setForkSize(kA, 0)}));
     EXPECT_EQ(forkPosition(file, kA), 0);
-    bool exists = false;
-    ASSERT_EQ(file.forkExists(kA, exists), kNoErr);
-    EXPECT_TRUE(exists);
     EXPECT_EQ(file.forkCount(), 3);
     EXPECT_EQ(forkSize(file, kA), 0);
     EXPECT_EQ(readWholeFork(file, kB), pattern(30, 2));
     ASSERT_EQ(file.setForkSize(kA, 0), kNoErr); // same size: nothing to do
-    EXPECT_EQ(readFileBytes(dir.file("c")).size(), 30u + 8 + 36 + 4);
-}
-
-TEST_F(CRFileTest, GrowthPastTwoGigabytesIsRefused) {
-    auto c = open({{kA, pattern(10, 1)}});
     const Bytes before = readFileBytes(dir.file("c"));
-    CRFile& file = c->file;
-    EXPECT_EQ(file.setForkSize(kA, INT32_MAX), kErrInvalidParameter);
-    EXPECT_EQ(file.setForkSize(kA, INT32_MAX - 35), kErrInvalidParameter); // one byte too many
-    EXPECT_EQ(file.setForkSize(kA, -1), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyInsertSegment(0, INT32_MAX), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyRemoveSegment(0, 1000), kErrInvalidParameter);
-    EXPECT_EQ(file.physicallyInsertSegment(-1, 1), kErrInvalidParameter);
+    EXPECT_EQ(before.size(), 30u + 8 + 36 + 4);
+    // INT32_MAX - 77 is one byte too many for the file.
+    EXPECT_TRUE(all(kErrInvalidParameter,
+                    {file.setForkSize(kA, INT32_MAX), file.setForkSize(kA, INT32_MAX - 77),
+                     file.setForkSize(kA, -1), file.physicallyInsertSegment(0, INT32_MAX),
+                     file.physicallyRemoveSegment(0, 1000), file.physicallyInsertSegment(-1, 1)}));
     EXPECT_EQ(readFileBytes(dir.file("c")), before);
     EXPECT_EQ(reports().front(), "CRFile::setForkSize (invalid parameter)");
-}
-
-TEST_F(CRFileTest, NewForksGoAtTheEndOfTheData) {
-    auto c = open({{kForkTablet, pattern(40, 1)},
-                   {kForkStrings, pattern(9, 2)},
-                   {kForkVersion, pattern(20, 3)}});
-    CRFile& file = c->file;
-    ASSERT_EQ(file.forkCount(), 4);
-    EXPECT_EQ(file.entry(0).forkType, kForkData);
-    EXPECT_EQ(file.entry(1).forkType, kForkTablet);
-    EXPECT_EQ(file.entry(2).forkType, kForkStrings);
-    EXPECT_EQ(file.entry(3).forkType, kForkVersion);
-    EXPECT_EQ(file.entry(3).offset, 49);
-    EXPECT_EQ(file.ftocOffset(), 69);
-    EXPECT_EQ(readWholeFork(file, kForkStrings), pattern(9, 2));
 }
 
 TEST_F(CRFileTest, OpenDescriptorsStayOpenAndAFileOpenElsewhereCannotBeOpened) {
@@ -435,104 +292,96 @@ TEST_F(CRFileTest, OpenDescriptorsStayOpenAndAFileOpenElsewhereCannotBeOpened) {
     makeContainer(path, {});
     CFileDescriptor fd(path);
     ASSERT_EQ(fd.open(), kNoErr);
-    {
-        RErr err = -1;
-        CRFile file(fd, err);
-        ASSERT_EQ(err, kNoErr);
-    }
-    EXPECT_TRUE(fd.isOpenNow());
     RErr err = -1;
+    { CRFile file(fd, err); }
+    EXPECT_TRUE(fd.isOpenNow());
     CRFile holder(fd, err);
     ASSERT_EQ(err, kNoErr);
     Opened other(path);
     EXPECT_EQ(other.err, kErrFileSystem);
     EXPECT_FALSE(other.fd.isOpenNow());
-    EXPECT_EQ(reports(), (std::vector<std::string>{"CFileDescriptor::open (file system error)",
-                                                   "CRFile::CRFile (file system error)"}));
+    EXPECT_EQ(reports(), (Texts{"CFileDescriptor::open (file system error)",
+                                "CRFile::CRFile (file system error)"}));
 }
 
-TEST_F(CRFileTest, TablesAreCountedUnderTags52And53WhileHeld) {
+TEST_F(CRFileTest, TablesAreCountedWhileHeldAndByteAtATimeReadingOfALargeFork) {
     CRMemory& memory = CRMemory::shared();
     const int64_t header = memory.live(kTagContainerHeader);
     const int64_t table = memory.live(kTagContainerEntries);
     const int64_t objects = memory.live(kKindCRFile);
+    const Bytes text = pattern(300000, 4);
     {
-        auto c = open({});
-        EXPECT_EQ(memory.live(kTagContainerHeader), header + 1);
-        EXPECT_EQ(memory.live(kTagContainerEntries), table + 1);
-        EXPECT_EQ(memory.live(kKindCRFile), objects + 1);
-        ASSERT_EQ(c->file.createFork(kA), kNoErr);
-        ASSERT_EQ(c->file.setForkSize(kA, 10), kNoErr);
+        auto c = open({{kForkTablet, pattern(100, 5)}, {kForkStrings, text}});
+        EXPECT_EQ(std::make_tuple(memory.live(kTagContainerHeader),
+                                  memory.live(kTagContainerEntries), memory.live(kKindCRFile)),
+                  std::make_tuple(header + 1, table + 1, objects + 1));
+        CRFile& file = c->file;
+        ASSERT_EQ(file.setForkPosition(kForkStrings, 0), kNoErr);
+        Bytes got(text.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            int32_t length = 1;
+            ASSERT_EQ(file.readFork(kForkStrings, length, &got[i]), kNoErr);
+            ASSERT_EQ(length, 1);
+        }
+        EXPECT_EQ(got, text);
+        // Interleaved with a write in the middle of what was read ahead.
+        ASSERT_EQ(file.setForkPosition(kForkStrings, 1000), kNoErr);
+        int32_t length = 2;
+        ASSERT_TRUE(all(kNoErr, {file.writeFork(kForkStrings, length, "\xDE\xAD"),
+                                 file.setForkPosition(kForkStrings, 999)}));
+        length = 3;
+        ASSERT_EQ(file.readFork(kForkStrings, length, got.data()), kNoErr);
+        EXPECT_EQ(slice(got, 0, 3), (Bytes{text[999], 0xDE, 0xAD}));
     }
-    EXPECT_EQ(memory.live(kTagContainerHeader), header);
-    EXPECT_EQ(memory.live(kTagContainerEntries), table);
-    EXPECT_EQ(memory.live(kKindCRFile), objects);
+    EXPECT_EQ(std::make_tuple(memory.live(kTagContainerHeader), memory.live(kTagContainerEntries),
+                              memory.live(kKindCRFile)),
+              std::make_tuple(header, table, objects));
     EXPECT_EQ(memory.live(kTagSegmentMoveUp), 0);
     EXPECT_GE(memory.allocations(kTagSegmentMoveUp), 1);
 }
-
-TEST_F(CRFileTest, ByteAtATimeReadingOfALargeFork) {
-    const Bytes text = pattern(300000, 4);
-    auto c = open({{kForkTablet, pattern(100, 5)}, {kForkStrings, text}});
-    CRFile& file = c->file;
-    ASSERT_EQ(file.setForkPosition(kForkStrings, 0), kNoErr);
-    Bytes got(text.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        int32_t length = 1;
-        ASSERT_EQ(file.readFork(kForkStrings, length, &got[i]), kNoErr);
-        ASSERT_EQ(length, 1);
-    }
-    EXPECT_EQ(got, text);
-    // Interleaved with a write in the middle of what was read ahead.
-    ASSERT_EQ(file.setForkPosition(kForkStrings, 1000), kNoErr);
-    const unsigned char mark[] = {0xDE, 0xAD};
-    int32_t length = 2;
-    ASSERT_EQ(file.writeFork(kForkStrings, length, mark), kNoErr);
-    ASSERT_EQ(file.setForkPosition(kForkStrings, 999), kNoErr);
-    unsigned char three[3];
-    length = 3;
-    ASSERT_EQ(file.readFork(kForkStrings, length, three), kNoErr);
-    EXPECT_EQ(Bytes(three, three + 3), (Bytes{text[999], 0xDE, 0xAD}));
-}
-
-// ---- Damaged and hostile files ------------------------------------------------------------
 
 namespace {
 
 // A well-formed container: 'DATA' (empty), 'AAAA' (6 bytes), 'BBBB' (4 bytes), table.
 Bytes goodImage() {
     Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    for (int32_t v : {1, 2, static_cast<int32_t>(kForkData), 0, 0, static_cast<int32_t>(kA), 0, 0,
-                      static_cast<int32_t>(kB), 6, 0, 10})
-        appendBE32(bytes, v);
+    const Bytes table = words({1, 2, static_cast<int32_t>(kForkData), 0, 0,
+                               static_cast<int32_t>(kA), 0, 0, static_cast<int32_t>(kB), 6, 0, 10});
+    bytes.insert(bytes.end(), table.begin(), table.end());
     return bytes; // 10 + 8 + 36 + 4 = 58 bytes
 }
 
-struct DamagedFile {
-    std::string name;
-    Bytes bytes;
-    RErr expected;
-};
+Bytes with(std::size_t at, int32_t value) {
+    Bytes b = goodImage();
+    const Bytes v = words({value});
+    std::copy(v.begin(), v.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+    return b;
+}
 
-std::vector<DamagedFile> damagedFiles() {
-    std::vector<DamagedFile> cases;
-    for (std::size_t n = 0; n < 12; ++n)
-        cases.push_back({"length " + std::to_string(n), Bytes(n, 0), kErrInvalidFormat});
+} // namespace
+
+TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
+    writeFileBytes(dir.file("good"), goodImage());
+    {
+        Opened good(dir.file("good"));
+        ASSERT_EQ(good.err, kNoErr);
+        EXPECT_EQ(readWholeFork(good.file, kA), (Bytes{1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(readWholeFork(good.file, kB), (Bytes{7, 8, 9, 10}));
+    }
     const Bytes good = goodImage();
-    const std::size_t last = good.size() - 4;
-    const std::size_t top = 10 + 4;
-    const auto with = [&](std::size_t at, int32_t value) {
-        Bytes b = good;
-        putBE32(b, at, value);
-        return b;
-    };
-    const auto cut = [&](std::size_t size) { return slice(good, 0, size); };
+    const std::size_t last = good.size() - 4, top = 14, offsets = 22;
     Bytes gap = good;
     gap.insert(gap.end() - 4, {0, 0, 0, 0});
-    Bytes cut37 = cut(37); // the last word is now 00 00 00 (the end of an offset) and 00
+    Bytes cut37 = slice(good, 0, 37); // the last word is now 00 00 00 (the end of an offset) and 00
     cut37.back() = 0x40;
     const std::string text = "This is a text file, not a forked container at all.\n";
-    const std::vector<DamagedFile> more = {
+    // Cut by 4, the last word is an entry's cursor; cut to 40, a cursor of 0.
+    struct Row {
+        std::string name;
+        Bytes bytes;
+        RErr expected;
+    };
+    std::vector<Row> rows = {
         {"FTOCOffset -1", with(last, -1), kErrInvalidFormat},
         {"FTOCOffset INT32_MIN", with(last, INT32_MIN), kErrInvalidFormat},
         {"FTOCOffset INT32_MAX", with(last, INT32_MAX), kErrInvalidFormat},
@@ -548,54 +397,40 @@ std::vector<DamagedFile> damagedFiles() {
         {"topForkIndex 0x15555555", with(top, 0x15555555), kErrInvalidFormat},
         {"topForkIndex one too many", with(top, 3), kErrInvalidFormat},
         {"topForkIndex one too few", with(top, 1), kErrInvalidFormat},
-        {"first offset negative", with(10 + 8 + 4, -1), kErrInvalidFormat},
-        {"first offset after the second", with(10 + 8 + 4, 7), kErrInvalidFormat},
-        {"offsets out of order", with(10 + 8 + 16, 11), kErrInvalidFormat},
-        {"offset past FTOCOffset", with(10 + 8 + 28, 11), kErrInvalidFormat},
-        {"offset INT32_MAX", with(10 + 8 + 28, INT32_MAX), kErrInvalidFormat},
+        {"first offset negative", with(offsets, -1), kErrInvalidFormat},
+        {"first offset after the second", with(offsets, 7), kErrInvalidFormat},
+        {"offsets out of order", with(offsets + 12, 11), kErrInvalidFormat},
+        {"offset past FTOCOffset", with(offsets + 24, 11), kErrInvalidFormat},
+        {"offset INT32_MAX", with(offsets + 24, INT32_MAX), kErrInvalidFormat},
         {"bytes between the table and its offset", gap, kErrInvalidFormat},
-        // Cut by 4, the last word is an entry's cursor; cut to 40, a cursor of 0.
-        {"truncated by 4", cut(good.size() - 4), kErrBadContainerVersion},
-        {"truncated to 40", cut(40), kErrBadContainerVersion},
+        {"truncated by 4", slice(good, 0, good.size() - 4), kErrBadContainerVersion},
+        {"truncated to 40", slice(good, 0, 40), kErrBadContainerVersion},
         {"truncated to 37", cut37, kErrInvalidFormat},
         {"all 0xFF", Bytes(64, 0xFF), kErrInvalidFormat},
         {"all zeros", Bytes(64, 0), kErrBadContainerVersion},
         {"text", Bytes(text.begin(), text.end()), kErrInvalidFormat}};
-    cases.insert(cases.end(), more.begin(), more.end());
-    return cases;
-}
-
-} // namespace
-
-TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
-    writeFileBytes(dir.file("good"), goodImage());
-    {
-        Opened good(dir.file("good"));
-        ASSERT_EQ(good.err, kNoErr);
-        EXPECT_EQ(readWholeFork(good.file, kA), (Bytes{1, 2, 3, 4, 5, 6}));
-        EXPECT_EQ(readWholeFork(good.file, kB), (Bytes{7, 8, 9, 10}));
-    }
-    for (const DamagedFile& c : damagedFiles()) {
-        SCOPED_TRACE(c.name);
+    for (std::size_t n = 0; n < 12; ++n)
+        rows.push_back({"length " + std::to_string(n), Bytes(n, 0), kErrInvalidFormat});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         platform.recorder.clear();
         const std::string path = dir.file("damaged");
-        writeFileBytes(path, c.bytes);
+        writeFileBytes(path, row.bytes);
         {
             Opened damaged(path);
-            EXPECT_EQ(damaged.err, c.expected);
+            EXPECT_EQ(damaged.err, row.expected);
             EXPECT_FALSE(damaged.fd.isOpenNow()); // closed again at once
             EXPECT_EQ(damaged.file.forkCount(), 0);
             bool exists = true;
             EXPECT_EQ(damaged.file.forkExists(kForkData, exists), kNoErr);
             EXPECT_FALSE(exists);
             // A failed container refuses structural changes instead of writing.
-            EXPECT_EQ(damaged.file.createFork(kA), kErrNotInitialized);
-            EXPECT_EQ(damaged.file.setForkSize(kA, 4), kErrNotInitialized);
+            EXPECT_TRUE(all(kErrNotInitialized,
+                            {damaged.file.createFork(kA), damaged.file.setForkSize(kA, 4)}));
         }
-        const auto r = reports();
-        ASSERT_FALSE(r.empty());
-        EXPECT_EQ(r.front(), bugReportText("CRFile::CRFile", c.expected));
-        EXPECT_EQ(readFileBytes(path), c.bytes); // never written
+        ASSERT_FALSE(reports().empty());
+        EXPECT_EQ(reports().front(), bugReportText("CRFile::CRFile", row.expected));
+        EXPECT_EQ(readFileBytes(path), row.bytes); // never written
     }
 }
 
@@ -603,21 +438,18 @@ TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACode) {
 // container or fails with a code; nothing reads outside a fork or crashes.
 TEST_F(CRFileTest, EveryMutationOfAGoodFileIsHandled) {
     const Bytes good = goodImage();
-    const std::string path = dir.file("mutant");
     std::vector<Bytes> mutants;
-    for (std::size_t n = 0; n < good.size(); ++n)
-        mutants.push_back(slice(good, 0, n));
     for (std::size_t i = 0; i < good.size(); ++i) {
+        mutants.push_back(slice(good, 0, i));
         for (int v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
-            Bytes b = good;
-            b[i] = static_cast<unsigned char>(v);
-            mutants.push_back(b);
+            mutants.push_back(good);
+            mutants.back()[i] = static_cast<unsigned char>(v);
         }
     }
     for (const Bytes& m : mutants) {
         platform.recorder.clear();
-        writeFileBytes(path, m);
-        Opened c(path);
+        writeFileBytes(dir.file("mutant"), m);
+        Opened c(dir.file("mutant"));
         if (c.err) {
             EXPECT_TRUE(c.err == kErrInvalidFormat || c.err == kErrBadContainerVersion) << c.err;
             EXPECT_FALSE(reports().empty());
@@ -630,13 +462,12 @@ TEST_F(CRFileTest, EveryMutationOfAGoodFileIsHandled) {
             ASSERT_GE(end, c.file.entry(i).offset);
             total += end - c.file.entry(i).offset;
             const RForkType type = c.file.entry(i).forkType;
-            const int32_t size = forkSize(c.file, type);
-            Bytes buffer(static_cast<std::size_t>(size) + 8, 0xEE);
-            int32_t length = size + 8;
+            int32_t length = forkSize(c.file, type) + 8;
+            Bytes buffer(static_cast<std::size_t>(length), 0xEE);
             ASSERT_EQ(c.file.setForkPosition(type, 0), kNoErr);
             const RErr readErr = c.file.readFork(type, length, buffer.data());
             EXPECT_TRUE(readErr == kNoErr || readErr == kErrOutsideFork);
-            EXPECT_LE(length, size);
+            EXPECT_LE(length, forkSize(c.file, type));
         }
         EXPECT_LE(total, c.file.ftocOffset());
     }

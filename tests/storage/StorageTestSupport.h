@@ -1,0 +1,55 @@
+#pragma once
+
+#include "storage/CFileDescriptor.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+using Texts = std::vector<std::string>;
+
+// Big-endian words, as every fork stores its integers.
+inline Bytes words(std::initializer_list<int32_t> values) {
+    Bytes bytes;
+    for (int32_t v : values)
+        appendBE32(bytes, v);
+    return bytes;
+}
+
+// Bytes that differ from place to place, so a misplaced copy shows.
+inline Bytes pattern(std::size_t size, unsigned seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<unsigned char>((i * 131 + seed * 17 + i / 251) & 0xFF);
+    return bytes;
+}
+
+inline Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
+}
+
+// A folder and a recorder of bug reports per test; no write stays set to fail.
+class StorageTest : public ::testing::Test {
+protected:
+    void TearDown() override { CFileDescriptor::failNthWriteFromNow(0); }
+    Texts reports() const { return platform.recorder.bugReports(); }
+    TempDir dir;
+    RecordingPlatformScope platform;
+};
+
+// Every call of the list (evaluated in order) gave code; names the first that did not.
+inline ::testing::AssertionResult all(RErr code, std::initializer_list<RErr> got) {
+    std::size_t call = 0;
+    for (RErr err : got) {
+        if (err != code)
+            return ::testing::AssertionFailure() << "call " << call << " gave " << err;
+        ++call;
+    }
+    return ::testing::AssertionSuccess();
+}
