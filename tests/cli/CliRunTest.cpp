@@ -1,22 +1,8 @@
-#include "cli/CliRun.h"
 #include "CliTestSupport.h"
-#include "cli/CliCommand.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-CommandResult run(const std::vector<std::string>& arguments) {
-    return runPrinting(runScript, arguments);
-}
 
 // A document with one tree of three nodes (S over NP and VP) and the given script.
 std::string documentWith(const TempDir& dir, const std::string& script) {
@@ -63,16 +49,16 @@ const std::string kScript = "define variable count\n"
 TEST(CliRun, RunsAMenuCommandAndPrintsItsRequests) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
-    const CommandResult result = run({file, "--call", "mark"});
+    const CommandResult result = cli({"run", file, "--call", "mark"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "message: visited 5\nalert: done\noffending:\ndirty: 1\n");
 
     const std::string kept = dir.file("kept.rdc");
-    ASSERT_EQ(run({file, "--call", "mark", "-o", kept}).status, 0);
+    ASSERT_EQ(cli({"run", file, "--call", "mark", "-o", kept}).status, 0);
     EXPECT_EQ(caseValues(kept), "nom nom nom nom nom ");
     // Undone, the saved document is as it was (the flag says only that it was changed).
     const std::string output = dir.file("out.rdc");
-    const CommandResult undone = run({file, "--call", "MARK", "--undo", "-o", output});
+    const CommandResult undone = cli({"run", file, "--call", "MARK", "--undo", "-o", output});
     ASSERT_EQ(undone.status, 0) << undone.err;
     EXPECT_EQ(undone.out, "message: visited 5\nalert: done\noffending:\ndirty: 1\n");
     EXPECT_EQ(caseValues(output), "     ");
@@ -84,12 +70,12 @@ TEST(CliRun, AnswersQuestionsFromAFileAndShowsRunTimeErrors) {
     const std::string file = documentWith(dir, kScript);
     const std::string answers = dir.file("answers.txt");
     writeTextFile(answers, "Ann\r\n");
-    const CommandResult asked = run({file, "--call", "greet", "--answers", answers});
+    const CommandResult asked = cli({"run", file, "--call", "greet", "--answers", answers});
     ASSERT_EQ(asked.status, 0) << asked.err;
     EXPECT_EQ(asked.out, "ask: Name?\nmessage: hello Ann\nask: Other?\nmessage: and \n"
                          "offending:\ndirty: 0\n");
 
-    const CommandResult failed = run({file, "--call", "check"});
+    const CommandResult failed = cli({"run", file, "--call", "check"});
     ASSERT_EQ(failed.status, 0) << failed.err;
     EXPECT_EQ(failed.out, "run-time error: A run time error occurred in the user function "
                           "\"check\" while calling native function \"mother\".\\nError Message: "
@@ -99,12 +85,12 @@ TEST(CliRun, AnswersQuestionsFromAFileAndShowsRunTimeErrors) {
 TEST(CliRun, SendsHooks) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
-    CommandResult result = run({file, "--hook", "is-dragging-allowed", "--args", "5"});
+    CommandResult result = cli({"run", file, "--hook", "is-dragging-allowed", "--args", "5"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "hook is-dragging-allowed: exists=1 answer=1\noffending:\ndirty: 0\n");
-    result = run({file, "--hook", "is-dragging-allowed", "--args", "4,2"});
+    result = cli({"run", file, "--hook", "is-dragging-allowed", "--args", "4,2"});
     EXPECT_EQ(result.out, "hook is-dragging-allowed: exists=1 answer=0\noffending:\ndirty: 0\n");
-    result = run({file, "--hook", "close"});
+    result = cli({"run", file, "--hook", "close"});
     EXPECT_EQ(result.out, "hook close: exists=0 answer=0\noffending:\ndirty: 0\n");
 }
 
@@ -112,7 +98,7 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
     const std::string output = dir.file("out.rdc");
-    CommandResult result = run({file, "--call", "missing", "-o", output});
+    CommandResult result = cli({"run", file, "--call", "missing", "-o", output});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("There is no function in the script corresponding to the menu "
                               "command."),
@@ -120,15 +106,15 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
     EXPECT_EQ(result.out, "");
     EXPECT_FALSE(std::filesystem::exists(output));
 
-    EXPECT_EQ(run({file}).status, 2);
-    EXPECT_EQ(run({file, "--call", "mark", "--hook", "open"}).status, 2);
-    EXPECT_EQ(run({file, "--hook", "no-such-hook"}).status, 2);
-    EXPECT_EQ(run({file, "--hook", "scissors", "--args", "x"}).status, 2);
-    EXPECT_EQ(run({file, "--call", "mark", "--args", "1"}).status, 2);
-    EXPECT_EQ(run({dir.file("absent.rdc"), "--call", "mark"}).status, 1);
+    EXPECT_EQ(cli({"run", file}).status, 2);
+    EXPECT_EQ(cli({"run", file, "--call", "mark", "--hook", "open"}).status, 2);
+    EXPECT_EQ(cli({"run", file, "--hook", "no-such-hook"}).status, 2);
+    EXPECT_EQ(cli({"run", file, "--hook", "scissors", "--args", "x"}).status, 2);
+    EXPECT_EQ(cli({"run", file, "--call", "mark", "--args", "1"}).status, 2);
+    EXPECT_EQ(cli({"run", dir.file("absent.rdc"), "--call", "mark"}).status, 1);
 
     const std::string broken = documentWith(dir, "define function f\n let = 1\nend define\n");
-    result = run({broken, "--call", "f", "-o", output});
+    result = cli({"run", broken, "--call", "f", "-o", output});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("line 2: "), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -137,9 +123,9 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
 TEST(CliRun, RunsTheScriptOfASharedGrammar) {
     // "agree" takes a node; run as a menu command it gets none, so its feature assignment
     // abandons it without changing anything.
-    const CommandResult result = run({testDataFile("xbar.rgt"), "--call", "agree"});
+    const CommandResult result = cli({"run", testDataFile("xbar.rgt"), "--call", "agree"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "offending:\ndirty: 0\n");
-    const CommandResult hook = run({testDataFile("xbar.rgt"), "--hook", "open"});
+    const CommandResult hook = cli({"run", testDataFile("xbar.rgt"), "--hook", "open"});
     EXPECT_EQ(hook.out, "hook open: exists=0 answer=0\noffending:\ndirty: 0\n");
 }

@@ -2,17 +2,7 @@
 #include "CliTestSupport.h"
 #include "cli/GrammarText.h"
 #include "cli/GrammarTextWriter.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
 #include "undo/CUndoStructure.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -81,50 +71,62 @@ int32_t categoryNamed(CTree& tree, const std::string& name) {
 } // namespace
 
 TEST(GrammarTextReader, ErrorsNameTheFileAndLineAndBuildNothing) {
-    EXPECT_EQ(readError("categories: N V\n\nwords dog: [N dog]\n"),
-              "g.rgt:3: unknown keyword 'words'");
-    EXPECT_EQ(readError("word dog: [NP [N dog]\n# comment\nword cat: [N cat]\n"),
-              "g.rgt:1: unbalanced brackets: '[' is not closed");
-    EXPECT_EQ(readError("tree: [S [NP a]\n  [VP [V b]\n"),
-              "g.rgt:2: unbalanced brackets: '[' is not closed");
-    EXPECT_EQ(readError("word dog: [N dog]]\n"), "g.rgt:1: unbalanced brackets: ']' without '['");
-    EXPECT_EQ(readError("features: case\nword dog: [N{gender=f} dog]\n"),
-              "g.rgt:2: undeclared feature 'gender'");
-    EXPECT_EQ(readError("categories: N V\nword dog: [N{cat=Q} dog]\n"),
-              "g.rgt:2: undeclared category 'Q'");
-    EXPECT_EQ(readError("categories: N V\nword dog Q: [N dog]\n"),
-              "g.rgt:2: undeclared category 'Q'");
-    EXPECT_EQ(readError("word dog: [N{color=pink} dog]\n"), "g.rgt:1: bad colour 'pink'");
-    EXPECT_EQ(readError("word dog: [N{style=bold+fancy} dog]\n"),
-              "g.rgt:1: bad style 'bold+fancy'");
-    EXPECT_EQ(readError("word dog: [N{proj=3} dog]\n"),
-              "g.rgt:1: bad projection '3' (-1, 0, 1 or 2)");
-    EXPECT_EQ(readError("word dog: [N dog]\ntree: [N dog]\n", RTextTarget::Grammar),
-              "g.rgt:2: a grammar holds words only; trees need a document (.rdc)");
-    EXPECT_EQ(readError("font: Arial 200\n"), "g.rgt:1: bad font size '200' (8 to 144)");
-    EXPECT_EQ(readError("drawing: 10 2 16 3\n"), "g.rgt:1: bad thickness '3' (0 to 2)");
-    EXPECT_EQ(readError("drawing: 10 2 x 1\n"), "g.rgt:1: bad line height 'x'");
-    EXPECT_EQ(readError("\nscript:\ndefine function f\nend define\n"),
-              "g.rgt:2: 'script:' is not closed by 'end script'");
-    EXPECT_EQ(readError("end script\n"), "g.rgt:1: 'end script' without 'script:'");
-    EXPECT_EQ(readError("word dog: [N \"dog]\n"), "g.rgt:1: unterminated quoted text");
-    EXPECT_EQ(readError("word dog: [N{main} [N{main} dog]]\n"),
-              "g.rgt:1: more than one node is marked main");
-    EXPECT_EQ(readError("word dog: [Q dog]\n"), "g.rgt:1: word 'dog' has no category");
-    EXPECT_EQ(readError("word dog: [N dog]\ncategories: N\n"),
-              "g.rgt:2: categories: must come before the first word or tree");
-    EXPECT_EQ(readError("categories: N V N\n"), "g.rgt:1: 'N' is declared twice");
-    EXPECT_EQ(readError("features: cat\n"), "g.rgt:1: 'cat' cannot name a feature");
-    EXPECT_EQ(readError("word dog: [N{shiny} dog]\n"), "g.rgt:1: unknown property 'shiny'");
-    EXPECT_EQ(readError("word dog: [N {main} dog]\n"),
-              "g.rgt:1: '{' must follow its label with no blank between");
-    EXPECT_EQ(readError("word dog: [N{main dog]\n"), "g.rgt:1: unexpected 'd' in properties");
-    EXPECT_EQ(readError("word dog: [[N dog]]\n"), "g.rgt:1: a bracket must begin with a label");
-    EXPECT_EQ(readError("word dog: [N dog] extra\n"),
-              "g.rgt:1: unexpected text after the tree: 'extra'");
-    EXPECT_EQ(readError("word dog [N dog]\n"), "g.rgt:1: missing ':' before the tree");
-    EXPECT_EQ(readError("script-file: missing.rsc\n"),
-              "g.rgt:1: the script file 'missing.rsc' cannot be read");
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"categories: N V\n\nwords dog: [N dog]\n", "g.rgt:3: unknown keyword 'words'"},
+        {"word dog: [NP [N dog]\n# comment\nword cat: [N cat]\n",
+         "g.rgt:1: unbalanced brackets: '[' is not closed"},
+        {"tree: [S [NP a]\n  [VP [V b]\n", "g.rgt:2: unbalanced brackets: '[' is not closed"},
+        {"word dog: [N dog]]\n", "g.rgt:1: unbalanced brackets: ']' without '['"},
+        {"features: case\nword dog: [N{gender=f} dog]\n", "g.rgt:2: undeclared feature 'gender'"},
+        {"categories: N V\nword dog: [N{cat=Q} dog]\n", "g.rgt:2: undeclared category 'Q'"},
+        {"categories: N V\nword dog Q: [N dog]\n", "g.rgt:2: undeclared category 'Q'"},
+        {"word dog: [N{color=pink} dog]\n", "g.rgt:1: bad colour 'pink'"},
+        {"word dog: [N{style=bold+fancy} dog]\n", "g.rgt:1: bad style 'bold+fancy'"},
+        {"word dog: [N{proj=3} dog]\n", "g.rgt:1: bad projection '3' (-1, 0, 1 or 2)"},
+        {"word dog: [N dog]\ntree: [N dog]\n",
+         "g.rgt:2: a grammar holds words only; trees need a document (.rdc)"},
+        {"font: Arial 200\n", "g.rgt:1: bad font size '200' (8 to 144)"},
+        {"drawing: 10 2 16 3\n", "g.rgt:1: bad thickness '3' (0 to 2)"},
+        {"drawing: 10 2 x 1\n", "g.rgt:1: bad line height 'x'"},
+        {"\nscript:\ndefine function f\nend define\n",
+         "g.rgt:2: 'script:' is not closed by 'end script'"},
+        {"end script\n", "g.rgt:1: 'end script' without 'script:'"},
+        {"word dog: [N \"dog]\n", "g.rgt:1: unterminated quoted text"},
+        {"word dog: [N{main} [N{main} dog]]\n", "g.rgt:1: more than one node is marked main"},
+        {"word dog: [Q dog]\n", "g.rgt:1: word 'dog' has no category"},
+        {"word dog: [N dog]\ncategories: N\n",
+         "g.rgt:2: categories: must come before the first word or tree"},
+        {"categories: N V N\n", "g.rgt:1: 'N' is declared twice"},
+        {"features: cat\n", "g.rgt:1: 'cat' cannot name a feature"},
+        {"word dog: [N{shiny} dog]\n", "g.rgt:1: unknown property 'shiny'"},
+        {"word dog: [N {main} dog]\n", "g.rgt:1: '{' must follow its label with no blank between"},
+        {"word dog: [N{main dog]\n", "g.rgt:1: unexpected 'd' in properties"},
+        {"word dog: [[N dog]]\n", "g.rgt:1: a bracket must begin with a label"},
+        {"word dog: [N dog] extra\n", "g.rgt:1: unexpected text after the tree: 'extra'"},
+        {"word dog [N dog]\n", "g.rgt:1: missing ':' before the tree"},
+        {"script-file: missing.rsc\n", "g.rgt:1: the script file 'missing.rsc' cannot be read"},
+        // A point must lie where a document can hold it.
+        {"tree @ 0 -2147483648: [N a]\n", "g.rgt:1: bad vertical position '-2147483648'"},
+        {"tree @ 10000001 0: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ 0 -10000001: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ -999999999 5: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ 10000000 -10000000: [N a]\n", "no error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        RecordingPlatformScope platform;
+        const bool grammar = std::string(c.error).find("a grammar holds") != std::string::npos;
+        EXPECT_EQ(readError(c.text, grammar ? RTextTarget::Grammar : RTextTarget::Document),
+                  c.error);
+        EXPECT_TRUE(platform.recorder.calls().empty());
+    }
 }
 
 TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {

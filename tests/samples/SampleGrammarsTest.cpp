@@ -3,12 +3,7 @@
 
 #include "SampleTestSupport.h"
 
-#include "cli/CliCommand.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <string>
 
 namespace {
 
@@ -43,15 +38,15 @@ TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
     TempDir dir;
     const std::string grammar = dir.file(std::string(sample.name) + ".rgr");
 
-    const RCommandOutput checked = runCommand("check-script", {source});
+    const CommandResult checked = cli({"check-script", source});
     EXPECT_EQ(checked.status, kExitSuccess) << checked.err;
     EXPECT_EQ(checked.out, "ok\n");
 
-    const RCommandOutput built = runCommand("build", {source, "-o", grammar});
+    const CommandResult built = cli({"build", source, "-o", grammar});
     ASSERT_EQ(built.status, kExitSuccess) << built.err;
     ASSERT_TRUE(std::filesystem::exists(grammar));
 
-    const RCommandOutput info = runCommand("info", {grammar});
+    const CommandResult info = cli({"info", grammar});
     ASSERT_EQ(info.status, kExitSuccess) << info.err;
     EXPECT_NE(info.out.find(infoLine("categories", sample.categories)), std::string::npos)
         << info.out;
@@ -61,7 +56,7 @@ TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
     EXPECT_NE(info.out.find(" lines, compiles\n"), std::string::npos) << info.out;
 
     // The built grammar keeps the script that compiled from the text.
-    const RCommandOutput rechecked = runCommand("check-script", {grammar});
+    const CommandResult rechecked = cli({"check-script", grammar});
     EXPECT_EQ(rechecked.out, "ok\n") << rechecked.err;
 }
 
@@ -69,8 +64,8 @@ TEST_P(SampleGrammars, CheckMarksClearMarksUnmarksAndAboutExplains) {
     const RSampleCase& sample = GetParam();
     TempDir dir;
     const CSampleDocument document(dir, std::string(sample.name) + ".rgt", sample.wrongTree);
-    const RCommandOutput checked =
-        runCommand("run", {document.path(), "--call", sample.check, "-o", dir.file("checked.rdc")});
+    const CommandResult checked =
+        cli({"run", document.path(), "--call", sample.check, "-o", dir.file("checked.rdc")});
     ASSERT_EQ(checked.status, kExitSuccess) << checked.err;
     EXPECT_NE(checked.out.find("\noffending: "), std::string::npos) << checked.out;
     const CSampleDocument marked(dir, "checked.rdc");
