@@ -50,6 +50,15 @@ Cells cells(CTree& tree, int32_t node) {
     return values;
 }
 
+// Word category, main terminal, foot and lowest spine node of a word.
+Cells wordCells(CTree& tree, int32_t word) {
+    Cells values;
+    for (const int32_t attribute :
+         {kAttrWordCategory, kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode})
+        values.push_back(cell(tree, word, attribute));
+    return values;
+}
+
 // The roots in root-list order.
 std::vector<int32_t> roots(CTree& tree) {
     std::vector<int32_t> all;
@@ -188,8 +197,7 @@ TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {
     const std::vector<int32_t> york = nodesOf(t, words[0]);
     ASSERT_EQ(york.size(), 3u);
     EXPECT_EQ(cell(t, york[0], kAttrTriangle), 1);
-    EXPECT_EQ(cell(t, words[0], kAttrWordCategory), categoryNamed(t, "N"));
-    EXPECT_EQ(cell(t, words[0], kAttrMainTerminalNode), york[1]); // the leftmost leaf
+    EXPECT_EQ(wordCells(t, words[0]), (Cells{categoryNamed(t, "N"), york[1], 0, 0})); // leftmost
 
     const std::vector<int32_t> dog = nodesOf(t, words[1]);
     ASSERT_EQ(dog.size(), 6u);
@@ -211,22 +219,15 @@ TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {
     EXPECT_EQ(text(t, dog[4], numSlot), "sg");
     EXPECT_EQ(text(t, dog[4], caseSlot), "a b");
     EXPECT_EQ(text(t, dog[3], numSlot), "");
-    EXPECT_EQ(cell(t, words[1], kAttrLowestXBarSpineNode), dog[4]);
-    EXPECT_EQ(cell(t, words[1], kAttrMainTerminalNode), dog[2]);
     // No word category given: the main terminal node's mother's.
-    EXPECT_EQ(cell(t, words[1], kAttrWordCategory), categoryNamed(t, "D"));
-    EXPECT_EQ(cell(t, words[1], kAttrFootNode), 0);
+    EXPECT_EQ(wordCells(t, words[1]), (Cells{categoryNamed(t, "D"), dog[2], 0, dog[4]}));
 
     const std::vector<int32_t> very = nodesOf(t, words[2]);
     ASSERT_EQ(very.size(), 4u);
-    EXPECT_EQ(cell(t, words[2], kAttrFootNode), very[0]);
+    EXPECT_EQ(wordCells(t, words[2]), (Cells{categoryNamed(t, "V"), very[2], very[0], 0}));
     EXPECT_EQ(text(t, very[0], kAttrSubscript), "i");
-    EXPECT_EQ(cell(t, words[2], kAttrMainTerminalNode), very[2]);
-    EXPECT_EQ(cell(t, words[2], kAttrWordCategory), categoryNamed(t, "V"));
     EXPECT_EQ(label(t, very[3]), "say \"hi\" \\ ");
-    EXPECT_EQ(cell(t, very[3], kAttrCategory), categoryNamed(t, "N"));
-    EXPECT_EQ(cell(t, very[3], kAttrProjection), 1);
-    EXPECT_EQ(cell(t, words[2], kAttrLowestXBarSpineNode), 0);
+    EXPECT_EQ(cells(t, very[3]), (Cells{categoryNamed(t, "N"), 1, 0, 1, 0}));
 
     // Without a categories line a grammar has the standard five.
     // The mother of "dog" has no category, so the word takes its root's.
@@ -245,12 +246,9 @@ TEST(GrammarTextReader, ExactCategoryNamesWinOverProjections) {
     ASSERT_NE(tree, nullptr);
     const std::vector<int32_t> nodes = nodesOf(*tree, roots(*tree)[0]);
     const int32_t np = categoryNamed(*tree, "NP");
-    EXPECT_EQ(cell(*tree, nodes[0], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[0], kAttrProjection), 0);
-    EXPECT_EQ(cell(*tree, nodes[1], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[1], kAttrProjection), 2);
-    EXPECT_EQ(cell(*tree, nodes[2], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[2], kAttrProjection), 1);
+    EXPECT_EQ(cells(*tree, nodes[0]), (Cells{np, 0, 0, 1, 0}));
+    EXPECT_EQ(cells(*tree, nodes[1]), (Cells{np, 2, 0, 1, 0}));
+    EXPECT_EQ(cells(*tree, nodes[2]), (Cells{np, 1, 0, 1, 0}));
 }
 
 TEST(GrammarTextReader, DocumentsPrepareTheLexiconAndPlaceTreesLeftToRight) {
@@ -294,14 +292,11 @@ TEST(GrammarTextReader, DocumentsPrepareTheLexiconAndPlaceTreesLeftToRight) {
     // Widths at font size 10 (6 pixels a character), padding 10: [VP [V run]] is 18 wide,
     // abc 18, [N ant] 18, [NP [N{triangle} [A big] [N dog]]] as wide as its words with a
     // blank after each: 8 characters, 48.
-    EXPECT_EQ(cell(t, all[0], kAttrAbsoluteH), 20 + 9);
-    EXPECT_EQ(cell(t, all[0], kAttrAbsoluteV), 20);
-    EXPECT_EQ(cell(t, all[1], kAttrAbsoluteH), 29 + 9 + 40 + 9);
-    EXPECT_EQ(cell(t, all[1], kAttrAbsoluteV), 20);
-    EXPECT_EQ(cell(t, all[2], kAttrAbsoluteH), 300);
-    EXPECT_EQ(cell(t, all[2], kAttrAbsoluteV), -40);
-    EXPECT_EQ(cell(t, all[3], kAttrAbsoluteH), 300 + 9 + 40 + 24);
-    EXPECT_EQ(cell(t, all[3], kAttrAbsoluteV), -40);
+    const Cells points[] = {
+        {20 + 9, 20}, {29 + 9 + 40 + 9, 20}, {300, -40}, {300 + 9 + 40 + 24, -40}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ((Cells{cell(t, all[i], kAttrAbsoluteH), cell(t, all[i], kAttrAbsoluteV)}),
+                  points[i]);
 }
 
 TEST(GrammarTextReader, EstimatesWidthsFromLabels) {
