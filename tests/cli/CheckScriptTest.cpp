@@ -65,6 +65,4 @@ TEST(CliCheckScript, PrintsOkOrTheFirstErrorForEveryKindOfFile) {
         EXPECT_EQ(refused.out, "");
         EXPECT_NE(refused.err.find(file), std::string::npos) << refused.err;
     }
-    EXPECT_EQ(cli({"check-script"}).status, kExitUsage);
-    EXPECT_EQ(cli({"check-script", "a", "b"}).status, kExitUsage);
 }

@@ -36,10 +36,12 @@ TEST(CliLayout, PrintsEveryNodeInTreeOrderAndRefusesBadMetrics) {
     EXPECT_EQ(plain.status, kExitSuccess);
     EXPECT_NE(plain.out.find("8 A x=84 y=43"), std::string::npos) << plain.out;
 
-    EXPECT_EQ(cli({"layout", doc, "--fixed-metrics", "10"}).status, kExitUsage);
-    EXPECT_EQ(cli({"layout", doc, "--fixed-metrics", "0,12"}).status, kExitUsage);
-    EXPECT_EQ(cli({"layout", doc, "--fixed-metrics"}).status, kExitUsage);
-    EXPECT_EQ(cli({"layout"}).status, kExitUsage);
+    for (const std::vector<std::string>& words :
+         std::vector<std::vector<std::string>>{{"layout"},
+                                               {"layout", doc, "--fixed-metrics"},
+                                               {"layout", doc, "--fixed-metrics", "10"},
+                                               {"layout", doc, "--fixed-metrics", "0,12"}})
+        EXPECT_EQ(cli(words).status, kExitUsage) << words.back();
     const CommandResult missing = cli({"layout", dir.file("none.rdc")});
     EXPECT_EQ(missing.status, kExitInputFault);
     EXPECT_EQ(missing.out, "");

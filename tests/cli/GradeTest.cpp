@@ -108,39 +108,38 @@ TEST_F(Grade, TextCsvAndJsonReportTheSameStack) {
                         "define menu \"Check\"\n \"check\" \"Check Plurals\"\nend define\n"
                         "end script\n");
     EXPECT_EQ(cli({"run", tampered, "--call", "check"}).out, "offending:\ndirty: 0\n");
-    const auto w = workAreaNodes(wrong);
-    const auto t = workAreaNodes(tampered);
+    const std::vector<RLabelledNode> w = workAreaNodes(wrong);
+    const std::string n1 = nodeNumber(w, "N"), v = nodeNumber(w, "V"), n2 = nodeNumber(w, "N", 1);
+    const std::string mice = nodeNumber(workAreaNodes(tampered), "N");
     const std::vector<std::string> stack = {"--call", "check", right, wrong, damaged, tampered};
 
     CommandResult result = grade(stack);
     EXPECT_EQ(result.status, kExitInputFault); // the damaged document failed
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(linesOf(result.out),
-              (std::vector<std::string>{
-                  right + ": ok; message \"checked: 0\"",
-                  wrong + ": 3 offending: " + nodeNumber(w, "N") + " N \"" + kNote + "\"; " +
-                      nodeNumber(w, "V") + " V \"\"; " + nodeNumber(w, "N", 1) + " N \"" + kNote +
-                      "\"; message \"checked: 2\"",
-                  damaged + ": failed: " + kInvalid,
-                  tampered + ": 1 offending: " + nodeNumber(t, "N") + " N \"" + kNote +
-                      "\"; message \"checked: 1\"",
-                  summary(4, 1, 2, 1),
-              }));
+    EXPECT_EQ(
+        linesOf(result.out),
+        (std::vector<std::string>{
+            right + ": ok; message \"checked: 0\"",
+            wrong + ": 3 offending: " + n1 + " N \"" + kNote + "\"; " + v + " V \"\"; " + n2 +
+                " N \"" + kNote + "\"; message \"checked: 2\"",
+            damaged + ": failed: " + kInvalid,
+            tampered + ": 1 offending: " + mice + " N \"" + kNote + "\"; message \"checked: 1\"",
+            summary(4, 1, 2, 1),
+        }));
 
     std::vector<std::string> words = stack;
     words.insert(words.end(), {"--format", "csv"});
     result = grade(words);
     EXPECT_EQ(result.status, kExitInputFault);
-    EXPECT_EQ(linesOf(result.out),
-              (std::vector<std::string>{
-                  "document,status,node,label,note",
-                  right + ",ok,,,",
-                  wrong + ",flagged," + nodeNumber(w, "N") + ",N,\"" + kNote + "\"",
-                  wrong + ",flagged," + nodeNumber(w, "V") + ",V,",
-                  wrong + ",flagged," + nodeNumber(w, "N", 1) + ",N,\"" + kNote + "\"",
-                  damaged + ",failed,,,\"" + kInvalid + "\"",
-                  tampered + ",flagged," + nodeNumber(t, "N") + ",N,\"" + kNote + "\"",
-              }));
+    EXPECT_EQ(linesOf(result.out), (std::vector<std::string>{
+                                       "document,status,node,label,note",
+                                       right + ",ok,,,",
+                                       wrong + ",flagged," + n1 + ",N,\"" + kNote + "\"",
+                                       wrong + ",flagged," + v + ",V,",
+                                       wrong + ",flagged," + n2 + ",N,\"" + kNote + "\"",
+                                       damaged + ",failed,,,\"" + kInvalid + "\"",
+                                       tampered + ",flagged," + mice + ",N,\"" + kNote + "\"",
+                                   }));
     EXPECT_EQ(result.err, summary(4, 1, 2, 1) + "\n"); // the summary stays out of the table
 
     words.back() = "json";
@@ -153,20 +152,19 @@ TEST_F(Grade, TextCsvAndJsonReportTheSameStack) {
     const auto object = [](const std::string& path, const std::string& rest) {
         return "  {\"document\": \"" + json(path) + "\", \"status\": \"" + rest;
     };
-    EXPECT_EQ(
-        linesOf(result.out),
-        (std::vector<std::string>{
-            "[",
-            object(right, "ok\", \"offending\": [], \"messages\": [\"checked: 0\"]},"),
-            object(wrong, "flagged\", \"offending\": [") + note(nodeNumber(w, "N"), "N", kNote) +
-                ", " + note(nodeNumber(w, "V"), "V", "") + ", " +
-                note(nodeNumber(w, "N", 1), "N", kNote) + "], \"messages\": [\"checked: 2\"]},",
-            object(damaged, "failed\", \"note\": \"" + kInvalid +
-                                "\", \"offending\": [], \"messages\": []},"),
-            object(tampered, "flagged\", \"offending\": [") + note(nodeNumber(t, "N"), "N", kNote) +
-                "], \"messages\": [\"checked: 1\"]}",
-            "]",
-        }));
+    EXPECT_EQ(linesOf(result.out),
+              (std::vector<std::string>{
+                  "[",
+                  object(right, "ok\", \"offending\": [], \"messages\": [\"checked: 0\"]},"),
+                  object(wrong, "flagged\", \"offending\": [") + note(n1, "N", kNote) + ", " +
+                      note(v, "V", "") + ", " + note(n2, "N", kNote) +
+                      "], \"messages\": [\"checked: 2\"]},",
+                  object(damaged, "failed\", \"note\": \"" + kInvalid +
+                                      "\", \"offending\": [], \"messages\": []},"),
+                  object(tampered, "flagged\", \"offending\": [") + note(mice, "N", kNote) +
+                      "], \"messages\": [\"checked: 1\"]}",
+                  "]",
+              }));
 
     // A menu item is found by its title, and another item of the menu runs its own function.
     const CommandResult byMenu = grade({"--menu", "Check Plurals", wrong});
