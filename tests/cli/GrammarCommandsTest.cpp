@@ -1,6 +1,7 @@
 #include "CliTestSupport.h"
 
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -134,24 +135,18 @@ TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
     const std::string doc = buildData(dir, "xbar-document.rgt", "x.rdc");
     const std::string text = testDataFile("xbar.rgt");
     const std::string out = dir.file("doc.rgr");
-    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {"build"},
-             {"build", text},
-             {"build", text, "-o"},
-             {"build", text, "-o", dir.file("doc.txt")},
-             {"build", text, text, "-o", out},
-             {"build", "--fast", text, "-o", out},
-             {"export"},
-             {"export", doc, doc},
-             {"info"},
-             {"qtree"},
-             {"qtree", doc, "--every"},
-             {"qtree", doc, doc},
-             {"check-script"},
-             {"check-script", doc, doc},
-         }) {
+    // T the text form, D the document, O an output grammar, X an output of no known kind.
+    const std::map<std::string, std::string> names = {
+        {"T", text}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
+    for (const char* row : {"build", "build T", "build T -o", "build T -o X", "build T T -o O",
+                            "build --fast T -o O", "export", "export D D", "info", "qtree",
+                            "qtree D --every", "qtree D D", "check-script", "check-script D D"}) {
+        std::vector<std::string> words;
+        std::istringstream in(row);
+        for (std::string word; in >> word;)
+            words.push_back(names.count(word) ? names.at(word) : word);
         const CommandResult result = cli(words);
-        EXPECT_EQ(result.status, kExitUsage) << words[0] << " " << words.size();
+        EXPECT_EQ(result.status, kExitUsage) << row;
         EXPECT_EQ(result.out, "");
     }
     EXPECT_FALSE(std::filesystem::exists(out));
