@@ -91,25 +91,23 @@ inline std::vector<RLabelledNode> workAreaNodes(const std::string& path) {
     std::vector<RLabelledNode> nodes;
     EXPECT_TRUE(opened && tree) << reason;
     int32_t node = 0;
-    RErr err = opened ? tree->getFirstRoot(node) : kNoErr;
-    while (!err && node != 0) {
+    if (!opened || tree->getFirstRoot(node) != kNoErr)
+        return nodes;
+    while (node != 0) {
         int32_t root = 0;
         int32_t where = 0;
         int32_t daughters = 0;
         const CRString* label = nullptr;
-        err = tree->findRoot(node, root);
-        if (!err)
-            err = tree->getWhereIsTree(root, where);
-        if (!err && where == kTreeOnWorkArea)
-            err = tree->getLabel(node, label);
-        if (!err && label != nullptr)
-            err = tree->hasDaughters(node, daughters);
-        if (!err && label != nullptr)
+        const RErr err = tree->findRoot(node, root) || tree->getWhereIsTree(root, where) ||
+                         tree->getLabel(node, label) || tree->hasDaughters(node, daughters);
+        EXPECT_EQ(err, kNoErr);
+        if (where == kTreeOnWorkArea && label != nullptr)
             nodes.push_back({label->str(), node, root, daughters == 0});
-        if (!err)
-            err = tree->getNextNode(node, 0, node);
+        if (err || tree->getNextNode(node, 0, node) != kNoErr) {
+            ADD_FAILURE() << "cannot walk the nodes of " << path;
+            break;
+        }
     }
-    EXPECT_EQ(err, kNoErr);
     EXPECT_TRUE(platform.recorder.bugReports().empty());
     return nodes;
 }
