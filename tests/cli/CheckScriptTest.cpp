@@ -1,122 +1,68 @@
-#include "cli/CliCheckScript.h"
 #include "CliTestSupport.h"
-#include "cli/CliCommand.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
-namespace {
-
-CommandResult check(const std::vector<std::string>& arguments) {
-    return runPrinting(checkScript, arguments);
-}
-
-// A grammar file with one feature and the given script.
-void writeGrammar(const std::string& path, const std::string& feature, const std::string& script) {
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    ASSERT_EQ(tree.undoStructure().startTaskList(kLabelNeverUndoable), kNoErr);
-    int32_t record = 0;
-    ASSERT_EQ(tree.newName(kRecordFeature, record), kNoErr);
-    ASSERT_EQ(tree.setMainString(record, CRString(feature, 155)), kNoErr);
-    ASSERT_EQ(tree.setMainString(kHeaderRecord, CRString(script, 155)), kNoErr);
-    ASSERT_EQ(tree.undoStructure().finishTaskList(), kNoErr);
-    ASSERT_TRUE(writeDatabase(tree, path));
-}
-
-} // namespace
-
-TEST(CliCheckScript, BareScriptPrintsOkOrTheFirstErrorWithItsOneBasedLine) {
+// `check-script` prints "ok" or the first error with its one-based line, line breaks of the
+// message written as \n, for a bare script, a text form, a grammar or a document.
+TEST(CliCheckScript, PrintsOkOrTheFirstErrorForEveryKindOfFile) {
     TempDir dir;
-    writeTextFile(dir.file("good.rsc"), "define function f(a)\n  return a * 2\nend define\n");
-    EXPECT_EQ(check({dir.file("good.rsc")}).out, "ok\n");
-    EXPECT_EQ(check({dir.file("good.rsc")}).status, kExitSuccess);
+    struct Case {
+        const char* file;
+        const char* text;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"good.rsc", "define function f(a)\n  return a * 2\nend define\n", "ok\n"},
+        {"empty.rsc", "", "ok\n"},
+        {"bad.rsc", "define function f\n  return 1\n  return zz\nend define\n",
+         "3: Undefined symbol.\n"},
+        // Windows line ends count once.
+        {"crlf.txt", "define function f(a, b) forward\r\ndefine function f(b, a)\r\nend define\r\n",
+         "2: Bad parameter list.  Check to see if a symbol is repeated in the list.  \\nThere may "
+         "also be a mismatching forward definition.\n"},
+        // The text form contributes its features and script.
+        {"g.rgt",
+         "# a grammar\ncategories: X N V\nfeatures: case num  # two\nword dog: [N dog]\nscript:\n"
+         "define function f(n)\n  let case(n) = num(n)\nend define\nend script\ntree: [N dog]\n",
+         "ok\n"},
+        {"h.rgt", "script:\ndefine function f(n)\n  let gender(n) = 1\nend define\nend script\n",
+         "2: Syntax error.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeTextFile(dir.file(c.file), c.text);
+        const CommandResult result = cli({"check-script", dir.file(c.file)});
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.status, std::string(c.out) == "ok\n" ? kExitSuccess : kExitInputFault);
+    }
 
-    writeTextFile(dir.file("bad.rsc"), "define function f\n  return 1\n  return zz\nend define\n");
-    const CommandResult bad = check({dir.file("bad.rsc")});
-    EXPECT_EQ(bad.status, kExitInputFault);
-    EXPECT_EQ(bad.out, "3: Undefined symbol.\n");
+    // A grammar file is compiled with its features.
+    for (const bool clash : {false, true}) {
+        CTree tree;
+        ASSERT_EQ(tree.createTree(true), kNoErr);
+        ASSERT_EQ(tree.undoStructure().startTaskList(kLabelNeverUndoable), kNoErr);
+        int32_t record = 0;
+        ASSERT_EQ(tree.newName(kRecordFeature, record), kNoErr);
+        ASSERT_EQ(tree.setMainString(record, CRString("Gender", 155)), kNoErr);
+        const std::string script = clash ? "define menu \"A\"\n\"f\" \"F\"\nend define\n"
+                                           "define function Gender\nend define"
+                                         : "define function f(n)\n return gender(n)\nend define";
+        ASSERT_EQ(tree.setMainString(kHeaderRecord, CRString(script, 155)), kNoErr);
+        ASSERT_EQ(tree.undoStructure().finishTaskList(), kNoErr);
+        ASSERT_TRUE(writeDatabase(tree, dir.file("g.rgr")));
+        const CommandResult result = cli({"check-script", dir.file("g.rgr")});
+        EXPECT_EQ(result.out,
+                  clash ? "4: Symbol was previously defined as an author-defined node feature.\n"
+                        : "ok\n");
+        EXPECT_EQ(result.status, clash ? kExitInputFault : kExitSuccess);
+    }
 
-    // Line breaks of a message are written as \n, and Windows line ends count once.
-    writeTextFile(dir.file("crlf.txt"), "define function f(a, b) forward\r\n"
-                                        "define function f(b, a)\r\nend define\r\n");
-    const CommandResult crlf = check({dir.file("crlf.txt")});
-    EXPECT_EQ(crlf.status, kExitInputFault);
-    EXPECT_EQ(crlf.out, "2: Bad parameter list.  Check to see if a symbol is repeated in the "
-                        "list.  \\nThere may also be a mismatching forward definition.\n");
-
-    writeTextFile(dir.file("empty.rsc"), "");
-    EXPECT_EQ(check({dir.file("empty.rsc")}).out, "ok\n");
-}
-
-TEST(CliCheckScript, TextFormContributesItsFeaturesAndScript) {
-    TempDir dir;
-    writeTextFile(dir.file("g.rgt"), "# a grammar\n"
-                                     "categories: X N V\n"
-                                     "features: case num  # two\n"
-                                     "word dog: [N dog]\n"
-                                     "script:\n"
-                                     "define function f(n)\n"
-                                     "  let case(n) = num(n)\n"
-                                     "end define\n"
-                                     "end script\n"
-                                     "tree: [N dog]\n");
-    EXPECT_EQ(check({dir.file("g.rgt")}).out, "ok\n");
-
-    writeTextFile(dir.file("h.rgt"), "script:\n"
-                                     "define function f(n)\n"
-                                     "  let gender(n) = 1\n"
-                                     "end define\n"
-                                     "end script\n");
-    EXPECT_EQ(check({dir.file("h.rgt")}).out, "2: Syntax error.\n");
-}
-
-TEST(CliCheckScript, GrammarFilesAreCompiledWithTheirFeatures) {
-    TempDir dir;
-    writeGrammar(dir.file("g.rgr"), "Gender",
-                 "define function f(n)\n return gender(n)\nend define");
-    const CommandResult good = check({dir.file("g.rgr")});
-    EXPECT_EQ(good.out, "ok\n");
-    EXPECT_EQ(good.status, kExitSuccess);
-
-    writeGrammar(dir.file("h.rgr"), "Gender",
-                 "define menu \"A\"\n\"f\" \"F\"\nend define\n"
-                 "define function Gender\nend define");
-    const CommandResult bad = check({dir.file("h.rgr")});
-    EXPECT_EQ(bad.out, "4: Symbol was previously defined as an author-defined node feature.\n");
-    EXPECT_EQ(bad.status, kExitInputFault);
-}
-
-TEST(CliCheckScript, MissingFilesAndWrongArgumentsAreRefused) {
-    TempDir dir;
-    const CommandResult missing = check({dir.file("none.rgr")});
-    EXPECT_EQ(missing.status, kExitInputFault);
-    EXPECT_EQ(missing.out, "");
-    EXPECT_NE(missing.err.find("none.rgr"), std::string::npos);
-
-    const CommandResult missingText = check({dir.file("none.rsc")});
-    EXPECT_EQ(missingText.status, kExitInputFault);
-
+    // Missing files and wrong arguments are refused.
     writeTextFile(dir.file("junk.rgr"), "not a grammar");
-    const CommandResult junk = check({dir.file("junk.rgr")});
-    EXPECT_EQ(junk.status, kExitInputFault);
-    EXPECT_EQ(junk.out, "");
-
-    EXPECT_EQ(check({}).status, kExitUsage);
-    EXPECT_EQ(check({"a", "b"}).status, kExitUsage);
-}
-
-TEST(CliCheckScript, IsListedAmongTheCommands) {
-    bool found = false;
-    for (const CliCommand& command : cliCommands())
-        found = found || std::string(command.name) == "check-script";
-    EXPECT_TRUE(found);
+    for (const char* file : {"none.rgr", "none.rsc", "junk.rgr"}) {
+        const CommandResult refused = cli({"check-script", dir.file(file)});
+        EXPECT_EQ(refused.status, kExitInputFault) << file;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_NE(refused.err.find(file), std::string::npos) << refused.err;
+    }
 }

@@ -1,14 +1,6 @@
 // The real ramex-cli program: a refused file is its one "ramex-cli: FILE: MESSAGE" line on
 // standard error, and --verbose, wherever it stands, puts the internal reports behind it first.
 #include "CliTestSupport.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #if defined(RAMEX_CLI_PROGRAM) && !defined(_WIN32)
 #include <sys/wait.h>
@@ -18,14 +10,6 @@ namespace {
 
 constexpr const char* kInvalidFormat =
     "The file cannot be opened, because it is in an invalid format.";
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 #if defined(RAMEX_CLI_PROGRAM) && !defined(_WIN32)
 // Runs the program through the shell, its two outputs into files of the folder.

@@ -2,17 +2,7 @@
 #include "CliTestSupport.h"
 #include "cli/GrammarText.h"
 #include "cli/GrammarTextWriter.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
 #include "undo/CUndoStructure.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -50,6 +40,25 @@ int32_t cell(CTree& tree, int32_t record, int32_t attribute) {
     return value;
 }
 
+using Cells = std::vector<int32_t>;
+// Category, projection, spine, colour and style of a node.
+Cells cells(CTree& tree, int32_t node) {
+    Cells values;
+    for (const int32_t attribute :
+         {kAttrCategory, kAttrProjection, kAttrBelongsToXBarSpine, kAttrColor, kAttrTextStyle})
+        values.push_back(cell(tree, node, attribute));
+    return values;
+}
+
+// Word category, main terminal, foot and lowest spine node of a word.
+Cells wordCells(CTree& tree, int32_t word) {
+    Cells values;
+    for (const int32_t attribute :
+         {kAttrWordCategory, kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode})
+        values.push_back(cell(tree, word, attribute));
+    return values;
+}
+
 // The roots in root-list order.
 std::vector<int32_t> roots(CTree& tree) {
     std::vector<int32_t> all;
@@ -81,50 +90,62 @@ int32_t categoryNamed(CTree& tree, const std::string& name) {
 } // namespace
 
 TEST(GrammarTextReader, ErrorsNameTheFileAndLineAndBuildNothing) {
-    EXPECT_EQ(readError("categories: N V\n\nwords dog: [N dog]\n"),
-              "g.rgt:3: unknown keyword 'words'");
-    EXPECT_EQ(readError("word dog: [NP [N dog]\n# comment\nword cat: [N cat]\n"),
-              "g.rgt:1: unbalanced brackets: '[' is not closed");
-    EXPECT_EQ(readError("tree: [S [NP a]\n  [VP [V b]\n"),
-              "g.rgt:2: unbalanced brackets: '[' is not closed");
-    EXPECT_EQ(readError("word dog: [N dog]]\n"), "g.rgt:1: unbalanced brackets: ']' without '['");
-    EXPECT_EQ(readError("features: case\nword dog: [N{gender=f} dog]\n"),
-              "g.rgt:2: undeclared feature 'gender'");
-    EXPECT_EQ(readError("categories: N V\nword dog: [N{cat=Q} dog]\n"),
-              "g.rgt:2: undeclared category 'Q'");
-    EXPECT_EQ(readError("categories: N V\nword dog Q: [N dog]\n"),
-              "g.rgt:2: undeclared category 'Q'");
-    EXPECT_EQ(readError("word dog: [N{color=pink} dog]\n"), "g.rgt:1: bad colour 'pink'");
-    EXPECT_EQ(readError("word dog: [N{style=bold+fancy} dog]\n"),
-              "g.rgt:1: bad style 'bold+fancy'");
-    EXPECT_EQ(readError("word dog: [N{proj=3} dog]\n"),
-              "g.rgt:1: bad projection '3' (-1, 0, 1 or 2)");
-    EXPECT_EQ(readError("word dog: [N dog]\ntree: [N dog]\n", RTextTarget::Grammar),
-              "g.rgt:2: a grammar holds words only; trees need a document (.rdc)");
-    EXPECT_EQ(readError("font: Arial 200\n"), "g.rgt:1: bad font size '200' (8 to 144)");
-    EXPECT_EQ(readError("drawing: 10 2 16 3\n"), "g.rgt:1: bad thickness '3' (0 to 2)");
-    EXPECT_EQ(readError("drawing: 10 2 x 1\n"), "g.rgt:1: bad line height 'x'");
-    EXPECT_EQ(readError("\nscript:\ndefine function f\nend define\n"),
-              "g.rgt:2: 'script:' is not closed by 'end script'");
-    EXPECT_EQ(readError("end script\n"), "g.rgt:1: 'end script' without 'script:'");
-    EXPECT_EQ(readError("word dog: [N \"dog]\n"), "g.rgt:1: unterminated quoted text");
-    EXPECT_EQ(readError("word dog: [N{main} [N{main} dog]]\n"),
-              "g.rgt:1: more than one node is marked main");
-    EXPECT_EQ(readError("word dog: [Q dog]\n"), "g.rgt:1: word 'dog' has no category");
-    EXPECT_EQ(readError("word dog: [N dog]\ncategories: N\n"),
-              "g.rgt:2: categories: must come before the first word or tree");
-    EXPECT_EQ(readError("categories: N V N\n"), "g.rgt:1: 'N' is declared twice");
-    EXPECT_EQ(readError("features: cat\n"), "g.rgt:1: 'cat' cannot name a feature");
-    EXPECT_EQ(readError("word dog: [N{shiny} dog]\n"), "g.rgt:1: unknown property 'shiny'");
-    EXPECT_EQ(readError("word dog: [N {main} dog]\n"),
-              "g.rgt:1: '{' must follow its label with no blank between");
-    EXPECT_EQ(readError("word dog: [N{main dog]\n"), "g.rgt:1: unexpected 'd' in properties");
-    EXPECT_EQ(readError("word dog: [[N dog]]\n"), "g.rgt:1: a bracket must begin with a label");
-    EXPECT_EQ(readError("word dog: [N dog] extra\n"),
-              "g.rgt:1: unexpected text after the tree: 'extra'");
-    EXPECT_EQ(readError("word dog [N dog]\n"), "g.rgt:1: missing ':' before the tree");
-    EXPECT_EQ(readError("script-file: missing.rsc\n"),
-              "g.rgt:1: the script file 'missing.rsc' cannot be read");
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"categories: N V\n\nwords dog: [N dog]\n", "g.rgt:3: unknown keyword 'words'"},
+        {"word dog: [NP [N dog]\n# comment\nword cat: [N cat]\n",
+         "g.rgt:1: unbalanced brackets: '[' is not closed"},
+        {"tree: [S [NP a]\n  [VP [V b]\n", "g.rgt:2: unbalanced brackets: '[' is not closed"},
+        {"word dog: [N dog]]\n", "g.rgt:1: unbalanced brackets: ']' without '['"},
+        {"features: case\nword dog: [N{gender=f} dog]\n", "g.rgt:2: undeclared feature 'gender'"},
+        {"categories: N V\nword dog: [N{cat=Q} dog]\n", "g.rgt:2: undeclared category 'Q'"},
+        {"categories: N V\nword dog Q: [N dog]\n", "g.rgt:2: undeclared category 'Q'"},
+        {"word dog: [N{color=pink} dog]\n", "g.rgt:1: bad colour 'pink'"},
+        {"word dog: [N{style=bold+fancy} dog]\n", "g.rgt:1: bad style 'bold+fancy'"},
+        {"word dog: [N{proj=3} dog]\n", "g.rgt:1: bad projection '3' (-1, 0, 1 or 2)"},
+        {"word dog: [N dog]\ntree: [N dog]\n",
+         "g.rgt:2: a grammar holds words only; trees need a document (.rdc)"},
+        {"font: Arial 200\n", "g.rgt:1: bad font size '200' (8 to 144)"},
+        {"drawing: 10 2 16 3\n", "g.rgt:1: bad thickness '3' (0 to 2)"},
+        {"drawing: 10 2 x 1\n", "g.rgt:1: bad line height 'x'"},
+        {"\nscript:\ndefine function f\nend define\n",
+         "g.rgt:2: 'script:' is not closed by 'end script'"},
+        {"end script\n", "g.rgt:1: 'end script' without 'script:'"},
+        {"word dog: [N \"dog]\n", "g.rgt:1: unterminated quoted text"},
+        {"word dog: [N{main} [N{main} dog]]\n", "g.rgt:1: more than one node is marked main"},
+        {"word dog: [Q dog]\n", "g.rgt:1: word 'dog' has no category"},
+        {"word dog: [N dog]\ncategories: N\n",
+         "g.rgt:2: categories: must come before the first word or tree"},
+        {"categories: N V N\n", "g.rgt:1: 'N' is declared twice"},
+        {"features: cat\n", "g.rgt:1: 'cat' cannot name a feature"},
+        {"word dog: [N{shiny} dog]\n", "g.rgt:1: unknown property 'shiny'"},
+        {"word dog: [N {main} dog]\n", "g.rgt:1: '{' must follow its label with no blank between"},
+        {"word dog: [N{main dog]\n", "g.rgt:1: unexpected 'd' in properties"},
+        {"word dog: [[N dog]]\n", "g.rgt:1: a bracket must begin with a label"},
+        {"word dog: [N dog] extra\n", "g.rgt:1: unexpected text after the tree: 'extra'"},
+        {"word dog [N dog]\n", "g.rgt:1: missing ':' before the tree"},
+        {"script-file: missing.rsc\n", "g.rgt:1: the script file 'missing.rsc' cannot be read"},
+        // A point must lie where a document can hold it.
+        {"tree @ 0 -2147483648: [N a]\n", "g.rgt:1: bad vertical position '-2147483648'"},
+        {"tree @ 10000001 0: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ 0 -10000001: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ -999999999 5: [N a]\n",
+         "g.rgt:1: position out of range (at most 10000000 either way)"},
+        {"tree @ 10000000 -10000000: [N a]\n", "no error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        RecordingPlatformScope platform;
+        const bool grammar = std::string(c.error).find("a grammar holds") != std::string::npos;
+        EXPECT_EQ(readError(c.text, grammar ? RTextTarget::Grammar : RTextTarget::Document),
+                  c.error);
+        EXPECT_TRUE(platform.recorder.calls().empty());
+    }
 }
 
 TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {
@@ -176,22 +197,18 @@ TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {
     const std::vector<int32_t> york = nodesOf(t, words[0]);
     ASSERT_EQ(york.size(), 3u);
     EXPECT_EQ(cell(t, york[0], kAttrTriangle), 1);
-    EXPECT_EQ(cell(t, words[0], kAttrWordCategory), categoryNamed(t, "N"));
-    EXPECT_EQ(cell(t, words[0], kAttrMainTerminalNode), york[1]); // the leftmost leaf
+    EXPECT_EQ(wordCells(t, words[0]), (Cells{categoryNamed(t, "N"), york[1], 0, 0})); // leftmost
 
     const std::vector<int32_t> dog = nodesOf(t, words[1]);
     ASSERT_EQ(dog.size(), 6u);
     EXPECT_EQ(label(t, dog[3]), "N'");
-    EXPECT_EQ(cell(t, dog[0], kAttrCategory), categoryNamed(t, "N"));
-    EXPECT_EQ(cell(t, dog[0], kAttrProjection), 2);
-    EXPECT_EQ(cell(t, dog[1], kAttrCategory), categoryNamed(t, "D"));
-    EXPECT_EQ(cell(t, dog[1], kAttrProjection), 0);
-    EXPECT_EQ(cell(t, dog[2], kAttrCategory), 0); // "the" names no category
-    EXPECT_EQ(cell(t, dog[2], kAttrProjection), -1);
-    EXPECT_EQ(cell(t, dog[3], kAttrProjection), 1);
-    EXPECT_EQ(cell(t, dog[3], kAttrColor), 4);
-    EXPECT_EQ(cell(t, dog[4], kAttrColor), 1);
-    EXPECT_EQ(cell(t, dog[5], kAttrTextStyle), 6);
+    const int32_t n = categoryNamed(t, "N");
+    EXPECT_EQ(cells(t, dog[0]), (Cells{n, 2, 1, 1, 0}));
+    EXPECT_EQ(cells(t, dog[1]), (Cells{categoryNamed(t, "D"), 0, 0, 1, 0}));
+    EXPECT_EQ(cells(t, dog[2]), (Cells{0, -1, 0, 1, 0})); // "the" names no category
+    EXPECT_EQ(cells(t, dog[3]), (Cells{n, 1, 1, 4, 0}));
+    EXPECT_EQ(cells(t, dog[4]), (Cells{n, 0, 1, 1, 0}));
+    EXPECT_EQ(cells(t, dog[5]), (Cells{0, -1, 0, 1, 6}));
     int32_t numSlot = 0;
     int32_t caseSlot = 0;
     int32_t feature = 0;
@@ -202,24 +219,15 @@ TEST(GrammarTextReader, BuildsGrammarsThroughTheDatabaseOperations) {
     EXPECT_EQ(text(t, dog[4], numSlot), "sg");
     EXPECT_EQ(text(t, dog[4], caseSlot), "a b");
     EXPECT_EQ(text(t, dog[3], numSlot), "");
-    EXPECT_EQ(cell(t, dog[0], kAttrBelongsToXBarSpine), 1);
-    EXPECT_EQ(cell(t, dog[1], kAttrBelongsToXBarSpine), 0);
-    EXPECT_EQ(cell(t, words[1], kAttrLowestXBarSpineNode), dog[4]);
-    EXPECT_EQ(cell(t, words[1], kAttrMainTerminalNode), dog[2]);
     // No word category given: the main terminal node's mother's.
-    EXPECT_EQ(cell(t, words[1], kAttrWordCategory), categoryNamed(t, "D"));
-    EXPECT_EQ(cell(t, words[1], kAttrFootNode), 0);
+    EXPECT_EQ(wordCells(t, words[1]), (Cells{categoryNamed(t, "D"), dog[2], 0, dog[4]}));
 
     const std::vector<int32_t> very = nodesOf(t, words[2]);
     ASSERT_EQ(very.size(), 4u);
-    EXPECT_EQ(cell(t, words[2], kAttrFootNode), very[0]);
+    EXPECT_EQ(wordCells(t, words[2]), (Cells{categoryNamed(t, "V"), very[2], very[0], 0}));
     EXPECT_EQ(text(t, very[0], kAttrSubscript), "i");
-    EXPECT_EQ(cell(t, words[2], kAttrMainTerminalNode), very[2]);
-    EXPECT_EQ(cell(t, words[2], kAttrWordCategory), categoryNamed(t, "V"));
     EXPECT_EQ(label(t, very[3]), "say \"hi\" \\ ");
-    EXPECT_EQ(cell(t, very[3], kAttrCategory), categoryNamed(t, "N"));
-    EXPECT_EQ(cell(t, very[3], kAttrProjection), 1);
-    EXPECT_EQ(cell(t, words[2], kAttrLowestXBarSpineNode), 0);
+    EXPECT_EQ(cells(t, very[3]), (Cells{categoryNamed(t, "N"), 1, 0, 1, 0}));
 
     // Without a categories line a grammar has the standard five.
     // The mother of "dog" has no category, so the word takes its root's.
@@ -238,12 +246,9 @@ TEST(GrammarTextReader, ExactCategoryNamesWinOverProjections) {
     ASSERT_NE(tree, nullptr);
     const std::vector<int32_t> nodes = nodesOf(*tree, roots(*tree)[0]);
     const int32_t np = categoryNamed(*tree, "NP");
-    EXPECT_EQ(cell(*tree, nodes[0], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[0], kAttrProjection), 0);
-    EXPECT_EQ(cell(*tree, nodes[1], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[1], kAttrProjection), 2);
-    EXPECT_EQ(cell(*tree, nodes[2], kAttrCategory), np);
-    EXPECT_EQ(cell(*tree, nodes[2], kAttrProjection), 1);
+    EXPECT_EQ(cells(*tree, nodes[0]), (Cells{np, 0, 0, 1, 0}));
+    EXPECT_EQ(cells(*tree, nodes[1]), (Cells{np, 2, 0, 1, 0}));
+    EXPECT_EQ(cells(*tree, nodes[2]), (Cells{np, 1, 0, 1, 0}));
 }
 
 TEST(GrammarTextReader, DocumentsPrepareTheLexiconAndPlaceTreesLeftToRight) {
@@ -287,14 +292,11 @@ TEST(GrammarTextReader, DocumentsPrepareTheLexiconAndPlaceTreesLeftToRight) {
     // Widths at font size 10 (6 pixels a character), padding 10: [VP [V run]] is 18 wide,
     // abc 18, [N ant] 18, [NP [N{triangle} [A big] [N dog]]] as wide as its words with a
     // blank after each: 8 characters, 48.
-    EXPECT_EQ(cell(t, all[0], kAttrAbsoluteH), 20 + 9);
-    EXPECT_EQ(cell(t, all[0], kAttrAbsoluteV), 20);
-    EXPECT_EQ(cell(t, all[1], kAttrAbsoluteH), 29 + 9 + 40 + 9);
-    EXPECT_EQ(cell(t, all[1], kAttrAbsoluteV), 20);
-    EXPECT_EQ(cell(t, all[2], kAttrAbsoluteH), 300);
-    EXPECT_EQ(cell(t, all[2], kAttrAbsoluteV), -40);
-    EXPECT_EQ(cell(t, all[3], kAttrAbsoluteH), 300 + 9 + 40 + 24);
-    EXPECT_EQ(cell(t, all[3], kAttrAbsoluteV), -40);
+    const Cells points[] = {
+        {20 + 9, 20}, {29 + 9 + 40 + 9, 20}, {300, -40}, {300 + 9 + 40 + 24, -40}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ((Cells{cell(t, all[i], kAttrAbsoluteH), cell(t, all[i], kAttrAbsoluteV)}),
+                  points[i]);
 }
 
 TEST(GrammarTextReader, EstimatesWidthsFromLabels) {

@@ -1,14 +1,7 @@
 #include "cli/GrammarTextWriter.h"
 #include "CliTestSupport.h"
-#include "cli/CliCommand.h"
 #include "cli/GrammarTextReader.h"
-#include "model/CTree.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
+#include "script/CScript.h"
 
 namespace {
 
@@ -100,7 +93,7 @@ TEST(GrammarTextWriter, BuildExportBuildGivesTheSameTextForEveryDataFile) {
     }
 }
 
-TEST(GrammarTextWriter, EqualWordsAndDeepTreesSurviveTheRoundTrip) {
+TEST(GrammarTextWriter, EqualWordsDeepTreesAndScriptCommentsSurviveTheRoundTrip) {
     TempDir dir;
     std::string text = "categories: N V\n"
                        "word bank: [N bank]\n"
@@ -115,4 +108,29 @@ TEST(GrammarTextWriter, EqualWordsAndDeepTreesSurviveTheRoundTrip) {
     EXPECT_NE(first.find("word bank: [N bank]\nword bank: [N{color=red} bank]\n"),
               std::string::npos);
     EXPECT_EQ(buildSaveAndExport(first, RTextTarget::Document, dir), first);
+
+    // A script block is taken verbatim: its comments reach the grammar, compile and are
+    // written back; a comment outside it is dropped by the build.
+    const std::string script = "# the checks of this grammar\n"
+                               "define function open # the hook\n"
+                               "  message(\"# is text here\")\n"
+                               "end define\n"
+                               "#   an indented note, and a blank comment line:\n"
+                               "#\n";
+    std::unique_ptr<CTree> built;
+    RTextError error;
+    ASSERT_TRUE(
+        GrammarTextReader(RTextTarget::Grammar, ".")
+            .read("# a header comment\nword dog: [N dog]\nscript:\n" + script + "end script\n",
+                  built, error));
+    const CRString* stored = nullptr;
+    ASSERT_EQ(built->getMainString(kHeaderRecord, stored), kNoErr);
+    EXPECT_EQ(stored->str(), script);
+    built->script()->setTraceOutput(nullptr);
+    EXPECT_EQ(built->script()->parseScript(false), kNoErr);
+    std::string exported;
+    ASSERT_EQ(GrammarTextWriter().write(*built, exported), kNoErr);
+    EXPECT_EQ(exported,
+              "categories: X N V A P\n\nword dog: [N dog]\n\nscript:\n" + script + "end script\n");
+    EXPECT_EQ(buildSaveAndExport(exported, RTextTarget::Grammar, dir), exported);
 }

@@ -1,14 +1,6 @@
 // The English X-bar sample: its Check menu on right and wrong trees, and its hooks. The trees
 // carry the features their words have in the sample's lexicon.
-
 #include "SampleTestSupport.h"
-
-#include "cli/CliCommand.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -18,66 +10,57 @@ const char* const kNoProblems =
 
 // Kim thinks that the big dog chased them quickly; I wonder whether Mary gave the students a
 // book in the park; a roofed DP, whose inside is not checked.
-const char* const kRightTrees =
-    "tree: [TP [DP [D' [D{num=sg,person=3,subcat=none} Kim]]]\n"
-    "          [T' [T{tense=pres,agr=3sg,subcat=VP} -s]\n"
-    "              [VP [V' [V{subcat=CP} think]\n"
-    "                      [CP [C' [C{subcat=TP} that]\n"
-    "                              [TP [DP [D' [D{subcat=NP} the]\n"
-    "                                          [NP [N' [AP [A' [A{subcat=none} big]]]\n"
-    "                                                  [N' [N{num=sg,subcat=none} dog]]]]]]\n"
-    "                                  [T' [T{tense=past,subcat=VP} -ed]\n"
-    "                                      [VP [V' [V' [V{subcat=DP} chase]\n"
-    "                                                  [DP [D' [D{case=acc,num=pl,person=3,"
-    "subcat=none} them]]]]\n"
-    "                                              [AdvP [Adv' [Adv{subcat=none} "
-    "quickly]]]]]]]]]]]]]\n"
-    "tree: [TP [DP [D' [D{case=nom,num=sg,person=1,subcat=none} I]]]\n"
-    "          [T' [T{tense=pres,agr=non-3sg,subcat=VP} Ø]\n"
-    "              [VP [V' [V{subcat=\"CP[+wh]\"} wonder]\n"
-    "                      [CP [C' [C{subcat=TP,wh=yes} whether]\n"
-    "                              [TP [DP [D' [D{num=sg,person=3,subcat=none} Mary]]]\n"
-    "                                  [T' [T{tense=past,subcat=VP} -ed]\n"
-    "                                      [VP [V' [V' [V{subcat=\"DP DP|DP PP\"} give]\n"
-    "                                                  [DP [D' [D{subcat=NP} the]\n"
-    "                                                          [NP [N' [N{num=pl,subcat=none} "
-    "students]]]]]\n"
-    "                                                  [DP [D' [D{num=sg,subcat=NP} a]\n"
-    "                                                          [NP [N' [N{num=sg,subcat=none} "
-    "book]]]]]]\n"
-    "                                              [PP [P' [P{subcat=DP} in]\n"
-    "                                                      [DP [D' [D{subcat=NP} the]\n"
-    "                                                              [NP [N' [N{num=sg,"
-    "subcat=none} park]]]]]]]]]]]]]]]]]\n"
-    "tree: [DP{triangle} those old dogs]\n";
+const std::string kRightTrees = R"(tree: [TP [DP [D' [D{num=sg,person=3,subcat=none} Kim]]]
+  [T' [T{tense=pres,agr=3sg,subcat=VP} -s] [VP [V' [V{subcat=CP} think] [CP [C' [C{subcat=TP} that]
+  [TP [DP [D' [D{subcat=NP} the] [NP [N' [AP [A' [A{subcat=none} big]]]
+  [N' [N{num=sg,subcat=none} dog]]]]]] [T' [T{tense=past,subcat=VP} -ed]
+  [VP [V' [V' [V{subcat=DP} chase] [DP [D' [D{case=acc,num=pl,person=3,subcat=none} them]]]]
+  [AdvP [Adv' [Adv{subcat=none} quickly]]]]]]]]]]]]]
+tree: [TP [DP [D' [D{case=nom,num=sg,person=1,subcat=none} I]]]
+  [T' [T{tense=pres,agr=non-3sg,subcat=VP} Ø] [VP [V' [V{subcat="CP[+wh]"} wonder]
+  [CP [C' [C{subcat=TP,wh=yes} whether] [TP [DP [D' [D{num=sg,person=3,subcat=none} Mary]]]
+  [T' [T{tense=past,subcat=VP} -ed] [VP [V' [V' [V{subcat="DP DP|DP PP"} give]
+  [DP [D' [D{subcat=NP} the] [NP [N' [N{num=pl,subcat=none} students]]]]]
+  [DP [D' [D{num=sg,subcat=NP} a] [NP [N' [N{num=sg,subcat=none} book]]]]]]
+  [PP [P' [P{subcat=DP} in] [DP [D' [D{subcat=NP} the] [NP [N' [N{num=sg,subcat=none} park]]]]]]]]]]]]]]]]]
+tree: [DP{triangle} those old dogs]
+)";
 
-TEST(EnglishSample, SaysSoWhenThereIsNoTreeToCheck) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, "");
-    EXPECT_EQ(document.call("check-trees").out,
-              "message: There is no tree to check yet: drag words from the lexicon onto the work "
-              "area.\noffending:\ndirty: 0\n");
+// What a command that only shows this message prints.
+std::string messageOnly(const std::string& message) {
+    return "message: " + message + "\noffending:\ndirty: 0\n";
 }
 
-TEST(EnglishSample, ExplainsXBarTheoryAndGreetsTheStudent) {
+} // namespace
+
+TEST(EnglishSample, GreetsExplainsAndAsksForWhatIsMissing) {
     TempDir dir;
-    const CSampleDocument document(dir, kSample, "");
-    const std::string about = document.call("about-x-bar").out;
+    const CSampleDocument empty(dir, kSample, "");
+    EXPECT_EQ(empty.call("check-trees").out,
+              messageOnly("There is no tree to check yet: drag words from the lexicon onto the "
+                          "work area."));
+    const std::string about = empty.call("about-x-bar").out;
     EXPECT_NE(about.find("CP[+wh]"), std::string::npos) << about;
-    const std::string opened = document.hook("open", "").out;
-    EXPECT_EQ(opened.rfind("message: Drag words from the lexicon onto the work area.", 0), 0u)
-        << opened;
-    EXPECT_EQ(opened.substr(opened.find('\n')), "\nhook open: exists=1 answer=0\noffending:\n"
-                                                "dirty: 0\n");
+    const std::string opened = empty.hook("open", "").out;
+    EXPECT_EQ(opened.rfind("message: Drag words from the lexicon onto the work area.", 0), 0u);
+    EXPECT_EQ(opened.substr(opened.find('\n')),
+              "\nhook open: exists=1 answer=0\noffending:\ndirty: 0\n");
+    // The indexing commands work on the selection; without one they change nothing.
+    const CSampleDocument document(dir, kSample, kRightTrees);
+    EXPECT_EQ(document.call("index-moved").out,
+              messageOnly("Select the phrase or head that has moved (who, did...), then choose "
+                          "Index the Moved Phrase."));
+    EXPECT_EQ(document.call("index-trace").out,
+              messageOnly("First select the moved phrase and choose Index the Moved Phrase, "
+                          "then select its trace t and choose Index Its Trace."));
 }
 
 TEST(EnglishSample, MagnifyingGlassDescribesANodeInItsPhrase) {
     TempDir dir;
     const CSampleDocument document(dir, kSample,
-                                   std::string(kRightTrees) +
-                                       "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
-                                       "tree: [V' [V'{foot}] [AdvP [Adv' [Adv{subcat=none} "
-                                       "quickly]]]]\n");
+                                   kRightTrees + "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
+                                                 "tree: [V' [V'{foot}] [AdvP [Adv' "
+                                                 "[Adv{subcat=none} quickly]]]]\n");
     expectNodeMessages(
         document, "magnifying-glass",
         {
@@ -115,57 +98,43 @@ TEST(EnglishSample, MagnifyingGlassDescribesANodeInItsPhrase) {
         });
 }
 
-TEST(EnglishSample, ScissorsRefuseToBreakAWord) {
+TEST(EnglishSample, ScissorsCutPhrasesAndAdjunctsButNeverBreakAWord) {
     TempDir dir;
     const CSampleDocument document(dir, kSample, kRightTrees);
-    const RNodeMessage refusals[] = {
-        {"TP", 0, "There is nothing to cut: TP is the top of its own tree."},
-        {"Kim", 0,
-         "The word 'Kim' cannot be cut from its head D: a word and its head belong together."},
-        {"V", 0,
-         "The head V cannot be cut: it holds the word 'think', and V' is built on it. Cut a "
-         "whole phrase instead."},
-        {"D'", 0,
-         "D' cannot be cut from DP: both are projections of the same head, so cutting between "
-         "them would break its phrase. Cut a whole phrase instead."},
-        {"N'", 1,
-         "N' cannot be cut from N': both are projections of the same head, so cutting between "
-         "them would break its phrase. Cut a whole phrase instead."},
-    };
     const std::string before = document.qtree();
-    for (const auto& refusal : refusals) {
-        const std::string output = dir.file("after.rdc");
-        const int32_t node = document.node(refusal.label, refusal.occurrence);
-        EXPECT_EQ(document.hook("scissors", std::to_string(node), output).out,
-                  hookOutput("scissors", refusal.message))
-            << refusal.label;
-        EXPECT_EQ(CSampleDocument(dir, "after.rdc").qtree(), before) << refusal.label;
-    }
-}
+    expectNodeMessages(
+        document, "scissors",
+        {
+            {"TP", 0, "There is nothing to cut: TP is the top of its own tree."},
+            {"Kim", 0,
+             "The word 'Kim' cannot be cut from its head D: a word and its head belong together."},
+            {"V", 0,
+             "The head V cannot be cut: it holds the word 'think', and V' is built on it. Cut a "
+             "whole phrase instead."},
+            {"D'", 0,
+             "D' cannot be cut from DP: both are projections of the same head, so cutting "
+             "between them would break its phrase. Cut a whole phrase instead."},
+            {"N'", 1,
+             "N' cannot be cut from N': both are projections of the same head, so cutting "
+             "between them would break its phrase. Cut a whole phrase instead."},
+        });
+    EXPECT_EQ(document.hook("scissors", document.node("TP"), "after.rdc").out,
+              hookOutput("scissors", "There is nothing to cut: TP is the top of its own tree."));
+    EXPECT_EQ(CSampleDocument(dir, "after.rdc").qtree(), before);
 
-TEST(EnglishSample, ScissorsCutAPhraseOutOfItsPosition) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, kRightTrees);
-    const int32_t subject = document.node("DP", 1);
-    EXPECT_EQ(document.hook("scissors", std::to_string(subject), dir.file("cut.rdc")).out,
+    const std::string subject = document.node("DP", 1);
+    EXPECT_EQ(document.hook("scissors", subject, "cut.rdc").out,
               hookOutput("scissors",
                          "'the big dog' is cut out of TP and is now a tree of its own; its DP "
                          "position is empty again.",
                          true));
     const CSampleDocument cut(dir, "cut.rdc");
+    // The new tree first, and an empty DP where the subject was.
     EXPECT_EQ(
         cut.qtree(),
-        "\\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] "
-        "] ] \n"
-        "\\Tree [.TP [.DP [.D' [.D Kim ] ] ] [.T' [.T -s ] [.VP [.V' [.V think ] [.CP [.C' "
-        "[.C that ] [.TP DP [.T' [.T -ed ] [.VP [.V' [.V' [.V chase ] [.DP [.D' [.D them ] ] "
-        "] ] [.AdvP [.Adv' [.Adv quickly ] ] ] ] ] ] ] ] ] ] ] ] ] \n"
-        "\\Tree [.TP [.DP [.D' [.D I ] ] ] [.T' [.T Ø ] [.VP [.V' [.V wonder ] [.CP [.C' [.C "
-        "whether ] [.TP [.DP [.D' [.D Mary ] ] ] [.T' [.T -ed ] [.VP [.V' [.V' [.V give ] "
-        "[.DP [.D' [.D the ] [.NP [.N' [.N students ] ] ] ] ] [.DP [.D' [.D a ] [.NP [.N' [.N "
-        "book ] ] ] ] ] ] [.PP [.P' [.P in ] [.DP [.D' [.D the ] [.NP [.N' [.N park ] ] ] ] ] "
-        "] ] ] ] ] ] ] ] ] ] ] ] \n"
-        "\\Tree \\qroof{ those old dogs}.DP \n");
+        R"(\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] ] ] 
+)" + before.substr(0, before.find("[.TP [.DP [.D' [.D the ]")) +
+            "[.TP DP" + before.substr(before.find(" [.T' [.T -ed ]")));
     // The position keeps its node; the phrase is a copy at the front of the tree list.
     EXPECT_EQ(cut.node("DP", 2), subject);
     EXPECT_EQ(cut.call("check-trees").out,
@@ -174,23 +143,18 @@ TEST(EnglishSample, ScissorsCutAPhraseOutOfItsPosition) {
                             "This DP position is still empty: drop the subject of the clause on "
                             "it."}},
                           problemsFound(1)));
-}
 
-TEST(EnglishSample, ScissorsCutAnAdjunctOffWithTheLevelItAdded) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, kRightTrees);
-    EXPECT_EQ(
-        document.hook("scissors", std::to_string(document.node("AdvP")), dir.file("cut.rdc")).out,
-        hookOutput("scissors",
-                   "The adjunct 'quickly' is cut off, and V' is as it was before the adjunct was "
-                   "attached.",
-                   true));
-    const CSampleDocument cut(dir, "cut.rdc");
-    const std::string trees = cut.qtree();
+    EXPECT_EQ(document.hook("scissors", document.node("AdvP"), "adjunct.rdc").out,
+              hookOutput("scissors",
+                         "The adjunct 'quickly' is cut off, and V' is as it was before the adjunct "
+                         "was attached.",
+                         true));
+    const CSampleDocument adjunct(dir, "adjunct.rdc");
+    const std::string trees = adjunct.qtree();
     EXPECT_EQ(trees.substr(0, trees.find('\n')), "\\Tree [.AdvP [.Adv' [.Adv quickly ] ] ] ");
     EXPECT_NE(trees.find("[.VP [.V' [.V chase ] [.DP [.D' [.D them ] ] ] ] ] "), std::string::npos)
         << trees;
-    EXPECT_EQ(cut.call("check-trees").out, checkOutput(cut, {}, kNoProblems));
+    EXPECT_EQ(adjunct.call("check-trees").out, checkOutput(adjunct, {}, kNoProblems));
 }
 
 TEST(EnglishSample, ScissorsRemoveAnEmptyPositionAWordCanDoWithout) {
@@ -198,102 +162,60 @@ TEST(EnglishSample, ScissorsRemoveAnEmptyPositionAWordCanDoWithout) {
     const CSampleDocument document(dir, kSample,
                                    "tree: [VP [V' [V{subcat=\"DP|none\"} eat] [DP]]]\n"
                                    "tree: [VP [V' [V{subcat=DP} see] [DP]]]\n");
-    EXPECT_EQ(
-        document.hook("scissors", std::to_string(document.node("DP", 0)), dir.file("eat.rdc")).out,
-        hookOutput("scissors", "The empty DP position is removed from V'.", true));
-    EXPECT_EQ(
-        document.hook("scissors", std::to_string(document.node("DP", 1)), dir.file("see.rdc")).out,
-        hookOutput("scissors", "The empty DP position is removed from V'.", true));
+    for (const char* to : {"eat.rdc", "see.rdc"})
+        EXPECT_EQ(document.hook("scissors", document.node("DP", to[0] == 's'), to).out,
+                  hookOutput("scissors", "The empty DP position is removed from V'.", true));
     // Eat can do without its object; see cannot.
     const CSampleDocument eat(dir, "eat.rdc");
     EXPECT_EQ(eat.qtree(), "\\Tree [.VP [.V' [.V eat ] ] ] \n\\Tree [.VP [.V' [.V see ] DP ] ] \n");
+    const std::string empty = "This DP position is still empty: drop the complement of ";
     EXPECT_EQ(eat.call("check-trees").out,
-              checkOutput(eat,
-                          {{"DP", 0,
-                            "This DP position is still empty: drop the complement of 'see' on "
-                            "it."}},
-                          problemsFound(1)));
+              checkOutput(eat, {{"DP", 0, (empty + "'see' on it.").c_str()}}, problemsFound(1)));
     const CSampleDocument see(dir, "see.rdc");
     EXPECT_EQ(see.call("check-trees").out,
               checkOutput(see,
-                          {{"DP", 0,
-                            "This DP position is still empty: drop the complement of 'eat' on "
-                            "it."},
+                          {{"DP", 0, (empty + "'eat' on it.").c_str()},
                            {"V'", 1, "'see' needs the complement DP, but here it has none."}},
                           problemsFound(2)));
 }
 
-// Loose pieces of "the big dog sleeps quickly".
-const char* const kPieces = "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
-                            "tree: [NP [N' [N{num=sg,subcat=none} dog]]]\n"
-                            "tree: [N' [AP [A' [A{subcat=none} big]]] [N'{foot}]]\n"
-                            "tree: [VP [V' [V{subcat=none} sleep]]]\n"
-                            "tree: [V' [V'{foot}] [AdvP [Adv' [Adv{subcat=none} quickly]]]]\n";
-
-TEST(EnglishSample, LetsAPhraseLandOnAnEmptyPositionAndAnAdjunctOnItsX) {
+TEST(EnglishSample, PhrasesLandOnEmptyPositionsAndAdjunctsOnTheirX) {
     TempDir dir;
-    const CSampleDocument document(dir, kSample, kPieces);
-    expectLandings(
-        document,
-        {
-            {"NP", 1, "NP", 0, true},  // the noun phrase into the determiner's empty NP
-            {"VP", 0, "NP", 0, true},  // any phrase may land there: Check tells it is wrong
-            {"NP", 1, "DP", 0, false}, // not on a position that is already filled
-            {"NP", 1, "D'", 0, false}, // nor on an intermediate projection
-            {"N'", 1, "N'", 0, true},  // the adjective onto the noun's N'
-            {"N'", 1, "V'", 0, false}, // but not onto a verb's
-            {"N'", 1, "NP", 1, false}, // nor onto a phrase
-            {"V'", 1, "V'", 0, true},  // the adverb onto the verb's V'
-            {"NP", 1, "N'", 2, false}, // nothing lands on an adjunct's foot
-            {"VP", 0, "V'", 2, false},
-        });
-}
-
-TEST(EnglishSample, DroppingFillsPositionsAndAdjoins) {
-    TempDir dir;
-    const CSampleDocument pieces(dir, kSample, kPieces);
+    // Loose pieces of "the big dog sleeps quickly".
+    const CSampleDocument pieces(
+        dir, kSample,
+        "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
+        "tree: [NP [N' [N{num=sg,subcat=none} dog]]]\n"
+        "tree: [N' [AP [A' [A{subcat=none} big]]] [N'{foot}]]\n"
+        "tree: [VP [V' [V{subcat=none} sleep]]]\n"
+        "tree: [V' [V'{foot}] [AdvP [Adv' [Adv{subcat=none} quickly]]]]\n");
+    expectLandings(pieces, {
+                               {"NP", 1, "NP", 0, true},  // the noun phrase into the empty NP
+                               {"VP", 0, "NP", 0, true},  // any phrase: Check tells it is wrong
+                               {"NP", 1, "DP", 0, false}, // not on a filled position
+                               {"NP", 1, "D'", 0, false}, // nor on an intermediate projection
+                               {"N'", 1, "N'", 0, true},  // the adjective onto the noun's N'
+                               {"N'", 1, "V'", 0, false}, // but not onto a verb's
+                               {"N'", 1, "NP", 1, false}, // nor onto a phrase
+                               {"V'", 1, "V'", 0, true},  // the adverb onto the verb's V'
+                               {"NP", 1, "N'", 2, false}, // nothing lands on an adjunct's foot
+                               {"VP", 0, "V'", 2, false},
+                           });
     // A drop the landing hook refuses changes nothing.
-    EXPECT_EQ(pieces.hook("drag-completed", pieces.nodes("VP", "D'")).out,
+    EXPECT_EQ(pieces.hook("drag-completed", pieces.pair("VP", 0, "D'", 0)).out,
               "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 0\n");
-
-    EXPECT_EQ(
-        pieces
-            .hook("drag-completed",
-                  std::to_string(pieces.node("N'", 1)) + "," + std::to_string(pieces.node("N'", 0)),
-                  dir.file("adjoined.rdc"))
-            .out,
-        hookOutput("drag-completed", "'big' is now an adjunct of N'.", true));
+    EXPECT_EQ(dropMessage(pieces, pieces.pair("N'", 1, "N'", 0), "adjoined.rdc"),
+              "message: 'big' is now an adjunct of N'.");
     const CSampleDocument adjoined(dir, "adjoined.rdc");
-    const RCommandOutput filled = adjoined.hook("drag-completed",
-                                                std::to_string(adjoined.node("NP", 1)) + "," +
-                                                    std::to_string(adjoined.node("NP", 0)),
-                                                dir.file("filled.rdc"));
-    EXPECT_EQ(filled.out, "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n");
-    const CSampleDocument done(dir, "filled.rdc");
-    EXPECT_EQ(done.hook("drag-completed",
-                        std::to_string(done.node("V'", 1)) + "," + std::to_string(done.node("V'")),
-                        dir.file("done.rdc"))
-                  .out,
-              hookOutput("drag-completed", "'quickly' is now an adjunct of V'.", true));
-    const CSampleDocument result(dir, "done.rdc");
-    EXPECT_EQ(result.qtree(),
+    EXPECT_EQ(adjoined.hook("drag-completed", adjoined.pair("NP", 1, "NP", 0), "filled.rdc").out,
+              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n");
+    const CSampleDocument filled(dir, "filled.rdc");
+    EXPECT_EQ(dropMessage(filled, filled.pair("V'", 1, "V'", 0), "done.rdc"),
+              "message: 'quickly' is now an adjunct of V'.");
+    const CSampleDocument done(dir, "done.rdc");
+    EXPECT_EQ(done.qtree(),
               "\\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] "
               "] ] \n"
               "\\Tree [.VP [.V' [.V' [.V sleep ] ] [.AdvP [.Adv' [.Adv quickly ] ] ] ] ] \n");
-    EXPECT_EQ(result.call("check-trees").out, checkOutput(result, {}, kNoProblems));
+    EXPECT_EQ(done.call("check-trees").out, checkOutput(done, {}, kNoProblems));
 }
-
-// The indexing commands work on the selection; without one they say what to select first,
-// and change nothing.
-TEST(EnglishSample, IndexingCommandsAskForASelectionFirst) {
-    TempDir dir;
-    const CSampleDocument document(dir, kSample, kRightTrees);
-    EXPECT_EQ(document.call("index-moved").out,
-              "message: Select the phrase or head that has moved (who, did...), then choose "
-              "Index the Moved Phrase.\noffending:\ndirty: 0\n");
-    EXPECT_EQ(document.call("index-trace").out,
-              "message: First select the moved phrase and choose Index the Moved Phrase, then "
-              "select its trace t and choose Index Its Trace.\noffending:\ndirty: 0\n");
-}
-
-} // namespace

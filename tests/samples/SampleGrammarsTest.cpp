@@ -3,12 +3,7 @@
 
 #include "SampleTestSupport.h"
 
-#include "cli/CliCommand.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <string>
 
 namespace {
 
@@ -25,59 +20,36 @@ struct RSampleCase {
 
 class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
 
-// A line of `info`: the key, a colon and the value after a blank when there is one.
-std::string infoLine(const std::string& key, const std::string& value) {
-    return "\n" + key + ":" + (value.empty() ? "" : " " + value) + "\n";
-}
-
-// The number after "words: " in the output of `info`.
-int wordCount(const std::string& info) {
-    const std::string key = "\nwords: ";
-    const std::size_t at = info.find(key);
-    return at == std::string::npos ? -1 : std::stoi(info.substr(at + key.size()));
-}
-
-TEST_P(SampleGrammars, BuildIntoGrammarFilesWhoseScriptsCompile) {
+// Builds, checks the script and summarises the sample; then runs its Check menu on a wrong
+// tree, clears the marks, checks again, and asks for the explanation.
+TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
     const RSampleCase& sample = GetParam();
     const std::string source = samplePath(std::string(sample.name) + ".rgt");
     TempDir dir;
     const std::string grammar = dir.file(std::string(sample.name) + ".rgr");
-
-    const RCommandOutput checked = runCommand("check-script", {source});
-    EXPECT_EQ(checked.status, kExitSuccess) << checked.err;
-    EXPECT_EQ(checked.out, "ok\n");
-
-    const RCommandOutput built = runCommand("build", {source, "-o", grammar});
-    ASSERT_EQ(built.status, kExitSuccess) << built.err;
-    ASSERT_TRUE(std::filesystem::exists(grammar));
-
-    const RCommandOutput info = runCommand("info", {grammar});
-    ASSERT_EQ(info.status, kExitSuccess) << info.err;
-    EXPECT_NE(info.out.find(infoLine("categories", sample.categories)), std::string::npos)
-        << info.out;
-    EXPECT_NE(info.out.find(infoLine("features", sample.features)), std::string::npos) << info.out;
-    EXPECT_GE(wordCount(info.out), sample.minimumWords) << info.out;
-    EXPECT_NE(info.out.find("\nwork-area trees: 0\n"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find(" lines, compiles\n"), std::string::npos) << info.out;
-
+    EXPECT_EQ(cli({"check-script", source}).out, "ok\n");
+    ASSERT_EQ(cli({"build", source, "-o", grammar}).status, kExitSuccess);
     // The built grammar keeps the script that compiled from the text.
-    const RCommandOutput rechecked = runCommand("check-script", {grammar});
-    EXPECT_EQ(rechecked.out, "ok\n") << rechecked.err;
-}
+    EXPECT_EQ(cli({"check-script", grammar}).out, "ok\n");
+    const std::string info = cli({"info", grammar}).out;
+    const std::string features = *sample.features ? std::string(" ") + sample.features : "";
+    EXPECT_NE(info.find(std::string("\ncategories: ") + sample.categories +
+                        "\nfeatures:" + features + "\nwords: "),
+              std::string::npos)
+        << info;
+    EXPECT_GE(std::stoi(info.substr(info.find("\nwords: ") + 8)), sample.minimumWords) << info;
+    EXPECT_NE(info.find("\nwork-area trees: 0\nscript: "), std::string::npos) << info;
+    EXPECT_NE(info.find(" lines, compiles\n"), std::string::npos) << info;
 
-TEST_P(SampleGrammars, CheckMarksClearMarksUnmarksAndAboutExplains) {
-    const RSampleCase& sample = GetParam();
-    TempDir dir;
     const CSampleDocument document(dir, std::string(sample.name) + ".rgt", sample.wrongTree);
-    const RCommandOutput checked =
-        runCommand("run", {document.path(), "--call", sample.check, "-o", dir.file("checked.rdc")});
+    const CommandResult checked =
+        cli({"run", document.path(), "--call", sample.check, "-o", dir.file("checked.rdc")});
     ASSERT_EQ(checked.status, kExitSuccess) << checked.err;
     EXPECT_NE(checked.out.find("\noffending: "), std::string::npos) << checked.out;
     const CSampleDocument marked(dir, "checked.rdc");
     EXPECT_EQ(marked.call("clear-marks").out, "offending:\ndirty: 1\n");
     // Checking again does not pile notes on the old marks.
     EXPECT_EQ(marked.call(sample.check).out, checked.out);
-
     const std::string about = document.call(sample.about).out;
     EXPECT_EQ(about.rfind(std::string("alert: ") + sample.aboutStart, 0), 0u) << about;
     EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");

@@ -1,86 +1,80 @@
-// The tree-adjoining sample: its Check menu on right and wrong derivations, and substitution
-// and adjunction by dropping one tree on another.
-
+// The tree-adjoining sample: its Check menu on right and wrong derivations, substitution and
+// adjunction by dropping one tree on another, and its magnifying glass.
 #include "SampleTestSupport.h"
-
-#include "cli/CliCommand.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
 const char* const kSample = "tag.rgt";
-
-const char* const kNoProblems = "No problems found: no substitution node is open, and every "
-                                "tree is in place at a node with its label.";
-
 // The elementary trees of "Mary thinks John sleeps quickly".
-const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\n"
-                           "tree: [NP [N John]]\n"
+const char* const kTrees = "tree: [S [NP] [VP [V sleeps]]]\ntree: [NP [N John]]\n"
                            "tree: [VP [VP{foot}] [Adv quickly]]\n"
-                           "tree: [S [NP] [VP [V thinks] [S{foot}]]]\n"
-                           "tree: [NP [N Mary]]\n";
+                           "tree: [S [NP] [VP [V thinks] [S{foot}]]]\ntree: [NP [N Mary]]\n";
 
-TEST(TagSample, LetsInitialTreesLandOnOpenNodesAndAuxiliaryTreesOnInnerNodes) {
+struct RDrop {
+    const char* dragged;
+    int draggedOccurrence;
+    const char* target;
+    int targetOccurrence;
+    const char* message; // the kind of tree and how it was placed
+};
+
+// Makes the drops one after another, each on the document the one before saved.
+std::string derive(const TempDir& dir, const std::vector<RDrop>& drops) {
+    std::string from = "document.rgt";
+    for (std::size_t i = 0; i < drops.size(); ++i) {
+        const RDrop& drop = drops[i];
+        const CSampleDocument document(dir, from);
+        from = std::to_string(i) + ".rdc";
+        EXPECT_EQ(dropMessage(document,
+                              document.pair(drop.dragged, drop.draggedOccurrence, drop.target,
+                                            drop.targetOccurrence),
+                              from),
+                  std::string("message: The ") + drop.message + ".");
+    }
+    return from;
+}
+
+} // namespace
+
+TEST(TagSample, InitialTreesLandOnOpenNodesAndAuxiliaryTreesOnInnerNodes) {
     TempDir dir;
-    const CSampleDocument document(dir, kSample, kTrees);
-    expectLandings(document, {
-                                 {"NP", 1, "NP", 0, true},  // John into sleeps' subject
-                                 {"S", 0, "NP", 2, true},   // a wrong choice, which Check explains
-                                 {"NP", 1, "S", 2, false},  // not on a foot
-                                 {"NP", 1, "VP", 0, false}, // an initial tree does not adjoin
-                                 {"VP", 1, "VP", 0, true},  // quickly at sleeps' VP
-                                 {"VP", 1, "S", 0, true}, // or anywhere inside, to be checked later
-                                 {"VP", 1, "V", 0, true}, //
-                                 {"VP", 1, "NP", 0, false}, // but not at an open node
-                                 {"VP", 1, "sleeps", 0, false},
-                             });
+    expectLandings(CSampleDocument(dir, kSample, kTrees),
+                   {
+                       {"NP", 1, "NP", 0, true},      // John into sleeps' subject
+                       {"S", 0, "NP", 2, true},       // a wrong choice, which Check explains
+                       {"NP", 1, "S", 2, false},      // not on a foot
+                       {"NP", 1, "VP", 0, false},     // an initial tree does not adjoin
+                       {"VP", 1, "VP", 0, true},      // quickly at sleeps' VP
+                       {"VP", 1, "S", 0, true},       // or anywhere inside, checked later
+                       {"VP", 1, "V", 0, true},       //
+                       {"VP", 1, "NP", 0, false},     // but not at an open node
+                       {"VP", 1, "sleeps", 0, false}, //
+                   });
 }
 
-// Drops a tree on a node in the document `from` and saves the result as `to`; gives the
-// message the script showed.
-std::string drop(const TempDir& dir, const std::string& from, const RNodeName& dragged,
-                 const RNodeName& target, const std::string& to) {
-    const CSampleDocument document(dir, from);
-    return dropMessage(document, document.node(dragged.label, dragged.occurrence),
-                       document.node(target.label, target.occurrence), to);
-}
-
-TEST(TagSample, DerivesASentenceBySubstitutionAndAdjunction) {
+TEST(TagSample, DerivesASentenceAndChecksAnAdjunctionAtTheWrongNode) {
     TempDir dir;
     const CSampleDocument trees(dir, kSample, kTrees);
-    EXPECT_EQ(drop(dir, "document.rgt", {"NP", 1}, {"NP", 0}, "1.rdc"),
-              "message: The initial tree is substituted at NP.");
-    EXPECT_EQ(drop(dir, "1.rdc", {"VP", 1}, {"VP", 0}, "2.rdc"),
-              "message: The auxiliary tree is adjoined at VP.");
-    // At the root of John sleeps: thinks takes its place as the root of the whole tree.
-    EXPECT_EQ(drop(dir, "2.rdc", {"S", 1}, {"S", 0}, "3.rdc"),
-              "message: The auxiliary tree is adjoined at S.");
-    EXPECT_EQ(drop(dir, "3.rdc", {"NP", 2}, {"NP", 0}, "4.rdc"),
-              "message: The initial tree is substituted at NP.");
-
-    const CSampleDocument sentence(dir, "4.rdc");
+    // The last adjunction at the root of John sleeps: thinks becomes the root of the whole.
+    const CSampleDocument sentence(
+        dir, derive(dir, {{"NP", 1, "NP", 0, "initial tree is substituted at NP"},
+                          {"VP", 1, "VP", 0, "auxiliary tree is adjoined at VP"},
+                          {"S", 1, "S", 0, "auxiliary tree is adjoined at S"},
+                          {"NP", 2, "NP", 0, "initial tree is substituted at NP"}}));
     EXPECT_EQ(sentence.qtree(), "\\Tree [.S [.NP [.N Mary ] ] [.VP [.V thinks ] [.S [.NP [.N John "
                                 "] ] [.VP [.VP [.V sleeps ] ] [.Adv quickly ] ] ] ] ] \n");
-    EXPECT_EQ(sentence.call("check-derivation").out, checkOutput(sentence, {}, kNoProblems));
-}
+    EXPECT_EQ(sentence.call("check-derivation").out,
+              checkOutput(sentence, {},
+                          "No problems found: no substitution node is open, and every tree is in "
+                          "place at a node with its label."));
 
-TEST(TagSample, ChecksAnAdjunctionAtTheWrongNode) {
-    TempDir dir;
-    const CSampleDocument trees(dir, kSample, kTrees);
     // quickly at the subject's NP, after John is substituted there.
-    EXPECT_EQ(drop(dir, "document.rgt", {"NP", 1}, {"NP", 0}, "1.rdc"),
-              "message: The initial tree is substituted at NP.");
-    EXPECT_EQ(drop(dir, "1.rdc", {"VP", 1}, {"NP", 0}, "2.rdc"),
-              "message: The auxiliary tree is adjoined at NP.");
-    const CSampleDocument wrong(dir, "2.rdc");
-    EXPECT_EQ(wrong.qtree(), "\\Tree [.S [.VP [.NP [.N John ] ] [.Adv quickly ] ] [.VP [.V sleeps "
-                             "] ] ] \n"
-                             "\\Tree [.S NP [.VP [.V thinks ] S ] ] \n"
-                             "\\Tree [.NP [.N Mary ] ] \n");
+    const CSampleDocument wrong(
+        dir, derive(dir, {{"NP", 1, "NP", 0, "initial tree is substituted at NP"},
+                          {"VP", 1, "NP", 0, "auxiliary tree is adjoined at NP"}}));
+    EXPECT_EQ(wrong.qtree(),
+              "\\Tree [.S [.VP [.NP [.N John ] ] [.Adv quickly ] ] [.VP [.V sleeps "
+              "] ] ] \n\\Tree [.S NP [.VP [.V thinks ] S ] ] \n\\Tree [.NP [.N Mary ] ] \n");
     EXPECT_EQ(wrong.call("check-derivation").out,
               checkOutput(wrong,
                           {{"VP", 0,
@@ -101,10 +95,10 @@ TEST(TagSample, ChecksAnAdjunctionAtTheWrongNode) {
 
 TEST(TagSample, MagnifyingGlassTellsWhatANodeIs) {
     TempDir dir;
-    const CSampleDocument document(
-        dir, kSample,
-        std::string(kTrees) + "tree: [S [NP{substituted-at=NP} [N Kim]] [VP{adjoined-at=VP} [VP "
-                              "[V laughs]] [Adv quickly]]]\n");
+    const CSampleDocument document(dir, kSample,
+                                   std::string(kTrees) +
+                                       "tree: [S [NP{substituted-at=NP} [N Kim]] "
+                                       "[VP{adjoined-at=VP} [VP [V laughs]] [Adv quickly]]]\n");
     expectNodeMessages(
         document, "magnifying-glass",
         {
@@ -118,5 +112,3 @@ TEST(TagSample, MagnifyingGlassTellsWhatANodeIs) {
             {"VP", 4, "Here an auxiliary tree was adjoined at a node labelled VP."},
         });
 }
-
-} // namespace
