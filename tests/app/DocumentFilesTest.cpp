@@ -1,3 +1,4 @@
+#include "AllocationLimit.h"
 #include "AppTestSupport.h"
 #include "app/FileTypes.h"
 #include "app/MemoryList.h"
@@ -30,7 +31,6 @@ using Reports = std::vector<std::string>;
 const Reports kSaveFailed{"saveDatabaseFileSafely (file system error)"};
 
 // Allocations at least this large fail while it is not 0.
-std::size_t failFrom = 0;
 
 // Another program holding a file open for reading. `exclusive` takes the whole file (Windows'
 // share mode 0, the advisory lock on Linux); otherwise it shares reading and writing, and
@@ -133,28 +133,6 @@ void saveDocument(const std::string& path, int32_t attribute, int32_t value) {
 }
 
 } // namespace
-
-// The address sanitizer brings an allocator of its own, which a replacement would fight: there
-// the allocation-failure case is skipped.
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kAllocatorReplaced = false;
-#else
-constexpr bool kAllocatorReplaced = true;
-
-void* operator new(std::size_t size) {
-    if (failFrom != 0 && size >= failFrom)
-        throw std::bad_alloc();
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-#endif
 
 TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
     RecordingPlatformScope platform;
@@ -332,12 +310,12 @@ TEST(LoadLimits, APointOutsideTheDrawingRangeOrTooLittleMemoryRefusesTheFile) {
     }
     EXPECT_EQ(versionMessage(kErrInvalidFormat),
               "The file cannot be opened, because it is in an invalid format.");
-    if (!kAllocatorReplaced)
+    if (!allocatorReplaced())
         GTEST_SKIP() << "the allocator cannot be replaced here";
     saveDocument(path, kAttrAbsoluteH, 10);
-    failFrom = 64 * 1024;
+    failAllocationsFrom(64 * 1024);
     const RErr err = loadFrom(path, loaded);
-    failFrom = 0;
+    failAllocationsFrom(0);
     EXPECT_EQ(err, kErrMallocFailed);
     EXPECT_EQ(loaded, nullptr);
     EXPECT_EQ(versionMessage(err), "There is not enough memory to open the file.");

@@ -5,9 +5,6 @@
 #include "app/PictureExport.h"
 #include "model/TreeAttributes.h"
 
-// Situations in the tables give their leading fields only; the rest keep their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 using Ids = std::vector<int32_t>;
@@ -44,6 +41,22 @@ RStudentMenuSituation openDocument(int32_t mode = kModeDocument) {
     return situation;
 }
 
+// A situation by its leading fields, in their order; the rest keep their defaults.
+RStudentMenuSituation student(int32_t mode, bool authorPrivileges = false,
+                              bool haveSelectedGrammar = false, bool fileExistsOnlyInMemory = true,
+                              RUndoSituation undo = {}, int32_t selectedNode = 0,
+                              bool drawingKnown = false) {
+    RStudentMenuSituation situation;
+    situation.mode = mode;
+    situation.authorPrivileges = authorPrivileges;
+    situation.haveSelectedGrammar = haveSelectedGrammar;
+    situation.fileExistsOnlyInMemory = fileExistsOnlyInMemory;
+    situation.undo = undo;
+    situation.selectedNode = selectedNode;
+    situation.drawingKnown = drawingKnown;
+    return situation;
+}
+
 Labels undoRedoLabels(const RMenuState& state) {
     return {state.item(kCommandUndo)->label, state.item(kCommandRedo)->label};
 }
@@ -71,10 +84,10 @@ TEST(CommandIds, GrammarMenuCommandsRoundTripAndStopAtTheirEnds) {
 TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
     // Whatever a closed document left behind does not count.
     const std::pair<RStudentMenuSituation, Ids> cases[] = {
-        {{kModeNoDocument, false, false, false, {true, true}}, {1, 2, 7}},
-        {{kModeNoDocument, false, true, false, {true, true}}, {1, 2, 7}},
-        {{kModeClosingDocument, true, false, false, {true, true}}, {1, 2, 7, 8, 9}},
-        {{kModeNoDocument, true, true, false, {true, true}}, {1, 2, 7, 8, 9, 10}},
+        {student(kModeNoDocument, false, false, false, {true, true}), {1, 2, 7}},
+        {student(kModeNoDocument, false, true, false, {true, true}), {1, 2, 7}},
+        {student(kModeClosingDocument, true, false, false, {true, true}), {1, 2, 7, 8, 9}},
+        {student(kModeNoDocument, true, true, false, {true, true}), {1, 2, 7, 8, 9, 10}},
     };
     Ids all = kStudentFileAndEdit;
     all.insert(all.end(), kDrawingItems.begin(), kDrawingItems.end());
@@ -94,7 +107,7 @@ TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
     }
     // The author modes are not the main window's.
     for (int32_t mode : Ids{0, kModeSwitchingToAuthor, kModeAuthor, kModeQuitting}) {
-        const RMenuState state = studentMenuState(RStudentMenuSituation{mode});
+        const RMenuState state = studentMenuState(student(mode));
         EXPECT_FALSE(state.modeServed) << mode;
         EXPECT_TRUE(state.items.empty()) << mode;
     }
@@ -103,13 +116,13 @@ TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
 TEST(StudentMenuState, AnOpenDocumentFollowsDirtyFileUndoAndSelection) {
     const auto doc = kModeDocument;
     const std::pair<RStudentMenuSituation, Ids> cases[] = {
-        {{doc, false, true, true, {false}, 0, true}, {3, 12, 61}},
-        {{doc, false, true, true, {true}, 0, true}, {3, 4, 12, 61}},
-        {{doc, false, true, false, {false}, 0, true}, {3, 5, 12, 61}},
-        {{doc, false, true, false, {true}, 0, true}, {3, 4, 5, 6, 12, 61}},
-        {{doc, false, true, false, {false}, 7, true}, {3, 5, 12, 24, 26, 29, 61}},
-        {{kModeOpeningDocument, false, true, false, {false}, 7, true}, {3, 5, 12, 61}},
-        {{doc, true, true, true, {false}, 0, true}, {3, 10, 12, 61}},
+        {student(doc, false, true, true, {false}, 0, true), {3, 12, 61}},
+        {student(doc, false, true, true, {true}, 0, true), {3, 4, 12, 61}},
+        {student(doc, false, true, false, {false}, 0, true), {3, 5, 12, 61}},
+        {student(doc, false, true, false, {true}, 0, true), {3, 4, 5, 6, 12, 61}},
+        {student(doc, false, true, false, {false}, 7, true), {3, 5, 12, 24, 26, 29, 61}},
+        {student(kModeOpeningDocument, false, true, false, {false}, 7, true), {3, 5, 12, 61}},
+        {student(doc, true, true, true, {false}, 0, true), {3, 10, 12, 61}},
     };
     Ids drawing = kDrawingItems;
     drawing.push_back(kCommandExportPicture);
@@ -133,8 +146,8 @@ TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirStepsAndTheSettingsCheckT
         {{false, true, kLabelDrag, true, kLabelScissors}, {"Undo Drag", "Redo Scissors"}},
     };
     for (const auto& [undo, labels] : undos) {
-        const RMenuState state = studentMenuState(
-            RStudentMenuSituation{kModeDocument, false, false, true, undo, 0, true});
+        const RMenuState state =
+            studentMenuState(student(kModeDocument, false, false, true, undo, 0, true));
         EXPECT_EQ(undoRedoLabels(state), labels);
         EXPECT_EQ(state.item(kCommandUndo)->enabled, undo.canUndo);
         EXPECT_EQ(state.item(kCommandRedo)->enabled, undo.canRedo);
@@ -264,7 +277,9 @@ TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
     EXPECT_EQ(undoRedoLabels(shared), (Labels{"Undo Typing", "Can't Redo"}));
     EXPECT_EQ(shared.item(kCommandCut), nullptr);
     EXPECT_EQ(shared.item(kCommandCreateMother), nullptr);
-    EXPECT_FALSE(authorSharedMenuState({kModeDocument}).modeServed);
+    RAuthorMenuSituation inDocument;
+    inDocument.mode = kModeDocument;
+    EXPECT_FALSE(authorSharedMenuState(inDocument).modeServed);
 }
 
 // Situations: mode, only in memory, undo, focus in a field, selected text, clipboard text, a
