@@ -1,4 +1,4 @@
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CScriptScanner.h"
 #include "script/CSymbol.h"
@@ -33,7 +33,7 @@ std::ostream& operator<<(std::ostream& out, const Token& token) {
 }
 
 // Scans until the end of the text (with the script's table and scope as they stand).
-std::vector<Token> scanPrepared(ScriptFixture& fixture) {
+std::vector<Token> scanPrepared(ScriptHarness& fixture) {
     CScriptScanner scanner;
     std::vector<Token> tokens;
     for (int guard = 0; guard < 10000; ++guard) {
@@ -55,18 +55,18 @@ std::vector<Token> scanPrepared(ScriptFixture& fixture) {
     return tokens;
 }
 
-std::vector<Token> scan(ScriptFixture& fixture, const std::string& text) {
+std::vector<Token> scan(ScriptHarness& fixture, const std::string& text) {
     fixture.setText(text);
     EXPECT_EQ(fixture.script().prepareForParsing(), kNoErr);
     return scanPrepared(fixture);
 }
 
 std::vector<Token> scan(const std::string& text) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     return scan(fixture, text);
 }
 
-CSymbol* addSymbol(ScriptFixture& fixture, const char* name, int32_t type, CSymbol* scope) {
+CSymbol* addSymbol(ScriptHarness& fixture, const char* name, int32_t type, CSymbol* scope) {
     CSymbol* symbol = nullptr;
     EXPECT_EQ(fixture.script().symbolTable()->addASymbol(CRString(name, kTag), type, symbol),
               kNoErr);
@@ -168,7 +168,7 @@ TEST(ScriptScanner, LineCounterCountsLineFeedsSkippedBetweenTokens) {
 // A prepared compile of the text with a function f that has a parameter n and a local v,
 // a global variable n, a forward-declared g and a feature "Case".
 struct ScopedNames {
-    ScriptFixture fixture{{"Case"}};
+    ScriptHarness fixture{{"Case"}};
     CSymbol* function = nullptr;
     CSymbol* parameter = nullptr;
     CSymbol* local = nullptr;
@@ -213,8 +213,8 @@ TEST(ScriptScanner, NamesAreClassifiedInTheFunctionScopeFirst) {
 }
 
 TEST(ScriptScanner, UndefinedNamesAreEnteredOnceAndReportedWhenMetAgain) {
-    RecordingPlatformScope platform;
-    ScriptFixture fixture;
+    ScriptHarness fixture;
+    RecordingPlatformScope& platform = fixture.platform;
     const auto tokens = scan(fixture, "zork Zork");
     ASSERT_EQ(tokens.size(), 2u);
     EXPECT_EQ(tokens[0].code, tUNIDENTIFIEDsymbol);
@@ -238,7 +238,7 @@ TEST(ScriptScanner, UndefinedNamesAreEnteredOnceAndReportedWhenMetAgain) {
 }
 
 TEST(ScriptScanner, PreparingAgainStartsAtTheFirstByteOfTheNewText) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     fixture.setText("alpha beta\ngamma");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
     CScriptScanner scanner;
@@ -257,7 +257,7 @@ TEST(ScriptScanner, PreparingAgainStartsAtTheFirstByteOfTheNewText) {
 }
 
 TEST(ScriptScanner, InputHandsOutTheTextInPiecesUpToItsEnd) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     fixture.setText("abcdefg");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
     char buffer[8] = {};

@@ -1,4 +1,4 @@
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CMiddleInterface.h"
 #include "script/CScriptNode.h"
@@ -152,7 +152,7 @@ const std::vector<CompileCase> kCases = {
 TEST(ScriptCompile, EachScriptGivesItsExpectedCodeAndLine) {
     RecordingPlatformScope platform;
     for (const CompileCase& c : kCases) {
-        ScriptFixture fixture({"Case", "mother"});
+        ScriptHarness fixture({"Case", "mother"});
         const RErr err = fixture.compile(c.text);
         CScript& script = fixture.script();
         EXPECT_EQ(err, c.code ? kErrScriptCompile : kNoErr) << c.what;
@@ -188,7 +188,7 @@ TEST(ScriptCompile, NestingDeeperThanTheParserStackIsASyntaxErrorOnTheLineReache
         return "define function f\n return " + std::string(static_cast<std::size_t>(depth), '(') +
                "\n1" + std::string(static_cast<std::size_t>(depth), ')') + "\nend define";
     };
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     EXPECT_EQ(fixture.compile(nested(150)), kNoErr);  // within the first stack
     EXPECT_EQ(fixture.compile(nested(4000)), kNoErr); // the stack grows
     EXPECT_EQ(fixture.compile(nested(20000)), kErrScriptCompile);
@@ -205,7 +205,7 @@ TEST(ScriptCompile, NestingDeeperThanTheParserStackIsASyntaxErrorOnTheLineReache
 }
 
 TEST(ScriptCompile, DefinitionsFillTheSymbolTable) {
-    ScriptFixture fixture({"Case"});
+    ScriptHarness fixture({"Case"});
     ASSERT_EQ(fixture.compile("define variable n, total\n"
                               "define function sum(a, n) forward\n"
                               "define function sum(a, n)\n"
@@ -268,7 +268,7 @@ TEST(ScriptCompile, DefinitionsFillTheSymbolTable) {
 }
 
 TEST(ScriptCompile, AFeatureNamedLikeANativeFunctionIsUnreachable) {
-    ScriptFixture fixture({"Mother"});
+    ScriptHarness fixture({"Mother"});
     ASSERT_EQ(fixture.compile("define function f(n)\n return mother(n)\nend define"), kNoErr);
     CSymbol* symbol = nullptr;
     fixture.script().symbolTable()->findASymbol(CRString("MOTHER", 153), nullptr, symbol);
@@ -296,11 +296,11 @@ TEST(ScriptCompile, StudentModeDeclaresTheAuthorMenus) {
                               "\"more\" \"More\"\n"
                               "end define\n";
     {
-        ScriptFixture author;
-        ASSERT_EQ(author.compile(menus), kNoErr);
+        ScriptHarness author;
+        ASSERT_EQ(author.compile(menus, false), kNoErr);
         EXPECT_EQ(author.script().middleInterface().howManyMenus(), 0);
     }
-    ScriptFixture student;
+    ScriptHarness student;
     ASSERT_EQ(student.compile(menus, true), kNoErr);
     const CMiddleInterface& middle = student.script().middleInterface();
     ASSERT_EQ(middle.howManyMenus(), 2);
@@ -320,7 +320,7 @@ TEST(ScriptCompile, StudentModeDeclaresTheAuthorMenus) {
 
 TEST(ScriptCompile, AThirdMenuFailsWithoutTouchingTheFirstTwo) {
     RecordingPlatformScope platform;
-    ScriptFixture student;
+    ScriptHarness student;
     ASSERT_EQ(student.compile("define menu \"A\"\n\"a\" \"A\"\nend define\n"
                               "define menu \"B\"\n\"b\" \"B\"\nend define\n"
                               "define menu \"C\"\n\"c\" \"C\"\n\"d\" \"D\"\nend define",
@@ -342,7 +342,7 @@ TEST(ScriptCompile, MenusKeepOnlyTheItemsTheirRecordsHold) {
     for (int i = 0; i < 35; ++i)
         text += "divider\n";
     text += "end define";
-    ScriptFixture student;
+    ScriptHarness student;
     ASSERT_EQ(student.compile(text, true), kNoErr);
     EXPECT_EQ(student.script().middleInterface().menu(1)->items.size(), 30u);
     EXPECT_EQ(student.script().middleInterface().menu(1)->items.back().functionName, "f29");
@@ -350,7 +350,7 @@ TEST(ScriptCompile, MenusKeepOnlyTheItemsTheirRecordsHold) {
 }
 
 TEST(ScriptCompile, DebugTurnsRunTimeReportsOnUntilTheNextCompile) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     ASSERT_EQ(fixture.compile("define variable x\ndebug"), kNoErr);
     EXPECT_TRUE(fixture.script().middleInterface().isRunTimeDebugging());
     ASSERT_EQ(fixture.compile("define variable x"), kNoErr);
@@ -358,7 +358,7 @@ TEST(ScriptCompile, DebugTurnsRunTimeReportsOnUntilTheNextCompile) {
 }
 
 TEST(ScriptCompile, ACompileWritesItsResultLineAndStartsAfresh) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     std::ostringstream trace;
     fixture.script().setTraceOutput(&trace);
     ASSERT_EQ(fixture.compile("define variable x\n\n5"), kErrScriptCompile);
@@ -376,7 +376,7 @@ TEST(ScriptCompile, CompiledScriptsAreFreedCompletely) {
     const int64_t tables = CRMemory::shared().live(kKindCSymbolTable);
     const int64_t scripts = CRMemory::shared().live(kKindCScript);
     {
-        ScriptFixture fixture;
+        ScriptHarness fixture;
         ASSERT_EQ(fixture.compile("define function f(a)\n return a * 2\nend define"), kNoErr);
         EXPECT_GT(CRMemory::shared().live(kKindCScriptNode), nodes);
         EXPECT_EQ(CRMemory::shared().live(kKindCSymbolTable), tables + 1);

@@ -1,4 +1,4 @@
-#include "ScriptRunner.h"
+#include "ScriptSupport.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"
@@ -27,7 +27,7 @@ const std::string kMenus = "define menu \"Checks\"\n"
 } // namespace
 
 TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable seen\n"
                              "define function is-landing-allowed(a, b)\n let seen = a & \",\" & b\n"
                              " return a > b\nend define\n"
@@ -38,7 +38,7 @@ TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
     EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookClose));
     bool exists = false;
     bool answer = false;
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(
         runner.script().callInternalMessage(CScript::kHookIsLandingAllowed, 7, 3, exists, answer),
@@ -65,7 +65,7 @@ TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
 }
 
 TEST(ScriptHooks, AHookWithTheWrongArgumentCountIsRefusedWithAnAlert) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable seen\n"
                              "define function open(n)\n let seen = 1\nend define\n"
                              "define variable scissors\n"),
@@ -93,13 +93,13 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
     const std::string script = "define function scissors-down(n)\n exit\nend define\n"
                                "define function magnifying-glass(n)\n exit\nend define\n";
     {
-        ScriptRunner author;
+        ScriptHarness author;
         ASSERT_EQ(author.compile(script, false), kNoErr);
         bool visible = true;
         ASSERT_EQ(author.script().middleInterface().getToolVisibility(2, visible), kNoErr);
         EXPECT_FALSE(visible);
     }
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(script), kNoErr);
     const CMiddleInterface& middle = runner.script().middleInterface();
     for (int32_t tool = 1; tool <= 4; ++tool) {
@@ -109,12 +109,12 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
     }
     // Made inside the set-up step, which is cleared: Undo does not offer it.
     bool canUndo = true;
-    ASSERT_EQ(runner.database().undoStructure().canUndo(canUndo), kNoErr);
+    ASSERT_EQ(runner.tree.undoStructure().canUndo(canUndo), kNoErr);
     EXPECT_FALSE(canUndo);
 }
 
 TEST(ScriptMenus, MenusLiveInTheRecordTable) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(kMenus), kNoErr);
     const CMiddleInterface& middle = runner.script().middleInterface();
     int32_t count = 0;
@@ -150,10 +150,10 @@ TEST(ScriptMenus, MenusLiveInTheRecordTable) {
 }
 
 TEST(ScriptMenus, MenuItemChangesAreUndoableAndRebuildTheMenus) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(kMenus), kNoErr);
     CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.checkMenuItem(undo, text("Check"), true), kNoErr);
     ASSERT_EQ(middle.enableMenuItem(undo, text("twice"), false), kNoErr);
@@ -190,10 +190,10 @@ TEST(ScriptMenus, MenuItemChangesAreUndoableAndRebuildTheMenus) {
 }
 
 TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable v"), kNoErr);
     CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolLexicon, false), kNoErr);
     // The value it already has adds nothing.
@@ -215,7 +215,7 @@ TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
 }
 
 TEST(ScriptMenus, RunTimeErrorsAndModifierKeys) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     CMiddleInterface& middle = runner.script().middleInterface();
     middle.reportRunTimeError(1, "check", "mother");
     EXPECT_TRUE(runner.runTimeErrors().empty());
@@ -244,7 +244,7 @@ TEST(ScriptMenus, RunTimeErrorsAndModifierKeys) {
 }
 
 TEST(ScriptMenus, RequestsArePassedOnToTheApplication) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     CMiddleInterface& middle = runner.script().middleInterface();
     runner.platform.recorder.askAnswers.push_back(std::string("yes"));
     ASSERT_EQ(middle.message(text("hello")), kNoErr);

@@ -1,4 +1,4 @@
-#include "ScriptRunner.h"
+#include "ScriptSupport.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "storage/CRString.h"
@@ -45,7 +45,7 @@ TEST(ScriptInterpreter, OperatorsOnNumbersAndTexts) {
         {"\"\xC3\xA9\" eq \"e\"", "0"},
         {"not (1 = 2)", "1"}};
     for (const auto& [expression, value] : rows) {
-        ScriptRunner runner;
+        ScriptHarness runner;
         ASSERT_EQ(runner.compile(std::string("define variable r\ndefine function f\n let r = ") +
                                  expression + "\nend define"),
                   kNoErr)
@@ -123,7 +123,7 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsAsWorkedOutByHand) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        ScriptRunner runner;
+        ScriptHarness runner;
         ASSERT_EQ(runner.compile(row.text), kNoErr);
         ASSERT_EQ(runner.run("main"), kNoErr);
         for (const auto& [name, value] : row.globals)
@@ -137,13 +137,13 @@ TEST(ScriptInterpreter, RecursionIsRefusedAtTheHundredthLevel) {
                              "define function rec\n let count = count + 1\n"
                              " let deepest = rec & \"|\"\nend define\n";
     {
-        ScriptRunner quiet;
+        ScriptHarness quiet;
         ASSERT_EQ(quiet.compile(text), kNoErr);
         ASSERT_EQ(quiet.run("rec"), kNoErr);
         EXPECT_EQ(quiet.global("count"), "99");
         EXPECT_TRUE(quiet.runTimeErrors().empty());
     }
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(text + "debug"), kNoErr);
     ASSERT_EQ(runner.run("rec"), kNoErr);
     EXPECT_EQ(runner.global("count"), "99");
@@ -157,7 +157,7 @@ TEST(ScriptInterpreter, RecursionIsRefusedAtTheHundredthLevel) {
 }
 
 TEST(ScriptInterpreter, WhileStopsAfterAThousandPasses) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable i, j, k, after\n"
                              "define function forever\n let i = 0\n"
                              " while true\n let i = i + 1\n end while\n let after = 1\n"
@@ -185,7 +185,7 @@ TEST(ScriptInterpreter, WhileStopsAfterAThousandPasses) {
 }
 
 TEST(ScriptInterpreter, ForEveryNodeWalksTheTreeAreaInPreOrder) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     const std::vector<int32_t> first = runner.buildTree();
     const std::vector<int32_t> second = runner.buildTree();
     ASSERT_EQ(runner.compile("define variable v, order, sub, start, bad\n"
@@ -208,7 +208,7 @@ TEST(ScriptInterpreter, ForEveryNodeWalksTheTreeAreaInPreOrder) {
     EXPECT_EQ(runner.global("order"), names(second) + names(first));
     EXPECT_EQ(runner.global("v"), std::to_string(first[2]));
     // Undo takes back the assignments but not the loop variable's walk.
-    ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+    ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(runner.global("order"), "");
     EXPECT_EQ(runner.global("v"), std::to_string(first[2]));
 
@@ -226,7 +226,7 @@ TEST(ScriptInterpreter, ForEveryNodeWalksTheTreeAreaInPreOrder) {
 }
 
 TEST(ScriptInterpreter, SearchUpwardTestsEachAncestorButNotTheStart) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     const std::vector<int32_t> tree = runner.buildTree();
     ASSERT_EQ(runner.compile("define variable tested, found, start, after\n"
                              "define function no\n let tested = tested + 1\n return 0\n"
@@ -261,7 +261,7 @@ TEST(ScriptInterpreter, SearchUpwardTestsEachAncestorButNotTheStart) {
 }
 
 TEST(ScriptInterpreter, FeatureAssignmentIsUndoneWithTheMenuStep) {
-    ScriptRunner runner({"case"});
+    ScriptHarness runner({"case"});
     const std::vector<int32_t> tree = runner.buildTree();
     ASSERT_EQ(runner.compile("define variable n, copy, after\n"
                              "define function mark\n let case(n) = \"nom\" & 1\n"
@@ -273,7 +273,7 @@ TEST(ScriptInterpreter, FeatureAssignmentIsUndoneWithTheMenuStep) {
     ASSERT_EQ(runner.run("mark"), kNoErr);
     EXPECT_EQ(runner.featureText(tree[2], "case"), "nom1");
     EXPECT_EQ(runner.global("copy"), "nom1!");
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.undo(), kNoErr);
     EXPECT_EQ(runner.featureText(tree[2], "case"), "");
     EXPECT_EQ(runner.global("copy"), "");
@@ -287,7 +287,7 @@ TEST(ScriptInterpreter, FeatureAssignmentIsUndoneWithTheMenuStep) {
 }
 
 TEST(ScriptInterpreter, GlobalVariablesChangeUndoably) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable g, h\n"
                              "define function set\n let g = g + 5\n let h = \"t\" & g\n"
                              "end define"),
@@ -296,7 +296,7 @@ TEST(ScriptInterpreter, GlobalVariablesChangeUndoably) {
     ASSERT_EQ(runner.run("set"), kNoErr);
     EXPECT_EQ(runner.global("g"), "10");
     EXPECT_EQ(runner.global("h"), "t10");
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     bool dirty = false;
     ASSERT_EQ(undo.isDirty(dirty), kNoErr);
     EXPECT_TRUE(dirty);
@@ -311,7 +311,7 @@ TEST(ScriptInterpreter, GlobalVariablesChangeUndoably) {
 }
 
 TEST(ScriptInterpreter, LongOperatorChainsRunWithoutDeepRecursion) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     std::string sum = "1";
     for (int i = 1; i < 50000; ++i)
         sum += " + 1";
@@ -339,7 +339,7 @@ TEST(ScriptInterpreter, LongOperatorChainsRunWithoutDeepRecursion) {
 }
 
 TEST(ScriptInterpreter, UnknownMenuFunctionsAndForwardDeclarations) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable after\n"
                              "define function later forward\n"
                              "define function main\n let after = later\n let after = 2\n"
@@ -358,7 +358,7 @@ TEST(ScriptInterpreter, UnknownMenuFunctionsAndForwardDeclarations) {
     EXPECT_EQ(runner.platform.recorder.bugReports().back(),
               "Invalid symbol type for menu command (CScript::executeAuthorDefinedMenuCommand)");
 
-    ScriptRunner debugging;
+    ScriptHarness debugging;
     ASSERT_EQ(debugging.compile("define variable v\ndebug"), kNoErr);
     ASSERT_EQ(debugging.run("missing"), kNoErr);
     ASSERT_EQ(debugging.runTimeErrors().size(), 1u);
@@ -375,7 +375,7 @@ TEST(ScriptInterpreter, ACallThatRunsTooLongIsStoppedAndUndoable) {
                              "  end while\n end while\n let after = 1\nend define\n"
                              "define function quick\n let count = count + 1\nend define\n";
     for (const bool debugging : {false, true}) {
-        ScriptRunner runner;
+        ScriptHarness runner;
         ASSERT_EQ(runner.compile(debugging ? text + "debug" : text), kNoErr);
         runner.script().setStepBudget(20000);
         ASSERT_EQ(runner.run("spin"), kNoErr);
@@ -390,7 +390,7 @@ TEST(ScriptInterpreter, ACallThatRunsTooLongIsStoppedAndUndoable) {
         EXPECT_EQ(runner.script().callDepth(), 0);
 
         // Undo takes back everything the stopped call changed.
-        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+        ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
         EXPECT_EQ(runner.global("count"), "");
 
         // The next call has a budget of its own.
@@ -427,7 +427,7 @@ TEST(ScriptInterpreter, TheStepBudgetCountsEveryStatementAndExpression) {
                           {calls, "climb", 5 + 10 * 10 + 9, "11"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.function) + " " + std::to_string(c.budget));
-        ScriptRunner runner;
+        ScriptHarness runner;
         ASSERT_EQ(runner.compile(c.text), kNoErr);
         runner.script().setStepBudget(c.budget);
         ASSERT_EQ(runner.run(c.function), kNoErr);

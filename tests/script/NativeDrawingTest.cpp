@@ -1,4 +1,4 @@
-#include "NativeTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "model/TreeAttributes.h"
 
@@ -19,16 +19,16 @@ constexpr int32_t kRed = 4;
 TEST_F(NativeTest, ColoursAreSetInRangeAndReadBack) {
     build("S(NP)");
     middle().turnOnRunTimeDebugging();
-    EXPECT_EQ(runUndoable("set-color", {node("NP"), kRed}).str(), "1");
-    EXPECT_EQ(run("get-color", {node("NP")}).str(), "4");
+    EXPECT_EQ(callUndoable("set-color", {node("NP"), kRed}).str(), "1");
+    EXPECT_EQ(call("get-color", {node("NP")}).str(), "4");
     EXPECT_EQ(cell(node("NP"), kAttrColor), kRed);
-    EXPECT_EQ(run("set-color", {node("NP"), 11}).str(), "1");
-    EXPECT_EQ(run("get-color", {node("NP")}).str(), "11");
+    EXPECT_EQ(call("set-color", {node("NP"), 11}).str(), "1");
+    EXPECT_EQ(call("get-color", {node("NP")}).str(), "11");
     EXPECT_TRUE(runTimeErrors().empty());
 
     const DatabaseState before = captureState(tree);
-    EXPECT_EQ(run("set-color", {node("NP"), 12}).str(), "0");
-    EXPECT_EQ(run("set-color", {node("NP"), 0}).str(), "0");
+    EXPECT_EQ(call("set-color", {node("NP"), 12}).str(), "0");
+    EXPECT_EQ(call("set-color", {node("NP"), 0}).str(), "0");
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_EQ(runTimeErrors(),
               std::vector<std::string>(2, nativeErrorText("set-color", "Invalid color")));
@@ -41,34 +41,34 @@ TEST_F(NativeTest, TranslateColorReadsTheElevenNamesInAnyCase) {
         {"MAGENTA", "11"}, {"pink", "1"},  {"", "1"},
     };
     for (const auto& [name, number] : cases)
-        EXPECT_EQ(run("translate-color", {name}).str(), number) << name;
+        EXPECT_EQ(call("translate-color", {name}).str(), number) << name;
 }
 
 TEST_F(NativeTest, AddStyleAddsABitAndSetStyleReplacesTheStyle) {
     build("S(NP)");
     middle().turnOnRunTimeDebugging();
-    EXPECT_EQ(runUndoable("add-style", {node("NP"), kItalic}).str(), "1");
-    EXPECT_EQ(runUndoable("add-style", {node("NP"), kBold}).str(), "1");
+    EXPECT_EQ(callUndoable("add-style", {node("NP"), kItalic}).str(), "1");
+    EXPECT_EQ(callUndoable("add-style", {node("NP"), kBold}).str(), "1");
     EXPECT_EQ(cell(node("NP"), kAttrTextStyle), kItalic | kBold);
-    EXPECT_EQ(run("has-style", {node("NP"), kItalic}).str(), "1");
-    EXPECT_EQ(run("has-style", {node("NP"), kUnderline}).str(), "0");
-    EXPECT_EQ(runUndoable("set-style", {node("NP"), kUnderline}).str(), "1");
+    EXPECT_EQ(call("has-style", {node("NP"), kItalic}).str(), "1");
+    EXPECT_EQ(call("has-style", {node("NP"), kUnderline}).str(), "0");
+    EXPECT_EQ(callUndoable("set-style", {node("NP"), kUnderline}).str(), "1");
     EXPECT_EQ(cell(node("NP"), kAttrTextStyle), kUnderline);
-    EXPECT_EQ(run("add-style", {node("NP"), 0}).str(), "1");
+    EXPECT_EQ(call("add-style", {node("NP"), 0}).str(), "1");
     EXPECT_EQ(cell(node("NP"), kAttrTextStyle), 0);
-    EXPECT_EQ(run("add-style", {node("NP"), kBold}).str(), "1");
-    EXPECT_FALSE(runUndoable("clear-style", {node("NP")}).hasValue());
+    EXPECT_EQ(call("add-style", {node("NP"), kBold}).str(), "1");
+    EXPECT_FALSE(callUndoable("clear-style", {node("NP")}).hasValue());
     EXPECT_EQ(cell(node("NP"), kAttrTextStyle), 0);
     EXPECT_TRUE(runTimeErrors().empty());
 
     // A bad style changes nothing: "add-style" still answers 1, "set-style" 0, "has-style" 0
     // without an error.
-    ASSERT_EQ(run("add-style", {node("NP"), kItalic}).str(), "1");
+    ASSERT_EQ(call("add-style", {node("NP"), kItalic}).str(), "1");
     const DatabaseState before = captureState(tree);
-    EXPECT_EQ(run("add-style", {node("NP"), 3}).str(), "1");
-    EXPECT_EQ(run("set-style", {node("NP"), 3}).str(), "0");
-    EXPECT_EQ(run("set-style", {node("NP"), 0}).str(), "0");
-    EXPECT_EQ(run("has-style", {node("NP"), 3}).str(), "0");
+    EXPECT_EQ(call("add-style", {node("NP"), 3}).str(), "1");
+    EXPECT_EQ(call("set-style", {node("NP"), 3}).str(), "0");
+    EXPECT_EQ(call("set-style", {node("NP"), 0}).str(), "0");
+    EXPECT_EQ(call("has-style", {node("NP"), 3}).str(), "0");
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_EQ(runTimeErrors(),
               (std::vector<std::string>{nativeErrorText("add-style", "Invalid text style"),
@@ -79,16 +79,16 @@ TEST_F(NativeTest, AddStyleAddsABitAndSetStyleReplacesTheStyle) {
 
 TEST_F(NativeTest, TrianglesAreSetFromAnyNonZeroFlag) {
     build("S(NP(D N))");
-    EXPECT_EQ(run("get-triangle", {node("NP")}).str(), "0");
-    EXPECT_FALSE(runUndoable("set-triangle", {node("NP"), 7}).hasValue());
-    EXPECT_EQ(run("get-triangle", {node("NP")}).str(), "1");
-    runUndoable("set-triangle", {node("NP"), 0});
-    EXPECT_EQ(run("get-triangle", {node("NP")}).str(), "0");
+    EXPECT_EQ(call("get-triangle", {node("NP")}).str(), "0");
+    EXPECT_FALSE(callUndoable("set-triangle", {node("NP"), 7}).hasValue());
+    EXPECT_EQ(call("get-triangle", {node("NP")}).str(), "1");
+    callUndoable("set-triangle", {node("NP"), 0});
+    EXPECT_EQ(call("get-triangle", {node("NP")}).str(), "0");
 }
 
 TEST_F(NativeTest, TagColorsTurnsTheModeOn) {
     EXPECT_EQ(tree.tagColorsMode, 0);
-    EXPECT_EQ(run("tag-colors").str(), "1");
+    EXPECT_EQ(call("tag-colors").str(), "1");
     EXPECT_EQ(tree.tagColorsMode, 1);
 }
 
@@ -103,7 +103,7 @@ TEST_F(NativeTest, DrawingNativesCheckTheirNodes) {
     for (const auto& [name, args] : cases) {
         platform.recorder.clear();
         const DatabaseState before = captureState(tree);
-        EXPECT_EQ(run(name, args).str(), "0") << name;
+        EXPECT_EQ(call(name, args).str(), "0") << name;
         EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << name;
         EXPECT_EQ(runTimeErrors(),
                   std::vector<std::string>{nativeErrorText(name, "Invalid node argument")});

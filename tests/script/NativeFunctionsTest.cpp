@@ -1,4 +1,4 @@
-#include "NativeTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
@@ -59,7 +59,7 @@ TEST_F(NativeTest, EveryNumberOfTheTableRunsItsNativeOnArgumentsOfZero) {
 
 TEST_F(NativeTest, TheNativeNameIsCurrentOnlyWhileTheNativeRuns) {
     middle().turnOnRunTimeDebugging();
-    run("mother", {0});
+    call("mother", {0});
     EXPECT_EQ(runTimeErrors(),
               std::vector<std::string>{nativeErrorText("mother", "Invalid node argument")});
     EXPECT_TRUE(script().executingNativeFunction().empty());
@@ -80,7 +80,7 @@ TEST_F(NativeTest, AnInvalidNodeGivesZeroAndIsShownOnlyWhenDebugging) {
         for (const RArg& bad : {RArg(0), RArg(category), RArg(100000), RArg(-3), RArg("abc")}) {
             platform.recorder.clear();
             trace.str("");
-            const CRString result = run("mother", {bad});
+            const CRString result = call("mother", {bad});
             EXPECT_TRUE(result.hasValue()) << bad.text;
             EXPECT_EQ(result.str(), "0") << bad.text;
             EXPECT_EQ(trace.str(), debuggingAlert("mother")) << bad.text;
@@ -180,7 +180,7 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
             ui.clear();
             trace.str("");
             const DatabaseState before = captureState(tree);
-            const CRString result = run(name, args);
+            const CRString result = call(name, args);
             EXPECT_EQ(result.str(), "0") << name << " argument " << bad + 1;
             EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)))
                 << name << " argument " << bad + 1;
@@ -196,7 +196,7 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
             std::vector<RArg> args(pattern.begin(), pattern.end());
             args[0] = RArg(0);
             args[1] = RArg(-1);
-            EXPECT_EQ(run(name, args).str(), "0") << name;
+            EXPECT_EQ(call(name, args).str(), "0") << name;
             EXPECT_EQ(runTimeErrors().size(), 2u) << name << ": the second is still checked";
         }
     }
@@ -239,7 +239,7 @@ TEST_F(NativeTest, NodeRelationsAnswerWithNodesAndNumbers) {
         {"subtree-terminal-string", "VP", "text  V D2 N2"},
     };
     for (const Case& c : cases) {
-        const CRString result = run(c.native, {node(c.argument)});
+        const CRString result = call(c.native, {node(c.argument)});
         // "text ..." is a text; other names are the nodes of those labels.
         const std::string wanted = c.expected;
         const std::string expected = wanted.rfind("text ", 0) == 0 ? wanted.substr(5)
@@ -276,7 +276,7 @@ TEST_F(NativeTest, PairRelationsAnswerWithTruthValuesInArgumentOrder) {
         {"c-command", "D", "V", 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(run(c.native, {node(c.first), node(c.second)}).str(), std::to_string(c.expected))
+        EXPECT_EQ(call(c.native, {node(c.first), node(c.second)}).str(), std::to_string(c.expected))
             << c.native << "(" << c.first << ", " << c.second << ")";
 }
 
@@ -333,17 +333,17 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
         for (const auto& [name, relation] : unary) {
             int32_t expected = 0;
             ASSERT_EQ((tree.*relation)(first, expected), kNoErr);
-            EXPECT_EQ(run(name, {first}).getNumericValue(), expected) << name << "(" << a << ")";
+            EXPECT_EQ(call(name, {first}).getNumericValue(), expected) << name << "(" << a << ")";
             nonZeroAnswers += expected != 0;
         }
         int32_t mainTerminal = 0;
         ASSERT_EQ(tree.isMainTerminalNode(first, true, mainTerminal), kNoErr);
-        EXPECT_EQ(run("is-main-terminal-node", {first}).getNumericValue(), mainTerminal);
+        EXPECT_EQ(call("is-main-terminal-node", {first}).getNumericValue(), mainTerminal);
         for (const auto& [b, second] : nodes) {
             for (const auto& [name, relation] : binary) {
                 int32_t expected = 0;
                 ASSERT_EQ((tree.*relation)(first, second, expected), kNoErr);
-                EXPECT_EQ(run(name, {first, second}).getNumericValue(), expected)
+                EXPECT_EQ(call(name, {first, second}).getNumericValue(), expected)
                     << name << "(" << a << ", " << b << ")";
                 nonZeroAnswers += expected != 0;
             }
@@ -354,33 +354,33 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
 }
 
 TEST_F(NativeTest, WholeDocumentQueriesCountRootsFindTheSelectionAndReadTheLeaves) {
-    EXPECT_EQ(run("how-many-root-nodes").str(), "0");
-    EXPECT_EQ(run("selection").str(), "0");
-    EXPECT_EQ(run("terminal-string").str(), "");
+    EXPECT_EQ(call("how-many-root-nodes").str(), "0");
+    EXPECT_EQ(call("selection").str(), "0");
+    EXPECT_EQ(call("terminal-string").str(), "");
     const int32_t first = build("S(NP VP)");
     build("T(a b)");
-    EXPECT_EQ(run("how-many-root-nodes").str(), "2");
+    EXPECT_EQ(call("how-many-root-nodes").str(), "2");
     std::unique_ptr<CRString> expected;
     ASSERT_EQ(tree.terminalString(expected), kNoErr);
-    EXPECT_EQ(run("terminal-string").str(), expected->str());
+    EXPECT_EQ(call("terminal-string").str(), expected->str());
     EXPECT_NE(expected->str().find(" NP VP"), std::string::npos);
     ASSERT_EQ(tree.setSelectedValue(first, 1), kNoErr);
-    EXPECT_EQ(run("selection").getNumericValue(), first);
+    EXPECT_EQ(call("selection").getNumericValue(), first);
 }
 
 TEST_F(NativeTest, CategoryNamesTheCategoryWithoutANodeCheck) {
     build("S(NP)");
     middle().turnOnRunTimeDebugging();
-    EXPECT_EQ(run("category", {node("NP")}).str(), "None");
+    EXPECT_EQ(call("category", {node("NP")}).str(), "None");
     int32_t categoryN = 0;
     ASSERT_EQ(tree.convertCategoryLabelToIndex(CRString("N", 1), categoryN), kNoErr);
     ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setNodeCategory(node("NP"), categoryN); }),
               kNoErr);
-    EXPECT_EQ(run("category", {node("NP")}).str(), "N");
+    EXPECT_EQ(call("category", {node("NP")}).str(), "N");
     // 0 answers 0 quietly; any other number that is not a node is the database's to report.
-    EXPECT_EQ(run("category", {0}).str(), "0");
+    EXPECT_EQ(call("category", {0}).str(), "0");
     EXPECT_TRUE(bugReports().empty());
-    EXPECT_EQ(run("category", {100000}).str(), "0");
+    EXPECT_EQ(call("category", {100000}).str(), "0");
     EXPECT_EQ(bugReports().size(), 1u);
     EXPECT_TRUE(runTimeErrors().empty());
     EXPECT_TRUE(trace.str().empty());
@@ -388,7 +388,7 @@ TEST_F(NativeTest, CategoryNamesTheCategoryWithoutANodeCheck) {
 
 TEST_F(NativeTest, SubscriptsAreReadAsTheyWereSet) {
     build("S(NP)");
-    EXPECT_EQ(run("get-subscript", {node("NP")}).str(), "");
-    EXPECT_EQ(runUndoable("set-subscript", {node("NP"), "i"}).str(), "1");
-    EXPECT_EQ(run("get-subscript", {node("NP")}).str(), "i");
+    EXPECT_EQ(call("get-subscript", {node("NP")}).str(), "");
+    EXPECT_EQ(callUndoable("set-subscript", {node("NP"), "i"}).str(), "1");
+    EXPECT_EQ(call("get-subscript", {node("NP")}).str(), "i");
 }

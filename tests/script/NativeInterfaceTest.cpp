@@ -1,4 +1,4 @@
-#include "NativeTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "undo/UndoLabels.h"
@@ -18,18 +18,18 @@ constexpr int32_t kScriptCreatorTag = 152;
 } // namespace
 
 TEST_F(NativeTest, AlertBeepAndWaitGoToThePlatform) {
-    EXPECT_EQ(run("alert", {"Careful!"}).str(), "1");
+    EXPECT_EQ(call("alert", {"Careful!"}).str(), "1");
     const auto alerts = platform.recorder.callsOfKind(Kind::Message);
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].text, "Careful!");
 
-    EXPECT_FALSE(run("beep").hasValue());
+    EXPECT_FALSE(call("beep").hasValue());
     EXPECT_EQ(platform.recorder.callsOfKind(Kind::Beep).size(), 1u);
 
-    EXPECT_FALSE(run("wait", {250}).hasValue());
-    run("wait", {0});
-    run("wait", {-40});
-    run("wait", {3600000});
+    EXPECT_FALSE(call("wait", {250}).hasValue());
+    call("wait", {0});
+    call("wait", {-40});
+    call("wait", {3600000});
     const auto pauses = platform.recorder.callsOfKind(Kind::Pause);
     ASSERT_EQ(pauses.size(), 2u);
     EXPECT_EQ(pauses[0].number, 250);
@@ -39,17 +39,17 @@ TEST_F(NativeTest, AlertBeepAndWaitGoToThePlatform) {
 TEST_F(NativeTest, AskReturnsTheAnswerOrAnEmptyTextWhenCancelled) {
     platform.recorder.askAnswers.push_back(std::string("the dog"));
     platform.recorder.askAnswers.push_back(std::nullopt);
-    EXPECT_EQ(run("ask", {"Which phrase?"}).str(), "the dog");
+    EXPECT_EQ(call("ask", {"Which phrase?"}).str(), "the dog");
     const auto questions = platform.recorder.callsOfKind(Kind::Ask);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].text, "Which phrase?");
-    EXPECT_EQ(run("ask", {"Again?"}).str(), "");
+    EXPECT_EQ(call("ask", {"Again?"}).str(), "");
 }
 
 TEST_F(NativeTest, MessageAndPopUpArePassedToTheApplication) {
     build("S(NP)");
-    EXPECT_EQ(run("message", {"Done"}).str(), "1");
-    EXPECT_EQ(run("pop-up", {node("NP"), "Here"}).str(), "1");
+    EXPECT_EQ(call("message", {"Done"}).str(), "1");
+    EXPECT_EQ(call("pop-up", {node("NP"), "Here"}).str(), "1");
     const auto& requests = ui.requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].kind, Request::Message);
@@ -69,16 +69,16 @@ TEST_F(NativeTest, ModifierKeysAnswerWithTruthValues) {
     };
     for (const auto& [keys, expected] : cases) {
         platform.recorder.modifiers = keys;
-        EXPECT_EQ(run("shift-key").str(), expected[0]) << keys;
-        EXPECT_EQ(run("second-modifier").str(), expected[1]) << keys;
-        EXPECT_EQ(run("third-modifier").str(), expected[2]) << keys;
+        EXPECT_EQ(call("shift-key").str(), expected[0]) << keys;
+        EXPECT_EQ(call("second-modifier").str(), expected[1]) << keys;
+        EXPECT_EQ(call("third-modifier").str(), expected[2]) << keys;
     }
 }
 
 TEST_F(NativeTest, CandidateCopiesTheValueSearchUpwardIsTesting) {
-    EXPECT_FALSE(run("candidate").hasValue());
+    EXPECT_FALSE(call("candidate").hasValue());
     ASSERT_EQ(script().parseScript(false), kNoErr);
-    EXPECT_EQ(run("candidate").str(), "0");
+    EXPECT_EQ(call("candidate").str(), "0");
 }
 
 TEST_F(NativeTest, TextNativesMeasureSearchAndCut) {
@@ -103,7 +103,7 @@ TEST_F(NativeTest, TextNativesMeasureSearchAndCut) {
         {"substring", {"\xc3\xa9t\xc3\xa9", 1, 2}, "t\xc3\xa9"},
     };
     for (const Case& c : cases) {
-        const CRString result = run(c.native, c.args);
+        const CRString result = call(c.native, c.args);
         EXPECT_TRUE(result.hasValue()) << c.native << " " << c.args[0].text;
         EXPECT_EQ(result.str(), c.expected) << c.native << " " << c.args[0].text;
     }
@@ -128,7 +128,7 @@ TEST_F(NativeTest, ToolNativesShowAndHideToolsUndoably) {
         ASSERT_EQ(middle().getToolVisibility(c.tool, before), kNoErr);
         ASSERT_NE(before, c.visible) << c.native;
         ui.clear();
-        EXPECT_EQ(run(c.native).str(), "1") << c.native;
+        EXPECT_EQ(call(c.native).str(), "1") << c.native;
         bool now = false;
         ASSERT_EQ(middle().getToolVisibility(c.tool, now), kNoErr);
         EXPECT_EQ(now, c.visible) << c.native;
@@ -144,7 +144,7 @@ TEST_F(NativeTest, ToolNativesShowAndHideToolsUndoably) {
     }
     // Asking for the state a tool already has changes nothing.
     ui.clear();
-    EXPECT_EQ(run("show-lexicon").str(), "1");
+    EXPECT_EQ(call("show-lexicon").str(), "1");
     EXPECT_TRUE(ui.requests().empty());
 }
 
@@ -163,7 +163,7 @@ TEST_F(NativeTest, MenuNativesChangeTheNamedItemUndoably) {
     auto item = [&](int32_t i) { return middle().menu(1)->items.at(static_cast<std::size_t>(i)); };
 
     ui.clear();
-    EXPECT_FALSE(run("check-menu-item", {"Check"}).hasValue());
+    EXPECT_FALSE(call("check-menu-item", {"Check"}).hasValue());
     EXPECT_TRUE(item(0).checked);
     ASSERT_FALSE(ui.requestsOfKind(Request::UndoTask).empty());
     EXPECT_EQ(ui.requestsOfKind(Request::UndoTask)[0].first, CMiddleInterface::kRebuildAuthorMenus);
@@ -172,15 +172,15 @@ TEST_F(NativeTest, MenuNativesChangeTheNamedItemUndoably) {
     EXPECT_FALSE(item(0).checked);
     ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
     EXPECT_TRUE(item(0).checked);
-    run("uncheck-menu-item", {"Check"});
+    call("uncheck-menu-item", {"Check"});
     EXPECT_FALSE(item(0).checked);
 
-    run("disable-menu-item", {"other"});
+    call("disable-menu-item", {"other"});
     EXPECT_FALSE(item(1).enabled);
-    run("enable-menu-item", {"other"});
+    call("enable-menu-item", {"other"});
     EXPECT_TRUE(item(1).enabled);
 
-    run("set-menu-label", {"other", "Something else"});
+    call("set-menu-label", {"other", "Something else"});
     EXPECT_EQ(item(1).label, "Something else");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(item(1).label, "Other");
@@ -188,7 +188,7 @@ TEST_F(NativeTest, MenuNativesChangeTheNamedItemUndoably) {
     // Names are compared exactly: "check" names no item, so nothing changes.
     EXPECT_TRUE(bugReports().empty());
     ui.clear();
-    run("check-menu-item", {"check"});
+    call("check-menu-item", {"check"});
     EXPECT_FALSE(item(0).checked);
     EXPECT_EQ(bugReports().size(), 1u);
     EXPECT_TRUE(ui.requests().empty());

@@ -1,5 +1,5 @@
-#include "NativeTestSupport.h"
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
@@ -158,7 +158,7 @@ TEST(NativeVocabulary, EveryRowHasItsNameCountAndResultAtItsNumber) {
 }
 
 TEST(NativeVocabulary, EveryNameResolvesThroughTheSymbolTableToItsNumberAndCount) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     ASSERT_EQ(fixture.compile(""), kNoErr);
     for (int32_t number = 1; number <= kNativeFunctionCount; ++number) {
         const RExpectedNative& expected = kVocabulary[static_cast<std::size_t>(number - 1)];
@@ -173,7 +173,7 @@ TEST(NativeVocabulary, EveryNameResolvesThroughTheSymbolTableToItsNumberAndCount
 }
 
 TEST(NativeVocabulary, AScriptCompilesOnlyWithEachNativesOwnArgumentCount) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     for (const RExpectedNative& native : kVocabulary) {
         const int32_t count = native.argumentCount;
         EXPECT_EQ(fixture.compile(callingScript(native.name, count)), kNoErr) << native.name;
@@ -192,7 +192,7 @@ TEST_F(NativeTest, NativesWithoutArgumentsAnswerAsTheirResultKindSays) {
     for (const RExpectedNative& native : kVocabulary) {
         if (native.argumentCount != 0 || native.result == R::Value)
             continue;
-        const CRString result = run(native.name);
+        const CRString result = call(native.name);
         switch (native.result) {
         case R::Action:
             EXPECT_EQ(result.str(), "1") << native.name;

@@ -2,7 +2,7 @@
 // literals 3 and -1, which no expression accepts: it must never compile as two statements
 // that quietly drop the subtraction. "3 - 1" is a subtraction and "a-1" is one name.
 
-#include "ScriptRunner.h"
+#include "ScriptSupport.h"
 
 #include "script/CScript.h"
 #include "script/CompileErrors.h"
@@ -54,7 +54,7 @@ TEST(NegativeLiterals, TwoLiteralsSideBySideNeverCompileAndASubtractionDoes) {
         {" let x = 3\n 1", kCompileOk, 0, "3"},
     };
     for (const LiteralCase& c : cases) {
-        ScriptRunner runner;
+        ScriptHarness runner;
         const RErr err = runner.compile(scriptWith(c.body));
         EXPECT_EQ(err, c.code ? kErrScriptCompile : kNoErr) << c.body;
         EXPECT_EQ(runner.script().lastCompileErrorCode(), c.code) << c.body;

@@ -1,4 +1,4 @@
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CScriptNode.h"
 #include "script/CSymbol.h"
@@ -15,7 +15,7 @@ namespace {
 
 // The body of f in a grammar with the feature "case", global variables a to d and a
 // function g of two parameters.
-const CScriptNode* compileBody(ScriptFixture& fixture, const std::string& body) {
+const CScriptNode* compileBody(ScriptHarness& fixture, const std::string& body) {
     const std::string text = "define variables a, b, c, d\n"
                              "define function g(x, y)\nend define\n"
                              "define function f(n)\n" +
@@ -29,7 +29,7 @@ const CScriptNode* compileBody(ScriptFixture& fixture, const std::string& body) 
 }
 
 std::string printed(const std::string& body) {
-    ScriptFixture fixture({"case"});
+    ScriptHarness fixture({"case"});
     const CScriptNode* tree = compileBody(fixture, body);
     return tree ? tree->debugString() : "<no body>";
 }
@@ -82,7 +82,7 @@ TEST(ScriptParseTree, StatementsAndExpressionsHaveTheirShapes) {
 }
 
 TEST(ScriptParseTree, NodesCarryTheKindsAndLeavesTheInterpreterWalks) {
-    ScriptFixture fixture({"case"});
+    ScriptHarness fixture({"case"});
     const CScriptNode* body =
         compileBody(fixture, "let case(n) = g(1, \"two\")\nlet a = n\nreturn not true\nexit");
     ASSERT_NE(body, nullptr);

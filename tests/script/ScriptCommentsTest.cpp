@@ -1,5 +1,5 @@
-#include "ScriptRunner.h"
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CScriptScanner.h"
 #include "script/CompileErrors.h"
@@ -47,7 +47,7 @@ TEST(ScriptComments, CommentsCompileInEveryPositionAndKeepLineNumbers) {
     };
     for (const CommentCase& c : cases) {
         SCOPED_TRACE(c.what);
-        ScriptFixture fixture;
+        ScriptHarness fixture;
         const RErr err = fixture.compile(c.text);
         EXPECT_EQ(err, c.code ? kErrScriptCompile : kNoErr);
         EXPECT_EQ(fixture.script().lastCompileErrorCode(), c.code);
@@ -56,7 +56,7 @@ TEST(ScriptComments, CommentsCompileInEveryPositionAndKeepLineNumbers) {
 }
 
 TEST(ScriptComments, HashInsideAStringLiteralIsText) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable v, w\n"
                              "define function f # sets both\n"
                              "  let v = \"a # b\" # the literal keeps its hash\n"

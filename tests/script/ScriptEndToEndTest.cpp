@@ -9,6 +9,7 @@
 #include "script/CScript.h"
 #include "script/RecordingUserInterface.h"
 #include "storage/CRString.h"
+#include "ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
 #include "undo/CUndoStructure.h"
@@ -53,71 +54,9 @@ const std::string kPrelude =
     " let cp = called(\"CP\")\n let tp2 = mother(called(\"it rains\"))\n"
     "end define\n";
 
-std::string dataFile(const std::string& name) {
-    const char* folder = std::getenv("RAMEX_TEST_DATA");
-    return std::string(folder ? folder : RAMEX_TEST_DATA_DIR) + "/" + name;
-}
-
-// A document read from the text form, with a script compiled for it as for a working
-// document, the platform and the application recorded.
-class DocumentScript {
-public:
-    explicit DocumentScript(const std::string& file = "xbar-document.rgt") {
-        RTextError error;
-        const std::string path = dataFile(file);
-        if (!readGrammarTextFile(path, RTextTarget::Document, tree, error) || !tree) {
-            ADD_FAILURE() << error.describe(path);
-            return;
-        }
-        script().setTraceOutput(nullptr);
-        script().middleInterface().setTraceOutput(nullptr);
-        script().middleInterface().installCRamexApp(&ui);
-    }
-
-    bool ready() const { return tree != nullptr; }
-    CTree& database() { return *tree; }
-    CScript& script() { return *tree->script(); }
-    CUndoStructure& undo() { return tree->undoStructure(); }
-
-    // Sets the script text outside the history and compiles it in student mode.
-    RErr compile(const std::string& text) {
-        EXPECT_EQ(undo().startTaskList(kLabelNeverUndoable), kNoErr);
-        EXPECT_EQ(tree->setMainString(kHeaderRecord, CRString(text, kEndToEndCreatorTag)), kNoErr);
-        const RErr err = script().parseScript(true);
-        EXPECT_EQ(undo().finishTaskList(), kNoErr);
-        EXPECT_EQ(undo().zeroOut(), kNoErr);
-        return err;
-    }
-
-    // Runs a menu command inside an undo step labelled "Menu".
-    RErr run(const std::string& command) {
-        EXPECT_EQ(undo().startTaskList(kLabelMenu), kNoErr);
-        const RErr err =
-            script().executeAuthorDefinedMenuCommand(CRString(command, kEndToEndCreatorTag));
-        EXPECT_EQ(undo().finishTaskList(), kNoErr);
-        return err;
-    }
-
-    // The texts of the "message" requests, in order; forgets them.
-    std::vector<std::string> takeMessages() {
-        std::vector<std::string> texts;
-        for (const auto& request : ui.requestsOfKind(RecordingUserInterface::Kind::Message))
-            texts.push_back(request.text);
-        ui.clear();
-        return texts;
-    }
-
-    std::vector<std::string> boxes(const std::string& title) const {
-        std::vector<std::string> texts;
-        for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-            if (call.title == title)
-                texts.push_back(call.text);
-        return texts;
-    }
-
-    RecordingPlatformScope platform;
-    RecordingUserInterface ui;
-    std::unique_ptr<CTree> tree;
+struct DocumentScript : ScriptHarness {
+    DocumentScript() : ScriptHarness(FromDocument{}, "xbar-document.rgt") {}
+    bool ready() const { return true; }
 };
 
 using Messages = std::vector<std::string>;
@@ -385,24 +324,24 @@ TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
     ASSERT_EQ(document.run("report"), kNoErr);
     const Messages original{"g=before| that it rains|8|"};
     ASSERT_EQ(document.takeMessages(), original);
-    const DatabaseState before = captureState(document.database());
+    const DatabaseState before = captureState(document.tree);
 
     ASSERT_EQ(document.run("change"), kNoErr);
-    const DatabaseState changed = captureState(document.database());
+    const DatabaseState changed = captureState(document.tree);
     EXPECT_FALSE(sameStateAllowingGrowth(before, changed));
     ASSERT_EQ(document.undo().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
-    EXPECT_TRUE(stringsAreConsistent(document.database()));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
+    EXPECT_TRUE(stringsAreConsistent(document.tree));
     // Redo brings the change back exactly.
     ASSERT_EQ(document.undo().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(changed, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(changed, captureState(document.tree)));
     ASSERT_EQ(document.run("report"), kNoErr);
     EXPECT_EQ(document.takeMessages(), Messages{"g=after| the dog it rains now|4|nom"});
 
     // Undoing the report and the change, a command reads the globals as they were.
     ASSERT_EQ(document.undo().undo(), kNoErr);
     ASSERT_EQ(document.undo().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
     ASSERT_EQ(document.run("report"), kNoErr);
     EXPECT_EQ(document.takeMessages(), original);
     EXPECT_TRUE(document.platform.recorder.bugReports().empty());
@@ -417,7 +356,7 @@ TEST(ScriptEndToEnd, AHookTheScriptDoesNotDefineDoesNotExistAndChangesNothing) {
               kNoErr);
     document.ui.clear();
     document.platform.recorder.clear();
-    const DatabaseState before = captureState(document.database());
+    const DatabaseState before = captureState(document.tree);
     ASSERT_EQ(document.undo().startTaskList(kLabelMenu), kNoErr);
     for (int32_t hook = CScript::kHookClose; hook <= CScript::kHookCount; ++hook) {
         SCOPED_TRACE(hook);
@@ -429,7 +368,7 @@ TEST(ScriptEndToEnd, AHookTheScriptDoesNotDefineDoesNotExistAndChangesNothing) {
         EXPECT_FALSE(answer);
     }
     ASSERT_EQ(document.undo().finishTaskList(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
     EXPECT_TRUE(document.ui.requests().empty());
     EXPECT_TRUE(document.platform.recorder.calls().empty());
     ASSERT_EQ(document.run("report"), kNoErr);
