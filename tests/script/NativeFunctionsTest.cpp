@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,75 +99,38 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
               kNoErr);
     middle().turnOnRunTimeDebugging();
     // "@" marks a node argument; each in turn is made invalid while the others stay valid.
-    const std::vector<std::pair<std::string, std::vector<std::string>>> natives = {
-        {"belong-to-same-spine", {"@", "@"}},
-        {"bottom-max", {"@"}},
-        {"c-command", {"@", "@"}},
-        {"can-apply", {"@", "@"}},
-        {"can-compose", {"@", "@"}},
-        {"can-tag-adjoin", {"@", "@"}},
-        {"can-unify", {"@", "@"}},
-        {"complement", {"@"}},
-        {"dominate", {"@", "@"}},
-        {"foot", {"@"}},
-        {"get-subscript", {"@"}},
-        {"has-daughters", {"@"}},
-        {"head", {"@"}},
-        {"how-many-daughters", {"@"}},
-        {"immediately-dominate", {"@", "@"}},
-        {"is-branching-node", {"@"}},
-        {"is-complement-of", {"@", "@"}},
-        {"is-foot", {"@"}},
-        {"is-head", {"@"}},
-        {"is-leftmost-sister", {"@"}},
-        {"is-main-terminal-node", {"@"}},
-        {"is-maximal-projection", {"@"}},
-        {"is-rightmost-sister", {"@"}},
-        {"is-root-node", {"@"}},
-        {"is-sister-of", {"@", "@"}},
-        {"is-spec-of", {"@", "@"}},
-        {"label", {"@"}},
-        {"left-sister", {"@"}},
-        {"leftmost-daughter", {"@"}},
-        {"m-command", {"@", "@"}},
-        {"mother", {"@"}},
-        {"next-node", {"@"}},
-        {"non-reflexive-dominate", {"@", "@"}},
-        {"precede", {"@", "@"}},
-        {"projection", {"@"}},
-        {"right-sister", {"@"}},
-        {"rightmost-daughter", {"@"}},
-        {"same", {"@", "@"}},
-        {"spec", {"@"}},
-        {"subtree-terminal-string", {"@"}},
-        {"top-max", {"@"}},
-        {"apply", {"@", "@"}},
-        {"attach-daughter-to-left", {"@", "@"}},
-        {"attach-daughter-to-right", {"@", "@"}},
-        {"auto-node-label", {"@"}},
-        {"clone-for-adjunction", {"@"}},
-        {"compose", {"@", "@"}},
-        {"copy-features", {"@", "@"}},
-        {"copy-subtree", {"@", "@"}},
-        {"create-daughter-to-left", {"@"}},
-        {"create-daughter-to-right", {"@"}},
-        {"detach", {"@"}},
-        {"detach-clone", {"@"}},
-        {"kill-node", {"@"}},
-        {"move-daughters", {"@", "@"}},
-        {"pop-up", {"@", "text"}},
-        {"set-node-category", {"@", "N"}},
-        {"set-node-label", {"@", "new"}},
-        {"set-node-projection", {"@", "1"}},
-        {"set-offending-node", {"@"}},
-        {"set-single-offending-node", {"@"}},
-        {"set-subscript", {"@", "i"}},
-        {"substitute", {"@", "@"}},
-        {"tag-adjoin", {"@", "@"}},
-        {"unify", {"@", "@"}},
+    std::vector<std::pair<std::string, std::string>> natives = {
+        {"pop-up", "@ text"},           {"set-node-category", "@ N"}, {"set-node-label", "@ new"},
+        {"set-node-projection", "@ 1"}, {"set-subscript", "@ i"},
     };
+    for (const char* names : {
+             "bottom-max complement foot get-subscript has-daughters head how-many-daughters",
+             "is-branching-node is-foot is-head is-leftmost-sister is-main-terminal-node",
+             "is-maximal-projection is-rightmost-sister is-root-node label left-sister",
+             "leftmost-daughter mother next-node projection right-sister rightmost-daughter spec",
+             "subtree-terminal-string top-max auto-node-label clone-for-adjunction",
+             "create-daughter-to-left create-daughter-to-right detach detach-clone kill-node",
+             "set-offending-node set-single-offending-node",
+         }) {
+        std::istringstream words(names);
+        for (std::string name; words >> name;)
+            natives.emplace_back(name, "@");
+    }
+    for (const char* names : {
+             "belong-to-same-spine c-command can-apply can-compose can-tag-adjoin can-unify",
+             "dominate immediately-dominate is-complement-of is-sister-of is-spec-of m-command",
+             "non-reflexive-dominate precede same apply attach-daughter-to-left",
+             "attach-daughter-to-right compose copy-features copy-subtree move-daughters",
+             "substitute tag-adjoin unify",
+         }) {
+        std::istringstream words(names);
+        for (std::string name; words >> name;)
+            natives.emplace_back(name, "@ @");
+    }
     const std::vector<int32_t> valid = {node("R"), node("N")};
-    for (const auto& [name, pattern] : natives) {
+    for (const auto& [name, arguments] : natives) {
+        std::istringstream words(arguments);
+        const std::vector<std::string> pattern{std::istream_iterator<std::string>(words), {}};
         std::vector<std::size_t> nodeArguments;
         for (std::size_t i = 0; i < pattern.size(); ++i)
             if (pattern[i] == "@")

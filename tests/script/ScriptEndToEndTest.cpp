@@ -2,6 +2,7 @@
 // from tests/data, the way the main window runs them; the answers are worked out by hand from
 // the document's trees.
 
+#include "ScriptSupport.h"
 #include "base/RecordingPlatform.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
@@ -9,7 +10,6 @@
 #include "script/CScript.h"
 #include "script/RecordingUserInterface.h"
 #include "storage/CRString.h"
-#include "ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
 #include "undo/CUndoStructure.h"
