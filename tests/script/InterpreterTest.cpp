@@ -279,6 +279,9 @@ TEST(ScriptInterpreter, FeatureAssignmentIsUndoneWithTheMenuStep) {
     EXPECT_EQ(runner.featureText(tree[2], "case"), "nom1");
     EXPECT_EQ(runner.global("copy"), "nom1!");
     CUndoStructure& undo = runner.tree.undoStructure();
+    bool dirty = false;
+    ASSERT_EQ(undo.isDirty(dirty), kNoErr);
+    EXPECT_TRUE(dirty);
     ASSERT_EQ(undo.undo(), kNoErr);
     EXPECT_EQ(runner.featureText(tree[2], "case"), "");
     EXPECT_EQ(runner.global("copy"), "");

@@ -169,80 +169,63 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
 
 // --- Relations ---
 
-TEST_F(NativeTest, NodeRelationsAnswerWithNodesAndNumbers) {
+// Each row "native argument... expected": a label names its node, "'text" is a text.
+TEST_F(NativeTest, RelationsAnswerWithNodesTextsAndNumbersInArgumentOrder) {
     build(kShape);
-    struct Case {
-        const char* native;
-        const char* argument;
-        const char* expected; // a label, or a number
+    const char* const rows[] = {"mother N NP",
+                                "mother S 0",
+                                "left-sister VP NP",
+                                "left-sister NP 0",
+                                "right-sister NP VP",
+                                "right-sister VP 0",
+                                "leftmost-daughter S NP",
+                                "leftmost-daughter N 0",
+                                "rightmost-daughter S VP",
+                                "rightmost-daughter D 0",
+                                "next-node N VP",
+                                "next-node N2 0",
+                                "how-many-daughters VP 2",
+                                "how-many-daughters D 0",
+                                "has-daughters NP 1",
+                                "has-daughters N 0",
+                                "is-branching-node O 1",
+                                "is-root-node S 1",
+                                "is-root-node NP 0",
+                                "is-leftmost-sister NP 1",
+                                "is-leftmost-sister VP 0",
+                                "is-rightmost-sister VP 1",
+                                "is-rightmost-sister NP 0",
+                                "label D2 'D2",
+                                "dominate S N 1",
+                                "dominate N S 0",
+                                "dominate N N 1",
+                                "non-reflexive-dominate N N 0",
+                                "non-reflexive-dominate NP N 1",
+                                "immediately-dominate NP N 1",
+                                "immediately-dominate S N 0",
+                                "is-sister-of NP VP 1",
+                                "is-sister-of NP O 0",
+                                "precede D V 1",
+                                "precede V D 0",
+                                "same N N 1",
+                                "c-command D N 1",
+                                "c-command D V 0"};
+    const auto value = [&](const std::string& word) {
+        return word[0] == '\''     ? word.substr(1)
+               : nodes.count(word) ? std::to_string(node(word))
+                                   : word;
     };
-    const std::vector<Case> cases = {
-        {"mother", "N", "NP"},
-        {"mother", "S", "0"},
-        {"left-sister", "VP", "NP"},
-        {"left-sister", "NP", "0"},
-        {"right-sister", "NP", "VP"},
-        {"right-sister", "VP", "0"},
-        {"leftmost-daughter", "S", "NP"},
-        {"leftmost-daughter", "N", "0"},
-        {"rightmost-daughter", "S", "VP"},
-        {"rightmost-daughter", "D", "0"},
-        {"next-node", "N", "VP"},
-        {"next-node", "N2", "0"},
-        {"how-many-daughters", "VP", "2"},
-        {"how-many-daughters", "D", "0"},
-        {"has-daughters", "NP", "1"},
-        {"has-daughters", "N", "0"},
-        {"is-branching-node", "O", "1"},
-        {"is-root-node", "S", "1"},
-        {"is-root-node", "NP", "0"},
-        {"is-leftmost-sister", "NP", "1"},
-        {"is-leftmost-sister", "VP", "0"},
-        {"is-rightmost-sister", "VP", "1"},
-        {"is-rightmost-sister", "NP", "0"},
-        {"label", "D2", "text D2"},
-        {"subtree-terminal-string", "VP", "text  V D2 N2"},
-    };
-    for (const Case& c : cases) {
-        const CRString result = call(c.native, {node(c.argument)});
-        // "text ..." is a text; other names are the nodes of those labels.
-        const std::string wanted = c.expected;
-        const std::string expected = wanted.rfind("text ", 0) == 0 ? wanted.substr(5)
-                                     : nodes.count(wanted)         ? std::to_string(node(wanted))
-                                                                   : wanted;
-        EXPECT_EQ(result.str(), expected) << c.native << "(" << c.argument << ")";
-        EXPECT_EQ(lastErr, kNoErr) << c.native;
+    for (const char* row : rows) {
+        std::istringstream words(row);
+        std::vector<std::string> parts{std::istream_iterator<std::string>(words), {}};
+        std::vector<RArg> args;
+        for (std::size_t i = 1; i + 1 < parts.size(); ++i)
+            args.emplace_back(value(parts[i]));
+        EXPECT_EQ(call(parts[0], args).str(), value(parts.back())) << row;
+        EXPECT_EQ(lastErr, kNoErr) << row;
     }
+    EXPECT_EQ(call("subtree-terminal-string", {node("VP")}).str(), " V D2 N2");
     EXPECT_TRUE(bugReports().empty());
-}
-
-TEST_F(NativeTest, PairRelationsAnswerWithTruthValuesInArgumentOrder) {
-    build(kShape);
-    struct Case {
-        const char* native;
-        const char* first;
-        const char* second;
-        int32_t expected;
-    };
-    const std::vector<Case> cases = {
-        {"dominate", "S", "N", 1},
-        {"dominate", "N", "S", 0},
-        {"dominate", "N", "N", 1},
-        {"non-reflexive-dominate", "N", "N", 0},
-        {"non-reflexive-dominate", "NP", "N", 1},
-        {"immediately-dominate", "NP", "N", 1},
-        {"immediately-dominate", "S", "N", 0},
-        {"is-sister-of", "NP", "VP", 1},
-        {"is-sister-of", "NP", "O", 0},
-        {"precede", "D", "V", 1},
-        {"precede", "V", "D", 0},
-        {"same", "N", "N", 1},
-        {"c-command", "D", "N", 1},
-        {"c-command", "D", "V", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(call(c.native, {node(c.first), node(c.second)}).str(), std::to_string(c.expected))
-            << c.native << "(" << c.first << ", " << c.second << ")";
 }
 
 // Every relation native gives what its relation of the tree database gives, for every pair of

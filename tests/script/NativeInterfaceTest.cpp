@@ -13,8 +13,6 @@ namespace {
 using Kind = RecordingPlatform::Kind;
 using Request = RecordingUserInterface::Kind;
 
-constexpr int32_t kScriptCreatorTag = 152;
-
 } // namespace
 
 TEST_F(NativeTest, AlertBeepAndWaitGoToThePlatform) {
@@ -107,89 +105,4 @@ TEST_F(NativeTest, TextNativesMeasureSearchAndCut) {
         EXPECT_TRUE(result.hasValue()) << c.native << " " << c.args[0].text;
         EXPECT_EQ(result.str(), c.expected) << c.native << " " << c.args[0].text;
     }
-}
-
-TEST_F(NativeTest, ToolNativesShowAndHideToolsUndoably) {
-    struct Case {
-        const char* native;
-        int32_t tool;
-        bool visible;
-    };
-    const std::vector<Case> cases = {
-        {"show-scissors", CMiddleInterface::kToolScissors, true},
-        {"show-magnifying-glass", CMiddleInterface::kToolMagnifyingGlass, true},
-        {"hide-lexicon", CMiddleInterface::kToolLexicon, false},
-        {"hide-scissors", CMiddleInterface::kToolScissors, false},
-        {"hide-magnifying-glass", CMiddleInterface::kToolMagnifyingGlass, false},
-        {"show-lexicon", CMiddleInterface::kToolLexicon, true},
-    };
-    for (const Case& c : cases) {
-        bool before = false;
-        ASSERT_EQ(middle().getToolVisibility(c.tool, before), kNoErr);
-        ASSERT_NE(before, c.visible) << c.native;
-        ui.clear();
-        EXPECT_EQ(call(c.native).str(), "1") << c.native;
-        bool now = false;
-        ASSERT_EQ(middle().getToolVisibility(c.tool, now), kNoErr);
-        EXPECT_EQ(now, c.visible) << c.native;
-        ASSERT_EQ(ui.requestsOfKind(Request::UndoTask).size(), 1u) << c.native;
-        EXPECT_EQ(ui.requestsOfKind(Request::UndoTask)[0].first, c.tool);
-
-        ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-        ASSERT_EQ(middle().getToolVisibility(c.tool, now), kNoErr);
-        EXPECT_EQ(now, before) << c.native << " after undo";
-        ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-        ASSERT_EQ(middle().getToolVisibility(c.tool, now), kNoErr);
-        EXPECT_EQ(now, c.visible) << c.native << " after redo";
-    }
-    // Asking for the state a tool already has changes nothing.
-    ui.clear();
-    EXPECT_EQ(call("show-lexicon").str(), "1");
-    EXPECT_TRUE(ui.requests().empty());
-}
-
-TEST_F(NativeTest, MenuNativesChangeTheNamedItemUndoably) {
-    ASSERT_EQ(tree.undoStructure().startTaskList(kLabelNeverUndoable), kNoErr);
-    ASSERT_EQ(tree.setMainString(kHeaderRecord,
-                                 CRString("define menu \"Checks\"\n\"Check\" \"Check it\"\n"
-                                          "\"other\" \"Other\"\nend define\n"
-                                          "define function Check\n  return 1\nend define\n"
-                                          "define function other\n  return 2\nend define\n",
-                                          kScriptCreatorTag)),
-              kNoErr);
-    ASSERT_EQ(tree.undoStructure().finishTaskList(), kNoErr);
-    ASSERT_EQ(tree.undoStructure().zeroOut(), kNoErr);
-    ASSERT_EQ(script().parseScript(true), kNoErr);
-    auto item = [&](int32_t i) { return middle().menu(1)->items.at(static_cast<std::size_t>(i)); };
-
-    ui.clear();
-    EXPECT_FALSE(call("check-menu-item", {"Check"}).hasValue());
-    EXPECT_TRUE(item(0).checked);
-    ASSERT_FALSE(ui.requestsOfKind(Request::UndoTask).empty());
-    EXPECT_EQ(ui.requestsOfKind(Request::UndoTask)[0].first, CMiddleInterface::kRebuildAuthorMenus);
-    EXPECT_FALSE(item(1).checked);
-    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_FALSE(item(0).checked);
-    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_TRUE(item(0).checked);
-    call("uncheck-menu-item", {"Check"});
-    EXPECT_FALSE(item(0).checked);
-
-    call("disable-menu-item", {"other"});
-    EXPECT_FALSE(item(1).enabled);
-    call("enable-menu-item", {"other"});
-    EXPECT_TRUE(item(1).enabled);
-
-    call("set-menu-label", {"other", "Something else"});
-    EXPECT_EQ(item(1).label, "Something else");
-    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_EQ(item(1).label, "Other");
-
-    // Names are compared exactly: "check" names no item, so nothing changes.
-    EXPECT_TRUE(bugReports().empty());
-    ui.clear();
-    call("check-menu-item", {"check"});
-    EXPECT_FALSE(item(0).checked);
-    EXPECT_EQ(bugReports().size(), 1u);
-    EXPECT_TRUE(ui.requests().empty());
 }
