@@ -1,14 +1,5 @@
 #include "ScriptSupport.h"
-#include "script/CMiddleInterface.h"
-#include "script/CScript.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 

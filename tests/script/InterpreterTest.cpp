@@ -1,13 +1,7 @@
 #include "ScriptSupport.h"
-#include "script/CMiddleInterface.h"
-#include "script/CScript.h"
-#include "storage/CRString.h"
 #include "undo/CUndoStructure.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
-#include <string>
 
 namespace {
 

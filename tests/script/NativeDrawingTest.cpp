@@ -2,11 +2,6 @@
 
 #include "model/TreeAttributes.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 namespace {
 
 constexpr int32_t kItalic = 1;

@@ -3,16 +3,9 @@
 #include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
 #include "script/NativeFunctionTable.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <iterator>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
 
 namespace {
 

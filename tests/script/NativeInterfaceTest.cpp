@@ -1,12 +1,6 @@
 #include "ScriptSupport.h"
 
 #include "model/TreeAttributes.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -4,12 +4,6 @@
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
 #include "script/ScriptTokens.h"
-#include "storage/CRString.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 

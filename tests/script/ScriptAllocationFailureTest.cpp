@@ -1,14 +1,8 @@
 // An exhausted allocator below a script call stops the call like a spent budget: no abort, one
 // message, and Undo takes back what the call did.
 #include "ScriptSupport.h"
-#include "support/HierarchyTestSupport.h"
 
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>

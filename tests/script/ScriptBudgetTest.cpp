@@ -2,19 +2,11 @@
 // each top-level call is stopped by its step, time or growth budget, with one message, and
 // Undo takes back what it did.
 #include "ScriptSupport.h"
-#include "support/HierarchyTestSupport.h"
 
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
-#include "storage/CRString.h"
 #include "storage/CStringManager.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <limits>
-#include <string>
 
 namespace {
 

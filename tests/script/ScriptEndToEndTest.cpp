@@ -3,30 +3,10 @@
 // the document's trees.
 
 #include "ScriptSupport.h"
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
 #include "model/TreeAttributes.h"
-#include "script/CMiddleInterface.h"
-#include "script/CScript.h"
-#include "script/RecordingUserInterface.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
-#include "support/TreeTestSupport.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include "cli/GrammarTextReader.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
-
-constexpr int32_t kEndToEndCreatorTag = 154;
 
 // xbar-document.rgt holds two trees:
 //   [TP [DP{sub=i} [D' [D the] [NP [N' [N dog]]]]]

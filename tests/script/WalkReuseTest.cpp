@@ -3,13 +3,7 @@
 // upward" neither tests it nor climbs on from it.
 #include "ScriptSupport.h"
 
-#include "model/CTree.h"
 #include "undo/CUndoStructure.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
