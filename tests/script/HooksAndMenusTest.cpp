@@ -205,57 +205,22 @@ TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
     EXPECT_EQ(requests[1].second, 1);
 }
 
-TEST(ScriptMenus, RunTimeErrorsAndModifierKeys) {
+TEST(ScriptMenus, ModifierKeysAndRequestsWithoutAnApplication) {
     ScriptHarness runner;
-    CMiddleInterface& middle = runner.script().middleInterface();
-    middle.reportRunTimeError(1, "check", "mother");
-    EXPECT_TRUE(runner.runTimeErrors().empty());
-    middle.turnOnRunTimeDebugging();
-    middle.reportRunTimeError(1, "check", "mother");
-    middle.reportRunTimeError(9, "", "substitute");
-    const auto errors = runner.runTimeErrors();
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0], "A run time error occurred in the user function \"check\" while calling "
-                         "native function \"mother\".\r\nError Message: Invalid node argument");
-    EXPECT_EQ(errors[1], "A run time error occurred while calling native function "
-                         "\"substitute\".\r\nError Message: Not a root node");
-    for (int32_t code = 1; code <= 10; ++code)
-        EXPECT_FALSE(CMiddleInterface::runTimeErrorText(code).empty());
-
-    runner.platform.recorder.modifiers = kModifierShift | kModifierAlt;
-    EXPECT_TRUE(middle.queryModifierKey(1));
-    EXPECT_FALSE(middle.queryModifierKey(2));
-    EXPECT_TRUE(middle.queryModifierKey(3));
+    CMiddleInterface& middle = runner.middle();
     runner.platform.recorder.modifiers = kModifierControl;
     EXPECT_TRUE(middle.queryModifierKey(2));
     EXPECT_FALSE(middle.queryModifierKey(4));
-    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
-              "CMiddleInterface::queryModifierKey (invalid parameter)");
-}
-
-TEST(ScriptMenus, RequestsArePassedOnToTheApplication) {
-    ScriptHarness runner;
-    CMiddleInterface& middle = runner.script().middleInterface();
-    runner.platform.recorder.askAnswers.push_back(std::string("yes"));
-    ASSERT_EQ(middle.message(text("hello")), kNoErr);
+    EXPECT_EQ(runner.bugReports(), Texts{"CMiddleInterface::queryModifierKey (invalid parameter)"});
     ASSERT_EQ(middle.popUp(12, text("here")), kNoErr);
-    CRString answer(153);
-    ASSERT_EQ(middle.ask(text("Sure?"), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "yes");
-    ASSERT_EQ(middle.ask(text("Again?"), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "");
-    const auto& requests = runner.ui.requests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].kind, RecordingUserInterface::Kind::Message);
-    EXPECT_EQ(requests[0].text, "hello");
-    EXPECT_EQ(requests[1].kind, RecordingUserInterface::Kind::PopUp);
-    EXPECT_EQ(requests[1].first, 12);
-    EXPECT_EQ(requests[2].text, "Sure?");
+    ASSERT_EQ(runner.ui.requests().size(), 1u);
+    EXPECT_EQ(runner.ui.requests()[0].first, 12);
     // Without an application the requests go nowhere and questions get empty answers.
     middle.installCRamexApp(nullptr);
     runner.platform.recorder.askAnswers.push_back(std::string("unused"));
+    CRString answer(153);
     ASSERT_EQ(middle.ask(text("Alone?"), answer), kNoErr);
     EXPECT_EQ(answer.str(), "");
-    EXPECT_EQ(runner.ui.requests().size(), 4u);
+    ASSERT_EQ(middle.message(text("hello")), kNoErr);
+    EXPECT_EQ(runner.ui.requests().size(), 1u);
 }

@@ -118,8 +118,7 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsAsWorkedOutByHand) {
          "define function down(k)\n if k > 0 then\n  return down(k - 1) + 1\n end if\n"
          "end define\n"
          "define function main\n let deep = down(97)\n let refused = down(150)\nend define",
-         {{"deep", "97"}, {"refused", "98"}}},
-    };
+         {{"deep", "97"}, {"refused", "98"}}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ScriptHarness runner;

@@ -33,8 +33,7 @@ TEST_F(NativeTest, TranslateColorReadsTheElevenNamesInAnyCase) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"black", "1"},    {"white", "2"}, {"gray", "3"}, {"RED", "4"},    {"Orange", "5"},
         {"yellow", "6"},   {"green", "7"}, {"blue", "8"}, {"violet", "9"}, {"cyan", "10"},
-        {"MAGENTA", "11"}, {"pink", "1"},  {"", "1"},
-    };
+        {"MAGENTA", "11"}, {"pink", "1"},  {"", "1"}};
     for (const auto& [name, number] : cases)
         EXPECT_EQ(call("translate-color", {name}).str(), number) << name;
 }
@@ -93,8 +92,7 @@ TEST_F(NativeTest, DrawingNativesCheckTheirNodes) {
     const std::vector<std::pair<const char*, std::vector<RArg>>> cases = {
         {"add-style", {0, kBold}}, {"clear-style", {0}},      {"get-color", {0}},
         {"get-triangle", {0}},     {"has-style", {0, kBold}}, {"set-color", {0, kRed}},
-        {"set-style", {0, kBold}}, {"set-triangle", {0, 1}},
-    };
+        {"set-style", {0, kBold}}, {"set-triangle", {0, 1}}};
     for (const auto& [name, args] : cases) {
         platform.recorder.clear();
         const DatabaseState before = captureState(tree);

@@ -92,10 +92,11 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
               kNoErr);
     middle().turnOnRunTimeDebugging();
     // "@" marks a node argument; each in turn is made invalid while the others stay valid.
-    std::vector<std::pair<std::string, std::string>> natives = {
-        {"pop-up", "@ text"},           {"set-node-category", "@ N"}, {"set-node-label", "@ new"},
-        {"set-node-projection", "@ 1"}, {"set-subscript", "@ i"},
-    };
+    std::vector<std::pair<std::string, std::string>> natives = {{"pop-up", "@ text"},
+                                                                {"set-node-category", "@ N"},
+                                                                {"set-node-label", "@ new"},
+                                                                {"set-node-projection", "@ 1"},
+                                                                {"set-subscript", "@ i"}};
     for (const char* names : {
              "bottom-max complement foot get-subscript has-daughters head how-many-daughters",
              "is-branching-node is-foot is-head is-leftmost-sister is-main-terminal-node",
@@ -258,8 +259,7 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
         {"is-maximal-projection", &CTree::isMaximalProjection},
         {"projection", &CTree::getProjection},
         {"spec", &CTree::spec},
-        {"top-max", &CTree::topMax},
-    };
+        {"top-max", &CTree::topMax}};
     const std::vector<std::pair<const char*, Binary>> binary = {
         {"belong-to-same-spine", &CTree::belongToSameSpine},
         {"c-command", &CTree::cCommand},
@@ -267,8 +267,7 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
         {"is-complement-of", &CTree::isComplementOf},
         {"is-spec-of", &CTree::isSpecOf},
         {"m-command", &CTree::mCommand},
-        {"same", &CTree::same},
-    };
+        {"same", &CTree::same}};
     int32_t nonZeroAnswers = 0;
     for (const auto& [a, first] : nodes) {
         for (const auto& [name, relation] : unary) {

@@ -57,8 +57,7 @@ TEST_F(NativeTest, ModifierKeysAnswerWithTruthValues) {
         {kModifierShift, {"1", "0", "0"}},
         {kModifierControl, {"0", "1", "0"}},
         {kModifierAlt, {"0", "0", "1"}},
-        {kModifierShift | kModifierAlt, {"1", "0", "1"}},
-    };
+        {kModifierShift | kModifierAlt, {"1", "0", "1"}}};
     for (const auto& [keys, expected] : cases) {
         platform.recorder.modifiers = keys;
         EXPECT_EQ(call("shift-key").str(), expected[0]) << keys;
@@ -79,21 +78,19 @@ TEST_F(NativeTest, TextNativesMeasureSearchAndCut) {
         std::vector<RArg> args;
         const char* expected;
     };
-    const std::vector<Case> cases = {
-        {"length", {"abcdef"}, "6"},
-        {"length", {""}, "0"},
-        {"length", {"\xc3\xa9t\xc3\xa9"}, "3"},
-        {"contain", {"the dog", "dog"}, "1"},
-        {"contain", {"the dog", "Dog"}, "0"},
-        {"contain", {"the dog", ""}, "1"},
-        {"contain", {"", ""}, "1"},
-        {"substring", {"abcdef", 0, 3}, "abc"},
-        {"substring", {"abcdef", 6, 2}, ""},
-        {"substring", {"abcdef", 4, 10}, "ef"},
-        {"substring", {"abcdef", 2, 0}, ""},
-        {"substring", {"", 0, 2}, ""},
-        {"substring", {"\xc3\xa9t\xc3\xa9", 1, 2}, "t\xc3\xa9"},
-    };
+    const std::vector<Case> cases = {{"length", {"abcdef"}, "6"},
+                                     {"length", {""}, "0"},
+                                     {"length", {"\xc3\xa9t\xc3\xa9"}, "3"},
+                                     {"contain", {"the dog", "dog"}, "1"},
+                                     {"contain", {"the dog", "Dog"}, "0"},
+                                     {"contain", {"the dog", ""}, "1"},
+                                     {"contain", {"", ""}, "1"},
+                                     {"substring", {"abcdef", 0, 3}, "abc"},
+                                     {"substring", {"abcdef", 6, 2}, ""},
+                                     {"substring", {"abcdef", 4, 10}, "ef"},
+                                     {"substring", {"abcdef", 2, 0}, ""},
+                                     {"substring", {"", 0, 2}, ""},
+                                     {"substring", {"\xc3\xa9t\xc3\xa9", 1, 2}, "t\xc3\xa9"}};
     for (const Case& c : cases) {
         const CRString result = call(c.native, c.args);
         EXPECT_TRUE(result.hasValue()) << c.native << " " << c.args[0].text;

@@ -12,15 +12,6 @@ namespace {
 
 constexpr const char* kTooLong = "The script was stopped because it ran too long.";
 constexpr const char* kTooMuchMemory = "The script was stopped because it used too much memory.";
-constexpr int32_t kTreeArea = 2;
-
-std::vector<std::string> bugReports(const ScriptHarness& runner) {
-    std::vector<std::string> texts;
-    for (const auto& call :
-         runner.platform.recorder.callsOfKind(RecordingPlatform::Kind::BugReport))
-        texts.push_back(call.text);
-    return texts;
-}
 
 // Two nested loops of a thousand passes each around the body: a million runs of it.
 std::string millionTimes(const std::string& body) {
@@ -86,7 +77,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         EXPECT_NE(runner.global("after"), "1");
         ASSERT_EQ(runner.alerts().size(), 1u);
         EXPECT_EQ(runner.alerts()[0], c.message);
-        EXPECT_TRUE(bugReports(runner).empty());
+        EXPECT_TRUE(runner.bugReports().empty());
         EXPECT_EQ(runner.script().callDepth(), 0);
 
         ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
@@ -157,7 +148,7 @@ TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
         EXPECT_EQ(runner.global("after"), "");
         EXPECT_TRUE(runner.script().lastCallWasStopped());
         EXPECT_EQ(runner.script().lastStopReason(), CScript::RStopReason::kStringTooLong);
-        EXPECT_TRUE(bugReports(runner).empty());
+        EXPECT_TRUE(runner.bugReports().empty());
         EXPECT_TRUE(runner.alerts().empty());
         if (debugging) {
             ASSERT_EQ(runner.runTimeErrors().size(), 1u);
@@ -208,7 +199,7 @@ TEST(ScriptBudgets, WalksOverNodesSurviveABodyThatChangesTheTree) {
         ASSERT_EQ(runner.run("walk"), kNoErr);
         EXPECT_FALSE(runner.script().lastCallWasStopped());
         EXPECT_EQ(runner.global("after"), "1");
-        EXPECT_EQ(bugReports(runner), c.reports);
+        EXPECT_EQ(runner.bugReports(), c.reports);
         EXPECT_EQ(runner.number("visited"), c.visited);
         EXPECT_EQ(countAllNodes(runner.tree), c.nodesAfter);
         ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
@@ -228,7 +219,7 @@ TEST(ScriptBudgets, SearchUpwardEndsWhenItsConditionKillsTheNodeItStandsOn) {
     ASSERT_EQ(runner.run("climb"), kNoErr);
     EXPECT_EQ(runner.global("found"), "0");
     EXPECT_EQ(runner.global("after"), "1");
-    EXPECT_TRUE(bugReports(runner).empty());
+    EXPECT_TRUE(runner.bugReports().empty());
 }
 
 TEST(ScriptBudgets, ARepeatedErrorIsShownOnceAndCountedAtTheEndOfTheCall) {
