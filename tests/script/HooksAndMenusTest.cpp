@@ -1,4 +1,5 @@
 #include "ScriptSupport.h"
+#include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"
 
 namespace {
@@ -104,105 +105,78 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
     EXPECT_FALSE(canUndo);
 }
 
-TEST(ScriptMenus, MenusLiveInTheRecordTable) {
+TEST(ScriptMenus, MenusLiveInTheRecordTableAndChangeUndoablyRebuildingTheMenus) {
     ScriptHarness runner;
     ASSERT_EQ(runner.compile(kMenus), kNoErr);
-    const CMiddleInterface& middle = runner.script().middleInterface();
-    int32_t count = 0;
-    ASSERT_EQ(middle.howManyItemsInMenu(1, count), kNoErr);
-    EXPECT_EQ(count, 4);
-    ASSERT_EQ(middle.howManyItemsInMenu(2, count), kNoErr);
-    EXPECT_EQ(count, 1);
-    std::string value;
-    ASSERT_EQ(middle.getMenuLabel(2, value), kNoErr);
-    EXPECT_EQ(value, "More");
-    ASSERT_EQ(middle.getMenuItemString(1, 1, true, value), kNoErr);
-    EXPECT_EQ(value, "Check It");
-    ASSERT_EQ(middle.getMenuItemString(1, 1, false, value), kNoErr);
-    EXPECT_EQ(value, "Check");
-    int32_t record = 0;
+    CMiddleInterface& middle = runner.middle();
+    int32_t first = 0, second = 0, record = 0;
+    ASSERT_EQ(middle.howManyItemsInMenu(1, first), kNoErr);
+    ASSERT_EQ(middle.howManyItemsInMenu(2, second), kNoErr);
+    EXPECT_EQ(first * 10 + second, 41);
+    std::string label, itemLabel, itemName;
+    ASSERT_EQ(middle.getMenuLabel(2, label), kNoErr);
+    ASSERT_EQ(middle.getMenuItemString(1, 1, true, itemLabel), kNoErr);
+    ASSERT_EQ(middle.getMenuItemString(1, 1, false, itemName), kNoErr);
+    EXPECT_EQ(label + "|" + itemLabel + "|" + itemName, "More|Check It|Check");
     ASSERT_EQ(middle.menuNameToIndex(text("more"), record), kNoErr);
     EXPECT_EQ(record, 33);
     ASSERT_EQ(middle.menuNameToIndex(text("twice"), record), kNoErr);
     EXPECT_EQ(record, 5);
-    EXPECT_EQ(middle.recordTable().cell(4, 1), -1);
-    EXPECT_EQ(middle.recordTable().cell(4, 2), -1);
-    EXPECT_EQ(middle.recordTable().cell(3, 3), 1);
-    EXPECT_EQ(middle.recordTable().cell(3, 4), 0);
+    const CTablet& table = middle.recordTable();
+    EXPECT_EQ(std::vector<int32_t>(
+                  {table.cell(4, 1), table.cell(4, 2), table.cell(3, 3), table.cell(3, 4)}),
+              std::vector<int32_t>({-1, -1, 1, 0}));
+    EXPECT_TRUE(runner.bugReports().empty());
     bool flag = false;
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 2, flag), kNoErr);
-    EXPECT_TRUE(flag);
-
-    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
-    EXPECT_EQ(middle.howManyItemsInMenu(3, count), kErrInvalidParameter);
-    EXPECT_EQ(middle.getMenuItemString(2, 2, true, value), kErrInvalidParameter);
+    EXPECT_EQ(middle.howManyItemsInMenu(3, first), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemString(2, 2, true, label), kErrInvalidParameter);
     EXPECT_EQ(middle.getMenuItemChecked(0, 1, flag), kErrInvalidParameter);
-    EXPECT_EQ(runner.platform.recorder.bugReports().size(), 3u);
-}
+    EXPECT_EQ(runner.bugReports().size(), 3u);
+    runner.platform.recorder.clear();
 
-TEST(ScriptMenus, MenuItemChangesAreUndoableAndRebuildTheMenus) {
-    ScriptHarness runner;
-    ASSERT_EQ(runner.compile(kMenus), kNoErr);
-    CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.tree.undoStructure();
+    CUndoStructure& undo = runner.undo();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.checkMenuItem(undo, text("Check"), true), kNoErr);
     ASSERT_EQ(middle.enableMenuItem(undo, text("twice"), false), kNoErr);
     ASSERT_EQ(middle.setMenuItemLabel(undo, text("more"), text("Less")), kNoErr);
     // Names compare exactly: "check" names no item, and nothing changes.
     EXPECT_EQ(middle.checkMenuItem(undo, text("check"), false), kErrInvalidParameter);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
-              "CMiddleInterface::checkMenuItem (invalid parameter)");
-    EXPECT_EQ(runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask).size(), 3u);
-    for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
-        EXPECT_EQ(request.first, CMiddleInterface::kRebuildAuthorMenus);
-
-    bool flag = false;
-    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    // Of two items with the same name, the first is changed.
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
-    EXPECT_FALSE(flag);
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 4, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
-
-    ASSERT_EQ(undo.undo(), kNoErr);
-    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
-    EXPECT_FALSE(flag);
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "More");
-    ASSERT_EQ(undo.redo(), kNoErr);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
-    EXPECT_TRUE(middle.menu(1)->items[0].checked);
-}
-
-TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
-    ScriptHarness runner;
-    ASSERT_EQ(runner.compile("define variable v"), kNoErr);
-    CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.tree.undoStructure();
-    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolLexicon, false), kNoErr);
     // The value it already has adds nothing.
     ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolArrow, true), kNoErr);
     EXPECT_EQ(middle.setToolVisibility(undo, 5, true), kErrInvalidParameter);
     ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    bool visible = true;
-    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
-    EXPECT_FALSE(visible);
+    EXPECT_EQ(runner.bugReports(),
+              (Texts{"CMiddleInterface::checkMenuItem (invalid parameter)",
+                     "CMiddleInterface::setToolVisibility (invalid parameter)"}));
+    // Each menu change is a task that rebuilds the menus; the tool's task names it, hidden.
+    const auto tasks = [&] {
+        std::string out;
+        for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
+            out += request.first == CMiddleInterface::kRebuildAuthorMenus
+                       ? "menus "
+                       : std::to_string(request.first) + ":" + std::to_string(request.second) + " ";
+        runner.ui.clear();
+        return out;
+    };
+    EXPECT_EQ(tasks(), "menus menus menus 4:0 ");
+    const auto state = [&] {
+        bool checked = false, enabled = false, nextEnabled = false, lexicon = false;
+        EXPECT_EQ(middle.getMenuItemChecked(1, 1, checked), kNoErr);
+        // Of two items with the same name, the first is changed.
+        EXPECT_EQ(middle.getMenuItemEnabled(1, 3, enabled), kNoErr);
+        EXPECT_EQ(middle.getMenuItemEnabled(1, 4, nextEnabled), kNoErr);
+        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, lexicon), kNoErr);
+        return std::string(checked ? "checked " : "") + (enabled ? "enabled " : "") +
+               (nextEnabled ? "next " : "") + (lexicon ? "lexicon " : "") +
+               middle.menu(2)->items[0].label;
+    };
+    EXPECT_EQ(state(), "checked next Less");
     ASSERT_EQ(undo.undo(), kNoErr);
-    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
-    EXPECT_TRUE(visible);
-    const auto requests = runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask);
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].first, 4);
-    EXPECT_EQ(requests[0].second, 0);
-    EXPECT_EQ(requests[1].first, 4);
-    EXPECT_EQ(requests[1].second, 1);
+    EXPECT_EQ(state(), "enabled next lexicon More");
+    EXPECT_NE(tasks().find("4:1 "), std::string::npos);
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(state(), "checked next Less");
 }
 
 TEST(ScriptMenus, ModifierKeysAndRequestsWithoutAnApplication) {
