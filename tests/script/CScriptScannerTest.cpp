@@ -1,72 +1,70 @@
-#include "ScriptTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "script/CScriptScanner.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
 #include "script/ScriptTokens.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
 constexpr int32_t kTag = 152;
 
-struct Token {
-    int32_t code;
-    std::string value; // a literal's text, a symbol's name, or ""
-    int32_t number = 0;
-    int32_t line = 0;          // the line counter after the token was scanned
-    CSymbol* symbol = nullptr; // valid while the fixture lives
-    int32_t symbolType = 0;
-    int32_t symbolValue = 0;
-
-    bool operator==(const Token& other) const { return code == other.code && value == other.value; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Token& token) {
-    return out << "{" << token.code << ", \"" << token.value << "\"}";
-}
-
-// Scans until the end of the text (with the script's table and scope as they stand).
-std::vector<Token> scanPrepared(ScriptFixture& fixture) {
+// Each token as one word: "?name" an unidentified name, "#text:number" a constant, "$text" a
+// string, "v"/"p"/"f"/"a" + name a variable, parameter, function or feature, "@line" after
+// the line counter moved, a character as itself, any other token as its code.
+std::string scanPrepared(ScriptHarness& fixture, std::vector<CSymbol*>* symbols = nullptr) {
     CScriptScanner scanner;
-    std::vector<Token> tokens;
+    std::string out;
+    int32_t line = 0;
     for (int guard = 0; guard < 10000; ++guard) {
-        RScannedToken scanned;
-        scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), scanned);
-        if (scanned.code == tEndOfInput)
+        RScannedToken token;
+        scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
+        if (token.code == tEndOfInput)
             break;
-        Token token{scanned.code, "", 0, fixture.script().getLineCounter(), scanned.symbol};
-        if (scanned.text) {
-            token.value = scanned.text->str();
-            token.number = scanned.text->getNumericValue();
-        } else if (scanned.symbol) {
-            token.value = scanned.symbol->getSymbolString().str();
-            token.symbolType = scanned.symbol->getSymbolType();
-            token.symbolValue = scanned.symbol->getSymbolValue();
+        if (fixture.script().getLineCounter() != line)
+            out += "@" + std::to_string(line = fixture.script().getLineCounter()) + " ";
+        const std::string name = token.symbol ? token.symbol->getSymbolString().str() : "";
+        switch (token.code) {
+        case tUNIDENTIFIEDsymbol:
+            out += "?" + name;
+            break;
+        case tCONSTANT:
+            out += "#" + token.text->str() + ":" + std::to_string(token.text->getNumericValue());
+            break;
+        case tSTRING:
+            out += "$" + token.text->str();
+            break;
+        case tVARIABLEsymbol:
+            out += "v" + name;
+            break;
+        case tLOCALARGUMENTsymbol:
+            out += "p" + name;
+            break;
+        case tFUNCTIONsymbol:
+            out += "f" + name;
+            break;
+        case tATTRIBUTEsymbol:
+            out += "a" + name;
+            break;
+        default:
+            out += token.code < 128 && token.code > 32 ? std::string(1, char(token.code))
+                                                       : std::to_string(token.code);
         }
-        tokens.push_back(token);
+        out += " ";
+        if (symbols)
+            symbols->push_back(token.symbol);
     }
-    return tokens;
+    return out;
 }
 
-std::vector<Token> scan(ScriptFixture& fixture, const std::string& text) {
+std::string scan(const std::string& text) {
+    ScriptHarness fixture({"Case"});
     fixture.setText(text);
     EXPECT_EQ(fixture.script().prepareForParsing(), kNoErr);
     return scanPrepared(fixture);
 }
 
-std::vector<Token> scan(const std::string& text) {
-    ScriptFixture fixture;
-    return scan(fixture, text);
-}
-
-CSymbol* addSymbol(ScriptFixture& fixture, const char* name, int32_t type, CSymbol* scope) {
+CSymbol* addSymbol(ScriptHarness& fixture, const char* name, int32_t type, CSymbol* scope) {
     CSymbol* symbol = nullptr;
     EXPECT_EQ(fixture.script().symbolTable()->addASymbol(CRString(name, kTag), type, symbol),
               kNoErr);
@@ -76,188 +74,85 @@ CSymbol* addSymbol(ScriptFixture& fixture, const char* name, int32_t type, CSymb
 
 } // namespace
 
-// Spot checks of the keyword and constant tables: an alias, an operator pair, a constant.
-TEST(ScriptScanner, KeywordsAndConstantsAreTokensInLowerCaseOnly) {
-    const struct {
-        const char* text;
-        int32_t code;
-        int32_t number;
-    } rows[] = {{"variables", tVARIABLE, 0}, {"dominated", tDOMINATED, 0},
-                {"eq", tSTRING_EQUAL, 0},    {"<>", tNE, 0},
-                {"magenta", tCONSTANT, 11},  {"underline", tCONSTANT, 4}};
-    for (const auto& row : rows) {
-        const auto tokens = scan(row.text);
-        ASSERT_EQ(tokens.size(), 1u) << row.text;
-        EXPECT_EQ(tokens[0].code, row.code) << row.text;
-        EXPECT_EQ(tokens[0].number, row.number) << row.text;
-    }
-    // Longer words and other capitalisations are names.
-    for (const char* name : {"variablesx", "Variable", "If", "end-define", "Red", "reddish"})
-        EXPECT_EQ(scan(name)[0].code, tUNIDENTIFIEDsymbol) << name;
-    EXPECT_EQ(scan("Variable")[0].value, "variable");
-}
-
-TEST(ScriptScanner, NamesTakeSingleHyphensBetweenLettersAndDigits) {
-    EXPECT_EQ(scan("drag-from-lexicon a-1 x2y"),
-              (std::vector<Token>{{tUNIDENTIFIEDsymbol, "drag-from-lexicon"},
-                                  {tUNIDENTIFIEDsymbol, "a-1"},
-                                  {tUNIDENTIFIEDsymbol, "x2y"}}));
-    EXPECT_EQ(scan("a--b"),
-              (std::vector<Token>{
-                  {tUNIDENTIFIEDsymbol, "a"}, {'-', ""}, {'-', ""}, {tUNIDENTIFIEDsymbol, "b"}}));
-    EXPECT_EQ(scan("abc-"), (std::vector<Token>{{tUNIDENTIFIEDsymbol, "abc"}, {'-', ""}}));
-    EXPECT_EQ(scan("a_b"), (std::vector<Token>{
-                               {tUNIDENTIFIEDsymbol, "a"}, {'_', ""}, {tUNIDENTIFIEDsymbol, "b"}}));
-    // A native function's name is a function symbol.
-    const auto native = scan("add-style");
-    ASSERT_EQ(native.size(), 1u);
-    EXPECT_EQ(native[0].code, tFUNCTIONsymbol);
-    EXPECT_EQ(native[0].symbolType, kSymbolNatvFnc);
-    EXPECT_EQ(native[0].symbolValue, 1);
-}
-
-TEST(ScriptScanner, IntegerLiteralsTakeALeadingMinus) {
-    const auto tokens = scan("-5 007 x -1 3-1 3 - 1 -x");
-    const std::vector<Token> expected = {
-        {tCONSTANT, "-5"}, {tCONSTANT, "007"}, {tUNIDENTIFIEDsymbol, "x"}, {tCONSTANT, "-1"},
-        {tCONSTANT, "3"},  {tCONSTANT, "-1"},  {tCONSTANT, "3"},           {'-', ""},
-        {tCONSTANT, "1"},  {'-', ""},          {tUNIDENTIFIEDsymbol, "x"},
+TEST(ScriptScanner, TextsScanToTheirTokens) {
+    const std::pair<const char*, std::string> rows[] = {
+        // Spot checks of the keyword and constant tables, in lower case only.
+        {"variables dominated eq <>", std::to_string(tVARIABLE) + " " + std::to_string(tDOMINATED) +
+                                          " " + std::to_string(tSTRING_EQUAL) + " " +
+                                          std::to_string(tNE) + " "},
+        {"magenta underline", "#11:11 #4:4 "},
+        {"variablesx Variable If end-define Red reddish",
+         "?variablesx ?variable ?if ?end-define ?red ?reddish "},
+        // Names take single hyphens between letters and digits; a native's name is a function.
+        {"drag-from-lexicon a-1 x2y add-style", "?drag-from-lexicon ?a-1 ?x2y fadd-style "},
+        {"a--b abc- a_b", "?a - - ?b ?abc - ?a _ ?b "},
+        // An integer literal takes a leading minus directly before its digits.
+        {"-5 007 x -1 3-1 3 - 1 -x", "#-5:-5 #007:7 ?x #-1:-1 #3:3 #-1:-1 #3:3 - #1:1 - ?x "},
+        {"\"a b\" \"\" \"if 12 \xC3\xA9\"", "$a b $ $if 12 \xC3\xA9 "},
+        // A line feed ends an open literal, and still counts; a quote open at the end is a
+        // character.
+        {"\"abc\nx", "@1 $abc ?x "},
+        {"x \"ab", "?x \" ?ab "},
+        {"= > < & + - * / % ( ) , !", "= > < & + - * / % ( ) , ! "},
+        {"=< >< > =", "= < > < > = "},
+        {"\xC3\xA9\r", "195 169 13 "},
+        {"a\n\n  b\t c\n\nd\n", "?a @2 ?b ?c @4 ?d "},
+        {"case CASE mother", "acase acase fmother "},
     };
-    EXPECT_EQ(tokens, expected);
-    EXPECT_EQ(tokens[0].number, -5);
-    EXPECT_EQ(tokens[1].number, 7);
+    for (const auto& [text, tokens] : rows)
+        EXPECT_EQ(scan(text), tokens) << text;
 }
-
-TEST(ScriptScanner, StringLiteralsHoldWhatIsBetweenTheQuotes) {
-    EXPECT_EQ(scan("\"a b\" \"\" \"if 12 \xC3\xA9\""),
-              (std::vector<Token>{{tSTRING, "a b"}, {tSTRING, ""}, {tSTRING, "if 12 \xC3\xA9"}}));
-    // A line feed ends an unclosed literal, and still counts as a line.
-    const auto open = scan("\"abc\nx");
-    ASSERT_EQ(open.size(), 2u);
-    EXPECT_EQ(open[0], (Token{tSTRING, "abc"}));
-    EXPECT_EQ(open[0].line, 1);
-    EXPECT_EQ(open[1], (Token{tUNIDENTIFIEDsymbol, "x"}));
-    EXPECT_EQ(open[1].line, 1);
-    // A quote left open at the end of the text is just a character.
-    EXPECT_EQ(
-        scan("x \"ab"),
-        (std::vector<Token>{{tUNIDENTIFIEDsymbol, "x"}, {'"', ""}, {tUNIDENTIFIEDsymbol, "ab"}}));
-}
-
-TEST(ScriptScanner, OperatorsAndOtherCharactersAreSingleCharacterTokens) {
-    std::vector<Token> expected;
-    for (char c : std::string("=><&+-*/%(),!"))
-        expected.push_back({static_cast<unsigned char>(c), ""});
-    EXPECT_EQ(scan("= > < & + - * / % ( ) , !"), expected);
-    EXPECT_EQ(
-        scan("=< >< > ="),
-        (std::vector<Token>{{'=', ""}, {'<', ""}, {'>', ""}, {'<', ""}, {'>', ""}, {'=', ""}}));
-    // Bytes of an accented letter and a carriage return are characters of their own.
-    EXPECT_EQ(scan("\xC3\xA9\r"), (std::vector<Token>{{0xC3, ""}, {0xA9, ""}, {13, ""}}));
-}
-
-TEST(ScriptScanner, LineCounterCountsLineFeedsSkippedBetweenTokens) {
-    const auto tokens = scan("a\n\n  b\t c\n\nd\n");
-    ASSERT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens[0].line, 0);
-    EXPECT_EQ(tokens[1].line, 2);
-    EXPECT_EQ(tokens[2].line, 2);
-    EXPECT_EQ(tokens[3].line, 4);
-}
-
-// A prepared compile of the text with a function f that has a parameter n and a local v,
-// a global variable n, a forward-declared g and a feature "Case".
-struct ScopedNames {
-    ScriptFixture fixture{{"Case"}};
-    CSymbol* function = nullptr;
-    CSymbol* parameter = nullptr;
-    CSymbol* local = nullptr;
-    CSymbol* global = nullptr;
-
-    std::vector<Token> scanIn(const char* text, bool insideFunction) {
-        fixture.setText(text);
-        EXPECT_EQ(fixture.script().prepareForParsing(), kNoErr);
-        function = addSymbol(fixture, "f", kSymbolUserFnc, nullptr);
-        addSymbol(fixture, "g", kSymbolFncForw, nullptr);
-        global = addSymbol(fixture, "n", kSymbolVariabl, nullptr);
-        parameter = addSymbol(fixture, "n", kSymbolLoclArg, function);
-        local = addSymbol(fixture, "v", kSymbolVariabl, function);
-        fixture.script().setScope(insideFunction ? function : nullptr);
-        return scanPrepared(fixture);
-    }
-};
 
 TEST(ScriptScanner, NamesAreClassifiedInTheFunctionScopeFirst) {
-    ScopedNames names;
-    const auto inside = names.scanIn("N v f g case CASE mother", true);
-    ASSERT_EQ(inside.size(), 7u);
-    EXPECT_EQ(inside[0].code, tLOCALARGUMENTsymbol);
-    EXPECT_EQ(inside[0].symbol, names.parameter);
-    EXPECT_EQ(inside[1].code, tVARIABLEsymbol);
-    EXPECT_EQ(inside[1].symbol, names.local);
-    EXPECT_EQ(inside[2].code, tFUNCTIONsymbol);
-    EXPECT_EQ(inside[3].code, tFUNCTIONsymbol); // declared forward
-    EXPECT_EQ(inside[4].code, tATTRIBUTEsymbol);
-    EXPECT_EQ(inside[4].symbol->getSymbolValue(), names.fixture.featureRecord("Case"));
-    EXPECT_EQ(inside[5].symbol, inside[4].symbol);
-    EXPECT_EQ(inside[6].code, tFUNCTIONsymbol);
-
-    // Outside the function its parameter's name is the global variable, its local unknown.
-    const auto outside = names.scanIn("n v", false);
-    ASSERT_EQ(outside.size(), 2u);
-    EXPECT_EQ(outside[0].code, tVARIABLEsymbol);
-    EXPECT_EQ(outside[0].symbol, names.global);
-    EXPECT_EQ(outside[1].code, tUNIDENTIFIEDsymbol);
-    EXPECT_NE(outside[1].symbol, names.local);
-    EXPECT_EQ(outside[1].symbol->getSymbolType(), kSymbolUnident);
+    ScriptHarness fixture({"Case"});
+    for (const bool inside : {true, false}) {
+        fixture.setText("N v f g");
+        ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+        CSymbol* function = addSymbol(fixture, "f", kSymbolUserFnc, nullptr);
+        addSymbol(fixture, "g", kSymbolFncForw, nullptr);
+        CSymbol* global = addSymbol(fixture, "n", kSymbolVariabl, nullptr);
+        CSymbol* parameter = addSymbol(fixture, "n", kSymbolLoclArg, function);
+        CSymbol* local = addSymbol(fixture, "v", kSymbolVariabl, function);
+        fixture.script().setScope(inside ? function : nullptr);
+        std::vector<CSymbol*> symbols;
+        // Outside the function its parameter's name is the global variable, its local unknown.
+        EXPECT_EQ(scanPrepared(fixture, &symbols), inside ? "pn vv ff fg " : "vn ?v ff fg ");
+        EXPECT_EQ(symbols[0], inside ? parameter : global);
+        EXPECT_EQ(symbols[1] == local, inside);
+    }
 }
 
 TEST(ScriptScanner, UndefinedNamesAreEnteredOnceAndReportedWhenMetAgain) {
-    RecordingPlatformScope platform;
-    ScriptFixture fixture;
-    const auto tokens = scan(fixture, "zork Zork");
-    ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[0].code, tUNIDENTIFIEDsymbol);
-    EXPECT_EQ(tokens[1].code, tUNIDENTIFIEDsymbol);
-    EXPECT_EQ(tokens[0].symbol, tokens[1].symbol);
-    ASSERT_EQ(platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(platform.recorder.bugReports()[0], "Internal error: unknown symbol type.");
-
+    ScriptHarness fixture;
+    fixture.setText("zork Zork");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    std::vector<CSymbol*> symbols;
+    EXPECT_EQ(scanPrepared(fixture, &symbols), "?zork ?zork ");
+    EXPECT_EQ(symbols[0], symbols[1]);
+    EXPECT_EQ(fixture.bugReports(), Texts{"Internal error: unknown symbol type."});
     // A parameter left in the global scope is reported the same way, with its own text.
-    platform.recorder.clear();
+    fixture.platform.recorder.clear();
     fixture.setText("p");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
-    CSymbol* stray = addSymbol(fixture, "p", kSymbolLoclArg, nullptr);
-    const auto strayTokens = scanPrepared(fixture);
-    ASSERT_EQ(strayTokens.size(), 1u);
-    EXPECT_EQ(strayTokens[0].code, tUNIDENTIFIEDsymbol);
-    EXPECT_EQ(strayTokens[0].symbol, stray);
-    ASSERT_EQ(platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(platform.recorder.bugReports()[0],
-              "Internal error: got illegal symbol type in global scope.");
+    addSymbol(fixture, "p", kSymbolLoclArg, nullptr);
+    EXPECT_EQ(scanPrepared(fixture), "?p ");
+    EXPECT_EQ(fixture.bugReports(),
+              Texts{"Internal error: got illegal symbol type in global scope."});
 }
 
 TEST(ScriptScanner, PreparingAgainStartsAtTheFirstByteOfTheNewText) {
-    ScriptFixture fixture;
+    ScriptHarness fixture;
     fixture.setText("alpha beta\ngamma");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
     CScriptScanner scanner;
     RScannedToken token;
     scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
     EXPECT_EQ(token.symbol->getSymbolString().str(), "alpha");
-
     fixture.setText("delta");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
     EXPECT_EQ(fixture.script().getLineCounter(), 0);
     scanner.reset();
-    scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
-    EXPECT_EQ(token.symbol->getSymbolString().str(), "delta");
-    scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
-    EXPECT_EQ(token.code, tEndOfInput);
-}
-
-TEST(ScriptScanner, InputHandsOutTheTextInPiecesUpToItsEnd) {
-    ScriptFixture fixture;
+    EXPECT_EQ(scanPrepared(fixture), "?delta ");
     fixture.setText("abcdefg");
     ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
     char buffer[8] = {};

@@ -1,14 +1,6 @@
-#include "ScriptRunner.h"
-#include "script/CMiddleInterface.h"
-#include "script/CScript.h"
-#include "storage/CRString.h"
+#include "ScriptSupport.h"
 #include "storage/CTablet.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 
@@ -27,7 +19,7 @@ const std::string kMenus = "define menu \"Checks\"\n"
 } // namespace
 
 TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable seen\n"
                              "define function is-landing-allowed(a, b)\n let seen = a & \",\" & b\n"
                              " return a > b\nend define\n"
@@ -38,7 +30,7 @@ TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
     EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookClose));
     bool exists = false;
     bool answer = false;
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(
         runner.script().callInternalMessage(CScript::kHookIsLandingAllowed, 7, 3, exists, answer),
@@ -65,7 +57,7 @@ TEST(ScriptHooks, RegisteredHooksRunWithNodeArguments) {
 }
 
 TEST(ScriptHooks, AHookWithTheWrongArgumentCountIsRefusedWithAnAlert) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable seen\n"
                              "define function open(n)\n let seen = 1\nend define\n"
                              "define variable scissors\n"),
@@ -93,13 +85,13 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
     const std::string script = "define function scissors-down(n)\n exit\nend define\n"
                                "define function magnifying-glass(n)\n exit\nend define\n";
     {
-        ScriptRunner author;
+        ScriptHarness author;
         ASSERT_EQ(author.compile(script, false), kNoErr);
         bool visible = true;
         ASSERT_EQ(author.script().middleInterface().getToolVisibility(2, visible), kNoErr);
         EXPECT_FALSE(visible);
     }
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(script), kNoErr);
     const CMiddleInterface& middle = runner.script().middleInterface();
     for (int32_t tool = 1; tool <= 4; ++tool) {
@@ -109,162 +101,100 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
     }
     // Made inside the set-up step, which is cleared: Undo does not offer it.
     bool canUndo = true;
-    ASSERT_EQ(runner.database().undoStructure().canUndo(canUndo), kNoErr);
+    ASSERT_EQ(runner.tree.undoStructure().canUndo(canUndo), kNoErr);
     EXPECT_FALSE(canUndo);
 }
 
-TEST(ScriptMenus, MenusLiveInTheRecordTable) {
-    ScriptRunner runner;
+TEST(ScriptMenus, MenusLiveInTheRecordTableAndChangeUndoablyRebuildingTheMenus) {
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile(kMenus), kNoErr);
-    const CMiddleInterface& middle = runner.script().middleInterface();
-    int32_t count = 0;
-    ASSERT_EQ(middle.howManyItemsInMenu(1, count), kNoErr);
-    EXPECT_EQ(count, 4);
-    ASSERT_EQ(middle.howManyItemsInMenu(2, count), kNoErr);
-    EXPECT_EQ(count, 1);
-    std::string value;
-    ASSERT_EQ(middle.getMenuLabel(2, value), kNoErr);
-    EXPECT_EQ(value, "More");
-    ASSERT_EQ(middle.getMenuItemString(1, 1, true, value), kNoErr);
-    EXPECT_EQ(value, "Check It");
-    ASSERT_EQ(middle.getMenuItemString(1, 1, false, value), kNoErr);
-    EXPECT_EQ(value, "Check");
-    int32_t record = 0;
+    CMiddleInterface& middle = runner.middle();
+    int32_t first = 0, second = 0, record = 0;
+    ASSERT_EQ(middle.howManyItemsInMenu(1, first), kNoErr);
+    ASSERT_EQ(middle.howManyItemsInMenu(2, second), kNoErr);
+    EXPECT_EQ(first * 10 + second, 41);
+    std::string label, itemLabel, itemName;
+    ASSERT_EQ(middle.getMenuLabel(2, label), kNoErr);
+    ASSERT_EQ(middle.getMenuItemString(1, 1, true, itemLabel), kNoErr);
+    ASSERT_EQ(middle.getMenuItemString(1, 1, false, itemName), kNoErr);
+    EXPECT_EQ(label + "|" + itemLabel + "|" + itemName, "More|Check It|Check");
     ASSERT_EQ(middle.menuNameToIndex(text("more"), record), kNoErr);
     EXPECT_EQ(record, 33);
     ASSERT_EQ(middle.menuNameToIndex(text("twice"), record), kNoErr);
     EXPECT_EQ(record, 5);
-    EXPECT_EQ(middle.recordTable().cell(4, 1), -1);
-    EXPECT_EQ(middle.recordTable().cell(4, 2), -1);
-    EXPECT_EQ(middle.recordTable().cell(3, 3), 1);
-    EXPECT_EQ(middle.recordTable().cell(3, 4), 0);
+    const CTablet& table = middle.recordTable();
+    EXPECT_EQ(std::vector<int32_t>(
+                  {table.cell(4, 1), table.cell(4, 2), table.cell(3, 3), table.cell(3, 4)}),
+              std::vector<int32_t>({-1, -1, 1, 0}));
+    EXPECT_TRUE(runner.bugReports().empty());
     bool flag = false;
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 2, flag), kNoErr);
-    EXPECT_TRUE(flag);
-
-    EXPECT_TRUE(runner.platform.recorder.bugReports().empty());
-    EXPECT_EQ(middle.howManyItemsInMenu(3, count), kErrInvalidParameter);
-    EXPECT_EQ(middle.getMenuItemString(2, 2, true, value), kErrInvalidParameter);
+    EXPECT_EQ(middle.howManyItemsInMenu(3, first), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemString(2, 2, true, label), kErrInvalidParameter);
     EXPECT_EQ(middle.getMenuItemChecked(0, 1, flag), kErrInvalidParameter);
-    EXPECT_EQ(runner.platform.recorder.bugReports().size(), 3u);
-}
+    EXPECT_EQ(runner.bugReports().size(), 3u);
+    runner.platform.recorder.clear();
 
-TEST(ScriptMenus, MenuItemChangesAreUndoableAndRebuildTheMenus) {
-    ScriptRunner runner;
-    ASSERT_EQ(runner.compile(kMenus), kNoErr);
-    CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.undo();
     ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.checkMenuItem(undo, text("Check"), true), kNoErr);
     ASSERT_EQ(middle.enableMenuItem(undo, text("twice"), false), kNoErr);
     ASSERT_EQ(middle.setMenuItemLabel(undo, text("more"), text("Less")), kNoErr);
     // Names compare exactly: "check" names no item, and nothing changes.
     EXPECT_EQ(middle.checkMenuItem(undo, text("check"), false), kErrInvalidParameter);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
-              "CMiddleInterface::checkMenuItem (invalid parameter)");
-    EXPECT_EQ(runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask).size(), 3u);
-    for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
-        EXPECT_EQ(request.first, CMiddleInterface::kRebuildAuthorMenus);
-
-    bool flag = false;
-    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    // Of two items with the same name, the first is changed.
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
-    EXPECT_FALSE(flag);
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 4, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
-
-    ASSERT_EQ(undo.undo(), kNoErr);
-    ASSERT_EQ(middle.getMenuItemChecked(1, 1, flag), kNoErr);
-    EXPECT_FALSE(flag);
-    ASSERT_EQ(middle.getMenuItemEnabled(1, 3, flag), kNoErr);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "More");
-    ASSERT_EQ(undo.redo(), kNoErr);
-    EXPECT_EQ(middle.menu(2)->items[0].label, "Less");
-    EXPECT_TRUE(middle.menu(1)->items[0].checked);
-}
-
-TEST(ScriptMenus, ToolVisibilityChangesAreUndoableUserInterfaceTasks) {
-    ScriptRunner runner;
-    ASSERT_EQ(runner.compile("define variable v"), kNoErr);
-    CMiddleInterface& middle = runner.script().middleInterface();
-    CUndoStructure& undo = runner.database().undoStructure();
-    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
     ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolLexicon, false), kNoErr);
     // The value it already has adds nothing.
     ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolArrow, true), kNoErr);
     EXPECT_EQ(middle.setToolVisibility(undo, 5, true), kErrInvalidParameter);
     ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    bool visible = true;
-    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
-    EXPECT_FALSE(visible);
+    EXPECT_EQ(runner.bugReports(),
+              (Texts{"CMiddleInterface::checkMenuItem (invalid parameter)",
+                     "CMiddleInterface::setToolVisibility (invalid parameter)"}));
+    // Each menu change is a task that rebuilds the menus; the tool's task names it, hidden.
+    const auto tasks = [&] {
+        std::string out;
+        for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
+            out += request.first == CMiddleInterface::kRebuildAuthorMenus
+                       ? "menus "
+                       : std::to_string(request.first) + ":" + std::to_string(request.second) + " ";
+        runner.ui.clear();
+        return out;
+    };
+    EXPECT_EQ(tasks(), "menus menus menus 4:0 ");
+    const auto state = [&] {
+        bool checked = false, enabled = false, nextEnabled = false, lexicon = false;
+        EXPECT_EQ(middle.getMenuItemChecked(1, 1, checked), kNoErr);
+        // Of two items with the same name, the first is changed.
+        EXPECT_EQ(middle.getMenuItemEnabled(1, 3, enabled), kNoErr);
+        EXPECT_EQ(middle.getMenuItemEnabled(1, 4, nextEnabled), kNoErr);
+        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, lexicon), kNoErr);
+        return std::string(checked ? "checked " : "") + (enabled ? "enabled " : "") +
+               (nextEnabled ? "next " : "") + (lexicon ? "lexicon " : "") +
+               middle.menu(2)->items[0].label;
+    };
+    EXPECT_EQ(state(), "checked next Less");
     ASSERT_EQ(undo.undo(), kNoErr);
-    ASSERT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, visible), kNoErr);
-    EXPECT_TRUE(visible);
-    const auto requests = runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask);
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].first, 4);
-    EXPECT_EQ(requests[0].second, 0);
-    EXPECT_EQ(requests[1].first, 4);
-    EXPECT_EQ(requests[1].second, 1);
+    EXPECT_EQ(state(), "enabled next lexicon More");
+    EXPECT_NE(tasks().find("4:1 "), std::string::npos);
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(state(), "checked next Less");
 }
 
-TEST(ScriptMenus, RunTimeErrorsAndModifierKeys) {
-    ScriptRunner runner;
-    CMiddleInterface& middle = runner.script().middleInterface();
-    middle.reportRunTimeError(1, "check", "mother");
-    EXPECT_TRUE(runner.runTimeErrors().empty());
-    middle.turnOnRunTimeDebugging();
-    middle.reportRunTimeError(1, "check", "mother");
-    middle.reportRunTimeError(9, "", "substitute");
-    const auto errors = runner.runTimeErrors();
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0], "A run time error occurred in the user function \"check\" while calling "
-                         "native function \"mother\".\r\nError Message: Invalid node argument");
-    EXPECT_EQ(errors[1], "A run time error occurred while calling native function "
-                         "\"substitute\".\r\nError Message: Not a root node");
-    for (int32_t code = 1; code <= 10; ++code)
-        EXPECT_FALSE(CMiddleInterface::runTimeErrorText(code).empty());
-
-    runner.platform.recorder.modifiers = kModifierShift | kModifierAlt;
-    EXPECT_TRUE(middle.queryModifierKey(1));
-    EXPECT_FALSE(middle.queryModifierKey(2));
-    EXPECT_TRUE(middle.queryModifierKey(3));
+TEST(ScriptMenus, ModifierKeysAndRequestsWithoutAnApplication) {
+    ScriptHarness runner;
+    CMiddleInterface& middle = runner.middle();
     runner.platform.recorder.modifiers = kModifierControl;
     EXPECT_TRUE(middle.queryModifierKey(2));
     EXPECT_FALSE(middle.queryModifierKey(4));
-    ASSERT_EQ(runner.platform.recorder.bugReports().size(), 1u);
-    EXPECT_EQ(runner.platform.recorder.bugReports()[0],
-              "CMiddleInterface::queryModifierKey (invalid parameter)");
-}
-
-TEST(ScriptMenus, RequestsArePassedOnToTheApplication) {
-    ScriptRunner runner;
-    CMiddleInterface& middle = runner.script().middleInterface();
-    runner.platform.recorder.askAnswers.push_back(std::string("yes"));
-    ASSERT_EQ(middle.message(text("hello")), kNoErr);
+    EXPECT_EQ(runner.bugReports(), Texts{"CMiddleInterface::queryModifierKey (invalid parameter)"});
     ASSERT_EQ(middle.popUp(12, text("here")), kNoErr);
-    CRString answer(153);
-    ASSERT_EQ(middle.ask(text("Sure?"), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "yes");
-    ASSERT_EQ(middle.ask(text("Again?"), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "");
-    const auto& requests = runner.ui.requests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].kind, RecordingUserInterface::Kind::Message);
-    EXPECT_EQ(requests[0].text, "hello");
-    EXPECT_EQ(requests[1].kind, RecordingUserInterface::Kind::PopUp);
-    EXPECT_EQ(requests[1].first, 12);
-    EXPECT_EQ(requests[2].text, "Sure?");
+    ASSERT_EQ(runner.ui.requests().size(), 1u);
+    EXPECT_EQ(runner.ui.requests()[0].first, 12);
     // Without an application the requests go nowhere and questions get empty answers.
     middle.installCRamexApp(nullptr);
     runner.platform.recorder.askAnswers.push_back(std::string("unused"));
+    CRString answer(153);
     ASSERT_EQ(middle.ask(text("Alone?"), answer), kNoErr);
     EXPECT_EQ(answer.str(), "");
-    EXPECT_EQ(runner.ui.requests().size(), 4u);
+    ASSERT_EQ(middle.message(text("hello")), kNoErr);
+    EXPECT_EQ(runner.ui.requests().size(), 1u);
 }

@@ -1,16 +1,11 @@
-#include "NativeTestSupport.h"
+#include "ScriptSupport.h"
 
 #include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
 #include "script/NativeFunctionTable.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
+#include <iterator>
 
 namespace {
 
@@ -59,7 +54,7 @@ TEST_F(NativeTest, EveryNumberOfTheTableRunsItsNativeOnArgumentsOfZero) {
 
 TEST_F(NativeTest, TheNativeNameIsCurrentOnlyWhileTheNativeRuns) {
     middle().turnOnRunTimeDebugging();
-    run("mother", {0});
+    call("mother", {0});
     EXPECT_EQ(runTimeErrors(),
               std::vector<std::string>{nativeErrorText("mother", "Invalid node argument")});
     EXPECT_TRUE(script().executingNativeFunction().empty());
@@ -80,7 +75,7 @@ TEST_F(NativeTest, AnInvalidNodeGivesZeroAndIsShownOnlyWhenDebugging) {
         for (const RArg& bad : {RArg(0), RArg(category), RArg(100000), RArg(-3), RArg("abc")}) {
             platform.recorder.clear();
             trace.str("");
-            const CRString result = run("mother", {bad});
+            const CRString result = call("mother", {bad});
             EXPECT_TRUE(result.hasValue()) << bad.text;
             EXPECT_EQ(result.str(), "0") << bad.text;
             EXPECT_EQ(trace.str(), debuggingAlert("mother")) << bad.text;
@@ -97,75 +92,39 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
               kNoErr);
     middle().turnOnRunTimeDebugging();
     // "@" marks a node argument; each in turn is made invalid while the others stay valid.
-    const std::vector<std::pair<std::string, std::vector<std::string>>> natives = {
-        {"belong-to-same-spine", {"@", "@"}},
-        {"bottom-max", {"@"}},
-        {"c-command", {"@", "@"}},
-        {"can-apply", {"@", "@"}},
-        {"can-compose", {"@", "@"}},
-        {"can-tag-adjoin", {"@", "@"}},
-        {"can-unify", {"@", "@"}},
-        {"complement", {"@"}},
-        {"dominate", {"@", "@"}},
-        {"foot", {"@"}},
-        {"get-subscript", {"@"}},
-        {"has-daughters", {"@"}},
-        {"head", {"@"}},
-        {"how-many-daughters", {"@"}},
-        {"immediately-dominate", {"@", "@"}},
-        {"is-branching-node", {"@"}},
-        {"is-complement-of", {"@", "@"}},
-        {"is-foot", {"@"}},
-        {"is-head", {"@"}},
-        {"is-leftmost-sister", {"@"}},
-        {"is-main-terminal-node", {"@"}},
-        {"is-maximal-projection", {"@"}},
-        {"is-rightmost-sister", {"@"}},
-        {"is-root-node", {"@"}},
-        {"is-sister-of", {"@", "@"}},
-        {"is-spec-of", {"@", "@"}},
-        {"label", {"@"}},
-        {"left-sister", {"@"}},
-        {"leftmost-daughter", {"@"}},
-        {"m-command", {"@", "@"}},
-        {"mother", {"@"}},
-        {"next-node", {"@"}},
-        {"non-reflexive-dominate", {"@", "@"}},
-        {"precede", {"@", "@"}},
-        {"projection", {"@"}},
-        {"right-sister", {"@"}},
-        {"rightmost-daughter", {"@"}},
-        {"same", {"@", "@"}},
-        {"spec", {"@"}},
-        {"subtree-terminal-string", {"@"}},
-        {"top-max", {"@"}},
-        {"apply", {"@", "@"}},
-        {"attach-daughter-to-left", {"@", "@"}},
-        {"attach-daughter-to-right", {"@", "@"}},
-        {"auto-node-label", {"@"}},
-        {"clone-for-adjunction", {"@"}},
-        {"compose", {"@", "@"}},
-        {"copy-features", {"@", "@"}},
-        {"copy-subtree", {"@", "@"}},
-        {"create-daughter-to-left", {"@"}},
-        {"create-daughter-to-right", {"@"}},
-        {"detach", {"@"}},
-        {"detach-clone", {"@"}},
-        {"kill-node", {"@"}},
-        {"move-daughters", {"@", "@"}},
-        {"pop-up", {"@", "text"}},
-        {"set-node-category", {"@", "N"}},
-        {"set-node-label", {"@", "new"}},
-        {"set-node-projection", {"@", "1"}},
-        {"set-offending-node", {"@"}},
-        {"set-single-offending-node", {"@"}},
-        {"set-subscript", {"@", "i"}},
-        {"substitute", {"@", "@"}},
-        {"tag-adjoin", {"@", "@"}},
-        {"unify", {"@", "@"}},
-    };
+    std::vector<std::pair<std::string, std::string>> natives = {{"pop-up", "@ text"},
+                                                                {"set-node-category", "@ N"},
+                                                                {"set-node-label", "@ new"},
+                                                                {"set-node-projection", "@ 1"},
+                                                                {"set-subscript", "@ i"}};
+    for (const char* names : {
+             "bottom-max complement foot get-subscript has-daughters head how-many-daughters",
+             "is-branching-node is-foot is-head is-leftmost-sister is-main-terminal-node",
+             "is-maximal-projection is-rightmost-sister is-root-node label left-sister",
+             "leftmost-daughter mother next-node projection right-sister rightmost-daughter spec",
+             "subtree-terminal-string top-max auto-node-label clone-for-adjunction",
+             "create-daughter-to-left create-daughter-to-right detach detach-clone kill-node",
+             "set-offending-node set-single-offending-node",
+         }) {
+        std::istringstream words(names);
+        for (std::string name; words >> name;)
+            natives.emplace_back(name, "@");
+    }
+    for (const char* names : {
+             "belong-to-same-spine c-command can-apply can-compose can-tag-adjoin can-unify",
+             "dominate immediately-dominate is-complement-of is-sister-of is-spec-of m-command",
+             "non-reflexive-dominate precede same apply attach-daughter-to-left",
+             "attach-daughter-to-right compose copy-features copy-subtree move-daughters",
+             "substitute tag-adjoin unify",
+         }) {
+        std::istringstream words(names);
+        for (std::string name; words >> name;)
+            natives.emplace_back(name, "@ @");
+    }
     const std::vector<int32_t> valid = {node("R"), node("N")};
-    for (const auto& [name, pattern] : natives) {
+    for (const auto& [name, arguments] : natives) {
+        std::istringstream words(arguments);
+        const std::vector<std::string> pattern{std::istream_iterator<std::string>(words), {}};
         std::vector<std::size_t> nodeArguments;
         for (std::size_t i = 0; i < pattern.size(); ++i)
             if (pattern[i] == "@")
@@ -180,7 +139,7 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
             ui.clear();
             trace.str("");
             const DatabaseState before = captureState(tree);
-            const CRString result = run(name, args);
+            const CRString result = call(name, args);
             EXPECT_EQ(result.str(), "0") << name << " argument " << bad + 1;
             EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)))
                 << name << " argument " << bad + 1;
@@ -196,7 +155,7 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
             std::vector<RArg> args(pattern.begin(), pattern.end());
             args[0] = RArg(0);
             args[1] = RArg(-1);
-            EXPECT_EQ(run(name, args).str(), "0") << name;
+            EXPECT_EQ(call(name, args).str(), "0") << name;
             EXPECT_EQ(runTimeErrors().size(), 2u) << name << ": the second is still checked";
         }
     }
@@ -204,80 +163,63 @@ TEST_F(NativeTest, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
 
 // --- Relations ---
 
-TEST_F(NativeTest, NodeRelationsAnswerWithNodesAndNumbers) {
+// Each row "native argument... expected": a label names its node, "'text" is a text.
+TEST_F(NativeTest, RelationsAnswerWithNodesTextsAndNumbersInArgumentOrder) {
     build(kShape);
-    struct Case {
-        const char* native;
-        const char* argument;
-        const char* expected; // a label, or a number
+    const char* const rows[] = {"mother N NP",
+                                "mother S 0",
+                                "left-sister VP NP",
+                                "left-sister NP 0",
+                                "right-sister NP VP",
+                                "right-sister VP 0",
+                                "leftmost-daughter S NP",
+                                "leftmost-daughter N 0",
+                                "rightmost-daughter S VP",
+                                "rightmost-daughter D 0",
+                                "next-node N VP",
+                                "next-node N2 0",
+                                "how-many-daughters VP 2",
+                                "how-many-daughters D 0",
+                                "has-daughters NP 1",
+                                "has-daughters N 0",
+                                "is-branching-node O 1",
+                                "is-root-node S 1",
+                                "is-root-node NP 0",
+                                "is-leftmost-sister NP 1",
+                                "is-leftmost-sister VP 0",
+                                "is-rightmost-sister VP 1",
+                                "is-rightmost-sister NP 0",
+                                "label D2 'D2",
+                                "dominate S N 1",
+                                "dominate N S 0",
+                                "dominate N N 1",
+                                "non-reflexive-dominate N N 0",
+                                "non-reflexive-dominate NP N 1",
+                                "immediately-dominate NP N 1",
+                                "immediately-dominate S N 0",
+                                "is-sister-of NP VP 1",
+                                "is-sister-of NP O 0",
+                                "precede D V 1",
+                                "precede V D 0",
+                                "same N N 1",
+                                "c-command D N 1",
+                                "c-command D V 0"};
+    const auto value = [&](const std::string& word) {
+        return word[0] == '\''     ? word.substr(1)
+               : nodes.count(word) ? std::to_string(node(word))
+                                   : word;
     };
-    const std::vector<Case> cases = {
-        {"mother", "N", "NP"},
-        {"mother", "S", "0"},
-        {"left-sister", "VP", "NP"},
-        {"left-sister", "NP", "0"},
-        {"right-sister", "NP", "VP"},
-        {"right-sister", "VP", "0"},
-        {"leftmost-daughter", "S", "NP"},
-        {"leftmost-daughter", "N", "0"},
-        {"rightmost-daughter", "S", "VP"},
-        {"rightmost-daughter", "D", "0"},
-        {"next-node", "N", "VP"},
-        {"next-node", "N2", "0"},
-        {"how-many-daughters", "VP", "2"},
-        {"how-many-daughters", "D", "0"},
-        {"has-daughters", "NP", "1"},
-        {"has-daughters", "N", "0"},
-        {"is-branching-node", "O", "1"},
-        {"is-root-node", "S", "1"},
-        {"is-root-node", "NP", "0"},
-        {"is-leftmost-sister", "NP", "1"},
-        {"is-leftmost-sister", "VP", "0"},
-        {"is-rightmost-sister", "VP", "1"},
-        {"is-rightmost-sister", "NP", "0"},
-        {"label", "D2", "text D2"},
-        {"subtree-terminal-string", "VP", "text  V D2 N2"},
-    };
-    for (const Case& c : cases) {
-        const CRString result = run(c.native, {node(c.argument)});
-        // "text ..." is a text; other names are the nodes of those labels.
-        const std::string wanted = c.expected;
-        const std::string expected = wanted.rfind("text ", 0) == 0 ? wanted.substr(5)
-                                     : nodes.count(wanted)         ? std::to_string(node(wanted))
-                                                                   : wanted;
-        EXPECT_EQ(result.str(), expected) << c.native << "(" << c.argument << ")";
-        EXPECT_EQ(lastErr, kNoErr) << c.native;
+    for (const char* row : rows) {
+        std::istringstream words(row);
+        std::vector<std::string> parts{std::istream_iterator<std::string>(words), {}};
+        std::vector<RArg> args;
+        for (std::size_t i = 1; i + 1 < parts.size(); ++i)
+            args.emplace_back(value(parts[i]));
+        EXPECT_EQ(call(parts[0], args).str(), value(parts.back())) << row;
+        EXPECT_EQ(lastErr, kNoErr) << row;
     }
+    EXPECT_EQ(call("subtree-terminal-string", {node("VP")}).str(), " V D2 N2");
     EXPECT_TRUE(bugReports().empty());
-}
-
-TEST_F(NativeTest, PairRelationsAnswerWithTruthValuesInArgumentOrder) {
-    build(kShape);
-    struct Case {
-        const char* native;
-        const char* first;
-        const char* second;
-        int32_t expected;
-    };
-    const std::vector<Case> cases = {
-        {"dominate", "S", "N", 1},
-        {"dominate", "N", "S", 0},
-        {"dominate", "N", "N", 1},
-        {"non-reflexive-dominate", "N", "N", 0},
-        {"non-reflexive-dominate", "NP", "N", 1},
-        {"immediately-dominate", "NP", "N", 1},
-        {"immediately-dominate", "S", "N", 0},
-        {"is-sister-of", "NP", "VP", 1},
-        {"is-sister-of", "NP", "O", 0},
-        {"precede", "D", "V", 1},
-        {"precede", "V", "D", 0},
-        {"same", "N", "N", 1},
-        {"c-command", "D", "N", 1},
-        {"c-command", "D", "V", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(run(c.native, {node(c.first), node(c.second)}).str(), std::to_string(c.expected))
-            << c.native << "(" << c.first << ", " << c.second << ")";
 }
 
 // Every relation native gives what its relation of the tree database gives, for every pair of
@@ -317,8 +259,7 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
         {"is-maximal-projection", &CTree::isMaximalProjection},
         {"projection", &CTree::getProjection},
         {"spec", &CTree::spec},
-        {"top-max", &CTree::topMax},
-    };
+        {"top-max", &CTree::topMax}};
     const std::vector<std::pair<const char*, Binary>> binary = {
         {"belong-to-same-spine", &CTree::belongToSameSpine},
         {"c-command", &CTree::cCommand},
@@ -326,24 +267,23 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
         {"is-complement-of", &CTree::isComplementOf},
         {"is-spec-of", &CTree::isSpecOf},
         {"m-command", &CTree::mCommand},
-        {"same", &CTree::same},
-    };
+        {"same", &CTree::same}};
     int32_t nonZeroAnswers = 0;
     for (const auto& [a, first] : nodes) {
         for (const auto& [name, relation] : unary) {
             int32_t expected = 0;
             ASSERT_EQ((tree.*relation)(first, expected), kNoErr);
-            EXPECT_EQ(run(name, {first}).getNumericValue(), expected) << name << "(" << a << ")";
+            EXPECT_EQ(call(name, {first}).getNumericValue(), expected) << name << "(" << a << ")";
             nonZeroAnswers += expected != 0;
         }
         int32_t mainTerminal = 0;
         ASSERT_EQ(tree.isMainTerminalNode(first, true, mainTerminal), kNoErr);
-        EXPECT_EQ(run("is-main-terminal-node", {first}).getNumericValue(), mainTerminal);
+        EXPECT_EQ(call("is-main-terminal-node", {first}).getNumericValue(), mainTerminal);
         for (const auto& [b, second] : nodes) {
             for (const auto& [name, relation] : binary) {
                 int32_t expected = 0;
                 ASSERT_EQ((tree.*relation)(first, second, expected), kNoErr);
-                EXPECT_EQ(run(name, {first, second}).getNumericValue(), expected)
+                EXPECT_EQ(call(name, {first, second}).getNumericValue(), expected)
                     << name << "(" << a << ", " << b << ")";
                 nonZeroAnswers += expected != 0;
             }
@@ -354,33 +294,33 @@ TEST_F(NativeTest, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
 }
 
 TEST_F(NativeTest, WholeDocumentQueriesCountRootsFindTheSelectionAndReadTheLeaves) {
-    EXPECT_EQ(run("how-many-root-nodes").str(), "0");
-    EXPECT_EQ(run("selection").str(), "0");
-    EXPECT_EQ(run("terminal-string").str(), "");
+    EXPECT_EQ(call("how-many-root-nodes").str(), "0");
+    EXPECT_EQ(call("selection").str(), "0");
+    EXPECT_EQ(call("terminal-string").str(), "");
     const int32_t first = build("S(NP VP)");
     build("T(a b)");
-    EXPECT_EQ(run("how-many-root-nodes").str(), "2");
+    EXPECT_EQ(call("how-many-root-nodes").str(), "2");
     std::unique_ptr<CRString> expected;
     ASSERT_EQ(tree.terminalString(expected), kNoErr);
-    EXPECT_EQ(run("terminal-string").str(), expected->str());
+    EXPECT_EQ(call("terminal-string").str(), expected->str());
     EXPECT_NE(expected->str().find(" NP VP"), std::string::npos);
     ASSERT_EQ(tree.setSelectedValue(first, 1), kNoErr);
-    EXPECT_EQ(run("selection").getNumericValue(), first);
+    EXPECT_EQ(call("selection").getNumericValue(), first);
 }
 
 TEST_F(NativeTest, CategoryNamesTheCategoryWithoutANodeCheck) {
     build("S(NP)");
     middle().turnOnRunTimeDebugging();
-    EXPECT_EQ(run("category", {node("NP")}).str(), "None");
+    EXPECT_EQ(call("category", {node("NP")}).str(), "None");
     int32_t categoryN = 0;
     ASSERT_EQ(tree.convertCategoryLabelToIndex(CRString("N", 1), categoryN), kNoErr);
     ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setNodeCategory(node("NP"), categoryN); }),
               kNoErr);
-    EXPECT_EQ(run("category", {node("NP")}).str(), "N");
+    EXPECT_EQ(call("category", {node("NP")}).str(), "N");
     // 0 answers 0 quietly; any other number that is not a node is the database's to report.
-    EXPECT_EQ(run("category", {0}).str(), "0");
+    EXPECT_EQ(call("category", {0}).str(), "0");
     EXPECT_TRUE(bugReports().empty());
-    EXPECT_EQ(run("category", {100000}).str(), "0");
+    EXPECT_EQ(call("category", {100000}).str(), "0");
     EXPECT_EQ(bugReports().size(), 1u);
     EXPECT_TRUE(runTimeErrors().empty());
     EXPECT_TRUE(trace.str().empty());
@@ -388,7 +328,7 @@ TEST_F(NativeTest, CategoryNamesTheCategoryWithoutANodeCheck) {
 
 TEST_F(NativeTest, SubscriptsAreReadAsTheyWereSet) {
     build("S(NP)");
-    EXPECT_EQ(run("get-subscript", {node("NP")}).str(), "");
-    EXPECT_EQ(runUndoable("set-subscript", {node("NP"), "i"}).str(), "1");
-    EXPECT_EQ(run("get-subscript", {node("NP")}).str(), "i");
+    EXPECT_EQ(call("get-subscript", {node("NP")}).str(), "");
+    EXPECT_EQ(callUndoable("set-subscript", {node("NP"), "i"}).str(), "1");
+    EXPECT_EQ(call("get-subscript", {node("NP")}).str(), "i");
 }

@@ -1,14 +1,8 @@
 // An exhausted allocator below a script call stops the call like a spent budget: no abort, one
 // message, and Undo takes back what the call did.
-#include "ScriptRunner.h"
-#include "support/HierarchyTestSupport.h"
+#include "ScriptSupport.h"
 
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <new>
@@ -56,14 +50,14 @@ void operator delete(void* memory, std::size_t) noexcept {
 TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
     if (!kAllocatorReplaced)
         GTEST_SKIP() << "the allocator cannot be replaced here";
-    ScriptRunner runner;
+    ScriptHarness runner;
     const std::vector<int32_t> tree = runner.buildTree();
     // A wide tree, so that the walk's list of nodes needs a large block.
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     ASSERT_EQ(undo.startTaskList(kLabelNeverUndoable), kNoErr);
     for (int i = 0; i < 20000; ++i) {
         int32_t daughter = 0;
-        ASSERT_EQ(runner.database().newDaughterToRight(tree[2], daughter), kNoErr);
+        ASSERT_EQ(runner.tree.newDaughterToRight(tree[2], daughter), kNoErr);
     }
     ASSERT_EQ(undo.finishTaskList(), kNoErr);
     ASSERT_EQ(undo.zeroOut(), kNoErr);
@@ -73,7 +67,7 @@ TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
                              " let after = 1\nend define\n"),
               kNoErr);
     runner.setGlobal("x", tree[3]);
-    const int32_t nodesBefore = countAllNodes(runner.database());
+    const int32_t nodesBefore = countAllNodes(runner.tree);
     {
         const LargeAllocationsFail exhausted(64 * 1024);
         ASSERT_EQ(runner.run("walk"), kNoErr);
@@ -85,10 +79,10 @@ TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
     EXPECT_EQ(runner.alerts(), (std::vector<std::string>{
                                    "The script was stopped because it used too much memory."}));
     EXPECT_EQ(runner.script().callDepth(), 0);
-    EXPECT_EQ(countAllNodes(runner.database()), nodesBefore + 1);
+    EXPECT_EQ(countAllNodes(runner.tree), nodesBefore + 1);
 
     ASSERT_EQ(undo.undo(), kNoErr);
-    EXPECT_EQ(countAllNodes(runner.database()), nodesBefore);
+    EXPECT_EQ(countAllNodes(runner.tree), nodesBefore);
     EXPECT_EQ(runner.global("made"), "");
 
     // With memory back, the same command runs to its end.

@@ -1,34 +1,17 @@
 // A script can neither run on for ever nor grow the document or its undo step without bound:
 // each top-level call is stopped by its step, time or growth budget, with one message, and
 // Undo takes back what it did.
-#include "ScriptRunner.h"
-#include "support/HierarchyTestSupport.h"
+#include "ScriptSupport.h"
 
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
-#include "storage/CRString.h"
 #include "storage/CStringManager.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
 
 #include <limits>
-#include <string>
 
 namespace {
 
 constexpr const char* kTooLong = "The script was stopped because it ran too long.";
 constexpr const char* kTooMuchMemory = "The script was stopped because it used too much memory.";
-constexpr int32_t kTreeArea = 2;
-
-std::vector<std::string> bugReports(const ScriptRunner& runner) {
-    std::vector<std::string> texts;
-    for (const auto& call :
-         runner.platform.recorder.callsOfKind(RecordingPlatform::Kind::BugReport))
-        texts.push_back(call.text);
-    return texts;
-}
 
 // Two nested loops of a thousand passes each around the body: a million runs of it.
 std::string millionTimes(const std::string& body) {
@@ -76,7 +59,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptRunner runner({"case"});
+        ScriptHarness runner({"case"});
         const std::vector<int32_t> tree = runner.buildTree();
         ASSERT_EQ(runner.compile("define variable n, after\n"
                                  "define function grow\n" +
@@ -86,7 +69,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         runner.script().setStepBudget(std::numeric_limits<int64_t>::max() / 2);
         runner.script().setTimeLimit(c.milliseconds);
         runner.script().setGrowthLimits(c.limits);
-        const int32_t nodesBefore = countAllNodes(runner.database());
+        const int32_t nodesBefore = countAllNodes(runner.tree);
 
         ASSERT_EQ(runner.run("grow"), kNoErr);
         EXPECT_TRUE(runner.script().lastCallWasStopped());
@@ -94,11 +77,11 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         EXPECT_NE(runner.global("after"), "1");
         ASSERT_EQ(runner.alerts().size(), 1u);
         EXPECT_EQ(runner.alerts()[0], c.message);
-        EXPECT_TRUE(bugReports(runner).empty());
+        EXPECT_TRUE(runner.bugReports().empty());
         EXPECT_EQ(runner.script().callDepth(), 0);
 
-        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
-        EXPECT_EQ(countAllNodes(runner.database()), nodesBefore);
+        ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
+        EXPECT_EQ(countAllNodes(runner.tree), nodesBefore);
         EXPECT_EQ(runner.featureText(tree[3], "case"), "");
 
         // The next call starts with budgets of its own.
@@ -114,7 +97,7 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
 }
 
 TEST(ScriptBudgets, AMillionAssignmentsOfAGlobalLeaveOneUndoTask) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define variable g, h\n"
                              "define function count\n" +
                              millionTimes("let g = g + 1\n") +
@@ -122,7 +105,7 @@ TEST(ScriptBudgets, AMillionAssignmentsOfAGlobalLeaveOneUndoTask) {
               kNoErr);
     runner.setGlobal("g", 7);
     runner.script().setTimeLimit(600000);
-    CUndoStructure& undo = runner.database().undoStructure();
+    CUndoStructure& undo = runner.tree.undoStructure();
     const uint64_t tasksBefore = undo.tasksAddedSoFar();
     ASSERT_EQ(runner.run("count"), kNoErr);
     EXPECT_FALSE(runner.script().lastCallWasStopped());
@@ -148,7 +131,7 @@ TEST(ScriptBudgets, AMillionAssignmentsOfAGlobalLeaveOneUndoTask) {
 TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
     for (const bool debugging : {false, true}) {
         SCOPED_TRACE(debugging);
-        ScriptRunner runner({"case"});
+        ScriptHarness runner({"case"});
         const std::vector<int32_t> tree = runner.buildTree();
         const std::string text = "define variable s, n, doublings, after\n"
                                  "define function grow\n define variable i\n let s = \"ab\"\n"
@@ -165,7 +148,7 @@ TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
         EXPECT_EQ(runner.global("after"), "");
         EXPECT_TRUE(runner.script().lastCallWasStopped());
         EXPECT_EQ(runner.script().lastStopReason(), CScript::RStopReason::kStringTooLong);
-        EXPECT_TRUE(bugReports(runner).empty());
+        EXPECT_TRUE(runner.bugReports().empty());
         EXPECT_TRUE(runner.alerts().empty());
         if (debugging) {
             ASSERT_EQ(runner.runTimeErrors().size(), 1u);
@@ -175,7 +158,7 @@ TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
         } else {
             EXPECT_TRUE(runner.runTimeErrors().empty());
         }
-        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+        ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
         EXPECT_EQ(runner.global("s"), "");
         EXPECT_EQ(runner.featureText(tree[1], "case"), "");
     }
@@ -206,7 +189,7 @@ TEST(ScriptBudgets, WalksOverNodesSurviveABodyThatChangesTheTree) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptRunner runner;
+        ScriptHarness runner;
         runner.buildTree();
         ASSERT_EQ(runner.compile(std::string("define variable x, y, visited, after\n"
                                              "define function walk\n let visited = 0\n"
@@ -216,16 +199,16 @@ TEST(ScriptBudgets, WalksOverNodesSurviveABodyThatChangesTheTree) {
         ASSERT_EQ(runner.run("walk"), kNoErr);
         EXPECT_FALSE(runner.script().lastCallWasStopped());
         EXPECT_EQ(runner.global("after"), "1");
-        EXPECT_EQ(bugReports(runner), c.reports);
+        EXPECT_EQ(runner.bugReports(), c.reports);
         EXPECT_EQ(runner.number("visited"), c.visited);
-        EXPECT_EQ(countAllNodes(runner.database()), c.nodesAfter);
-        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
-        EXPECT_EQ(countAllNodes(runner.database()), 4);
+        EXPECT_EQ(countAllNodes(runner.tree), c.nodesAfter);
+        ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
+        EXPECT_EQ(countAllNodes(runner.tree), 4);
     }
 }
 
 TEST(ScriptBudgets, SearchUpwardEndsWhenItsConditionKillsTheNodeItStandsOn) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     const std::vector<int32_t> tree = runner.buildTree();
     ASSERT_EQ(runner.compile("define variable start, found, after\n"
                              "define function climb\n"
@@ -236,11 +219,11 @@ TEST(ScriptBudgets, SearchUpwardEndsWhenItsConditionKillsTheNodeItStandsOn) {
     ASSERT_EQ(runner.run("climb"), kNoErr);
     EXPECT_EQ(runner.global("found"), "0");
     EXPECT_EQ(runner.global("after"), "1");
-    EXPECT_TRUE(bugReports(runner).empty());
+    EXPECT_TRUE(runner.bugReports().empty());
 }
 
 TEST(ScriptBudgets, ARepeatedErrorIsShownOnceAndCountedAtTheEndOfTheCall) {
-    ScriptRunner runner;
+    ScriptHarness runner;
     ASSERT_EQ(runner.compile("define function fail\n define variable i, j\n let i = 0\n"
                              " while i < 500\n let i = i + 1\n let j = 0\n"
                              "  while j < 200\n let j = j + 1\n mother(0)\n end while\n"

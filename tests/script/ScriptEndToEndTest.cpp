@@ -2,30 +2,11 @@
 // from tests/data, the way the main window runs them; the answers are worked out by hand from
 // the document's trees.
 
-#include "base/RecordingPlatform.h"
-#include "model/CTree.h"
+#include "ScriptSupport.h"
 #include "model/TreeAttributes.h"
-#include "script/CMiddleInterface.h"
-#include "script/CScript.h"
-#include "script/RecordingUserInterface.h"
-#include "storage/CRString.h"
-#include "support/TestSupport.h"
-#include "support/TreeTestSupport.h"
 #include "undo/CUndoStructure.h"
-#include "undo/UndoLabels.h"
-
-#include "cli/GrammarTextReader.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace {
-
-constexpr int32_t kEndToEndCreatorTag = 154;
 
 // xbar-document.rgt holds two trees:
 //   [TP [DP{sub=i} [D' [D the] [NP [N' [N dog]]]]]
@@ -53,71 +34,8 @@ const std::string kPrelude =
     " let cp = called(\"CP\")\n let tp2 = mother(called(\"it rains\"))\n"
     "end define\n";
 
-std::string dataFile(const std::string& name) {
-    const char* folder = std::getenv("RAMEX_TEST_DATA");
-    return std::string(folder ? folder : RAMEX_TEST_DATA_DIR) + "/" + name;
-}
-
-// A document read from the text form, with a script compiled for it as for a working
-// document, the platform and the application recorded.
-class DocumentScript {
-public:
-    explicit DocumentScript(const std::string& file = "xbar-document.rgt") {
-        RTextError error;
-        const std::string path = dataFile(file);
-        if (!readGrammarTextFile(path, RTextTarget::Document, tree, error) || !tree) {
-            ADD_FAILURE() << error.describe(path);
-            return;
-        }
-        script().setTraceOutput(nullptr);
-        script().middleInterface().setTraceOutput(nullptr);
-        script().middleInterface().installCRamexApp(&ui);
-    }
-
-    bool ready() const { return tree != nullptr; }
-    CTree& database() { return *tree; }
-    CScript& script() { return *tree->script(); }
-    CUndoStructure& undo() { return tree->undoStructure(); }
-
-    // Sets the script text outside the history and compiles it in student mode.
-    RErr compile(const std::string& text) {
-        EXPECT_EQ(undo().startTaskList(kLabelNeverUndoable), kNoErr);
-        EXPECT_EQ(tree->setMainString(kHeaderRecord, CRString(text, kEndToEndCreatorTag)), kNoErr);
-        const RErr err = script().parseScript(true);
-        EXPECT_EQ(undo().finishTaskList(), kNoErr);
-        EXPECT_EQ(undo().zeroOut(), kNoErr);
-        return err;
-    }
-
-    // Runs a menu command inside an undo step labelled "Menu".
-    RErr run(const std::string& command) {
-        EXPECT_EQ(undo().startTaskList(kLabelMenu), kNoErr);
-        const RErr err =
-            script().executeAuthorDefinedMenuCommand(CRString(command, kEndToEndCreatorTag));
-        EXPECT_EQ(undo().finishTaskList(), kNoErr);
-        return err;
-    }
-
-    // The texts of the "message" requests, in order; forgets them.
-    std::vector<std::string> takeMessages() {
-        std::vector<std::string> texts;
-        for (const auto& request : ui.requestsOfKind(RecordingUserInterface::Kind::Message))
-            texts.push_back(request.text);
-        ui.clear();
-        return texts;
-    }
-
-    std::vector<std::string> boxes(const std::string& title) const {
-        std::vector<std::string> texts;
-        for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-            if (call.title == title)
-                texts.push_back(call.text);
-        return texts;
-    }
-
-    RecordingPlatformScope platform;
-    RecordingUserInterface ui;
-    std::unique_ptr<CTree> tree;
+struct DocumentScript : ScriptHarness {
+    DocumentScript() : ScriptHarness(FromDocument{}, "xbar-document.rgt") {}
 };
 
 using Messages = std::vector<std::string>;
@@ -128,127 +46,118 @@ struct RNativeGroupCase {
     Messages expected;
 };
 
-class ScriptEndToEndNatives : public ::testing::TestWithParam<RNativeGroupCase> {};
+const RNativeGroupCase kNativeGroups[] = {
+    {"NodeRelations",
+     " message(label(tp) & \" \" & is-root-node(tp) & \" \" & how-many-daughters(tp) & "
+     "\" \" & how-many-root-nodes)\n"
+     " message(label(right-sister(dp)) & \" \" & label(left-sister(right-sister(dp))) & "
+     "subtree-terminal-string(leftmost-daughter(advp)) & "
+     "subtree-terminal-string(rightmost-daughter(advp)) & \" \" & "
+     "label(mother(mother(v))))\n"
+     " message(dominate(tp, advp) & dominate(tp, tp) & non-reflexive-dominate(tp, tp) & "
+     "immediately-dominate(tp, dp) & immediately-dominate(tp, t) & dominate(tp, cp))\n"
+     " message(c-command(dp, v) & c-command(v, dp) & m-command(v, advp) & "
+     "m-command(v, dp) & precede(dp, advp) & precede(advp, dp) & precede(t, cp))\n"
+     " message(is-sister-of(dp, right-sister(dp)) & is-sister-of(dp, dp) & "
+     "is-leftmost-sister(dp) & is-rightmost-sister(dp) & is-branching-node(tp) & "
+     "is-branching-node(mother(called(\"N'\"))) & has-daughters(called(\"very\")))\n"
+     " message(label(head(tp)) & \" \" & label(head(vp)) & \" \" & label(spec(t)) & "
+     "\" \" & label(complement(t)) & \" \" & label(bottom-max(t)) & \" \" & "
+     "label(top-max(v)))\n"
+     " message(is-head(t) & is-head(advp) & is-maximal-projection(dp) & "
+     "is-maximal-projection(t) & is-spec-of(t, dp) & is-complement-of(vp, t) & "
+     "belong-to-same-spine(t, tp) & belong-to-same-spine(v, tp) & same(tp, tp2) & "
+     "same(tp, t))\n"
+     " message(label(next-node(tp)) & \" \" & label(next-node(called(\"dog\"))))\n"
+     " message(\"[\" & subtree-terminal-string(tp) & \"][\" & terminal-string & \"]\")\n",
+     {"TP 1 2 2", "T' DP very loudly V'", "110100", "1010100", "1010100", "T V DP VP TP VP",
+      "1010111010", "DP T'",
+      "[ the dog -s bark very loudly][  the dog -s bark very loudly  that it rains]"}},
+    {"TreeBuilding",
+     " let n = create-daughter-to-right(tp2)\n set-node-label(n, \"now\")\n"
+     " let m = create-daughter-to-left(cp)\n set-node-label(m, \"so\")\n"
+     " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
+     " detach(advp)\n"
+     " message(how-many-root-nodes & \" \" & is-root-node(advp) & \"|\" & "
+     "subtree-terminal-string(tp))\n"
+     " attach-daughter-to-left(advp, tp2)\n"
+     " message(how-many-root-nodes & \" \" & label(mother(advp)) & \"|\" & "
+     "subtree-terminal-string(cp))\n"
+     " kill-node(m)\n"
+     " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
+     // The C's word dies; the TP's three daughters move under C, leaving TP a leaf.
+     " move-daughters(tp2, called(\"C\"))\n"
+     " message(subtree-terminal-string(cp) & \"|\" & has-daughters(tp2) & "
+     "how-many-daughters(called(\"C\")))\n",
+     {" so that it rains now|2", "3 1| the dog -s bark", "2 TP| so that very loudly it rains now",
+      " that very loudly it rains now|1", " very loudly it rains now TP|03"}},
+    {"LabelsCategoriesAndFeatures",
+     " message(label(dp) & \" \" & category(dp) & \" \" & projection(dp) & \" \" & "
+     "get-subscript(dp) & \" \" & category(advp) & \" \" & category(called(\"dog\")) & "
+     "\" \" & category(t) & projection(t) & \" \" & category(called(\"C'\")) & "
+     "projection(called(\"C'\")))\n"
+     " set-node-category(advp, \"A\")\n set-node-projection(advp, 2)\n"
+     " auto-node-label(advp)\n"
+     " message(label(advp) & \" \" & category(advp) & \" \" & projection(advp) & \" \" & "
+     "is-maximal-projection(advp))\n"
+     " set-node-label(t, \"Tns\")\n set-subscript(t, \"j\")\n"
+     " message(label(t) & \"_\" & get-subscript(t) & \" \" & category(t))\n"
+     " let case(dp) = \"nom\"\n let num(t) = \"sg\"\n"
+     " message(\"[\" & case(dp) & \"][\" & num(dp) & \"][\" & num(t) & \"]\")\n"
+     " copy-features(dp, t)\n"
+     " message(\"[\" & case(t) & \"][\" & num(t) & \"]\")\n"
+     " message(new-index & new-index)\n"
+     " message(get-color(cp) & \" \" & get-color(mother(v)) & \" \" & get-color(dp) & \" \" "
+     "& "
+     "translate-color(\"green\") & \" \" & has-style(t, 1) & has-style(t, 2) & "
+     "has-style(t, 4) & \" \" & get-triangle(advp) & get-triangle(dp))\n"
+     " set-color(dp, 4)\n set-style(t, 4)\n set-triangle(dp, 1)\n"
+     " message(get-color(dp) & \" \" & has-style(t, 1) & has-style(t, 4) & \" \" & "
+     "get-triangle(dp))\n"
+     " clear-style(t)\n add-style(t, 2)\n"
+     " message(has-style(t, 2) & has-style(t, 4))\n",
+     {"DP D 2 i None None T0 C1", "AP A 2 1", "Tns_j T", "[nom][][sg]", "[nom][]", "ij",
+      "8 4 1 7 110 10", "4 01 1", "10"}},
+    {"Texts",
+     " message(length(\"it rains\") & \" \" & substring(\"it rains\", 3, 5) & \" [\" & "
+     "substring(\"it rains\", 20, 2) & \"] \" & contain(\"it rains\", \"rain\") & "
+     "contain(\"it rains\", \"Rain\"))\n"
+     " message(length(subtree-terminal-string(cp)) & \" \" & "
+     "substring(label(called(\"it rains\")), 0, 2) & \" \" & length(\"n\xC3\xA9\x65\") & "
+     "\" \" & substring(\"n\xC3\xA9\x65\", 1, 1) & \" \" & length(\"\"))\n"
+     " message(contain(subtree-terminal-string(tp), \"dog -s\") & "
+     "contain(label(tp), \"\"))\n",
+     {"8 rains [] 10", "14 it 3 \xC3\xA9 0", "11"}},
+    {"UserInterface",
+     " let answer = ask(\"Name?\")\n message(\"answer \" & answer)\n"
+     " message(\"again [\" & ask(\"Again?\") & \"]\")\n"
+     " alert(\"careful\")\n"
+     " pop-up(cp, \"here\")\n"
+     " message(shift-key & second-modifier & third-modifier)\n"
+     " beep\n"
+     " message(selection & \" \" & message(\"inner\"))\n",
+     {"answer Kim", "again []", "101", "inner", "0 1"}}};
 
-TEST_P(ScriptEndToEndNatives, ReportTheDocumentAsWorkedOutByHand) {
-    const RNativeGroupCase& group = GetParam();
-    DocumentScript document;
-    ASSERT_TRUE(document.ready());
-    ASSERT_EQ(document.compile(kPrelude + "define function check\n nodes\n" + group.body +
-                               "end define\n"),
-              kNoErr);
-    document.platform.recorder.askAnswers.push_back(std::string("Kim"));
-    document.platform.recorder.modifiers = kModifierShift | kModifierAlt;
-    ASSERT_EQ(document.run("check"), kNoErr);
-    EXPECT_EQ(document.takeMessages(), group.expected);
-    EXPECT_TRUE(document.boxes("Run Time Error").empty());
-    EXPECT_TRUE(document.platform.recorder.bugReports().empty());
+TEST(ScriptEndToEnd, NativesReportTheDocumentAsWorkedOutByHand) {
+    for (const RNativeGroupCase& group : kNativeGroups) {
+
+        SCOPED_TRACE(group.name);
+        DocumentScript document;
+        ASSERT_EQ(document.compile(kPrelude + "define function check\n nodes\n" + group.body +
+                                   "end define\n"),
+                  kNoErr);
+        document.platform.recorder.askAnswers.push_back(std::string("Kim"));
+        document.platform.recorder.modifiers = kModifierShift | kModifierAlt;
+        ASSERT_EQ(document.run("check"), kNoErr);
+        EXPECT_EQ(document.takeMessages(), group.expected);
+        EXPECT_TRUE(document.boxes("Run Time Error").empty());
+        EXPECT_TRUE(document.platform.recorder.bugReports().empty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ScriptEndToEnd, ScriptEndToEndNatives,
-    ::testing::Values(
-        RNativeGroupCase{
-            "NodeRelations",
-            " message(label(tp) & \" \" & is-root-node(tp) & \" \" & how-many-daughters(tp) & "
-            "\" \" & how-many-root-nodes)\n"
-            " message(label(right-sister(dp)) & \" \" & label(left-sister(right-sister(dp))) & "
-            "subtree-terminal-string(leftmost-daughter(advp)) & "
-            "subtree-terminal-string(rightmost-daughter(advp)) & \" \" & "
-            "label(mother(mother(v))))\n"
-            " message(dominate(tp, advp) & dominate(tp, tp) & non-reflexive-dominate(tp, tp) & "
-            "immediately-dominate(tp, dp) & immediately-dominate(tp, t) & dominate(tp, cp))\n"
-            " message(c-command(dp, v) & c-command(v, dp) & m-command(v, advp) & "
-            "m-command(v, dp) & precede(dp, advp) & precede(advp, dp) & precede(t, cp))\n"
-            " message(is-sister-of(dp, right-sister(dp)) & is-sister-of(dp, dp) & "
-            "is-leftmost-sister(dp) & is-rightmost-sister(dp) & is-branching-node(tp) & "
-            "is-branching-node(mother(called(\"N'\"))) & has-daughters(called(\"very\")))\n"
-            " message(label(head(tp)) & \" \" & label(head(vp)) & \" \" & label(spec(t)) & "
-            "\" \" & label(complement(t)) & \" \" & label(bottom-max(t)) & \" \" & "
-            "label(top-max(v)))\n"
-            " message(is-head(t) & is-head(advp) & is-maximal-projection(dp) & "
-            "is-maximal-projection(t) & is-spec-of(t, dp) & is-complement-of(vp, t) & "
-            "belong-to-same-spine(t, tp) & belong-to-same-spine(v, tp) & same(tp, tp2) & "
-            "same(tp, t))\n"
-            " message(label(next-node(tp)) & \" \" & label(next-node(called(\"dog\"))))\n"
-            " message(\"[\" & subtree-terminal-string(tp) & \"][\" & terminal-string & \"]\")\n",
-            {"TP 1 2 2", "T' DP very loudly V'", "110100", "1010100", "1010100", "T V DP VP TP VP",
-             "1010111010", "DP T'",
-             "[ the dog -s bark very loudly][  the dog -s bark very loudly  that it rains]"}},
-        RNativeGroupCase{
-            "TreeBuilding",
-            " let n = create-daughter-to-right(tp2)\n set-node-label(n, \"now\")\n"
-            " let m = create-daughter-to-left(cp)\n set-node-label(m, \"so\")\n"
-            " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
-            " detach(advp)\n"
-            " message(how-many-root-nodes & \" \" & is-root-node(advp) & \"|\" & "
-            "subtree-terminal-string(tp))\n"
-            " attach-daughter-to-left(advp, tp2)\n"
-            " message(how-many-root-nodes & \" \" & label(mother(advp)) & \"|\" & "
-            "subtree-terminal-string(cp))\n"
-            " kill-node(m)\n"
-            " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
-            // The C's word dies; the TP's three daughters move under C, leaving TP a leaf.
-            " move-daughters(tp2, called(\"C\"))\n"
-            " message(subtree-terminal-string(cp) & \"|\" & has-daughters(tp2) & "
-            "how-many-daughters(called(\"C\")))\n",
-            {" so that it rains now|2", "3 1| the dog -s bark",
-             "2 TP| so that very loudly it rains now", " that very loudly it rains now|1",
-             " very loudly it rains now TP|03"}},
-        RNativeGroupCase{
-            "LabelsCategoriesAndFeatures",
-            " message(label(dp) & \" \" & category(dp) & \" \" & projection(dp) & \" \" & "
-            "get-subscript(dp) & \" \" & category(advp) & \" \" & category(called(\"dog\")) & "
-            "\" \" & category(t) & projection(t) & \" \" & category(called(\"C'\")) & "
-            "projection(called(\"C'\")))\n"
-            " set-node-category(advp, \"A\")\n set-node-projection(advp, 2)\n"
-            " auto-node-label(advp)\n"
-            " message(label(advp) & \" \" & category(advp) & \" \" & projection(advp) & \" \" & "
-            "is-maximal-projection(advp))\n"
-            " set-node-label(t, \"Tns\")\n set-subscript(t, \"j\")\n"
-            " message(label(t) & \"_\" & get-subscript(t) & \" \" & category(t))\n"
-            " let case(dp) = \"nom\"\n let num(t) = \"sg\"\n"
-            " message(\"[\" & case(dp) & \"][\" & num(dp) & \"][\" & num(t) & \"]\")\n"
-            " copy-features(dp, t)\n"
-            " message(\"[\" & case(t) & \"][\" & num(t) & \"]\")\n"
-            " message(new-index & new-index)\n"
-            " message(get-color(cp) & \" \" & get-color(mother(v)) & \" \" & get-color(dp) & \" \" "
-            "& "
-            "translate-color(\"green\") & \" \" & has-style(t, 1) & has-style(t, 2) & "
-            "has-style(t, 4) & \" \" & get-triangle(advp) & get-triangle(dp))\n"
-            " set-color(dp, 4)\n set-style(t, 4)\n set-triangle(dp, 1)\n"
-            " message(get-color(dp) & \" \" & has-style(t, 1) & has-style(t, 4) & \" \" & "
-            "get-triangle(dp))\n"
-            " clear-style(t)\n add-style(t, 2)\n"
-            " message(has-style(t, 2) & has-style(t, 4))\n",
-            {"DP D 2 i None None T0 C1", "AP A 2 1", "Tns_j T", "[nom][][sg]", "[nom][]", "ij",
-             "8 4 1 7 110 10", "4 01 1", "10"}},
-        RNativeGroupCase{
-            "Texts",
-            " message(length(\"it rains\") & \" \" & substring(\"it rains\", 3, 5) & \" [\" & "
-            "substring(\"it rains\", 20, 2) & \"] \" & contain(\"it rains\", \"rain\") & "
-            "contain(\"it rains\", \"Rain\"))\n"
-            " message(length(subtree-terminal-string(cp)) & \" \" & "
-            "substring(label(called(\"it rains\")), 0, 2) & \" \" & length(\"n\xC3\xA9\x65\") & "
-            "\" \" & substring(\"n\xC3\xA9\x65\", 1, 1) & \" \" & length(\"\"))\n"
-            " message(contain(subtree-terminal-string(tp), \"dog -s\") & "
-            "contain(label(tp), \"\"))\n",
-            {"8 rains [] 10", "14 it 3 \xC3\xA9 0", "11"}},
-        RNativeGroupCase{"UserInterface",
-                         " let answer = ask(\"Name?\")\n message(\"answer \" & answer)\n"
-                         " message(\"again [\" & ask(\"Again?\") & \"]\")\n"
-                         " alert(\"careful\")\n"
-                         " pop-up(cp, \"here\")\n"
-                         " message(shift-key & second-modifier & third-modifier)\n"
-                         " beep\n"
-                         " message(selection & \" \" & message(\"inner\"))\n",
-                         {"answer Kim", "again []", "101", "inner", "0 1"}}),
-    [](const ::testing::TestParamInfo<RNativeGroupCase>& param) { return param.param.name; });
 
 // The requests that go to the platform, the menus and the tools rather than to "message".
 TEST(ScriptEndToEnd, UserInterfaceNativesReachThePlatformMenusAndTools) {
     DocumentScript document;
-    ASSERT_TRUE(document.ready());
     ASSERT_EQ(document.compile(kPrelude + "define menu \"Tools\"\n\"ui\" \"Run\"\n"
                                           "\"other\" \"Other\"\nend define\n"
                                           "define function ui\n nodes\n alert(\"careful\")\n"
@@ -298,67 +207,58 @@ struct RRunTimeErrorCase {
     const char* nativeFunc; // the native function the report names
 };
 
-class ScriptEndToEndRunTimeErrors : public ::testing::TestWithParam<RRunTimeErrorCase> {};
+const RRunTimeErrorCase kRunTimeErrors[] = {
+    {1, " let g = mother(0)\n", "raise", "mother"},
+    {2, " set-style(dp, 3)\n", "raise", "set-style"},
+    {3, " set-color(dp, 12)\n", "raise", "set-color"},
+    {4, " set-node-category(dp, \"Q\")\n", "raise", "set-node-category"},
+    {5, " set-node-projection(dp, 3)\n", "raise", "set-node-projection"},
+    {6, " set-node-label(dp, \"S/NP/NP\")\n can-apply(dp, t)\n", "raise", "can-apply"},
+    {7, " while true\n  let g = g + 1\n end while\n", "raise", ""},
+    {8, " rec\n", "rec", ""},
+    {9, " substitute(t, dp)\n", "raise", "substitute"},
+    {10, "", "", ""}};
 
-std::string runTimeErrorName(const ::testing::TestParamInfo<RRunTimeErrorCase>& info) {
-    return "Code" + std::to_string(info.param.code);
-}
-
-TEST_P(ScriptEndToEndRunTimeErrors, AreShownOnlyWhileDebuggingAndTheScriptGoesOn) {
-    const RRunTimeErrorCase& error = GetParam();
-    const std::string text = kPrelude +
-                             "define function rec\n return rec\nend define\n"
-                             "define function raise\n nodes\n" +
-                             error.body +
-                             " let after = after + 1\nend define\n"
-                             "define function report\n message(\"after \" & after)\nend define\n";
-    const bool noMenuFunction = error.code == CMiddleInterface::kRunTimeNoMenuFunction;
-    for (const bool debugging : {false, true}) {
-        SCOPED_TRACE(debugging ? "debug" : "quiet");
-        DocumentScript document;
-        ASSERT_TRUE(document.ready());
-        ASSERT_EQ(document.compile(debugging ? text + "debug\n" : text), kNoErr);
-        ASSERT_EQ(document.run(noMenuFunction ? "raise-it" : "raise"), kNoErr);
-        if (!noMenuFunction) {
-            // The statement after the failing one has run.
-            ASSERT_EQ(document.run("report"), kNoErr);
-        }
-        const Messages errors = document.boxes("Run Time Error");
-        if (debugging) {
-            const std::string expected = CMiddleInterface::composeRunTimeErrorMessage(
-                error.code, error.userFunc, error.nativeFunc);
-            ASSERT_EQ(errors, Messages{expected});
-            // The composed text, spelled out for one case in full.
-            if (error.code == CMiddleInterface::kRunTimeInvalidColor) {
-                EXPECT_EQ(expected, "A run time error occurred in the user function \"raise\" "
-                                    "while calling native function \"set-color\".\r\nError "
-                                    "Message: Invalid color");
+TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) {
+    for (const RRunTimeErrorCase& error : kRunTimeErrors) {
+        const std::string text =
+            kPrelude +
+            "define function rec\n return rec\nend define\n"
+            "define function raise\n nodes\n" +
+            error.body +
+            " let after = after + 1\nend define\n"
+            "define function report\n message(\"after \" & after)\nend define\n";
+        const bool noMenuFunction = error.code == CMiddleInterface::kRunTimeNoMenuFunction;
+        for (const bool debugging : {false, true}) {
+            SCOPED_TRACE(std::string(debugging ? "debug " : "quiet ") + error.body);
+            DocumentScript document;
+            ASSERT_EQ(document.compile(debugging ? text + "debug\n" : text), kNoErr);
+            ASSERT_EQ(document.run(noMenuFunction ? "raise-it" : "raise"), kNoErr);
+            if (!noMenuFunction) {
+                // The statement after the failing one has run.
+                ASSERT_EQ(document.run("report"), kNoErr);
             }
-            EXPECT_NE(expected.find(CMiddleInterface::runTimeErrorText(error.code)),
-                      std::string::npos);
-        } else {
-            EXPECT_TRUE(document.platform.recorder.calls().empty());
+            const Messages errors = document.boxes("Run Time Error");
+            if (debugging) {
+                const std::string expected = CMiddleInterface::composeRunTimeErrorMessage(
+                    error.code, error.userFunc, error.nativeFunc);
+                ASSERT_EQ(errors, Messages{expected});
+                // The composed text, spelled out for one case in full.
+                if (error.code == CMiddleInterface::kRunTimeInvalidColor) {
+                    EXPECT_EQ(expected, "A run time error occurred in the user function \"raise\" "
+                                        "while calling native function \"set-color\".\r\nError "
+                                        "Message: Invalid color");
+                }
+                EXPECT_NE(expected.find(CMiddleInterface::runTimeErrorText(error.code)),
+                          std::string::npos);
+            } else {
+                EXPECT_TRUE(document.platform.recorder.calls().empty());
+            }
+            EXPECT_TRUE(document.platform.recorder.bugReports().empty());
+            EXPECT_EQ(document.takeMessages(), noMenuFunction ? Messages{} : Messages{"after 1"});
         }
-        EXPECT_TRUE(document.platform.recorder.bugReports().empty());
-        EXPECT_EQ(document.takeMessages(), noMenuFunction ? Messages{} : Messages{"after 1"});
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ScriptEndToEnd, ScriptEndToEndRunTimeErrors,
-    ::testing::Values(
-        RRunTimeErrorCase{1, " let g = mother(0)\n", "raise", "mother"},
-        RRunTimeErrorCase{2, " set-style(dp, 3)\n", "raise", "set-style"},
-        RRunTimeErrorCase{3, " set-color(dp, 12)\n", "raise", "set-color"},
-        RRunTimeErrorCase{4, " set-node-category(dp, \"Q\")\n", "raise", "set-node-category"},
-        RRunTimeErrorCase{5, " set-node-projection(dp, 3)\n", "raise", "set-node-projection"},
-        RRunTimeErrorCase{6, " set-node-label(dp, \"S/NP/NP\")\n can-apply(dp, t)\n", "raise",
-                          "can-apply"},
-        RRunTimeErrorCase{7, " while true\n  let g = g + 1\n end while\n", "raise", ""},
-        RRunTimeErrorCase{8, " rec\n", "rec", ""},
-        RRunTimeErrorCase{9, " substitute(t, dp)\n", "raise", "substitute"},
-        RRunTimeErrorCase{10, "", "", ""}),
-    runTimeErrorName);
 
 // --- Undo and hooks ---
 
@@ -368,7 +268,6 @@ const std::string kReport = "define function report\n nodes\n"
 
 TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
     DocumentScript document;
-    ASSERT_TRUE(document.ready());
     ASSERT_EQ(
         document.compile(kPrelude + kReport +
                          "define function setup\n let g = \"before\"\nend define\n"
@@ -385,24 +284,24 @@ TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
     ASSERT_EQ(document.run("report"), kNoErr);
     const Messages original{"g=before| that it rains|8|"};
     ASSERT_EQ(document.takeMessages(), original);
-    const DatabaseState before = captureState(document.database());
+    const DatabaseState before = captureState(document.tree);
 
     ASSERT_EQ(document.run("change"), kNoErr);
-    const DatabaseState changed = captureState(document.database());
+    const DatabaseState changed = captureState(document.tree);
     EXPECT_FALSE(sameStateAllowingGrowth(before, changed));
     ASSERT_EQ(document.undo().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
-    EXPECT_TRUE(stringsAreConsistent(document.database()));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
+    EXPECT_TRUE(stringsAreConsistent(document.tree));
     // Redo brings the change back exactly.
     ASSERT_EQ(document.undo().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(changed, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(changed, captureState(document.tree)));
     ASSERT_EQ(document.run("report"), kNoErr);
     EXPECT_EQ(document.takeMessages(), Messages{"g=after| the dog it rains now|4|nom"});
 
     // Undoing the report and the change, a command reads the globals as they were.
     ASSERT_EQ(document.undo().undo(), kNoErr);
     ASSERT_EQ(document.undo().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
     ASSERT_EQ(document.run("report"), kNoErr);
     EXPECT_EQ(document.takeMessages(), original);
     EXPECT_TRUE(document.platform.recorder.bugReports().empty());
@@ -410,14 +309,13 @@ TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
 
 TEST(ScriptEndToEnd, AHookTheScriptDoesNotDefineDoesNotExistAndChangesNothing) {
     DocumentScript document;
-    ASSERT_TRUE(document.ready());
     ASSERT_EQ(document.compile(kPrelude + kReport +
                                "define function open\n nodes\n let g = \"opened\"\n"
                                " set-color(cp, 4)\nend define\n"),
               kNoErr);
     document.ui.clear();
     document.platform.recorder.clear();
-    const DatabaseState before = captureState(document.database());
+    const DatabaseState before = captureState(document.tree);
     ASSERT_EQ(document.undo().startTaskList(kLabelMenu), kNoErr);
     for (int32_t hook = CScript::kHookClose; hook <= CScript::kHookCount; ++hook) {
         SCOPED_TRACE(hook);
@@ -429,7 +327,7 @@ TEST(ScriptEndToEnd, AHookTheScriptDoesNotDefineDoesNotExistAndChangesNothing) {
         EXPECT_FALSE(answer);
     }
     ASSERT_EQ(document.undo().finishTaskList(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.database())));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(document.tree)));
     EXPECT_TRUE(document.ui.requests().empty());
     EXPECT_TRUE(document.platform.recorder.calls().empty());
     ASSERT_EQ(document.run("report"), kNoErr);

@@ -1,15 +1,9 @@
 // A node made while a walk runs is never taken for a node the walk had before it, even when it
 // has taken over the number of a killed one: "for every node" does not visit it, and "search
 // upward" neither tests it nor climbs on from it.
-#include "ScriptRunner.h"
+#include "ScriptSupport.h"
 
-#include "model/CTree.h"
 #include "undo/CUndoStructure.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -28,7 +22,7 @@ TEST(WalkReuse, ForEveryNodeDoesNotVisitANodeMadeUnderANumberItListed) {
     // node that takes b's number. Both forms of the walk list root, a, c, b when they start.
     for (const char* header : {" for every node x\n", " for every node x dominated by top\n"}) {
         SCOPED_TRACE(header);
-        ScriptRunner runner;
+        ScriptHarness runner;
         const std::vector<int32_t> tree = runner.buildTree(); // root, a, b, c
         ASSERT_EQ(runner.compile(std::string("define variable x, top, victim, made, seen\n"
                                              "define function walk\n let seen = \"\"\n") +
@@ -46,12 +40,12 @@ TEST(WalkReuse, ForEveryNodeDoesNotVisitANodeMadeUnderANumberItListed) {
         EXPECT_EQ(runner.number("made"), tree[2]);
         EXPECT_EQ(runner.global("seen"), numbers({tree[0], tree[1], tree[3]}));
         int32_t mother = 0;
-        EXPECT_EQ(runner.database().getMother(tree[2], mother), kNoErr);
+        EXPECT_EQ(runner.tree.getMother(tree[2], mother), kNoErr);
         EXPECT_EQ(mother, tree[0]);
         // Undo gives b back under its old number.
-        ASSERT_EQ(runner.database().undoStructure().undo(), kNoErr);
+        ASSERT_EQ(runner.tree.undoStructure().undo(), kNoErr);
         int32_t sister = 0;
-        EXPECT_EQ(runner.database().getNextSister(tree[1], sister), kNoErr);
+        EXPECT_EQ(runner.tree.getNextSister(tree[1], sister), kNoErr);
         EXPECT_EQ(sister, tree[2]);
     }
 }
@@ -76,7 +70,7 @@ TEST(WalkReuse, SearchUpwardNeitherTestsNorClimbsFromANodeMadeWhileItRuns) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptRunner runner;
+        ScriptHarness runner;
         const std::vector<int32_t> tree = runner.buildTree();
         ASSERT_EQ(runner.compile(std::string("define variable top, a, b, start, made, tested\n"
                                              "define function test(n)\n"
