@@ -18,6 +18,11 @@ struct RSampleCase {
     const char* aboutStart; // how its alert begins
 };
 
+// Names the case in test listings and failure messages instead of dumping its bytes.
+void PrintTo(const RSampleCase& sample, std::ostream* out) {
+    *out << sample.name;
+}
+
 class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
 
 // Builds, checks the script and summarises the sample; then runs its Check menu on a wrong
