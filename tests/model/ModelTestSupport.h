@@ -1,0 +1,78 @@
+#pragma once
+
+#include "support/HierarchyTestSupport.h"
+
+#include "model/TreeAttributes.h"
+#include "storage/CRString.h"
+#include "storage/CTablet.h"
+#include "support/TestSupport.h"
+#include "undo/UndoLabels.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+// A call that must succeed; one line each inside a step.
+#define OK(call) EXPECT_EQ((call), kNoErr)
+
+using RReports = std::vector<std::string>;
+
+// The result of a call whose last parameter receives it; the call must succeed.
+template <typename T = int32_t, typename F, typename... A> T ask(CTree& tree, F f, A... args) {
+    T value{};
+    EXPECT_EQ((tree.*f)(args..., value), kNoErr);
+    return value;
+}
+
+// A body that checks its own calls, or gives the first error, as the error of a step body.
+template <typename Body> RErr runBody(Body& body) {
+    if constexpr (std::is_void_v<decltype(body())>) {
+        body();
+        return kNoErr;
+    } else {
+        return body();
+    }
+}
+
+template <typename Body> void step(CTree& tree, Body body, int32_t label = kLabelMenu) {
+    ASSERT_EQ(inStep(tree, label, [&] { return runBody(body); }), kNoErr);
+}
+
+// The step does what its caller then checks, undo gives back the state before and redo after.
+template <typename Body> void undoable(CTree& tree, Body body) {
+    expectStepUndoesAndRedoes(tree, [&] { return runBody(body); });
+}
+
+class ModelFixture : public HierarchyFixture {
+protected:
+    template <typename T = int32_t, typename F, typename... A> T q(F f, A... args) {
+        return ask<T>(tree, f, args...);
+    }
+    template <typename Body> void step(Body body) { ::step(tree, body); }
+    template <typename Body> void undoable(Body body) { ::undoable(tree, body); }
+    // The step fails with the code and the one report, and changes nothing.
+    template <typename Body>
+    void refused(Body body, const std::string& report, RErr code = kErrInvalidParameter) {
+        const DatabaseState before = captureState(tree);
+        platform.recorder.clear();
+        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return runBody(body); }), code) << report;
+        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << report;
+        EXPECT_EQ(reports(), RReports{report});
+    }
+    std::string text(int32_t n, int32_t attribute = kAttrLabel) {
+        return cellText(tree, n, attribute);
+    }
+    // Each {attribute, value} of the record.
+    void cells(int32_t n, std::initializer_list<std::pair<int32_t, int32_t>> expected) const {
+        for (const auto& [attribute, value] : expected)
+            EXPECT_EQ(cell(n, attribute), value) << "record " << n << " attribute " << attribute;
+    }
+    // Layout's own writes, made without undo.
+    void poke(int32_t n, int32_t attribute, int32_t value) {
+        ASSERT_EQ(tree.tablet().setValue(n, attribute, value), kNoErr);
+    }
+};
