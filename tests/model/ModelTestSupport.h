@@ -2,6 +2,7 @@
 
 #include "support/HierarchyTestSupport.h"
 
+#include "base/ErrorReporter.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
 #include "storage/CTablet.h"
@@ -54,14 +55,23 @@ protected:
     }
     template <typename Body> void step(Body body) { ::step(tree, body); }
     template <typename Body> void undoable(Body body) { ::undoable(tree, body); }
-    // The step fails with the code and the one report, and changes nothing.
+    // The step fails with the code and the reports, and changes nothing.
     template <typename Body>
-    void refused(Body body, const std::string& report, RErr code = kErrInvalidParameter) {
+    void refused(Body body, const RReports& expected, RErr code = kErrInvalidParameter) {
         const DatabaseState before = captureState(tree);
         platform.recorder.clear();
-        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return runBody(body); }), code) << report;
-        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << report;
-        EXPECT_EQ(reports(), RReports{report});
+        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return runBody(body); }), code) << expected[0];
+        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << expected[0];
+        EXPECT_EQ(reports(), expected);
+    }
+    template <typename Body>
+    void refused(Body body, const char* report, RErr code = kErrInvalidParameter) {
+        refused(body, RReports{report}, code);
+    }
+    // The call failed with the code and its report is the newest.
+    void bad(RErr got, const std::string& function, RErr code = kErrInvalidParameter) {
+        EXPECT_EQ(got, code) << function;
+        EXPECT_EQ(reports().empty() ? "" : reports().back(), bugReportText(function, code));
     }
     std::string text(int32_t n, int32_t attribute = kAttrLabel) {
         return cellText(tree, n, attribute);
