@@ -18,7 +18,10 @@
 #include <vector>
 
 // A call that must succeed; one line each inside a step.
-#define OK(call) EXPECT_EQ((call), kNoErr)
+#define OK(call)                                                                                   \
+    do {                                                                                           \
+        EXPECT_EQ((call), kNoErr);                                                                 \
+    } while (false)
 
 using RReports = std::vector<std::string>;
 
