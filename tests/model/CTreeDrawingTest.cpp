@@ -443,3 +443,23 @@ TEST_F(DrawingFixture, HundredThousandDaughtersAreLaidOutDrawnAndHit) {
     EXPECT_EQ(ops(Op::Line).size(), static_cast<std::size_t>(kDaughters));
     EXPECT_EQ(hit(root, position(last)), last);
 }
+
+// The font commands store sizes up to 144 points; at 96 pixels per inch such a label is about
+// 192 pixels high, which the drawing's sanity check must accept without a report; on a
+// printer's 600 pixels per inch the largest font is taller still.
+TEST_F(DrawingFixture, LabelsInTheLargestFontAreNoFaultButAbsurdHeightsStillAre) {
+    const int32_t root = build("S(NP VP)");
+    const int32_t rows[][3] = {{12, 96, 0}, {200, 96, 0}, {2, 96, 3}, {400, 96, 3}, {1100, 600, 0}};
+    for (const auto& [height, pixelsPerInch, expected] : rows) {
+        FixedMetricsDevice large{10, height, pixelsPerInch};
+        CPort largePort{&large};
+        ASSERT_EQ(tree.setTreePort(&largePort), kNoErr);
+        platform.recorder.clear();
+        ASSERT_EQ(tree.allTreesDirty(), kNoErr);
+        EXPECT_EQ(tree.drawTree(root, true), kNoErr);
+        EXPECT_EQ(reports(),
+                  RReports(static_cast<std::size_t>(expected), "CTree::drawNodeAndBelow"))
+            << height;
+        ASSERT_EQ(tree.setTreePort(nullptr), kNoErr);
+    }
+}
