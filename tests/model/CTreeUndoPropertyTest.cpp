@@ -1,5 +1,6 @@
 #include "ModelTestSupport.h"
 
+#include <iterator>
 #include <random>
 
 namespace {
