@@ -19,8 +19,7 @@ RCorners corners(const FixedMetricsDevice::Record& r) {
     return {r.h1, r.v1, r.h2, r.v2};
 }
 
-// Every character 10 pixels wide and fonts 12 high: with the default paddings a row is
-// 12 + 2 + 16 + 2 = 32 pixels below the one above, and half a space is 5.
+// Characters 10 wide, fonts 12 high: rows 12 + 2 + 16 + 2 = 32 apart, half a space 5.
 constexpr int32_t kCharWidth = 10;
 constexpr int32_t kFontHeight = 12;
 constexpr int32_t kPitch = 32;
@@ -100,8 +99,7 @@ TEST_F(DrawingFixture, SpinesAndOffsetsOfSmallTrees) {
     EXPECT_EQ(depth(m), 2);
     EXPECT_EQ(level(m, 2), (RSpan{-35, 45}));
 
-    // A shallow sister does not shield a deep left sister: Q alone would let R sit 60 to the
-    // right of P; their second rows need 120.
+    // A shallow sister does not shield a deep left sister: their second rows need 120.
     const int32_t deep = place("M(P(WWWWWWWWWW) Q R(XXXXXXXXXX))", 0, 0);
     EXPECT_EQ(xOffset(node("P")), -60);
     EXPECT_EQ(xOffset(node("Q")), -30);
@@ -136,8 +134,7 @@ TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     EXPECT_EQ(nodeRect(t).left, at.h - 40);
     EXPECT_EQ(nodeRect(t).right, at.h + 40);
     EXPECT_EQ(position(node("C")), RPoint{});
-    // The tree's box reaches down to the string under the roof, subscript included, and
-    // not to the unplaced daughters.
+    // The tree's box reaches the string under the roof, not the unplaced daughters.
     EXPECT_EQ(cumRect(t).bottom, at.v + kPitch + kFontHeight + 1 + 4);
     EXPECT_EQ(cumRect(root).bottom, cumRect(t).bottom);
     EXPECT_EQ(cumRect(root).top, -1);
@@ -256,8 +253,7 @@ TEST_F(DrawingFixture, DrawAllTreesDrawsTreeAreaRootsOnlyAndHitTestFindsThem) {
 }
 
 TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
-    // Selected and black: white text on a black box, the box's outline after the fill and
-    // the text last.
+    // Selected and black: white text on a black box, text drawn after the fill.
     const int32_t root = place("AB", 100, 50, false);
     ASSERT_EQ(tree.setSelectedValue(root, 1), kNoErr);
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
@@ -444,9 +440,7 @@ TEST_F(DrawingFixture, HundredThousandDaughtersAreLaidOutDrawnAndHit) {
     EXPECT_EQ(hit(root, position(last)), last);
 }
 
-// The font commands store sizes up to 144 points; at 96 pixels per inch such a label is about
-// 192 pixels high, which the drawing's sanity check must accept without a report; on a
-// printer's 600 pixels per inch the largest font is taller still.
+// A 144-point label is about 192 pixels high at 96 per inch and more on a printer: no fault.
 TEST_F(DrawingFixture, LabelsInTheLargestFontAreNoFaultButAbsurdHeightsStillAre) {
     const int32_t root = build("S(NP VP)");
     const int32_t rows[][3] = {{12, 96, 0}, {200, 96, 0}, {2, 96, 3}, {400, 96, 3}, {1100, 600, 0}};
