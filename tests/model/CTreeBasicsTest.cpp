@@ -1,28 +1,18 @@
-#include "support/HierarchyTestSupport.h"
+#include "ModelTestSupport.h"
 
-#include "model/TreeAttributes.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
-#include "storage/CRString.h"
-#include "storage/CStringManager.h"
-#include "storage/CTablet.h"
 #include "storage/CVersionInfo.h"
 #include "support/ContainerTestSupport.h"
-#include "support/TestSupport.h"
-#include "undo/UndoLabels.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
 RErr saveWithVersion(CTree& tree, const std::string& path) {
     CFileDescriptor file(path);
     RErr err = tree.doSave(file);
-    if (!err) {
-        CVersionInfo version(file);
-        err = version.writeCurrentVersionInfo();
-    }
-    return err;
+    return err ? err : CVersionInfo(file).writeCurrentVersionInfo();
 }
 
 RErr loadInto(CTree& tree, const std::string& path) {
@@ -30,44 +20,37 @@ RErr loadInto(CTree& tree, const std::string& path) {
     return tree.doLoad(file);
 }
 
+// A fresh database loaded from the file.
+void loadFresh(CTree& tree, const std::string& path) {
+    ASSERT_EQ(tree.createTree(false), kNoErr);
+    ASSERT_EQ(loadInto(tree, path), kNoErr);
+}
+
 // A small document: one tree with a root and two daughters, labels and a feature value.
 void buildSmallDocument(CTree& tree, int32_t& root, int32_t& left, int32_t& right) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         int32_t feature = 0;
-                         RErr err = tree.newName(kRecordFeature, feature);
-                         const CRString featureName("case", 1);
-                         if (!err)
-                             err = tree.setMainString(feature, featureName);
-                         if (!err)
-                             err = tree.newRecord(root, kRecordNode);
-                         if (!err)
-                             err = tree.newRecord(left, kRecordNode);
-                         if (!err)
-                             err = tree.newRecord(right, kRecordNode);
-                         if (!err)
-                             err = tree.setRootOfList(kHdrFirstRoot, root);
-                         if (!err)
-                             err = tree.dataTask(root, kAttrLeftmostDaughter, left);
-                         if (!err)
-                             err = tree.dataTask(left, kAttrMother, root);
-                         if (!err)
-                             err = tree.dataTask(right, kAttrMother, root);
-                         if (!err)
-                             err = tree.dataTask(left, kAttrNextSister, right);
-                         const CRString s("S", 1), np("NP", 1), vp("VP", 1), nom("nom", 1);
-                         if (!err)
-                             err = tree.setMainString(root, s);
-                         if (!err)
-                             err = tree.setMainString(left, np);
-                         if (!err)
-                             err = tree.setMainString(right, vp);
-                         if (!err)
-                             err = tree.stringTask(left, kFirstFeatureSlot, &nom);
-                         return err;
-                     }),
-              kNoErr);
+    const CRString featureName("case", 1), s("S", 1), np("NP", 1), vp("VP", 1), nom("nom", 1);
+    step(tree, [&] {
+        int32_t feature = 0;
+        OK(tree.newName(kRecordFeature, feature));
+        OK(tree.setMainString(feature, featureName));
+        OK(tree.newRecord(root, kRecordNode));
+        OK(tree.newRecord(left, kRecordNode));
+        OK(tree.newRecord(right, kRecordNode));
+        OK(tree.setRootOfList(kHdrFirstRoot, root));
+        OK(tree.dataTask(root, kAttrLeftmostDaughter, left));
+        OK(tree.dataTask(left, kAttrMother, root));
+        OK(tree.dataTask(right, kAttrMother, root));
+        OK(tree.dataTask(left, kAttrNextSister, right));
+        OK(tree.setMainString(root, s));
+        OK(tree.setMainString(left, np));
+        OK(tree.setMainString(right, vp));
+        OK(tree.stringTask(left, kFirstFeatureSlot, &nom));
+    });
+}
+
+bool flag(CTree& tree, RErr (CUndoStructure::*query)(bool&) const) {
+    return ask<bool>(tree.undoStructure(), query);
 }
 
 } // namespace
@@ -77,36 +60,26 @@ TEST(CTree, NewGrammarHoldsTheStandardCategoriesAndNothingToUndo) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
     EXPECT_EQ(tree.recordCount(), 6);
     EXPECT_EQ(tree.attributeCount(), 51);
-    const char* names[] = {"X", "N", "V", "A", "P"};
+    std::string names, order;
     for (int32_t r = 2; r <= 6; ++r) {
-        int32_t type = 0;
-        tree.getRecordType(r, type);
-        EXPECT_EQ(type, kRecordCategory);
-        EXPECT_EQ(cellText(tree, r, kAttrLabel), names[r - 2]);
+        EXPECT_EQ(ask(tree, &CTree::getRecordType, r), kRecordCategory);
+        names += cellText(tree, r, kAttrLabel);
     }
-    int32_t head = 0;
-    tree.getRootOfList(kHdrFirstCategory, head);
+    EXPECT_EQ(names, "XNVAP");
+    const int32_t head = ask(tree, &CTree::getRootOfList, kHdrFirstCategory);
     EXPECT_EQ(head, 6);
-    std::string order;
     for (int32_t c = head; c != 0; c = tree.tablet().cell(c, kAttrNextRoot))
         order += cellText(tree, c, kAttrLabel);
     EXPECT_EQ(order, "PAVNX");
     EXPECT_EQ(tree.tablet().cell(2, kAttrPreviousRoot), 3);
     EXPECT_EQ(tree.tablet().cell(6, kAttrPreviousRoot), 0);
-    int32_t blessed = 0;
-    tree.getBlessedCategory(blessed);
-    EXPECT_EQ(blessed, 2);
-
-    bool can = true, dirty = true;
-    tree.undoStructure().canUndo(can);
-    EXPECT_FALSE(can);
-    tree.undoStructure().isDirty(dirty);
-    EXPECT_FALSE(dirty);
+    EXPECT_EQ(ask(tree, &CTree::getBlessedCategory), 2);
+    EXPECT_FALSE(flag(tree, &CUndoStructure::canUndo));
+    EXPECT_FALSE(flag(tree, &CUndoStructure::isDirty));
     EXPECT_EQ(tree.fontSize, 10);
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrLineHeight), 16);
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrHorizontalPadding), 10);
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrVerticalPadding), 2);
-
     CTree empty;
     ASSERT_EQ(empty.createTree(false), kNoErr);
     EXPECT_EQ(empty.recordCount(), 1);
@@ -118,28 +91,25 @@ TEST(CTree, NewGrammarSavedForTheFirstTimeHasTheExactFileLayout) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
     const std::string path = dir.file("new.rgr");
     ASSERT_EQ(saveWithVersion(tree, path), kNoErr);
-
     const auto bytes = readFileBytes(path);
     ASSERT_EQ(bytes.size(), 1346u);
-    const std::vector<unsigned char> tail(bytes.end() - 4, bytes.end());
-    EXPECT_EQ(tail, be32(1286));
+    EXPECT_EQ(std::vector<unsigned char>(bytes.end() - 4, bytes.end()), be32(1286));
     CFileDescriptor file(path);
     RErr err = kNoErr;
     CRFile container(file, err);
     ASSERT_EQ(err, kNoErr);
     ASSERT_EQ(container.forkCount(), 4);
-    const RForkType order[] = {kForkData, kForkTablet, kForkStrings, kForkVersion};
-    const int32_t offsets[] = {0, 0, 1232, 1266};
+    const std::pair<RForkType, int32_t> forks[] = {
+        {kForkData, 0}, {kForkTablet, 0}, {kForkStrings, 1232}, {kForkVersion, 1266}};
     for (int32_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(container.entry(i).forkType, order[i]);
-        EXPECT_EQ(container.entry(i).offset, offsets[i]);
+        EXPECT_EQ(container.entry(i).forkType, forks[i].first);
+        EXPECT_EQ(container.entry(i).offset, forks[i].second);
     }
     // 'Stri': highest ID 5, then the five one-letter names with IDs 1 to 5.
     std::vector<unsigned char> strings = be32(5);
-    const char names[] = {'X', 'N', 'V', 'A', 'P'};
     for (int32_t id = 1; id <= 5; ++id) {
         appendBE32(strings, id);
-        strings.push_back(static_cast<unsigned char>(names[id - 1]));
+        strings.push_back(static_cast<unsigned char>("XNVAP"[id - 1]));
         strings.push_back(0);
     }
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 1232, bytes.begin() + 1266), strings);
@@ -147,22 +117,16 @@ TEST(CTree, NewGrammarSavedForTheFirstTimeHasTheExactFileLayout) {
 
 TEST(CTree, SaveLoadSaveGivesIdenticalForksAndTheSameRecords) {
     TempDir dir;
-    CTree tree;
+    CTree tree, loaded, again;
     int32_t root = 0, left = 0, right = 0;
     buildSmallDocument(tree, root, left, right);
-    const std::string first = dir.file("first.rdc");
-    const std::string second = dir.file("second.rdc");
+    const std::string first = dir.file("first.rdc"), second = dir.file("second.rdc"),
+                      third = dir.file("third.rdc");
     ASSERT_EQ(saveWithVersion(tree, first), kNoErr);
-
-    CTree loaded;
-    ASSERT_EQ(loaded.createTree(false), kNoErr);
-    ASSERT_EQ(loadInto(loaded, first), kNoErr);
+    loadFresh(loaded, first);
     // The load fills in the missing font name, so compare a second round trip too.
     ASSERT_EQ(saveWithVersion(loaded, second), kNoErr);
-    CTree again;
-    ASSERT_EQ(again.createTree(false), kNoErr);
-    ASSERT_EQ(loadInto(again, second), kNoErr);
-    const std::string third = dir.file("third.rdc");
+    loadFresh(again, second);
     ASSERT_EQ(saveWithVersion(again, third), kNoErr);
     EXPECT_EQ(forkBytes(second, kForkTablet), forkBytes(third, kForkTablet));
     EXPECT_EQ(forkBytes(second, kForkStrings), forkBytes(third, kForkStrings));
@@ -173,29 +137,22 @@ TEST(CTree, SaveLoadSaveGivesIdenticalForksAndTheSameRecords) {
     EXPECT_EQ(loaded.tablet().cell(left, kAttrNextSister), right);
     EXPECT_EQ(loaded.tablet().cell(root, kAttrDirty), 1);
     EXPECT_TRUE(stringsAreConsistent(loaded));
-    bool dirty = true, can = true;
-    loaded.undoStructure().isDirty(dirty);
-    loaded.undoStructure().canUndo(can);
-    EXPECT_FALSE(dirty);
-    EXPECT_FALSE(can);
+    EXPECT_FALSE(flag(loaded, &CUndoStructure::isDirty));
+    EXPECT_FALSE(flag(loaded, &CUndoStructure::canUndo));
 }
 
 TEST(CTree, LoadRepairsOldPreferencesAndGivesEveryNodeAFreshFishSpine) {
     TempDir dir;
-    CTree tree;
+    CTree tree, loaded, big;
     int32_t root = 0, left = 0, right = 0;
     buildSmallDocument(tree, root, left, right);
     tree.fontSize = 7;
     tree.verticalPadding = 3;
     tree.lineHeight = 11;
-    // A stored fish-spine value means nothing after a load.
-    tree.tablet().setValue(left, kAttrFishSpine, 123456);
+    tree.tablet().setValue(left, kAttrFishSpine, 123456); // means nothing after a load
     const std::string path = dir.file("old.rdc");
     ASSERT_EQ(saveWithVersion(tree, path), kNoErr);
-
-    CTree loaded;
-    ASSERT_EQ(loaded.createTree(false), kNoErr);
-    ASSERT_EQ(loadInto(loaded, path), kNoErr);
+    loadFresh(loaded, path);
     EXPECT_EQ(cellText(loaded, kHeaderRecord, kHdrFontName), "MS Sans Serif");
     EXPECT_EQ(loaded.fontSize, 10);
     EXPECT_EQ(loaded.tablet().cell(kHeaderRecord, kHdrFontSize), 10);
@@ -207,15 +164,10 @@ TEST(CTree, LoadRepairsOldPreferencesAndGivesEveryNodeAFreshFishSpine) {
         EXPECT_EQ(loaded.fishSpine(node)->size(), 2u);
         EXPECT_EQ(loaded.tablet().cell(node, kAttrFishSpineDepth), 1);
     }
-    bool dirty = true;
-    loaded.undoStructure().isDirty(dirty);
-    EXPECT_FALSE(dirty);
-
+    EXPECT_FALSE(flag(loaded, &CUndoStructure::isDirty));
     tree.fontSize = 145;
     ASSERT_EQ(saveWithVersion(tree, path), kNoErr);
-    CTree big;
-    ASSERT_EQ(big.createTree(false), kNoErr);
-    ASSERT_EQ(loadInto(big, path), kNoErr);
+    loadFresh(big, path);
     EXPECT_EQ(big.fontSize, 10);
 }
 
@@ -223,12 +175,10 @@ TEST(CTree, RecordsAreReusedAndTableGrowthIsNotUndone) {
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
     int32_t node = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRecord(node, kRecordNode); }),
-              kNoErr);
+    step(tree, [&] { return tree.newRecord(node, kRecordNode); });
     EXPECT_EQ(node, 7);
     EXPECT_NE(tree.fishSpine(node), nullptr);
     EXPECT_EQ(tree.tablet().cell(node, kAttrFishSpineDepth), 1);
-
     // Undoing a record made by growth keeps the table's size and leaves type 0.
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(tree.recordCount(), 7);
@@ -237,24 +187,18 @@ TEST(CTree, RecordsAreReusedAndTableGrowthIsNotUndone) {
     ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
     EXPECT_EQ(tree.tablet().cell(node, kAttrType), kRecordNode);
     EXPECT_NE(tree.fishSpine(node), nullptr);
-
     // A node needs its depth cleared before it can be discarded.
-    ASSERT_EQ(inStep(tree, kLabelDeleteNode,
-                     [&] {
-                         RErr err = tree.dataTask(node, kAttrFishSpineDepth, 0);
-                         return err ? err : tree.discardRecord(node);
-                     }),
-              kNoErr);
+    step(tree, [&] {
+        OK(tree.dataTask(node, kAttrFishSpineDepth, 0));
+        OK(tree.discardRecord(node));
+    });
     EXPECT_EQ(tree.tablet().cell(node, kAttrType), kRecordUnused);
     EXPECT_EQ(tree.fishSpine(node), nullptr);
     int32_t reused = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRecord(reused, kRecordNode); }),
-              kNoErr);
+    step(tree, [&] { return tree.newRecord(reused, kRecordNode); });
     EXPECT_EQ(reused, node);
     EXPECT_EQ(tree.recordCount(), 7);
-    int32_t head = -1;
-    tree.getRootOfList(kHdrFirstUnusedRecord, head);
-    EXPECT_EQ(head, 0);
+    EXPECT_EQ(ask(tree, &CTree::getRootOfList, kHdrFirstUnusedRecord), 0);
 }
 
 TEST(CTree, RefusedChangesReportAndChangeNothing) {
@@ -262,23 +206,17 @@ TEST(CTree, RefusedChangesReportAndChangeNothing) {
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
     const DatabaseState before = captureState(tree);
-
     EXPECT_EQ(tree.dataTask(2, kAttrColor, 4), kErrUnbalancedUndo);
     const CRString text("Y", 1);
     EXPECT_EQ(tree.stringTask(2, kAttrLabel, &text), kErrUnbalancedUndo);
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_TRUE(stringsAreConsistent(tree));
-
     // A category still holds its name, so it cannot be discarded.
     EXPECT_EQ(inStep(tree, kLabelDeleteCategory, [&] { return tree.discardRecord(2); }),
               kErrGeneral);
     EXPECT_EQ(tree.tablet().cell(2, kAttrType), kRecordCategory);
-    const auto reports = platform.recorder.bugReports();
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.back(), "CTree::discardRecord (general error)");
-
-    const CRString* none = nullptr;
-    EXPECT_EQ(tree.getAnyString(2, kAttrSubscript, none), kNoErr);
+    EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::discardRecord (general error)");
+    const CRString* none = ask<const CRString*>(tree, &CTree::getAnyString, 2, kAttrSubscript);
     ASSERT_NE(none, nullptr);
     EXPECT_STREQ(none->getStringValue(), "");
 }
@@ -289,29 +227,23 @@ TEST(CTree, FailedLoadsLeaveTheDatabaseAsItWasAndReport) {
     CTree good;
     int32_t root = 0, left = 0, right = 0;
     buildSmallDocument(good, root, left, right);
-    const std::string path = dir.file("good.rdc");
+    const std::string path = dir.file("good.rdc"), damaged = dir.file("damaged.rdc");
     ASSERT_EQ(saveWithVersion(good, path), kNoErr);
     const auto original = readFileBytes(path);
-
     // Damaged trees: each cell rewritten in the 'Tabl' fork of a copy of the file.
-    CFileDescriptor probe(path);
-    RErr err = kNoErr;
-    int32_t tablOffset = 0, records = 0;
+    int32_t tablOffset = 0;
     {
+        CFileDescriptor probe(path);
+        RErr err = kNoErr;
         CRFile container(probe, err);
         ASSERT_EQ(err, kNoErr);
         tablOffset = container.entry(1).offset;
     }
-    good.tablet().getMaxRecords(records);
-    const auto cellOffset = [&](int32_t record, int32_t attribute) {
-        return static_cast<std::size_t>(tablOffset + 8 +
-                                        4 * (records * (attribute - 1) + record - 1));
-    };
-    struct Damage {
+    const int32_t records = ask(good.tablet(), &CTablet::getMaxRecords);
+    const struct {
         const char* what;
         int32_t record, attribute, value;
-    };
-    const Damage damages[] = {
+    } rows[] = {
         {"a cycle of sisters", right, kAttrNextSister, left},
         {"a daughter that is a category", root, kAttrLeftmostDaughter, 2},
         {"a link outside the table", left, kAttrNextSister, 9999},
@@ -321,30 +253,26 @@ TEST(CTree, FailedLoadsLeaveTheDatabaseAsItWasAndReport) {
         {"an unknown record type", left, kAttrType, 9},
         {"a slot owned by a node", kHeaderRecord, kFirstFeatureSlot, root},
     };
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
         auto bytes = original;
-        const auto at = cellOffset(damage.record, damage.attribute);
-        const auto value = be32(damage.value);
-        std::copy(value.begin(), value.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-        const std::string damaged = dir.file("damaged.rdc");
+        const auto value = be32(row.value);
+        std::copy(value.begin(), value.end(),
+                  bytes.begin() + tablOffset + 8 +
+                      4 * (records * (row.attribute - 1) + row.record - 1));
         writeFileBytes(damaged, bytes);
-
         CTree tree;
         ASSERT_EQ(tree.createTree(true), kNoErr);
         const DatabaseState before = captureState(tree);
         platform.recorder.clear();
         EXPECT_EQ(loadInto(tree, damaged), kErrInvalidFormat);
         EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-        ASSERT_FALSE(platform.recorder.bugReports().empty());
-        EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::doLoad (1008)");
+        EXPECT_EQ(platform.recorder.bugReports(), RReports{"CTree::doLoad (1008)"});
     }
-
     // Not a container at all.
-    const std::string junk = dir.file("junk.rdc");
-    writeFileBytes(junk, {1, 2, 3});
+    writeFileBytes(damaged, {1, 2, 3});
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
-    EXPECT_NE(loadInto(tree, junk), kNoErr);
+    EXPECT_NE(loadInto(tree, damaged), kNoErr);
     EXPECT_EQ(tree.recordCount(), 6);
 }

@@ -1,36 +1,8 @@
-#include "support/HierarchyTestSupport.h"
-
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
-
-#include <gtest/gtest.h>
+#include "ModelTestSupport.h"
 
 #include <map>
-#include <string>
-#include <vector>
 
 namespace {
-
-class CTreeClone : public HierarchyFixture {
-protected:
-    // Pairs every node of the source tree with its copy by walking both in pre-order.
-    std::map<int32_t, int32_t> pairUp(int32_t source, int32_t copy) {
-        std::map<int32_t, int32_t> copies;
-        while (source != 0 && copy != 0) {
-            copies[source] = copy;
-            EXPECT_EQ(tree.getNextNode(source, nodeRootOf(source), source), kNoErr);
-            EXPECT_EQ(tree.getNextNode(copy, nodeRootOf(copy), copy), kNoErr);
-        }
-        EXPECT_EQ(source, copy); // both walks end together
-        return copies;
-    }
-    int32_t nodeRootOf(int32_t n) {
-        int32_t root = 0;
-        EXPECT_EQ(tree.findRoot(n, root), kNoErr);
-        return root;
-    }
-};
 
 // The copy as the natural recursion makes it: a node, then its next sisters, then its
 // daughters.
@@ -39,124 +11,94 @@ struct RRecursiveCopier {
     int32_t mainTerminal, foot, lowest;
     int32_t newRoot = 0;
 
-    RErr copy(int32_t old, int32_t newMother, bool top, int32_t& made) {
-        RErr err = tree.cloneNode(old, made);
-        if (!err && top) {
+    int32_t copy(int32_t old, int32_t newMother, bool top) {
+        int32_t made = 0;
+        OK(tree.cloneNode(old, made));
+        if (top) {
             newRoot = made;
-            err = tree.addNodeToRootList(made);
+            OK(tree.addNodeToRootList(made));
         }
-        if (!err)
-            err = tree.dataTask(made, kAttrMother, newMother);
-        if (!err && old == mainTerminal)
-            err = tree.setMainTerminalNode(newRoot, made);
-        if (!err && old == foot)
-            err = tree.setFootNode(newRoot, made);
-        if (!err && old == lowest)
-            err = tree.setLowestXBarSpineNode(newRoot, made);
-        const int32_t sister = tree.tablet().cell(old, kAttrNextSister);
-        int32_t sisterCopy = 0;
-        if (!err && sister != 0)
-            err = copy(sister, newMother, false, sisterCopy);
-        if (!err && sister != 0)
-            err = tree.dataTask(made, kAttrNextSister, sisterCopy);
-        const int32_t daughter = tree.tablet().cell(old, kAttrLeftmostDaughter);
-        int32_t daughterCopy = 0;
-        if (!err && daughter != 0)
-            err = copy(daughter, made, false, daughterCopy);
-        if (!err && daughter != 0)
-            err = tree.dataTask(made, kAttrLeftmostDaughter, daughterCopy);
-        return err;
+        OK(tree.dataTask(made, kAttrMother, newMother));
+        if (old == mainTerminal)
+            OK(tree.setMainTerminalNode(newRoot, made));
+        if (old == foot)
+            OK(tree.setFootNode(newRoot, made));
+        if (old == lowest)
+            OK(tree.setLowestXBarSpineNode(newRoot, made));
+        if (const int32_t sister = tree.tablet().cell(old, kAttrNextSister))
+            OK(tree.dataTask(made, kAttrNextSister, copy(sister, newMother, false)));
+        if (const int32_t daughter = tree.tablet().cell(old, kAttrLeftmostDaughter))
+            OK(tree.dataTask(made, kAttrLeftmostDaughter, copy(daughter, made, false)));
+        return made;
     }
 };
 
-RErr cloneRecursively(CTree& tree, int32_t root, int32_t& newRoot) {
-    RRecursiveCopier copier{tree, tree.tablet().cell(root, kAttrMainTerminalNode),
-                            tree.tablet().cell(root, kAttrFootNode),
-                            tree.tablet().cell(root, kAttrLowestXBarSpineNode)};
-    RErr err = copier.copy(root, 0, true, newRoot);
-    return err ? err : tree.treeDirty(newRoot);
-}
-
 const char* const kWordShape = "W(NP(D N(dog)) VP(V(bark) XP(X Y(y1 y2))) Z)";
 
-// A word with texts in several cells, made after another tree was killed so that the copy
-// takes records from the free list before the table grows.
-void buildWordTwin(CTree& tree, int32_t& root) {
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    std::map<std::string, int32_t> nodes;
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         int32_t feature = 0, doomed = 0;
-                         RErr err = tree.newName(kRecordFeature, feature);
-                         if (!err)
-                             err = buildTree(tree, kWordShape, root, nodes);
-                         const CRString citation("dog", 1), value("pl", 1), sub("2", 1);
-                         if (!err)
-                             err = tree.setCitationForm(root, &citation);
-                         if (!err)
-                             err = tree.stringTask(nodes.at("N"), kFirstFeatureSlot, &value);
-                         if (!err)
-                             err = tree.setSubscript(nodes.at("y2"), &sub);
-                         if (!err)
-                             err = tree.setMainTerminalNode(root, nodes.at("dog"));
-                         if (!err)
-                             err = tree.setFootNode(root, nodes.at("Z"));
-                         if (!err)
-                             err = tree.setLowestXBarSpineNode(root, nodes.at("N"));
-                         if (!err)
-                             err = buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes);
-                         if (!err)
-                             err = tree.killRootNode(doomed);
-                         return err;
-                     }),
-              kNoErr);
+// A word with texts in several cells and the nodes it names; with `killFirst` made after
+// another tree was killed, so that a copy takes records from the free list before the table
+// grows.
+int32_t buildWord(CTree& tree, std::map<std::string, int32_t>& nodes, bool killFirst) {
+    int32_t root = 0;
+    const CRString citation("dog", 1), value("pl", 1), sub("2", 1);
+    step(tree, [&] {
+        int32_t feature = 0, doomed = 0;
+        OK(tree.newName(kRecordFeature, feature));
+        OK(buildTree(tree, kWordShape, root, nodes));
+        OK(tree.setCitationForm(root, &citation));
+        OK(tree.setWordCategory(root, 3));
+        OK(tree.stringTask(nodes.at("N"), kFirstFeatureSlot, &value));
+        OK(tree.setSubscript(nodes.at("y2"), &sub));
+        OK(tree.setMainTerminalNode(root, nodes.at("dog")));
+        OK(tree.setFootNode(root, nodes.at("Z")));
+        OK(tree.setLowestXBarSpineNode(root, nodes.at("N")));
+        if (killFirst) {
+            OK(buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes));
+            OK(tree.killRootNode(doomed));
+        }
+    });
+    return root;
 }
+
+using CTreeClone = ModelFixture;
 
 } // namespace
 
 TEST_F(CTreeClone, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     int32_t feature = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewFeature, [&] { return tree.newName(kRecordFeature, feature); }),
-              kNoErr);
+    step([&] { return tree.newName(kRecordFeature, feature); });
     const int32_t slot = cell(feature, kAttrNextSister);
     const int32_t s = build("S(A B)");
     const int32_t a = node("A");
     const CRString subscript("i", 1), value("nom", 1);
-    ASSERT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         RErr err = tree.setSubscript(a, &subscript);
-                         if (!err)
-                             err = tree.stringTask(a, slot, &value);
-                         const int32_t values[][2] = {
-                             {kAttrColor, 4},      {kAttrTextStyle, 3}, {kAttrCategory, 3},
-                             {kAttrProjection, 2}, {kAttrOffending, 1}, {kAttrTriangle, 1},
-                             {kAttrAbsoluteH, -7}, {kAttrXOffset, 12},  {kAttrNodeRectRight, 30}};
-                         for (const auto& [attribute, v] : values)
-                             if (!err)
-                                 err = tree.dataTask(a, attribute, v);
-                         return err;
-                     }),
-              kNoErr);
+    step([&] {
+        OK(tree.setSubscript(a, &subscript));
+        OK(tree.stringTask(a, slot, &value));
+        const int32_t values[][2] = {
+            {kAttrColor, 4},      {kAttrTextStyle, 3}, {kAttrCategory, 3},
+            {kAttrProjection, 2}, {kAttrOffending, 1}, {kAttrTriangle, 1},
+            {kAttrAbsoluteH, -7}, {kAttrXOffset, 12},  {kAttrNodeRectRight, 30}};
+        for (const auto& [attribute, v] : values)
+            OK(tree.dataTask(a, attribute, v));
+    });
     tree.setSelectedValue(a, 1);
-    tree.tablet().setValue(a, kAttrFishSpineDepth, 5); // as layout leaves it
+    poke(a, kAttrFishSpineDepth, 5); // as layout leaves it
     int32_t copy = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneNode(a, copy); });
+    undoable([&] { return tree.cloneNode(a, copy); });
     ASSERT_NE(copy, 0);
     for (int32_t attribute = 1; attribute <= tree.attributeCount(); ++attribute) {
         if (attribute == kAttrFishSpine || attribute == kAttrFishSpineDepth)
             continue;
         if (isStringAttribute(attribute) && cell(a, attribute) != 0) {
             EXPECT_NE(cell(copy, attribute), cell(a, attribute)) << attribute;
-            EXPECT_EQ(cellText(tree, copy, attribute), cellText(tree, a, attribute));
+            EXPECT_EQ(text(copy, attribute), text(a, attribute));
         } else {
             EXPECT_EQ(cell(copy, attribute), cell(a, attribute)) << attribute;
         }
     }
-    EXPECT_EQ(cellText(tree, copy, kAttrLabel), "A");
-    EXPECT_EQ(cellText(tree, copy, slot), "nom");
-    EXPECT_EQ(cell(copy, kAttrMother), s);
-    EXPECT_EQ(cell(copy, kAttrNextSister), node("B"));
-    EXPECT_EQ(cell(copy, kAttrFishSpineDepth), 1);
+    EXPECT_EQ(text(copy), "A");
+    EXPECT_EQ(text(copy, slot), "nom");
+    cells(copy, {{kAttrMother, s}, {kAttrNextSister, node("B")}, {kAttrFishSpineDepth, 1}});
     ASSERT_NE(tree.fishSpine(copy), nullptr);
     EXPECT_NE(tree.fishSpine(copy), tree.fishSpine(a));
     EXPECT_EQ(describeTree(tree, s), "S(A B)"); // the copy is nobody's daughter yet
@@ -166,93 +108,85 @@ TEST_F(CTreeClone, ANodeCopyHasEveryCellButItsOwnFishSpine) {
 
 TEST_F(CTreeClone, AWordsCopyIsANewRootNamingItsOwnCopiedNodes) {
     const int32_t o = build("O");
-    int32_t w = 0;
-    std::map<std::string, int32_t> wordNodes;
-    const CRString citation("dog", 1);
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         RErr err = buildTree(tree, kWordShape, w, wordNodes);
-                         if (!err)
-                             err = tree.setCitationForm(w, &citation);
-                         if (!err)
-                             err = tree.setWordCategory(w, 3);
-                         if (!err)
-                             err = tree.setMainTerminalNode(w, wordNodes.at("dog"));
-                         if (!err)
-                             err = tree.setFootNode(w, wordNodes.at("Z"));
-                         if (!err)
-                             err = tree.setLowestXBarSpineNode(w, wordNodes.at("N"));
-                         if (!err)
-                             err = tree.setWhereIsTree(w, kTreeInLexicon);
-                         if (!err)
-                             err = tree.dataTask(w, kAttrAbsoluteH, 40);
-                         if (!err)
-                             err = tree.dataTask(w, kAttrAbsoluteV, 50);
-                         return err;
-                     }),
-              kNoErr);
-    tree.tablet().setValue(w, kAttrDirty, 0); // laid out
+    std::map<std::string, int32_t> word;
+    const int32_t w = buildWord(tree, word, false);
+    step([&] {
+        OK(tree.setWhereIsTree(w, kTreeInLexicon));
+        OK(tree.dataTask(w, kAttrAbsoluteH, 40));
+        OK(tree.dataTask(w, kAttrAbsoluteV, 50));
+    });
+    poke(w, kAttrDirty, 0); // laid out
     int32_t copy = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneTree(w, copy); });
+    undoable([&] { return tree.cloneTree(w, copy); });
     EXPECT_EQ(describeTree(tree, copy), kWordShape);
     EXPECT_EQ(describeTree(tree, w), kWordShape);
     EXPECT_EQ(cell(kHeaderRecord, kHdrFirstRoot), copy);
-    EXPECT_EQ(cell(copy, kAttrNextRoot), w);
-    EXPECT_EQ(cell(copy, kAttrPreviousRoot), 0);
     EXPECT_EQ(cell(w, kAttrPreviousRoot), copy);
-    EXPECT_EQ(cell(copy, kAttrMother), 0);
 
-    const std::map<int32_t, int32_t> copies = pairUp(w, copy);
-    ASSERT_EQ(copies.size(), wordNodes.size());
+    // Pairs every node with its copy by walking both in pre-order.
+    std::map<int32_t, int32_t> copies;
+    for (int32_t from = w, to = copy; from != 0 || to != 0;) {
+        ASSERT_TRUE(from != 0 && to != 0) << "the walks end apart";
+        copies[from] = to;
+        from = q(&CTree::getNextNode, from, w);
+        to = q(&CTree::getNextNode, to, copy);
+    }
+    ASSERT_EQ(copies.size(), word.size());
     for (const auto& [source, made] : copies) {
         EXPECT_NE(source, made);
         EXPECT_EQ(copies.count(made), 0u) << "a node shared by both trees";
     }
-    EXPECT_EQ(cell(copy, kAttrMainTerminalNode), copies.at(wordNodes.at("dog")));
-    EXPECT_EQ(cell(copy, kAttrFootNode), copies.at(wordNodes.at("Z")));
-    EXPECT_EQ(cell(copy, kAttrLowestXBarSpineNode), copies.at(wordNodes.at("N")));
-    EXPECT_EQ(cell(w, kAttrMainTerminalNode), wordNodes.at("dog"));
-    EXPECT_EQ(cellText(tree, copy, kAttrCitationForm), "dog");
-    EXPECT_EQ(cell(copy, kAttrWordCategory), 3);
-    EXPECT_EQ(cell(copy, kAttrWhereIsTree), kTreeInLexicon);
-    EXPECT_EQ(cell(copy, kAttrAbsoluteH), 40);
-    EXPECT_EQ(cell(copy, kAttrAbsoluteV), 50);
-    EXPECT_EQ(cell(copy, kAttrDirty), 1);
-    EXPECT_EQ(cell(w, kAttrDirty), 0);
+    cells(copy, {{kAttrNextRoot, w},
+                 {kAttrPreviousRoot, 0},
+                 {kAttrMother, 0},
+                 {kAttrMainTerminalNode, copies.at(word.at("dog"))},
+                 {kAttrFootNode, copies.at(word.at("Z"))},
+                 {kAttrLowestXBarSpineNode, copies.at(word.at("N"))},
+                 {kAttrWordCategory, 3},
+                 {kAttrWhereIsTree, kTreeInLexicon},
+                 {kAttrAbsoluteH, 40},
+                 {kAttrAbsoluteV, 50},
+                 {kAttrDirty, 1}});
+    EXPECT_EQ(text(copy, kAttrCitationForm), "dog");
+    cells(w, {{kAttrMainTerminalNode, word.at("dog")}, {kAttrDirty, 0}});
 
     // A root further down the list is copied just as well; only roots can be copied.
     int32_t second = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneTree(o, second); });
+    undoable([&] { return tree.cloneTree(o, second); });
     EXPECT_EQ(describeRootList(tree),
               std::string("O | ") + kWordShape + " | " + kWordShape + " | O");
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.cloneTree(wordNodes.at("NP"), second); }),
-              kErrInvalidParameter);
+    refused([&] { return tree.cloneTree(word.at("NP"), second); },
+            "CTree::cloneTree (invalid parameter)");
     EXPECT_EQ(second, 0);
-    EXPECT_EQ(reports().back(), "CTree::cloneTree (invalid parameter)");
 }
 
 TEST(CTreeCloneOrder, TakesTheSameRecordsInTheSameOrderAsARecursiveCopy) {
     RecordingPlatformScope platform;
     CTree iterative, recursive;
-    int32_t root = 0, twinRoot = 0;
-    buildWordTwin(iterative, root);
-    buildWordTwin(recursive, twinRoot);
-    ASSERT_EQ(root, twinRoot);
+    std::map<std::string, int32_t> nodes;
+    ASSERT_EQ(iterative.createTree(true), kNoErr);
+    ASSERT_EQ(recursive.createTree(true), kNoErr);
+    const int32_t root = buildWord(iterative, nodes, true);
+    ASSERT_EQ(buildWord(recursive, nodes, true), root);
     ASSERT_TRUE(sameStateAllowingGrowth(captureState(iterative), captureState(recursive)));
     ASSERT_NE(iterative.tablet().cell(kHeaderRecord, kHdrFirstUnusedRecord), 0);
 
     int32_t copy = 0, twinCopy = 0;
-    ASSERT_EQ(
-        inStep(iterative, kLabelDuplicateWord, [&] { return iterative.cloneTree(root, copy); }),
-        kNoErr);
-    ASSERT_EQ(inStep(recursive, kLabelDuplicateWord,
-                     [&] { return cloneRecursively(recursive, twinRoot, twinCopy); }),
-              kNoErr);
+    step(iterative, [&] { return iterative.cloneTree(root, copy); });
+    step(recursive, [&] {
+        const auto cell = [&](int32_t attribute) {
+            return recursive.tablet().cell(root, attribute);
+        };
+        RRecursiveCopier copier{recursive, cell(kAttrMainTerminalNode), cell(kAttrFootNode),
+                                cell(kAttrLowestXBarSpineNode)};
+        twinCopy = copier.copy(root, 0, true);
+        OK(recursive.treeDirty(twinCopy));
+    });
     EXPECT_EQ(copy, twinCopy);
     EXPECT_EQ(iterative.recordCount(), recursive.recordCount());
     EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
     ASSERT_EQ(iterative.undoStructure().undo(), kNoErr);
     ASSERT_EQ(recursive.undoStructure().undo(), kNoErr);
     EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
-    EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>{});
+    EXPECT_EQ(platform.recorder.bugReports(), RReports{});
 }

@@ -1,498 +1,319 @@
-#include "support/HierarchyTestSupport.h"
+#include "ModelTestSupport.h"
 
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
-#include "support/TestSupport.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <algorithm>
 
 namespace {
 
-std::string nameOf(CTree& tree, int32_t record) {
-    const CRString* name = nullptr;
-    EXPECT_EQ(tree.getNameString(record, name), kNoErr);
-    return name ? name->str() : "<null>";
-}
-
-std::string listOf(CTree& tree, int32_t type) {
-    std::string names;
-    int32_t record = 0;
-    EXPECT_EQ(tree.getFirstName(type, record), kNoErr);
-    for (int guard = 0; record != 0 && guard < 100; ++guard) {
-        names += (names.empty() ? "" : " ") + nameOf(tree, record);
-        EXPECT_EQ(tree.getNextName(record, record), kNoErr);
-    }
-    return names;
-}
-
-int32_t slotOf(CTree& tree, int32_t feature) {
-    int32_t slot = 0;
-    EXPECT_EQ(tree.convertToAttributeIndex(feature, slot), kNoErr);
-    return slot;
-}
-
-int32_t ownerOf(CTree& tree, int32_t slot) {
-    int32_t feature = 0;
-    EXPECT_EQ(tree.convertAttributeIndexToFeatureRecord(slot, feature), kNoErr);
-    return feature;
-}
-
-std::string featureValue(CTree& tree, int32_t node, int32_t feature) {
-    const CRString* value = nullptr;
-    EXPECT_EQ(tree.getAuthorFeatureValue(node, feature, value), kNoErr);
-    return value ? value->str() : "<null>";
-}
-
 RErr newNamed(CTree& tree, int32_t type, const char* text, int32_t& record) {
     RErr err = tree.newName(type, record);
-    const CRString name(text, 1);
-    if (!err)
-        err = tree.setMainString(record, name);
-    return err;
+    return err ? err : tree.setMainString(record, CRString(text, 1));
 }
 
-RErr setFeature(CTree& tree, int32_t node, int32_t feature, const char* text) {
-    const CRString value(text, 1);
-    return tree.stringTask(node, slotOf(tree, feature), &value);
-}
-
-class CTreeNameLists : public HierarchyFixture {
+class CTreeNameLists : public ModelFixture {
 protected:
+    std::string nameOf(int32_t record) {
+        const CRString* name = q<const CRString*>(&CTree::getNameString, record);
+        return name ? name->str() : "<null>";
+    }
+    std::string listOf(int32_t type) {
+        std::string names;
+        for (int32_t r = q(&CTree::getFirstName, type), guard = 0; r != 0 && guard < 100; ++guard) {
+            names += (names.empty() ? "" : " ") + nameOf(r);
+            r = q(&CTree::getNextName, r);
+        }
+        return names;
+    }
+    int32_t slotOf(int32_t feature) { return q(&CTree::convertToAttributeIndex, feature); }
+    int32_t ownerOf(int32_t slot) { return q(&CTree::convertAttributeIndexToFeatureRecord, slot); }
+    std::string valueOf(int32_t n, int32_t feature) {
+        const CRString* value = q<const CRString*>(&CTree::getAuthorFeatureValue, n, feature);
+        return value ? value->str() : "<null>";
+    }
+    RErr setFeature(int32_t n, int32_t feature, const char* value) {
+        const CRString text(value, 1);
+        return tree.stringTask(n, slotOf(feature), &text);
+    }
     // New names of the type, made in one step, newest last.
     std::vector<int32_t> newNames(int32_t type, const std::vector<const char*>& texts) {
         std::vector<int32_t> records(texts.size());
-        EXPECT_EQ(inStep(tree, kLabelMenu,
-                         [&] {
-                             RErr err = kNoErr;
-                             for (std::size_t i = 0; i < texts.size() && !err; ++i)
-                                 err = newNamed(tree, type, texts[i], records[i]);
-                             return err;
-                         }),
-                  kNoErr);
+        step([&] {
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                OK(newNamed(tree, type, texts[i], records[i]));
+        });
         return records;
     }
+    int32_t category(const char* name) { return categoryNamed(tree, name); }
 };
 
 } // namespace
 
 TEST_F(CTreeNameLists, NewGrammarListsCategoriesNewestFirstWithXBlessed) {
-    EXPECT_EQ(listOf(tree, kRecordCategory), "P A V N X");
-    EXPECT_EQ(listOf(tree, kRecordFeature), "");
-    int32_t blessed = 0;
-    ASSERT_EQ(tree.getBlessedCategory(blessed), kNoErr);
-    EXPECT_EQ(nameOf(tree, blessed), "X");
-
-    platform.recorder.clear();
+    EXPECT_EQ(listOf(kRecordCategory), "P A V N X");
+    EXPECT_EQ(listOf(kRecordFeature), "");
+    EXPECT_EQ(nameOf(q(&CTree::getBlessedCategory)), "X");
     int32_t next = 99;
-    EXPECT_EQ(tree.getNextName(kHeaderRecord, next), kErrInvalidParameter);
+    bad(tree.getNextName(kHeaderRecord, next), "CTree::getNextName");
     EXPECT_EQ(next, 0);
-    EXPECT_EQ(tree.getNextName(tree.recordCount() + 1, next), kErrInvalidParameter);
+    bad(tree.getNextName(tree.recordCount() + 1, next), "CTree::getNextName");
     const CRString* name = nullptr;
     EXPECT_EQ(tree.getNameString(0, name), kErrInvalidParameter);
     EXPECT_EQ(name, nullptr);
-    int32_t first = 0;
-    EXPECT_EQ(tree.getFirstName(5, first), kErrInvalidParameter);
-    const auto reports = platform.recorder.bugReports();
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front(), "CTree::getNextName (invalid parameter)");
-    EXPECT_EQ(reports.back(), "CTree::getFirstName (invalid parameter)");
+    bad(tree.getFirstName(5, next), "CTree::getFirstName");
 }
 
 TEST_F(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) {
     const std::vector<int32_t> made = newNames(kRecordFeature, {"case", "number", "person"});
-    const int32_t f1 = made[0], f2 = made[1], f3 = made[2];
-    EXPECT_EQ(slotOf(tree, f1), 52);
-    EXPECT_EQ(slotOf(tree, f2), 53);
-    EXPECT_EQ(slotOf(tree, f3), 54);
-    EXPECT_EQ(tree.attributeCount(), 54);
-    EXPECT_EQ(listOf(tree, kRecordFeature), "person number case");
-
-    expectStepUndoesAndRedoes(tree, [&] {
-        RErr err = tree.removeName(f1);
-        if (!err)
-            err = tree.removeName(f3);
-        return err;
+    EXPECT_EQ((std::vector{slotOf(made[0]), slotOf(made[1]), slotOf(made[2])}),
+              (std::vector{52, 53, 54}));
+    EXPECT_EQ(listOf(kRecordFeature), "person number case");
+    undoable([&] {
+        OK(tree.removeName(made[0]));
+        OK(tree.removeName(made[2]));
     });
-    EXPECT_EQ(ownerOf(tree, 52), 0);
-    EXPECT_EQ(ownerOf(tree, 53), f2);
-    EXPECT_EQ(ownerOf(tree, 54), 0);
-    EXPECT_EQ(listOf(tree, kRecordFeature), "number");
-
-    // With 52 and 54 free and 53 owned, the highest free slot is taken first.
-    int32_t f4 = 0, f5 = 0, f6 = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "gender", f4); });
-    EXPECT_EQ(slotOf(tree, f4), 54);
-    EXPECT_EQ(ownerOf(tree, 54), f4);
-    EXPECT_EQ(tree.attributeCount(), 54);
-    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "tense", f5); });
-    EXPECT_EQ(slotOf(tree, f5), 52);
-    EXPECT_EQ(tree.attributeCount(), 54);
-    // Only when every slot is owned does the table widen, and undo leaves it wide.
-    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordFeature, "mood", f6); });
-    EXPECT_EQ(slotOf(tree, f6), 55);
-    EXPECT_EQ(tree.attributeCount(), 55);
-    EXPECT_EQ(listOf(tree, kRecordFeature), "mood tense gender number");
+    EXPECT_EQ((std::vector{ownerOf(52), ownerOf(53), ownerOf(54)}), (std::vector{0, made[1], 0}));
+    EXPECT_EQ(listOf(kRecordFeature), "number");
+    // With 52 and 54 free and 53 owned, the highest free slot is taken first; only when every
+    // slot is owned does the table widen, and undo leaves it wide.
+    const struct {
+        const char* name;
+        int32_t slot;
+    } rows[] = {{"gender", 54}, {"tense", 52}, {"mood", 55}};
+    for (const auto& row : rows) {
+        int32_t feature = 0;
+        undoable([&] { return newNamed(tree, kRecordFeature, row.name, feature); });
+        EXPECT_EQ(slotOf(feature), row.slot);
+        EXPECT_EQ(ownerOf(row.slot), feature);
+        EXPECT_EQ(tree.attributeCount(), std::max(54, row.slot));
+    }
+    EXPECT_EQ(listOf(kRecordFeature), "mood tense gender number");
 }
 
 TEST_F(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
-    const int32_t x = categoryNamed(tree, "X"), n = categoryNamed(tree, "N"),
-                  v = categoryNamed(tree, "V"), a = categoryNamed(tree, "A"),
-                  p = categoryNamed(tree, "P");
-
-    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(v); }); // from the middle
-    EXPECT_EQ(listOf(tree, kRecordCategory), "P A N X");
-    EXPECT_EQ(tree.tablet().cell(a, kAttrNextRoot), n);
-    EXPECT_EQ(tree.tablet().cell(n, kAttrPreviousRoot), a);
-    int32_t type = 0, freeHead = 0;
-    tree.getRecordType(v, type);
-    EXPECT_EQ(type, kRecordUnused);
-    tree.getRootOfList(kHdrFirstUnusedRecord, freeHead);
-    EXPECT_EQ(freeHead, v);
-
-    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(p); }); // the head
-    EXPECT_EQ(listOf(tree, kRecordCategory), "A N X");
-    EXPECT_EQ(tree.tablet().cell(a, kAttrPreviousRoot), 0);
-
+    const int32_t x = category("X"), n = category("N"), v = category("V"), a = category("A"),
+                  p = category("P");
+    undoable([&] { return tree.removeName(v); }); // from the middle
+    EXPECT_EQ(listOf(kRecordCategory), "P A N X");
+    EXPECT_EQ(cell(a, kAttrNextRoot), n);
+    EXPECT_EQ(cell(n, kAttrPreviousRoot), a);
+    EXPECT_EQ(q(&CTree::getRecordType, v), kRecordUnused);
+    EXPECT_EQ(q(&CTree::getRootOfList, kHdrFirstUnusedRecord), v);
+    undoable([&] { return tree.removeName(p); }); // the head
+    EXPECT_EQ(listOf(kRecordCategory), "A N X");
+    EXPECT_EQ(cell(a, kAttrPreviousRoot), 0);
     // The tail, which is also the blessed category: nothing may go on naming its record.
-    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(x); });
-    EXPECT_EQ(listOf(tree, kRecordCategory), "A N");
-    EXPECT_EQ(tree.tablet().cell(n, kAttrNextRoot), 0);
-    int32_t blessed = -1;
-    tree.getBlessedCategory(blessed);
-    EXPECT_EQ(blessed, 0);
-
+    undoable([&] { return tree.removeName(x); });
+    EXPECT_EQ(listOf(kRecordCategory), "A N");
+    EXPECT_EQ(cell(n, kAttrNextRoot), 0);
+    EXPECT_EQ(q(&CTree::getBlessedCategory), 0);
     // Stale runtime values (a first word, sort links) do not stop the removal.
-    tree.tablet().setValue(a, kAttrNextWordInCategory, 3);
-    tree.tablet().setValue(a, kAttrSortParent, 5);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.removeName(a); });
-    EXPECT_EQ(listOf(tree, kRecordCategory), "N");
-
+    poke(a, kAttrNextWordInCategory, 3);
+    poke(a, kAttrSortParent, 5);
+    undoable([&] { return tree.removeName(a); });
+    EXPECT_EQ(listOf(kRecordCategory), "N");
     // Reused records join their list cleanly.
     int32_t again = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return newNamed(tree, kRecordCategory, "D", again); });
+    undoable([&] { return newNamed(tree, kRecordCategory, "D", again); });
     EXPECT_EQ(again, a);
-    EXPECT_EQ(listOf(tree, kRecordCategory), "D N");
+    EXPECT_EQ(listOf(kRecordCategory), "D N");
 
-    platform.recorder.clear();
     int32_t root = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRoot(root); }), kNoErr);
-    const DatabaseState before = captureState(tree);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.removeName(root); }),
-              kErrInvalidParameter);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.removeName(kHeaderRecord); }),
-              kErrInvalidParameter);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.removeName(v); }),
-              kErrInvalidParameter); // already unused
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::removeName (invalid parameter)");
+    step([&] { return tree.newRoot(root); });
+    for (const int32_t record : {root, kHeaderRecord, v}) // v is already unused
+        refused([&] { return tree.removeName(record); }, "CTree::removeName (invalid parameter)");
 }
 
-TEST_F(CTreeNameLists, DeallocatingAFeatureFreesOnlyItsOwnSlot) {
+TEST_F(CTreeNameLists, DeallocatingAndZeroingOutFeatures) {
     const std::vector<int32_t> made = newNames(kRecordFeature, {"case", "number"});
     const int32_t f1 = made[0], f2 = made[1];
-    expectStepUndoesAndRedoes(tree, [&] { return tree.deallocateAttribute(f1); });
-    EXPECT_EQ(slotOf(tree, f1), 0);
-    EXPECT_EQ(ownerOf(tree, 52), 0);
-    EXPECT_EQ(ownerOf(tree, 53), f2);
+    undoable([&] { return tree.deallocateAttribute(f1); });
+    EXPECT_EQ(slotOf(f1), 0);
+    EXPECT_EQ(ownerOf(52), 0);
+    EXPECT_EQ(ownerOf(53), f2);
     // Nothing left to free: no change at all.
     const DatabaseState before = captureState(tree);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.deallocateAttribute(f1); }), kNoErr);
+    step([&] { return tree.deallocateAttribute(f1); });
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-
     // A feature that names a slot another feature owns leaves the owner alone.
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.dataTask(f1, kAttrNextSister, 53); }),
-              kNoErr);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.deallocateAttribute(f1); });
-    EXPECT_EQ(ownerOf(tree, 53), f2);
-    EXPECT_EQ(slotOf(tree, f1), 0);
+    step([&] { return tree.dataTask(f1, kAttrNextSister, 53); });
+    undoable([&] { return tree.deallocateAttribute(f1); });
+    EXPECT_EQ(ownerOf(53), f2);
+    EXPECT_EQ(slotOf(f1), 0);
+    refused([&] { return tree.deallocateAttribute(category("X")); },
+            {"CTree::convertToAttributeIndex (invalid parameter)",
+             "CTree::deallocateAttribute (invalid parameter)"});
 
-    platform.recorder.clear();
-    int32_t x = categoryNamed(tree, "X");
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.deallocateAttribute(x); }),
-              kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::deallocateAttribute (invalid parameter)");
-}
-
-TEST_F(CTreeNameLists, ZeroingOutAFeatureEmptiesItsValueOnEveryNodeOfEveryTree) {
-    const std::vector<int32_t> features = newNames(kRecordFeature, {"case", "number"});
-    const int32_t kase = features[0], number = features[1];
+    // Zeroing out empties the value on every node of every tree and nothing else.
+    const int32_t kase = newNames(kRecordFeature, {"case"})[0];
     const int32_t first = build("F(A B(C))"), second = build("G");
     const int32_t d1 = node("A"), d2 = node("B"), d3 = node("C");
-    ASSERT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         RErr err = kNoErr;
-                         for (const int32_t n : {first, d3, second})
-                             if (!err)
-                                 err = setFeature(tree, n, kase, "nom");
-                         if (!err)
-                             err = setFeature(tree, d1, number, "sg");
-                         if (!err)
-                             err = setFeature(tree, d1, kase, "acc");
-                         return err;
-                     }),
-              kNoErr);
-    EXPECT_EQ(featureValue(tree, d3, kase), "nom");
-    EXPECT_EQ(featureValue(tree, d2, kase), "");
-
-    expectStepUndoesAndRedoes(tree, [&] { return tree.zeroOutAttribute(kase); });
-    for (const int32_t node : {first, d1, d2, d3, second})
-        EXPECT_EQ(featureValue(tree, node, kase), "") << node;
-    EXPECT_EQ(featureValue(tree, d1, number), "sg");
+    step([&] {
+        for (const int32_t n : {first, d3, second})
+            OK(setFeature(n, kase, "nom"));
+        OK(setFeature(d1, f2, "sg"));
+        OK(setFeature(d1, kase, "acc"));
+    });
+    EXPECT_EQ(valueOf(d3, kase), "nom");
+    EXPECT_EQ(valueOf(d2, kase), "");
+    undoable([&] { return tree.zeroOutAttribute(kase); });
+    for (const int32_t n : {first, d1, d2, d3, second})
+        EXPECT_EQ(valueOf(n, kase), "") << n;
+    EXPECT_EQ(valueOf(d1, f2), "sg");
+    refused([&] { return tree.zeroOutAttribute(first); },
+            {"CTree::convertToAttributeIndex (invalid parameter)",
+             "CTree::zeroOutAttribute (invalid parameter)"});
 
     // Deleting a feature as the features dialog does: its slot comes back empty.
-    const int32_t slot = slotOf(tree, kase);
+    const int32_t slot = slotOf(kase);
     int32_t replacement = 0;
-    expectStepUndoesAndRedoes(tree, [&] {
-        RErr err = tree.removeName(kase);
-        if (!err)
-            err = newNamed(tree, kRecordFeature, "gender", replacement);
-        return err;
+    undoable([&] {
+        OK(tree.removeName(kase));
+        OK(newNamed(tree, kRecordFeature, "gender", replacement));
     });
-    EXPECT_EQ(slotOf(tree, replacement), slot);
+    EXPECT_EQ(slotOf(replacement), slot);
     EXPECT_EQ(tree.attributeCount(), 53);
-    EXPECT_EQ(featureValue(tree, first, replacement), "");
-
-    platform.recorder.clear();
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.zeroOutAttribute(first); }),
-              kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::zeroOutAttribute (invalid parameter)");
+    EXPECT_EQ(valueOf(first, replacement), "");
 }
 
-TEST_F(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlots) {
-    int32_t feature = 0, node = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewFeature,
-                     [&] {
-                         RErr err = newNamed(tree, kRecordFeature, "case", feature);
-                         if (!err)
-                             err = tree.newRoot(node);
-                         if (!err)
-                             err = setFeature(tree, node, feature, "dat");
-                         return err;
-                     }),
-              kNoErr);
-    EXPECT_EQ(slotOf(tree, feature), 52);
-    EXPECT_EQ(ownerOf(tree, 52), feature);
-    EXPECT_EQ(featureValue(tree, node, feature), "dat");
-
-    platform.recorder.clear();
-    int32_t slot = 99, owner = 99;
-    EXPECT_EQ(tree.convertToAttributeIndex(categoryNamed(tree, "N"), slot), kErrInvalidParameter);
-    EXPECT_EQ(slot, 0);
-    EXPECT_EQ(tree.convertToAttributeIndex(node, slot), kErrInvalidParameter);
-    EXPECT_EQ(tree.convertToAttributeIndex(kHeaderRecord, slot), kErrInvalidParameter);
-    EXPECT_EQ(tree.convertToAttributeIndex(0, slot), kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::convertToAttributeIndex (invalid parameter)");
-    EXPECT_EQ(tree.convertAttributeIndexToFeatureRecord(51, owner), kErrInvalidParameter);
-    EXPECT_EQ(owner, 0);
-    EXPECT_EQ(tree.convertAttributeIndexToFeatureRecord(53, owner), kErrInvalidParameter);
+TEST_F(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlotsAndChecksCategories) {
+    int32_t feature = 0, n = 0;
+    step([&] {
+        OK(newNamed(tree, kRecordFeature, "case", feature));
+        OK(tree.newRoot(n));
+        OK(setFeature(n, feature, "dat"));
+    });
+    EXPECT_EQ(slotOf(feature), 52);
+    EXPECT_EQ(ownerOf(52), feature);
+    EXPECT_EQ(valueOf(n, feature), "dat");
+    int32_t slot = 99;
+    for (const int32_t notFeature : {category("N"), n, kHeaderRecord, 0}) {
+        bad(tree.convertToAttributeIndex(notFeature, slot), "CTree::convertToAttributeIndex");
+        EXPECT_EQ(slot, 0);
+    }
+    for (const int32_t notSlot : {51, 53}) {
+        slot = 99;
+        bad(tree.convertAttributeIndexToFeatureRecord(notSlot, slot),
+            "CTree::convertAttributeIndexToFeatureRecord");
+        EXPECT_EQ(slot, 0);
+    }
     const CRString* value = nullptr;
-    EXPECT_EQ(tree.getAuthorFeatureValue(node, node, value), kErrInvalidParameter);
-    EXPECT_EQ(tree.getAuthorFeatureValue(feature, feature, value), kErrInvalidParameter);
+    bad(tree.getAuthorFeatureValue(n, n, value), "CTree::getAuthorFeatureValue");
+    bad(tree.getAuthorFeatureValue(feature, feature, value), "CTree::getAuthorFeatureValue");
     EXPECT_EQ(value, nullptr);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::getAuthorFeatureValue (invalid parameter)");
+
+    // Only a record of type category in range is a category.
+    const int32_t x = category("X");
+    EXPECT_TRUE(q<bool>(&CTree::validateCategory, x));
+    EXPECT_EQ(tree.validateCategoryWithError(x), kNoErr);
+    for (const int32_t notCategory : {-1, 0, 1, feature, n, tree.recordCount() + 1}) {
+        bool good = true;
+        EXPECT_EQ(tree.validateCategory(notCategory, good), kNoErr);
+        EXPECT_FALSE(good) << notCategory;
+        bad(tree.validateCategoryWithError(notCategory), "CTree::validateCategoryWithError");
+    }
 }
 
 TEST_F(CTreeNameLists, CategoryLabelsConvertExactlyAndNoneMeansNoCategory) {
-    int32_t head = 0;
-    tree.getRootOfList(kHdrFirstCategory, head);
-    EXPECT_EQ(nameOf(tree, head), "P");
-    EXPECT_EQ(categoryNamed(tree, "P"), head);
-    EXPECT_EQ(categoryNamed(tree, "X"), 2);
-    EXPECT_EQ(categoryNamed(tree, "p"), -1);
-    EXPECT_EQ(categoryNamed(tree, "Q"), -1);
-    EXPECT_EQ(categoryNamed(tree, ""), -1);
+    const int32_t head = q(&CTree::getRootOfList, kHdrFirstCategory);
+    EXPECT_EQ(nameOf(head), "P");
+    EXPECT_EQ(category("P"), head);
+    EXPECT_EQ(category("X"), 2);
+    for (const char* unknown : {"p", "Q", "", "nonE "})
+        EXPECT_EQ(category(unknown), -1) << unknown;
     for (const char* none : {"none", "NONE", "NoNe"})
-        EXPECT_EQ(categoryNamed(tree, none), 0) << none;
-    EXPECT_EQ(categoryNamed(tree, "nonE "), -1);
-
+        EXPECT_EQ(category(none), 0) << none;
     // The first match in list order wins, and a category called "none" still means none.
     const int32_t twin = newNames(kRecordCategory, {"N", "None"})[0];
-    EXPECT_EQ(categoryNamed(tree, "N"), twin);
-    EXPECT_EQ(categoryNamed(tree, "None"), 0);
+    EXPECT_EQ(category("N"), twin);
+    EXPECT_EQ(category("None"), 0);
 
     CTree empty;
     ASSERT_EQ(empty.createTree(false), kNoErr);
     platform.recorder.clear();
-    int32_t category = 7;
-    EXPECT_EQ(empty.convertCategoryLabelToIndex(CRString("N", 1), category), kErrInvalidParameter);
-    EXPECT_EQ(category, -1);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              std::vector<std::string>{"CTree::convertCategoryLabelToIndex (invalid parameter)"});
+    int32_t found = 7;
+    EXPECT_EQ(empty.convertCategoryLabelToIndex(CRString("N", 1), found), kErrInvalidParameter);
+    EXPECT_EQ(found, -1);
+    EXPECT_EQ(reports(), RReports{"CTree::convertCategoryLabelToIndex (invalid parameter)"});
 }
 
-TEST_F(CTreeNameLists, ValidatesCategoriesByRangeAndType) {
-    int32_t feature = 0, root = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewFeature,
-                     [&] {
-                         RErr err = tree.newName(kRecordFeature, feature);
-                         if (!err)
-                             err = tree.newRoot(root);
-                         return err;
-                     }),
-              kNoErr);
-    const int32_t x = categoryNamed(tree, "X");
-    bool good = false;
-    EXPECT_EQ(tree.validateCategory(x, good), kNoErr);
-    EXPECT_TRUE(good);
-    platform.recorder.clear();
-    for (const int32_t bad : {-1, 0, 1, feature, root, tree.recordCount() + 1}) {
-        good = true;
-        EXPECT_EQ(tree.validateCategory(bad, good), kNoErr);
-        EXPECT_FALSE(good) << bad;
-        EXPECT_EQ(tree.validateCategoryWithError(bad), kErrInvalidParameter) << bad;
-    }
-    EXPECT_EQ(tree.validateCategoryWithError(x), kNoErr);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::validateCategoryWithError (invalid parameter)");
-}
-
-TEST_F(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasIt) {
-    const int32_t n = categoryNamed(tree, "N"), v = categoryNamed(tree, "V"),
-                  a = categoryNamed(tree, "A");
+TEST_F(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasItAndWordsNeedACategory) {
+    const int32_t n = category("N"), v = category("V"), a = category("A");
     int32_t word = 0, daughter = 0, other = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         RErr err = tree.newRoot(other);
-                         if (!err)
-                             err = tree.newRoot(word);
-                         if (!err)
-                             err = tree.setWordCategory(word, n);
-                         if (!err)
-                             err = tree.newDaughterToLeft(other, daughter);
-                         if (!err)
-                             err = tree.dataTask(daughter, kAttrCategory, v);
-                         return err;
-                     }),
-              kNoErr);
-    bool inUse = false;
-    EXPECT_EQ(tree.categoryIsInUse(n, inUse), kNoErr);
-    EXPECT_TRUE(inUse); // only as a word category
-    EXPECT_EQ(tree.categoryIsInUse(v, inUse), kNoErr);
-    EXPECT_TRUE(inUse); // only on a daughter of an earlier tree
-    EXPECT_EQ(tree.categoryIsInUse(a, inUse), kNoErr);
+    step([&] {
+        OK(tree.newRoot(other));
+        OK(tree.newRoot(word));
+        OK(tree.setWordCategory(word, n));
+        OK(tree.newDaughterToLeft(other, daughter));
+        OK(tree.dataTask(daughter, kAttrCategory, v));
+    });
+    EXPECT_TRUE(q<bool>(&CTree::categoryIsInUse, n)); // only as a word category
+    EXPECT_TRUE(q<bool>(&CTree::categoryIsInUse, v)); // only on a daughter of an earlier tree
+    EXPECT_FALSE(q<bool>(&CTree::categoryIsInUse, a));
+    bool inUse = true;
+    bad(tree.categoryIsInUse(word, inUse), "CTree::categoryIsInUse");
     EXPECT_FALSE(inUse);
 
-    platform.recorder.clear();
-    inUse = true;
-    EXPECT_EQ(tree.categoryIsInUse(word, inUse), kErrInvalidParameter);
-    EXPECT_FALSE(inUse);
-    EXPECT_EQ(platform.recorder.bugReports().back(), "CTree::categoryIsInUse (invalid parameter)");
+    EXPECT_EQ(q(&CTree::getFirstWordInCategory, n), 0);
+    EXPECT_EQ(q(&CTree::getNextWordInCategory, word), 0);
+    bad(tree.getFirstWordInCategory(word, daughter), "CTree::getFirstWordInCategory");
+    bad(tree.getNextWordInCategory(n, daughter), "CTree::getNextWordInCategory");
 }
 
 TEST_F(CTreeNameLists, SortedListsOfEveryKind) {
-    const int32_t x = categoryNamed(tree, "X"), n = categoryNamed(tree, "N"),
-                  v = categoryNamed(tree, "V"), a = categoryNamed(tree, "A"),
-                  p = categoryNamed(tree, "P");
-    std::vector<int32_t> array;
-    ASSERT_EQ(tree.getSortedList(3, array), kNoErr);
-    EXPECT_EQ(array, (std::vector<int32_t>{5, a, n, p, v, x}));
-    ASSERT_EQ(tree.getSortedList(4, array), kNoErr);
-    EXPECT_EQ(array, std::vector<int32_t>{0});
-    ASSERT_EQ(tree.getSortedList(1, array), kNoErr);
-    EXPECT_EQ(array, std::vector<int32_t>{0});
+    const int32_t x = category("X"), n = category("N"), v = category("V"), a = category("A"),
+                  p = category("P");
+    using RList = std::vector<int32_t>;
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 3), (RList{5, a, n, p, v, x}));
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 4), RList{0});
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 1), RList{0});
 
     int32_t run = 0, dog = 0, bark = 0, barkN = 0, mood = 0, kase = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         RErr err = kNoErr;
-                         const auto word = [&](const char* form, int32_t category, int32_t& root) {
-                             const CRString text(form, 1);
-                             if (!err)
-                                 err = tree.newRoot(root);
-                             if (!err)
-                                 err = tree.setCitationForm(root, &text);
-                             if (!err)
-                                 err = tree.setWordCategory(root, category);
-                         };
-                         word("run", v, run);
-                         word("dog", n, dog);
-                         word("bark", v, bark);
-                         word("bark", n, barkN);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "mood", mood);
-                         if (!err)
-                             err = newNamed(tree, kRecordFeature, "case", kase);
-                         return err;
-                     }),
-              kNoErr);
+    step([&] {
+        const auto word = [&](const char* form, int32_t category, int32_t& root) {
+            const CRString text(form, 1);
+            OK(tree.newRoot(root));
+            OK(tree.setCitationForm(root, &text));
+            OK(tree.setWordCategory(root, category));
+        };
+        word("run", v, run);
+        word("dog", n, dog);
+        word("bark", v, bark);
+        word("bark", n, barkN);
+        OK(newNamed(tree, kRecordFeature, "mood", mood));
+        OK(newNamed(tree, kRecordFeature, "case", kase));
+    });
     const DatabaseState before = captureState(tree);
-    ASSERT_EQ(tree.getSortedList(1, array), kNoErr);
-    EXPECT_EQ(array, (std::vector<int32_t>{4, barkN, bark, dog, run}));
-    ASSERT_EQ(tree.getSortedList(2, array), kNoErr);
-    EXPECT_EQ(array, (std::vector<int32_t>{4, barkN, dog, bark, run}));
-    ASSERT_EQ(tree.getSortedList(4, array), kNoErr);
-    EXPECT_EQ(array, (std::vector<int32_t>{2, kase, mood}));
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 1), (RList{4, barkN, bark, dog, run}));
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 2), (RList{4, barkN, dog, bark, run}));
+    EXPECT_EQ(q<RList>(&CTree::getSortedList, 4), (RList{2, kase, mood}));
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-
-    platform.recorder.clear();
     for (const int32_t kind : {0, 5, -1}) {
-        array = {1, 2};
-        EXPECT_EQ(tree.getSortedList(kind, array), kErrInvalidParameter);
+        RList array{1, 2};
+        bad(tree.getSortedList(kind, array), "CTree::getSortedList");
         EXPECT_TRUE(array.empty());
     }
-    EXPECT_EQ(platform.recorder.bugReports(),
-              std::vector<std::string>(3, "CTree::getSortedList (invalid parameter)"));
 }
 
 TEST_F(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
     int32_t category = 0, second = 0, feature = 0, word = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewCategory,
-                     [&] {
-                         RErr err = tree.newName(kRecordCategory, category);
-                         if (!err)
-                             err = tree.newName(kRecordCategory, second);
-                         if (!err)
-                             err = tree.newName(kRecordFeature, feature);
-                         if (!err)
-                             err = tree.newRoot(word);
-                         return err;
-                     }),
-              kNoErr);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(category); });
-    EXPECT_EQ(nameOf(tree, category), "X0");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(second); });
-    EXPECT_EQ(nameOf(tree, second), "X1");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(feature); });
-    EXPECT_EQ(nameOf(tree, feature), "Feature 0");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.makeArbitraryName(word); });
-    EXPECT_EQ(nameOf(tree, word), "New Word 0");
-    EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrCategoryNameCounter), 2);
+    step([&] {
+        OK(tree.newName(kRecordCategory, category));
+        OK(tree.newName(kRecordCategory, second));
+        OK(tree.newName(kRecordFeature, feature));
+        OK(tree.newRoot(word));
+    });
+    const std::pair<int32_t, const char*> rows[] = {
+        {category, "X0"}, {second, "X1"}, {feature, "Feature 0"}, {word, "New Word 0"}};
+    for (const auto& row : rows) {
+        undoable([&] { return tree.makeArbitraryName(row.first); });
+        EXPECT_EQ(nameOf(row.first), row.second);
+    }
+    EXPECT_EQ(cell(kHeaderRecord, kHdrCategoryNameCounter), 2);
 
-    ASSERT_EQ(inStep(tree, kLabelDeleteCategory, [&] { return tree.removeName(second); }), kNoErr);
-    platform.recorder.clear();
-    const DatabaseState before = captureState(tree);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.makeArbitraryName(second); }),
-              kErrGeneral);
-    EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.makeArbitraryName(0); }),
-              kErrInvalidParameter);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    const auto reports = platform.recorder.bugReports();
-    ASSERT_GE(reports.size(), 2u);
-    EXPECT_EQ(reports.back(), "CTree::makeArbitraryName (invalid parameter)");
-}
-
-TEST_F(CTreeNameLists, WordsOfACategoryNeedACategoryAndAWord) {
-    int32_t root = 0;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return tree.newRoot(root); }), kNoErr);
-    int32_t word = 99, next = 99;
-    EXPECT_EQ(tree.getFirstWordInCategory(categoryNamed(tree, "N"), word), kNoErr);
-    EXPECT_EQ(word, 0);
-    EXPECT_EQ(tree.getNextWordInCategory(root, next), kNoErr);
-    EXPECT_EQ(next, 0);
-
-    platform.recorder.clear();
-    EXPECT_EQ(tree.getFirstWordInCategory(root, word), kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::getFirstWordInCategory (invalid parameter)");
-    EXPECT_EQ(tree.getNextWordInCategory(categoryNamed(tree, "N"), next), kErrInvalidParameter);
-    EXPECT_EQ(platform.recorder.bugReports().back(),
-              "CTree::getNextWordInCategory (invalid parameter)");
+    step([&] { return tree.removeName(second); });
+    refused(
+        [&] { return tree.makeArbitraryName(second); },
+        {"CTree::makeArbitraryString (general error)", "CTree::makeArbitraryName (general error)"},
+        kErrGeneral);
+    refused([&] { return tree.makeArbitraryName(0); },
+            "CTree::makeArbitraryName (invalid parameter)");
 }

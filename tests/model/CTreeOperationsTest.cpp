@@ -1,69 +1,30 @@
-#include "support/HierarchyTestSupport.h"
-
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
-
-#include <gtest/gtest.h>
+#include "ModelTestSupport.h"
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
 constexpr int32_t kN = 3; // standard categories: X 2, N 3, V 4, A 5, P 6
 constexpr int32_t kV = 4;
 
-class CTreeOperations : public HierarchyFixture {
+class CTreeOperations : public ModelFixture {
 protected:
-    int32_t rootOf(int32_t n) {
-        int32_t root = 0;
-        EXPECT_EQ(tree.findRoot(n, root), kNoErr);
-        return root;
-    }
-    std::string label(int32_t n) { return cellText(tree, n, kAttrLabel); }
-    // Layout's record of where a node was drawn (written without undo).
-    void drawnAt(int32_t n, int32_t h, int32_t v) {
-        ASSERT_EQ(tree.tablet().setValue(n, kAttrRelativeH, h), kNoErr);
-        ASSERT_EQ(tree.tablet().setValue(n, kAttrRelativeV, v), kNoErr);
-    }
-    // As if layout had just run: the root is clean.
-    void laidOut(int32_t root) { ASSERT_EQ(tree.tablet().setValue(root, kAttrDirty, 0), kNoErr); }
     // The step marks the tree for layout, and undo leaves it marked so that it is laid out
-    // again; the state is then as before the step.
-    template <typename Body> void expectMarksForLayout(int32_t root, Body body) {
-        laidOut(root);
-        ASSERT_EQ(inStep(tree, kLabelMenu, body), kNoErr);
+    // again.
+    template <typename Body> void marksForLayout(int32_t root, Body body) {
+        poke(root, kAttrDirty, 0);
+        step(body);
         EXPECT_EQ(cell(root, kAttrDirty), 1);
         ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
         EXPECT_EQ(cell(root, kAttrDirty), 1);
     }
-    // The operation fails with the code and the report, and changes nothing.
-    template <typename Body> void expectRefused(Body body, const std::string& report) {
-        const DatabaseState before = captureState(tree);
-        platform.recorder.clear();
-        EXPECT_EQ(inStep(tree, kLabelMenu, body), kErrInvalidParameter);
-        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-        EXPECT_EQ(reports(), std::vector<std::string>{report});
+    void setValue(int32_t n, int32_t slot, const char* value) {
+        const CRString text(value, 1);
+        step([&] { return tree.attributeAssignment(n, slot, &text); });
     }
-    int32_t newFeature() {
-        int32_t feature = 0;
-        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return tree.newName(kRecordFeature, feature); }),
-                  kNoErr);
-        int32_t slot = 0;
-        EXPECT_EQ(tree.convertToAttributeIndex(feature, slot), kNoErr);
-        return slot;
-    }
-    void setValue(int32_t n, int32_t slot, const char* text) {
-        const CRString value(text, 1);
-        ASSERT_EQ(
-            inStep(tree, kLabelMenu, [&] { return tree.attributeAssignment(n, slot, &value); }),
-            kNoErr);
-    }
-    int32_t newCombination(bool compose, int32_t first, int32_t second) {
+    int32_t combined(bool compose, int32_t first, int32_t second) {
         int32_t made = -1;
-        expectStepUndoesAndRedoes(tree, [&] {
+        undoable([&] {
             return compose ? tree.compose(first, second, made) : tree.apply(first, second, made);
         });
         return made;
@@ -73,91 +34,84 @@ protected:
 TEST_F(CTreeOperations, AttachTakesTheDaughterFromWhereverItWas) {
     build("S(NP VP(V))");
     const int32_t loose = build("D");
-    // A root leaves the root list and becomes the leftmost daughter.
-    expectStepUndoesAndRedoes(tree, [&] { return tree.attachDaughterToLeft(loose, node("VP")); });
-    EXPECT_EQ(describeRootList(tree), "S(NP VP(D V))");
-    // An inner node is detached first; appended after the rightmost daughter.
-    expectStepUndoesAndRedoes(tree,
-                              [&] { return tree.attachDaughterToRight(node("NP"), node("VP")); });
-    EXPECT_EQ(describeRootList(tree), "S(VP(D V NP))");
-    // Onto a leaf it becomes the only daughter; to its own mother it moves to the end.
-    expectStepUndoesAndRedoes(tree,
-                              [&] { return tree.attachDaughterToRight(node("D"), node("V")); });
-    EXPECT_EQ(describeRootList(tree), "S(VP(V(D) NP))");
-    expectStepUndoesAndRedoes(tree,
-                              [&] { return tree.attachDaughterToRight(node("V"), node("VP")); });
-    EXPECT_EQ(describeRootList(tree), "S(VP(NP V(D)))");
-    EXPECT_EQ(reports(), std::vector<std::string>{});
+    // A root leaves the root list; an inner node is detached first; onto a leaf it becomes
+    // the only daughter; to its own mother it moves to the end.
+    const struct {
+        bool left;
+        int32_t daughter, mother;
+        const char* after;
+    } rows[] = {{true, loose, node("VP"), "S(NP VP(D V))"},
+                {false, node("NP"), node("VP"), "S(VP(D V NP))"},
+                {false, node("D"), node("V"), "S(VP(V(D) NP))"},
+                {false, node("V"), node("VP"), "S(VP(NP V(D)))"}};
+    for (const auto& row : rows) {
+        undoable([&] {
+            return row.left ? tree.attachDaughterToLeft(row.daughter, row.mother)
+                            : tree.attachDaughterToRight(row.daughter, row.mother);
+        });
+        EXPECT_EQ(describeRootList(tree), row.after);
+    }
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeOperations, NoOperationLinksANodeBelowItself) {
     const int32_t s = build("S(NP(D N) VP(V))");
-    expectRefused([&] { return tree.attachDaughterToLeft(s, node("D")); },
-                  "CTree::attachDaughterToLeft (invalid parameter)");
-    expectRefused([&] { return tree.attachDaughterToRight(node("NP"), node("NP")); },
-                  "CTree::attachDaughterToRight (invalid parameter)");
-    expectRefused([&] { return tree.substitute(s, node("V")); },
-                  "CTree::substitute (invalid parameter)");
-    expectRefused([&] { return tree.substitute(s, s); }, "CTree::substitute (invalid parameter)");
+    const int32_t np = node("NP"), vp = node("VP");
+    refused([&] { return tree.attachDaughterToLeft(s, node("D")); },
+            "CTree::attachDaughterToLeft (invalid parameter)");
+    refused([&] { return tree.attachDaughterToRight(np, np); },
+            "CTree::attachDaughterToRight (invalid parameter)");
+    refused([&] { return tree.substitute(s, node("V")); }, "CTree::substitute (invalid parameter)");
+    refused([&] { return tree.substitute(s, s); }, "CTree::substitute (invalid parameter)");
     // Into its own subtree, out of a subtree that is about to be killed, or onto itself.
-    expectRefused([&] { return tree.moveDaughters(node("S"), node("NP")); },
-                  "CTree::moveDaughters (invalid parameter)");
-    expectRefused([&] { return tree.moveDaughters(node("NP"), s); },
-                  "CTree::moveDaughters (invalid parameter)");
-    expectRefused([&] { return tree.moveDaughters(node("VP"), node("VP")); },
-                  "CTree::moveDaughters (invalid parameter)");
+    const std::pair<int32_t, int32_t> moves[] = {{s, np}, {np, s}, {vp, vp}};
+    for (const auto& move : moves)
+        refused([&] { return tree.moveDaughters(move.first, move.second); },
+                "CTree::moveDaughters (invalid parameter)");
     // An auxiliary tree adjoined inside itself, and one whose root is not first.
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setFootNode(s, node("N")); }), kNoErr);
-    expectRefused([&] { return tree.tagAdjoin(s, node("V")); },
-                  "CTree::tagAdjoin (invalid parameter)");
-    const int32_t other = build("T(U)");
-    expectRefused([&] { return tree.tagAdjoin(node("NP"), node("U")); },
-                  "CTree::tagAdjoin (invalid parameter)");
+    step([&] { return tree.setFootNode(s, node("N")); });
+    refused([&] { return tree.tagAdjoin(s, node("V")); }, "CTree::tagAdjoin (invalid parameter)");
+    build("T(U)");
+    refused([&] { return tree.tagAdjoin(np, node("U")); }, "CTree::tagAdjoin (invalid parameter)");
     EXPECT_EQ(describeRootList(tree), "T(U) | S(NP(D N) VP(V))");
-    EXPECT_NE(other, 0);
 }
 
-TEST_F(CTreeOperations, DetachMakesATreeBelowWhereTheNodeWasDrawn) {
-    const int32_t s = build("S(NP(D N) VP(V))");
-    drawnAt(node("NP"), 40, 60);
-    expectMarksForLayout(s, [&] { return tree.detach(node("NP")); });
-    EXPECT_EQ(cell(node("NP"), kAttrDirty), 0);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.detach(node("NP")); });
-    EXPECT_EQ(describeRootList(tree), "NP(D N) | S(VP(V))");
-    EXPECT_EQ(cell(node("NP"), kAttrWhereIsTree), kTreeOnWorkArea);
-    EXPECT_EQ(cell(node("NP"), kAttrAbsoluteH), 40);
-    EXPECT_EQ(cell(node("NP"), kAttrAbsoluteV), 80);
-    EXPECT_EQ(cell(node("NP"), kAttrDirty), 1);
-    // A root cannot be detached.
-    expectRefused([&] { return tree.detach(s); }, "CTree::detach (invalid parameter)");
-}
-
-TEST_F(CTreeOperations, DetachCloneLeavesTheNodeAsALeafAndTheCopyTakesItsDaughters) {
-    const int32_t s = build("S(NP(D N) VP(V))");
-    drawnAt(node("NP"), 40, 60);
-    int32_t copy = 0;
-    expectMarksForLayout(s, [&] { return tree.detachClone(node("NP"), copy); });
-    expectStepUndoesAndRedoes(tree, [&] { return tree.detachClone(node("NP"), copy); });
-    EXPECT_EQ(describeRootList(tree), "NP(D N) | S(NP VP(V))");
-    EXPECT_NE(copy, node("NP"));
-    EXPECT_EQ(cell(copy, kAttrMother), 0);
-    EXPECT_EQ(cell(copy, kAttrNextSister), 0);
-    EXPECT_EQ(cell(node("D"), kAttrMother), copy);
-    EXPECT_EQ(cell(copy, kAttrWhereIsTree), kTreeOnWorkArea);
-    EXPECT_EQ(cell(copy, kAttrAbsoluteH), 40);
-    EXPECT_EQ(cell(copy, kAttrAbsoluteV), 90);
-    EXPECT_EQ(cell(copy, kAttrDirty), 1);
+TEST_F(CTreeOperations, DetachMakesATreeBelowWhereTheNodeWasDrawnAndDetachCloneCopies) {
+    for (const bool clone : {false, true}) {
+        SCOPED_TRACE(clone);
+        ASSERT_EQ(tree.createTree(true), kNoErr);
+        const int32_t s = build("S(NP(D N) VP(V))");
+        const int32_t np = node("NP");
+        poke(np, kAttrRelativeH, 40);
+        poke(np, kAttrRelativeV, 60);
+        int32_t made = np;
+        const auto run = [&] { return clone ? tree.detachClone(np, made) : tree.detach(np); };
+        marksForLayout(s, run);
+        EXPECT_EQ(cell(np, kAttrDirty), 0);
+        undoable(run);
+        // A clone stays as a leaf and its copy, one row lower, takes the daughters.
+        EXPECT_EQ(describeRootList(tree), clone ? "NP(D N) | S(NP VP(V))" : "NP(D N) | S(VP(V))");
+        EXPECT_EQ(made != np, clone);
+        EXPECT_EQ(cell(node("D"), kAttrMother), made);
+        cells(made, {{kAttrMother, 0},
+                     {kAttrNextSister, 0},
+                     {kAttrWhereIsTree, kTreeOnWorkArea},
+                     {kAttrAbsoluteH, 40},
+                     {kAttrAbsoluteV, clone ? 90 : 80},
+                     {kAttrDirty, 1}});
+        if (!clone) // a root cannot be detached
+            refused([&] { return tree.detach(s); }, "CTree::detach (invalid parameter)");
+    }
 }
 
 TEST_F(CTreeOperations, MoveDaughtersKillsTheTargetsDaughtersAndMovesTheOthersInOrder) {
     build("S(NP(D N) VP(V(X Y)))");
     const int32_t x = node("X");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.moveDaughters(node("NP"), node("V")); });
+    undoable([&] { return tree.moveDaughters(node("NP"), node("V")); });
     EXPECT_EQ(describeRootList(tree), "S(NP VP(V(D N)))");
     EXPECT_EQ(cell(x, kAttrType), kRecordUnused);
-    // Across trees too.
-    build("T(A B)");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.moveDaughters(node("T"), node("NP")); });
+    build("T(A B)"); // across trees too
+    undoable([&] { return tree.moveDaughters(node("T"), node("NP")); });
     EXPECT_EQ(describeRootList(tree), "T | S(NP(A B) VP(V(D N)))");
 }
 
@@ -166,118 +120,102 @@ TEST_F(CTreeOperations, SubstituteReplacesANodeByATree) {
     const int32_t dp = build("DP(D N)");
     const DatabaseState before = captureState(tree);
     // A first argument that is not a root: nothing happens, no error.
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.substitute(node("D"), node("V")); }),
-              kNoErr);
+    step([&] { return tree.substitute(node("D"), node("V")); });
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    // Same mother, same place between the sisters; the replaced node dies.
-    const int32_t np2 = node("NP2");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.substitute(dp, np2); });
-    EXPECT_EQ(describeRootList(tree), "S(NP VP(V DP(D N) PP))");
-    EXPECT_EQ(cell(np2, kAttrType), kRecordUnused);
-    // A leftmost place.
+    // Same mother, same place between the sisters or leftmost; the replaced node dies. A root
+    // for a root: the second tree is killed, the first stays a tree of its own.
+    const int32_t np2 = node("NP2"), v = node("V");
     const int32_t e = build("E");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.substitute(e, node("NP")); });
-    EXPECT_EQ(describeRootList(tree), "S(E VP(V DP(D N) PP))");
-    // A root for a root: the second tree is killed, the first stays a tree of its own.
     const int32_t t = build("T(U)");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.substitute(t, s); });
-    EXPECT_EQ(describeRootList(tree), "T(U)");
-    EXPECT_EQ(cell(node("V"), kAttrType), kRecordUnused);
-    EXPECT_EQ(reports(), std::vector<std::string>{});
+    const struct {
+        int32_t with, replaced, dead;
+        const char* after;
+    } rows[] = {{dp, np2, np2, "T(U) | E | S(NP VP(V DP(D N) PP))"},
+                {e, node("NP"), node("NP"), "T(U) | S(E VP(V DP(D N) PP))"},
+                {t, s, v, "T(U)"}};
+    for (const auto& row : rows) {
+        undoable([&] { return tree.substitute(row.with, row.replaced); });
+        EXPECT_EQ(describeRootList(tree), row.after);
+        EXPECT_EQ(cell(row.dead, kAttrType), kRecordUnused);
+    }
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeOperations, TagAdjoinSplicesTheAuxiliaryTreeAtTheSite) {
     const int32_t s = build("S(NP VP(V) PP)");
     const int32_t aux = build("VPa(VPf Adv)");
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setFootNode(aux, node("VPf")); }), kNoErr);
+    const int32_t vp = node("VP"), adv = node("Adv"), foot = node("VPf");
+    step([&] { return tree.setFootNode(aux, foot); });
+    // A root site is still allowed; not a root, the same tree or no foot node are not.
+    const struct {
+        int32_t aux, site, can;
+    } rows[] = {{aux, vp, 1}, {aux, s, 1}, {adv, vp, 0}, {aux, adv, 0}, {aux, aux, 0}, {s, aux, 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(q(&CTree::canTagAdjoin, row.aux, row.site), row.can) << row.aux << row.site;
 
-    int32_t can = -1;
-    EXPECT_EQ(tree.canTagAdjoin(aux, node("VP"), can), kNoErr);
-    EXPECT_EQ(can, 1);
-    EXPECT_EQ(tree.canTagAdjoin(aux, s, can), kNoErr); // a root site is still allowed here
-    EXPECT_EQ(can, 1);
-    EXPECT_EQ(tree.canTagAdjoin(node("Adv"), node("VP"), can), kNoErr); // not a root
-    EXPECT_EQ(can, 0);
-    EXPECT_EQ(tree.canTagAdjoin(aux, node("Adv"), can), kNoErr); // same tree
-    EXPECT_EQ(can, 0);
-    EXPECT_EQ(tree.canTagAdjoin(aux, aux, can), kNoErr);
-    EXPECT_EQ(can, 0);
-    EXPECT_EQ(tree.canTagAdjoin(s, aux, can), kNoErr); // no foot node
-    EXPECT_EQ(can, 0);
-
-    // At a root site nothing changes but both trees are marked for layout.
-    laidOut(s);
-    laidOut(aux);
+    // At a root site nothing changes but both trees are marked for layout, also by undo.
+    poke(s, kAttrDirty, 0);
+    poke(aux, kAttrDirty, 0);
     const DatabaseState before = captureState(tree);
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.tagAdjoin(aux, s); }), kNoErr);
-    EXPECT_EQ(cell(s, kAttrDirty), 1);
-    EXPECT_EQ(cell(aux, kAttrDirty), 1);
-    laidOut(s);
-    laidOut(aux);
+    step([&] { return tree.tagAdjoin(aux, s); });
+    for (const int32_t root : {s, aux}) {
+        EXPECT_EQ(cell(root, kAttrDirty), 1);
+        poke(root, kAttrDirty, 0);
+    }
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_EQ(cell(s, kAttrDirty), 1);
-    EXPECT_EQ(cell(aux, kAttrDirty), 1);
+    EXPECT_EQ(cell(s, kAttrDirty) + cell(aux, kAttrDirty), 2);
 
-    const int32_t foot = node("VPf");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.tagAdjoin(aux, node("VP")); });
+    undoable([&] { return tree.tagAdjoin(aux, vp); });
     EXPECT_EQ(describeRootList(tree), "S(NP VPa(VP(V) Adv) PP)");
     EXPECT_EQ(cell(foot, kAttrType), kRecordUnused);
     EXPECT_EQ(cell(aux, kAttrFootNode), 0);
-    EXPECT_EQ(reports(), std::vector<std::string>{});
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeOperations, CloneForAdjunctionSplitsTheSite) {
     const int32_t s = build("S(NP VP(V) PP)");
     int32_t copy = 0;
-    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneForAdjunction(node("VP"), copy); });
+    undoable([&] { return tree.cloneForAdjunction(node("VP"), copy); });
     EXPECT_EQ(describeRootList(tree), "S(NP VP(VP(V)) PP)");
     EXPECT_EQ(cell(copy, kAttrLeftmostDaughter), node("VP"));
     EXPECT_EQ(cell(node("VP"), kAttrNextSister), 0);
-    // At a root the copy takes the root's place in the root list.
-    const int32_t t = build("T(U)");
-    ASSERT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         RErr err = tree.setWhereIsTree(s, kTreeOnWorkArea);
-                         const CRString word("walks", 1);
-                         if (!err)
-                             err = tree.setCitationForm(s, &word);
-                         return err;
-                     }),
-              kNoErr);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneForAdjunction(s, copy); });
+    // At a root the copy takes the root's place in the root list, with the root's information.
+    build("T(U)");
+    const CRString word("walks", 1);
+    step([&] {
+        OK(tree.setWhereIsTree(s, kTreeOnWorkArea));
+        OK(tree.setCitationForm(s, &word));
+    });
+    undoable([&] { return tree.cloneForAdjunction(s, copy); });
     EXPECT_EQ(describeRootList(tree), "T(U) | S(S(NP VP(VP(V)) PP))");
     EXPECT_EQ(cell(copy, kAttrWhereIsTree), kTreeOnWorkArea);
-    EXPECT_EQ(cellText(tree, copy, kAttrCitationForm), "walks");
-    EXPECT_NE(t, 0);
+    EXPECT_EQ(text(copy, kAttrCitationForm), "walks");
 }
 
 TEST_F(CTreeOperations, CopySubtreeSubstitutesADeepCopyAndLeavesTheOriginal) {
     build("S(NP(D N) VP(V X))");
     ASSERT_EQ(tree.setSelectedValue(node("NP"), 1), kNoErr);
-    expectStepUndoesAndRedoes(tree, [&] { return tree.copySubtree(node("NP"), node("X")); });
+    undoable([&] { return tree.copySubtree(node("NP"), node("X")); });
     EXPECT_EQ(describeRootList(tree), "S(NP(D N) VP(V NP(D N)))");
-    int32_t copy = 0;
-    ASSERT_EQ(tree.getRightmostDaughter(node("VP"), copy), kNoErr);
+    const int32_t copy = q(&CTree::getRightmostDaughter, node("VP"));
     EXPECT_NE(copy, node("NP"));
     EXPECT_EQ(cell(copy, kAttrSelected), 0);
     EXPECT_EQ(cell(node("NP"), kAttrSelected), 1);
     EXPECT_EQ(cell(node("D"), kAttrMother), node("NP"));
     // Over a root the copy becomes a tree of its own.
     const int32_t t = build("T");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.copySubtree(node("VP"), t); });
+    undoable([&] { return tree.copySubtree(node("VP"), t); });
     EXPECT_EQ(describeRootList(tree), "VP(V NP(D N)) | S(NP(D N) VP(V NP(D N)))");
-    EXPECT_EQ(reports(), std::vector<std::string>{});
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeOperations, CategorialLabelsParse) {
     const struct {
-        const char* label;
-        const char* left;
-        const char* right;
+        const char *label, *left, *right;
         int32_t direction;
         bool error;
-    } cases[] = {
+    } rows[] = {
         {"S\\NP", "S", "NP", '\\', false},
         {"(S\\NP)/NP", "S\\NP", "NP", '/', false},
         {"((S\\NP)/NP)/PP", "(S\\NP)/NP", "PP", '/', false},
@@ -290,206 +228,182 @@ TEST_F(CTreeOperations, CategorialLabelsParse) {
         {"S/NP)", "S", "NP", '/', true},
         {"S)/(NP", "S", "NP", '/', true},
     };
-    for (const auto& c : cases) {
-        std::unique_ptr<CRString> left;
-        std::unique_ptr<CRString> right;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::unique_ptr<CRString> left, right;
         int32_t direction = -1;
-        bool error = !c.error;
-        CTree::parseCategorialLabel(CRString(c.label, 1), left, right, direction, error);
-        EXPECT_EQ(left->str(), c.left) << c.label;
-        EXPECT_EQ(right->str(), c.right) << c.label;
-        EXPECT_EQ(direction, c.direction) << c.label;
-        EXPECT_EQ(error, c.error) << c.label;
+        bool error = !row.error;
+        CTree::parseCategorialLabel(CRString(row.label, 1), left, right, direction, error);
+        EXPECT_EQ(left->str(), row.left);
+        EXPECT_EQ(right->str(), row.right);
+        EXPECT_EQ(direction, row.direction);
+        EXPECT_EQ(error, row.error);
     }
 }
 
-TEST_F(CTreeOperations, ApplyPutsTheArgumentOnTheSideItsSlashNames) {
-    const int32_t np = build("NP");
-    const int32_t slash = build("S/NP");
-    const int32_t backslash = build("S\\NP");
-    drawnAt(np, 15, 25);
-    bool can = false;
-    bool error = true;
-    EXPECT_EQ(tree.canApply(slash, np, can, error), kNoErr);
-    EXPECT_TRUE(can);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(tree.canApply(np, slash, can, error), kNoErr); // either order
-    EXPECT_TRUE(can);
-    EXPECT_EQ(tree.canApply(slash, backslash, can, error), kNoErr);
-    EXPECT_FALSE(can);
+TEST_F(CTreeOperations, ApplyAndComposeFollowTheSlashes) {
+    const int32_t np = build("NP"), slash = build("S/NP"), backslash = build("S\\NP");
+    poke(np, kAttrRelativeH, 15);
+    poke(np, kAttrRelativeV, 25);
+    bool can = false, error = true;
+    const auto check = [&](auto canDo, int32_t a, int32_t b, bool expectCan, bool expectError) {
+        can = !expectCan;
+        error = !expectError;
+        EXPECT_EQ((tree.*canDo)(a, b, can, error), kNoErr);
+        EXPECT_EQ(can, expectCan) << a << " " << b;
+        EXPECT_EQ(error, expectError) << a << " " << b;
+    };
+    check(&CTree::canApply, slash, np, true, false);
+    check(&CTree::canApply, np, slash, true, false); // either order
+    check(&CTree::canApply, slash, backslash, false, false);
 
-    const int32_t made = newCombination(false, slash, np);
+    const int32_t made = combined(false, slash, np);
     EXPECT_EQ(describeTree(tree, made), "S(NP S/NP)");
-    EXPECT_EQ(cell(made, kAttrWhereIsTree), kTreeOnWorkArea);
-    EXPECT_EQ(cell(made, kAttrAbsoluteH), 15);
-    EXPECT_EQ(cell(made, kAttrAbsoluteV), 25);
-    EXPECT_EQ(cell(made, kAttrMother), 0);
-
-    const int32_t np2 = build("NP");
-    EXPECT_EQ(describeTree(tree, newCombination(false, backslash, np2)), "S(S\\NP NP)");
+    cells(made, {{kAttrWhereIsTree, kTreeOnWorkArea},
+                 {kAttrAbsoluteH, 15},
+                 {kAttrAbsoluteV, 25},
+                 {kAttrMother, 0}});
+    EXPECT_EQ(describeTree(tree, combined(false, backslash, build("NP"))), "S(S\\NP NP)");
     // The second rule: the second node is the functor.
     const int32_t np3 = build("NP");
-    const int32_t slash3 = build("S/NP");
-    EXPECT_EQ(describeTree(tree, newCombination(false, np3, slash3)), "S(NP S/NP)");
-    EXPECT_EQ(reports(), std::vector<std::string>{});
+    EXPECT_EQ(describeTree(tree, combined(false, np3, build("S/NP"))), "S(NP S/NP)");
+
+    const int32_t first = build("S/NP"), second = build("NP/N");
+    check(&CTree::canCompose, first, second, true, false);
+    EXPECT_EQ(describeTree(tree, combined(true, first, second)), "S/N(S/NP NP/N)");
+    // The other way round: left1 = right2, the second node leads.
+    const int32_t one = build("NP\\N");
+    EXPECT_EQ(describeTree(tree, combined(true, one, build("S/NP"))), "S/N(S/NP NP\\N)");
+    // A label without a slash contributes no slash.
+    const int32_t bare = build("N");
+    EXPECT_EQ(describeTree(tree, combined(true, bare, build("NP/N"))), "NP/(NP/N N)");
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeOperations, CombiningWithoutARuleMakesNothing) {
-    const int32_t a = build("S/NP");
-    const int32_t b = build("VP");
-    const int32_t broken = build("S/NP/NP");
+    const int32_t a = build("S/NP"), b = build("VP"), broken = build("S/NP/NP");
     const DatabaseState before = captureState(tree);
     int32_t made = -1;
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.apply(a, b, made); }), kNoErr);
+    step([&] { return tree.apply(a, b, made); });
     EXPECT_EQ(made, 0);
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.compose(a, b, made); }), kNoErr);
+    step([&] { return tree.compose(a, b, made); });
     EXPECT_EQ(made, 0);
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_EQ(describeRootList(tree), "S/NP/NP | VP | S/NP");
     // Labels compare exactly, letter case included; a broken label raises the error flag.
     const int32_t lower = build("np");
-    bool can = true;
-    bool error = true;
+    bool can = true, error = true;
     EXPECT_EQ(tree.canApply(a, lower, can, error), kNoErr);
     EXPECT_FALSE(can);
     EXPECT_FALSE(error);
     EXPECT_EQ(tree.canApply(broken, lower, can, error), kNoErr);
     EXPECT_TRUE(error);
+    error = false;
     EXPECT_EQ(tree.canCompose(lower, broken, can, error), kNoErr);
     EXPECT_TRUE(error);
 }
 
-TEST_F(CTreeOperations, ComposeJoinsTheOuterParts) {
-    const int32_t first = build("S/NP");
-    const int32_t second = build("NP/N");
-    bool can = false;
-    bool error = true;
-    EXPECT_EQ(tree.canCompose(first, second, can, error), kNoErr);
-    EXPECT_TRUE(can);
-    EXPECT_FALSE(error);
-    EXPECT_EQ(describeTree(tree, newCombination(true, first, second)), "S/N(S/NP NP/N)");
-    // The other way round: left1 = right2, the second node leads.
-    const int32_t one = build("NP\\N");
-    const int32_t two = build("S/NP");
-    EXPECT_EQ(describeTree(tree, newCombination(true, one, two)), "S/N(S/NP NP\\N)");
-    // A label without a slash contributes no slash.
-    const int32_t bare = build("N");
-    const int32_t functor = build("NP/N");
-    EXPECT_EQ(describeTree(tree, newCombination(true, bare, functor)), "NP/(NP/N N)");
-}
-
 TEST_F(CTreeOperations, FeaturesUnifyOnlyWhereTheSecondIsUnset) {
     build("R(A B)");
-    const int32_t number = newFeature();
-    const int32_t person = newFeature();
-    const int32_t gender = newFeature();
-    const int32_t a = node("A");
-    const int32_t b = node("B");
-    // number: "sg" / "0" (unset); person: "" / "3"; gender: "f" / "m".
+    int32_t slots[3] = {};
+    for (int32_t& slot : slots) {
+        int32_t feature = 0;
+        step([&] { return tree.newName(kRecordFeature, feature); });
+        slot = q(&CTree::convertToAttributeIndex, feature);
+    }
+    const auto [number, person, gender] = slots;
+    const int32_t a = node("A"), b = node("B");
+    // number: "sg" / "0" (unset); person: "" / "3"; gender: "f" / "m", then unset, then equal.
     setValue(a, number, "sg");
     setValue(b, number, "0");
     setValue(b, person, "3");
     setValue(a, gender, "f");
-    setValue(b, gender, "m");
-    bool can = true;
-    EXPECT_EQ(tree.canUnify(a, b, can), kNoErr);
-    EXPECT_FALSE(can);
-    setValue(b, gender, "0");
-    EXPECT_EQ(tree.canUnify(a, b, can), kNoErr);
-    EXPECT_TRUE(can);
-    setValue(b, gender, "f");
-    EXPECT_EQ(tree.canUnify(a, b, can), kNoErr);
-    EXPECT_TRUE(can);
-
-    expectStepUndoesAndRedoes(tree, [&] { return tree.unify(a, b); });
-    EXPECT_EQ(cellText(tree, b, number), "sg"); // "0" was unset
-    EXPECT_EQ(cellText(tree, b, person), "3");  // set: kept although the first has none
-    EXPECT_EQ(cellText(tree, b, gender), "f");
-    EXPECT_EQ(cellText(tree, a, person), ""); // the first node never changes
+    const std::pair<const char*, bool> genders[] = {{"m", false}, {"0", true}, {"f", true}};
+    for (const auto& [value, can] : genders) {
+        setValue(b, gender, value);
+        EXPECT_EQ(q<bool>(&CTree::canUnify, a, b), can) << value;
+    }
+    undoable([&] { return tree.unify(a, b); });
+    EXPECT_EQ(text(b, number), "sg"); // "0" was unset
+    EXPECT_EQ(text(b, person), "3");  // set: kept although the first has none
+    EXPECT_EQ(text(b, gender), "f");
+    EXPECT_EQ(text(a, person), ""); // the first node never changes
     // An unset value is replaced by an unset one as well: "0" by "".
     setValue(b, person, "0");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.unify(a, b); });
+    undoable([&] { return tree.unify(a, b); });
     EXPECT_EQ(cell(b, person), 0);
 
     setValue(b, number, "pl");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.copyFeatures(b, a); });
-    EXPECT_EQ(cellText(tree, a, number), "pl");
+    undoable([&] { return tree.copyFeatures(b, a); });
+    EXPECT_EQ(text(a, number), "pl");
     EXPECT_EQ(cell(a, person), 0);
-    EXPECT_EQ(cellText(tree, a, gender), "f");
+    EXPECT_EQ(text(a, gender), "f");
     // Only string cells take strings.
-    expectRefused([&] { return tree.attributeAssignment(a, kAttrMother, nullptr); },
-                  "CTree::attributeAssignment (invalid parameter)");
+    refused([&] { return tree.attributeAssignment(a, kAttrMother, nullptr); },
+            "CTree::attributeAssignment (invalid parameter)");
 }
 
 TEST_F(CTreeOperations, LabelsCategoriesAndProjections) {
     const int32_t root = build("R(A)");
     const int32_t a = node("A");
-    const CRString text("VP", 1);
-    expectMarksForLayout(root, [&] { return tree.setNodeLabel(a, text); });
-    expectStepUndoesAndRedoes(tree, [&] { return tree.setNodeLabel(a, text); });
-    EXPECT_EQ(label(a), "VP");
+    const CRString vp("VP", 1);
+    marksForLayout(root, [&] { return tree.setNodeLabel(a, vp); });
+    undoable([&] { return tree.setNodeLabel(a, vp); });
+    EXPECT_EQ(text(a), "VP");
 
-    laidOut(root);
-    expectStepUndoesAndRedoes(tree, [&] {
-        RErr err = tree.setNodeCategory(a, kV);
-        if (!err)
-            err = tree.setNodeProjection(a, 1);
-        return err;
+    poke(root, kAttrDirty, 0);
+    undoable([&] {
+        OK(tree.setNodeCategory(a, kV));
+        OK(tree.setNodeProjection(a, 1));
     });
     EXPECT_EQ(cell(a, kAttrCategory), kV);
     EXPECT_EQ(cell(a, kAttrProjection), 1);
     EXPECT_EQ(cell(root, kAttrDirty), 0); // categories are not drawn
-    expectRefused([&] { return tree.setNodeCategory(a, a); },
-                  "CTree::setNodeCategory (invalid parameter)");
-    expectRefused([&] { return tree.setNodeProjection(a, 3); },
-                  "CTree::setNodeProjection (invalid parameter)");
-    expectRefused([&] { return tree.setNodeProjection(a, -2); },
-                  "CTree::setNodeProjection (invalid parameter)");
+    refused([&] { return tree.setNodeCategory(a, a); },
+            "CTree::setNodeCategory (invalid parameter)");
+    for (const int32_t bad : {3, -2})
+        refused([&] { return tree.setNodeProjection(a, bad); },
+                "CTree::setNodeProjection (invalid parameter)");
 
-    expectMarksForLayout(root, [&] { return tree.autoNodeLabel(a); });
-    expectStepUndoesAndRedoes(tree, [&] { return tree.autoNodeLabel(a); });
-    EXPECT_EQ(label(a), "V'");
-    expectStepUndoesAndRedoes(tree, [&] { return tree.setNodeProjection(a, -1); });
-    expectStepUndoesAndRedoes(tree, [&] { return tree.autoNodeLabel(a); });
-    EXPECT_EQ(label(a), "X");
+    marksForLayout(root, [&] { return tree.autoNodeLabel(a); });
+    undoable([&] { return tree.autoNodeLabel(a); });
+    EXPECT_EQ(text(a), "V'");
+    undoable([&] { return tree.setNodeProjection(a, -1); });
+    undoable([&] { return tree.autoNodeLabel(a); });
+    EXPECT_EQ(text(a), "X");
 
     platform.recorder.clear();
     const struct {
-        int32_t category;
-        int32_t projection;
+        int32_t category, projection;
         RErr err;
         const char* label; // nullptr: no label
-    } cases[] = {{kN, 0, kNoErr, "N"},
-                 {kN, 1, kNoErr, "N'"},
-                 {kN, 2, kNoErr, "NP"},
-                 {0, -1, kNoErr, "X"},
-                 {a, -1, kNoErr, "X"}, // not a category: counts as 0
-                 {kN, -1, kErrInvalidParameter, "N"},
-                 {0, 2, kErrInvalidParameter, nullptr}};
-    for (const auto& c : cases) {
+    } rows[] = {{kN, 0, kNoErr, "N"},
+                {kN, 1, kNoErr, "N'"},
+                {kN, 2, kNoErr, "NP"},
+                {0, -1, kNoErr, "X"},
+                {a, -1, kNoErr, "X"}, // not a category: counts as 0
+                {kN, -1, kErrInvalidParameter, "N"},
+                {0, 2, kErrInvalidParameter, nullptr}};
+    for (const auto& row : rows) {
         std::unique_ptr<CRString> made;
-        EXPECT_EQ(tree.makeNodeLabel(c.category, c.projection, made), c.err);
-        if (c.label)
-            EXPECT_EQ(made ? made->str() : "<none>", c.label);
-        else
-            EXPECT_EQ(made, nullptr);
+        EXPECT_EQ(tree.makeNodeLabel(row.category, row.projection, made), row.err);
+        EXPECT_EQ(made ? made->str() : "<none>", row.label ? row.label : "<none>");
     }
-    EXPECT_EQ(reports(), (std::vector<std::string>{"CTree::makeNodeLabel (invalid parameter)",
-                                                   "CTree::makeNodeLabel (invalid parameter)"}));
+    EXPECT_EQ(reports(), RReports(2, "CTree::makeNodeLabel (invalid parameter)"));
 }
 
 TEST_F(CTreeOperations, IndicesRunFromIThroughZThenFromA) {
     std::string letters;
     for (int32_t i = 0; i < 20; ++i) {
         std::unique_ptr<CRString> index;
-        expectStepUndoesAndRedoes(tree, [&] { return tree.newIndex(index); });
+        undoable([&] { return tree.newIndex(index); });
         letters += index->str();
     }
     EXPECT_EQ(letters, "ijklmnopqrstuvwxyzab");
     // Undo gives the same letter again.
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     std::unique_ptr<CRString> again;
-    ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.newIndex(again); }), kNoErr);
+    step([&] { return tree.newIndex(again); });
     EXPECT_EQ(again->str(), "b");
 }
 

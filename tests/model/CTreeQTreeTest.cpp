@@ -1,31 +1,20 @@
-#include "support/HierarchyTestSupport.h"
-
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "ModelTestSupport.h"
 
 namespace {
 
-class QTreeFixture : public HierarchyFixture {
+class QTreeFixture : public ModelFixture {
 protected:
-    std::string qtree(int32_t node) {
+    std::string qtree(int32_t n) {
         std::string text = "\\Tree ";
-        EXPECT_EQ(tree.makeQTreeForThisNodeAndBelow(node, text), kNoErr);
+        EXPECT_EQ(tree.makeQTreeForThisNodeAndBelow(n, text), kNoErr);
         return text;
     }
     void roof(const std::string& label) {
-        ASSERT_EQ(inStep(tree, kLabelTriangle,
-                         [&] { return tree.dataTask(node(label), kAttrTriangle, 1); }),
-                  kNoErr);
+        step([&] { return tree.dataTask(node(label), kAttrTriangle, 1); });
     }
-    void subscript(const std::string& label, const std::string& text) {
-        const CRString value(text, 1);
-        ASSERT_EQ(
-            inStep(tree, kLabelTyping, [&] { return tree.setSubscript(node(label), &value); }),
-            kNoErr);
+    void subscript(const std::string& label, const std::string& value) {
+        const CRString text(value, 1);
+        step([&] { return tree.setSubscript(node(label), &text); });
     }
 };
 
@@ -38,7 +27,6 @@ TEST_F(QTreeFixture, InnerNodesLeavesRoofsAndSubscripts) {
     // Only the node's own subtree, which need not be a whole tree.
     EXPECT_EQ(qtree(node("VP")), "\\Tree [.VP barks ] ");
     EXPECT_EQ(qtree(node("dog")), "\\Tree dog ");
-
     const int32_t other = build("XP(YP(a b c) ZP_$(w))");
     roof("YP");
     subscript("ZP_$", "i");
@@ -51,22 +39,17 @@ TEST_F(QTreeFixture, InnerNodesLeavesRoofsAndSubscripts) {
 }
 
 TEST_F(QTreeFixture, DeepChainsAndBadNodes) {
-    int32_t root = 0;
-    int32_t deepest = 0;
-    const int32_t depth = 20000;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return buildChain(tree, depth, root, deepest); }),
-              kNoErr);
-    std::string text;
-    ASSERT_EQ(tree.makeQTreeForThisNodeAndBelow(root, text), kNoErr);
+    constexpr int32_t kDepth = 20000;
+    int32_t root = 0, deepest = 0;
+    step([&] { return buildChain(tree, kDepth, root, deepest); });
     // Every node but the deepest opens a bracket; unlabelled nodes write a blank alone.
     std::string expected;
-    for (int32_t i = 1; i < depth; ++i)
+    for (int32_t i = 1; i < kDepth; ++i)
         expected += "[. ";
     expected += " ";
-    for (int32_t i = 1; i < depth; ++i)
+    for (int32_t i = 1; i < kDepth; ++i)
         expected += "] ";
-    EXPECT_EQ(text, expected);
-
+    EXPECT_EQ(qtree(root), "\\Tree " + expected);
     std::string partial = "kept";
     EXPECT_EQ(tree.makeQTreeForThisNodeAndBelow(tree.recordCount() + 5, partial),
               kErrInvalidParameter);

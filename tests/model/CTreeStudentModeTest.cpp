@@ -1,47 +1,33 @@
-#include "support/HierarchyTestSupport.h"
+#include "ModelTestSupport.h"
 
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
-#include "support/TestSupport.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
+#include <array>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
 struct Word {
-    int32_t root = 0;
-    int32_t terminal = 0;
+    int32_t root = 0, terminal = 0;
 };
 
 // A word as the lexicon editor makes it: a root over its main terminal node.
-RErr addWord(CTree& tree, const char* form, int32_t category, bool withTerminal, Word& word) {
+Word addWord(CTree& tree, const char* form, int32_t category, bool withTerminal = true) {
+    Word word;
     const CRString text(form, 1);
-    RErr err = tree.newRoot(word.root);
-    if (!err)
-        err = tree.newDaughterToLeft(word.root, word.terminal);
-    if (!err && withTerminal)
-        err = tree.setMainTerminalNode(word.root, word.terminal);
-    if (!err)
-        err = tree.setCitationForm(word.root, &text);
-    if (!err && category != 0)
-        err = tree.setWordCategory(word.root, category);
-    return err;
+    OK(tree.newRoot(word.root));
+    OK(tree.newDaughterToLeft(word.root, word.terminal));
+    if (withTerminal)
+        OK(tree.setMainTerminalNode(word.root, word.terminal));
+    OK(tree.setCitationForm(word.root, &text));
+    if (category != 0)
+        OK(tree.setWordCategory(word.root, category));
+    return word;
 }
 
 std::vector<int32_t> wordsOf(CTree& tree, int32_t category) {
     std::vector<int32_t> words;
-    int32_t word = 0;
-    EXPECT_EQ(tree.getFirstWordInCategory(category, word), kNoErr);
-    for (int guard = 0; word != 0 && guard < 100; ++guard) {
-        words.push_back(word);
-        EXPECT_EQ(tree.getNextWordInCategory(word, word), kNoErr);
-    }
+    for (int32_t w = ask(tree, &CTree::getFirstWordInCategory, category), guard = 0;
+         w != 0 && guard < 100; ++guard, w = ask(tree, &CTree::getNextWordInCategory, w))
+        words.push_back(w);
     return words;
 }
 
@@ -51,39 +37,26 @@ TEST(CTreeStudentMode, WordsOfEachCategoryComeInCitationFormOrderWithoutAnUndoSt
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
     const int32_t n = categoryNamed(tree, "N"), v = categoryNamed(tree, "V");
-    Word dog, ant, cat, run, eat, cat2, barkV;
-    ASSERT_EQ(inStep(tree, kLabelNewTree,
-                     [&] {
-                         RErr err = addWord(tree, "dog", n, true, dog);
-                         if (!err)
-                             err = addWord(tree, "run", v, true, run);
-                         if (!err)
-                             err = addWord(tree, "cat", n, true, cat);
-                         if (!err)
-                             err = addWord(tree, "ant", n, true, ant);
-                         if (!err)
-                             err = addWord(tree, "eat", v, true, eat);
-                         if (!err)
-                             err = addWord(tree, "cat", n, true, cat2);
-                         if (!err)
-                             err = addWord(tree, "bark", v, true, barkV);
-                         return err;
-                     }),
-              kNoErr);
+    std::vector<Word> words;
+    const std::pair<const char*, int32_t> forms[] = {{"dog", n}, {"run", v}, {"cat", n}, {"ant", n},
+                                                     {"eat", v}, {"cat", n}, {"bark", v}};
+    step(tree, [&] {
+        for (const auto& form : forms)
+            words.push_back(addWord(tree, form.first, form.second));
+    });
+    const auto [dog, run, cat, ant, eat, cat2, barkV] =
+        std::array<int32_t, 7>{words[0].root, words[1].root, words[2].root, words[3].root,
+                               words[4].root, words[5].root, words[6].root};
     const DatabaseState before = captureState(tree);
     const std::size_t steps = tree.undoStructure().stepCount();
-
     ASSERT_EQ(tree.prepareTreesForStudentMode(), kNoErr);
     // Equal citation forms keep the root list's order, newest first.
-    EXPECT_EQ(wordsOf(tree, n), (std::vector<int32_t>{ant.root, cat2.root, cat.root, dog.root}));
-    EXPECT_EQ(wordsOf(tree, v), (std::vector<int32_t>{barkV.root, eat.root, run.root}));
+    EXPECT_EQ(wordsOf(tree, n), (std::vector{ant, cat2, cat, dog}));
+    EXPECT_EQ(wordsOf(tree, v), (std::vector{barkV, eat, run}));
     for (const char* empty : {"X", "A", "P"})
         EXPECT_TRUE(wordsOf(tree, categoryNamed(tree, empty)).empty()) << empty;
-
-    for (const Word& word : {dog, ant, cat, run, eat, cat2, barkV}) {
-        int32_t where = 0;
-        EXPECT_EQ(tree.getWhereIsTree(word.root, where), kNoErr);
-        EXPECT_EQ(where, kTreeInLexicon);
+    for (const Word& word : words) {
+        EXPECT_EQ(ask(tree, &CTree::getWhereIsTree, word.root), kTreeInLexicon);
         EXPECT_EQ(tree.tablet().cell(word.terminal, kAttrIsMainTerminal), 1);
         EXPECT_EQ(tree.tablet().cell(word.root, kAttrIsMainTerminal), 0);
     }
@@ -99,15 +72,12 @@ TEST(CTreeStudentMode, WordsOfEachCategoryComeInCitationFormOrderWithoutAnUndoSt
             }
     EXPECT_EQ(after.texts, before.texts);
     EXPECT_TRUE(stringsAreConsistent(tree));
-
     // Preparing again, after a word is added, relinks every category from scratch.
     Word bee;
-    ASSERT_EQ(inStep(tree, kLabelNewTree, [&] { return addWord(tree, "bee", n, true, bee); }),
-              kNoErr);
+    step(tree, [&] { bee = addWord(tree, "bee", n); });
     ASSERT_EQ(tree.prepareTreesForStudentMode(), kNoErr);
-    EXPECT_EQ(wordsOf(tree, n),
-              (std::vector<int32_t>{ant.root, bee.root, cat2.root, cat.root, dog.root}));
-    EXPECT_EQ(wordsOf(tree, v), (std::vector<int32_t>{barkV.root, eat.root, run.root}));
+    EXPECT_EQ(wordsOf(tree, n), (std::vector{ant, bee.root, cat2, cat, dog}));
+    EXPECT_EQ(wordsOf(tree, v), (std::vector{barkV, eat, run}));
 }
 
 TEST(CTreeStudentMode, StopsAtAWordWithoutMainTerminalOrCategoryAndReleasesItsBuilders) {
@@ -116,16 +86,11 @@ TEST(CTreeStudentMode, StopsAtAWordWithoutMainTerminalOrCategoryAndReleasesItsBu
         CTree tree;
         ASSERT_EQ(tree.createTree(true), kNoErr);
         const int32_t n = categoryNamed(tree, "N");
-        Word good, bad;
-        ASSERT_EQ(inStep(tree, kLabelNewTree,
-                         [&] {
-                             RErr err = addWord(tree, "good", n, true, good);
-                             if (!err)
-                                 err = addWord(tree, "bad", missingTerminal ? n : 0,
-                                               !missingTerminal, bad);
-                             return err;
-                         }),
-                  kNoErr);
+        Word good;
+        step(tree, [&] {
+            good = addWord(tree, "good", n);
+            addWord(tree, "bad", missingTerminal ? n : 0, !missingTerminal);
+        });
         RecordingPlatformScope platform;
         EXPECT_EQ(tree.prepareTreesForStudentMode(), kErrInvalidParameter);
         EXPECT_EQ(platform.recorder.bugReports().back(),

@@ -1,13 +1,6 @@
-#include "support/TreeTestSupport.h"
+#include "ModelTestSupport.h"
 
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "storage/CTablet.h"
-#include "support/TestSupport.h"
-#include "undo/UndoLabels.h"
-
-#include <gtest/gtest.h>
-
+#include <iterator>
 #include <random>
 
 namespace {
@@ -22,88 +15,55 @@ public:
     }
 
     void runCommand() {
-        const RErr err = inStep(tree, kLabelMenu, [&] {
-            RErr stepErr = kNoErr;
-            const int steps = pick(1, 6);
-            for (int i = 0; i < steps && !stepErr; ++i, ++stepsRun)
-                stepErr = randomStep();
-            return stepErr;
+        step(tree, [&] {
+            for (int i = pick(1, 6); i > 0; --i, ++stepsRun)
+                ASSERT_EQ(randomStep(), kNoErr);
         });
-        ASSERT_EQ(err, kNoErr);
-        ++commandsRun;
-        states.resize(position + 1);
+        states.resize(++position);
         states.push_back(captureState(tree));
-        ++position;
         checkAgainstModel();
     }
 
-    void undoSome() {
-        for (int n = pick(1, 4); n > 0 && position > 0; --n) {
-            ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-            --position;
-            checkAgainstModel();
-        }
-    }
-
-    void redoSome() {
-        for (int n = pick(1, 4); n > 0 && position + 1 < states.size(); --n) {
-            ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-            ++position;
-            checkAgainstModel();
-        }
-    }
-
-    void undoEverythingThenRedoEverything() {
-        while (position > 0) {
-            ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-            --position;
+    // Up to `most` undos or redos (all when most is 0), checking each or only the last.
+    void move(bool undo, int most, bool checkEach) {
+        for (int n = most;
+             (most == 0 || n > 0) && (undo ? position > 0 : position + 1 < states.size()); --n) {
+            ASSERT_EQ(undo ? tree.undoStructure().undo() : tree.undoStructure().redo(), kNoErr);
+            position += undo ? -1 : 1;
+            if (checkEach)
+                checkAgainstModel();
         }
         checkAgainstModel();
-        bool can = true;
-        tree.undoStructure().canUndo(can);
-        EXPECT_FALSE(can);
-        while (position + 1 < states.size()) {
-            ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-            ++position;
-        }
-        checkAgainstModel();
-        tree.undoStructure().canRedo(can);
-        EXPECT_FALSE(can);
+    }
+    void moveSome(bool undo) { move(undo, pick(1, 4), true); }
+
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+    bool can(RErr (CUndoStructure::*query)(bool&) const) {
+        return ask<bool>(tree.undoStructure(), query);
     }
 
-    int commandsRun = 0;
     int stepsRun = 0;
 
 private:
-    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-
     void checkAgainstModel() {
         ASSERT_TRUE(sameStateAllowingGrowth(states[position], captureState(tree)))
             << "after reaching command " << position;
         ASSERT_TRUE(stringsAreConsistent(tree));
     }
 
-    std::vector<int32_t> liveRecords() {
+    RErr randomStep() {
         std::vector<int32_t> live;
         for (int32_t r = 2; r <= tree.recordCount(); ++r) {
             const int32_t type = tree.tablet().cell(r, kAttrType);
             if (type >= kRecordNode && type <= kRecordFeature)
                 live.push_back(r);
         }
-        return live;
-    }
-
-    RErr randomStep() {
-        const std::vector<int32_t> live = liveRecords();
         const int kind = live.empty() ? 0 : pick(0, 9);
-        if (kind == 0) {
-            int32_t record = 0;
-            return tree.newRecord(record, kRecordNode);
-        }
-        if (kind == 1) {
-            int32_t record = 0;
-            return tree.newName(pick(0, 1) ? kRecordCategory : kRecordFeature, record);
-        }
+        int32_t made = 0;
+        if (kind == 0)
+            return tree.newRecord(made, kRecordNode);
+        if (kind == 1)
+            return tree.newName(pick(0, 1) ? kRecordCategory : kRecordFeature, made);
         const int32_t record = live[static_cast<std::size_t>(pick(0, int(live.size()) - 1))];
         if (kind <= 4) {
             static const int32_t attributes[] = {4,  9,  10, 11, 12, 15, 16, 20, 21, 22, 23,
@@ -112,28 +72,23 @@ private:
             return tree.dataTask(record, attribute, pick(-3, 40));
         }
         if (kind <= 7) {
-            std::vector<int32_t> stringAttributes = {kAttrLabel, kAttrSubscript, kAttrCitationForm};
+            std::vector<int32_t> strings = {kAttrLabel, kAttrSubscript, kAttrCitationForm};
             for (int32_t a = kFirstFeatureSlot; a <= tree.attributeCount(); ++a)
-                stringAttributes.push_back(a);
-            const int32_t attribute = stringAttributes[static_cast<std::size_t>(
-                pick(0, int(stringAttributes.size()) - 1))];
+                strings.push_back(a);
+            const int32_t attribute =
+                strings[static_cast<std::size_t>(pick(0, int(strings.size()) - 1))];
             if (pick(0, 4) == 0)
                 return tree.stringTask(record, attribute, nullptr);
             const CRString text("t" + std::to_string(pick(0, 30)) + "\xC3\xA4", 1);
             return tree.stringTask(record, attribute, &text);
         }
-        return clearAndDiscard(record);
-    }
-
-    RErr clearAndDiscard(int32_t record) {
-        RErr err = kNoErr;
-        for (int32_t a = 2; a <= tree.attributeCount() && !err; ++a) {
-            if (a == kAttrFishSpine || tree.tablet().cell(record, a) == 0)
-                continue;
-            err = isStringAttribute(a) ? tree.killStringField(record, a)
-                                       : tree.dataTask(record, a, 0);
-        }
-        return err ? err : tree.discardRecord(record);
+        // Clear every cell, then discard the record.
+        for (int32_t a = 2; a <= tree.attributeCount(); ++a)
+            if (a != kAttrFishSpine && tree.tablet().cell(record, a) != 0)
+                if (const RErr err = isStringAttribute(a) ? tree.killStringField(record, a)
+                                                          : tree.dataTask(record, a, 0))
+                    return err;
+        return tree.discardRecord(record);
     }
 
     std::mt19937 random;
@@ -154,16 +109,17 @@ TEST(CTreeUndo, RandomCommandsUndoAndRedoToExactlyTheRecordedStates) {
             const auto action = std::uniform_int_distribution<int>(0, 9)(schedule);
             if (action < 6)
                 editor.runCommand();
-            else if (action < 8)
-                editor.undoSome();
             else
-                editor.redoSome();
+                editor.moveSome(action < 8);
             if (::testing::Test::HasFatalFailure())
                 return;
         }
-        editor.undoEverythingThenRedoEverything();
+        editor.move(true, 0, false);
+        EXPECT_FALSE(editor.can(&CUndoStructure::canUndo));
+        editor.move(false, 0, false);
+        EXPECT_FALSE(editor.can(&CUndoStructure::canRedo));
         EXPECT_GT(editor.stepsRun, 2000);
     }
     // No string entry was ever freed twice, nor any other failure reported.
-    EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>{});
+    EXPECT_EQ(platform.recorder.bugReports(), RReports{});
 }

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "support/HierarchyTestSupport.h"
+
+#include "base/ErrorReporter.h"
+#include "model/TreeAttributes.h"
+#include "storage/CRString.h"
+#include "storage/CTablet.h"
+#include "support/TestSupport.h"
+#include "undo/UndoLabels.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+// A call that must succeed; one line each inside a step.
+#define OK(call)                                                                                   \
+    do {                                                                                           \
+        EXPECT_EQ((call), kNoErr);                                                                 \
+    } while (false)
+
+using RReports = std::vector<std::string>;
+
+// The result of a call whose last parameter receives it; the call must succeed.
+template <typename T = int32_t, typename O, typename F, typename... A>
+T ask(O& object, F f, A... args) {
+    T value{};
+    EXPECT_EQ((object.*f)(args..., value), kNoErr);
+    return value;
+}
+
+// A body that checks its own calls, or gives the first error, as the error of a step body.
+template <typename Body> RErr runBody(Body& body) {
+    if constexpr (std::is_void_v<decltype(body())>) {
+        body();
+        return kNoErr;
+    } else {
+        return body();
+    }
+}
+
+template <typename Body> void step(CTree& tree, Body body, int32_t label = kLabelMenu) {
+    ASSERT_EQ(inStep(tree, label, [&] { return runBody(body); }), kNoErr);
+}
+
+// The step does what its caller then checks, undo gives back the state before and redo after.
+template <typename Body> void undoable(CTree& tree, Body body) {
+    expectStepUndoesAndRedoes(tree, [&] { return runBody(body); });
+}
+
+class ModelFixture : public HierarchyFixture {
+protected:
+    template <typename T = int32_t, typename F, typename... A> T q(F f, A... args) {
+        return ask<T>(tree, f, args...);
+    }
+    template <typename Body> void step(Body body) { ::step(tree, body); }
+    template <typename Body> void undoable(Body body) { ::undoable(tree, body); }
+    // The step fails with the code and changes nothing; its reports are the expected ones, or
+    // end with the one expected (a validator may report first).
+    template <typename Body>
+    void refused(Body body, const RReports& expected, RErr code = kErrInvalidParameter,
+                 bool lastOnly = false) {
+        const DatabaseState before = captureState(tree);
+        platform.recorder.clear();
+        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return runBody(body); }), code) << expected[0];
+        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << expected[0];
+        if (lastOnly)
+            EXPECT_EQ(reports().empty() ? "" : reports().back(), expected[0]);
+        else
+            EXPECT_EQ(reports(), expected);
+    }
+    template <typename Body>
+    void refused(Body body, const char* report, RErr code = kErrInvalidParameter) {
+        refused(body, RReports{report}, code, true);
+    }
+    // The call failed with the code and its report is the newest.
+    void bad(RErr got, const std::string& function, RErr code = kErrInvalidParameter) {
+        EXPECT_EQ(got, code) << function;
+        EXPECT_EQ(reports().empty() ? "" : reports().back(), bugReportText(function, code));
+    }
+    std::string text(int32_t n, int32_t attribute = kAttrLabel) {
+        return cellText(tree, n, attribute);
+    }
+    // Each {attribute, value} of the record.
+    void cells(int32_t n, std::initializer_list<std::pair<int32_t, int32_t>> expected) const {
+        for (const auto& [attribute, value] : expected)
+            EXPECT_EQ(cell(n, attribute), value) << "record " << n << " attribute " << attribute;
+    }
+    // Layout's own writes, made without undo.
+    void poke(int32_t n, int32_t attribute, int32_t value) {
+        ASSERT_EQ(tree.tablet().setValue(n, attribute, value), kNoErr);
+    }
+};
