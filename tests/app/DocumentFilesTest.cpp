@@ -1,10 +1,10 @@
-#include "AllocationLimit.h"
 #include "AppTestSupport.h"
 #include "app/FileTypes.h"
 #include "app/MemoryList.h"
 #include "app/StartOptions.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRFile.h"
+#include "support/AllocationLimit.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -313,9 +313,11 @@ TEST(LoadLimits, APointOutsideTheDrawingRangeOrTooLittleMemoryRefusesTheFile) {
     if (!allocatorReplaced())
         GTEST_SKIP() << "the allocator cannot be replaced here";
     saveDocument(path, kAttrAbsoluteH, 10);
-    failAllocationsFrom(64 * 1024);
-    const RErr err = loadFrom(path, loaded);
-    failAllocationsFrom(0);
+    RErr err = kNoErr;
+    {
+        const LargeAllocationsFail exhausted(64 * 1024);
+        err = loadFrom(path, loaded);
+    }
     EXPECT_EQ(err, kErrMallocFailed);
     EXPECT_EQ(loaded, nullptr);
     EXPECT_EQ(versionMessage(err), "There is not enough memory to open the file.");

@@ -1,54 +1,12 @@
 // An exhausted allocator below a script call stops the call like a spent budget: no abort, one
 // message, and Undo takes back what the call did.
 #include "ScriptSupport.h"
+#include "support/AllocationLimit.h"
 
 #include "undo/CUndoStructure.h"
 
-#include <cstdlib>
-#include <new>
-
-namespace {
-
-// Allocations at least this large fail while it is not 0; the script's own small values and
-// the messages still get their memory, as on a machine whose large blocks are gone.
-std::size_t failFrom = 0;
-
-class LargeAllocationsFail {
-public:
-    explicit LargeAllocationsFail(std::size_t bytes) { failFrom = bytes; }
-    ~LargeAllocationsFail() { failFrom = 0; }
-    LargeAllocationsFail(const LargeAllocationsFail&) = delete;
-    LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;
-};
-
-} // namespace
-
-// The address sanitizer brings an allocator of its own, which a replacement would fight: there
-// the allocation-failure cases are skipped.
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kAllocatorReplaced = false;
-#else
-constexpr bool kAllocatorReplaced = true;
-
-void* operator new(std::size_t size) {
-    if (failFrom != 0 && size >= failFrom)
-        throw std::bad_alloc();
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
-#endif
-
 TEST(ScriptAllocationFailure, AFailedAllocationInACallStopsItAndUndoRestores) {
-    if (!kAllocatorReplaced)
+    if (!allocatorReplaced())
         GTEST_SKIP() << "the allocator cannot be replaced here";
     ScriptHarness runner;
     const std::vector<int32_t> tree = runner.buildTree();

@@ -7,8 +7,12 @@ namespace {
 std::size_t limit = 0;
 } // namespace
 
-void failAllocationsFrom(std::size_t bytes) {
+LargeAllocationsFail::LargeAllocationsFail(std::size_t bytes) {
     limit = bytes;
+}
+
+LargeAllocationsFail::~LargeAllocationsFail() {
+    limit = 0;
 }
 
 #ifdef __SANITIZE_ADDRESS__
