@@ -35,9 +35,7 @@ struct RRecursiveCopier {
 
 const char* const kWordShape = "W(NP(D N(dog)) VP(V(bark) XP(X Y(y1 y2))) Z)";
 
-// A word with texts in several cells and the nodes it names; with `killFirst` made after
-// another tree was killed, so that a copy takes records from the free list before the table
-// grows.
+// A word with texts in several cells; with killFirst a copy reuses freed records first.
 int32_t buildWord(CTree& tree, std::map<std::string, int32_t>& nodes, bool killFirst) {
     int32_t root = 0;
     const CRString citation("dog", 1), value("pl", 1), sub("2", 1);

@@ -8,9 +8,7 @@ namespace {
 constexpr int32_t kChainDepth = 20000;
 constexpr int32_t kFanWidth = 100000;
 
-// Every cell (the fish-spine handle only as present or absent). The trees here hold no texts,
-// so the cells are the whole state; a full DatabaseState of a few hundred thousand records
-// would cost more than the operations under test.
+// Every cell (spine handle as present or absent): textless trees, cheaper than DatabaseState.
 std::vector<int32_t> cellsOf(const CTree& tree) {
     std::vector<int32_t> cells;
     for (int32_t r = 1; r <= tree.recordCount(); ++r)
