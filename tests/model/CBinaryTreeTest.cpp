@@ -22,18 +22,19 @@ protected:
 
     int32_t name(int32_t type, const std::string& text) {
         int32_t record = 0;
-        OK(tree.newName(type, record));
-        OK(tree.setMainString(record, CRString(text, 1)));
+        EXPECT_EQ(tree.newName(type, record), kNoErr);
+        EXPECT_EQ(tree.setMainString(record, CRString(text, 1)), kNoErr);
         return record;
     }
     int32_t category(const std::string& text) { return name(kRecordCategory, text); }
     int32_t word(const std::string& citationForm, int32_t category) {
         int32_t root = 0;
         const CRString form(citationForm, 1);
-        OK(tree.newRoot(root));
-        OK(tree.setCitationForm(root, &form));
-        if (category != 0)
-            OK(tree.setWordCategory(root, category));
+        EXPECT_EQ(tree.newRoot(root), kNoErr);
+        EXPECT_EQ(tree.setCitationForm(root, &form), kNoErr);
+        if (category != 0) {
+            EXPECT_EQ(tree.setWordCategory(root, category), kNoErr);
+        }
         return root;
     }
     CBinaryTree sorter(int32_t type) {
@@ -43,7 +44,7 @@ protected:
     std::vector<int32_t> sorted(int32_t type, const std::vector<int32_t>& records) {
         CBinaryTree binary = sorter(type);
         for (const int32_t record : records)
-            OK(binary.add(record));
+            EXPECT_EQ(binary.add(record), kNoErr);
         return ask<std::vector<int32_t>>(binary, &CBinaryTree::produceArray);
     }
     static std::vector<int32_t> counted(std::vector<int32_t> records) {
@@ -124,7 +125,8 @@ TEST_F(CBinaryTreeTest, SortsStablyByItsComparison) {
     std::vector<int32_t> words;
     for (int i = 0; i < 120; ++i) {
         words.push_back(word(forms[random() % forms.size()], categories[random() % 3]));
-        OK(tree.setMainString(words.back(), CRString(forms[random() % forms.size()], 1)));
+        EXPECT_EQ(tree.setMainString(words.back(), CRString(forms[random() % forms.size()], 1)),
+                  kNoErr);
     }
     for (const int32_t type : {kByName, kByCitationForm, kByCategory}) {
         for (int round = 0; round < 3; ++round) {
@@ -142,13 +144,13 @@ TEST_F(CBinaryTreeTest, InvalidRecordsAreReportedAndLeftOutWhileSortingGoesOn) {
     const int32_t n = category("N"), b = word("b", n), a = word("a", n);
     RecordingPlatformScope platform;
     CBinaryTree binary = sorter(kByCitationForm);
-    OK(binary.add(b));
+    EXPECT_EQ(binary.add(b), kNoErr);
     for (const int32_t bad : {0, tree.recordCount() + 1, kHeaderRecord, n}) {
         platform.recorder.clear();
         EXPECT_EQ(binary.add(bad), kErrInvalidParameter) << bad; // a category has no form
         EXPECT_EQ(platform.recorder.bugReports().back(), "CBinaryTree::add");
     }
-    OK(binary.add(a));
+    EXPECT_EQ(binary.add(a), kNoErr);
     const auto array = ask<std::vector<int32_t>>(binary, &CBinaryTree::produceArray);
     EXPECT_EQ(array, counted({a, b}));
 

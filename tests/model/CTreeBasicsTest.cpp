@@ -32,20 +32,20 @@ void buildSmallDocument(CTree& tree, int32_t& root, int32_t& left, int32_t& righ
     const CRString featureName("case", 1), s("S", 1), np("NP", 1), vp("VP", 1), nom("nom", 1);
     step(tree, [&] {
         int32_t feature = 0;
-        OK(tree.newName(kRecordFeature, feature));
-        OK(tree.setMainString(feature, featureName));
-        OK(tree.newRecord(root, kRecordNode));
-        OK(tree.newRecord(left, kRecordNode));
-        OK(tree.newRecord(right, kRecordNode));
-        OK(tree.setRootOfList(kHdrFirstRoot, root));
-        OK(tree.dataTask(root, kAttrLeftmostDaughter, left));
-        OK(tree.dataTask(left, kAttrMother, root));
-        OK(tree.dataTask(right, kAttrMother, root));
-        OK(tree.dataTask(left, kAttrNextSister, right));
-        OK(tree.setMainString(root, s));
-        OK(tree.setMainString(left, np));
-        OK(tree.setMainString(right, vp));
-        OK(tree.stringTask(left, kFirstFeatureSlot, &nom));
+        EXPECT_EQ(tree.newName(kRecordFeature, feature), kNoErr);
+        EXPECT_EQ(tree.setMainString(feature, featureName), kNoErr);
+        EXPECT_EQ(tree.newRecord(root, kRecordNode), kNoErr);
+        EXPECT_EQ(tree.newRecord(left, kRecordNode), kNoErr);
+        EXPECT_EQ(tree.newRecord(right, kRecordNode), kNoErr);
+        EXPECT_EQ(tree.setRootOfList(kHdrFirstRoot, root), kNoErr);
+        EXPECT_EQ(tree.dataTask(root, kAttrLeftmostDaughter, left), kNoErr);
+        EXPECT_EQ(tree.dataTask(left, kAttrMother, root), kNoErr);
+        EXPECT_EQ(tree.dataTask(right, kAttrMother, root), kNoErr);
+        EXPECT_EQ(tree.dataTask(left, kAttrNextSister, right), kNoErr);
+        EXPECT_EQ(tree.setMainString(root, s), kNoErr);
+        EXPECT_EQ(tree.setMainString(left, np), kNoErr);
+        EXPECT_EQ(tree.setMainString(right, vp), kNoErr);
+        EXPECT_EQ(tree.stringTask(left, kFirstFeatureSlot, &nom), kNoErr);
     });
 }
 
@@ -189,8 +189,8 @@ TEST(CTree, RecordsAreReusedAndTableGrowthIsNotUndone) {
     EXPECT_NE(tree.fishSpine(node), nullptr);
     // A node needs its depth cleared before it can be discarded.
     step(tree, [&] {
-        OK(tree.dataTask(node, kAttrFishSpineDepth, 0));
-        OK(tree.discardRecord(node));
+        EXPECT_EQ(tree.dataTask(node, kAttrFishSpineDepth, 0), kNoErr);
+        EXPECT_EQ(tree.discardRecord(node), kNoErr);
     });
     EXPECT_EQ(tree.tablet().cell(node, kAttrType), kRecordUnused);
     EXPECT_EQ(tree.fishSpine(node), nullptr);

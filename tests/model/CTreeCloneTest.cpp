@@ -13,22 +13,28 @@ struct RRecursiveCopier {
 
     int32_t copy(int32_t old, int32_t newMother, bool top) {
         int32_t made = 0;
-        OK(tree.cloneNode(old, made));
+        EXPECT_EQ(tree.cloneNode(old, made), kNoErr);
         if (top) {
             newRoot = made;
-            OK(tree.addNodeToRootList(made));
+            EXPECT_EQ(tree.addNodeToRootList(made), kNoErr);
         }
-        OK(tree.dataTask(made, kAttrMother, newMother));
-        if (old == mainTerminal)
-            OK(tree.setMainTerminalNode(newRoot, made));
-        if (old == foot)
-            OK(tree.setFootNode(newRoot, made));
-        if (old == lowest)
-            OK(tree.setLowestXBarSpineNode(newRoot, made));
-        if (const int32_t sister = tree.tablet().cell(old, kAttrNextSister))
-            OK(tree.dataTask(made, kAttrNextSister, copy(sister, newMother, false)));
-        if (const int32_t daughter = tree.tablet().cell(old, kAttrLeftmostDaughter))
-            OK(tree.dataTask(made, kAttrLeftmostDaughter, copy(daughter, made, false)));
+        EXPECT_EQ(tree.dataTask(made, kAttrMother, newMother), kNoErr);
+        if (old == mainTerminal) {
+            EXPECT_EQ(tree.setMainTerminalNode(newRoot, made), kNoErr);
+        }
+        if (old == foot) {
+            EXPECT_EQ(tree.setFootNode(newRoot, made), kNoErr);
+        }
+        if (old == lowest) {
+            EXPECT_EQ(tree.setLowestXBarSpineNode(newRoot, made), kNoErr);
+        }
+        if (const int32_t sister = tree.tablet().cell(old, kAttrNextSister)) {
+            EXPECT_EQ(tree.dataTask(made, kAttrNextSister, copy(sister, newMother, false)), kNoErr);
+        }
+        if (const int32_t daughter = tree.tablet().cell(old, kAttrLeftmostDaughter)) {
+            EXPECT_EQ(tree.dataTask(made, kAttrLeftmostDaughter, copy(daughter, made, false)),
+                      kNoErr);
+        }
         return made;
     }
 };
@@ -41,18 +47,18 @@ int32_t buildWord(CTree& tree, std::map<std::string, int32_t>& nodes, bool killF
     const CRString citation("dog", 1), value("pl", 1), sub("2", 1);
     step(tree, [&] {
         int32_t feature = 0, doomed = 0;
-        OK(tree.newName(kRecordFeature, feature));
-        OK(buildTree(tree, kWordShape, root, nodes));
-        OK(tree.setCitationForm(root, &citation));
-        OK(tree.setWordCategory(root, 3));
-        OK(tree.stringTask(nodes.at("N"), kFirstFeatureSlot, &value));
-        OK(tree.setSubscript(nodes.at("y2"), &sub));
-        OK(tree.setMainTerminalNode(root, nodes.at("dog")));
-        OK(tree.setFootNode(root, nodes.at("Z")));
-        OK(tree.setLowestXBarSpineNode(root, nodes.at("N")));
+        EXPECT_EQ(tree.newName(kRecordFeature, feature), kNoErr);
+        EXPECT_EQ(buildTree(tree, kWordShape, root, nodes), kNoErr);
+        EXPECT_EQ(tree.setCitationForm(root, &citation), kNoErr);
+        EXPECT_EQ(tree.setWordCategory(root, 3), kNoErr);
+        EXPECT_EQ(tree.stringTask(nodes.at("N"), kFirstFeatureSlot, &value), kNoErr);
+        EXPECT_EQ(tree.setSubscript(nodes.at("y2"), &sub), kNoErr);
+        EXPECT_EQ(tree.setMainTerminalNode(root, nodes.at("dog")), kNoErr);
+        EXPECT_EQ(tree.setFootNode(root, nodes.at("Z")), kNoErr);
+        EXPECT_EQ(tree.setLowestXBarSpineNode(root, nodes.at("N")), kNoErr);
         if (killFirst) {
-            OK(buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes));
-            OK(tree.killRootNode(doomed));
+            EXPECT_EQ(buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes), kNoErr);
+            EXPECT_EQ(tree.killRootNode(doomed), kNoErr);
         }
     });
     return root;
@@ -70,14 +76,14 @@ TEST_F(CTreeClone, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     const int32_t a = node("A");
     const CRString subscript("i", 1), value("nom", 1);
     step([&] {
-        OK(tree.setSubscript(a, &subscript));
-        OK(tree.stringTask(a, slot, &value));
+        EXPECT_EQ(tree.setSubscript(a, &subscript), kNoErr);
+        EXPECT_EQ(tree.stringTask(a, slot, &value), kNoErr);
         const int32_t values[][2] = {
             {kAttrColor, 4},      {kAttrTextStyle, 3}, {kAttrCategory, 3},
             {kAttrProjection, 2}, {kAttrOffending, 1}, {kAttrTriangle, 1},
             {kAttrAbsoluteH, -7}, {kAttrXOffset, 12},  {kAttrNodeRectRight, 30}};
         for (const auto& [attribute, v] : values)
-            OK(tree.dataTask(a, attribute, v));
+            EXPECT_EQ(tree.dataTask(a, attribute, v), kNoErr);
     });
     tree.setSelectedValue(a, 1);
     poke(a, kAttrFishSpineDepth, 5); // as layout leaves it
@@ -109,9 +115,9 @@ TEST_F(CTreeClone, AWordsCopyIsANewRootNamingItsOwnCopiedNodes) {
     std::map<std::string, int32_t> word;
     const int32_t w = buildWord(tree, word, false);
     step([&] {
-        OK(tree.setWhereIsTree(w, kTreeInLexicon));
-        OK(tree.dataTask(w, kAttrAbsoluteH, 40));
-        OK(tree.dataTask(w, kAttrAbsoluteV, 50));
+        EXPECT_EQ(tree.setWhereIsTree(w, kTreeInLexicon), kNoErr);
+        EXPECT_EQ(tree.dataTask(w, kAttrAbsoluteH, 40), kNoErr);
+        EXPECT_EQ(tree.dataTask(w, kAttrAbsoluteV, 50), kNoErr);
     });
     poke(w, kAttrDirty, 0); // laid out
     int32_t copy = 0;
@@ -178,7 +184,7 @@ TEST(CTreeCloneOrder, TakesTheSameRecordsInTheSameOrderAsARecursiveCopy) {
         RRecursiveCopier copier{recursive, cell(kAttrMainTerminalNode), cell(kAttrFootNode),
                                 cell(kAttrLowestXBarSpineNode)};
         twinCopy = copier.copy(root, 0, true);
-        OK(recursive.treeDirty(twinCopy));
+        EXPECT_EQ(recursive.treeDirty(twinCopy), kNoErr);
     });
     EXPECT_EQ(copy, twinCopy);
     EXPECT_EQ(iterative.recordCount(), recursive.recordCount());

@@ -8,11 +8,11 @@ protected:
     void makeWord(int32_t root, int32_t mainTerminal, int32_t foot, int32_t lowest) {
         const CRString citation("dog", 1);
         step([&] {
-            OK(tree.setCitationForm(root, &citation));
-            OK(tree.setWordCategory(root, 3));
-            OK(tree.setMainTerminalNode(root, mainTerminal));
-            OK(tree.setFootNode(root, foot));
-            OK(tree.setLowestXBarSpineNode(root, lowest));
+            EXPECT_EQ(tree.setCitationForm(root, &citation), kNoErr);
+            EXPECT_EQ(tree.setWordCategory(root, 3), kNoErr);
+            EXPECT_EQ(tree.setMainTerminalNode(root, mainTerminal), kNoErr);
+            EXPECT_EQ(tree.setFootNode(root, foot), kNoErr);
+            EXPECT_EQ(tree.setLowestXBarSpineNode(root, lowest), kNoErr);
         });
     }
     int32_t deleted(int32_t n) {
@@ -28,17 +28,19 @@ using CTreeKill = CTreeDelete;
 RErr killRecursively(CTree& tree, int32_t node) {
     for (int32_t d = tree.tablet().cell(node, kAttrLeftmostDaughter); d != 0;) {
         const int32_t next = tree.tablet().cell(d, kAttrNextSister);
-        OK(killRecursively(tree, d));
+        EXPECT_EQ(killRecursively(tree, d), kNoErr);
         d = next;
     }
     for (const int32_t a : {kAttrLabel, kAttrSubscript, kAttrCitationForm})
-        OK(tree.killStringField(node, a));
+        EXPECT_EQ(tree.killStringField(node, a), kNoErr);
     for (int32_t k = kFirstFeatureSlot; k <= tree.attributeCount(); ++k)
-        if (tree.tablet().cell(kHeaderRecord, k) != 0)
-            OK(tree.killStringField(node, k));
+        if (tree.tablet().cell(kHeaderRecord, k) != 0) {
+            EXPECT_EQ(tree.killStringField(node, k), kNoErr);
+        }
     for (int32_t a = 2; a <= kBaseAttributeCount; ++a)
-        if (a != kAttrFishSpine)
-            OK(tree.dataTask(node, a, 0));
+        if (a != kAttrFishSpine) {
+            EXPECT_EQ(tree.dataTask(node, a, 0), kNoErr);
+        }
     return tree.discardRecord(node);
 }
 
@@ -52,12 +54,12 @@ void buildTwin(CTree& tree, int32_t& root) {
     const CRString value("acc", 1), subscript("k", 1);
     step(tree, [&] {
         int32_t feature = 0, doomed = 0;
-        OK(tree.newName(kRecordFeature, feature));
-        OK(buildTree(tree, "Z(z1 z2(z3))", doomed, nodes));
-        OK(tree.killRootNode(doomed));
-        OK(buildTree(tree, kBushyShape, root, nodes));
-        OK(tree.stringTask(nodes.at("C"), kFirstFeatureSlot, &value));
-        OK(tree.setSubscript(nodes.at("J"), &subscript));
+        EXPECT_EQ(tree.newName(kRecordFeature, feature), kNoErr);
+        EXPECT_EQ(buildTree(tree, "Z(z1 z2(z3))", doomed, nodes), kNoErr);
+        EXPECT_EQ(tree.killRootNode(doomed), kNoErr);
+        EXPECT_EQ(buildTree(tree, kBushyShape, root, nodes), kNoErr);
+        EXPECT_EQ(tree.stringTask(nodes.at("C"), kFirstFeatureSlot, &value), kNoErr);
+        EXPECT_EQ(tree.setSubscript(nodes.at("J"), &subscript), kNoErr);
     });
 }
 
@@ -156,9 +158,9 @@ TEST_F(CTreeKill, KillingATreeFreesEveryRecordAndEveryText) {
     const int32_t s = build("S(NP(D N) VP)");
     const CRString subscript("i", 1), value("acc", 1), citation("walk", 1);
     step([&] {
-        OK(tree.setSubscript(node("D"), &subscript));
-        OK(tree.stringTask(node("N"), slot, &value));
-        OK(tree.setCitationForm(s, &citation));
+        EXPECT_EQ(tree.setSubscript(node("D"), &subscript), kNoErr);
+        EXPECT_EQ(tree.stringTask(node("N"), slot, &value), kNoErr);
+        EXPECT_EQ(tree.setCitationForm(s, &citation), kNoErr);
     });
     build("O");
     undoable([&] { return tree.killRootNode(s); });
@@ -211,10 +213,10 @@ TEST_F(CTreeKill, NoRootIsLeftNamingAKilledNode) {
     const int32_t w = build("W(N(n) F(f))");
     const int32_t o = build("O(o)");
     step([&] {
-        OK(tree.setMainTerminalNode(w, node("n")));
-        OK(tree.setFootNode(w, node("f")));
-        OK(tree.setLowestXBarSpineNode(w, node("N")));
-        OK(tree.setMainTerminalNode(o, node("n")));
+        EXPECT_EQ(tree.setMainTerminalNode(w, node("n")), kNoErr);
+        EXPECT_EQ(tree.setFootNode(w, node("f")), kNoErr);
+        EXPECT_EQ(tree.setLowestXBarSpineNode(w, node("N")), kNoErr);
+        EXPECT_EQ(tree.setMainTerminalNode(o, node("n")), kNoErr);
     });
     undoable([&] { return tree.killRootNode(node("N")); });
     cells(w,
@@ -239,8 +241,8 @@ TEST(CTreeKillOrder, FreesTheSameRecordsInTheSameOrderAsARecursiveKill) {
     ASSERT_TRUE(sameStateAllowingGrowth(captureState(iterative), captureState(recursive)));
     step(iterative, [&] { return iterative.killRootNode(root); });
     step(recursive, [&] {
-        OK(recursive.removeNodeFromRootList(root));
-        OK(killRecursively(recursive, root));
+        EXPECT_EQ(recursive.removeNodeFromRootList(root), kNoErr);
+        EXPECT_EQ(killRecursively(recursive, root), kNoErr);
     });
     EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
     EXPECT_EQ(iterative.recordCount(), recursive.recordCount());

@@ -120,8 +120,8 @@ TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     const int32_t root = place("S(T(A(C) DDD) E)", 0, 0, false);
     const CRString ii("ii", 155);
     step([&] {
-        OK(tree.setSubscript(node("C"), &ii));
-        OK(tree.setTriangleValue(node("T"), 1));
+        EXPECT_EQ(tree.setSubscript(node("C"), &ii), kNoErr);
+        EXPECT_EQ(tree.setTriangleValue(node("T"), 1), kNoErr);
     });
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
     const int32_t t = node("T");
@@ -331,8 +331,8 @@ TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
     const int32_t root = place("T(A(C) DD)", 100, 0, false);
     const CRString i("i", 155);
     step([&] {
-        OK(tree.setSubscript(node("C"), &i));
-        OK(tree.setTriangleValue(root, 1));
+        EXPECT_EQ(tree.setSubscript(node("C"), &i), kNoErr);
+        EXPECT_EQ(tree.setTriangleValue(root, 1), kNoErr);
     });
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
     // Leaves C (subscript i) and DD: (10 + 10) / 2 + 5 + 10 + 5 = 30; w = 25.
@@ -362,10 +362,10 @@ TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
 TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {
     const CRString courier("Courier", 155);
     step([&] {
-        OK(tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr));
-        OK(tree.setDrawingPref(kHdrLineHeight, 24, nullptr));
-        OK(tree.setDrawingPref(kHdrFontName, 0, &courier));
-        OK(tree.allTreesDirty());
+        EXPECT_EQ(tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr), kNoErr);
+        EXPECT_EQ(tree.setDrawingPref(kHdrLineHeight, 24, nullptr), kNoErr);
+        EXPECT_EQ(tree.setDrawingPref(kHdrFontName, 0, &courier), kNoErr);
+        EXPECT_EQ(tree.allTreesDirty(), kNoErr);
     });
     EXPECT_EQ(tree.horizontalPadding, 25);
     EXPECT_EQ(tree.lineHeight, 24);
@@ -386,7 +386,7 @@ TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {
         EXPECT_EQ(tree.setDrawingPref(99, 5, nullptr), kErrInvalidParameter);
         EXPECT_EQ(tree.setDrawingPref(kHdrThickness, 3, nullptr), kErrInvalidParameter);
         EXPECT_EQ(tree.setDrawingPref(kHdrFontSize, 200, nullptr), kErrInvalidParameter);
-        OK(tree.setDrawingPref(kHdrThickness, 2, nullptr));
+        EXPECT_EQ(tree.setDrawingPref(kHdrThickness, 2, nullptr), kNoErr);
     });
     EXPECT_EQ(tree.thickness, 2);
     EXPECT_EQ(reports(), RReports(4, bugReportText("CTree::setDrawingPref", kErrInvalidParameter)));
@@ -404,8 +404,8 @@ TEST_F(DrawingFixture, DeepChainIsLaidOutDrawnAndHitWithoutRecursion) {
     int32_t root = 0, deepest = 0;
     const CRString xy("XY", 155);
     step([&] {
-        OK(buildChain(tree, kLevels, root, deepest));
-        OK(tree.setMainString(deepest, xy));
+        EXPECT_EQ(buildChain(tree, kLevels, root, deepest), kNoErr);
+        EXPECT_EQ(tree.setMainString(deepest, xy), kNoErr);
     });
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
     EXPECT_EQ(depth(root), kLevels);
@@ -422,7 +422,7 @@ TEST_F(DrawingFixture, HundredThousandDaughtersAreLaidOutDrawnAndHit) {
     int32_t root = 0, last = 0;
     step([&] {
         // Linked with the primitives: appending one by one is quadratic.
-        OK(tree.newRoot(root));
+        EXPECT_EQ(tree.newRoot(root), kNoErr);
         for (int32_t i = 0, previous = 0; i < kDaughters; ++i, previous = last) {
             ASSERT_EQ(tree.newRecord(last, kRecordNode), kNoErr);
             ASSERT_EQ(tree.dataTask(last, kAttrMother, root), kNoErr);

@@ -52,9 +52,9 @@ TEST_F(CTreeHierarchy, OnlyNodeRecordsPassValidationAndNeverTheHeader) {
 TEST_F(CTreeHierarchy, NewRootsJoinTheFrontOfTheRootListBlackAndDirty) {
     int32_t a = 0, b = 0, c = 0;
     undoable([&] {
-        OK(tree.newRoot(a));
-        OK(tree.newRoot(b));
-        OK(tree.newRoot(c));
+        EXPECT_EQ(tree.newRoot(a), kNoErr);
+        EXPECT_EQ(tree.newRoot(b), kNoErr);
+        EXPECT_EQ(tree.newRoot(c), kNoErr);
     });
     EXPECT_EQ((std::vector{a, b, c}), (std::vector{7, 8, 9}));
     std::vector<int32_t> order;
@@ -127,12 +127,12 @@ TEST_F(CTreeHierarchy, NewDaughtersGoToEitherEndAndALeafGetsItsFirstDaughter) {
     const int32_t a = node("A");
     int32_t left = 0, right = 0, onLeaf = 0;
     undoable([&] {
-        OK(tree.newDaughterToLeft(s, left));
-        OK(tree.newDaughterToRight(s, right));
-        OK(tree.newDaughterToRight(a, onLeaf));
-        OK(tree.setMainString(left, CRString("L", 1)));
-        OK(tree.setMainString(right, CRString("R", 1)));
-        OK(tree.setMainString(onLeaf, CRString("X", 1)));
+        EXPECT_EQ(tree.newDaughterToLeft(s, left), kNoErr);
+        EXPECT_EQ(tree.newDaughterToRight(s, right), kNoErr);
+        EXPECT_EQ(tree.newDaughterToRight(a, onLeaf), kNoErr);
+        EXPECT_EQ(tree.setMainString(left, CRString("L", 1)), kNoErr);
+        EXPECT_EQ(tree.setMainString(right, CRString("R", 1)), kNoErr);
+        EXPECT_EQ(tree.setMainString(onLeaf, CRString("X", 1)), kNoErr);
     });
     EXPECT_EQ(describeTree(tree, s), "S(L A(X) B R)");
     EXPECT_EQ(cell(a, kAttrLeftmostDaughter), onLeaf);
@@ -211,7 +211,7 @@ TEST_F(CTreeHierarchy, OffendingMarksAndStylesAreUndoableAndChecked) {
     const int32_t r = build("R(C)");
     undoable([&] {
         for (const int32_t n : {node("A"), node("C"), r})
-            OK(tree.setOffendingNodeValue(n, 1));
+            EXPECT_EQ(tree.setOffendingNodeValue(n, 1), kNoErr);
     });
     EXPECT_EQ(get(&CTree::getOffendingNodeValue, node("A")), 1);
     EXPECT_EQ(get(&CTree::getOffendingNodeValue, s), 0);
@@ -226,9 +226,9 @@ TEST_F(CTreeHierarchy, OffendingMarksAndStylesAreUndoableAndChecked) {
 
     // Colour and style bits: 2 and 1 make 3, 0 clears them; 3 is not one bit.
     undoable([&] {
-        OK(tree.setColor(s, 4));
-        OK(tree.addTextAttribute(s, 2));
-        OK(tree.addTextAttribute(s, 1));
+        EXPECT_EQ(tree.setColor(s, 4), kNoErr);
+        EXPECT_EQ(tree.addTextAttribute(s, 2), kNoErr);
+        EXPECT_EQ(tree.addTextAttribute(s, 1), kNoErr);
     });
     EXPECT_EQ(get(&CTree::getColor, s), 4);
     EXPECT_EQ(cell(s, kAttrTextStyle), 3);
@@ -286,13 +286,13 @@ TEST_F(CTreeHierarchy, RootInformationBelongsToRootsOnlyAndMovesWhole) {
     const int32_t n = node("N"), dog = node("dog");
     const CRString citation("dog", 1);
     undoable([&] {
-        OK(tree.setCitationForm(w, &citation));
-        OK(tree.setWordCategory(w, 3));
-        OK(tree.setMainTerminalNode(w, dog));
-        OK(tree.setFootNode(w, n));
-        OK(tree.setLowestXBarSpineNode(w, n));
-        OK(tree.setWhereIsTree(w, kTreeInLexicon));
-        OK(tree.setBelongsToXBarSpine(n));
+        EXPECT_EQ(tree.setCitationForm(w, &citation), kNoErr);
+        EXPECT_EQ(tree.setWordCategory(w, 3), kNoErr);
+        EXPECT_EQ(tree.setMainTerminalNode(w, dog), kNoErr);
+        EXPECT_EQ(tree.setFootNode(w, n), kNoErr);
+        EXPECT_EQ(tree.setLowestXBarSpineNode(w, n), kNoErr);
+        EXPECT_EQ(tree.setWhereIsTree(w, kTreeInLexicon), kNoErr);
+        EXPECT_EQ(tree.setBelongsToXBarSpine(n), kNoErr);
     });
     EXPECT_EQ(string(&CTree::getCitationForm, w), "dog");
     const struct {
@@ -334,8 +334,8 @@ TEST_F(CTreeHierarchy, RootInformationBelongsToRootsOnlyAndMovesWhole) {
     // Moving the information empties the old root; moving from an empty root empties the target.
     const int32_t b = build("B");
     undoable([&] {
-        OK(tree.setWordCategory(w, 4));
-        OK(tree.setLowestXBarSpineNode(w, w));
+        EXPECT_EQ(tree.setWordCategory(w, 4), kNoErr);
+        EXPECT_EQ(tree.setLowestXBarSpineNode(w, w), kNoErr);
     });
     undoable([&] { return tree.moveRootInfo(w, b); });
     EXPECT_EQ(text(b, kAttrCitationForm), "dog");
@@ -357,7 +357,7 @@ TEST_F(CTreeHierarchy, ArbitraryNamesCountFromZeroAndTheCountIsUndoable) {
         for (const int32_t type :
              {kRecordNode, kRecordNode, kRecordCategory, kRecordFeature, kRecordCategory}) {
             std::unique_ptr<CRString> made;
-            OK(tree.makeArbitraryString(type, made));
+            EXPECT_EQ(tree.makeArbitraryString(type, made), kNoErr);
             names.push_back(made ? made->str() : "<none>");
         }
     });

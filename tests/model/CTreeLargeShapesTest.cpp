@@ -84,7 +84,7 @@ TEST(CTreeLargeShapes, ANodeWithAHundredThousandDaughtersIsWalkedClonedAndKilled
     ASSERT_EQ(tree.createTree(false), kNoErr);
     int32_t root = 0;
     step(tree, [&] {
-        OK(tree.newRoot(root));
+        EXPECT_EQ(tree.newRoot(root), kNoErr);
         for (int32_t i = 1, daughter = 0; i < kFanWidth; ++i)
             ASSERT_EQ(tree.newDaughterToLeft(root, daughter), kNoErr);
     });

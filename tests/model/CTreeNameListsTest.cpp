@@ -38,7 +38,7 @@ protected:
         std::vector<int32_t> records(texts.size());
         step([&] {
             for (std::size_t i = 0; i < texts.size(); ++i)
-                OK(newNamed(tree, type, texts[i], records[i]));
+                EXPECT_EQ(newNamed(tree, type, texts[i], records[i]), kNoErr);
         });
         return records;
     }
@@ -67,8 +67,8 @@ TEST_F(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) 
               (std::vector{52, 53, 54}));
     EXPECT_EQ(listOf(kRecordFeature), "person number case");
     undoable([&] {
-        OK(tree.removeName(made[0]));
-        OK(tree.removeName(made[2]));
+        EXPECT_EQ(tree.removeName(made[0]), kNoErr);
+        EXPECT_EQ(tree.removeName(made[2]), kNoErr);
     });
     EXPECT_EQ((std::vector{ownerOf(52), ownerOf(53), ownerOf(54)}), (std::vector{0, made[1], 0}));
     EXPECT_EQ(listOf(kRecordFeature), "number");
@@ -148,9 +148,9 @@ TEST_F(CTreeNameLists, DeallocatingAndZeroingOutFeatures) {
     const int32_t d1 = node("A"), d2 = node("B"), d3 = node("C");
     step([&] {
         for (const int32_t n : {first, d3, second})
-            OK(setFeature(n, kase, "nom"));
-        OK(setFeature(d1, f2, "sg"));
-        OK(setFeature(d1, kase, "acc"));
+            EXPECT_EQ(setFeature(n, kase, "nom"), kNoErr);
+        EXPECT_EQ(setFeature(d1, f2, "sg"), kNoErr);
+        EXPECT_EQ(setFeature(d1, kase, "acc"), kNoErr);
     });
     EXPECT_EQ(valueOf(d3, kase), "nom");
     EXPECT_EQ(valueOf(d2, kase), "");
@@ -166,8 +166,8 @@ TEST_F(CTreeNameLists, DeallocatingAndZeroingOutFeatures) {
     const int32_t slot = slotOf(kase);
     int32_t replacement = 0;
     undoable([&] {
-        OK(tree.removeName(kase));
-        OK(newNamed(tree, kRecordFeature, "gender", replacement));
+        EXPECT_EQ(tree.removeName(kase), kNoErr);
+        EXPECT_EQ(newNamed(tree, kRecordFeature, "gender", replacement), kNoErr);
     });
     EXPECT_EQ(slotOf(replacement), slot);
     EXPECT_EQ(tree.attributeCount(), 53);
@@ -177,9 +177,9 @@ TEST_F(CTreeNameLists, DeallocatingAndZeroingOutFeatures) {
 TEST_F(CTreeNameLists, ConvertsBetweenFeaturesAndTheirSlotsAndChecksCategories) {
     int32_t feature = 0, n = 0;
     step([&] {
-        OK(newNamed(tree, kRecordFeature, "case", feature));
-        OK(tree.newRoot(n));
-        OK(setFeature(n, feature, "dat"));
+        EXPECT_EQ(newNamed(tree, kRecordFeature, "case", feature), kNoErr);
+        EXPECT_EQ(tree.newRoot(n), kNoErr);
+        EXPECT_EQ(setFeature(n, feature, "dat"), kNoErr);
     });
     EXPECT_EQ(slotOf(feature), 52);
     EXPECT_EQ(ownerOf(52), feature);
@@ -239,11 +239,11 @@ TEST_F(CTreeNameLists, CategoryIsInUseWhenANodeOrAWordHasItAndWordsNeedACategory
     const int32_t n = category("N"), v = category("V"), a = category("A");
     int32_t word = 0, daughter = 0, other = 0;
     step([&] {
-        OK(tree.newRoot(other));
-        OK(tree.newRoot(word));
-        OK(tree.setWordCategory(word, n));
-        OK(tree.newDaughterToLeft(other, daughter));
-        OK(tree.dataTask(daughter, kAttrCategory, v));
+        EXPECT_EQ(tree.newRoot(other), kNoErr);
+        EXPECT_EQ(tree.newRoot(word), kNoErr);
+        EXPECT_EQ(tree.setWordCategory(word, n), kNoErr);
+        EXPECT_EQ(tree.newDaughterToLeft(other, daughter), kNoErr);
+        EXPECT_EQ(tree.dataTask(daughter, kAttrCategory, v), kNoErr);
     });
     EXPECT_TRUE(q<bool>(&CTree::categoryIsInUse, n)); // only as a word category
     EXPECT_TRUE(q<bool>(&CTree::categoryIsInUse, v)); // only on a daughter of an earlier tree
@@ -270,16 +270,16 @@ TEST_F(CTreeNameLists, SortedListsOfEveryKind) {
     step([&] {
         const auto word = [&](const char* form, int32_t category, int32_t& root) {
             const CRString text(form, 1);
-            OK(tree.newRoot(root));
-            OK(tree.setCitationForm(root, &text));
-            OK(tree.setWordCategory(root, category));
+            EXPECT_EQ(tree.newRoot(root), kNoErr);
+            EXPECT_EQ(tree.setCitationForm(root, &text), kNoErr);
+            EXPECT_EQ(tree.setWordCategory(root, category), kNoErr);
         };
         word("run", v, run);
         word("dog", n, dog);
         word("bark", v, bark);
         word("bark", n, barkN);
-        OK(newNamed(tree, kRecordFeature, "mood", mood));
-        OK(newNamed(tree, kRecordFeature, "case", kase));
+        EXPECT_EQ(newNamed(tree, kRecordFeature, "mood", mood), kNoErr);
+        EXPECT_EQ(newNamed(tree, kRecordFeature, "case", kase), kNoErr);
     });
     const DatabaseState before = captureState(tree);
     EXPECT_EQ(q<RList>(&CTree::getSortedList, 1), (RList{4, barkN, bark, dog, run}));
@@ -296,10 +296,10 @@ TEST_F(CTreeNameLists, SortedListsOfEveryKind) {
 TEST_F(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
     int32_t category = 0, second = 0, feature = 0, word = 0;
     step([&] {
-        OK(tree.newName(kRecordCategory, category));
-        OK(tree.newName(kRecordCategory, second));
-        OK(tree.newName(kRecordFeature, feature));
-        OK(tree.newRoot(word));
+        EXPECT_EQ(tree.newName(kRecordCategory, category), kNoErr);
+        EXPECT_EQ(tree.newName(kRecordCategory, second), kNoErr);
+        EXPECT_EQ(tree.newName(kRecordFeature, feature), kNoErr);
+        EXPECT_EQ(tree.newRoot(word), kNoErr);
     });
     const std::pair<int32_t, const char*> rows[] = {
         {category, "X0"}, {second, "X1"}, {feature, "Feature 0"}, {word, "New Word 0"}};

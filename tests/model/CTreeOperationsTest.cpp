@@ -184,8 +184,8 @@ TEST_F(CTreeOperations, CloneForAdjunctionSplitsTheSite) {
     build("T(U)");
     const CRString word("walks", 1);
     step([&] {
-        OK(tree.setWhereIsTree(s, kTreeOnWorkArea));
-        OK(tree.setCitationForm(s, &word));
+        EXPECT_EQ(tree.setWhereIsTree(s, kTreeOnWorkArea), kNoErr);
+        EXPECT_EQ(tree.setCitationForm(s, &word), kNoErr);
     });
     undoable([&] { return tree.cloneForAdjunction(s, copy); });
     EXPECT_EQ(describeRootList(tree), "T(U) | S(S(NP VP(VP(V)) PP))");
@@ -353,8 +353,8 @@ TEST_F(CTreeOperations, LabelsCategoriesAndProjections) {
 
     poke(root, kAttrDirty, 0);
     undoable([&] {
-        OK(tree.setNodeCategory(a, kV));
-        OK(tree.setNodeProjection(a, 1));
+        EXPECT_EQ(tree.setNodeCategory(a, kV), kNoErr);
+        EXPECT_EQ(tree.setNodeProjection(a, 1), kNoErr);
     });
     EXPECT_EQ(cell(a, kAttrCategory), kV);
     EXPECT_EQ(cell(a, kAttrProjection), 1);

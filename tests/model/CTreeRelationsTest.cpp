@@ -42,8 +42,8 @@ protected:
                                           {0, -1}, {0, -1}, {0, -1}, {0, -1}};
         step([&] {
             for (int32_t i = 0; i < kCount; ++i) {
-                OK(tree.dataTask(at(i), kAttrCategory, kinds[i][0]));
-                OK(tree.dataTask(at(i), kAttrProjection, kinds[i][1]));
+                EXPECT_EQ(tree.dataTask(at(i), kAttrCategory, kinds[i][0]), kNoErr);
+                EXPECT_EQ(tree.dataTask(at(i), kAttrProjection, kinds[i][1]), kNoErr);
             }
         });
     }
@@ -183,9 +183,9 @@ TEST_F(CTreeRelations, SearchHeadFootAndMainTerminal) {
     EXPECT_EQ(q(&CTree::head, node("a")), 0);
 
     step([&] {
-        OK(tree.setFootNode(xbar, node("Ns")));
-        OK(tree.setMainTerminalNode(xbar, node("V")));
-        OK(tree.dataTask(node("No"), kAttrIsMainTerminal, 1));
+        EXPECT_EQ(tree.setFootNode(xbar, node("Ns")), kNoErr);
+        EXPECT_EQ(tree.setMainTerminalNode(xbar, node("V")), kNoErr);
+        EXPECT_EQ(tree.dataTask(node("No"), kAttrIsMainTerminal, 1), kNoErr);
     });
     nodes("foot", &CTree::foot, "3333333333 ----");
     truth("isFoot", &CTree::isFoot, "0001000000 0000");
@@ -206,8 +206,8 @@ TEST_F(CTreeRelations, HeadIsAmbiguousWhenTwoDaughtersContinueTheProjection) {
     const std::pair<int32_t, int32_t> projections[] = {{root, 1}, {node("X1"), 0}, {node("X2"), 0}};
     step([&] {
         for (const auto& [n, projection] : projections) {
-            OK(tree.dataTask(n, kAttrCategory, kN));
-            OK(tree.dataTask(n, kAttrProjection, projection));
+            EXPECT_EQ(tree.dataTask(n, kAttrCategory, kN), kNoErr);
+            EXPECT_EQ(tree.dataTask(n, kAttrProjection, projection), kNoErr);
         }
     });
     EXPECT_EQ(q(&CTree::head, root), 0);
@@ -234,9 +234,9 @@ TEST_F(CTreeRelations, SelectionTerminalStringsAndTreeAreaCount) {
     EXPECT_EQ(string(q<RText>(&CTree::terminalString)), "");
     const CRString subscript("i", 1);
     step([&] {
-        OK(tree.setWhereIsTree(xbar, kTreeOnWorkArea));
-        OK(tree.setWhereIsTree(flat, kTreeOnWorkArea));
-        OK(tree.setSubscript(node("a"), &subscript));
+        EXPECT_EQ(tree.setWhereIsTree(xbar, kTreeOnWorkArea), kNoErr);
+        EXPECT_EQ(tree.setWhereIsTree(flat, kTreeOnWorkArea), kNoErr);
+        EXPECT_EQ(tree.setSubscript(node("a"), &subscript), kNoErr);
     });
     EXPECT_EQ(q(&CTree::howManyRootNodes), 2);
     EXPECT_EQ(string(q<RText>(&CTree::terminalString)), "  a b c  Ns V No P");
@@ -269,8 +269,8 @@ TEST_F(CTreeRelations, RelationsChangeNothingAndRejectBadNodes) {
     int32_t stray1 = 0, stray2 = 0;
     step([&] {
         for (int32_t* stray : {&stray1, &stray2}) {
-            OK(tree.newRecord(*stray, kRecordNode));
-            OK(tree.dataTask(*stray, kAttrMother, flat));
+            EXPECT_EQ(tree.newRecord(*stray, kRecordNode), kNoErr);
+            EXPECT_EQ(tree.dataTask(*stray, kAttrMother, flat), kNoErr);
         }
     });
     bad(tree.precede(stray1, stray2, result), "CTree::precede", kErrGeneral);

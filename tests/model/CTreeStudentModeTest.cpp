@@ -13,13 +13,15 @@ struct Word {
 Word addWord(CTree& tree, const char* form, int32_t category, bool withTerminal = true) {
     Word word;
     const CRString text(form, 1);
-    OK(tree.newRoot(word.root));
-    OK(tree.newDaughterToLeft(word.root, word.terminal));
-    if (withTerminal)
-        OK(tree.setMainTerminalNode(word.root, word.terminal));
-    OK(tree.setCitationForm(word.root, &text));
-    if (category != 0)
-        OK(tree.setWordCategory(word.root, category));
+    EXPECT_EQ(tree.newRoot(word.root), kNoErr);
+    EXPECT_EQ(tree.newDaughterToLeft(word.root, word.terminal), kNoErr);
+    if (withTerminal) {
+        EXPECT_EQ(tree.setMainTerminalNode(word.root, word.terminal), kNoErr);
+    }
+    EXPECT_EQ(tree.setCitationForm(word.root, &text), kNoErr);
+    if (category != 0) {
+        EXPECT_EQ(tree.setWordCategory(word.root, category), kNoErr);
+    }
     return word;
 }
 

@@ -17,12 +17,6 @@
 #include <utility>
 #include <vector>
 
-// A call that must succeed; one line each inside a step.
-#define OK(call)                                                                                   \
-    do {                                                                                           \
-        EXPECT_EQ((call), kNoErr);                                                                 \
-    } while (false)
-
 using RReports = std::vector<std::string>;
 
 // The result of a call whose last parameter receives it; the call must succeed.
