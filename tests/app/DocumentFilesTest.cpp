@@ -30,7 +30,6 @@ using Bytes = std::vector<unsigned char>;
 using Reports = std::vector<std::string>;
 const Reports kSaveFailed{"saveDatabaseFileSafely (file system error)"};
 
-// Allocations at least this large fail while it is not 0.
 
 // Another program holding a file open for reading. `exclusive` takes the whole file (Windows'
 // share mode 0, the advisory lock on Linux); otherwise it shares reading and writing, and

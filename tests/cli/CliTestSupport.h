@@ -5,36 +5,16 @@
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
+#include "support/TestData.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-
-// A file of the shared test data (tests/data) or of the samples, found through the environment.
-inline std::string testDataFile(const std::string& name) {
-    const char* folder = std::getenv("RAMEX_TEST_DATA");
-    return std::string(folder == nullptr ? RAMEX_TEST_DATA_DIR : folder) + "/" + name;
-}
-inline std::string samplePath(const std::string& name) {
-    const char* folder = std::getenv("RAMEX_SAMPLES");
-    return std::string(folder == nullptr ? RAMEX_SAMPLES_DIR : folder) + "/" + name;
-}
-
-inline std::string readTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void writeTextFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 inline std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;

@@ -2,6 +2,8 @@
 // standard error, and --verbose, wherever it stands, puts the internal reports behind it first.
 #include "CliTestSupport.h"
 
+#include <cstdlib>
+
 #if defined(RAMEX_CLI_PROGRAM) && !defined(_WIN32)
 #include <sys/wait.h>
 #endif

@@ -15,16 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace {
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -94,7 +87,7 @@ TEST_F(RenderFixture, SvgHoldsEveryLabelAndAllTreesAddsTheOthers) {
     TreePictureWriter writer(tree, false);
     ASSERT_EQ(writer.prepare(), kNoErr);
     ASSERT_EQ(writer.write(dir.file("tree.svg"), TreePictureWriter::Format::Svg), kNoErr);
-    const std::string svg = readText(dir.file("tree.svg"));
+    const std::string svg = readTextFile(dir.file("tree.svg"));
     for (const char* label : {">S<", ">NP<", ">VP<"})
         EXPECT_NE(svg.find(label), std::string::npos) << label;
     EXPECT_EQ(svg.find("lexiconword"), std::string::npos);
@@ -102,7 +95,7 @@ TEST_F(RenderFixture, SvgHoldsEveryLabelAndAllTreesAddsTheOthers) {
     TreePictureWriter all(tree, true);
     ASSERT_EQ(all.prepare(), kNoErr);
     ASSERT_EQ(all.write(dir.file("all.svg"), TreePictureWriter::Format::Svg), kNoErr);
-    EXPECT_NE(readText(dir.file("all.svg")).find(">lexiconword<"), std::string::npos);
+    EXPECT_NE(readTextFile(dir.file("all.svg")).find(">lexiconword<"), std::string::npos);
     EXPECT_GT(all.height(), writer.height());
     // The document keeps its trees' places.
     EXPECT_EQ(tree.tablet().cell(7, kAttrAbsoluteH), 300);
@@ -112,7 +105,7 @@ TEST_F(RenderFixture, PdfIsWrittenAndAnUnwritablePlaceLeavesNothing) {
     TreePictureWriter writer(tree, false);
     ASSERT_EQ(writer.prepare(), kNoErr);
     ASSERT_EQ(writer.write(dir.file("tree.pdf"), TreePictureWriter::Format::Pdf), kNoErr);
-    EXPECT_EQ(readText(dir.file("tree.pdf")).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(readTextFile(dir.file("tree.pdf")).rfind("%PDF", 0), 0u);
 
     const std::string nowhere = dir.file("missing/tree.png");
     EXPECT_NE(writer.write(nowhere, TreePictureWriter::Format::Png), kNoErr);

@@ -6,10 +6,9 @@
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
 #include "script/NativeFunctionTable.h"
+#include "support/TestData.h"
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -24,8 +23,7 @@ template <typename Body> void unrecorded(CTree& tree, Body body) {
 }
 
 std::unique_ptr<CTree> readDocument(const std::string& file) {
-    const char* folder = std::getenv("RAMEX_TEST_DATA");
-    const std::string path = std::string(folder ? folder : RAMEX_TEST_DATA_DIR) + "/" + file;
+    const std::string path = testDataFile(file);
     std::unique_ptr<CTree> tree;
     RTextError error;
     if (!readGrammarTextFile(path, RTextTarget::Document, tree, error) || !tree) {

@@ -44,6 +44,15 @@ void writeFileBytes(const std::string& path, const std::vector<unsigned char>& b
               static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string readTextFile(const std::string& path) {
+    const std::vector<unsigned char> bytes = readFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    writeFileBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
 void appendBE32(std::vector<unsigned char>& bytes, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
     bytes.push_back(static_cast<unsigned char>(u >> 24));

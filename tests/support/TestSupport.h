@@ -29,6 +29,8 @@ private:
 // Whole files by UTF-8 path.
 std::vector<unsigned char> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+std::string readTextFile(const std::string& path);
+void writeTextFile(const std::string& path, const std::string& text);
 // Big-endian bytes of a 32-bit value, for building expected file images.
 std::vector<unsigned char> be32(int32_t value);
 void appendBE32(std::vector<unsigned char>& bytes, int32_t value);

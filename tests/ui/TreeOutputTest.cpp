@@ -22,16 +22,9 @@
 #include <QProcess>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // A word of a PDF as poppler finds it, in points from the page's top left.
 struct RPdfWord {
@@ -170,7 +163,7 @@ TEST_F(TreeOutputTest, CopyPutsTheSameSvgAndPngOnTheClipboardAsTheCommandLineRen
     const std::string svg = data->data("image/svg+xml").toStdString();
     for (const char* label : {">S<", ">NP<", ">the<", ">barks<"})
         EXPECT_NE(svg.find(label), std::string::npos) << label;
-    EXPECT_EQ(svg, readFile(dir.file("rendered.svg")));
+    EXPECT_EQ(svg, readTextFile(dir.file("rendered.svg")));
     // The highlight is not in the picture, and is back on the canvas.
     EXPECT_EQ(selectedMark(root), 1);
 
@@ -282,15 +275,15 @@ TEST_F(TreeOutputTest, ExportPictureWritesEachTypeAndScale) {
     EXPECT_EQ(four.size(), one.size() * 4);
     // Sharper, not bigger: a 2x picture prints at the size of a 1x one.
     EXPECT_NEAR(two.dotsPerMeterX(), 2 * one.dotsPerMeterX(), 2);
-    const std::string svg = readFile(dir.file("trees.svg"));
+    const std::string svg = readTextFile(dir.file("trees.svg"));
     for (const char* label : {">S<", ">barks<", ">Other<"})
         EXPECT_NE(svg.find(label), std::string::npos) << label;
-    EXPECT_EQ(readFile(dir.file("handout.pdf")).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(readTextFile(dir.file("handout.pdf")).rfind("%PDF", 0), 0u);
 
     // With a node selected only its subtree is drawn, without the highlight.
     canvas().selectNode(findNode(root, "VP"));
     exportAs(dir.file("part.svg"), "");
-    const std::string part = readFile(dir.file("part.svg"));
+    const std::string part = readTextFile(dir.file("part.svg"));
     EXPECT_NE(part.find(">barks<"), std::string::npos);
     EXPECT_EQ(part.find(">Other<"), std::string::npos);
     EXPECT_EQ(selectedMark(findNode(root, "VP")), 1);
