@@ -1,33 +1,27 @@
 #include "ModelTestSupport.h"
 
-#include "base/ErrorReporter.h"
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
-#include <utility>
 
 namespace {
 
 using Op = FixedMetricsDevice::Op;
-using RCorners = std::array<int32_t, 4>;   // h1, v1, h2, v2
-using RSpan = std::pair<int32_t, int32_t>; // left, right
-
-RCorners corners(const FixedMetricsDevice::Record& r) {
-    return {r.h1, r.v1, r.h2, r.v2};
-}
 
 // Characters 10 wide, fonts 12 high: rows 12 + 2 + 16 + 2 = 32 apart, half a space 5.
-constexpr int32_t kCharWidth = 10;
 constexpr int32_t kFontHeight = 12;
 constexpr int32_t kPitch = 32;
 
-constexpr RRgb kBlack{0, 0, 0};
-constexpr RRgb kWhite{255, 255, 255};
-constexpr RRgb kRed{255, 0, 0};
-constexpr RRgb kBlue{0, 0, 255};
+std::string colourName(const RRgb& c) {
+    const std::pair<RRgb, const char*> names[] = {
+        {{0, 0, 0}, "k"}, {{255, 255, 255}, "w"}, {{255, 0, 0}, "r"}, {{0, 0, 255}, "b"}};
+    for (const auto& [rgb, name] : names)
+        if (rgb == c)
+            return name;
+    return "?";
+}
 
 class DrawingFixture : public ModelFixture {
 protected:
@@ -35,25 +29,53 @@ protected:
         ModelFixture::SetUp();
         ASSERT_EQ(tree.setTreePort(&port), kNoErr);
     }
-    RSpan level(int32_t n, int32_t k) {
-        const std::vector<RExtent>* spine = tree.fishSpine(n);
-        EXPECT_TRUE(spine && static_cast<std::size_t>(k) < spine->size());
-        return spine ? RSpan{(*spine)[static_cast<std::size_t>(k)].left,
-                             (*spine)[static_cast<std::size_t>(k)].right}
-                     : RSpan{};
+    // The fish spine's rows 1 to depth: "left,right ...".
+    std::string spine(int32_t n) {
+        const std::vector<RExtent>* rows = tree.fishSpine(n);
+        std::string text;
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(cell(n, kAttrFishSpineDepth)); ++k)
+            text += (k == 1 ? "" : " ") +
+                    (rows && k < rows->size()
+                         ? std::to_string((*rows)[k].left) + "," + std::to_string((*rows)[k].right)
+                         : "?");
+        return text;
     }
-    int32_t depth(int32_t n) const { return cell(n, kAttrFishSpineDepth); }
-    int32_t xOffset(int32_t n) const { return cell(n, kAttrXOffset); }
-    RRect nodeRect(int32_t n) const {
-        return RRect{cell(n, kAttrNodeRectTop), cell(n, kAttrNodeRectLeft),
-                     cell(n, kAttrNodeRectBottom), cell(n, kAttrNodeRectRight)};
+    // Pre-order: "label offset@h,v" (the root without offset); with boxes, the node's box and
+    // its subtree's box as left,top,right,bottom.
+    std::string layout(int32_t root, bool boxes = false) {
+        std::string dump;
+        for (int32_t n = root; n != 0; n = q(&CTree::getNextNode, n, root)) {
+            dump += (dump.empty() ? "" : "; ") + text(n);
+            if (n != root)
+                dump += " " + std::to_string(cell(n, kAttrXOffset));
+            dump += "@" + row(n, {kAttrRelativeH, kAttrRelativeV}, ",");
+            if (boxes)
+                dump += " " +
+                        row(n,
+                            {kAttrNodeRectLeft, kAttrNodeRectTop, kAttrNodeRectRight,
+                             kAttrNodeRectBottom},
+                            ",") +
+                        " " +
+                        row(n,
+                            {kAttrCumulativeRectLeft, kAttrCumulativeRectTop,
+                             kAttrCumulativeRectRight, kAttrCumulativeRectBottom},
+                            ",");
+        }
+        return dump;
     }
-    RRect cumRect(int32_t n) const {
-        return RRect{cell(n, kAttrCumulativeRectTop), cell(n, kAttrCumulativeRectLeft),
-                     cell(n, kAttrCumulativeRectBottom), cell(n, kAttrCumulativeRectRight)};
-    }
-    RPoint position(int32_t n) const {
-        return RPoint{cell(n, kAttrRelativeV), cell(n, kAttrRelativeH)};
+    // What the device drew of one kind: "h1,v1,h2,v2 colour" ("/width" for frames) or
+    // "text@h1,v1 colour".
+    std::string drawn(Op kind) const {
+        std::string dump;
+        const auto n = [](int32_t v) { return std::to_string(v); };
+        for (const auto& r : device.records())
+            if (r.op == kind)
+                dump +=
+                    (dump.empty() ? "" : "; ") +
+                    (kind == Op::Text ? r.text + "@" + n(r.h1) + "," + n(r.v1)
+                                      : n(r.h1) + "," + n(r.v1) + "," + n(r.h2) + "," + n(r.v2)) +
+                    " " + colourName(r.color) + (kind == Op::Frame ? "/" + n(r.width) : "");
+        return dump;
     }
     // Builds the tree, places its root at (h, v) and, when asked, lays it out and draws it.
     int32_t place(const std::string& shape, int32_t h, int32_t v, bool draw = true) {
@@ -65,208 +87,160 @@ protected:
     void setCell(int32_t record, int32_t attribute, int32_t value) {
         step([&] { return tree.dataTask(record, attribute, value); });
     }
-    std::vector<FixedMetricsDevice::Record> ops(Op kind) const {
-        std::vector<FixedMetricsDevice::Record> found;
-        for (const auto& record : device.records())
-            if (record.op == kind)
-                found.push_back(record);
-        return found;
+    void redraw(int32_t root) {
+        device.clear();
+        ASSERT_EQ(tree.drawTree(root, true), kNoErr);
     }
     int32_t hit(int32_t root, RPoint point) { return q(&CTree::hitTestOneTreeOnly, root, point); }
 
-    FixedMetricsDevice device{kCharWidth, kFontHeight};
+    FixedMetricsDevice device{10, kFontHeight};
     CPort port{&device};
 };
 
 } // namespace
 
-TEST_F(DrawingFixture, SpinesAndOffsetsOfSmallTrees) {
-    // A leaf: one row of its padded half width.
-    const int32_t leaf = place("AB", 0, 0);
-    EXPECT_EQ(depth(leaf), 1);
-    EXPECT_EQ(level(leaf, 1), (RSpan{-20, 10 + 10}));
-    EXPECT_EQ(q(&CTree::realHalfWidth, leaf), 10);
-    EXPECT_EQ(q(&CTree::paddedHalfWidth, leaf), 20);
-    EXPECT_EQ(cell(leaf, kAttrDirty), 0);
-
-    // Two leaf sisters sit their padded half widths (5 + 10, 15 + 10) apart, the mother midway.
-    const int32_t m = place("M(A BBB)", 100, 0);
-    EXPECT_EQ(xOffset(node("A")), -20);
-    EXPECT_EQ(xOffset(node("BBB")), 20);
-    EXPECT_EQ(position(node("A")).h, 80);
-    EXPECT_EQ(position(node("BBB")).h, 120);
+TEST_F(DrawingFixture, SpinesOffsetsAndPositionsOfSmallTrees) {
+    // Sisters sit their padded half widths apart (A 5 + 10, BBB 15 + 10), the mother midway; a
+    // shallow sister does not shield a deep left sister (their third rows need 120); a single
+    // daughter hangs straight below.
+    const struct {
+        const char *shape, *layout, *spine;
+    } rows[] = {
+        {"AB", "AB@0,0", "-20,20"},
+        {"M(A BBB)", "M@0,0; A -20@-20,32; BBB 20@20,32", "-15,15 -35,45"},
+        {"M(P(WWWWWWWWWW) Q R(XXXXXXXXXX))",
+         "M@0,0; P -60@-60,32; WWWWWWWWWW 0@-60,64; Q -30@-30,32; R 60@60,32; XXXXXXXXXX 0@60,64",
+         "-15,15 -75,75 -120,120"},
+        {"M(LONGLABEL)", "M@0,0; LONGLABEL 0@0,32", "-15,15 -55,55"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.shape);
+        const int32_t root = place(r.shape, 0, 0);
+        EXPECT_EQ(layout(root), r.layout);
+        EXPECT_EQ(spine(root), r.spine);
+        EXPECT_EQ(cell(root, kAttrDirty), 0);
+    }
+    EXPECT_EQ(q(&CTree::realHalfWidth, node("AB")), 10);
+    EXPECT_EQ(q(&CTree::paddedHalfWidth, node("AB")), 20);
     EXPECT_EQ(q(&CTree::howCloseCanTheseNodesBe, node("A"), node("BBB")), 40);
-    EXPECT_EQ(depth(m), 2);
-    EXPECT_EQ(level(m, 2), (RSpan{-35, 45}));
-
-    // A shallow sister does not shield a deep left sister: their second rows need 120.
-    const int32_t deep = place("M(P(WWWWWWWWWW) Q R(XXXXXXXXXX))", 0, 0);
-    EXPECT_EQ(xOffset(node("P")), -60);
-    EXPECT_EQ(xOffset(node("Q")), -30);
-    EXPECT_EQ(xOffset(node("R")), 60);
-    EXPECT_EQ(depth(deep), 3);
-    EXPECT_EQ(level(deep, 1).second, 15);
-    EXPECT_EQ(level(deep, 2), (RSpan{-75, 75}));
-    EXPECT_EQ(level(deep, 3), (RSpan{-120, 120}));
-
-    // A single daughter hangs straight below.
-    const int32_t single = place("M(LONGLABEL)", 50, 10);
-    EXPECT_EQ(xOffset(node("LONGLABEL")), 0);
-    EXPECT_EQ(position(node("LONGLABEL")), (RPoint{10 + kPitch, 50}));
-    EXPECT_EQ(level(single, 2).second, 45 + 10);
 }
 
 TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     const int32_t root = place("S(T(A(C) DDD) E)", 0, 0, false);
+    const int32_t t = node("T");
     const CRString ii("ii", 155);
     step([&] {
-        EXPECT_EQ(tree.setSubscript(node("C"), &ii), kNoErr);
-        EXPECT_EQ(tree.setTriangleValue(node("T"), 1), kNoErr);
+        return firstError({tree.setSubscript(node("C"), &ii), tree.setTriangleValue(t, 1)});
     });
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    const int32_t t = node("T");
-    // Leaves: C with subscript ii, (10 + 20) / 2 + 5 = 20; DDD, 15 + 5 = 20.
+    // Leaves: C with subscript ii, (10 + 20) / 2 + 5 = 20; DDD, 15 + 5 = 20. The roofed
+    // node's box spans the string, its daughters are not placed, and the tree's box reaches the
+    // string under the roof (32 + 32 + 12 + 1 + 4).
     EXPECT_EQ(q(&CTree::getTriangleStringHalfWidth, t), 40);
-    EXPECT_EQ(depth(t), 2);
-    EXPECT_EQ(level(t, 2), (RSpan{-35, 35}));
-    // The roofed node's box spans the string; its daughters are not placed.
-    const RPoint at = position(t);
-    EXPECT_EQ(nodeRect(t).left, at.h - 40);
-    EXPECT_EQ(nodeRect(t).right, at.h + 40);
-    EXPECT_EQ(position(node("C")), RPoint{});
-    // The tree's box reaches the string under the roof, not the unplaced daughters.
-    EXPECT_EQ(cumRect(t).bottom, at.v + kPitch + kFontHeight + 1 + 4);
-    EXPECT_EQ(cumRect(root).bottom, cumRect(t).bottom);
-    EXPECT_EQ(cumRect(root).top, -1);
-
+    EXPECT_EQ(spine(t), "-15,15 -35,35");
+    EXPECT_EQ(layout(root), "S@0,0; T -15@-15,32; A -20@0,0; C 0@0,0; DDD 20@0,0; E 15@15,32");
+    EXPECT_EQ(row(t, {kAttrNodeRectLeft, kAttrNodeRectRight, kAttrCumulativeRectBottom}),
+              "-55 25 81");
+    EXPECT_EQ(row(root, {kAttrCumulativeRectTop, kAttrCumulativeRectBottom}), "-1 81");
     // A roofed leaf's box is its label plus one space wide.
     const int32_t leaf = place("AB", 500, 0, false);
     step([&] { return tree.setTriangleValue(leaf, 1); });
     ASSERT_EQ(tree.drawTree(leaf, true), kNoErr);
-    EXPECT_EQ(nodeRect(leaf).right - nodeRect(leaf).left, 2 * kCharWidth + kCharWidth);
+    EXPECT_EQ(cell(leaf, kAttrNodeRectRight) - cell(leaf, kAttrNodeRectLeft), 30);
 }
 
 TEST_F(DrawingFixture, FourLevelTreeGetsEveryPositionAndBoxComputedByHand) {
     const int32_t root = place("S(NP(D N) VP(V OB(NN)))", 200, 100, false);
     ASSERT_EQ(tree.drawTree(root, false), kNoErr);
-    const struct {
-        const char* label;
-        RPoint at;
-        int32_t offset;
-        RRect box, cum; // top, left, bottom, right
-    } rows[] = {
-        {"S", {100, 200}, 0, {99, 194, 113, 206}, {99, 148, 209, 260}},
-        {"NP", {132, 169}, -31, {131, 158, 145, 180}, {131, 148, 177, 190}},
-        {"D", {164, 154}, -15, {163, 148, 177, 160}, {163, 148, 177, 160}},
-        {"N", {164, 184}, 15, {163, 178, 177, 190}, {163, 178, 177, 190}},
-        {"VP", {132, 231}, 31, {131, 220, 145, 242}, {131, 208, 209, 260}},
-        {"V", {164, 214}, -17, {163, 208, 177, 220}, {163, 208, 177, 220}},
-        {"OB", {164, 249}, 18, {163, 238, 177, 260}, {163, 238, 209, 260}},
-        {"NN", {196, 249}, 0, {195, 238, 209, 260}, {195, 238, 209, 260}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.label);
-        const int32_t n = node(row.label);
-        EXPECT_EQ(position(n), row.at);
-        EXPECT_EQ(n == root ? 0 : xOffset(n), row.offset);
-        EXPECT_EQ(nodeRect(n), row.box);
-        EXPECT_EQ(cumRect(n), row.cum);
-    }
-    EXPECT_EQ(depth(root), 4);
-    EXPECT_EQ(level(root, 3), (RSpan{-61, 69}));
-    EXPECT_EQ(level(root, 4), (RSpan{29, 69}));
+    EXPECT_EQ(layout(root, true), "S@200,100 194,99,206,113 148,99,260,209; "
+                                  "NP -31@169,132 158,131,180,145 148,131,190,177; "
+                                  "D -15@154,164 148,163,160,177 148,163,160,177; "
+                                  "N 15@184,164 178,163,190,177 178,163,190,177; "
+                                  "VP 31@231,132 220,131,242,145 208,131,260,209; "
+                                  "V -17@214,164 208,163,220,177 208,163,220,177; "
+                                  "OB 18@249,164 238,163,260,177 238,163,260,209; "
+                                  "NN 0@249,196 238,195,260,209 238,195,260,209");
+    EXPECT_EQ(spine(root), "-15,15 -51,51 -61,69 29,69");
     // The lines run from just below a label to just above the next row's label.
-    const auto lines = ops(Op::Line);
-    ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(corners(lines[0]), (RCorners{200, 114, 169, 130}));
+    EXPECT_EQ(drawn(Op::Line), "200,114,169,130 k; 169,146,154,162 k; 169,146,184,162 k; "
+                               "200,114,231,130 k; 231,146,214,162 k; 231,146,249,162 k; "
+                               "249,178,249,194 k");
 
     // Offsets shift the drawing, and a point on a box's edge hits it.
     tree.hOffset = 50;
     tree.vOffset = 20;
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(position(node("NN")), (RPoint{176, 199}));
+    EXPECT_EQ(row(node("NN"), {kAttrRelativeH, kAttrRelativeV}), "199 176");
     EXPECT_EQ(hit(root, RPoint{175, 188}), node("NN"));
     EXPECT_EQ(hit(root, RPoint{175, 187}), 0);
     EXPECT_EQ(hit(root, RPoint{79, 144}), root);
 }
 
-TEST_F(DrawingFixture, OnlyDirtyTreesAreLaidOutAgain) {
-    const int32_t root = place("M(A B)", 0, 0);
-    EXPECT_EQ(xOffset(node("B")), 15);
+TEST_F(DrawingFixture, OnlyDirtyTreesAreLaidOutAgainAndSuspendedDrawingStillPositions) {
+    const int32_t root = place("M(A B)", 40, 40);
+    EXPECT_EQ(cell(node("B"), kAttrXOffset), 15);
     // A width change the tree was not told about leaves the stored layout in use.
     tree.horizontalPadding = 30;
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(xOffset(node("B")), 15);
+    EXPECT_EQ(cell(node("B"), kAttrXOffset), 15);
     ASSERT_EQ(tree.allTreesDirty(), kNoErr);
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(xOffset(node("B")), 35);
+    EXPECT_EQ(layout(root), "M@40,40; A -35@5,72; B 35@75,72");
     EXPECT_EQ(cell(root, kAttrDirty), 0);
-}
 
-TEST_F(DrawingFixture, SuspendedDrawingStillPositionsAndDrawsNothing) {
-    const int32_t root = place("M(A B)", 40, 40, false);
+    tree.horizontalPadding = 10;
+    ASSERT_EQ(tree.allTreesDirty(), kNoErr);
     port.suspendDrawing();
+    device.clear();
     EXPECT_EQ(q<RRect>(&CTree::getNodeCumulativeRect, root),
               (RRect{39, 19, 40 + kPitch + kFontHeight + 1, 61}));
     EXPECT_TRUE(port.isDrawingSuspended());
-    EXPECT_EQ(position(node("B")), (RPoint{40 + kPitch, 55}));
+    EXPECT_EQ(layout(root), "M@40,40; A -15@25,72; B 15@55,72");
     for (const auto& record : device.records())
         EXPECT_TRUE(record.op == Op::Font) << "drew while suspended";
-
     // A dirty root is laid out for the query, with the port left as it was found.
     port.resumeDrawing();
     ASSERT_EQ(tree.allTreesDirty(), kNoErr);
     device.clear();
     q<RRect>(&CTree::getNodeCumulativeRect, root);
     EXPECT_FALSE(port.isDrawingSuspended());
-    EXPECT_TRUE(ops(Op::Text).empty());
+    EXPECT_EQ(drawn(Op::Text), "");
 }
 
-TEST_F(DrawingFixture, CenteringAndTemporaryPlaces) {
+TEST_F(DrawingFixture, CenteringTemporaryPlacesAndTreeAreaDrawing) {
     // Placed at the point, the tree's bounding box has its middle at the rectangle's.
     const int32_t root = place("M(A BBBBBBB)", 0, 0, false);
     const RPoint point = q<RPoint>(&CTree::centerTreeInRect, root, RRect{0, 0, 400, 600});
     step([&] { return tree.setAbsolutePoint(root, point); });
     ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    const RRect box = cumRect(root);
+    const RRect box = q<RRect>(&CTree::getNodeCumulativeRect, root);
     EXPECT_LE(std::abs((box.left + box.right) - 600), 2);
     EXPECT_LE(std::abs((box.top + box.bottom) - 400), 2);
     EXPECT_EQ(point.v, 200 - (box.bottom - box.top) / 2);
 
     const int32_t other = place("M(A)", 10, 20, false);
     ASSERT_EQ(tree.drawOneTreeAtATemporaryAbsoluteLocation(other, RPoint{300, 400}), kNoErr);
-    EXPECT_EQ(position(other), (RPoint{300, 400}));
+    EXPECT_EQ(row(other, {kAttrRelativeH, kAttrRelativeV}), "400 300");
     EXPECT_EQ(q<RPoint>(&CTree::getAbsolutePoint, other), (RPoint{20, 10}));
-}
 
-TEST_F(DrawingFixture, DrawAllTreesDrawsTreeAreaRootsOnlyAndHitTestFindsThem) {
-    const int32_t first = place("A", 0, 0, false);
+    // Only tree-area roots are drawn, and hit tests find them there only.
     const int32_t second = place("BB", 100, 0, false);
     step([&] { return tree.setWhereIsTree(second, kTreeOnWorkArea); });
+    device.clear();
+    ASSERT_EQ(tree.allTreesDirty(), kNoErr);
     ASSERT_EQ(tree.drawAllTrees(), kNoErr);
-    const auto texts = ops(Op::Text);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "BB");
-    EXPECT_EQ(cell(first, kAttrDirty), 1);
+    EXPECT_EQ(drawn(Op::Text), "BB@90,0 k");
+    EXPECT_EQ(cell(other, kAttrDirty), 1);
     EXPECT_EQ(q(&CTree::hitTest, RPoint{5, 100}, kTreeOnWorkArea), second);
     EXPECT_EQ(q(&CTree::hitTest, RPoint{5, 100}, kTreeNotPlaced), 0);
 }
 
 TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
-    // Selected and black: white text on a black box, text drawn after the fill.
+    // Selected and black: white text on a black box, filled before the text.
     const int32_t root = place("AB", 100, 50, false);
     ASSERT_EQ(tree.setSelectedValue(root, 1), kNoErr);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    const auto fills = ops(Op::Fill);
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].color, kBlack);
-    EXPECT_EQ(corners(fills[0]), (RCorners{89, 51, 111, 63}));
-    const auto texts = ops(Op::Text);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, "AB");
-    EXPECT_EQ(texts[0].color, kWhite);
-    EXPECT_EQ(texts[0].h1, 90);
-    EXPECT_EQ(texts[0].v1, 62 - kFontHeight);
+    redraw(root);
+    EXPECT_EQ(drawn(Op::Fill) + " | " + drawn(Op::Text), "89,51,111,63 k | AB@90,50 w");
     const auto& all = device.records();
     const auto at = [&](Op op) {
         return std::find_if(all.begin(), all.end(), [&](const auto& r) { return r.op == op; });
@@ -274,54 +248,30 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     EXPECT_LT(at(Op::Fill), at(Op::Text));
     EXPECT_EQ(port.color(), kColorBlack);
     // A selected red node keeps red text on the black box; unselected, the box is white.
-    device.clear();
     setCell(root, kAttrColor, kColorRed);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(ops(Op::Text)[0].color, kRed);
-    EXPECT_EQ(ops(Op::Fill)[0].color, kBlack);
-    device.clear();
+    redraw(root);
+    EXPECT_EQ(drawn(Op::Fill) + " | " + drawn(Op::Text), "89,51,111,63 k | AB@90,50 r");
     ASSERT_EQ(tree.setSelectedValue(root, 0), kNoErr);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(ops(Op::Fill)[0].color, kWhite);
-
+    redraw(root);
+    EXPECT_EQ(drawn(Op::Fill), "89,51,111,63 w");
     // Offending: a red frame two pixels outside, then the ordinary white box.
-    device.clear();
     setCell(root, kAttrColor, kColorBlack);
     setCell(root, kAttrOffending, 1);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    const auto frames = ops(Op::Frame);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].color, kRed);
-    EXPECT_EQ(frames[0].width, 1);
-    EXPECT_EQ(corners(frames[0]), (RCorners{87, 49, 113, 65}));
-    EXPECT_EQ(frames[1].h1, 89);
-    EXPECT_EQ(frames[1].color, kWhite);
-}
+    redraw(root);
+    EXPECT_EQ(drawn(Op::Frame), "87,49,113,65 r/1; 89,51,111,63 w/1");
 
-TEST_F(DrawingFixture, BranchLineTakesTheMotherColourOnlyWhenBothAgreeOrInTagColoursMode) {
-    const int32_t root = place("M(D E)", 0, 0, false);
-    setCell(root, kAttrColor, kColorRed);
+    // A line takes its mother's colour only when both agree, or in tag colours mode; each
+    // label is written in its node's colour.
+    const int32_t m = place("M(D E)", 0, 0, false);
+    setCell(m, kAttrColor, kColorRed);
     setCell(node("D"), kAttrColor, kColorBlue);
     setCell(node("E"), kAttrColor, kColorRed);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    auto lines = ops(Op::Line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].color, kBlack);
-    EXPECT_EQ(lines[1].color, kRed);
-    // Each label is written in its node's colour.
-    const auto texts = ops(Op::Text);
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0].text + texts[2].text, "DM");
-    EXPECT_EQ(texts[0].color, kBlue);
-    EXPECT_EQ(texts[2].color, kRed);
-
-    device.clear();
+    redraw(m);
+    EXPECT_EQ(drawn(Op::Line), "0,14,-15,30 k; 0,14,15,30 r");
+    EXPECT_EQ(drawn(Op::Text), "D@-20,32 b; E@10,32 r; M@-5,0 r");
     ASSERT_EQ(tree.setTagColorsMode(), kNoErr);
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    lines = ops(Op::Line);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].color, kRed);
-    EXPECT_EQ(lines[1].color, kRed);
+    redraw(m);
+    EXPECT_EQ(drawn(Op::Line), "0,14,-15,30 r; 0,14,15,30 r");
     // A new database starts without the mode.
     ASSERT_EQ(tree.createTree(true), kNoErr);
     EXPECT_EQ(tree.tagColorsMode, 0);
@@ -331,30 +281,13 @@ TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
     const int32_t root = place("T(A(C) DD)", 100, 0, false);
     const CRString i("i", 155);
     step([&] {
-        EXPECT_EQ(tree.setSubscript(node("C"), &i), kNoErr);
-        EXPECT_EQ(tree.setTriangleValue(root, 1), kNoErr);
+        return firstError({tree.setSubscript(node("C"), &i), tree.setTriangleValue(root, 1)});
     });
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
+    redraw(root);
     // Leaves C (subscript i) and DD: (10 + 10) / 2 + 5 + 10 + 5 = 30; w = 25.
-    const auto lines = ops(Op::Line);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(corners(lines[0]), (RCorners{100, 14, 75, 30}));
-    EXPECT_EQ(lines[1].h2, 125);
-    EXPECT_EQ(lines[2].h2, 100);
-    EXPECT_EQ(lines[2].v2, 14);
-    const auto texts = ops(Op::Text);
-    ASSERT_EQ(texts.size(), 6u);
-    const struct {
-        const char* text;
-        int32_t h, v; // -1: not checked
-    } rows[] = {{"C", 75, kPitch}, {"i", 85, kPitch + 4}, {" ", 95, kPitch},
-                {"DD", -1, -1},    {" ", -1, -1},         {"T", -1, -1}};
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-        EXPECT_EQ(texts[k].text, rows[k].text) << k;
-        if (rows[k].h >= 0) {
-            EXPECT_EQ((std::pair{texts[k].h1, texts[k].v1}), (std::pair{rows[k].h, rows[k].v}));
-        }
-    }
+    EXPECT_EQ(drawn(Op::Line), "100,14,75,30 k; 75,30,125,30 k; 125,30,100,14 k");
+    EXPECT_EQ(drawn(Op::Text),
+              "C@75,32 k; i@85,36 k;  @95,32 k; DD@105,32 k;  @125,32 k; T@95,0 k");
     // The daughters themselves are not drawn, and a point under the roof hits nothing.
     EXPECT_EQ(hit(root, RPoint{kPitch + 5, 80}), 0);
 }
@@ -362,82 +295,80 @@ TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
 TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {
     const CRString courier("Courier", 155);
     step([&] {
-        EXPECT_EQ(tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr), kNoErr);
-        EXPECT_EQ(tree.setDrawingPref(kHdrLineHeight, 24, nullptr), kNoErr);
-        EXPECT_EQ(tree.setDrawingPref(kHdrFontName, 0, &courier), kNoErr);
-        EXPECT_EQ(tree.allTreesDirty(), kNoErr);
+        return firstError({tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr),
+                           tree.setDrawingPref(kHdrLineHeight, 24, nullptr),
+                           tree.setDrawingPref(kHdrFontName, 0, &courier), tree.allTreesDirty()});
     });
-    EXPECT_EQ(tree.horizontalPadding, 25);
-    EXPECT_EQ(tree.lineHeight, 24);
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "25 24");
     int32_t hp = 0, lh = 0, vp = 0, th = 0, fs = 0;
     const CRString* face = nullptr;
     ASSERT_EQ(tree.getDrawingPrefs(hp, lh, vp, th, fs, face), kNoErr);
-    EXPECT_EQ((std::array{hp, lh, vp, th, fs}), (std::array{25, 24, 2, 0, 10}));
-    EXPECT_EQ(face->str(), "Courier");
-
+    EXPECT_EQ(joined(std::vector{hp, lh, vp, th, fs}) + " " + str(face), "25 24 2 0 10 Courier");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     ASSERT_EQ(tree.updateDrawingPrefs(), kNoErr);
-    EXPECT_EQ(tree.horizontalPadding, 10);
-    EXPECT_EQ(tree.lineHeight, 16);
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "10 16");
 
     // The offsets, unknown numbers and out-of-range values are refused.
     step([&] {
-        EXPECT_EQ(tree.setDrawingPref(kHdrHOffset, 5, nullptr), kErrInvalidParameter);
-        EXPECT_EQ(tree.setDrawingPref(99, 5, nullptr), kErrInvalidParameter);
-        EXPECT_EQ(tree.setDrawingPref(kHdrThickness, 3, nullptr), kErrInvalidParameter);
-        EXPECT_EQ(tree.setDrawingPref(kHdrFontSize, 200, nullptr), kErrInvalidParameter);
-        EXPECT_EQ(tree.setDrawingPref(kHdrThickness, 2, nullptr), kNoErr);
+        const RErr errors[] = {tree.setDrawingPref(kHdrHOffset, 5, nullptr),
+                               tree.setDrawingPref(99, 5, nullptr),
+                               tree.setDrawingPref(kHdrThickness, 3, nullptr),
+                               tree.setDrawingPref(kHdrFontSize, 200, nullptr)};
+        for (const RErr err : errors)
+            EXPECT_EQ(err, kErrInvalidParameter);
+        return tree.setDrawingPref(kHdrThickness, 2, nullptr);
     });
     EXPECT_EQ(tree.thickness, 2);
     EXPECT_EQ(reports(), RReports(4, bugReportText("CTree::setDrawingPref", kErrInvalidParameter)));
-
     // Without a port layout cannot run.
     const int32_t root = place("A", 0, 0, false);
     ASSERT_EQ(tree.setTreePort(nullptr), kNoErr);
-    EXPECT_EQ(tree.drawTree(root, true), kErrNotInitialized);
-    EXPECT_EQ(reports().back(), bugReportText("CTree::drawTree", kErrNotInitialized));
+    bad(tree.drawTree(root, true), "CTree::drawTree", kErrNotInitialized);
 }
 
 // The walks keep their own stacks: no recursion however deep or wide the tree.
-TEST_F(DrawingFixture, DeepChainIsLaidOutDrawnAndHitWithoutRecursion) {
+TEST_F(DrawingFixture, DeepAndWideTreesAreLaidOutDrawnAndHitWithoutRecursion) {
     constexpr int32_t kLevels = 5000;
     int32_t root = 0, deepest = 0;
     const CRString xy("XY", 155);
     step([&] {
-        EXPECT_EQ(buildChain(tree, kLevels, root, deepest), kNoErr);
-        EXPECT_EQ(tree.setMainString(deepest, xy), kNoErr);
+        return firstError(
+            {buildChain(tree, kLevels, root, deepest), tree.setMainString(deepest, xy)});
     });
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
-    EXPECT_EQ(depth(root), kLevels);
-    EXPECT_EQ(level(root, kLevels).second, 20);
-    EXPECT_EQ(position(deepest), (RPoint{(kLevels - 1) * kPitch, 0}));
-    EXPECT_EQ(cumRect(root).bottom, (kLevels - 1) * kPitch + kFontHeight + 1);
-    EXPECT_EQ(ops(Op::Line).size(), static_cast<std::size_t>(kLevels - 1));
-    EXPECT_EQ(hit(root, position(deepest)), deepest);
+    redraw(root);
+    EXPECT_EQ(cell(root, kAttrFishSpineDepth), kLevels);
+    EXPECT_EQ(tree.fishSpine(root)->at(kLevels).right, 20);
+    EXPECT_EQ(row(deepest, {kAttrRelativeH, kAttrRelativeV}),
+              "0 " + std::to_string((kLevels - 1) * kPitch));
+    EXPECT_EQ(cell(root, kAttrCumulativeRectBottom), (kLevels - 1) * kPitch + kFontHeight + 1);
+    EXPECT_EQ(std::count_if(device.records().begin(), device.records().end(),
+                            [](const auto& r) { return r.op == Op::Line; }),
+              kLevels - 1);
+    EXPECT_EQ(hit(root, RPoint{cell(deepest, kAttrRelativeV), 0}), deepest);
     EXPECT_EQ(q(&CTree::getTriangleStringHalfWidth, root), 10 + 5);
-}
 
-TEST_F(DrawingFixture, HundredThousandDaughtersAreLaidOutDrawnAndHit) {
     constexpr int32_t kDaughters = 100000;
-    int32_t root = 0, last = 0;
+    int32_t wide = 0, last = 0;
     step([&] {
         // Linked with the primitives: appending one by one is quadratic.
-        EXPECT_EQ(tree.newRoot(root), kNoErr);
+        EXPECT_EQ(tree.newRoot(wide), kNoErr);
         for (int32_t i = 0, previous = 0; i < kDaughters; ++i, previous = last) {
             ASSERT_EQ(tree.newRecord(last, kRecordNode), kNoErr);
-            ASSERT_EQ(tree.dataTask(last, kAttrMother, root), kNoErr);
-            ASSERT_EQ(previous == 0 ? tree.dataTask(root, kAttrLeftmostDaughter, last)
-                                    : tree.dataTask(previous, kAttrNextSister, last),
+            ASSERT_EQ(firstError({tree.dataTask(last, kAttrMother, wide),
+                                  previous == 0 ? tree.dataTask(wide, kAttrLeftmostDaughter, last)
+                                                : tree.dataTask(previous, kAttrNextSister, last),
+                                  tree.dataTask(last, kAttrColor, kColorBlack)}),
                       kNoErr);
-            ASSERT_EQ(tree.dataTask(last, kAttrColor, kColorBlack), kNoErr);
         }
     });
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
+    redraw(wide);
     // Unlabelled leaves: padded half width 10, so 20 apart.
-    EXPECT_EQ(xOffset(last), (kDaughters - 1) * 20 - (kDaughters - 1) * 20 / 2);
-    EXPECT_EQ(depth(root), 2);
-    EXPECT_EQ(ops(Op::Line).size(), static_cast<std::size_t>(kDaughters));
-    EXPECT_EQ(hit(root, position(last)), last);
+    EXPECT_EQ(cell(last, kAttrXOffset), (kDaughters - 1) * 20 / 2);
+    EXPECT_EQ(cell(wide, kAttrFishSpineDepth), 2);
+    EXPECT_EQ(std::count_if(device.records().begin(), device.records().end(),
+                            [](const auto& r) { return r.op == Op::Line; }),
+              kDaughters);
+    EXPECT_EQ(hit(wide, RPoint{cell(last, kAttrRelativeV), cell(last, kAttrRelativeH)}), last);
 }
 
 // A 144-point label is about 192 pixels high at 96 per inch and more on a printer: no fault.

@@ -19,6 +19,25 @@
 
 using RReports = std::vector<std::string>;
 
+// The first error of calls made in order (a braced list is evaluated left to right).
+inline RErr firstError(std::initializer_list<RErr> errors) {
+    for (const RErr err : errors)
+        if (err)
+            return err;
+    return kNoErr;
+}
+
+inline std::string str(const CRString* text) {
+    return text ? text->str() : "<null>";
+}
+
+template <typename C> std::string joined(const C& values, const char* separator = " ") {
+    std::string text;
+    for (const auto& value : values)
+        text += (text.empty() ? "" : separator) + std::to_string(value);
+    return text;
+}
+
 // The result of a call whose last parameter receives it; the call must succeed.
 template <typename T = int32_t, typename O, typename F, typename... A>
 T ask(O& object, F f, A... args) {
@@ -71,6 +90,11 @@ protected:
     void refused(Body body, const char* report, RErr code = kErrInvalidParameter) {
         refused(body, RReports{report}, code, true);
     }
+    // The step fails with the report of the CTree function and changes nothing.
+    template <typename Body>
+    void refusedBy(const std::string& function, Body body, RErr code = kErrInvalidParameter) {
+        refused(body, bugReportText("CTree::" + function, code).c_str(), code);
+    }
     // The call failed with the code and its report is the newest.
     void bad(RErr got, const std::string& function, RErr code = kErrInvalidParameter) {
         EXPECT_EQ(got, code) << function;
@@ -79,10 +103,13 @@ protected:
     std::string text(int32_t n, int32_t attribute = kAttrLabel) {
         return cellText(tree, n, attribute);
     }
-    // Each {attribute, value} of the record.
-    void cells(int32_t n, std::initializer_list<std::pair<int32_t, int32_t>> expected) const {
-        for (const auto& [attribute, value] : expected)
-            EXPECT_EQ(cell(n, attribute), value) << "record " << n << " attribute " << attribute;
+    // The record's cells of the attributes, in order.
+    std::string row(int32_t n, std::initializer_list<int32_t> attributes,
+                    const char* separator = " ") const {
+        std::vector<int32_t> values;
+        for (const int32_t attribute : attributes)
+            values.push_back(cell(n, attribute));
+        return joined(values, separator);
     }
     // Layout's own writes, made without undo.
     void poke(int32_t n, int32_t attribute, int32_t value) {
