@@ -21,17 +21,20 @@ protected:
 } // namespace
 
 TEST_F(QTreeFixture, InnerNodesLeavesRoofsAndSubscripts) {
-    const int32_t s = build("S(NP(the dog) VP(barks))");
+    build("S(NP(the dog) VP(barks))");
+    build("XP(YP(a b c) ZP_$(w))");
     roof("NP");
-    EXPECT_EQ(qtree(s), "\\Tree [.S \\qroof{ the dog}.NP [.VP barks ] ] ");
-    // Only the node's own subtree, which need not be a whole tree.
-    EXPECT_EQ(qtree(node("VP")), "\\Tree [.VP barks ] ");
-    EXPECT_EQ(qtree(node("dog")), "\\Tree dog ");
-    const int32_t other = build("XP(YP(a b c) ZP_$(w))");
     roof("YP");
     subscript("ZP_$", "i");
     subscript("w", "j");
-    EXPECT_EQ(qtree(other), "\\Tree [.XP \\qroof{ a b c}.YP [.ZP_$_i w_j ] ] ");
+    // Only the node's own subtree, which need not be a whole tree.
+    const std::pair<const char*, const char*> rows[] = {
+        {"S", "[.S \\qroof{ the dog}.NP [.VP barks ] ] "},
+        {"VP", "[.VP barks ] "},
+        {"dog", "dog "},
+        {"XP", "[.XP \\qroof{ a b c}.YP [.ZP_$_i w_j ] ] "}};
+    for (const auto& [label, expected] : rows)
+        EXPECT_EQ(qtree(node(label)), std::string("\\Tree ") + expected);
     // A roof over a leaf holds the leaf's own label.
     roof("w");
     EXPECT_EQ(qtree(node("w")), "\\Tree \\qroof{ w}.w_j ");
