@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "CallTable.h"
 
 #include "storage/CFileDescriptor.h"
 
@@ -45,7 +45,7 @@ TEST_F(CTreeHierarchy, OnlyNodeRecordsPassValidationAndNeverTheHeader) {
                                    "CTree::getMother (invalid parameter)"}));
 }
 
-TEST_F(CTreeHierarchy, RootListGrowsAtTheFrontAndRefusesNonMembers) {
+TEST_F(CTreeHierarchy, RootListGrowsAtTheFront) {
     int32_t a = 0, b = 0, c = 0;
     undoable([&] { return firstError({tree.newRoot(a), tree.newRoot(b), tree.newRoot(c)}); });
     EXPECT_EQ(joined(std::vector{a, b, c}), "7 8 9");
@@ -59,24 +59,22 @@ TEST_F(CTreeHierarchy, RootListGrowsAtTheFrontAndRefusesNonMembers) {
                   "2 1 1 0 " + std::to_string(r == c ? 0 : r + 1));
         EXPECT_NE(tree.fishSpine(r), nullptr);
     }
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    const int32_t la = build("A"), lb = build("B"), lc = build("C");
-    undoable([&] { return tree.removeNodeFromRootList(lb); });
-    EXPECT_EQ(describeRootList(tree), "C | A");
-    EXPECT_EQ(joined(std::vector{cell(lc, kAttrNextRoot), cell(la, kAttrPreviousRoot),
-                                 cell(lb, kAttrNextRoot), cell(lb, kAttrPreviousRoot)}),
-              joined(std::vector{la, lc, 0, 0}));
-    undoable([&] { return tree.removeNodeFromRootList(lc); });
-    EXPECT_EQ(row(kHeaderRecord, {kHdrFirstRoot}) + " " + row(la, {kAttrPreviousRoot}),
-              std::to_string(la) + " 0");
-    undoable([&] { return tree.removeNodeFromRootList(la); });
-    EXPECT_EQ(cell(kHeaderRecord, kHdrFirstRoot), 0);
+}
+
+TEST(CTreeCalls, RootListLeavesAndRefusals) {
     // Taking out a node that is not in the list, or adding one twice, would lose or loop the
     // list: both are refused and nothing changes.
-    const int32_t s = build("S(D)");
-    for (const int32_t notMember : {node("D"), lb})
-        refusedBy("removeNodeFromRootList", [&] { return tree.removeNodeFromRootList(notMember); });
-    refusedBy("addNodeToRootList", [&] { return tree.addNodeToRootList(s); });
+    const char* const rows[][3] = {
+        {"A; B; C", "removeFromRootList B", "C | A"},
+        {"A; C", "removeFromRootList C", "A"},
+        {"A", "removeFromRootList A", ""},
+        {"S(D)", "removeFromRootList D", "!CTree::removeNodeFromRootList (invalid parameter)"},
+        {"B; .removeFromRootList B", "removeFromRootList B",
+         "!CTree::removeNodeFromRootList (invalid parameter)"},
+        {"S(D)", "addToRootList S", "!CTree::addNodeToRootList (invalid parameter)"},
+    };
+    for (const auto& [setup, call, after] : rows)
+        expectCall(setup, call, after);
 }
 
 TEST_F(CTreeHierarchy, DaughtersSistersAndTheWalk) {
