@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "CallTable.h"
 
 #include <map>
 
@@ -101,50 +101,11 @@ TEST_F(CTreeClone, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     EXPECT_EQ(copy, 0);
 }
 
-TEST_F(CTreeClone, AWordsCopyIsANewRootNamingItsOwnCopiedNodes) {
-    const int32_t o = build("O");
-    std::map<std::string, int32_t> word;
-    const int32_t w = buildWord(tree, word, false);
-    step([&] {
-        return firstError({tree.setWhereIsTree(w, kTreeInLexicon),
-                           tree.dataTask(w, kAttrAbsoluteH, 40),
-                           tree.dataTask(w, kAttrAbsoluteV, 50)});
-    });
-    poke(w, kAttrDirty, 0); // laid out
-    int32_t copy = 0;
-    undoable([&] { return tree.cloneTree(w, copy); });
-    EXPECT_EQ(describeRootList(tree), std::string(kWordShape) + " | " + kWordShape + " | O");
-    EXPECT_EQ(cell(w, kAttrPreviousRoot), copy);
-
-    // Pairs every node with its copy by walking both in pre-order.
-    std::map<int32_t, int32_t> copies;
-    for (int32_t from = w, to = copy; from != 0 || to != 0;) {
-        ASSERT_TRUE(from != 0 && to != 0) << "the walks end apart";
-        copies[from] = to;
-        from = q(&CTree::getNextNode, from, w);
-        to = q(&CTree::getNextNode, to, copy);
-    }
-    ASSERT_EQ(copies.size(), word.size());
-    for (const auto& [source, made] : copies) {
-        EXPECT_NE(source, made);
-        EXPECT_EQ(copies.count(made), 0u) << "a node shared by both trees";
-    }
-    EXPECT_EQ(row(copy, {kAttrNextRoot, kAttrPreviousRoot, kAttrMother, kAttrMainTerminalNode,
-                         kAttrFootNode, kAttrLowestXBarSpineNode, kAttrWordCategory,
-                         kAttrWhereIsTree, kAttrAbsoluteH, kAttrAbsoluteV, kAttrDirty}),
-              joined(std::vector{w, 0, 0, copies.at(word.at("dog")), copies.at(word.at("Z")),
-                                 copies.at(word.at("N")), 3, int32_t{kTreeInLexicon}, 40, 50, 1}));
-    EXPECT_EQ(text(copy, kAttrCitationForm), "dog");
-    EXPECT_EQ(row(w, {kAttrMainTerminalNode, kAttrDirty}), std::to_string(word.at("dog")) + " 0");
-
-    // A root further down the list is copied just as well; only roots can be copied.
-    int32_t second = 0;
-    undoable([&] { return tree.cloneTree(o, second); });
-    EXPECT_EQ(describeRootList(tree),
-              std::string("O | ") + kWordShape + " | " + kWordShape + " | O");
-    refused([&] { return tree.cloneTree(word.at("NP"), second); },
-            "CTree::cloneTree (invalid parameter)");
-    EXPECT_EQ(second, 0);
+TEST(CTreeCalls, CloningTrees) {
+    // A copy is a new root at the head of the list, from any root; only roots can be copied.
+    expectCall("O; W(N(n) M)", "cloneTree W", "W(N(n) M) | W(N(n) M) | O");
+    expectCall("O; W(N(n) M)", "cloneTree O", "O | W(N(n) M) | O");
+    expectCall("W(N(n) M)", "cloneTree N", "!CTree::cloneTree (invalid parameter)");
 }
 
 TEST(CTreeCloneOrder, TakesTheSameRecordsInTheSameOrderAsARecursiveCopy) {

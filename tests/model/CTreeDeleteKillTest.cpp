@@ -48,19 +48,19 @@ RErr killRecursively(CTree& tree, int32_t node) {
 
 const char* const kBushyShape = "S(A(B C(D E) F) G(H) I(J(K L) M))";
 
-// A bushy tree with a feature value and a subscript, built after another tree was made and
-// killed, so that records come off the free list.
+// A bushy tree with a feature value, a subscript and a citation form, built after another tree was
+// made and killed, so that records come off the free list.
 void buildTwin(CTree& tree, int32_t& root) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
     std::map<std::string, int32_t> nodes;
-    const CRString value("acc", 1), subscript("k", 1);
+    const CRString value("acc", 1), subscript("k", 1), citation("walk", 1);
     step(tree, [&] {
         int32_t feature = 0, doomed = 0;
-        return firstError({tree.newName(kRecordFeature, feature),
-                           buildTree(tree, "Z(z1 z2(z3))", doomed, nodes),
-                           tree.killRootNode(doomed), buildTree(tree, kBushyShape, root, nodes),
-                           tree.stringTask(nodes.at("C"), kFirstFeatureSlot, &value),
-                           tree.setSubscript(nodes.at("J"), &subscript)});
+        return firstError(
+            {tree.newName(kRecordFeature, feature), buildTree(tree, "Z(z1 z2(z3))", doomed, nodes),
+             tree.killRootNode(doomed), buildTree(tree, kBushyShape, root, nodes),
+             tree.stringTask(nodes.at("C"), kFirstFeatureSlot, &value),
+             tree.setSubscript(nodes.at("J"), &subscript), tree.setCitationForm(root, &citation)});
     });
 }
 
@@ -137,36 +137,6 @@ TEST_F(CTreeDelete, RootsForgetOrMoveUpTheNodesTheyNameWhenTheseGo) {
     deleted(node("Ft"));
     EXPECT_EQ(named(f), "0 0 0");
     EXPECT_EQ(describeTree(tree, f), "F(N)");
-}
-
-TEST_F(CTreeKill, KillingATreeFreesEveryRecordAndEveryText) {
-    int32_t feature = 0;
-    step([&] { return tree.newName(kRecordFeature, feature); });
-    const int32_t slot = cell(feature, kAttrNextSister);
-    const int32_t s = build("S(NP(D N) VP)");
-    const CRString subscript("i", 1), value("acc", 1), citation("walk", 1);
-    step([&] {
-        return firstError({tree.setSubscript(node("D"), &subscript),
-                           tree.stringTask(node("N"), slot, &value),
-                           tree.setCitationForm(s, &citation)});
-    });
-    build("O");
-    undoable([&] { return tree.killRootNode(s); });
-    EXPECT_EQ(describeRootList(tree), "O");
-    for (const char* label : {"S", "NP", "D", "N", "VP"}) {
-        const int32_t n = node(label);
-        EXPECT_FALSE(tree.verifyNode(n));
-        EXPECT_EQ(tree.fishSpine(n), nullptr);
-        EXPECT_EQ(cell(n, kAttrType), kRecordUnused);
-        for (int32_t a = 3; a <= tree.attributeCount(); ++a)
-            EXPECT_EQ(cell(n, a), 0) << label << " attribute " << a;
-    }
-    // Daughters go before their mothers, left to right, so the root was freed last.
-    std::vector<int32_t> freeList;
-    for (int32_t r = cell(kHeaderRecord, kHdrFirstUnusedRecord); r != 0; r = cell(r, kAttrNextRoot))
-        freeList.push_back(r);
-    EXPECT_EQ(freeList, (std::vector<int32_t>{s, node("VP"), node("NP"), node("N"), node("D")}));
-    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeKill, UndoMarksForLayoutAndGivesBackFishSpines) {
