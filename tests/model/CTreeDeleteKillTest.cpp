@@ -102,41 +102,42 @@ TEST(CTreeCalls, DeletingAndKillingNodes) {
         expectCall(setup, call, after);
 }
 
-TEST_F(CTreeDelete, ARootWithOneDaughterHandsTheWholeWordToIt) {
+TEST_F(CTreeDelete, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
+    // A root with one daughter hands the whole word to it, but no name of itself.
     const int32_t w = build("W(N(n M))");
     const int32_t other = build("O");
     const int32_t n = node("N");
     makeWord(w, node("n"), node("M"), n);
     EXPECT_EQ(deleted(w), n);
-    EXPECT_EQ(describeRootList(tree), "N(n M) | O");
     EXPECT_EQ(text(n, kAttrCitationForm), "dog");
     EXPECT_EQ(row(n, {kAttrMother, kAttrNextRoot, kAttrWordCategory, kAttrDirty}) + " " + named(n),
               joined(std::vector{0, other, 3, 1, node("n"), node("M"), n}));
-    EXPECT_EQ(cell(w, kAttrType), kRecordUnused);
-    EXPECT_EQ(cell(kHeaderRecord, kHdrFirstUnusedRecord), w);
-    EXPECT_EQ(reports(), RReports{});
-    // A root that names itself as the lowest spine node leaves no name of itself behind.
     const int32_t x = build("X(Y(y))");
     makeWord(x, node("y"), 0, x);
     EXPECT_EQ(deleted(x), node("Y"));
     EXPECT_EQ(named(node("Y")), std::to_string(node("y")) + " 0 0");
-}
-
-TEST_F(CTreeDelete, RootsForgetOrMoveUpTheNodesTheyNameWhenTheseGo) {
-    // The lowest spine node gives way to its mother.
-    const int32_t w = build("W(V1(V0(v)))");
-    makeWord(w, node("v"), 0, node("V0"));
-    EXPECT_EQ(deleted(node("V0")), w);
-    EXPECT_EQ(cell(w, kAttrLowestXBarSpineNode), node("V1"));
-    EXPECT_EQ(describeTree(tree, w), "W(V1(v))");
-    // The main terminal or foot is forgotten.
+    // A deleted lowest spine node gives way to its mother; a main terminal or foot is forgotten.
+    const int32_t v = build("W(V1(V0(v)))");
+    makeWord(v, node("v"), 0, node("V0"));
+    EXPECT_EQ(deleted(node("V0")), v);
+    EXPECT_EQ(cell(v, kAttrLowestXBarSpineNode), node("V1"));
     const int32_t f = build("F(N(n) Ft)");
     makeWord(f, node("n"), node("Ft"), 0);
     deleted(node("n"));
     EXPECT_EQ(named(f), "0 " + std::to_string(node("Ft")) + " 0");
     deleted(node("Ft"));
     EXPECT_EQ(named(f), "0 0 0");
-    EXPECT_EQ(describeTree(tree, f), "F(N)");
+    // A killed subtree is forgotten by every root that names one of its nodes.
+    const int32_t k = build("K(N(n) F(f))");
+    const int32_t o = build("O(o)");
+    step([&] {
+        return firstError({tree.setMainTerminalNode(k, node("n")), tree.setFootNode(k, node("f")),
+                           tree.setLowestXBarSpineNode(k, node("N")),
+                           tree.setMainTerminalNode(o, node("n"))});
+    });
+    undoable([&] { return tree.killRootNode(node("N")); });
+    EXPECT_EQ(named(k) + " " + named(o), "0 " + std::to_string(node("f")) + " 0 0 0 0");
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST_F(CTreeKill, UndoMarksForLayoutAndGivesBackFishSpines) {
@@ -153,19 +154,6 @@ TEST_F(CTreeKill, UndoMarksForLayoutAndGivesBackFishSpines) {
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(cell(t, kAttrDirty), 1);
     EXPECT_NE(tree.fishSpine(node("E")), nullptr);
-}
-
-TEST_F(CTreeKill, NoRootIsLeftNamingAKilledNode) {
-    const int32_t w = build("W(N(n) F(f))");
-    const int32_t o = build("O(o)");
-    step([&] {
-        return firstError({tree.setMainTerminalNode(w, node("n")), tree.setFootNode(w, node("f")),
-                           tree.setLowestXBarSpineNode(w, node("N")),
-                           tree.setMainTerminalNode(o, node("n"))});
-    });
-    undoable([&] { return tree.killRootNode(node("N")); });
-    EXPECT_EQ(named(w) + " " + named(o), "0 " + std::to_string(node("f")) + " 0 0 0 0");
-    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST(CTreeKillOrder, FreesTheSameRecordsInTheSameOrderAsARecursiveKill) {

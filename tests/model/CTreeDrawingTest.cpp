@@ -40,6 +40,10 @@ protected:
                          : "?");
         return text;
     }
+    // Left, top, right and bottom from the first attribute on.
+    std::string rect(int32_t n, int32_t first) const {
+        return row(n, {first, first + 1, first + 2, first + 3}, ",");
+    }
     // Pre-order: "label offset@h,v" (the root without offset); with boxes, the node's box and
     // its subtree's box as left,top,right,bottom.
     std::string layout(int32_t root, bool boxes = false) {
@@ -50,16 +54,7 @@ protected:
                 dump += " " + std::to_string(cell(n, kAttrXOffset));
             dump += "@" + row(n, {kAttrRelativeH, kAttrRelativeV}, ",");
             if (boxes)
-                dump += " " +
-                        row(n,
-                            {kAttrNodeRectLeft, kAttrNodeRectTop, kAttrNodeRectRight,
-                             kAttrNodeRectBottom},
-                            ",") +
-                        " " +
-                        row(n,
-                            {kAttrCumulativeRectLeft, kAttrCumulativeRectTop,
-                             kAttrCumulativeRectRight, kAttrCumulativeRectBottom},
-                            ",");
+                dump += " " + rect(n, kAttrNodeRectLeft) + " " + rect(n, kAttrCumulativeRectLeft);
         }
         return dump;
     }
@@ -132,7 +127,7 @@ TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     step([&] {
         return firstError({tree.setSubscript(node("C"), &ii), tree.setTriangleValue(t, 1)});
     });
-    ASSERT_EQ(tree.drawTree(root, true), kNoErr);
+    redraw(root);
     // Leaves: C with subscript ii, (10 + 20) / 2 + 5 = 20; DDD, 15 + 5 = 20. The roofed
     // node's box spans the string, its daughters are not placed, and the tree's box reaches the
     // string under the roof (32 + 32 + 12 + 1 + 4).
@@ -142,6 +137,13 @@ TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     EXPECT_EQ(row(t, {kAttrNodeRectLeft, kAttrNodeRectRight, kAttrCumulativeRectBottom}),
               "-55 25 81");
     EXPECT_EQ(row(root, {kAttrCumulativeRectTop, kAttrCumulativeRectBottom}), "-1 81");
+    // The roof is a triangle (w = 40 - 5) over the leaves' string, subscripts lower; the roof's
+    // daughters are not drawn and a point under the roof hits nothing.
+    EXPECT_EQ(drawn(Op::Line), "0,14,-15,30 k; -15,46,-50,62 k; -50,62,20,62 k; 20,62,-15,46 k; "
+                               "0,14,15,30 k");
+    EXPECT_EQ(drawn(Op::Text), "C@-50,64 k; ii@-40,68 k;  @-20,64 k; DDD@-10,64 k;  @20,64 k; "
+                               "T@-20,32 k; E@10,32 k; S@-5,0 k");
+    EXPECT_EQ(hit(root, RPoint{69, -30}), 0);
     // A roofed leaf's box is its label plus one space wide.
     const int32_t leaf = place("AB", 500, 0, false);
     step([&] { return tree.setTriangleValue(leaf, 1); });
@@ -275,21 +277,6 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     // A new database starts without the mode.
     ASSERT_EQ(tree.createTree(true), kNoErr);
     EXPECT_EQ(tree.tagColorsMode, 0);
-}
-
-TEST_F(DrawingFixture, RoofIsATriangleOverTheLeavesStringWithSubscriptsLower) {
-    const int32_t root = place("T(A(C) DD)", 100, 0, false);
-    const CRString i("i", 155);
-    step([&] {
-        return firstError({tree.setSubscript(node("C"), &i), tree.setTriangleValue(root, 1)});
-    });
-    redraw(root);
-    // Leaves C (subscript i) and DD: (10 + 10) / 2 + 5 + 10 + 5 = 30; w = 25.
-    EXPECT_EQ(drawn(Op::Line), "100,14,75,30 k; 75,30,125,30 k; 125,30,100,14 k");
-    EXPECT_EQ(drawn(Op::Text),
-              "C@75,32 k; i@85,36 k;  @95,32 k; DD@105,32 k;  @125,32 k; T@95,0 k");
-    // The daughters themselves are not drawn, and a point under the roof hits nothing.
-    EXPECT_EQ(hit(root, RPoint{kPitch + 5, 80}), 0);
 }
 
 TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {

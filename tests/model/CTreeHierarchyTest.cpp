@@ -79,27 +79,19 @@ TEST(CTreeCalls, RootListLeavesAndRefusals) {
 
 TEST_F(CTreeHierarchy, DaughtersSistersAndTheWalk) {
     const int32_t s = build("S(A B(E) C)");
-    const int32_t a = node("A"), b = node("B"), c = node("C"), e = node("E");
-    const struct {
-        RGetter getter;
-        int32_t n, expected;
-    } rows[] = {{&CTree::getLeftmostDaughter, s, a},
-                {&CTree::getRightmostDaughter, s, c},
-                {&CTree::getRightmostDaughter, a, 0},
-                {&CTree::getNextSister, a, b},
-                {&CTree::getNextSister, c, 0},
-                {&CTree::getPreviousSister, c, b},
-                {&CTree::getPreviousSister, a, 0},
-                {&CTree::getPreviousSister, s, 0},
-                {&CTree::getPreviousSister, e, 0},
-                {&CTree::howManyDaughters, s, 3},
-                {&CTree::howManyDaughters, e, 0},
-                {&CTree::getMother, e, b},
-                {&CTree::getMother, s, 0},
-                {&CTree::findRoot, e, s},
-                {&CTree::findRoot, s, s}};
-    for (const auto& row : rows)
-        EXPECT_EQ(get(row.getter, row.n), row.expected) << &row - rows;
+    const int32_t a = node("A"), b = node("B");
+    // Per node: first and last daughter, previous and next sister, mother, root, count.
+    std::string family;
+    for (const int32_t n : {s, a, b, node("E"), node("C")}) {
+        family += text(n) + ":";
+        for (const RGetter g :
+             {&CTree::getLeftmostDaughter, &CTree::getRightmostDaughter, &CTree::getPreviousSister,
+              &CTree::getNextSister, &CTree::getMother, &CTree::findRoot})
+            family += (get(g, n) ? text(get(g, n)) : "-") + ",";
+        family += std::to_string(get(&CTree::howManyDaughters, n)) + " ";
+    }
+    EXPECT_EQ(family, "S:A,C,-,-,-,S,3 A:-,-,-,B,S,S,0 B:E,E,A,C,S,S,1 E:-,-,-,-,B,S,0 "
+                      "C:-,-,B,-,S,S,0 ");
     int32_t value = -1;
     bad(tree.getNextRoot(b, value), "CTree::getNextRoot");
 

@@ -85,21 +85,17 @@ TEST_F(CTreeNameLists, NewFeatureTakesTheHighestFreeSlotAndFreedSlotsAreReused) 
 }
 
 TEST_F(CTreeNameLists, RemovingANameUnlinksItFromAnyPlaceAndFreesItsRecord) {
-    const int32_t x = category("X"), n = category("N"), v = category("V"), a = category("A"),
-                  p = category("P");
+    const int32_t x = category("X"), v = category("V"), a = category("A"), p = category("P");
     undoable([&] { return tree.removeName(v); }); // from the middle
     EXPECT_EQ(listOf(kRecordCategory), "P A N X");
-    EXPECT_EQ(row(a, {kAttrNextRoot}) + " " + row(n, {kAttrPreviousRoot}),
-              joined(std::vector{n, a}));
     EXPECT_EQ(q(&CTree::getRecordType, v), kRecordUnused);
     EXPECT_EQ(q(&CTree::getRootOfList, kHdrFirstUnusedRecord), v);
     undoable([&] { return tree.removeName(p); }); // the head
-    EXPECT_EQ(listOf(kRecordCategory) + " " + row(a, {kAttrPreviousRoot}), "A N X 0");
+    EXPECT_EQ(listOf(kRecordCategory), "A N X");  // the list links are checked on every step
     // The tail, which is also the blessed category: nothing may go on naming its record.
     undoable([&] { return tree.removeName(x); });
-    EXPECT_EQ(listOf(kRecordCategory) + " " + row(n, {kAttrNextRoot}) + " " +
-                  std::to_string(q(&CTree::getBlessedCategory)),
-              "A N 0 0");
+    EXPECT_EQ(listOf(kRecordCategory) + " " + std::to_string(q(&CTree::getBlessedCategory)),
+              "A N 0");
     // Stale runtime values (a first word, sort links) do not stop the removal.
     poke(a, kAttrNextWordInCategory, 3);
     poke(a, kAttrSortParent, 5);
