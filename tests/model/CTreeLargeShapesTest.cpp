@@ -32,13 +32,6 @@ template <typename Body> void expectUndoAndRedo(CTree& tree, int32_t label, Body
     EXPECT_TRUE(cellsOf(tree) == after) << "after redo";
 }
 
-int32_t countRecordsOfType(CTree& tree, int32_t type) {
-    int32_t count = 0;
-    for (int32_t r = 2; r <= tree.recordCount(); ++r)
-        count += tree.tablet().cell(r, kAttrType) == type;
-    return count;
-}
-
 // Clones the tree, then kills the copy, each as one step undone and redone, and checks that
 // the original walks the same before and after.
 void cloneAndKillWithUndo(CTree& tree, int32_t root, int32_t nodeCount) {
@@ -47,7 +40,7 @@ void cloneAndKillWithUndo(CTree& tree, int32_t root, int32_t nodeCount) {
     EXPECT_EQ(joined(std::vector{countWalk(tree, copy, copy), countWalk(tree, copy, 0)}),
               joined(std::vector{nodeCount, 2 * nodeCount}));
     expectUndoAndRedo(tree, kLabelClearWord, [&] { return tree.killRootNode(copy); });
-    EXPECT_EQ(countRecordsOfType(tree, kRecordUnused), nodeCount);
+    EXPECT_EQ(countRecords(tree, kRecordUnused), nodeCount);
     EXPECT_EQ(countWalk(tree, root, 0), nodeCount);
     EXPECT_TRUE(databaseIsSound(tree));
 }
@@ -72,7 +65,7 @@ TEST(CTreeLargeShapes, AChainTwentyThousandDeepIsWalkedClonedDeletedAndKilled) {
     EXPECT_EQ(remaining, root);
     EXPECT_EQ(countWalk(tree, root, root), kChainDepth - 1);
     step(tree, [&] { return tree.killRootNode(root); });
-    EXPECT_EQ(countRecordsOfType(tree, kRecordNode), 0);
+    EXPECT_EQ(countRecords(tree, kRecordNode), 0);
     EXPECT_EQ(tree.tablet().cell(kHeaderRecord, kHdrFirstRoot), 0);
     EXPECT_EQ(platform.recorder.bugReports(), RReports{});
 }

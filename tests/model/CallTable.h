@@ -48,13 +48,6 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
     return calls.at(name)();
 }
 
-inline int32_t countNodeRecords(CTree& tree) {
-    int32_t count = 0;
-    for (int32_t r = 2; r <= tree.recordCount(); ++r)
-        count += tree.tablet().cell(r, kAttrType) == kRecordNode;
-    return count;
-}
-
 // Builds the trees of `setup` (separated by ";", each a new root, or a call when it starts
 // with ".") in a new grammar, then runs the call as one step. For an `after` of "!report" the
 // step is refused with that report and changes nothing; for "=value" it answers the value and
@@ -97,6 +90,7 @@ inline void expectCall(const char* setup, const char* call, const std::string& a
     EXPECT_EQ(platform.recorder.bugReports(), RReports{});
     // A root taken off the list is the caller's to place again.
     if (std::string(call).rfind("removeFromRootList", 0) != 0) {
-        EXPECT_EQ(countNodeRecords(tree), countAllNodes(tree)) << "a node left out of the trees";
+        EXPECT_EQ(countRecords(tree, kRecordNode), countAllNodes(tree))
+            << "a node left out of the trees";
     }
 }

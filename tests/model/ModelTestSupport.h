@@ -38,6 +38,13 @@ template <typename C> std::string joined(const C& values, const char* separator 
     return text;
 }
 
+inline int32_t countRecords(const CTree& tree, int32_t type) {
+    int32_t count = 0;
+    for (int32_t r = 2; r <= tree.recordCount(); ++r)
+        count += tree.tablet().cell(r, kAttrType) == type;
+    return count;
+}
+
 // The result of a call whose last parameter receives it; the call must succeed.
 template <typename T = int32_t, typename O, typename F, typename... A>
 T ask(O& object, F f, A... args) {
