@@ -250,24 +250,19 @@ TEST_F(CTreeHierarchy, RootInformationBelongsToRootsOnlyAndMovesWhole) {
                            tree.setWhereIsTree(w, kTreeInLexicon), tree.setBelongsToXBarSpine(n)});
     });
     EXPECT_EQ(string(&CTree::getCitationForm, w), "dog");
-    const struct {
-        RGetter getter;
-        int32_t n, expected;
-    } rows[] = {{&CTree::getWordCategory, w, 3},
-                {&CTree::getMainTerminalNode, w, dog},
-                {&CTree::getFootNode, w, n},
-                {&CTree::getLowestXBarSpineNode, w, n},
-                {&CTree::getWhereIsTree, w, kTreeInLexicon},
-                {&CTree::getBelongsToXBarSpine, n, 1},
-                {&CTree::getBelongsToXBarSpine, dog, 0}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(get(row.getter, row.n), row.expected) << &row - rows;
-        if (row.n == w) { // every getter wants a root
-            int32_t value = -1;
-            EXPECT_EQ((tree.*row.getter)(n, value), kErrInvalidParameter);
-            EXPECT_EQ(value, 0);
-        }
+    // Each getter's answer for the root, then for a node that is not a root (refused, 0).
+    std::vector<int32_t> got;
+    for (const RGetter g :
+         {&CTree::getWordCategory, &CTree::getMainTerminalNode, &CTree::getFootNode,
+          &CTree::getLowestXBarSpineNode, &CTree::getWhereIsTree}) {
+        int32_t value = -1;
+        got.insert(got.end(), {get(g, w), (tree.*g)(n, value), value});
     }
+    const RErr no = kErrInvalidParameter;
+    EXPECT_EQ(joined(got), joined(std::vector{3, no, 0, dog, no, 0, n, no, 0, n, no, 0,
+                                              int32_t{kTreeInLexicon}, no, 0}));
+    EXPECT_EQ(get(&CTree::getBelongsToXBarSpine, n) * 10 + get(&CTree::getBelongsToXBarSpine, dog),
+              10);
     const CRString* none = nullptr;
     EXPECT_EQ(tree.getCitationForm(n, none), kErrInvalidParameter);
     // Every setter wants a root; categories and nodes are checked.
