@@ -1,7 +1,6 @@
 #include "ScriptSupport.h"
 
 #include "cli/GrammarTextReader.h"
-#include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
@@ -32,6 +31,28 @@ std::unique_ptr<CTree> readDocument(const std::string& file) {
         EXPECT_EQ(tree->createTree(false), kNoErr);
     }
     return tree;
+}
+
+// "E user/native: message" for a run-time error box; any other text is kept whole after "E? ".
+std::string runTimeError(const std::string& text) {
+    std::size_t at = 0;
+    const auto skip = [&](const std::string& part) {
+        const bool found = text.compare(at, part.size(), part) == 0;
+        at += found ? part.size() : 0;
+        return found;
+    };
+    const auto name = [&](const std::string& lead) {
+        const std::size_t close = skip(lead) ? text.find('"', at) : std::string::npos;
+        const std::string found = close == std::string::npos ? "" : text.substr(at, close - at);
+        at = close == std::string::npos ? at : close + 1;
+        return found;
+    };
+    if (!skip("A run time error occurred"))
+        return "E? " + text;
+    const std::string user = name(" in the user function \"");
+    const std::string native = name(" while calling native function \"");
+    return skip(".\r\nError Message: ") ? "E " + user + "/" + native + ": " + text.substr(at)
+                                        : "E? " + text;
 }
 
 } // namespace
@@ -84,6 +105,13 @@ RErr ScriptHarness::run(const std::string& functionName) {
     return err;
 }
 
+std::string ScriptHarness::exec(const std::string& text, const std::string& function,
+                                const std::string& names) {
+    EXPECT_EQ(compile(text), kNoErr);
+    EXPECT_EQ(run(function), kNoErr);
+    return show(names);
+}
+
 std::string ScriptHarness::global(const std::string& name) {
     CSymbol* symbol = nullptr;
     if (script().symbolTable())
@@ -114,32 +142,54 @@ std::string ScriptHarness::featureText(int32_t node, const std::string& feature)
     return value ? value->str() : std::string();
 }
 
-Texts ScriptHarness::boxes(const std::string& title) const {
-    Texts texts;
-    for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-        if (call.title == title)
-            texts.push_back(call.text);
-    return texts;
+std::string ScriptHarness::show(const std::string& names) {
+    std::istringstream words(names);
+    std::string out;
+    for (std::string name; words >> name;)
+        out += (out.empty() ? "" : " ") + name + "=" + global(name);
+    const std::string reports = take();
+    return reports.empty() ? out : out + " | " + reports;
 }
 
-Texts ScriptHarness::takeMessages() {
-    Texts texts;
-    for (const auto& request : ui.requestsOfKind(RecordingUserInterface::Kind::Message))
-        texts.push_back(request.text);
+std::string ScriptHarness::take() {
+    using Kind = RecordingPlatform::Kind;
+    std::string out;
+    const auto add = [&](const std::string& item) { out += (out.empty() ? "" : " | ") + item; };
+    for (const RecordingPlatform::Call& call : platform.recorder.calls()) {
+        if (call.kind == Kind::BugReport)
+            add("bug: " + call.text);
+        else if (call.kind == Kind::Message)
+            add(call.title == "Run Time Error" ? runTimeError(call.text)
+                : call.title.empty()           ? "!" + call.text
+                                               : call.title + ": " + call.text);
+        else if (call.kind == Kind::Beep)
+            add("beep");
+        else if (call.kind == Kind::Pause)
+            add("pause " + std::to_string(call.number));
+        else
+            add((call.kind == Kind::Ask ? "ask: " : "other: ") + call.text);
+    }
+    for (const RecordingUserInterface::Request& request : ui.requests()) {
+        if (request.kind == RecordingUserInterface::Kind::Message)
+            add("msg: " + request.text);
+        else if (request.kind == RecordingUserInterface::Kind::PopUp)
+            add("pop-up " + std::to_string(request.first) + ": " + request.text);
+    }
+    if (!trace.str().empty())
+        add("trace: " + trace.str());
+    platform.recorder.clear();
     ui.clear();
-    return texts;
+    trace.str("");
+    return out;
 }
 
-std::vector<int32_t> ScriptHarness::buildTree() {
-    int32_t root = 0, a = 0, b = 0, c = 0;
+int32_t ScriptHarness::buildTree(const std::string& shape) {
+    int32_t root = 0;
     unrecorded(tree, [&] {
-        EXPECT_EQ(tree.newRoot(root), kNoErr);
+        EXPECT_EQ(::buildTree(tree, shape, root, nodes), kNoErr);
         EXPECT_EQ(tree.setWhereIsTree(root, kTreeArea), kNoErr);
-        EXPECT_EQ(tree.newDaughterToRight(root, a), kNoErr);
-        EXPECT_EQ(tree.newDaughterToRight(root, b), kNoErr);
-        EXPECT_EQ(tree.newDaughterToLeft(a, c), kNoErr);
     });
-    return {root, a, b, c};
+    return root;
 }
 
 int32_t ScriptHarness::build(const std::string& shape) {
@@ -153,13 +203,11 @@ int32_t ScriptHarness::build(const std::string& shape) {
     return root;
 }
 
-std::string ScriptHarness::labelOf(int32_t record) {
-    return cellText(tree, record, kAttrLabel);
-}
-
 CRString ScriptHarness::perform(const std::string& name, const std::vector<RArg>& args, RErr& err) {
-    const int32_t number = nativeNumber(name);
-    EXPECT_NE(number, 0) << name;
+    int32_t number = 1;
+    while (number <= kNativeFunctionCount && name != nativeFunction(number)->name)
+        ++number;
+    EXPECT_LE(number, kNativeFunctionCount) << name;
     CStackFrame frame(static_cast<int32_t>(args.size()));
     for (std::size_t i = 0; i < args.size(); ++i)
         EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i].text, kTag)),
@@ -188,16 +236,4 @@ CRString ScriptHarness::callUndoable(const std::string& name, const std::vector<
         return kNoErr;
     });
     return result;
-}
-
-int32_t nativeNumber(const std::string& name) {
-    for (int32_t number = 1; number <= kNativeFunctionCount; ++number)
-        if (name == nativeFunction(number)->name)
-            return number;
-    return 0;
-}
-
-std::string nativeErrorText(const std::string& native, const std::string& message) {
-    return "A run time error occurred while calling native function \"" + native +
-           "\".\r\nError Message: " + message;
 }

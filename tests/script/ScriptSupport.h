@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "script/CMiddleInterface.h"
 #include "script/CScript.h"
 #include "script/RecordingUserInterface.h"
@@ -51,29 +52,29 @@ public:
     RErr compile(const std::string& text, bool studentMode = true);
     // Runs a menu command inside an undo step labelled "Menu".
     RErr run(const std::string& functionName);
+    // Compiles the text, runs the function and shows the globals named (separated by spaces).
+    std::string exec(const std::string& text, const std::string& function,
+                     const std::string& names);
     std::string global(const std::string& name);
     int32_t number(const std::string& name) { return std::stoi("0" + global(name)); }
     void setGlobal(const std::string& name, int32_t value);
     int32_t featureRecord(const std::string& name) const;
     std::string featureText(int32_t node, const std::string& feature);
+    // "a=1 b=x" for the names; then, after " | ", what take() gives if it gives anything.
+    std::string show(const std::string& names);
 
-    // The message boxes of the title ("Run Time Error"; "" for alerts), and the bug reports.
-    Texts boxes(const std::string& title) const;
-    Texts runTimeErrors() const { return boxes("Run Time Error"); }
-    Texts alerts() const { return boxes(""); }
-    Texts bugReports() const { return platform.recorder.bugReports(); }
-    // The texts of the application's "message" requests, in order; forgets every request.
-    Texts takeMessages();
+    // Every request to the platform, the application and the trace since the last look, then
+    // forgets them, separated by " | ": "!text" an alert, "E user/native: message" a run-time
+    // error box, "bug: text", "beep", "pause N", "ask: text", "msg: text" a message,
+    // "pop-up N: text", "trace: text".
+    std::string take();
 
-    // A tree in the tree area: root with daughters a (over c) and b; returns {root, a, b, c}.
-    std::vector<int32_t> buildTree();
+    // A tree from a compact description in the tree area, outside the history; gives its root.
+    int32_t buildTree(const std::string& shape = "R(A(C) B)");
     // A tree from a compact description on the work area, as one undo step; gives its root.
     int32_t build(const std::string& shape);
     int32_t node(const std::string& label) const { return nodes.at(label); }
-    std::string labelOf(int32_t record);
-    int32_t cell(int32_t record, int32_t attribute) {
-        return tree.tablet().cell(record, attribute);
-    }
+    std::string labelOf(int32_t record) { return cellText(tree, record, kAttrLabel); }
 
     // Runs the native on a frame holding the arguments, outside any undo step; err receives
     // what performNativeFunction returned.
@@ -105,9 +106,3 @@ class NativeTest : public ::testing::Test, public ScriptHarness {
 protected:
     NativeTest() : ScriptHarness({}, true) { script().setTraceOutput(&trace); }
 };
-
-// The number of the native with the name, 0 when there is none.
-int32_t nativeNumber(const std::string& name);
-
-// The run-time error box text for an error raised by the native outside any user function.
-std::string nativeErrorText(const std::string& native, const std::string& message);

@@ -1,0 +1,545 @@
+#include "ScriptSupport.h"
+
+#include "script/CScriptNode.h"
+#include "script/CScriptScanner.h"
+#include "script/CSymbol.h"
+#include "script/CSymbolTable.h"
+#include "script/CompileErrors.h"
+#include "script/NativeFunctionTable.h"
+#include "script/ScriptLineColouring.h"
+#include "script/ScriptTokens.h"
+#include "storage/CRMemory.h"
+
+namespace {
+
+constexpr int32_t kTag = 152;
+
+// A function f with the body (from line 1); global x, y and a-1.
+std::string fn(const std::string& body) {
+    return "define function f\n" + body + "\nend define";
+}
+std::string withGlobals(const std::string& body) {
+    return "define variable x, y, a-1\n" + fn(body);
+}
+
+struct CompileCase {
+    std::string text;
+    int32_t code; // 0: compiles
+    int32_t line; // 0-based
+};
+
+// Every case compiles in a grammar with the features "Case" and "mother".
+const std::vector<CompileCase> kCases = {
+    {"", 0, 0},
+    {"  \n\t\n\n", 0, 0},
+    {"debug\ndefine variable x\ndebug debug", 0, 0},
+    {"define function f(a, b) forward\ndefine function g\n return f(1, 2)\nend define\n"
+     "define function f(a, b)\n return a + b\nend define",
+     0, 0},
+    // Empty parameters are not counted.
+    {"define function f(, a,) forward\ndefine function f(a)\nend define\n"
+     "define function g\n f(1)\nend define",
+     0, 0},
+    {fn(" beep") + "\ndefine function g\n f\n new-index\nend define", 0, 0},
+    {"define variable n\ndefine function f(n)\n return n\nend define", 0, 0},
+    {"define function f(n)\nend define\ndefine function g(n)\n return n\nend define", 0, 0},
+    {"define variable a\n" + fn(" define variable a, b\n let a = 1\n let b = a"), 0, 0},
+    {fn(" define variables a"), 0, 0},
+    {"define function f(n)\n let case(n) = case(mother(n)) & \"x\"\nend define", 0, 0},
+    {"define variables v, w\ndefine function f(n)\n if n then 1 else 2 end if\n"
+     " while not n v end while\n for every node v let w = v end for\n"
+     " for every node v dominated by n exit end for\n"
+     " return search upward(n, candidate = 3)\nend define",
+     0, 0},
+    {fn(" \"note\""), 0, 0},
+    {"define menu \"A\"\n\"f\" \"F\"\ndivider\nend define\ndefine menu \"B\"\ndivider\nend define",
+     0, 0},
+    {"define function Check\nend define\ndefine function g\n CHECK\nend define", 0, 0},
+    // A minus before digits belongs to the literal: "3-1" is two literals, never a statement
+    // pair that drops the subtraction; "3 - 1" subtracts and "a-1" is one name.
+    {withGlobals(" let x = 3 - 1\n let x = 3 - -1\n let x = 3--1\n let x = (3) - 1"), 0, 0},
+    {withGlobals(" let a-1 = 5\n let x = a-1 - 1\n let x = 3\n 1"), 0, 0},
+    {withGlobals(" let x = 3-1"), 1, 2},
+    {withGlobals(" let x = 3 -1"), 1, 2},
+    {withGlobals(" beep(3 -1)"), 1, 2},
+    {withGlobals(" 3-1"), 1, 2},
+    {withGlobals(" while 3-1 beep end while"), 1, 2},
+    {withGlobals(" let y = 1\n let x = 10-1"), 1, 3},
+    {withGlobals(" let x = 3\n -1"), 1, 3},
+    {withGlobals(" let x = red -1"), 1, 2},
+    // Comments anywhere, their lines counted as any other; a quote in one starts no literal.
+    {"# nothing yet\n   # still nothing", 0, 0},
+    {"define variable x# one\n" + fn("  let x = 1#set # say \"hi") + " # done", 0, 0},
+    {"define function f(a,\n# the second\n b)\n  return a\nend define", 0, 0},
+    {"# one\n# two\n\n# four\ndefine variable x\n  ! # six\n", 1, 5},
+    {fn("  beep # ok\n  !"), 1, 2},
+    {"define function f # \n  g\nend define", 19, 1},
+    // 1: syntax errors.
+    {"define function f(a)\n let a = 1\nend define", 1, 1},
+    {"define function g\nend define\n" + fn(" g()"), 1, 3},
+    {"define variable x\ndefine variable x", 1, 1},
+    {"define menu \"A\"\nend define", 1, 1},
+    {"define variable c\n" + fn(" if c then end if"), 1, 2},
+    {fn(" return 1 ! 2"), 1, 1},
+    {fn("  _"), 1, 1},
+    {"define function caf\xC3\xA9\nend define", 1, 0},
+    {"define function f(n)\n for every node n beep end for\nend define", 1, 1},
+    {"define function f\n beep\n", 1, 2},
+    {"Define function f\nend define", 1, 0},
+    // Semantic errors, with the line the scanner had reached.
+    {"define function f(a, b) forward\ndefine function f(a)\n return a\nend define", 3, 1},
+    {"define function f(a) forward\ndefine function f\n return 1\nend define", 3, 2},
+    {"define variable v\ndefine function v\n return 1\nend define", 4, 1},
+    {"define function case\nend define", 5, 0},
+    {fn(" define variable x,\n  Case\n return 1"), 5, 2},
+    {"define function f(a, b) forward\ndefine function f(b, a)\n return a\nend define", 6, 1},
+    {"define function f(a, a)\nend define", 6, 0},
+    {"define function f(x,\ncase)\nend define", 7, 1},
+    {"define function f(beep)\nend define", 8, 0},
+    {fn(" define variable a, b,\n a\n return 1"), 9, 2},
+    {"define function f(a)\n define variable a\n return 1\nend define", 10, 1},
+    {fn(" define variable beep\n return 1"), 11, 1},
+    {"define variable x y\ndefine function f\nend define", 13, 1},
+    {"define variable x y", 13, 0},
+    {"define menu \"A\"\n\"f\" \"F\"\nend define\ndefine menu \"B\"\ndivider\nend define\n"
+     "define menu \"C\"\n\"g\" \"G\"\nend define",
+     16, 6},
+    {"define function g(a)\n return a\nend define\n" + fn(" g"), 17, 5},
+    {fn(" return substring(\"abc\", 1)"), 17, 1},
+    {"define function g(a)\nend define\n" + fn(" g(1, 2)"), 18, 3},
+    {fn(" return mother(1, 2)"), 18, 1}, // the feature is hidden by the native
+    {fn(" return x"), 19, 1},
+    {fn(" g") + "\ndefine function g\nend define", 19, 1},
+    {"define function beep\nend define", 20, 1},
+    {"define function f\nend define\ndefine function f\nend define", 20, 3},
+    // The first error counts, on the line it was found.
+    {fn(" return 1\n return zz\n return yy("), 19, 2},
+};
+
+CSymbol* find(ScriptHarness& fixture, const char* name, const CSymbol* scope = nullptr) {
+    CSymbol* symbol = nullptr;
+    fixture.script().symbolTable()->findASymbol(CRString(name, kTag), scope, symbol);
+    return symbol;
+}
+
+// Each token as one word: "?name" an unidentified name, "#text:number" a constant, "$text" a
+// string, "v"/"p"/"f"/"a" + name a variable, parameter, function or feature, "@line" after
+// the line counter moved, a character as itself, any other token as its code.
+std::string scanPrepared(ScriptHarness& fixture, std::vector<CSymbol*>* symbols = nullptr) {
+    const std::map<int32_t, const char*> prefixes = {
+        {tUNIDENTIFIEDsymbol, "?"}, {tVARIABLEsymbol, "v"},  {tLOCALARGUMENTsymbol, "p"},
+        {tFUNCTIONsymbol, "f"},     {tATTRIBUTEsymbol, "a"}, {tSTRING, "$"}};
+    CScriptScanner scanner;
+    std::string out;
+    int32_t line = 0;
+    for (int guard = 0; guard < 10000; ++guard) {
+        RScannedToken token;
+        scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
+        if (token.code == tEndOfInput)
+            break;
+        if (fixture.script().getLineCounter() != line)
+            out += "@" + std::to_string(line = fixture.script().getLineCounter()) + " ";
+        const std::string name = token.symbol ? token.symbol->getSymbolString().str() : "";
+        if (token.code == tCONSTANT)
+            out += "#" + token.text->str() + ":" + std::to_string(token.text->getNumericValue());
+        else if (prefixes.count(token.code))
+            out += prefixes.at(token.code) + (token.code == tSTRING ? token.text->str() : name);
+        else
+            out += token.code < 128 && token.code > 32 ? std::string(1, char(token.code))
+                                                       : std::to_string(token.code);
+        out += " ";
+        if (symbols)
+            symbols->push_back(token.symbol);
+    }
+    return out;
+}
+
+CSymbol* addSymbol(ScriptHarness& fixture, const char* name, int32_t type, CSymbol* scope) {
+    CSymbol* symbol = nullptr;
+    EXPECT_EQ(fixture.script().symbolTable()->addASymbol(CRString(name, kTag), type, symbol),
+              kNoErr);
+    symbol->setSymbolScope(scope);
+    return symbol;
+}
+
+} // namespace
+
+TEST(ScriptCompile, EachScriptGivesItsExpectedCodeAndLine) {
+    for (const CompileCase& c : kCases) {
+        SCOPED_TRACE(c.text);
+        ScriptHarness fixture({"Case", "mother"});
+        EXPECT_EQ(fixture.compile(c.text, false), c.code ? kErrScriptCompile : kNoErr);
+        CScript& script = fixture.script();
+        // A failed compile leaves nothing to run.
+        EXPECT_EQ(std::to_string(script.lastCompileErrorCode()) + " " +
+                      std::to_string(script.lastCompileErrorLine()) + " " +
+                      std::to_string(script.middleInterface().lastParseErrorCode()) + " " +
+                      std::to_string(script.middleInterface().lastParseErrorLine()) +
+                      (script.isParsed() ? " parsed" : "") + (script.symbolTable() ? " table" : ""),
+                  c.code ? std::to_string(c.code) + " " + std::to_string(c.line) + " " +
+                               std::to_string(c.code) + " " + std::to_string(c.line)
+                         : "0 0 0 0 parsed table");
+    }
+    for (const auto& [text, blank] : {std::pair<const char*, bool>{" \t\n# a\n#b", true},
+                                      {"# a\ndebug", false},
+                                      {"\"# not a comment\"", false},
+                                      {"\r\n", false}})
+        EXPECT_EQ(CScriptScanner::isBlankScript(text), blank) << text;
+    // The script window's messages.
+    EXPECT_STREQ(compileErrorText(1), "Syntax error.");
+    EXPECT_STREQ(compileErrorText(6),
+                 "Bad parameter list.  Check to see if a symbol is repeated in "
+                 "the list.  \nThere may also be a mismatching forward "
+                 "definition.");
+    EXPECT_STREQ(compileErrorText(13), "A comma is missing.");
+    EXPECT_EQ(std::string(compileErrorText(0)) + compileErrorText(22), "");
+    for (int32_t code = 1; code <= kHighestCompileError; ++code)
+        EXPECT_GT(std::string(compileErrorText(code)).size(), 10u) << code;
+}
+
+TEST(ScriptCompile, NestingDeeperThanTheParserStackIsASyntaxErrorOnTheLineReached) {
+    const auto nested = [](std::size_t depth) {
+        return fn(" return " + std::string(depth, '(') + "\n1" + std::string(depth, ')'));
+    };
+    ScriptHarness fixture;
+    EXPECT_EQ(fixture.compile(nested(150)), kNoErr);  // within the first stack
+    EXPECT_EQ(fixture.compile(nested(4000)), kNoErr); // the stack grows
+    EXPECT_EQ(fixture.compile(nested(20000)), kErrScriptCompile);
+    EXPECT_EQ(
+        fixture.script().lastCompileErrorCode() * 10 + fixture.script().lastCompileErrorLine(), 11);
+    EXPECT_EQ(fixture.compile("define function f\n return " + std::string(30000, '(')),
+              kErrScriptCompile);
+    EXPECT_EQ(fixture.script().lastCompileErrorCode(), 1);
+}
+
+TEST(ScriptCompile, DefinitionsFillTheSymbolTableAndTheParseTree) {
+    ScriptHarness fixture({"Case", "Mother"});
+    ASSERT_EQ(fixture.compile("define variable n, total\ndefine function sum(a, n) forward\n"
+                              "define function sum(a, n)\n define variable x, total\n"
+                              " return a + n\nend define\ndefine function empty(p, q)\nend define"),
+              kNoErr);
+    // Type, parameters, frame size and value; an empty body still has a frame for its
+    // parameters; a feature's value is its record.
+    const auto describe = [&](const char* name, const CSymbol* scope = nullptr) {
+        const CSymbol* s = find(fixture, name, scope);
+        return s ? std::to_string(s->getSymbolType()) + " " +
+                       std::to_string(s->getSymbolHowManyParams()) + " " +
+                       std::to_string(s->getSymbolTotalStackFrameSize()) + " " +
+                       std::to_string(s->getSymbolValue()) +
+                       (s->getSymbolBody() ? " " + s->getSymbolBody()->debugString() : "") + "; "
+                 : "none; ";
+    };
+    CSymbol* sum = find(fixture, "sum");
+    EXPECT_EQ(describe("sum") + describe("n") + describe("empty") + describe("x"),
+              std::to_string(kSymbolUserFnc) + " 2 4 0 [return (a + n)]; " +
+                  std::to_string(kSymbolVariabl) + " 0 0 0; " + std::to_string(kSymbolUserFnc) +
+                  " 2 2 0; none; ");
+    EXPECT_EQ(describe("case"), std::to_string(kSymbolAttribu) + " 0 0 " +
+                                    std::to_string(fixture.featureRecord("Case")) + "; ");
+    std::string slots;
+    for (const char* name : {"a", "n", "x", "total"}) {
+        const CSymbol* s = find(fixture, name, sum);
+        slots += s && s->getSymbolScope() == sum
+                     ? std::to_string(s->getSymbolType()) + "@" +
+                           std::to_string(s->getSymbolStackFramePosition()) + " "
+                     : "none ";
+    }
+    EXPECT_EQ(slots, std::to_string(kSymbolLoclArg) + "@1 " + std::to_string(kSymbolLoclArg) +
+                         "@2 " + std::to_string(kSymbolVariabl) + "@3 " +
+                         std::to_string(kSymbolVariabl) + "@4 ");
+    // A feature named like a native is in the table, after the native in its chain, and
+    // cannot be assigned through the native's name.
+    CSymbol* native = find(fixture, "MOTHER");
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(native->getSymbolType(), kSymbolNatvFnc);
+    std::string chain;
+    for (CSymbol* s = native->getNext(); s; s = s->getNext())
+        chain += s->getSymbolType() == kSymbolAttribu ? s->getSymbolString().str() : "";
+    EXPECT_EQ(chain, "mother");
+    EXPECT_EQ(fixture.compile("define function f(n)\n let mother(n) = 1\nend define"),
+              kErrScriptCompile);
+    EXPECT_EQ(fixture.script().lastCompileErrorCode(), 1);
+
+    const std::pair<const char*, const char*> trees[] = {
+        {"return not a or b", "[return (not (a or b))]"},
+        {"return a or not b and c", "[return (a or (not (b and c)))]"},
+        {"return a = b < c", "[return (a = (b < c))]"},
+        {"return a & b + c", "[return (a & (b + c))]"},
+        {"return a eq b & c", "[return (a eq (b & c))]"},
+        {"return a and b or c and d", "[return ((a and b) or (c and d))]"},
+        {"return a ne b eq c", "[return ((a ne b) eq c)]"},
+        {"return a eq b = c", "[return (a eq (b = c))]"},
+        {"return a <> b = c", "[return ((a <> b) = c)]"},
+        {"return a = b <> c", "[return ((a = b) <> c)]"},
+        {"return a >= b <= c > d < a", "[return ((((a >= b) <= c) > d) < a)]"},
+        {"return a < b & c", "[return (a < (b & c))]"},
+        {"return a + b & c", "[return ((a + b) & c)]"},
+        {"return 1 + 2 * 3 - 4", "[return ((1 + (2 * 3)) - 4)]"},
+        {"return a - b - c", "[return ((a - b) - c)]"},
+        {"return a / b % c * d", "[return (((a / b) % c) * d)]"},
+        {"return a * (b + c)", "[return (a * (b + c))]"},
+        {"return (a or b) and c", "[return ((a or b) and c)]"},
+        {"return not not a", "[return (not (not a))]"},
+        {"return a or b and c eq d", "[return (a or (b and (c eq d)))]"},
+        {"let a = 1\nlet case(n) = \"x y\"\nexit", "[let a = 1; let case(n) = \"x y\"; exit]"},
+        {"g(n, case(n))\nbeep\nreturn -3", "[g(n, case(n)); beep; return -3]"},
+        {"if a then b else c d end if", "[if a then [b] else [c; d] end if]"},
+        {"if true then false end if", "[if true then [false] end if]"},
+        {"while a < 3 let a = a + 1 end while", "[while (a < 3) [let a = (a + 1)] end while]"},
+        {"for every node a b end for", "[for every node a [b] end for]"},
+        {"for every node a dominated by n exit end for",
+         "[for every node a dominated by n [exit] end for]"},
+        {"return search upward(n, case(candidate) eq \"x\")",
+         "[return search upward(n, (case(candidate) eq \"x\"))]"},
+        {"let a = red + underline", "[let a = (4 + 4)]"}};
+    for (const auto& [body, expected] : trees) {
+        ScriptHarness parsed({"case"});
+        ASSERT_EQ(parsed.compile("define variables a, b, c, d\ndefine function g(x, y)\n"
+                                 "end define\ndefine function f(n)\n" +
+                                 std::string(body) + "\nend define"),
+                  kNoErr)
+            << body;
+        const CSymbol* f = find(parsed, "f");
+        EXPECT_EQ(f && f->getSymbolBody() ? f->getSymbolBody()->debugString() : "", expected);
+    }
+}
+
+TEST(ScriptCompile, EveryNativeResolvesAndCompilesOnlyWithItsOwnArgumentCount) {
+    // Spot checks of the table scripts are written against: number, name, argument count.
+    const std::tuple<int32_t, const char*, int32_t, RNativeResult> spots[] = {
+        {1, "add-style", 2, RNativeResult::Action},
+        {16, "candidate", 0, RNativeResult::Value},
+        {93, "substring", 3, RNativeResult::Text},
+        {kNativeFunctionCount, "tag-colors", 0, RNativeResult::Action}};
+    for (const auto& [number, name, count, result] : spots) {
+        EXPECT_STREQ(nativeFunction(number)->name, name);
+        EXPECT_EQ(nativeFunction(number)->argumentCount, count) << name;
+        EXPECT_EQ(nativeFunction(number)->result, result) << name;
+    }
+    EXPECT_EQ(kNativeFunctionCount, 104);
+    ScriptHarness fixture, compiler;
+    ASSERT_EQ(fixture.compile(""), kNoErr);
+    std::set<std::string> names;
+    for (int32_t number = 1; number <= kNativeFunctionCount; ++number) {
+        const RNativeFunction* row = nativeFunction(number);
+        ASSERT_NE(row, nullptr) << number;
+        EXPECT_NE(row->run, nullptr) << row->name;
+        EXPECT_TRUE(names.insert(row->name).second) << row->name;
+        const CSymbol* s = find(fixture, row->name);
+        ASSERT_NE(s, nullptr) << row->name;
+        EXPECT_EQ(std::to_string(s->getSymbolType()) + " " + std::to_string(s->getSymbolValue()) +
+                      " " + std::to_string(s->getSymbolHowManyParams()) + " " +
+                      std::to_string(s->getSymbolTotalStackFrameSize()),
+                  std::to_string(kSymbolNatvFnc) + " " + std::to_string(number) + " " +
+                      std::to_string(row->argumentCount) + " " +
+                      std::to_string(row->argumentCount));
+        // A call with one argument of 1 too many or too few does not compile.
+        for (int32_t count = row->argumentCount - 1; count <= row->argumentCount + 1; ++count) {
+            std::string call = row->name;
+            for (int32_t i = 0; i < count; ++i)
+                call += (i == 0 ? "(" : ", ") + std::string("1");
+            const RErr err = compiler.compile(
+                "define function f\n " + call + (count > 0 ? ")" : "") + "\nend define\n", false);
+            if (count >= 0) {
+                EXPECT_EQ(err != kNoErr, count != row->argumentCount) << row->name << count;
+            }
+        }
+    }
+}
+
+TEST(ScriptCompile, StudentModeDeclaresTheAuthorMenusKeepingWhatTheRecordsHold) {
+    std::string menus = "define menu \"Checks\"\n\"check-all\" \"Check All\"\n";
+    for (int i = 1; i < 35; ++i)
+        menus += "\"f" + std::to_string(i) + "\" \"F\"\n";
+    menus += "end define\ndefine menu \"More\"\n";
+    for (int i = 0; i < 35; ++i)
+        menus += "divider\n";
+    menus += "end define\n";
+    // "name count: first item .. last item" for each menu.
+    const auto declared = [](ScriptHarness& fixture) {
+        const CMiddleInterface& middle = fixture.middle();
+        std::string out = std::to_string(middle.howManyMenus());
+        for (int32_t i = 1; middle.menu(i); ++i) {
+            const auto& items = middle.menu(i)->items;
+            const auto item = [](const CMiddleInterface::RMenuItem& it) {
+                return it.divider ? std::string("-") : it.functionName + "/" + it.label;
+            };
+            out += "; " + middle.menu(i)->name + " " + std::to_string(items.size()) + ": " +
+                   item(items.front()) + " .. " + item(items.back());
+        }
+        return out;
+    };
+    ScriptHarness author, student, third;
+    ASSERT_EQ(author.compile(menus, false), kNoErr);
+    EXPECT_EQ(declared(author), "0");
+    ASSERT_EQ(student.compile(menus), kNoErr);
+    EXPECT_EQ(declared(student), "2; Checks 30: check-all/Check All .. f29/F; More 31: - .. -");
+    // A third menu fails without touching the first two.
+    ASSERT_EQ(third.compile("define menu \"A\"\n\"a\" \"A\"\nend define\n"
+                            "define menu \"B\"\n\"b\" \"B\"\nend define\n"
+                            "define menu \"C\"\n\"c\" \"C\"\n\"d\" \"D\"\nend define"),
+              kErrScriptCompile);
+    EXPECT_EQ(third.script().lastCompileErrorCode(), 16);
+    EXPECT_EQ(declared(third), "2; A 1: a/A .. a/A; B 1: b/B .. b/B");
+    EXPECT_EQ(third.take(), "");
+}
+
+TEST(ScriptCompile, ACompileWritesItsResultLineAndStartsAfreshFreeingTheLast) {
+    const auto live = [] {
+        std::string out;
+        for (const auto kind : {kKindCSymbol, kKindCScriptNode, kKindCSymbolTable})
+            out += std::to_string(CRMemory::shared().live(kind)) + " ";
+        return out;
+    };
+    const std::string before = live();
+    const int64_t scripts = CRMemory::shared().live(kKindCScript);
+    {
+        ScriptHarness fixture;
+        fixture.script().setTraceOutput(&fixture.trace);
+        ASSERT_EQ(fixture.compile("define variable x\n\n5"), kErrScriptCompile);
+        ASSERT_EQ(fixture.compile("define variable x\ndebug"), kNoErr);
+        EXPECT_TRUE(fixture.middle().isRunTimeDebugging());
+        EXPECT_EQ(fixture.take(), "trace: Error code 1 on line 2\nError code 0 on line 0\n");
+        // The next compile does not see the last one's symbols: x is new again, and debug off.
+        ASSERT_EQ(fixture.compile("define variable x\ndefine variable y"), kNoErr);
+        EXPECT_FALSE(fixture.middle().isRunTimeDebugging());
+        ASSERT_NE(fixture.script().candidateValue(), nullptr);
+        EXPECT_STREQ(fixture.script().candidateValue()->getStringValue(), "0");
+        ASSERT_EQ(fixture.compile(fn(" return 2 * 2")), kNoErr);
+        EXPECT_NE(live(), before);
+        EXPECT_EQ(fixture.compile(fn(" return 2 *")), kErrScriptCompile);
+        EXPECT_EQ(live(), before);
+        EXPECT_EQ(CRMemory::shared().live(kKindCScript), scripts + 1);
+    }
+    EXPECT_EQ(CRMemory::shared().live(kKindCScript), scripts);
+}
+
+TEST(ScriptScanner, TextsScanToTheirTokens) {
+    const std::pair<const char*, std::string> rows[] = {
+        // Spot checks of the keyword and constant tables, in lower case only.
+        {"variables dominated eq <>", std::to_string(tVARIABLE) + " " + std::to_string(tDOMINATED) +
+                                          " " + std::to_string(tSTRING_EQUAL) + " " +
+                                          std::to_string(tNE) + " "},
+        {"magenta underline", "#11:11 #4:4 "},
+        {"variablesx Variable If end-define Red reddish",
+         "?variablesx ?variable ?if ?end-define ?red ?reddish "},
+        // Names take single hyphens between letters and digits; a native's name is a function.
+        {"drag-from-lexicon a-1 x2y add-style", "?drag-from-lexicon ?a-1 ?x2y fadd-style "},
+        {"a--b abc- a_b", "?a - - ?b ?abc - ?a _ ?b "},
+        // An integer literal takes a leading minus directly before its digits.
+        {"-5 007 x -1 3-1 3 - 1 -x", "#-5:-5 #007:7 ?x #-1:-1 #3:3 #-1:-1 #3:3 - #1:1 - ?x "},
+        {"\"a b\" \"\" \"if 12 \xC3\xA9\"", "$a b $ $if 12 \xC3\xA9 "},
+        // A line feed ends an open literal, and still counts; a quote open at the end is a
+        // character.
+        {"\"abc\nx", "@1 $abc ?x "},
+        {"x \"ab", "?x \" ?ab "},
+        {"= > < & + - * / % ( ) , !", "= > < & + - * / % ( ) , ! "},
+        {"=< >< > =", "= < > < > = "},
+        {"\xC3\xA9\r", "195 169 13 "},
+        {"a\n\n  b\t c\n\nd\n", "?a @2 ?b ?c @4 ?d "},
+        {"case CASE mother", "acase acase fmother "},
+    };
+    for (const auto& [text, tokens] : rows) {
+        ScriptHarness fixture({"Case"});
+        fixture.setText(text);
+        ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+        EXPECT_EQ(scanPrepared(fixture), tokens) << text;
+    }
+}
+
+TEST(ScriptScanner, NamesAreClassifiedInTheFunctionScopeFirstAndUnknownOnesEnteredOnce) {
+    ScriptHarness fixture({"Case"});
+    for (const bool inside : {true, false}) {
+        fixture.setText("N v f g");
+        ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+        CSymbol* function = addSymbol(fixture, "f", kSymbolUserFnc, nullptr);
+        addSymbol(fixture, "g", kSymbolFncForw, nullptr);
+        CSymbol* global = addSymbol(fixture, "n", kSymbolVariabl, nullptr);
+        CSymbol* parameter = addSymbol(fixture, "n", kSymbolLoclArg, function);
+        CSymbol* local = addSymbol(fixture, "v", kSymbolVariabl, function);
+        fixture.script().setScope(inside ? function : nullptr);
+        std::vector<CSymbol*> symbols;
+        // Outside the function its parameter's name is the global variable, its local unknown.
+        EXPECT_EQ(scanPrepared(fixture, &symbols), inside ? "pn vv ff fg " : "vn ?v ff fg ");
+        EXPECT_EQ(symbols[0], inside ? parameter : global);
+        EXPECT_EQ(symbols[1] == local, inside);
+    }
+    fixture.setText("zork Zork");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    std::vector<CSymbol*> symbols;
+    EXPECT_EQ(scanPrepared(fixture, &symbols), "?zork ?zork ");
+    EXPECT_EQ(symbols[0], symbols[1]);
+    EXPECT_EQ(fixture.take(), "bug: Internal error: unknown symbol type.");
+    // A parameter left in the global scope is reported the same way, with its own text.
+    fixture.setText("p");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    addSymbol(fixture, "p", kSymbolLoclArg, nullptr);
+    EXPECT_EQ(scanPrepared(fixture), "?p ");
+    EXPECT_EQ(fixture.take(), "bug: Internal error: got illegal symbol type in global scope.");
+}
+
+TEST(ScriptScanner, PreparingAgainStartsAtTheFirstByteOfTheNewText) {
+    ScriptHarness fixture;
+    fixture.setText("alpha beta\ngamma");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    CScriptScanner scanner;
+    RScannedToken token;
+    scanner.nextToken(fixture.script(), *fixture.script().symbolTable(), token);
+    EXPECT_EQ(token.symbol->getSymbolString().str(), "alpha");
+    fixture.setText("delta");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    EXPECT_EQ(fixture.script().getLineCounter(), 0);
+    scanner.reset();
+    EXPECT_EQ(scanPrepared(fixture), "?delta ");
+    fixture.setText("abcdefg");
+    ASSERT_EQ(fixture.script().prepareForParsing(), kNoErr);
+    char buffer[8] = {};
+    std::string read;
+    for (const int size : {3, 8, 8}) {
+        const int count = fixture.script().yyinput(buffer, size);
+        read += std::string(buffer, static_cast<std::size_t>(count)) + std::to_string(count) + " ";
+    }
+    EXPECT_EQ(read, "abc3 defg4 0 ");
+}
+
+TEST(ScriptLineColouring, EachTokenKindGetsItsColourByTheScannersRules) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"define function check", "keyword:define keyword:function"},
+        {"  let c = red + bold", "keyword:let constant:red constant:bold"},
+        {"x -12 3-1", "number:-12 number:3 number:-1"},
+        {"say \"a # b\" # note", "string:\"a # b\" comment:# note"},
+        {"set-color(n, blue)", "native:set-color constant:blue"},
+        {"define function drag-completed(a, b)",
+         "keyword:define keyword:function hook:drag-completed"},
+        {"a_b ! x", "invalid:_ invalid:!"},
+        // Keywords and constants in lower case only; names ignore case for functions and hooks.
+        {"If BLACK Open BEEP", "hook:Open native:BEEP"},
+        // "variables" is a keyword, "variablesx" a name; a hyphen joins names, not keywords.
+        {"variables variablesx end-if", "keyword:variables"},
+        // An open literal runs to the end of the line, as the scanner reads it.
+        {"let s = \"open", "keyword:let string:\"open"},
+        // The bytes of an accented letter make one invalid piece.
+        {"caf\xc3\xa9", "invalid:\xc3\xa9"},
+        {"", ""},
+        {"#", "comment:#"}};
+    static const char* const names[] = {"keyword", "constant", "number", "string",
+                                        "comment", "native",   "hook",   "invalid"};
+    for (const auto& [line, expected] : rows) {
+        std::vector<RScriptColourSpan> spans;
+        colourScriptLine(line, spans);
+        std::string out;
+        for (const RScriptColourSpan& span : spans)
+            out += (out.empty() ? "" : " ") + std::string(names[static_cast<int>(span.colour)]) +
+                   ":" + std::string(line).substr(span.start, span.length);
+        EXPECT_EQ(out, expected);
+    }
+    // UTF-16 lines give the positions of their code units.
+    const std::u16string line = u"\u00e9 if \"x\"";
+    std::vector<RScriptColourSpan> spans;
+    colourScriptLine(line.data(), line.size(), spans);
+    std::string out;
+    for (const RScriptColourSpan& span : spans)
+        out += std::string(names[static_cast<int>(span.colour)]) + " " +
+               std::to_string(span.start) + "+" + std::to_string(span.length) + " ";
+    EXPECT_EQ(out, "invalid 0+1 keyword 2+2 string 5+3 ");
+}
