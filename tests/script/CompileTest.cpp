@@ -543,3 +543,118 @@ TEST(ScriptLineColouring, EachTokenKindGetsItsColourByTheScannersRules) {
                std::to_string(span.start) + "+" + std::to_string(span.length) + " ";
     EXPECT_EQ(out, "invalid 0+1 keyword 2+2 string 5+3 ");
 }
+
+TEST(CSymbolTable, SymbolsAreHashedLowerCasedAndFoundInTheirOwnScope) {
+    // ELF hash of the UTF-8 bytes modulo 211; long names fold the high nibble back in.
+    std::string hashes;
+    for (const char* name : {"", "a", "abc", "mother", "add-style", "aq",
+                             "attach-daughter-to-right", "turn-off-offending-nodes"})
+        hashes += std::to_string(CSymbolTable::hashFunction(CRString(name, kTag))) + " ";
+    EXPECT_EQ(hashes, "0 97 124 197 43 188 133 173 ");
+    // The hash itself does not fold case; lookups lower-case first.
+    EXPECT_NE(CSymbolTable::hashFunction(CRString("ABC", kTag)), 124);
+    CSymbolTable table;
+    const auto add = [&](const char* name, int32_t type = kSymbolUnident,
+                         CSymbol* scope = nullptr) {
+        CSymbol* symbol = nullptr;
+        EXPECT_EQ(table.addASymbol(CRString(name, kTag), type, symbol), kNoErr);
+        symbol->setSymbolScope(scope);
+        return symbol;
+    };
+    const auto find = [&](const char* name, const CSymbol* scope = nullptr) {
+        CSymbol sentinel(CRString("sentinel", kTag), kSymbolUnident);
+        CSymbol* symbol = &sentinel; // every lookup overwrites it
+        EXPECT_EQ(table.findASymbol(CRString(name, kTag), scope, symbol), kNoErr);
+        return symbol;
+    };
+    CRString name("Drag-From-Lexicon", kTag);
+    CSymbol* symbol = nullptr;
+    ASSERT_EQ(table.addASymbol(name, kSymbolAttribu, symbol), kNoErr);
+    // The caller's text is unchanged; the symbol's is lower case and its fields are empty.
+    EXPECT_EQ(name.str() + " " + symbol->getSymbolString().str() + " " +
+                  std::to_string(symbol->getSymbolType()) + " " +
+                  std::to_string(symbol->getSymbolHowManyParams() +
+                                 symbol->getSymbolTotalStackFrameSize() +
+                                 symbol->getSymbolStackFramePosition() + symbol->getSymbolValue()),
+              "Drag-From-Lexicon drag-from-lexicon " + std::to_string(kSymbolAttribu) + " 0");
+    EXPECT_EQ(symbol->getSymbolBody(), nullptr);
+    EXPECT_EQ(symbol->getSymbolScope(), nullptr);
+    EXPECT_EQ(table.bucketHead(CSymbolTable::hashFunction(CRString("drag-from-lexicon", kTag))),
+              symbol);
+    CSymbol* global = add("foo", kSymbolVariabl);
+    CSymbol* function = add("f", kSymbolUserFnc);
+    CSymbol* other = add("g", kSymbolUserFnc);
+    CSymbol* parameter = add("n", kSymbolLoclArg, function);
+    EXPECT_EQ(find("FOO"), global);
+    EXPECT_EQ(find("foo", function), nullptr); // a global is not in a function's scope
+    EXPECT_EQ(find("n"), nullptr);             // a parameter is not global
+    EXPECT_EQ(find("N", function), parameter);
+    EXPECT_EQ(find("n", other), nullptr);
+    EXPECT_EQ(find("bar"), nullptr);
+    // "lpe" and "lpé" share a bucket, so the comparison decides.
+    ASSERT_EQ(CSymbolTable::hashFunction(CRString("lpe", kTag)),
+              CSymbolTable::hashFunction(CRString("lp\xC3\xA9", kTag)));
+    CSymbol* plain = add("lpe");
+    EXPECT_EQ(find("LP\xC3\xA9"), plain);
+    EXPECT_FALSE(plain->matchesSymbol(CRString("lpe", kTag), plain));
+    EXPECT_FALSE(plain->matchesSymbol(CRString("lpf", kTag), nullptr));
+    // "aq" and "ba" share bucket 188: chains append, and the older of two equal names is found.
+    CSymbol* first = add("aq");
+    CSymbol* second = add("ba");
+    CSymbol* duplicate = add("AQ", kSymbolVariabl);
+    EXPECT_EQ(table.bucketHead(188), first);
+    EXPECT_EQ(first->getNext(), second);
+    EXPECT_EQ(second->getNext(), duplicate);
+    EXPECT_EQ(find("aq"), first);
+}
+
+TEST(CSymbolTable, OnlyBuckets0To210AreUsedAndEverySymbolIsFreedWithTheTable) {
+    const auto live = [](int64_t symbols, int64_t tables, int64_t buckets) {
+        return std::to_string(CRMemory::shared().live(kKindCSymbol) - symbols) + " " +
+               std::to_string(CRMemory::shared().live(kKindCSymbolTable) - tables) + " " +
+               std::to_string(CRMemory::shared().live(kTagSymbolBuckets) - buckets);
+    };
+    const int64_t symbols = CRMemory::shared().live(kKindCSymbol);
+    const int64_t tables = CRMemory::shared().live(kKindCSymbolTable);
+    const int64_t buckets = CRMemory::shared().live(kTagSymbolBuckets);
+    {
+        CSymbolTable table;
+        for (int32_t i = 0; i < 5000; ++i) {
+            CSymbol* symbol = nullptr;
+            EXPECT_EQ(table.addASymbol(CRString("name" + std::to_string(i), kTag), kSymbolUnident,
+                                       symbol),
+                      kNoErr);
+        }
+        EXPECT_EQ(live(symbols, tables, buckets), "5000 1 1");
+        int32_t used = 0;
+        for (int32_t bucket = 0; bucket < CSymbolTable::kBucketCount; ++bucket)
+            used += table.bucketHead(bucket) != nullptr;
+        EXPECT_EQ(used, 211);
+        EXPECT_EQ(table.bucketHead(211), nullptr);
+        EXPECT_EQ(table.bucketHead(-1), nullptr);
+    }
+    EXPECT_EQ(live(symbols, tables, buckets), "0 0 0");
+}
+
+TEST(CSymbol, OutOfRangeKindAndParameterCountAreReportedAndStoredAndValuesAreCopies) {
+    ScriptHarness fixture;
+    CSymbol symbol(CRString("x", kTag), kSymbolUnident);
+    symbol.setSymbolType(10);
+    symbol.setSymbolHowManyParams(100);
+    EXPECT_EQ(fixture.take(), "");
+    symbol.setSymbolType(11);
+    symbol.setSymbolHowManyParams(101);
+    EXPECT_EQ(symbol.getSymbolType() * 1000 + symbol.getSymbolHowManyParams(), 11101);
+    const std::string reports = fixture.take();
+    EXPECT_LT(reports.find("CSymbol::setSymbolType"),
+              reports.find("CSymbol::setSymbolHowManyParams"));
+    EXPECT_NE(reports.find("CSymbol::setSymbolHowManyParams"), std::string::npos);
+    EXPECT_FALSE(symbol.getSymbolStringValue().hasValue());
+    CRString value("12", kTag);
+    symbol.setSymbolStringValue(value);
+    value.setStringValue("99");
+    EXPECT_EQ(symbol.getSymbolStringValue().str(), "12");
+    RVariable& variable = symbol;
+    variable.setVariableValue(CRString("7", kTag));
+    EXPECT_EQ(variable.variableValue().getNumericValue(), 7);
+}

@@ -34,8 +34,8 @@ std::string runOnTree(ScriptHarness& runner, const RRun& row) {
 
 // Two nested loops of a thousand passes each around the body: a million runs of it.
 std::string millionTimes(const std::string& body) {
-    return " define variable i, j\n let i = 0\n while i < 1000\n let i = i + 1\n let j = 0\n"
-           "  while j < 1000\n let j = j + 1\n" +
+    return " define variable i, j let i = 0 while i < 1000 let i = i + 1 let j = 0 while j < 1000 "
+           "let j = j + 1 " +
            body + "  end while\n end while\n";
 }
 
@@ -69,7 +69,7 @@ TEST(ScriptInterpreter, OperatorsOnNumbersAndTexts) {
         {"\"a # b\" & \"#\" # the literals keep their hashes", "a # b#"}};
     for (const auto& [expression, value] : rows) {
         ScriptHarness runner;
-        EXPECT_EQ(runner.exec(std::string("define variable r\ndefine function f\n let r = ") +
+        EXPECT_EQ(runner.exec(std::string("define variable r define function f let r = ") +
                                   expression + "\nend define",
                               "f", "r"),
                   std::string("r=") + value);
@@ -93,66 +93,55 @@ TEST(ScriptInterpreter, OperatorsOnNumbersAndTexts) {
 }
 
 TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsAndReportsAsWorkedOutByHand) {
-    const std::string recursion =
-        "define variable count, deepest\ndefine function rec\n"
-        " let count = count + 1\n let deepest = rec & \"|\"\nend define\n";
+    const std::string recursion = "define variable count, deepest define function rec let count = "
+                                  "count + 1 let deepest = rec & \"|\" end define ";
     const std::string loops =
-        "define variable i, j, k, after\ndefine function forever\n let i = 0\n"
-        " while true\n let i = i + 1\n end while\n let after = 1\nend define\n"
-        "define function short\n let j = 0\n while j < 5\n let j = j + 1\n"
-        " end while\nend define\ndefine function exact\n let k = 0\n"
-        " while k < 1000\n let k = k + 1\n end while\nend define\ndebug";
-    const std::string forward = "define variable after\ndefine function later forward\n"
-                                "define function main\n let after = later\n let after = 2\n"
-                                "end define\ndefine variable v";
-    const std::string walk = "define variable x, y, visited, after\ndefine function walk\n"
-                             " let visited = 0\n for every node x\n  let visited = visited + 1\n";
+        "define variable i, j, k, after define function forever let i = 0 while true let i = i + 1 "
+        "end while let after = 1 end define define function short let j = 0 while j < 5 let j = j "
+        "+ 1 end while end define define function exact let k = 0 while k < 1000 let k = k + 1 end "
+        "while end define debug";
+    const std::string forward =
+        "define variable after define function later forward define function main let after = "
+        "later let after = 2 end define define variable v";
+    const std::string walk = "define variable x, y, visited, after define function walk let "
+                             "visited = 0 for every node x let visited = visited + 1 ";
     const RRun rows[] = {
         // and and or evaluate both operands.
-        {"define variable calls, r, s\n"
-         "define function f(x)\n let calls = calls & \"f\"\n return x\nend define\n"
-         "define function g(x)\n let calls = calls & \"g\"\n return x\nend define\n"
-         "define function main\n let r = f(0) and g(2)\n let s = f(1) or g(0)\nend define",
+        {"define variable calls, r, s define function f(x) let calls = calls & \"f\" return x end "
+         "define define function g(x) let calls = calls & \"g\" return x end define define "
+         "function main let r = f(0) and g(2) let s = f(1) or g(0) end define",
          "main", "calls r s", "calls=fgfg r=0 s=1"},
         // The last return sets the result and exit leaves the function.
-        {"define variable a, b, after, never\n"
-         "define function twice\n return 1\n return 2\nend define\n"
-         "define function leave\n return 1\n exit\n let never = 1\n return 3\nend define\n"
-         "define function nothing\n let after = 0\nend define\n"
-         "define function main\n let a = twice\n let b = leave\n"
-         " let after = nothing & \"|\"\nend define",
+        {"define variable a, b, after, never define function twice return 1 return 2 end define "
+         "define function leave return 1 exit let never = 1 return 3 end define define function "
+         "nothing let after = 0 end define define function main let a = twice let b = leave let "
+         "after = nothing & \"|\" end define",
          "main", "a b never after", "a=2 b=1 never= after=|"},
         // Reading a variable as a statement of its own leaves it intact; a parameter hides the
         // global of the same name.
-        {"define variable r, x\n"
-         "define function add(x, y)\n define variable z\n let z = x + y\n z\n x\n return z\n"
-         "end define\n"
-         "define function main\n define variable local\n let local = 5\n local\n let x = 40\n"
-         " let r = add(local, 2) & \"/\" & local & \"/\" & x\nend define",
+        {"define variable r, x define function add(x, y) define variable z let z = x + y z x "
+         "return z end define define function main define variable local let local = 5 local let x "
+         "= 40 let r = add(local, 2) & \"/\" & local & \"/\" & x end define",
          "main", "r", "r=7/5/40"},
         // Texts read as numbers (each digit's code less 48) stay the texts they were.
-        {"define variable t, n\ndefine function main\n"
-         " define variable local\n let t = \"12a\"\n let local = \"007\"\n"
-         " let n = (t + 0) & \"/\" & (local * 1)\nend define",
+        {"define variable t, n define function main define variable local let t = \"12a\" let "
+         "local = \"007\" let n = (t + 0) & \"/\" & (local * 1) end define",
          "main", "n t", "n=169/7 t=12a"},
         // A function left from inside an operand returns the value the expression had then.
-        {"define variable r1, r2, r3\n"
-         "define function leaveWithText\n return (if \"abc\" then exit end if) + 1\nend define\n"
-         "define function leaveAfterOperand\n return \"05\" + search upward(0, true)\n"
-         "end define\n"
-         "define function leaveInNot\n return not (if 7 then exit end if)\nend define\n"
-         "define function main\n let r1 = leaveWithText\n let r2 = leaveAfterOperand\n"
-         " let r3 = leaveInNot\nend define",
+        {"define variable r1, r2, r3 define function leaveWithText return (if \"abc\" then exit "
+         "end if) + 1 end define define function leaveAfterOperand return \"05\" + search "
+         "upward(0, true) end define define function leaveInNot return not (if 7 then exit end if) "
+         "end define define function main let r1 = leaveWithText let r2 = leaveAfterOperand let r3 "
+         "= leaveInNot end define",
          "main", "r1 r2 r3", "r1=abc r2=05 r3=0"},
-        {"define variable a\ndefine function arg(x)\n return x\nend define\n"
-         "define function main\n define variable local\n let local = \"007\"\n"
-         " let a = arg(1 + 1) & \"/\" & arg(\"a\" & \"b\") & \"/\" & arg(local)\nend define",
+        {"define variable a define function arg(x) return x end define define function main define "
+         "variable local let local = \"007\" let a = arg(1 + 1) & \"/\" & arg(\"a\" & \"b\") & "
+         "\"/\" & arg(local) end define",
          "main", "a", "a=2/ab/007"},
         // main is level 1; down runs at levels 2 to 99 and the call at level 100 yields nothing.
-        {"define variable deep, refused\n"
-         "define function down(k)\n if k > 0 then\n  return down(k - 1) + 1\n end if\n"
-         "end define\n"
-         "define function main\n let deep = down(97)\n let refused = down(150)\nend define",
+        {"define variable deep, refused define function down(k) if k > 0 then return down(k - 1) + "
+         "1 end if end define define function main let deep = down(97) let refused = down(150) end "
+         "define",
          "main", "deep refused", "deep=97 refused=98"},
         // The refused call yields the empty value; every level above appends its bar.
         {recursion, "rec", "count", "count=99"},
@@ -166,30 +155,28 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsAndReportsAsWorkedOutByHand) {
         {forward, "missing", "after", "after="},
         {forward, "MAIN", "after",
          "after= | bug: CScript::executeAnyFunction: non-function symbol type."},
-        {"define variable v\ndebug", "missing", "",
+        {"define variable v debug", "missing", "",
          " | E /: There is no function in the script corresponding to the menu command."},
         // An invalid start leaves the function as "exit" would; so does a feature of no node.
-        {"define variable found, after\ndefine function f(n)\n return 1\nend define\n"
-         "define function invalid\n let found = search upward(0, f(candidate))\n let after = 1\n"
-         "end define\n",
+        {"define variable found, after define function f(n) return 1 end define define function "
+         "invalid let found = search upward(0, f(candidate)) let after = 1 end define ",
          "invalid", "found after", "found= after="},
-        {"define variable after\ndefine function badnode\n let case(0) = \"x\"\n let after = 1\n"
-         "end define\ndebug",
+        {"define variable after define function badnode let case(0) = \"x\" let after = 1 end "
+         "define debug",
          "badnode", "after", "after="},
-        {"define variable start, found, after\ndefine function climb\n"
-         " let found = search upward(start, kill-node(candidate) = 9)\n let after = 1\nend "
-         "define\n",
+        {"define variable start, found, after define function climb let found = search "
+         "upward(start, kill-node(candidate) = 9) let after = 1 end define ",
          "climb", "found after", "found=0 after=1", "start=C"},
         // A walk takes its list when it starts and skips numbers that no longer name a node;
         // nodes the body makes are not visited. The root cannot be replaced by its daughter.
-        {walk + "  kill-node(x)\n end for\n let after = 1\nend define\n", "walk", "visited after",
+        {walk + "  kill-node(x) end for let after = 1 end define ", "walk", "visited after",
          "visited=1 after=1"},
-        {walk + "  detach(x)\n end for\n let after = 1\nend define\n", "walk", "visited after",
+        {walk + "  detach(x) end for let after = 1 end define ", "walk", "visited after",
          "visited=4 after=1"},
-        {walk + "  create-daughter-to-left(x)\n end for\n let after = 1\nend define\n", "walk",
+        {walk + "  create-daughter-to-left(x) end for let after = 1 end define ", "walk",
          "visited after", "visited=4 after=1"},
-        {walk + "  let y = create-daughter-to-left(x)\n  substitute(x, y)\n  detach(x)\n end for\n"
-                " let after = 1\nend define\n",
+        {walk + "  let y = create-daughter-to-left(x) substitute(x, y) detach(x) end for let after "
+                "= 1 end define ",
          "walk", "visited after", "visited=4 after=1 | bug: CTree::substitute (invalid parameter)"},
     };
     for (const RRun& row : rows) {
@@ -212,17 +199,13 @@ TEST(ScriptInterpreter, WalksOverTheTreeAreaAreUndoneWithTheMenuStep) {
     ScriptHarness runner({"case"});
     runner.buildTree();
     runner.buildTree("S(X(Z) Y)");
-    ASSERT_EQ(runner.compile("define variable v, order, sub, start, bad, n, copy\n"
-                             "define function all\n for every node v\n"
-                             " let order = order & label(v)\n end for\nend define\n"
-                             "define function below\n define variable w\n"
-                             " for every node w dominated by start\n let sub = sub & label(w)\n"
-                             " end for\nend define\n"
-                             "define function invalid\n define variable w\n"
-                             " for every node w dominated by 0\n let bad = bad + 1\n end for\n"
-                             "end define\n"
-                             "define function mark\n let case(n) = \"nom\" & 1\n"
-                             " let copy = case(n) & \"!\"\nend define\ndebug"),
+    ASSERT_EQ(runner.compile(
+                  "define variable v, order, sub, start, bad, n, copy define function all for "
+                  "every node v let order = order & label(v) end for end define define function "
+                  "below define variable w for every node w dominated by start let sub = sub & "
+                  "label(w) end for end define define function invalid define variable w for every "
+                  "node w dominated by 0 let bad = bad + 1 end for end define define function mark "
+                  "let case(n) = \"nom\" & 1 let copy = case(n) & \"!\" end define debug"),
               kNoErr);
     // Pre-order, the newest tree first.
     ASSERT_EQ(runner.run("all"), kNoErr);
@@ -256,15 +239,11 @@ TEST(ScriptInterpreter, WalksOverTheTreeAreaAreUndoneWithTheMenuStep) {
 TEST(ScriptInterpreter, SearchUpwardTestsEachAncestorButNotTheStart) {
     ScriptHarness runner;
     runner.buildTree();
-    ASSERT_EQ(runner.compile("define variable tested, found, start\n"
-                             "define function no\n let tested = tested + 1\n return 0\n"
-                             "end define\n"
-                             "define function yes\n let tested = tested + 1\n return 1\n"
-                             "end define\n"
-                             "define function none\n let found = search upward(start, no)\n"
-                             "end define\n"
-                             "define function first\n let found = search upward(start, yes)\n"
-                             "end define\n"),
+    ASSERT_EQ(runner.compile(
+                  "define variable tested, found, start define function no let tested = tested + 1 "
+                  "return 0 end define define function yes let tested = tested + 1 return 1 end "
+                  "define define function none let found = search upward(start, no) end define "
+                  "define function first let found = search upward(start, yes) end define "),
               kNoErr);
     runner.setGlobal("start", runner.node("C"));
     ASSERT_EQ(runner.run("none"), kNoErr);
@@ -287,12 +266,10 @@ TEST(ScriptInterpreter, AWalkDoesNotTakeANodeMadeUnderANumberItListed) {
         SCOPED_TRACE(header);
         ScriptHarness runner;
         const RRun row{
-            std::string("define variable x, top, victim, made, seen\n"
-                        "define function walk\n") +
+            std::string("define variable x, top, victim, made, seen define function walk ") +
                 header +
-                "  let seen = seen & label(x)\n  if x = top then\n   kill-node(victim)\n"
-                "   let made = create-daughter-to-left(x)\n   set-node-label(made, \"M\")\n"
-                "  end if\n end for\nend define\n",
+                "  let seen = seen & label(x) if x = top then kill-node(victim) let made = "
+                "create-daughter-to-left(x) set-node-label(made, \"M\") end if end for end define ",
             "walk", "seen", "seen=RAC", "top=R victim=B"};
         EXPECT_EQ(runOnTree(runner, row), row.expected);
         EXPECT_EQ(runner.number("made"), runner.node("B"));
@@ -303,19 +280,18 @@ TEST(ScriptInterpreter, AWalkDoesNotTakeANodeMadeUnderANumberItListed) {
     // Search upward neither tests a node made while it runs nor climbs on from it: when A is
     // killed and a node under B takes A's number, the search ends; a node put between A and R
     // is passed over.
-    const std::string test = "define variable top, a, b, start, made, tested\n"
-                             "define function test(n)\n let tested = tested & label(n)\n"
-                             " if n = a then\n";
-    const std::string climb = " set-node-label(made, \"M\")\n end if\n return 0\nend define\n"
-                              "define function climb\n"
-                              " return search upward(start, test(candidate))\nend define\n";
+    const std::string test = "define variable top, a, b, start, made, tested define function "
+                             "test(n) let tested = tested & label(n) if n = a then ";
+    const std::string climb =
+        " set-node-label(made, \"M\") end if return 0 end define define function climb return "
+        "search upward(start, test(candidate)) end define ";
     const char* marks = "top=R a=A b=B start=C";
     for (const RRun& row :
-         {RRun{test + "  kill-node(n)\n  let made = create-daughter-to-left(b)\n" + climb, "climb",
+         {RRun{test + "  kill-node(n) let made = create-daughter-to-left(b) " + climb, "climb",
                "tested", "tested=A", marks},
           RRun{test +
-                   "  detach(n)\n  let made = create-daughter-to-left(top)\n"
-                   "  attach-daughter-to-left(n, made)\n" +
+                   "  detach(n) let made = create-daughter-to-left(top) attach-daughter-to-left(n, "
+                   "made) " +
                    climb,
                "climb", "tested", "tested=AR", marks}}) {
         ScriptHarness runner;
@@ -329,18 +305,18 @@ TEST(ScriptInterpreter, LongOperatorChainsRunWithoutDeepRecursion) {
     std::string sum = "1";
     for (int i = 1; i < 50000; ++i)
         sum += " + 1";
-    EXPECT_EQ(runner.exec("define variable total\ndefine function add\n let total = " + sum +
-                              "\nend define",
-                          "add", "total"),
-              "total=50000");
+    EXPECT_EQ(
+        runner.exec("define variable total define function add let total = " + sum + "\nend define",
+                    "add", "total"),
+        "total=50000");
     // Nesting that cannot be flattened (here within recursion) is bounded: past the limit the
     // innermost function is abandoned with one report instead of overflowing the machine stack.
     std::string nested = "rec";
     for (int i = 0; i < 60; ++i)
         nested = "not (" + nested + ")";
-    ASSERT_EQ(runner.compile("define variable levels\ndefine function rec\n"
-                             " let levels = levels + 1\n return " +
-                             nested + "\nend define"),
+    ASSERT_EQ(runner.compile(
+                  "define variable levels define function rec let levels = levels + 1 return " +
+                  nested + "\nend define"),
               kNoErr);
     ASSERT_EQ(runner.run("rec"), kNoErr);
     EXPECT_GT(runner.number("levels"), 10);
@@ -354,15 +330,11 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
     // past the budget, wherever in a statement that falls. spin: 7 steps before the first
     // pass, 9 a pass, the 6th of which assigns count. climb: 5 steps before the first pass, 10
     // a pass (4 of them in inc), the 9th assigns.
-    const std::string spin = "define variable count\n"
-                             "define function spin\n define variable i\n let i = 0\n"
-                             " while i < 500\n let i = i + 1\n let count = i\n end while\n"
-                             "end define\n";
-    const std::string climb = "define variable count\n"
-                              "define function inc(n)\n return n + 1\nend define\n"
-                              "define function climb\n define variable i\n let i = 0\n"
-                              " while 1\n let i = inc(i)\n let count = i\n end while\n"
-                              "end define\n";
+    const std::string spin = "define variable count define function spin define variable i let i = "
+                             "0 while i < 500 let i = i + 1 let count = i end while end define ";
+    const std::string climb = "define variable count define function inc(n) return n + 1 end "
+                              "define define function climb define variable i let i = 0 while 1 "
+                              "let i = inc(i) let count = i end while end define ";
     const std::tuple<const std::string&, const char*, int64_t, const char*> steps[] = {
         {spin, "spin", 7 + 9 * 10 + 5, "count=10"},
         {spin, "spin", 7 + 9 * 10 + 6, "count=11"},
@@ -389,25 +361,24 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
     tasks.undoTasks = 2000;
     bytes.stringBytes = 5000;
     // A loop of arithmetic alone, a billion passes, is stopped by the clock.
-    const std::string billion = " define variable h, i, j\n let h = 0\n while h < 1000\n"
-                                " let h = h + 1\n let i = 0\n while i < 1000\n let i = i + 1\n"
-                                " let j = 0\n  while j < 1000\n let j = j + 1\n  let n = j * 2\n"
-                                "  end while\n end while\n end while\n";
+    const std::string billion = " define variable h, i, j let h = 0 while h < 1000 let h = h + 1 "
+                                "let i = 0 while i < 1000 let i = i + 1 let j = 0 while j < 1000 "
+                                "let j = j + 1 let n = j * 2 end while end while end while ";
     const std::tuple<const char*, std::string, CScript::RGrowthLimits, int64_t,
                      CScript::RStopReason, const char*>
         growth[] = {{"time", billion, generous, 30, CScript::RStopReason::kTooLong, kTooLong},
-                    {"records", millionTimes("  let n = create-daughter-to-left(n)\n"), records,
+                    {"records", millionTimes("  let n = create-daughter-to-left(n) "), records,
                      600000, CScript::RStopReason::kTooMuchMemory, kTooMuchMemory},
-                    {"undo tasks", millionTimes("  let case(n) = j\n"), tasks, 600000,
+                    {"undo tasks", millionTimes("  let case(n) = j "), tasks, 600000,
                      CScript::RStopReason::kTooMuchMemory, kTooMuchMemory},
-                    {"string bytes", millionTimes("  let case(n) = \"0123456789\" & j\n"), bytes,
+                    {"string bytes", millionTimes("  let case(n) = \"0123456789\" & j "), bytes,
                      600000, CScript::RStopReason::kTooMuchMemory, kTooMuchMemory}};
     for (const auto& [name, body, limits, milliseconds, reason, message] : growth) {
         SCOPED_TRACE(name);
         ScriptHarness runner({"case"});
         runner.buildTree();
-        ASSERT_EQ(runner.compile("define variable n, after\ndefine function grow\n" + body +
-                                 " let after = 1\nend define\n"),
+        ASSERT_EQ(runner.compile("define variable n, after define function grow " + body +
+                                 " let after = 1 end define "),
                   kNoErr);
         runner.setGlobal("n", runner.node("C"));
         runner.script().setStepBudget(std::numeric_limits<int64_t>::max() / 2);
@@ -423,19 +394,19 @@ TEST(ScriptBudgets, EachBudgetStopsTheCallOnceAndUndoTakesItBack) {
         EXPECT_EQ(runner.featureText(runner.node("C"), "case"), "");
         // The next call starts with budgets of its own.
         runner.script().setGrowthLimits(generous);
-        EXPECT_EQ(runner.exec("define variable after\ndefine function quick\n let after = 1\n"
-                              "end define\n",
-                              "quick", "after"),
-                  "after=1");
+        EXPECT_EQ(
+            runner.exec("define variable after define function quick let after = 1 end define ",
+                        "quick", "after"),
+            "after=1");
         EXPECT_EQ(runner.script().lastStopReason(), CScript::RStopReason::kNone);
     }
 }
 
 TEST(ScriptBudgets, AMillionAssignmentsOfAGlobalLeaveOneUndoTask) {
     ScriptHarness runner;
-    ASSERT_EQ(runner.compile("define variable g, h\ndefine function count\n" +
-                             millionTimes("let g = g + 1\n") +
-                             " let h = \"first\"\n let h = h & \" then last\"\nend define\n"),
+    ASSERT_EQ(runner.compile("define variable g, h define function count " +
+                             millionTimes("let g = g + 1 ") +
+                             " let h = \"first\" let h = h & \" then last\" end define "),
               kNoErr);
     runner.setGlobal("g", 7);
     runner.script().setTimeLimit(600000);
@@ -461,11 +432,10 @@ TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
         SCOPED_TRACE(debugging);
         ScriptHarness runner({"case"});
         runner.buildTree();
-        const std::string text = "define variable s, n, doublings, after\n"
-                                 "define function grow\n define variable i\n let s = \"ab\"\n"
-                                 " let i = 0\n while i < 40\n let i = i + 1\n let s = s & s\n"
-                                 "  let doublings = i\n let case(n) = s\n end while\n"
-                                 " let after = 1\nend define\n";
+        const std::string text =
+            "define variable s, n, doublings, after define function grow define variable i let s = "
+            "\"ab\" let i = 0 while i < 40 let i = i + 1 let s = s & s let doublings = i let "
+            "case(n) = s end while let after = 1 end define ";
         ASSERT_EQ(runner.compile(debugging ? text + "debug" : text), kNoErr);
         runner.setGlobal("n", runner.node("A"));
         ASSERT_EQ(runner.run("grow"), kNoErr);
@@ -484,14 +454,13 @@ TEST(ScriptBudgets, ATextPastTheStoredLimitStopsTheCallWithARunTimeError) {
 TEST(ScriptBudgets, ARepeatedErrorIsShownOnceAndCountedAtTheEndOfTheCall) {
     ScriptHarness runner;
     const std::string error = "E fail/mother: Invalid node argument";
-    EXPECT_EQ(runner.exec("define function fail\n define variable i, j\n let i = 0\n"
-                          " while i < 500\n let i = i + 1\n let j = 0\n"
-                          "  while j < 200\n let j = j + 1\n mother(0)\n end while\n"
-                          " end while\n mother(0)\nend define\ndebug",
+    EXPECT_EQ(runner.exec("define function fail define variable i, j let i = 0 while i < 500 let i "
+                          "= i + 1 let j = 0 while j < 200 let j = j + 1 mother(0) end while end "
+                          "while mother(0) end define debug",
                           "fail", ""),
               " | " + error + " | " + error + " ... and 100,000 more of the same");
     // The next call shows its first error again.
-    EXPECT_EQ(runner.exec("define function once\n mother(0)\nend define\ndebug", "once", ""),
+    EXPECT_EQ(runner.exec("define function once mother(0) end define debug", "once", ""),
               " | E once/mother: Invalid node argument");
 }
 
@@ -510,11 +479,11 @@ TEST(ScriptBudgets, AFailedAllocationInACallStopsItAndUndoRestores) {
     }
     ASSERT_EQ(undo.finishTaskList(), kNoErr);
     ASSERT_EQ(undo.zeroOut(), kNoErr);
-    ASSERT_EQ(runner.compile("define variable x, made, after\n"
-                             "define function walk\n create-daughter-to-left(x)\n let made = 1\n"
-                             " for every node x\n  let made = made + 1\n end for\n"
-                             " let after = 1\nend define\n"),
-              kNoErr);
+    ASSERT_EQ(
+        runner.compile(
+            "define variable x, made, after define function walk create-daughter-to-left(x) let "
+            "made = 1 for every node x let made = made + 1 end for let after = 1 end define "),
+        kNoErr);
     runner.setGlobal("x", runner.node("C"));
     const int32_t nodesBefore = countAllNodes(runner.tree);
     {

@@ -16,31 +16,20 @@ namespace {
 // `called` finds the first node in the tree area with the label; the labels asked for are
 // unique in the document. Every command first names the nodes it works on.
 const std::string kPrelude =
-    "define variable tp, dp, t, vp, v, advp, cp, tp2, after, g, n, m, answer\n"
-    "define function called(wanted)\n"
-    " define variable n, found\n"
-    " let found = 0\n"
-    " for every node n\n"
-    "  if found = 0 and label(n) eq wanted then\n"
-    "   let found = n\n"
-    "  end if\n"
-    " end for\n"
-    " return found\n"
-    "end define\n"
-    "define function nodes\n"
-    " let dp = called(\"DP\")\n let tp = mother(dp)\n"
-    " let t = called(\"T\")\n let vp = called(\"VP\")\n"
-    " let v = called(\"V\")\n let advp = called(\"AdvP\")\n"
-    " let cp = called(\"CP\")\n let tp2 = mother(called(\"it rains\"))\n"
-    "end define\n";
+    "define variable tp, dp, t, vp, v, advp, cp, tp2, after, g, n, m, answer define function "
+    "called(wanted) define variable n, found let found = 0 for every node n if found = 0 and "
+    "label(n) eq wanted then let found = n end if end for return found end define define function "
+    "nodes let dp = called(\"DP\") let tp = mother(dp) let t = called(\"T\") let vp = "
+    "called(\"VP\") let v = called(\"V\") let advp = called(\"AdvP\") let cp = called(\"CP\") let "
+    "tp2 = mother(called(\"it rains\")) end define ";
 
 struct DocumentScript : ScriptHarness {
     DocumentScript() : ScriptHarness(FromDocument{}, "xbar-document.rgt") {}
 };
 
-const std::string kReport = "define function report\n nodes\n"
-                            " message(\"g=\" & g & \"|\" & subtree-terminal-string(cp) & \"|\" & "
-                            "get-color(cp) & \"|\" & case(dp))\nend define\n";
+const std::string kReport =
+    "define function report nodes message(\"g=\" & g & \"|\" & subtree-terminal-string(cp) & \"|\" "
+    "& get-color(cp) & \"|\" & case(dp)) end define ";
 
 // Whether the hook exists and its answer, after calling it with the arguments.
 std::string hook(ScriptHarness& runner, int32_t number, int32_t first = 0, int32_t second = 0) {
@@ -59,87 +48,69 @@ CRString text(const std::string& value) {
 
 TEST(ScriptEndToEnd, NativesReportTheDocumentAsWorkedOutByHand) {
     const std::pair<const char*, const char*> groups[] = {
-        {" message(label(tp) & \" \" & is-root-node(tp) & \" \" & how-many-daughters(tp) & "
-         "\" \" & how-many-root-nodes)\n"
-         " message(label(right-sister(dp)) & \" \" & label(left-sister(right-sister(dp))) & "
-         "subtree-terminal-string(leftmost-daughter(advp)) & "
-         "subtree-terminal-string(rightmost-daughter(advp)) & \" \" & "
-         "label(mother(mother(v))))\n"
-         " message(dominate(tp, advp) & dominate(tp, tp) & non-reflexive-dominate(tp, tp) & "
-         "immediately-dominate(tp, dp) & immediately-dominate(tp, t) & dominate(tp, cp))\n"
-         " message(c-command(dp, v) & c-command(v, dp) & m-command(v, advp) & "
-         "m-command(v, dp) & precede(dp, advp) & precede(advp, dp) & precede(t, cp))\n"
-         " message(is-sister-of(dp, right-sister(dp)) & is-sister-of(dp, dp) & "
-         "is-leftmost-sister(dp) & is-rightmost-sister(dp) & is-branching-node(tp) & "
-         "is-branching-node(mother(called(\"N'\"))) & has-daughters(called(\"very\")))\n"
-         " message(label(head(tp)) & \" \" & label(head(vp)) & \" \" & label(spec(t)) & "
-         "\" \" & label(complement(t)) & \" \" & label(bottom-max(t)) & \" \" & "
-         "label(top-max(v)))\n"
-         " message(is-head(t) & is-head(advp) & is-maximal-projection(dp) & "
+        {" message(label(tp) & \" \" & is-root-node(tp) & \" \" & how-many-daughters(tp) & \" \" & "
+         "how-many-root-nodes) message(label(right-sister(dp)) & \" \" & "
+         "label(left-sister(right-sister(dp))) & subtree-terminal-string(leftmost-daughter(advp)) "
+         "& subtree-terminal-string(rightmost-daughter(advp)) & \" \" & label(mother(mother(v)))) "
+         "message(dominate(tp, advp) & dominate(tp, tp) & non-reflexive-dominate(tp, tp) & "
+         "immediately-dominate(tp, dp) & immediately-dominate(tp, t) & dominate(tp, cp)) "
+         "message(c-command(dp, v) & c-command(v, dp) & m-command(v, advp) & m-command(v, dp) & "
+         "precede(dp, advp) & precede(advp, dp) & precede(t, cp)) message(is-sister-of(dp, "
+         "right-sister(dp)) & is-sister-of(dp, dp) & is-leftmost-sister(dp) & "
+         "is-rightmost-sister(dp) & is-branching-node(tp) & "
+         "is-branching-node(mother(called(\"N'\"))) & has-daughters(called(\"very\"))) "
+         "message(label(head(tp)) & \" \" & label(head(vp)) & \" \" & label(spec(t)) & \" \" & "
+         "label(complement(t)) & \" \" & label(bottom-max(t)) & \" \" & label(top-max(v))) "
+         "message(is-head(t) & is-head(advp) & is-maximal-projection(dp) & "
          "is-maximal-projection(t) & is-spec-of(t, dp) & is-complement-of(vp, t) & "
-         "belong-to-same-spine(t, tp) & belong-to-same-spine(v, tp) & same(tp, tp2) & "
-         "same(tp, t))\n"
-         " message(label(next-node(tp)) & \" \" & label(next-node(called(\"dog\"))))\n"
-         " message(\"[\" & subtree-terminal-string(tp) & \"][\" & terminal-string & \"]\")\n",
+         "belong-to-same-spine(t, tp) & belong-to-same-spine(v, tp) & same(tp, tp2) & same(tp, t)) "
+         "message(label(next-node(tp)) & \" \" & label(next-node(called(\"dog\")))) message(\"[\" "
+         "& subtree-terminal-string(tp) & \"][\" & terminal-string & \"]\") ",
          "msg: TP 1 2 2 | msg: T' DP very loudly V' | msg: 110100 | msg: 1010100 | msg: 1010100 | "
          "msg: T V DP VP TP VP | msg: 1010111010 | msg: DP T' | "
          "msg: [ the dog -s bark very loudly][  the dog -s bark very loudly  that it rains]"},
-        {" let n = create-daughter-to-right(tp2)\n set-node-label(n, \"now\")\n"
-         " let m = create-daughter-to-left(cp)\n set-node-label(m, \"so\")\n"
-         " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
-         " detach(advp)\n"
-         " message(how-many-root-nodes & \" \" & is-root-node(advp) & \"|\" & "
-         "subtree-terminal-string(tp))\n"
-         " attach-daughter-to-left(advp, tp2)\n"
-         " message(how-many-root-nodes & \" \" & label(mother(advp)) & \"|\" & "
-         "subtree-terminal-string(cp))\n"
-         " kill-node(m)\n"
-         " message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp))\n"
+        {" let n = create-daughter-to-right(tp2) set-node-label(n, \"now\") let m = "
+         "create-daughter-to-left(cp) set-node-label(m, \"so\") "
+         "message(subtree-terminal-string(cp) & \"|\" & how-many-daughters(cp)) detach(advp) "
+         "message(how-many-root-nodes & \" \" & is-root-node(advp) & \"|\" & "
+         "subtree-terminal-string(tp)) attach-daughter-to-left(advp, tp2) "
+         "message(how-many-root-nodes & \" \" & label(mother(advp)) & \"|\" & "
+         "subtree-terminal-string(cp)) kill-node(m) message(subtree-terminal-string(cp) & \"|\" & "
+         "how-many-daughters(cp)) "
          // The C's word dies; the TP's three daughters move under C, leaving TP a leaf.
-         " move-daughters(tp2, called(\"C\"))\n"
-         " message(subtree-terminal-string(cp) & \"|\" & has-daughters(tp2) & "
-         "how-many-daughters(called(\"C\")))\n",
+         " move-daughters(tp2, called(\"C\")) message(subtree-terminal-string(cp) & \"|\" & "
+         "has-daughters(tp2) & how-many-daughters(called(\"C\"))) ",
          "msg:  so that it rains now|2 | msg: 3 1| the dog -s bark | "
          "msg: 2 TP| so that very loudly it rains now | msg:  that very loudly it rains now|1 | "
          "msg:  very loudly it rains now TP|03"},
         {" message(label(dp) & \" \" & category(dp) & \" \" & projection(dp) & \" \" & "
-         "get-subscript(dp) & \" \" & category(advp) & \" \" & category(called(\"dog\")) & "
-         "\" \" & category(t) & projection(t) & \" \" & category(called(\"C'\")) & "
-         "projection(called(\"C'\")))\n"
-         " set-node-category(advp, \"A\")\n set-node-projection(advp, 2)\n"
-         " auto-node-label(advp)\n"
-         " message(label(advp) & \" \" & category(advp) & \" \" & projection(advp) & \" \" & "
-         "is-maximal-projection(advp))\n"
-         " set-node-label(t, \"Tns\")\n set-subscript(t, \"j\")\n"
-         " message(label(t) & \"_\" & get-subscript(t) & \" \" & category(t))\n"
-         " let case(dp) = \"nom\"\n let num(t) = \"sg\"\n"
-         " message(\"[\" & case(dp) & \"][\" & num(dp) & \"][\" & num(t) & \"]\")\n"
-         " copy-features(dp, t)\n"
-         " message(\"[\" & case(t) & \"][\" & num(t) & \"]\")\n"
-         " message(new-index & new-index)\n"
-         " message(get-color(cp) & \" \" & get-color(mother(v)) & \" \" & get-color(dp) & \" \" & "
-         "translate-color(\"green\") & \" \" & has-style(t, 1) & has-style(t, 2) & "
-         "has-style(t, 4) & \" \" & get-triangle(advp) & get-triangle(dp))\n"
-         " set-color(dp, 4)\n set-style(t, 4)\n set-triangle(dp, 1)\n"
-         " message(get-color(dp) & \" \" & has-style(t, 1) & has-style(t, 4) & \" \" & "
-         "get-triangle(dp))\n"
-         " clear-style(t)\n add-style(t, 2)\n"
-         " message(has-style(t, 2) & has-style(t, 4))\n",
+         "get-subscript(dp) & \" \" & category(advp) & \" \" & category(called(\"dog\")) & \" \" & "
+         "category(t) & projection(t) & \" \" & category(called(\"C'\")) & "
+         "projection(called(\"C'\"))) set-node-category(advp, \"A\") set-node-projection(advp, 2) "
+         "auto-node-label(advp) message(label(advp) & \" \" & category(advp) & \" \" & "
+         "projection(advp) & \" \" & is-maximal-projection(advp)) set-node-label(t, \"Tns\") "
+         "set-subscript(t, \"j\") message(label(t) & \"_\" & get-subscript(t) & \" \" & "
+         "category(t)) let case(dp) = \"nom\" let num(t) = \"sg\" message(\"[\" & case(dp) & "
+         "\"][\" & num(dp) & \"][\" & num(t) & \"]\") copy-features(dp, t) message(\"[\" & case(t) "
+         "& \"][\" & num(t) & \"]\") message(new-index & new-index) message(get-color(cp) & \" \" "
+         "& get-color(mother(v)) & \" \" & get-color(dp) & \" \" & translate-color(\"green\") & \" "
+         "\" & has-style(t, 1) & has-style(t, 2) & has-style(t, 4) & \" \" & get-triangle(advp) & "
+         "get-triangle(dp)) set-color(dp, 4) set-style(t, 4) set-triangle(dp, 1) "
+         "message(get-color(dp) & \" \" & has-style(t, 1) & has-style(t, 4) & \" \" & "
+         "get-triangle(dp)) clear-style(t) add-style(t, 2) message(has-style(t, 2) & has-style(t, "
+         "4)) ",
          "msg: DP D 2 i None None T0 C1 | msg: AP A 2 1 | msg: Tns_j T | msg: [nom][][sg] | "
          "msg: [nom][] | msg: ij | msg: 8 4 1 7 110 10 | msg: 4 01 1 | msg: 10"},
         {" message(length(\"it rains\") & \" \" & substring(\"it rains\", 3, 5) & \" [\" & "
-         "substring(\"it rains\", 20, 2) & \"] \" & contain(\"it rains\", \"rain\") & "
-         "contain(\"it rains\", \"Rain\"))\n"
-         " message(length(subtree-terminal-string(cp)) & \" \" & "
-         "substring(label(called(\"it rains\")), 0, 2) & \" \" & length(\"n\xC3\xA9\x65\") & "
-         "\" \" & substring(\"n\xC3\xA9\x65\", 1, 1) & \" \" & length(\"\"))\n"
-         " message(contain(subtree-terminal-string(tp), \"dog -s\") & "
-         "contain(label(tp), \"\"))\n",
+         "substring(\"it rains\", 20, 2) & \"] \" & contain(\"it rains\", \"rain\") & contain(\"it "
+         "rains\", \"Rain\")) message(length(subtree-terminal-string(cp)) & \" \" & "
+         "substring(label(called(\"it rains\")), 0, 2) & \" \" & length(\"n\xC3\xA9\x65\") & \" \" "
+         "& substring(\"n\xC3\xA9\x65\", 1, 1) & \" \" & length(\"\")) "
+         "message(contain(subtree-terminal-string(tp), \"dog -s\") & contain(label(tp), \"\")) ",
          "msg: 8 rains [] 10 | msg: 14 it 3 \xC3\xA9 0 | msg: 11"},
-        {" let answer = ask(\"Name?\")\n message(\"answer \" & answer)\n"
-         " message(\"again [\" & ask(\"Again?\") & \"]\")\n"
-         " message(shift-key & second-modifier & third-modifier)\n beep\n"
-         " message(selection & \" \" & message(\"inner\"))\n",
+        {" let answer = ask(\"Name?\") message(\"answer \" & answer) message(\"again [\" & "
+         "ask(\"Again?\") & \"]\") message(shift-key & second-modifier & third-modifier) beep "
+         "message(selection & \" \" & message(\"inner\")) ",
          "ask: Name? | ask: Again? | beep | msg: answer Kim | msg: again [] | msg: 101 | "
          "msg: inner | msg: 0 1"}};
     for (const auto& [body, expected] : groups) {
@@ -147,27 +118,23 @@ TEST(ScriptEndToEnd, NativesReportTheDocumentAsWorkedOutByHand) {
         DocumentScript document;
         document.platform.recorder.askAnswers.push_back(std::string("Kim"));
         document.platform.recorder.modifiers = kModifierShift | kModifierAlt;
-        EXPECT_EQ(
-            document.exec(kPrelude + "define function check\n nodes\n" + body + "end define\n",
-                          "check", ""),
-            std::string(" | ") + expected);
+        EXPECT_EQ(document.exec(kPrelude + "define function check nodes " + body + "end define\n",
+                                "check", ""),
+                  std::string(" | ") + expected);
     }
 }
 
 // The requests that go to the platform, the menus and the tools rather than to "message".
 TEST(ScriptEndToEnd, UserInterfaceNativesReachThePlatformMenusAndTools) {
     DocumentScript document;
-    ASSERT_EQ(document.compile(kPrelude + "define menu \"Tools\"\n\"ui\" \"Run\"\n"
-                                          "\"other\" \"Other\"\nend define\n"
-                                          "define function ui\n nodes\n alert(\"careful\")\n"
-                                          " pop-up(cp, \"here\")\n message(cp)\n beep\n wait(0)\n"
-                                          " check-menu-item(\"other\")\n"
-                                          " disable-menu-item(\"other\")\n"
-                                          " set-menu-label(\"other\", \"Renamed\")\n"
-                                          " hide-lexicon\n show-scissors\n"
-                                          "end define\n"
-                                          "define function other\n exit\nend define\n"),
-              kNoErr);
+    ASSERT_EQ(
+        document.compile(
+            kPrelude + "define menu \"Tools\" \"ui\" \"Run\" \"other\" \"Other\" end define define "
+                       "function ui nodes alert(\"careful\") pop-up(cp, \"here\") message(cp) beep "
+                       "wait(0) check-menu-item(\"other\") disable-menu-item(\"other\") "
+                       "set-menu-label(\"other\", \"Renamed\") hide-lexicon show-scissors end "
+                       "define define function other exit end define "),
+        kNoErr);
     ASSERT_EQ(document.run("ui"), kNoErr);
     const std::string cp = document.global("cp");
     EXPECT_EQ(document.take(), "!careful | beep | pop-up " + cp + ": here | msg: " + cp);
@@ -189,25 +156,23 @@ TEST(ScriptEndToEnd, UserInterfaceNativesReachThePlatformMenusAndTools) {
 
 TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) {
     const std::pair<const char*, const char*> errors[] = {
-        {" let g = mother(0)\n", "raise/mother: Invalid node argument"},
+        {" let g = mother(0) ", "raise/mother: Invalid node argument"},
         {" set-style(dp, 3)\n", "raise/set-style: Invalid text style"},
         {" set-color(dp, 12)\n", "raise/set-color: Invalid color"},
         {" set-node-category(dp, \"Q\")\n", "raise/set-node-category: Invalid category"},
         {" set-node-projection(dp, 3)\n", "raise/set-node-projection: Invalid projection"},
         {" set-node-label(dp, \"S/NP/NP\")\n can-apply(dp, t)\n",
          "raise/can-apply: Invalid category label"},
-        {" while true\n  let g = g + 1\n end while\n", "raise/: Excessive 'while' looping"},
+        {" while true let g = g + 1 end while ", "raise/: Excessive 'while' looping"},
         {" rec\n", "rec/: Excessive recursion"},
         {" substitute(t, dp)\n", "raise/substitute: Not a root node"},
         {"", "/: There is no function in the script corresponding to the menu command."}};
     for (const auto& [body, error] : errors) {
-        const std::string text = kPrelude +
-                                 "define function rec\n return rec\nend define\n"
-                                 "define function raise\n nodes\n" +
-                                 body +
-                                 " let after = after + 1\nend define\n"
-                                 "define function report\n message(\"after \" & after)\n"
-                                 "end define\n";
+        const std::string text =
+            kPrelude + "define function rec return rec end define define function raise nodes " +
+            body +
+            " let after = after + 1 end define define function report message(\"after \" & after) "
+            "end define ";
         const bool noMenuFunction = !*body;
         for (const bool debugging : {false, true}) {
             SCOPED_TRACE(std::string(debugging ? "debug " : "quiet ") + body);
@@ -233,16 +198,14 @@ TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) 
 TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
     DocumentScript document;
     ASSERT_EQ(
-        document.compile(kPrelude + kReport +
-                         "define function setup\n let g = \"before\"\nend define\n"
-                         "define function change\n nodes\n let g = \"after\"\n"
-                         " let case(dp) = \"nom\"\n set-color(cp, 4)\n"
-                         " let n = create-daughter-to-right(tp2)\n set-node-label(n, \"now\")\n"
-                         " detach(advp)\n kill-node(called(\"very\"))\n"
-                         " set-node-category(advp, \"A\")\n auto-node-label(advp)\n"
-                         " set-subscript(dp, new-index)\n set-style(t, 4)\n"
-                         " move-daughters(called(\"D'\"), called(\"C\"))\n"
-                         " attach-daughter-to-right(advp, tp)\nend define\n"),
+        document.compile(
+            kPrelude + kReport +
+            "define function setup let g = \"before\" end define define function change nodes let "
+            "g = \"after\" let case(dp) = \"nom\" set-color(cp, 4) let n = "
+            "create-daughter-to-right(tp2) set-node-label(n, \"now\") detach(advp) "
+            "kill-node(called(\"very\")) set-node-category(advp, \"A\") auto-node-label(advp) "
+            "set-subscript(dp, new-index) set-style(t, 4) move-daughters(called(\"D'\"), "
+            "called(\"C\")) attach-daughter-to-right(advp, tp) end define "),
         kNoErr);
     ASSERT_EQ(document.run("setup"), kNoErr);
     const auto report = [&] {
@@ -266,9 +229,9 @@ TEST(ScriptEndToEnd, UndoOfAMenuCommandRestoresTheDocumentAndTheGlobals) {
 
 TEST(ScriptEndToEnd, OnlyTheHooksAScriptDefinesExistAndRun) {
     DocumentScript document;
-    ASSERT_EQ(document.compile(kPrelude + kReport +
-                               "define function open\n nodes\n let g = \"opened\"\n"
-                               " set-color(cp, 4)\nend define\n"),
+    ASSERT_EQ(document.compile(
+                  kPrelude + kReport +
+                  "define function open nodes let g = \"opened\" set-color(cp, 4) end define "),
               kNoErr);
     document.take();
     const DatabaseState before = captureState(document.tree);
@@ -285,11 +248,11 @@ TEST(ScriptEndToEnd, OnlyTheHooksAScriptDefinesExistAndRun) {
     EXPECT_EQ(document.take(), "msg: g=opened| that it rains|4|");
 
     ScriptHarness runner;
-    ASSERT_EQ(runner.compile("define variable seen\n"
-                             "define function is-landing-allowed(a, b)\n let seen = a & \",\" & b\n"
-                             " return a > b\nend define\n"
-                             "define function open\n let seen = \"opened\"\nend define\n"),
-              kNoErr);
+    ASSERT_EQ(
+        runner.compile(
+            "define variable seen define function is-landing-allowed(a, b) let seen = a & \",\" & "
+            "b return a > b end define define function open let seen = \"opened\" end define "),
+        kNoErr);
     EXPECT_EQ(hook(runner, CScript::kHookIsLandingAllowed, 7, 3), "exists yes");
     EXPECT_EQ(runner.show("seen"), "seen=7,3");
     EXPECT_EQ(hook(runner, CScript::kHookIsLandingAllowed, 3, 7), "exists no");
@@ -305,9 +268,8 @@ TEST(ScriptEndToEnd, OnlyTheHooksAScriptDefinesExistAndRun) {
 
 TEST(ScriptHooks, AHookWithTheWrongArgumentCountIsRefusedWithAnAlert) {
     ScriptHarness runner;
-    ASSERT_EQ(runner.compile("define variable seen\n"
-                             "define function open(n)\n let seen = 1\nend define\n"
-                             "define variable scissors\n"),
+    ASSERT_EQ(runner.compile("define variable seen define function open(n) let seen = 1 end define "
+                             "define variable scissors "),
               kNoErr);
     EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookScissors));
     EXPECT_EQ(runner.take(), "!Ramex cannot internally call the script function 'open', because "
@@ -316,15 +278,15 @@ TEST(ScriptHooks, AHookWithTheWrongArgumentCountIsRefusedWithAnAlert) {
     EXPECT_EQ(hook(runner, CScript::kHookOpen), "absent no");
     EXPECT_EQ(runner.show("seen"), "seen=");
     // A failed compile forgets the hooks.
-    ASSERT_EQ(runner.compile("define function close\n exit\nend define\n"), kNoErr);
+    ASSERT_EQ(runner.compile("define function close exit end define "), kNoErr);
     EXPECT_TRUE(runner.script().isHookRegistered(CScript::kHookClose));
-    ASSERT_EQ(runner.compile("define function close\n exit\n"), kErrScriptCompile);
+    ASSERT_EQ(runner.compile("define function close exit "), kErrScriptCompile);
     EXPECT_FALSE(runner.script().isHookRegistered(CScript::kHookClose));
 }
 
 TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
-    const std::string script = "define function scissors-down(n)\n exit\nend define\n"
-                               "define function magnifying-glass(n)\n exit\nend define\n";
+    const std::string script = "define function scissors-down(n) exit end define define function "
+                               "magnifying-glass(n) exit end define ";
     const auto tools = [](ScriptHarness& runner) {
         std::string out;
         for (int32_t tool = 1; tool <= 4; ++tool) {
@@ -347,10 +309,11 @@ TEST(ScriptHooks, ToolHooksShowTheirToolsForAWorkingDocument) {
 
 TEST(ScriptMenus, MenusLiveInTheRecordTableAndChangeUndoablyRebuildingTheMenus) {
     ScriptHarness runner;
-    ASSERT_EQ(runner.compile("define menu \"Checks\"\n\"Check\" \"Check It\"\ndivider\n"
-                             "\"twice\" \"First\"\n\"twice\" \"Second\"\nend define\n"
-                             "define menu \"More\"\n\"more\" \"More\"\nend define\n"),
-              kNoErr);
+    ASSERT_EQ(
+        runner.compile(
+            "define menu \"Checks\" \"Check\" \"Check It\" divider \"twice\" \"First\" \"twice\" "
+            "\"Second\" end define define menu \"More\" \"more\" \"More\" end define "),
+        kNoErr);
     CMiddleInterface& middle = runner.middle();
     int32_t first = 0, second = 0, more = 0, twice = 0;
     std::string label, itemLabel, itemName;
