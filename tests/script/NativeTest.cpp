@@ -1,5 +1,6 @@
 #include "ScriptSupport.h"
 
+#include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
 #include "script/NativeFunctionTable.h"
 
@@ -454,4 +455,67 @@ TEST_F(Natives, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
             EXPECT_EQ(take().substr(0, 2 * error.size()), error + error);
         }
     }
+}
+
+// Every relation native gives what its relation of the tree database gives, for every pair of
+// argument nodes, on a tree whose categories and projections make the X-bar relations answer.
+TEST_F(Natives, RelationNativesAgreeWithTheTreeDatabaseOnEveryNode) {
+    build("VP(NP(D N) V'(V NP2(N2)))");
+    build("T(U)");
+    int32_t n = 0, v = 0;
+    ASSERT_EQ(tree.convertCategoryLabelToIndex(CRString("N", 1), n), kNoErr);
+    ASSERT_EQ(tree.convertCategoryLabelToIndex(CRString("V", 1), v), kNoErr);
+    const std::tuple<const char*, int32_t, int32_t> marks[] = {
+        {"VP", v, 2}, {"V'", v, 1},  {"V", v, 0}, {"NP", n, 2},
+        {"N", n, 0},  {"NP2", n, 2}, {"N2", n, 0}};
+    ASSERT_EQ(inStep(tree, kLabelMenu,
+                     [&] {
+                         RErr err = kNoErr;
+                         for (const auto& [label, category, projection] : marks) {
+                             err = err ? err : tree.setNodeCategory(node(label), category);
+                             err = err ? err : tree.setNodeProjection(node(label), projection);
+                         }
+                         return err;
+                     }),
+              kNoErr);
+    using Unary = RErr (CTree::*)(int32_t, int32_t&) const;
+    using Binary = RErr (CTree::*)(int32_t, int32_t, int32_t&) const;
+    const std::pair<const char*, Unary> unary[] = {
+        {"bottom-max", &CTree::bottomMax},
+        {"complement", &CTree::complement},
+        {"foot", &CTree::foot},
+        {"head", &CTree::head},
+        {"is-foot", &CTree::isFoot},
+        {"is-head", &CTree::isHead},
+        {"is-maximal-projection", &CTree::isMaximalProjection},
+        {"projection", &CTree::getProjection},
+        {"spec", &CTree::spec},
+        {"top-max", &CTree::topMax}};
+    const std::pair<const char*, Binary> binary[] = {
+        {"belong-to-same-spine", &CTree::belongToSameSpine},
+        {"c-command", &CTree::cCommand},
+        {"can-tag-adjoin", &CTree::canTagAdjoin},
+        {"is-complement-of", &CTree::isComplementOf},
+        {"is-spec-of", &CTree::isSpecOf},
+        {"m-command", &CTree::mCommand},
+        {"same", &CTree::same}};
+    int32_t nonZeroAnswers = 0, expected = 0;
+    for (const auto& [a, first] : nodes) {
+        for (const auto& [name, relation] : unary) {
+            ASSERT_EQ((tree.*relation)(first, expected), kNoErr);
+            EXPECT_EQ(call(name, {first}).getNumericValue(), expected) << name << " " << a;
+            nonZeroAnswers += expected != 0;
+        }
+        ASSERT_EQ(tree.isMainTerminalNode(first, true, expected), kNoErr);
+        EXPECT_EQ(call("is-main-terminal-node", {first}).getNumericValue(), expected);
+        for (const auto& [b, second] : nodes)
+            for (const auto& [name, relation] : binary) {
+                ASSERT_EQ((tree.*relation)(first, second, expected), kNoErr);
+                EXPECT_EQ(call(name, {first, second}).getNumericValue(), expected)
+                    << name << " " << a << " " << b;
+                nonZeroAnswers += expected != 0;
+            }
+    }
+    EXPECT_GT(nonZeroAnswers, 20);
+    EXPECT_EQ(take(), "");
 }

@@ -1,6 +1,7 @@
 #include "ScriptSupport.h"
 
 #include "cli/GrammarTextReader.h"
+#include "model/TreeAttributes.h"
 #include "script/CStackFrame.h"
 #include "script/CSymbol.h"
 #include "script/CSymbolTable.h"
@@ -57,7 +58,7 @@ std::string runTimeError(const std::string& text) {
 
 } // namespace
 
-ScriptHarness::ScriptHarness(const Texts& names, bool standardCategories)
+ScriptHarness::ScriptHarness(const std::vector<std::string>& names, bool standardCategories)
     : owned(std::make_unique<CTree>()), tree(*owned) {
     EXPECT_EQ(tree.createTree(standardCategories), kNoErr);
     install();
@@ -66,14 +67,9 @@ ScriptHarness::ScriptHarness(const Texts& names, bool standardCategories)
             int32_t record = 0;
             EXPECT_EQ(tree.newName(kRecordFeature, record), kNoErr);
             EXPECT_EQ(tree.setMainString(record, CRString(name, kTag)), kNoErr);
-            features.emplace_back(name, record);
+            features[name] = record;
         }
     });
-}
-
-ScriptHarness::ScriptHarness(FromDocument, const std::string& file)
-    : owned(readDocument(file)), tree(*owned) {
-    install();
 }
 
 void ScriptHarness::install() {
@@ -82,8 +78,9 @@ void ScriptHarness::install() {
     middle().installCRamexApp(&ui);
 }
 
-ScriptHarness::~ScriptHarness() {
-    middle().installCRamexApp(nullptr);
+ScriptHarness::ScriptHarness(FromDocument, const std::string& file)
+    : owned(readDocument(file)), tree(*owned) {
+    install();
 }
 
 void ScriptHarness::setText(const std::string& text) {
@@ -127,13 +124,6 @@ void ScriptHarness::setGlobal(const std::string& name, int32_t value) {
     CRString text(kTag);
     text.setNumericValue(value);
     symbol->setSymbolStringValue(text);
-}
-
-int32_t ScriptHarness::featureRecord(const std::string& name) const {
-    for (const auto& [featureName, record] : features)
-        if (featureName == name)
-            return record;
-    return 0;
 }
 
 std::string ScriptHarness::featureText(int32_t node, const std::string& feature) {
@@ -203,7 +193,7 @@ int32_t ScriptHarness::build(const std::string& shape) {
     return root;
 }
 
-CRString ScriptHarness::perform(const std::string& name, const std::vector<RArg>& args, RErr& err) {
+CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& args) {
     int32_t number = 1;
     while (number <= kNativeFunctionCount && name != nativeFunction(number)->name)
         ++number;
@@ -212,28 +202,27 @@ CRString ScriptHarness::perform(const std::string& name, const std::vector<RArg>
     for (std::size_t i = 0; i < args.size(); ++i)
         EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i].text, kTag)),
                   kNoErr);
-    err = script().performNativeFunction(number, frame);
+    EXPECT_EQ(inStep(tree, kLabelMenu,
+                     [&] {
+                         lastErr = script().performNativeFunction(number, frame);
+                         return kNoErr;
+                     }),
+              kNoErr);
     const CRString* result = nullptr;
     EXPECT_EQ(frame.getField(0, result), kNoErr);
     return result ? *result : CRString(kTag);
 }
 
-CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& args) {
-    CRString result(kTag);
-    EXPECT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         result = perform(name, args, lastErr);
-                         return kNoErr;
-                     }),
-              kNoErr);
-    return result;
-}
-
 CRString ScriptHarness::callUndoable(const std::string& name, const std::vector<RArg>& args) {
-    CRString result(kTag);
-    expectStepUndoesAndRedoes(tree, [&] {
-        result = perform(name, args, lastErr);
-        return kNoErr;
-    });
+    const DatabaseState before = captureState(tree);
+    const CRString result = call(name, args);
+    const DatabaseState after = captureState(tree);
+    EXPECT_TRUE(stringsAreConsistent(tree));
+    EXPECT_TRUE(databaseIsSound(tree));
+    EXPECT_EQ(undo().undo(), kNoErr);
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << "after undo";
+    EXPECT_EQ(undo().redo(), kNoErr);
+    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree))) << "after redo";
+    EXPECT_TRUE(stringsAreConsistent(tree));
     return result;
 }
