@@ -26,7 +26,7 @@ protected:
     // the text. Gives the result ("-" for none; a node result as its label, a new node as +1,
     // +2, ...), " err" if the call failed, then what take() gives after " | ". A call marked
     // "?" is only run; "=" must leave the state as it was; any other is an undo step checked
-    // both ways, followed by "; " and every tree of the root list.
+    // both ways, followed by "; " and every tree of the root list when the trees changed.
     std::string step(std::string words) {
         const char mark = words[0] == '?' || words[0] == '=' ? words[0] : ' ';
         words = mark == ' ' ? words : words.substr(1);
@@ -61,88 +61,85 @@ protected:
         out += lastErr ? " err" : "";
         const std::string reports = take();
         out += reports.empty() ? "" : " | " + reports;
-        return mark == ' ' ? out + "; " + describeRootList(tree) : out;
+        const std::string trees = describeRootList(tree);
+        if (mark == ' ' && trees != shown)
+            out += "; " + trees;
+        shown = trees;
+        return out;
     }
-    void steps(const std::vector<std::pair<const char*, std::string>>& rows) {
-        for (const auto& [words, expected] : rows)
-            EXPECT_EQ(step(words), expected) << words;
+    // Each row is "call -> expected step(call)".
+    void steps(const std::vector<std::string>& rows) {
+        shown = describeRootList(tree);
+        for (const std::string& row : rows) {
+            const std::size_t arrow = row.find(" -> ");
+            EXPECT_EQ(step(row.substr(0, arrow)), row.substr(arrow + 4)) << row;
+        }
     }
     int made = 0;
+    std::string shown;
 };
 
 } // namespace
 
 TEST_F(Natives, NewNodesAreTheResultAndDetachingMakesANewTree) {
     build(kShape);
-    steps({{"create-daughter-to-left NP", "+1; S(NP( D N) VP(V O(D2 N2)))"},
-           {"create-daughter-to-right NP", "+2; S(NP( D N ) VP(V O(D2 N2)))"},
-           {"?how-many-daughters NP", "4"},
-           {"detach NP", "1; NP( D N ) | S(VP(V O(D2 N2)))"},
+    steps({"create-daughter-to-left NP -> +1; S(NP( D N) VP(V O(D2 N2)))",
+           "create-daughter-to-right NP -> +2; S(NP( D N ) VP(V O(D2 N2)))",
+           "?how-many-daughters NP -> 4", "detach NP -> 1; NP( D N ) | S(VP(V O(D2 N2)))",
            // A root stays as it is.
-           {"=detach S", "1"},
-           {"detach-clone VP", "+3; VP(V O(D2 N2)) | NP( D N ) | S(VP)"},
-           {"clone-for-adjunction D", "+4; VP(V O(D2 N2)) | NP( D(D) N ) | S(VP)"},
-           {"?mother D", "+4"},
-           {"?mother +4", "NP"}});
+           "=detach S -> 1", "detach-clone VP -> +3; VP(V O(D2 N2)) | NP( D N ) | S(VP)",
+           "clone-for-adjunction D -> +4; VP(V O(D2 N2)) | NP( D(D) N ) | S(VP)", "?mother D -> +4",
+           "?mother +4 -> NP"});
     build("R(F)");
-    steps(
-        {{"kill-node +3", "-; R(F) | NP( D(D) N ) | S(VP)"}, {"kill-node NP", "-; R(F) | S(VP)"}});
+    steps({"kill-node +3 -> -; R(F) | NP( D(D) N ) | S(VP)", "kill-node NP -> -; R(F) | S(VP)"});
 }
 
 TEST_F(Natives, AttachingMovingCopyingAndSubstitutingRebuildTrees) {
     build(kShape);
     build("R(F G)");
     build("R2");
-    steps({{"attach-daughter-to-left R2, NP", "1; R(F G) | S(NP(R2 D N) VP(V O(D2 N2)))"},
+    steps({"attach-daughter-to-left R2, NP -> 1; R(F G) | S(NP(R2 D N) VP(V O(D2 N2)))",
            // A cycle is refused: a failed operation is not a success.
-           {"=attach-daughter-to-left S, N",
-            "0 err | bug: CTree::attachDaughterToLeft (invalid parameter)"},
-           {"kill-node R2", "-; R(F G) | S(NP(D N) VP(V O(D2 N2)))"},
-           {"move-daughters NP, O", "1; R(F G) | S(NP VP(V O(D N)))"},
-           {"copy-subtree R, NP", "1; R(F G) | S(R(F G) VP(V O(D N)))"},
-           {"substitute R, V", "1; S(R(F G) VP(R(F G) O(D N)))"}});
+           "=attach-daughter-to-left S, N -> 0 err | bug: CTree::attachDaughterToLeft (invalid "
+           "parameter)",
+           "kill-node R2 -> -; R(F G) | S(NP(D N) VP(V O(D2 N2)))",
+           "move-daughters NP, O -> 1; R(F G) | S(NP VP(V O(D N)))",
+           "copy-subtree R, NP -> 1; R(F G) | S(R(F G) VP(V O(D N)))",
+           "substitute R, V -> 1; S(R(F G) VP(R(F G) O(D N)))"});
     build("R3");
-    steps({{"attach-daughter-to-right R3, O", "1; S(R(F G) VP(R(F G) O(D N R3)))"},
-           {"=substitute D, O", "0"}});
+    steps({"attach-daughter-to-right R3, O -> 1; S(R(F G) VP(R(F G) O(D N R3)))",
+           "=substitute D, O -> 0"});
     middle().turnOnRunTimeDebugging();
-    EXPECT_EQ(step("=substitute D, O"), "0 | E /substitute: Not a root node");
+    steps({"=substitute D, O -> 0 | E /substitute: Not a root node"});
 }
 
-TEST_F(Natives, TagAdjoinAdjoinsOnlyWhereAdjunctionIsPossible) {
+TEST_F(Natives, TagAdjoinAndCategorialCombinationWorkOnlyWherePossible) {
     build(kShape);
     const int32_t auxiliary = build("A(B A2)");
     ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setFootNode(auxiliary, node("A2")); }),
               kNoErr);
     build("R(F)");
-    steps({{"?can-tag-adjoin R, NP", "0"},
-           {"=tag-adjoin R, NP", "0"},
-           {"?can-tag-adjoin A, NP", "1"},
-           {"?foot A", "A2"},
-           {"?is-foot A2", "1"},
-           {"?is-foot B", "0"},
-           {"tag-adjoin A, NP", "1; R(F) | S(A(B NP(D N)) VP(V O(D2 N2)))"}});
-}
-
-TEST_F(Natives, CategorialCombinationMakesNewRootsAndReportsBadLabels) {
+    steps({"?can-tag-adjoin R, NP -> 0", "=tag-adjoin R, NP -> 0", "?can-tag-adjoin A, NP -> 1",
+           "?foot A -> A2", "?is-foot A2 -> 1", "?is-foot B -> 0",
+           "tag-adjoin A, NP -> 1; R(F) | S(A(B NP(D N)) VP(V O(D2 N2)))", "kill-node S -> -; R(F)",
+           "kill-node R -> -; "});
+    nodes.clear(); // the killed nodes' numbers are free again
     for (const char* shape : {"S/NP", "NP", "NP/N", "A", "X/Y", "Y/Z"})
         build(shape);
-    steps({{"?can-apply S/NP, NP", "1"},
-           {"?can-apply A, NP", "0"},
-           {"?can-compose S/NP, NP/N", "1"},
-           {"?can-compose A, NP", "0"},
-           {"apply S/NP, NP", "+1; S(NP S/NP) | Y/Z | X/Y | A | NP/N"},
-           {"compose X/Y, Y/Z", "+2; X/Z(X/Y Y/Z) | S(NP S/NP) | A | NP/N"},
-           {"=compose NP/N, A", "0"},
-           {"=apply A, NP/N", "0"}});
+    // With "/" the argument stands on the functor's left.
+    steps({"?can-apply S/NP, NP -> 1", "?can-apply A, NP -> 0", "?can-compose S/NP, NP/N -> 1",
+           "?can-compose A, NP -> 0", "apply S/NP, NP -> +1; S(NP S/NP) | Y/Z | X/Y | A | NP/N",
+           "compose X/Y, Y/Z -> +2; X/Z(X/Y Y/Z) | S(NP S/NP) | A | NP/N", "=compose NP/N, A -> 0",
+           "=apply A, NP/N -> 0"});
     middle().turnOnRunTimeDebugging();
     ASSERT_EQ(inStep(tree, kLabelMenu,
                      [&] { return tree.setNodeLabel(node("A"), CRString("S)/NP", 1)); }),
               kNoErr);
-    steps({{"?can-apply A, NP/N", "- | E /can-apply: Invalid category label"},
-           {"?can-compose A, NP/N", "- | E /can-compose: Invalid category label"}});
+    steps({"?can-apply A, NP/N -> - | E /can-apply: Invalid category label",
+           "?can-compose A, NP/N -> - | E /can-compose: Invalid category label"});
 }
 
-TEST_F(Natives, FeatureNativesCopyAndUnifyValues) {
+TEST_F(Natives, NodePropertiesFeaturesAndMarksAreSetWithTheirChecks) {
     build(kShape);
     int32_t feature = 0, slot = 0;
     const CRString one("1", 1), two("2", 1);
@@ -156,77 +153,9 @@ TEST_F(Natives, FeatureNativesCopyAndUnifyValues) {
                      }),
               kNoErr);
     const auto values = [&] {
-        return cellText(tree, node("NP"), slot) + cellText(tree, node("V"), slot) +
-               cellText(tree, node("O"), slot);
-    };
-    const std::string same = "; S(NP(D N) VP(V O(D2 N2)))";
-    steps({{"?can-unify NP, O", "0"}, {"?can-unify NP, V", "1"}, {"unify NP, V", "1" + same}});
-    EXPECT_EQ(values(), "112");
-    steps({{"unify NP, O", "1" + same}});
-    EXPECT_EQ(values(), "112");
-    steps({{"copy-features NP, O", "1" + same}});
-    EXPECT_EQ(values(), "111");
-}
-
-TEST_F(Natives, NodePropertiesAreSetWithTheirChecks) {
-    build(kShape);
-    middle().turnOnRunTimeDebugging();
-    const std::string same = "; S(NP(D N) VP(V O(D2 N2)))";
-    const std::string dp = "; S(DP(D N) VP(V O(D2 N2)))";
-    const char* invalidStyle = "0 | E /%: Invalid text style";
-    steps({{"set-node-label NP, 'DP", "1" + dp},
-           {"set-node-category NP, 'N", "-" + dp},
-           {"?category NP", "N"},
-           {"set-node-projection NP, 2", "1" + dp},
-           {"?projection NP", "2"},
-           {"auto-node-label NP", "1" + same},
-           {"?set-node-projection NP, -1", "1"},
-           {"?projection NP", "-1"},
-           {"=set-node-category NP, 'n", "0 | E /set-node-category: Invalid category"},
-           {"=set-node-projection NP, 3", "0 | E /set-node-projection: Invalid projection"},
-           {"=set-node-projection NP, -2", "0 | E /set-node-projection: Invalid projection"},
-           {"?set-node-category NP, 'NONE", "-"},
-           {"?category NP", "None"},
-           {"?get-subscript NP", ""},
-           {"set-subscript NP, 'i", "1" + same},
-           {"?get-subscript NP", "i"},
-           {"set-color NP, 4", "1" + same},
-           {"?get-color NP", "4"},
-           {"?set-color NP, 11", "1"},
-           {"?get-color NP", "11"},
-           {"=set-color NP, 12", "0 | E /set-color: Invalid color"},
-           {"=set-color NP, 0", "0 | E /set-color: Invalid color"},
-           {"add-style NP, 1", "1" + same},
-           {"add-style NP, 2", "1" + same},
-           {"?has-style NP, 1", "1"},
-           {"?has-style NP, 2", "1"},
-           {"?has-style NP, 4", "0"},
-           {"set-style NP, 4", "1" + same},
-           {"?has-style NP, 1", "0"},
-           {"?add-style NP, 0", "1"},
-           {"?has-style NP, 4", "0"},
-           {"?add-style NP, 2", "1"},
-           {"clear-style NP", "-" + same},
-           {"?has-style NP, 2", "0"},
-           // A bad style changes nothing, though add-style still answers 1.
-           {"=add-style NP, 3", "1" + named(invalidStyle, "add-style").substr(1)},
-           {"=set-style NP, 3", named(invalidStyle, "set-style")},
-           {"=set-style NP, 0", named(invalidStyle, "set-style")},
-           {"=has-style NP, 3", "0"},
-           {"?get-triangle NP", "0"},
-           {"set-triangle NP, 7", "-" + same},
-           {"?get-triangle NP", "1"},
-           {"set-triangle NP, 0", "-" + same},
-           {"?get-triangle NP", "0"}});
-    EXPECT_EQ(tree.tagColorsMode, 0);
-    EXPECT_EQ(step("?tag-colors"), "1");
-    EXPECT_EQ(tree.tagColorsMode, 1);
-}
-
-TEST_F(Natives, OffendingNodesAndIndexesAreSetUndoably) {
-    build(kShape);
-    const auto offending = [&] {
         std::string out;
+        for (const char* label : {"NP", "V", "O"})
+            out += cellText(tree, node(label), slot);
         for (const char* label : {"D", "N", "V"}) {
             int32_t value = 0;
             EXPECT_EQ(tree.getOffendingNodeValue(node(label), value), kNoErr);
@@ -234,115 +163,98 @@ TEST_F(Natives, OffendingNodesAndIndexesAreSetUndoably) {
         }
         return out;
     };
-    const std::string same = "; S(NP(D N) VP(V O(D2 N2)))";
-    steps({{"set-offending-node D", "1" + same}, {"set-offending-node N", "1" + same}});
-    EXPECT_EQ(offending(), "DN");
-    steps({{"set-single-offending-node V", "1" + same}});
-    EXPECT_EQ(offending(), "V");
-    steps({{"turn-off-offending-nodes", "1" + same}});
-    EXPECT_EQ(offending(), "");
-    steps({{"new-index", "i" + same}, {"?new-index", "j"}});
+    steps({"?can-unify NP, O -> 0", "?can-unify NP, V -> 1", "unify NP, V -> 1"});
+    EXPECT_EQ(values(), "112");
+    steps({"unify NP, O -> 1"});
+    EXPECT_EQ(values(), "112");
+    steps({"copy-features NP, O -> 1", "set-offending-node D -> 1", "set-offending-node N -> 1"});
+    EXPECT_EQ(values(), "111DN");
+    steps({"set-single-offending-node V -> 1"});
+    EXPECT_EQ(values(), "111V");
+    steps({"turn-off-offending-nodes -> 1", "new-index -> i", "?new-index -> j"});
+    EXPECT_EQ(values(), "111");
     ASSERT_EQ(undo().undo(), kNoErr);
-    EXPECT_EQ(step("?new-index"), "j");
+    middle().turnOnRunTimeDebugging();
+    const std::string style = " | E /%: Invalid text style";
+    steps({"?new-index -> j", "set-node-label NP, 'DP -> 1; S(DP(D N) VP(V O(D2 N2)))",
+           "set-node-category NP, 'N -> -", "?category NP -> N", "set-node-projection NP, 2 -> 1",
+           "?projection NP -> 2", "auto-node-label NP -> 1; S(NP(D N) VP(V O(D2 N2)))",
+           "?set-node-projection NP, -1 -> 1", "?projection NP -> -1",
+           "=set-node-category NP, 'n -> 0 | E /set-node-category: Invalid category",
+           "=set-node-projection NP, 3 -> 0 | E /set-node-projection: Invalid projection",
+           "=set-node-projection NP, -2 -> 0 | E /set-node-projection: Invalid projection",
+           "?set-node-category NP, 'NONE -> -", "?category NP -> None", "?get-subscript NP -> ",
+           "set-subscript NP, 'i -> 1", "?get-subscript NP -> i", "set-color NP, 4 -> 1",
+           "?get-color NP -> 4", "?set-color NP, 11 -> 1", "?get-color NP -> 11",
+           "=set-color NP, 12 -> 0 | E /set-color: Invalid color",
+           "=set-color NP, 0 -> 0 | E /set-color: Invalid color", "add-style NP, 1 -> 1",
+           "add-style NP, 2 -> 1", "?has-style NP, 1 -> 1", "?has-style NP, 2 -> 1",
+           "?has-style NP, 4 -> 0", "set-style NP, 4 -> 1", "?has-style NP, 1 -> 0",
+           "?add-style NP, 0 -> 1", "?has-style NP, 4 -> 0", "?add-style NP, 2 -> 1",
+           "clear-style NP -> -", "?has-style NP, 2 -> 0",
+           // A bad style changes nothing, though add-style still answers 1.
+           "=add-style NP, 3 -> 1" + named(style, "add-style"),
+           "=set-style NP, 3 -> 0" + named(style, "set-style"),
+           "=set-style NP, 0 -> 0" + named(style, "set-style"), "=has-style NP, 3 -> 0",
+           "?get-triangle NP -> 0", "set-triangle NP, 7 -> -", "?get-triangle NP -> 1",
+           "set-triangle NP, 0 -> -", "?get-triangle NP -> 0"});
+    EXPECT_EQ(tree.tagColorsMode, 0);
+    steps({"?tag-colors -> 1"});
+    EXPECT_EQ(tree.tagColorsMode, 1);
 }
 
 TEST_F(Natives, QueriesAnswerWithNodesTextsAndNumbersInArgumentOrder) {
-    steps({{"?how-many-root-nodes", "0"}, {"?selection", "0"}, {"?terminal-string", ""}});
+    platform.recorder.askAnswers.push_back(std::string("the dog"));
+    platform.recorder.askAnswers.push_back(std::nullopt);
+    steps({"?how-many-root-nodes -> 0", "?selection -> 0", "?terminal-string -> ",
+           "?length 'abcdef -> 6", "?length ' -> 0", "?length '\xc3\xa9t\xc3\xa9 -> 3",
+           "?contain 'the dog, 'dog -> 1", "?contain 'the dog, 'Dog -> 0",
+           "?contain 'the dog, ' -> 1", "?contain ', ' -> 1", "?substring 'abcdef, 0, 3 -> abc",
+           "?substring 'abcdef, 6, 2 -> ", "?substring 'abcdef, 4, 10 -> ef",
+           "?substring 'abcdef, 2, 0 -> ", "?substring ', 0, 2 -> ",
+           "?substring '\xc3\xa9t\xc3\xa9, 1, 2 -> t\xc3\xa9", "?translate-color 'black -> 1",
+           "?translate-color 'RED -> 4", "?translate-color 'MAGENTA -> 11",
+           "?translate-color 'pink -> 1",
+           // A pause is bounded: an hour's would freeze the program.
+           "?wait 250 -> - | pause 250", "?wait 0 -> -", "?wait -40 -> -",
+           "?wait 3600000 -> - | pause 10000",
+           "?ask 'Which phrase? -> the dog | ask: Which phrase?", "?ask 'Again? ->  | ask: Again?",
+           // Candidate copies the value search upward is testing, which a compile sets to 0.
+           "?candidate -> -"});
+    ASSERT_EQ(script().parseScript(false), kNoErr);
+    take();
     ASSERT_EQ(tree.setSelectedValue(build(kShape), 1), kNoErr);
     build("T(a b)");
-    steps({{"?mother N", "NP"},
-           {"?mother S", "0"},
-           {"?left-sister VP", "NP"},
-           {"?left-sister NP", "0"},
-           {"?right-sister NP", "VP"},
-           {"?right-sister VP", "0"},
-           {"?leftmost-daughter S", "NP"},
-           {"?leftmost-daughter N", "0"},
-           {"?rightmost-daughter S", "VP"},
-           {"?rightmost-daughter D", "0"},
-           {"?next-node N", "VP"},
-           {"?next-node N2", "0"},
-           {"?how-many-daughters VP", "2"},
-           {"?how-many-daughters D", "0"},
-           {"?has-daughters NP", "1"},
-           {"?has-daughters N", "0"},
-           {"?is-branching-node O", "1"},
-           {"?is-root-node S", "1"},
-           {"?is-root-node NP", "0"},
-           {"?is-leftmost-sister NP", "1"},
-           {"?is-leftmost-sister VP", "0"},
-           {"?is-rightmost-sister VP", "1"},
-           {"?is-rightmost-sister NP", "0"},
-           {"?label D2", "D2"},
-           {"?dominate S, N", "1"},
-           {"?dominate N, S", "0"},
-           {"?dominate N, N", "1"},
-           {"?non-reflexive-dominate N, N", "0"},
-           {"?non-reflexive-dominate NP, N", "1"},
-           {"?immediately-dominate NP, N", "1"},
-           {"?immediately-dominate S, N", "0"},
-           {"?is-sister-of NP, VP", "1"},
-           {"?is-sister-of NP, O", "0"},
-           {"?precede D, V", "1"},
-           {"?precede V, D", "0"},
-           {"?same N, N", "1"},
-           {"?is-main-terminal-node N", "0"},
-           {"?c-command D, N", "1"},
-           {"?c-command D, V", "0"},
-           {"?subtree-terminal-string VP", " V D2 N2"},
-           {"?how-many-root-nodes", "2"},
-           {"?selection", "S"},
-           {"?category NP", "None"},
-           {"?category 0", "0"},
+    steps({"?candidate -> 0", "?mother N -> NP", "?mother S -> 0", "?left-sister VP -> NP",
+           "?left-sister NP -> 0", "?right-sister NP -> VP", "?right-sister VP -> 0",
+           "?leftmost-daughter S -> NP", "?leftmost-daughter N -> 0", "?rightmost-daughter S -> VP",
+           "?rightmost-daughter D -> 0", "?next-node N -> VP", "?next-node N2 -> 0",
+           "?how-many-daughters VP -> 2", "?how-many-daughters D -> 0", "?has-daughters NP -> 1",
+           "?has-daughters N -> 0", "?is-branching-node O -> 1", "?is-root-node S -> 1",
+           "?is-root-node NP -> 0", "?is-leftmost-sister NP -> 1", "?is-leftmost-sister VP -> 0",
+           "?is-rightmost-sister VP -> 1", "?is-rightmost-sister NP -> 0", "?label D2 -> D2",
+           "?dominate S, N -> 1", "?dominate N, S -> 0", "?dominate N, N -> 1",
+           "?non-reflexive-dominate N, N -> 0", "?non-reflexive-dominate NP, N -> 1",
+           "?immediately-dominate NP, N -> 1", "?immediately-dominate S, N -> 0",
+           "?is-sister-of NP, VP -> 1", "?is-sister-of NP, O -> 0", "?precede D, V -> 1",
+           "?precede V, D -> 0", "?same N, N -> 1", "?is-main-terminal-node N -> 0",
+           "?c-command D, N -> 1", "?c-command D, V -> 0",
+           "?subtree-terminal-string VP ->  V D2 N2", "?how-many-root-nodes -> 2",
+           "?selection -> S", "?category NP -> None", "?category 0 -> 0",
            // Any other number that is not a node is the database's to report.
-           {"?category 100000", "0 err | bug: CTree::getCategory (invalid parameter)"}});
+           "?category 100000 -> 0 err | bug: CTree::getCategory (invalid parameter)"});
     std::unique_ptr<CRString> expected;
     ASSERT_EQ(tree.terminalString(expected), kNoErr);
     EXPECT_EQ(step("?terminal-string"), expected->str());
     EXPECT_NE(expected->str().find(" a b"), std::string::npos);
-}
-
-TEST_F(Natives, TextInterfaceAndModifierNativesAnswerWithValues) {
-    platform.recorder.askAnswers.push_back(std::string("the dog"));
-    platform.recorder.askAnswers.push_back(std::nullopt);
-    steps({{"?length 'abcdef", "6"},
-           {"?length '", "0"},
-           {"?length '\xc3\xa9t\xc3\xa9", "3"},
-           {"?contain 'the dog, 'dog", "1"},
-           {"?contain 'the dog, 'Dog", "0"},
-           {"?contain 'the dog, '", "1"},
-           {"?contain ', '", "1"},
-           {"?substring 'abcdef, 0, 3", "abc"},
-           {"?substring 'abcdef, 6, 2", ""},
-           {"?substring 'abcdef, 4, 10", "ef"},
-           {"?substring 'abcdef, 2, 0", ""},
-           {"?substring ', 0, 2", ""},
-           {"?substring '\xc3\xa9t\xc3\xa9, 1, 2", "t\xc3\xa9"},
-           {"?translate-color 'black", "1"},
-           {"?translate-color 'RED", "4"},
-           {"?translate-color 'MAGENTA", "11"},
-           {"?translate-color 'pink", "1"},
-           // A pause is bounded: an hour's would freeze the program.
-           {"?wait 250", "- | pause 250"},
-           {"?wait 0", "-"},
-           {"?wait -40", "-"},
-           {"?wait 3600000", "- | pause 10000"},
-           {"?ask 'Which phrase?", "the dog | ask: Which phrase?"},
-           {"?ask 'Again?", " | ask: Again?"},
-           // Candidate copies the value search upward is testing, which a compile sets to 0.
-           {"?candidate", "-"}});
-    ASSERT_EQ(script().parseScript(false), kNoErr);
-    take();
-    EXPECT_EQ(step("?candidate"), "0");
     const std::pair<int32_t, const char*> keys[] = {{0, "000"},
                                                     {kModifierShift, "100"},
                                                     {kModifierControl, "010"},
                                                     {kModifierAlt, "001"},
                                                     {kModifierShift | kModifierAlt, "101"}};
-    for (const auto& [modifiers, expected] : keys) {
+    for (const auto& [modifiers, answers] : keys) {
         platform.recorder.modifiers = modifiers;
-        EXPECT_EQ(step("?shift-key") + step("?second-modifier") + step("?third-modifier"),
-                  expected);
+        EXPECT_EQ(step("?shift-key") + step("?second-modifier") + step("?third-modifier"), answers);
     }
 }
 
