@@ -4,8 +4,6 @@
 #include "script/CStackFrame.h"
 #include "script/NativeFunctionTable.h"
 
-#include <iterator>
-
 namespace {
 
 constexpr const char* kShape = "S(NP(D N) VP(V O(D2 N2)))";
@@ -317,52 +315,40 @@ TEST_F(Natives, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
     build("R(F)");
     ASSERT_EQ(inStep(tree, kLabelMenu, [&] { return tree.setOffendingNodeValue(node("D"), 1); }),
               kNoErr);
-    // "@" marks a node argument; each in turn is made invalid while the others stay valid.
-    std::vector<std::pair<std::string, std::string>> natives = {
-        {"pop-up", "@ text"},           {"set-node-category", "@ N"}, {"set-node-label", "@ new"},
-        {"set-node-projection", "@ 1"}, {"set-subscript", "@ i"},     {"add-style", "@ 2"},
-        {"has-style", "@ 2"},           {"set-color", "@ 4"},         {"set-style", "@ 2"},
-        {"set-triangle", "@ 1"}};
-    for (const char* names :
-         {"bottom-max complement foot get-subscript has-daughters head how-many-daughters",
-          "is-branching-node is-foot is-head is-leftmost-sister is-main-terminal-node",
-          "is-maximal-projection is-rightmost-sister is-root-node label left-sister",
-          "leftmost-daughter mother next-node projection right-sister rightmost-daughter spec",
-          "subtree-terminal-string top-max auto-node-label clone-for-adjunction",
-          "create-daughter-to-left create-daughter-to-right detach detach-clone kill-node",
-          "set-offending-node set-single-offending-node clear-style get-color get-triangle",
-          "belong-to-same-spine@ c-command@ can-apply@ can-compose@ can-tag-adjoin@",
-          "can-unify@ dominate@ immediately-dominate@ is-complement-of@ is-sister-of@",
-          "is-spec-of@ m-command@ non-reflexive-dominate@ precede@ same@ apply@ compose@",
-          "attach-daughter-to-left@ attach-daughter-to-right@ copy-features@ copy-subtree@",
-          "move-daughters@ substitute@ tag-adjoin@ unify@"}) {
-        std::istringstream words(names);
-        for (std::string name; words >> name;)
-            natives.emplace_back(name.back() == '@' ? name.substr(0, name.size() - 1) : name,
-                                 name.back() == '@' ? "@ @" : "@");
-    }
-    const std::vector<int32_t> valid = {node("R"), node("N")};
-    for (const auto& [name, arguments] : natives) {
-        std::istringstream words(arguments);
-        const std::vector<std::string> pattern{std::istream_iterator<std::string>(words), {}};
-        for (std::size_t bad = 0; bad < pattern.size(); ++bad) {
-            if (pattern[bad] != "@")
-                continue;
-            std::vector<RArg> args;
-            for (std::size_t i = 0, v = 0; i < pattern.size(); ++i)
-                args.emplace_back(pattern[i] != "@" ? RArg(pattern[i])
-                                  : i == bad        ? RArg(0)
-                                                    : RArg(valid[v++]));
+    // Each node argument in turn is made invalid while the other stays valid: "name@" takes two
+    // nodes, "name:x" a node and x.
+    std::istringstream words(
+        "pop-up:text set-node-category:N set-node-label:new set-node-projection:1 set-subscript:i "
+        "add-style:2 has-style:2 set-color:4 set-style:2 set-triangle:1 bottom-max complement foot "
+        "get-subscript has-daughters head how-many-daughters is-branching-node is-foot is-head "
+        "is-leftmost-sister is-main-terminal-node is-maximal-projection is-rightmost-sister "
+        "is-root-node label left-sister leftmost-daughter mother next-node projection "
+        "right-sister rightmost-daughter spec subtree-terminal-string top-max auto-node-label "
+        "clone-for-adjunction create-daughter-to-left create-daughter-to-right detach "
+        "detach-clone kill-node set-offending-node set-single-offending-node clear-style "
+        "get-color get-triangle belong-to-same-spine@ c-command@ can-apply@ can-compose@ "
+        "can-tag-adjoin@ can-unify@ dominate@ immediately-dominate@ is-complement-of@ "
+        "is-sister-of@ is-spec-of@ m-command@ non-reflexive-dominate@ precede@ same@ apply@ "
+        "compose@ attach-daughter-to-left@ attach-daughter-to-right@ copy-features@ "
+        "copy-subtree@ move-daughters@ substitute@ tag-adjoin@ unify@");
+    for (std::string word; words >> word;) {
+        const bool pair = word.back() == '@';
+        const std::size_t colon = word.find(':');
+        const std::string name = word.substr(0, std::min(colon, word.size() - pair));
+        const std::string error = named(kInvalidNode, name);
+        for (int bad = 0; bad <= int(pair); ++bad) {
+            std::vector<RArg> args = {bad == 0 ? 0 : node("R")};
+            if (pair || colon != std::string::npos)
+                args.push_back(bad == 1 ? RArg(0)
+                               : pair   ? RArg(node("N"))
+                                        : RArg(word.substr(colon + 1)));
             const DatabaseState before = captureState(tree);
             const std::string result = call(name, args).str();
-            EXPECT_EQ(result + " | " + take(),
-                      "0 | " + named(std::string(kInvalidNode) + kAlert, name))
-                << name << " argument " << bad + 1;
+            EXPECT_EQ(result + " | " + take(), "0 | " + error + named(kAlert, name)) << word << bad;
             EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << name;
         }
-        if (pattern.size() == 2 && pattern[1] == "@") {
+        if (pair) {
             // With both invalid, the second is still checked.
-            const std::string error = named(kInvalidNode, name);
             EXPECT_EQ(call(name, {0, -1}).str(), "0") << name;
             EXPECT_EQ(take().substr(0, 2 * error.size()), error + error);
         }
