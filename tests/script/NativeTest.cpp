@@ -182,8 +182,8 @@ TEST_F(Natives, NodePropertiesFeaturesAndMarksAreSetWithTheirChecks) {
            "=set-node-projection NP, 3 -> 0 | E /set-node-projection: Invalid projection",
            "=set-node-projection NP, -2 -> 0 | E /set-node-projection: Invalid projection",
            "?set-node-category NP, 'NONE -> -", "?category NP -> None", "?get-subscript NP -> ",
-           "set-subscript NP, 'i -> 1", "?get-subscript NP -> i", "set-color NP, 4 -> 1",
-           "?get-color NP -> 4", "?set-color NP, 11 -> 1", "?get-color NP -> 11",
+           "set-subscript NP, 'i -> 1", "?get-subscript NP -> i", "set-color NP, 4 -> 1"});
+    steps({"?get-color NP -> 4", "?set-color NP, 11 -> 1", "?get-color NP -> 11",
            "=set-color NP, 12 -> 0 | E /set-color: Invalid color",
            "=set-color NP, 0 -> 0 | E /set-color: Invalid color", "add-style NP, 1 -> 1",
            "add-style NP, 2 -> 1", "?has-style NP, 1 -> 1", "?has-style NP, 2 -> 1",
@@ -191,8 +191,8 @@ TEST_F(Natives, NodePropertiesFeaturesAndMarksAreSetWithTheirChecks) {
            "?add-style NP, 0 -> 1", "?has-style NP, 4 -> 0", "?add-style NP, 2 -> 1",
            "clear-style NP -> -", "?has-style NP, 2 -> 0",
            // A bad style changes nothing, though add-style still answers 1.
-           "=add-style NP, 3 -> 1" + named(style, "add-style"),
-           "=set-style NP, 3 -> 0" + named(style, "set-style"),
+           "=add-style NP, 3 -> 1" + named(style, "add-style")});
+    steps({"=set-style NP, 3 -> 0" + named(style, "set-style"),
            "=set-style NP, 0 -> 0" + named(style, "set-style"), "=has-style NP, 3 -> 0",
            "?get-triangle NP -> 0", "set-triangle NP, 7 -> -", "?get-triangle NP -> 1",
            "set-triangle NP, 0 -> -", "?get-triangle NP -> 0"});
@@ -211,8 +211,8 @@ TEST_F(Natives, QueriesAnswerWithNodesTextsAndNumbersInArgumentOrder) {
            "?substring 'abcdef, 6, 2 -> ", "?substring 'abcdef, 4, 10 -> ef",
            "?substring 'abcdef, 2, 0 -> ", "?substring ', 0, 2 -> ",
            "?substring '\xc3\xa9t\xc3\xa9, 1, 2 -> t\xc3\xa9", "?translate-color 'black -> 1",
-           "?translate-color 'RED -> 4", "?translate-color 'MAGENTA -> 11",
-           "?translate-color 'pink -> 1",
+           "?translate-color 'RED -> 4"});
+    steps({"?translate-color 'MAGENTA -> 11", "?translate-color 'pink -> 1",
            // A pause is bounded: an hour's would freeze the program.
            "?wait 250 -> - | pause 250", "?wait 0 -> -", "?wait -40 -> -",
            "?wait 3600000 -> - | pause 10000",
@@ -228,17 +228,18 @@ TEST_F(Natives, QueriesAnswerWithNodesTextsAndNumbersInArgumentOrder) {
            "?leftmost-daughter S -> NP", "?leftmost-daughter N -> 0", "?rightmost-daughter S -> VP",
            "?rightmost-daughter D -> 0", "?next-node N -> VP", "?next-node N2 -> 0",
            "?how-many-daughters VP -> 2", "?how-many-daughters D -> 0", "?has-daughters NP -> 1",
-           "?has-daughters N -> 0", "?is-branching-node O -> 1", "?is-root-node S -> 1",
-           "?is-root-node NP -> 0", "?is-leftmost-sister NP -> 1", "?is-leftmost-sister VP -> 0",
-           "?is-rightmost-sister VP -> 1", "?is-rightmost-sister NP -> 0", "?label D2 -> D2",
-           "?dominate S, N -> 1", "?dominate N, S -> 0", "?dominate N, N -> 1",
-           "?non-reflexive-dominate N, N -> 0", "?non-reflexive-dominate NP, N -> 1",
-           "?immediately-dominate NP, N -> 1", "?immediately-dominate S, N -> 0",
-           "?is-sister-of NP, VP -> 1", "?is-sister-of NP, O -> 0", "?precede D, V -> 1",
-           "?precede V, D -> 0", "?same N, N -> 1", "?is-main-terminal-node N -> 0",
-           "?c-command D, N -> 1", "?c-command D, V -> 0",
-           "?subtree-terminal-string VP ->  V D2 N2", "?how-many-root-nodes -> 2",
-           "?selection -> S", "?category NP -> None", "?category 0 -> 0",
+           "?has-daughters N -> 0", "?is-branching-node O -> 1"});
+    steps({"?is-root-node S -> 1", "?is-root-node NP -> 0", "?is-leftmost-sister NP -> 1",
+           "?is-leftmost-sister VP -> 0", "?is-rightmost-sister VP -> 1",
+           "?is-rightmost-sister NP -> 0", "?label D2 -> D2", "?dominate S, N -> 1",
+           "?dominate N, S -> 0", "?dominate N, N -> 1", "?non-reflexive-dominate N, N -> 0",
+           "?non-reflexive-dominate NP, N -> 1", "?immediately-dominate NP, N -> 1",
+           "?immediately-dominate S, N -> 0", "?is-sister-of NP, VP -> 1",
+           "?is-sister-of NP, O -> 0", "?precede D, V -> 1", "?precede V, D -> 0"});
+    steps({"?same N, N -> 1", "?is-main-terminal-node N -> 0", "?c-command D, N -> 1",
+           "?c-command D, V -> 0", "?subtree-terminal-string VP ->  V D2 N2",
+           "?how-many-root-nodes -> 2", "?selection -> S", "?category NP -> None",
+           "?category 0 -> 0",
            // Any other number that is not a node is the database's to report.
            "?category 100000 -> 0 err | bug: CTree::getCategory (invalid parameter)"});
     std::unique_ptr<CRString> expected;
