@@ -139,25 +139,19 @@ TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) 
         {" rec\n", "rec/: Excessive recursion"},
         {" substitute(t, dp)\n", "raise/substitute: Not a root node"},
         {"", "/: There is no function in the script corresponding to the menu command."}};
+    // The statement after the failing one has run.
     for (const auto& [body, error] : errors) {
-        const std::string text =
-            kPrelude + "define function rec return rec end define define function raise nodes " +
-            body +
-            " let after = after + 1 end define define function report message(\"after \" & after) "
-            "end define ";
-        const bool noMenuFunction = !*body;
+        const std::string text = kPrelude +
+                                 "define function rec return rec end define define function raise "
+                                 "nodes " +
+                                 body + " let after = after + 1 end define ";
         for (const bool debugging : {false, true}) {
             SCOPED_TRACE(std::string(debugging ? "debug " : "quiet ") + body);
             DocumentScript document;
-            ASSERT_EQ(document.compile(debugging ? text + "debug\n" : text), kNoErr);
-            ASSERT_EQ(document.run(noMenuFunction ? "raise-it" : "raise"), kNoErr);
-            // The statement after the failing one has run.
-            if (!noMenuFunction) {
-                ASSERT_EQ(document.run("report"), kNoErr);
-            }
-            EXPECT_EQ(document.take(), (debugging ? "E " + std::string(error) : std::string()) +
-                                           (debugging && !noMenuFunction ? " | " : "") +
-                                           (noMenuFunction ? "" : "msg: after 1"));
+            EXPECT_EQ(
+                document.exec(debugging ? text + "debug\n" : text, *body ? "raise" : "it", "after"),
+                std::string(*body ? "after=1" : "after=") +
+                    (debugging ? " | E " + std::string(error) : ""));
         }
     }
     // The whole text of one.
