@@ -10,6 +10,10 @@
 #include "script/ScriptTokens.h"
 #include "storage/CRMemory.h"
 
+#include <algorithm>
+#include <set>
+#include <tuple>
+
 namespace {
 
 constexpr int32_t kTag = 152;

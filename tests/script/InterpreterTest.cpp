@@ -3,6 +3,7 @@
 #include "undo/CUndoStructure.h"
 
 #include <limits>
+#include <tuple>
 
 namespace {
 

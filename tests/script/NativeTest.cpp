@@ -4,6 +4,9 @@
 #include "script/CStackFrame.h"
 #include "script/NativeFunctionTable.h"
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 constexpr const char* kShape = "S(NP(D N) VP(V O(D2 N2)))";

@@ -37,9 +37,9 @@ std::unique_ptr<CTree> readDocument(const std::string& file) {
 // "E user/native: message" for a run-time error box; any other text is kept whole after "E? ".
 std::string runTimeError(const std::string& text) {
     std::size_t at = 0;
-    const auto skip = [&](const std::string& part) {
-        const bool found = text.compare(at, part.size(), part) == 0;
-        at += found ? part.size() : 0;
+    const auto skip = [&](const std::string& piece) {
+        const bool found = text.compare(at, piece.size(), piece) == 0;
+        at += found ? piece.size() : 0;
         return found;
     };
     const auto name = [&](const std::string& lead) {
