@@ -34,9 +34,31 @@ std::unique_ptr<CTree> readDocument(const std::string& file) {
     return tree;
 }
 
+// "E user/native: message" for a run-time error box; any other text is kept whole after "E? ".
+std::string runTimeError(const std::string& text) {
+    std::size_t at = 0;
+    const auto skip = [&](const std::string& piece) {
+        const bool found = text.compare(at, piece.size(), piece) == 0;
+        at += found ? piece.size() : 0;
+        return found;
+    };
+    const auto name = [&](const std::string& lead) {
+        const std::size_t close = skip(lead) ? text.find('"', at) : std::string::npos;
+        const std::string found = close == std::string::npos ? "" : text.substr(at, close - at);
+        at = close == std::string::npos ? at : close + 1;
+        return found;
+    };
+    if (!skip("A run time error occurred"))
+        return "E? " + text;
+    const std::string user = name(" in the user function \"");
+    const std::string native = name(" while calling native function \"");
+    return skip(".\r\nError Message: ") ? "E " + user + "/" + native + ": " + text.substr(at)
+                                        : "E? " + text;
+}
+
 } // namespace
 
-ScriptHarness::ScriptHarness(const Texts& names, bool standardCategories)
+ScriptHarness::ScriptHarness(const std::vector<std::string>& names, bool standardCategories)
     : owned(std::make_unique<CTree>()), tree(*owned) {
     EXPECT_EQ(tree.createTree(standardCategories), kNoErr);
     install();
@@ -45,14 +67,9 @@ ScriptHarness::ScriptHarness(const Texts& names, bool standardCategories)
             int32_t record = 0;
             EXPECT_EQ(tree.newName(kRecordFeature, record), kNoErr);
             EXPECT_EQ(tree.setMainString(record, CRString(name, kTag)), kNoErr);
-            features.emplace_back(name, record);
+            features[name] = record;
         }
     });
-}
-
-ScriptHarness::ScriptHarness(FromDocument, const std::string& file)
-    : owned(readDocument(file)), tree(*owned) {
-    install();
 }
 
 void ScriptHarness::install() {
@@ -61,8 +78,9 @@ void ScriptHarness::install() {
     middle().installCRamexApp(&ui);
 }
 
-ScriptHarness::~ScriptHarness() {
-    middle().installCRamexApp(nullptr);
+ScriptHarness::ScriptHarness(FromDocument, const std::string& file)
+    : owned(readDocument(file)), tree(*owned) {
+    install();
 }
 
 void ScriptHarness::setText(const std::string& text) {
@@ -84,6 +102,13 @@ RErr ScriptHarness::run(const std::string& functionName) {
     return err;
 }
 
+std::string ScriptHarness::exec(const std::string& text, const std::string& function,
+                                const std::string& names) {
+    EXPECT_EQ(compile(text), kNoErr);
+    EXPECT_EQ(run(function), kNoErr);
+    return show(names);
+}
+
 std::string ScriptHarness::global(const std::string& name) {
     CSymbol* symbol = nullptr;
     if (script().symbolTable())
@@ -101,45 +126,60 @@ void ScriptHarness::setGlobal(const std::string& name, int32_t value) {
     symbol->setSymbolStringValue(text);
 }
 
-int32_t ScriptHarness::featureRecord(const std::string& name) const {
-    for (const auto& [featureName, record] : features)
-        if (featureName == name)
-            return record;
-    return 0;
-}
-
 std::string ScriptHarness::featureText(int32_t node, const std::string& feature) {
     const CRString* value = nullptr;
     EXPECT_EQ(tree.getAuthorFeatureValue(node, featureRecord(feature), value), kNoErr);
     return value ? value->str() : std::string();
 }
 
-Texts ScriptHarness::boxes(const std::string& title) const {
-    Texts texts;
-    for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-        if (call.title == title)
-            texts.push_back(call.text);
-    return texts;
+std::string ScriptHarness::show(const std::string& names) {
+    std::istringstream words(names);
+    std::string out;
+    for (std::string name; words >> name;)
+        out += (out.empty() ? "" : " ") + name + "=" + global(name);
+    const std::string reports = take();
+    return reports.empty() ? out : out + " | " + reports;
 }
 
-Texts ScriptHarness::takeMessages() {
-    Texts texts;
-    for (const auto& request : ui.requestsOfKind(RecordingUserInterface::Kind::Message))
-        texts.push_back(request.text);
+std::string ScriptHarness::take() {
+    using Kind = RecordingPlatform::Kind;
+    std::string out;
+    const auto add = [&](const std::string& item) { out += (out.empty() ? "" : " | ") + item; };
+    for (const RecordingPlatform::Call& call : platform.recorder.calls()) {
+        if (call.kind == Kind::BugReport)
+            add("bug: " + call.text);
+        else if (call.kind == Kind::Message)
+            add(call.title == "Run Time Error" ? runTimeError(call.text)
+                : call.title.empty()           ? "!" + call.text
+                                               : call.title + ": " + call.text);
+        else if (call.kind == Kind::Beep)
+            add("beep");
+        else if (call.kind == Kind::Pause)
+            add("pause " + std::to_string(call.number));
+        else
+            add((call.kind == Kind::Ask ? "ask: " : "other: ") + call.text);
+    }
+    for (const RecordingUserInterface::Request& request : ui.requests()) {
+        if (request.kind == RecordingUserInterface::Kind::Message)
+            add("msg: " + request.text);
+        else if (request.kind == RecordingUserInterface::Kind::PopUp)
+            add("pop-up " + std::to_string(request.first) + ": " + request.text);
+    }
+    if (!trace.str().empty())
+        add("trace: " + trace.str());
+    platform.recorder.clear();
     ui.clear();
-    return texts;
+    trace.str("");
+    return out;
 }
 
-std::vector<int32_t> ScriptHarness::buildTree() {
-    int32_t root = 0, a = 0, b = 0, c = 0;
+int32_t ScriptHarness::buildTree(const std::string& shape) {
+    int32_t root = 0;
     unrecorded(tree, [&] {
-        EXPECT_EQ(tree.newRoot(root), kNoErr);
+        EXPECT_EQ(::buildTree(tree, shape, root, nodes), kNoErr);
         EXPECT_EQ(tree.setWhereIsTree(root, kTreeArea), kNoErr);
-        EXPECT_EQ(tree.newDaughterToRight(root, a), kNoErr);
-        EXPECT_EQ(tree.newDaughterToRight(root, b), kNoErr);
-        EXPECT_EQ(tree.newDaughterToLeft(a, c), kNoErr);
     });
-    return {root, a, b, c};
+    return root;
 }
 
 int32_t ScriptHarness::build(const std::string& shape) {
@@ -153,51 +193,36 @@ int32_t ScriptHarness::build(const std::string& shape) {
     return root;
 }
 
-std::string ScriptHarness::labelOf(int32_t record) {
-    return cellText(tree, record, kAttrLabel);
-}
-
-CRString ScriptHarness::perform(const std::string& name, const std::vector<RArg>& args, RErr& err) {
-    const int32_t number = nativeNumber(name);
-    EXPECT_NE(number, 0) << name;
+CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& args) {
+    int32_t number = 1;
+    while (number <= kNativeFunctionCount && name != nativeFunction(number)->name)
+        ++number;
+    EXPECT_LE(number, kNativeFunctionCount) << name;
     CStackFrame frame(static_cast<int32_t>(args.size()));
     for (std::size_t i = 0; i < args.size(); ++i)
         EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i].text, kTag)),
                   kNoErr);
-    err = script().performNativeFunction(number, frame);
+    EXPECT_EQ(inStep(tree, kLabelMenu,
+                     [&] {
+                         lastErr = script().performNativeFunction(number, frame);
+                         return kNoErr;
+                     }),
+              kNoErr);
     const CRString* result = nullptr;
     EXPECT_EQ(frame.getField(0, result), kNoErr);
     return result ? *result : CRString(kTag);
 }
 
-CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& args) {
-    CRString result(kTag);
-    EXPECT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         result = perform(name, args, lastErr);
-                         return kNoErr;
-                     }),
-              kNoErr);
-    return result;
-}
-
 CRString ScriptHarness::callUndoable(const std::string& name, const std::vector<RArg>& args) {
-    CRString result(kTag);
-    expectStepUndoesAndRedoes(tree, [&] {
-        result = perform(name, args, lastErr);
-        return kNoErr;
-    });
+    const DatabaseState before = captureState(tree);
+    const CRString result = call(name, args);
+    const DatabaseState after = captureState(tree);
+    EXPECT_TRUE(stringsAreConsistent(tree));
+    EXPECT_TRUE(databaseIsSound(tree));
+    EXPECT_EQ(undo().undo(), kNoErr);
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << "after undo";
+    EXPECT_EQ(undo().redo(), kNoErr);
+    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree))) << "after redo";
+    EXPECT_TRUE(stringsAreConsistent(tree));
     return result;
-}
-
-int32_t nativeNumber(const std::string& name) {
-    for (int32_t number = 1; number <= kNativeFunctionCount; ++number)
-        if (name == nativeFunction(number)->name)
-            return number;
-    return 0;
-}
-
-std::string nativeErrorText(const std::string& native, const std::string& message) {
-    return "A run time error occurred while calling native function \"" + native +
-           "\".\r\nError Message: " + message;
 }

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -26,18 +25,16 @@ struct RArg {
     std::string text;
 };
 
-using Texts = std::vector<std::string>;
-
-// A grammar (new, with the features a test names, or read from a document in tests/data) with
-// the platform and the application recorded; scripts are compiled and run the way the main
-// window does, and natives can be run directly on their frames.
+// A grammar (new, with the features named, or read from a document in tests/data) with the
+// platform and the application recorded; scripts are compiled and run the way the main window
+// does, and natives can be run directly on their frames.
 class ScriptHarness {
 public:
-    explicit ScriptHarness(const Texts& features = {}, bool standardCategories = false);
+    explicit ScriptHarness(const std::vector<std::string>& features = {},
+                           bool standardCategories = false);
     struct FromDocument {};
-    // The document tests/data/<file>, read from the text form.
     ScriptHarness(FromDocument, const std::string& file);
-    virtual ~ScriptHarness();
+    virtual ~ScriptHarness() { middle().installCRamexApp(nullptr); }
     ScriptHarness(const ScriptHarness&) = delete;
     ScriptHarness& operator=(const ScriptHarness&) = delete;
 
@@ -51,42 +48,40 @@ public:
     RErr compile(const std::string& text, bool studentMode = true);
     // Runs a menu command inside an undo step labelled "Menu".
     RErr run(const std::string& functionName);
+    // Compiles the text, runs the function and gives show(names).
+    std::string exec(const std::string& text, const std::string& function,
+                     const std::string& names);
     std::string global(const std::string& name);
     int32_t number(const std::string& name) { return std::stoi("0" + global(name)); }
     void setGlobal(const std::string& name, int32_t value);
-    int32_t featureRecord(const std::string& name) const;
+    int32_t featureRecord(const std::string& name) const { return features.at(name); }
     std::string featureText(int32_t node, const std::string& feature);
+    // "a=1 b=x" for the names separated by spaces; then, after " | ", what take() gives.
+    std::string show(const std::string& names);
+    // Every request to the platform, the application and the trace since the last look, then
+    // forgets them, separated by " | ": "!text" an alert, "E user/native: message" a run-time
+    // error box, "bug: text", "beep", "pause N", "ask: text", "msg: text" a message,
+    // "pop-up N: text", "trace: text".
+    std::string take();
 
-    // The message boxes of the title ("Run Time Error"; "" for alerts), and the bug reports.
-    Texts boxes(const std::string& title) const;
-    Texts runTimeErrors() const { return boxes("Run Time Error"); }
-    Texts alerts() const { return boxes(""); }
-    Texts bugReports() const { return platform.recorder.bugReports(); }
-    // The texts of the application's "message" requests, in order; forgets every request.
-    Texts takeMessages();
-
-    // A tree in the tree area: root with daughters a (over c) and b; returns {root, a, b, c}.
-    std::vector<int32_t> buildTree();
+    // A tree from a compact description in the tree area, outside the history; gives its root.
+    int32_t buildTree(const std::string& shape = "R(A(C) B)");
     // A tree from a compact description on the work area, as one undo step; gives its root.
     int32_t build(const std::string& shape);
     int32_t node(const std::string& label) const { return nodes.at(label); }
-    std::string labelOf(int32_t record);
-    int32_t cell(int32_t record, int32_t attribute) {
-        return tree.tablet().cell(record, attribute);
-    }
 
-    // Runs the native on a frame holding the arguments, outside any undo step; err receives
-    // what performNativeFunction returned.
-    CRString perform(const std::string& name, const std::vector<RArg>& args, RErr& err);
-    // The same inside one "Menu" undo step (lastErr receives the error).
+    // Runs the native on a frame holding the arguments inside one "Menu" undo step; lastErr
+    // receives what performNativeFunction returned.
     CRString call(const std::string& name, const std::vector<RArg>& args = {});
-    // The same as an undo step whose undo and redo are checked against the whole state.
+    // The same, checking that undo and redo of the step give back the whole state.
     CRString callUndoable(const std::string& name, const std::vector<RArg>& args = {});
 
     RecordingPlatformScope platform;
 
 private:
+    void install();
     std::unique_ptr<CTree> owned;
+    std::map<std::string, int32_t> features;
 
 public:
     CTree& tree;
@@ -94,10 +89,6 @@ public:
     std::ostringstream trace;
     std::map<std::string, int32_t> nodes;
     RErr lastErr = kNoErr;
-
-private:
-    void install();
-    std::vector<std::pair<std::string, int32_t>> features;
 };
 
 // Natives run on a grammar with the standard categories; the script's trace is kept.
@@ -105,9 +96,3 @@ class NativeTest : public ::testing::Test, public ScriptHarness {
 protected:
     NativeTest() : ScriptHarness({}, true) { script().setTraceOutput(&trace); }
 };
-
-// The number of the native with the name, 0 when there is none.
-int32_t nativeNumber(const std::string& name);
-
-// The run-time error box text for an error raised by the native outside any user function.
-std::string nativeErrorText(const std::string& native, const std::string& message);
