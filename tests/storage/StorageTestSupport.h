@@ -21,6 +21,19 @@ inline Bytes words(std::initializer_list<int32_t> values) {
     return bytes;
 }
 
+// Bytes as hex with a space after every fourth, so a misplaced word reads at a glance.
+inline std::string hex(const Bytes& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i && i % 4 == 0)
+            out += ' ';
+        out += digits[bytes[i] >> 4];
+        out += digits[bytes[i] & 0xF];
+    }
+    return out;
+}
+
 // Bytes that differ from place to place, so a misplaced copy shows.
 inline Bytes pattern(std::size_t size, unsigned seed) {
     Bytes bytes(size);
@@ -34,14 +47,40 @@ inline Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
                  bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
 }
 
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // A folder and a recorder of bug reports per test; no write stays set to fail.
 class StorageTest : public ::testing::Test {
 protected:
     void TearDown() override { CFileDescriptor::failNthWriteFromNow(0); }
     Texts reports() const { return platform.recorder.bugReports(); }
+    // Every report since the last clear, in order, as one text.
+    std::string log() const {
+        std::string out;
+        for (const std::string& r : reports())
+            out += (out.empty() ? "" : "; ") + r;
+        return out;
+    }
+    // The log, cleared for the next step.
+    std::string takeLog() {
+        const std::string out = log();
+        platform.recorder.clear();
+        return out;
+    }
     TempDir dir;
     RecordingPlatformScope platform;
 };
+
+// The codes of the calls (evaluated in order), as "0 -102 1008".
+inline std::string codes(std::initializer_list<RErr> got) {
+    std::string out;
+    for (RErr err : got)
+        out += (out.empty() ? "" : " ") + std::to_string(err);
+    return out;
+}
 
 // Every call of the list (evaluated in order) gave code; names the first that did not.
 inline ::testing::AssertionResult all(RErr code, std::initializer_list<RErr> got) {
