@@ -182,7 +182,7 @@ TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptor) {
     CFileDescriptor& b = opened("b", {});
     const int32_t word = 5;
     CFileDescriptor::failNthWriteFromNow(3);
-    EXPECT_EQ(codes({a.write(&word, 1), b.write(&word, 4), a.write(&word, 1), a.write(&word, 1)}),
+    EXPECT_EQ(join({a.write(&word, 1), b.write(&word, 4), a.write(&word, 1), a.write(&word, 1)}),
               "0 0 1007 0"); // then the hook is spent
     EXPECT_EQ(readFileBytes(a.path()).size(), 2u);
     CFileDescriptor::failNthWriteFromNow(1);
@@ -221,7 +221,7 @@ TEST_F(CFileDescriptorTest, ReplacingPutsTheNewFileInPlaceAndAFailureLeavesTheTa
     writeFileBytes(source, {6});
     EXPECT_EQ(replaceFileAtomically(source, dir.file("νέο.rdc")), kNoErr); // a new name
     EXPECT_EQ(readFileBytes(dir.file("νέο.rdc")), Bytes{6});
-    EXPECT_EQ(codes({replaceFileAtomically(source, target), replaceFileAtomically("", target)}),
+    EXPECT_EQ(join({replaceFileAtomically(source, target), replaceFileAtomically("", target)}),
               "1007 1007"); // the source was moved away above
     EXPECT_EQ(readFileBytes(target), (Bytes{4, 5}));
     EXPECT_EQ(log(), ""); // the caller reports under its own name
@@ -265,7 +265,7 @@ TEST_F(CFileDescriptorTest, NamesWindowsForbidsNeverReachTheDisk) {
     // "essay:x" would otherwise write a hidden stream of "essay"; "con.rdc" the console.
     for (const char* name : {"essay:x", "a?b.rdc", "a*b.rdc", "con.rdc", "trailing."}) {
         CFileDescriptor file(dir.file(name));
-        EXPECT_EQ(codes({file.create(), file.open()}), "1007 1007") << name;
+        EXPECT_EQ(join({file.create(), file.open()}), "1007 1007") << name;
     }
     EXPECT_EQ(dir.names(), Texts{"essay"});
     EXPECT_EQ(readFileBytes(existing), Bytes{1});

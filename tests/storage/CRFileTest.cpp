@@ -142,13 +142,13 @@ TEST_F(CRFileTest, RefusedCallsGiveTheirCodeAndReportsAndChangeNothing) {
     unsigned char buffer[4] = {};
     // 15 + (INT32_MAX - 68 - 6) + a table of 60 bytes is one byte too many.
     EXPECT_EQ(
-        codes({file.tarniTypeToIndex(kB, n), file.getForkSize(kB, n), file.setForkSize(kB, 4),
-               file.readFork(kB, length, buffer), file.createFork(kA), file.calcEndOfXthFork(-1, n),
-               file.calcEndOfXthFork(4, n), file.setForkPosition(kA, 7),
-               file.setForkPosition(kA, -7), file.setForkSize(kA, -1),
-               file.setForkSize(kA, INT32_MAX - 68), file.physicallyInsertSegment(0, INT32_MAX),
-               file.physicallyInsertSegment(-1, 1), file.physicallyRemoveSegment(0, 1000),
-               file.readASeriesOfInt32s(kA, series, -2)}),
+        join({file.tarniTypeToIndex(kB, n), file.getForkSize(kB, n), file.setForkSize(kB, 4),
+              file.readFork(kB, length, buffer), file.createFork(kA), file.calcEndOfXthFork(-1, n),
+              file.calcEndOfXthFork(4, n), file.setForkPosition(kA, 7),
+              file.setForkPosition(kA, -7), file.setForkSize(kA, -1),
+              file.setForkSize(kA, INT32_MAX - 68), file.physicallyInsertSegment(0, INT32_MAX),
+              file.physicallyInsertSegment(-1, 1), file.physicallyRemoveSegment(0, 1000),
+              file.readASeriesOfInt32s(kA, series, -2)}),
         "-102 -102 -102 -102 -103 1004 1004 -104 -104 1004 1004 1004 1004 1004 1004");
     EXPECT_EQ(length, 0);
     // A missing fork is reported by the lookup, then by each call it fails.

@@ -39,11 +39,9 @@ TEST(CRString, FormsAreMadeWhenAskedForDroppedWhenTheValueChangesAndCountedAsBlo
     CRMemory& memory = CRMemory::shared();
     // Strings of kind 1, of the test's tag, alive; forms and substring buffers alive.
     const auto counts = [&memory] {
-        return std::to_string(memory.live(kKindCRString)) + " " +
-               std::to_string(memory.live(kTestTag)) + " " +
-               std::to_string(CRString::totalCRStringsInstantiated()) + " " +
-               std::to_string(memory.live(kTagStringForm)) + " " +
-               std::to_string(memory.live(kTagSubstringBuffer));
+        return join({memory.live(kKindCRString), memory.live(kTestTag),
+                     CRString::totalCRStringsInstantiated(), memory.live(kTagStringForm),
+                     memory.live(kTagSubstringBuffer)});
     };
     const std::string at = counts();
     const int64_t base = blocks(), tagged = memory.live(kTestTag);

@@ -75,6 +75,7 @@ const char* const kMixed = "1:NP 2~VP 3- 4:Det 5:N";
 class CStringManagerTest : public StorageTest {
 protected:
     const std::string path = newContainer(dir, "s.rgr");
+    RErr set(int32_t id, int32_t status) { return manager.setStringStatus(id, status); }
     CStringManager manager;
 };
 
@@ -91,25 +92,23 @@ TEST_F(CStringManagerTest, IdsAreHandedOutInOrderFreedOnesReusedLastFreedFirst) 
     const CRString* stored = nullptr;
     ASSERT_EQ(manager.getPointerToString(1, stored), kNoErr);
     EXPECT_EQ(stored->creatorTag(), kRegisteredTag);
-    ASSERT_EQ(manager.setStringStatus(2, kUnused), kNoErr);
+    ASSERT_EQ(set(2, kUnused), kNoErr);
     EXPECT_EQ(dump(manager), "1:S 2- 3:VP");
     EXPECT_EQ(ids(manager, {"b2"}), "2");
-    ASSERT_TRUE(
-        all(kNoErr, {manager.setStringStatus(2, kUnused), manager.setStringStatus(3, kUnused),
-                     manager.setStringStatus(1, kUndone)}));
+    ASSERT_TRUE(all(kNoErr, {set(2, kUnused), set(3, kUnused), set(1, kUndone)}));
     EXPECT_EQ(dump(manager), "1~S 2- 3-");
     EXPECT_EQ(ids(manager, {"x", "y", "z"}), "3 2 4"); // an undone entry is not handed out
-    ASSERT_TRUE(all(kNoErr, {manager.setStringStatus(1, kCurrent),
-                             manager.replaceStringText(1, CRString("Nouns", 3))}));
+    ASSERT_TRUE(
+        all(kNoErr, {set(1, kCurrent), manager.replaceStringText(1, CRString("Nouns", 3))}));
     EXPECT_EQ(dump(manager), "1:Nouns 2:y 3:x 4:z");
 }
 
 TEST_F(CStringManagerTest, InvalidCallsAreRefusedWithTheirCodes) {
     const CRString* text = nullptr;
     int32_t id = 9, status = 0;
-    EXPECT_EQ(codes({manager.registerString(CRString("a", 1), id), manager.setStringStatus(1, 1),
-                     manager.getPointerToString(1, text), manager.getStringStatus(1, status),
-                     manager.destroyStringStructure(), writeStrings(path, manager)}),
+    EXPECT_EQ(join({manager.registerString(CRString("a", 1), id), set(1, 1),
+                    manager.getPointerToString(1, text), manager.getStringStatus(1, status),
+                    manager.destroyStringStructure(), writeStrings(path, manager)}),
               "1002 1002 1002 1002 1002 1002");
     EXPECT_EQ(id, 0);
     EXPECT_EQ(reports().size(), 6u);
@@ -120,18 +119,16 @@ TEST_F(CStringManagerTest, InvalidCallsAreRefusedWithTheirCodes) {
     EXPECT_EQ(takeLog(),
               "CStringManager::createStringStructure (attempt to reinitialize data structure)");
     ids(manager, {"a", "b", "c"});
-    ASSERT_EQ(manager.setStringStatus(3, kUnused), kNoErr);
+    ASSERT_EQ(set(3, kUnused), kNoErr);
     const CRString sentinel("not an entry", 1);
     text = &sentinel;
     // Outside the table, no such status, or an unused entry freed, revived or given a text.
     EXPECT_EQ(
-        codes({manager.getPointerToString(0, text), manager.getPointerToString(4, text),
-               manager.getPointerToString(-1, text), manager.getStringStatus(4, status),
-               manager.setStringStatus(0, kUndone), manager.setStringStatus(4, kUndone),
-               manager.setStringStatus(1, 0), manager.setStringStatus(1, 4),
-               manager.setStringStatus(3, kUnused), manager.setStringStatus(3, kCurrent),
-               manager.setStringStatus(3, kUndone), manager.replaceStringText(4, CRString("c", 1)),
-               manager.replaceStringText(3, CRString("c", 1))}),
+        join({manager.getPointerToString(0, text), manager.getPointerToString(4, text),
+              manager.getPointerToString(-1, text), manager.getStringStatus(4, status),
+              set(0, kUndone), set(4, kUndone), set(1, 0), set(1, 4), set(3, kUnused),
+              set(3, kCurrent), set(3, kUndone), manager.replaceStringText(4, CRString("c", 1)),
+              manager.replaceStringText(3, CRString("c", 1))}),
         "1004 1004 1004 1004 1004 1004 1004 1004 1004 1004 1004 1004 1004");
     EXPECT_EQ(text, nullptr);
     const Texts r = reports();
@@ -150,11 +147,9 @@ TEST_F(CStringManagerTest, CountsItsTableAndTheTextsItOwnsWhichStayPut) {
     CRMemory& memory = CRMemory::shared();
     // Managers (less the fixture's), tables, registered and loaded texts, read buffers alive.
     const auto counts = [&memory] {
-        return std::to_string(memory.live(kKindCStringManager) - 1) + " " +
-               std::to_string(memory.live(kTagStringTable)) + " " +
-               std::to_string(memory.live(kRegisteredTag)) + " " +
-               std::to_string(memory.live(kLoadedTag)) + " " +
-               std::to_string(memory.live(kTagStringReadBuffer));
+        return join({memory.live(kKindCStringManager) - 1, memory.live(kTagStringTable),
+                     memory.live(kRegisteredTag), memory.live(kLoadedTag),
+                     memory.live(kTagStringReadBuffer)});
     };
     const std::string at = counts();
     ASSERT_EQ(at, "0 0 0 0 0"); // nothing else in this program holds strings
@@ -169,14 +164,13 @@ TEST_F(CStringManagerTest, CountsItsTableAndTheTextsItOwnsWhichStayPut) {
     const CRString* held = nullptr;
     const CRString* again = nullptr;
     ASSERT_TRUE(
-        all(kNoErr, {manager.getPointerToString(1, held), manager.setStringStatus(2, kUnused),
-                     manager.setStringStatus(3, kUndone)}));
+        all(kNoErr, {manager.getPointerToString(1, held), set(2, kUnused), set(3, kUndone)}));
     for (int32_t i = 0; i < 3000; ++i) // the texts held stay put while the table grows
         ids(manager, {"filler"});
     ASSERT_EQ(manager.getPointerToString(1, again), kNoErr);
     EXPECT_EQ(again, held);
     for (int32_t id = 2; id <= 3003; id += id == 2 ? 3 : 1)
-        ASSERT_EQ(manager.setStringStatus(id, kUnused), kNoErr);
+        ASSERT_EQ(set(id, kUnused), kNoErr);
     // A text the manager holds can be registered again, or replace itself.
     int32_t copy = 0;
     ASSERT_TRUE(

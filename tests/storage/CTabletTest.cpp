@@ -54,10 +54,10 @@ protected:
 
 TEST_F(CTabletTest, UncreatedOrRecreatedTabletIsRefused) {
     int32_t attributes = 7, records = 7, out = 0;
-    EXPECT_EQ(codes({tablet.getMaxAttributes(attributes), tablet.getMaxRecords(records),
-                     tablet.setValue(1, 1, 5), tablet.getValue(1, 1, out), tablet.setMaxRecords(3),
-                     tablet.setMaxAttributes(3), writeTablet(path, tablet),
-                     readTablet(path, tablet), tablet.destroyTablet()}),
+    EXPECT_EQ(join({tablet.getMaxAttributes(attributes), tablet.getMaxRecords(records),
+                    tablet.setValue(1, 1, 5), tablet.getValue(1, 1, out), tablet.setMaxRecords(3),
+                    tablet.setMaxAttributes(3), writeTablet(path, tablet), readTablet(path, tablet),
+                    tablet.destroyTablet()}),
               "1002 1002 1002 1002 1002 1002 1002 1002 0");
     EXPECT_EQ(attributes + records, 0);
     EXPECT_FALSE(tablet.exists());
@@ -83,9 +83,9 @@ TEST_F(CTabletTest, OutOfRangeIndicesAreRefusedAndResizingKeepsValuesWithNewCell
     for (const auto& [record, attribute] :
          std::vector<std::pair<int32_t, int32_t>>{{0, 1}, {1, 0}, {3, 1}, {1, 4}, {-1, 2}}) {
         int32_t out = 12345;
-        EXPECT_EQ(codes({tablet.getValue(record, attribute, out),
-                         tablet.setValue(record, attribute, 99)}),
-                  "1004 1004");
+        EXPECT_EQ(
+            join({tablet.getValue(record, attribute, out), tablet.setValue(record, attribute, 99)}),
+            "1004 1004");
         EXPECT_EQ(out, 12345) << "getValue wrote its out value on failure";
         EXPECT_EQ(takeLog(), "CTablet::getValue (invalid parameter); "
                              "CTablet::setValue (invalid parameter)");

@@ -105,7 +105,7 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
     CFileDescriptor noVers(newContainer(dir, "novers.rgr"));
     {
         CVersionInfo info(noVers);
-        EXPECT_EQ(codes({info.readExistingInfo(), info.checkVersionInfo()}), "1008 1008");
+        EXPECT_EQ(join({info.readExistingInfo(), info.checkVersionInfo()}), "1008 1008");
         EXPECT_TRUE(info.words().empty());
         EXPECT_EQ(log(), "");
     }
@@ -116,8 +116,8 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
         EXPECT_EQ(takeLog(), "CFileDescriptor::open (file system error); "
                              "CRFile::CRFile (file system error); "
                              "CVersionInfo::CVersionInfo (file system error)");
-        EXPECT_EQ(codes({info.checkVersionInfo(), info.readExistingInfo(),
-                         info.writeCurrentVersionInfo()}),
+        EXPECT_EQ(join({info.checkVersionInfo(), info.readExistingInfo(),
+                        info.writeCurrentVersionInfo()}),
                   "1008 1008 1008");
         EXPECT_EQ(log(), ""); // reported once
     }
@@ -130,7 +130,7 @@ TEST_F(CVersionInfoTest, MissingUnopenableAndDamagedContainersAreInvalid) {
     EXPECT_EQ(info.openError(), kErrBadContainerVersion);
     EXPECT_FALSE(fd.isOpenNow());
     EXPECT_EQ(reports().back(), "CVersionInfo::CVersionInfo (-105)");
-    EXPECT_EQ(codes({info.checkVersionInfo(), info.writeCurrentVersionInfo()}), "1008 1008");
+    EXPECT_EQ(join({info.checkVersionInfo(), info.writeCurrentVersionInfo()}), "1008 1008");
     EXPECT_EQ(readFileBytes(damaged), Bytes(24, 0));
 }
 

@@ -74,11 +74,11 @@ protected:
     RecordingPlatformScope platform;
 };
 
-// The codes of the calls (evaluated in order), as "0 -102 1008".
-inline std::string codes(std::initializer_list<RErr> got) {
+// Numbers, or the codes of calls (evaluated in order), as one text: "0 -102 1008".
+inline std::string join(std::initializer_list<int64_t> got) {
     std::string out;
-    for (RErr err : got)
-        out += (out.empty() ? "" : " ") + std::to_string(err);
+    for (int64_t n : got)
+        out += (out.empty() ? "" : " ") + std::to_string(n);
     return out;
 }
 
