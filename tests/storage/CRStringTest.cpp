@@ -310,37 +310,6 @@ TEST(CRString, StripCharacterGivesTheBaseLettersOfLatin1AndReportsAnythingElse) 
     EXPECT_EQ(scope.recorder.bugReports(), Texts(2, "CRString::stripCharacter"));
 }
 
-TEST(CRString, ArbitraryBytesKeepTheInvariants) {
-    uint32_t seed = 12345;
-    for (int round = 0; round < 500; ++round) {
-        std::string bytes;
-        for (int i = 0; i < round % 13; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            const auto byte = static_cast<char>((seed >> 16) & 0xFFu);
-            bytes += byte == 0 ? 'x' : byte;
-        }
-        // Any platform text whose line ends are CR LF survives the trip through the universal
-        // form (a bare LF would come back as CR LF).
-        std::string platform = bytes;
-        for (std::size_t i = 0; i < platform.size(); ++i)
-            if (platform[i] == '\n' && (i == 0 || platform[i - 1] != '\r'))
-                platform[i] = 'y';
-        EXPECT_EQ(platformOf(universalOf(platform)), platform);
-
-        // Any byte string as a universal text: every operation stays inside it.
-        CRString text(bytes, kTestTag);
-        const int32_t characters = text.characterLength();
-        EXPECT_LE(characters, text.byteLength());
-        EXPECT_EQ(std::string(text.getStringValueLocal()).find('\0'), std::string::npos);
-        EXPECT_STREQ(text.substring(0, characters)->getStringValue(), bytes.c_str());
-        EXPECT_TRUE(text.contain(text));
-        EXPECT_EQ(CRString::orderString(text, text, false, false), 0);
-        CRString other(bytes.substr(0, bytes.size() / 2) + "q", kTestTag);
-        EXPECT_EQ(CRString::orderString(text, other, false, false),
-                  -CRString::orderString(other, text, false, false));
-    }
-}
-
 TEST(CRString, GarbageCollectionFreesEveryVolatileString) {
     CRString::garbageCollection();
     const int64_t live = CRString::totalCRStringsInstantiated();
