@@ -177,25 +177,6 @@ TEST_F(CFileDescriptorTest, ReadAheadIsInvisible) {
     EXPECT_EQ(readAt(c, 0, 1), Bytes{9});
 }
 
-TEST_F(CFileDescriptorTest, FailNthWriteFromNowCountsWritesOnEveryDescriptor) {
-    CFileDescriptor& a = opened("a", {});
-    CFileDescriptor& b = opened("b", {});
-    const int32_t word = 5;
-    CFileDescriptor::failNthWriteFromNow(3);
-    EXPECT_EQ(join({a.write(&word, 1), b.write(&word, 4), a.write(&word, 1), a.write(&word, 1)}),
-              "0 0 1007 0"); // then the hook is spent
-    EXPECT_EQ(readFileBytes(a.path()).size(), 2u);
-    CFileDescriptor::failNthWriteFromNow(1);
-    EXPECT_EQ(b.writeASeriesOfInt32s(&word, 0), kErrFileSystem);
-    EXPECT_EQ(where(b), "4/4");
-    CFileDescriptor::failNthWriteFromNow(1);
-    CFileDescriptor::failNthWriteFromNow(0);
-    EXPECT_EQ(a.write(&word, 1), kNoErr);
-    // A failed series is reported by the write inside it and by the series.
-    EXPECT_EQ(log(), "CFileDescriptor::write" + kFs + "; CFileDescriptor::write" + kFs +
-                         "; CFileDescriptor::writeASeriesOfInt32s" + kFs);
-}
-
 TEST(WindowsFileNames, ForbiddenCharactersDevicesAndTrailingDotsAreRefused) {
     std::string got;
     for (const char* name : {"essay.rdc",   "δοκιμή.rgr", "语法.rgr",   ".essay.rdc.saving",
