@@ -255,9 +255,8 @@ TEST(CRString, CollationOrdersCaseAccentsAndLettersThatStandForTwo) {
         "- \xC3\x80 < \xC3\xA1; - aex = \xC3\xA6x; - Aex < \xC3\x86x = AEx; - ad < \xC3\xA6 < af; "
         "- ssx = \xC3\x9Fx; - \xC3\x9F < st; - dz < \xC3\xB0 < e; - tzz < \xC3\xBE < u; "
         "- \xC3\xB0 < \xC3\x90; - 1 < a; - app < apple; - ab < ab\xE2\x82; "
-        "- z < \xCE\xB1 < \xCE\xB2; - \xC3\xBF < \xCE\xB1 < \xCE\xB1z; - \xCE\xB1 = \xCE\xB1 < "
-        "\xFF; "
-        "- \xE2\x82\xAC < \xF0\x9F\x98\x80");
+        "- z < \xCE\xB1 < \xCE\xB2; - \xC3\xBF < \xCE\xB1 < \xCE\xB1z; "
+        "- \xCE\xB1 = \xCE\xB1 < \xFF; - \xE2\x82\xAC < \xF0\x9F\x98\x80");
     for (std::string row; std::getline(rows, row, ';');) {
         SCOPED_TRACE(row);
         std::istringstream in(row);
