@@ -23,21 +23,18 @@ int32_t forkSize(const CRFile& file, RForkType type) {
     return size;
 }
 
-int32_t forkPosition(CRFile& file, RForkType type) {
-    int32_t position = INT32_MIN;
-    EXPECT_EQ(file.getForkPosition(type, position), kNoErr);
-    return position;
-}
-
-// "DATA@0+0 AAAA@0+6 |6": each fork's type, offset and size, then the table's offset.
+// "DATA@0+0 AAAA@0+6:2 |6": each fork's type, offset, size and cursor (if not 0), then the
+// table's offset.
 std::string toc(const CRFile& file) {
     std::string out;
     for (int32_t i = 0; i < file.forkCount(); ++i) {
         const CRFile::FTOCEntry& e = file.entry(i);
         for (int shift = 24; shift >= 0; shift -= 8)
             out += static_cast<char>(e.forkType >> shift & 0xFF);
+        int32_t position = INT32_MIN;
+        EXPECT_EQ(file.getForkPosition(e.forkType, position), kNoErr);
         out += "@" + std::to_string(e.offset) + "+" + std::to_string(forkSize(file, e.forkType));
-        out += " ";
+        out += (position ? ":" + std::to_string(position) : "") + " ";
     }
     return out + "|" + std::to_string(file.ftocOffset());
 }
@@ -162,7 +159,7 @@ TEST_F(CRFileTest, TransfersStopAtTheForksEndAndCursorsCountFromEitherEnd) {
     int32_t length = 10;
     EXPECT_EQ(file.readFork(kA, length, buffer), kErrOutsideFork);
     EXPECT_EQ(Bytes(buffer, buffer + length + 1), (Bytes{10, 11, 12, 13, 14, 15, 0}));
-    EXPECT_EQ(forkPosition(file, kA), 6);
+    EXPECT_EQ(toc(file), "DATA@0+0 AAAA@0+6:6 BBBB@6+20 |26");
     length = 1;
     EXPECT_EQ(file.readFork(kA, length, buffer), kErrOutsideFork);
     EXPECT_EQ(length, 0);
@@ -181,14 +178,13 @@ TEST_F(CRFileTest, TransfersStopAtTheForksEndAndCursorsCountFromEitherEnd) {
                              file.readFork(kA, one, buffer + 2), file.setForkPosition(kA, -1),
                              file.writeFork(kA, oneMore, "\x09")}));
     EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{ten[2], ten[3], 10}));
-    EXPECT_EQ(forkPosition(file, kA), 6); // the end of the fork, not its start
+    EXPECT_EQ(toc(file), "DATA@0+0 AAAA@0+6:6 BBBB@6+20 |26"); // the end, not the start
     EXPECT_EQ(readWholeFork(file, kA), (Bytes{10, 11, ten[0], ten[1], ten[2], 9}));
     // Shrinking keeps a cursor that still fits; a fork of size 0 keeps its entry.
     ASSERT_TRUE(all(kNoErr, {file.setForkPosition(kA, 3), file.setForkSize(kA, 4)}));
-    EXPECT_EQ(forkPosition(file, kA), 3);
+    EXPECT_EQ(toc(file), "DATA@0+0 AAAA@0+4:3 BBBB@4+20 |24");
     ASSERT_TRUE(all(
         kNoErr, {file.setForkPosition(kA, -4), file.setForkSize(kA, 0), file.setForkSize(kA, 0)}));
-    EXPECT_EQ(forkPosition(file, kA), 0);
     EXPECT_EQ(toc(file), "DATA@0+0 AAAA@0+0 BBBB@0+20 |20");
     EXPECT_EQ(readWholeFork(file, kB), pattern(20, 2));
     EXPECT_EQ(log(), "");
