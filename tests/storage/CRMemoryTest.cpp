@@ -134,6 +134,7 @@ TEST(CRStringPool, StringsKeepTheirAddressSlotsAreReusedLastFirstAndAllAreDestro
 
 // What each thread keeps for itself (its default platform, volatile strings and memory counts)
 // is still sound after the thread has ended: Windows builds once corrupted the heap then.
+// Collecting frees a thread's volatile strings: those of the threads that do not stay alive.
 TEST(ThreadOwned, EachThreadHasItsOwnAndItOutlivesTheThread) {
     CCounter::mine() = 7;
     std::vector<std::thread> threads;
@@ -149,6 +150,7 @@ TEST(ThreadOwned, EachThreadHasItsOwnAndItOutlivesTheThread) {
     CCounter::forEach([&total](const int& value) { total += value; });
     EXPECT_EQ(total, 7 + 8 * 100 + 36); // every ended thread's value is still there
 
+    EXPECT_EQ(CRString::addToGarbage(nullptr), nullptr);
     const std::size_t volatiles = CRString::volatileStringCount();
     const int64_t live = CRMemory::shared().live(kKindCRString);
     for (int round = 0; round < 20; ++round) {

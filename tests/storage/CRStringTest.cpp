@@ -308,22 +308,3 @@ TEST(CRString, StripCharacterGivesTheBaseLettersOfLatin1AndReportsAnythingElse) 
     EXPECT_EQ(strip(0x3B1) + " " + strip(-1), "945 -1");
     EXPECT_EQ(scope.recorder.bugReports(), Texts(2, "CRString::stripCharacter"));
 }
-
-TEST(CRString, GarbageCollectionFreesEveryVolatileString) {
-    CRString::garbageCollection();
-    const int64_t live = CRString::totalCRStringsInstantiated();
-    const int64_t frees = CRMemory::shared().frees(kTestTag);
-    EXPECT_NE(CRString::addToGarbage(std::make_unique<CRString>(kTestTag)), nullptr);
-    EXPECT_STREQ(
-        CRString::addToGarbage(std::make_unique<CRString>("v", kTestTag))->getStringValue(), "v");
-    EXPECT_EQ(CRString::addToGarbage(nullptr), nullptr);
-    EXPECT_EQ(
-        std::make_pair(CRString::volatileStringCount(), CRString::totalCRStringsInstantiated()),
-        std::make_pair(std::size_t{2}, live + 2));
-    CRString::garbageCollection();
-    CRString::garbageCollection(); // an empty list is fine
-    EXPECT_EQ(
-        std::make_pair(CRString::volatileStringCount(), CRString::totalCRStringsInstantiated()),
-        std::make_pair(std::size_t{0}, live));
-    EXPECT_EQ(CRMemory::shared().frees(kTestTag), frees + 2);
-}
