@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/CFileDescriptor.h"
+#include "storage/CRMemory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
@@ -92,3 +94,20 @@ inline ::testing::AssertionResult all(RErr code, std::initializer_list<RErr> got
     }
     return ::testing::AssertionSuccess();
 }
+
+// What lives under each tag now beyond what lived when it was made: "1 0 2". The counters are
+// shared by every test, so a test looks only at the change it makes.
+struct LiveSince {
+    explicit LiveSince(std::vector<int32_t> list) : tags(std::move(list)) {
+        for (int32_t tag : tags)
+            at.push_back(CRMemory::shared().live(tag));
+    }
+    std::string added() const {
+        std::string out;
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            out += (i ? " " : "") + std::to_string(CRMemory::shared().live(tags[i]) - at[i]);
+        return out;
+    }
+    std::vector<int32_t> tags;
+    std::vector<int64_t> at;
+};
