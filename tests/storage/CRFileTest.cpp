@@ -266,24 +266,6 @@ TEST_F(CRFileTest, ResizingMovesTheLaterForksIntactAndAFailedMoveStopsWhereItFai
     }
 }
 
-TEST_F(CRFileTest, TablesAreCountedWhileHeld) {
-    CRMemory& memory = CRMemory::shared();
-    const int64_t header = memory.live(kTagContainerHeader), objects = memory.live(kKindCRFile);
-    const int64_t table = memory.live(kTagContainerEntries),
-                  moved = memory.allocations(kTagSegmentMoveUp);
-    const auto added = [&] {
-        return join({memory.live(kTagContainerHeader) - header,
-                     memory.live(kTagContainerEntries) - table, memory.live(kKindCRFile) - objects,
-                     memory.live(kTagSegmentMoveUp)});
-    };
-    {
-        auto c = open({{kForkTablet, pattern(100, 5)}});
-        EXPECT_EQ(added(), "1 1 1 0");
-    }
-    EXPECT_EQ(added(), "0 0 0 0");
-    EXPECT_GT(memory.allocations(kTagSegmentMoveUp), moved);
-}
-
 namespace {
 
 // A well-formed container: 'DATA' (empty), 'AAAA' (6 bytes), 'BBBB' (4 bytes), table.
