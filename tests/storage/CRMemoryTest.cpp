@@ -5,10 +5,10 @@
 #include "base/Platform.h"
 #include "base/ThreadOwned.h"
 #include "storage/CRStringPool.h"
-
-#include <gtest/gtest.h>
+#include "storage/StorageTestSupport.h"
 
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -17,142 +17,114 @@ constexpr int32_t kPoolTag = 151; // a creator tag no other test here uses
 struct RCounterTag;
 using CCounter = CThreadOwned<RCounterTag, int>;
 
-struct Counted {
-    int32_t tag;
-    int64_t allocations = CRMemory::shared().allocations(tag);
-    int64_t frees = CRMemory::shared().frees(tag);
-    int64_t blocks = CRMemory::shared().blocksAllocated();
-    // {allocations, frees, blocks} added since.
-    std::vector<int64_t> added() const {
-        CRMemory& m = CRMemory::shared();
-        return {m.allocations(tag) - allocations, m.frees(tag) - frees,
-                m.blocksAllocated() - blocks};
-    }
-};
-
-using Added = std::vector<int64_t>;
-
 } // namespace
 
-TEST(CRMemory, BlocksObjectsAndHelpersCountUnderTheirTags) {
+TEST(CRMemory, BlocksObjectsAndHelpersCountUnderTheirTagsAndOtherTagsOnlyAsBlocks) {
     CRMemory& memory = CRMemory::shared();
-    const Counted array{kTagSortedArray};
+    CRMemory::Counters before{}, beforeFrees{};
+    memory.returnCounters(before, beforeFrees);
+    int64_t blocks = memory.blocksAllocated();
+    // "22:2/0 blocks 2": each tag whose allocations or frees changed since the last call, then
+    // the change in blocks; the counters returned are those of the single-tag reads.
+    const auto changes = [&] {
+        CRMemory::Counters now{}, frees{};
+        memory.returnCounters(now, frees);
+        std::string out;
+        for (int32_t tag = 0; tag < CRMemory::kTagCount; ++tag) {
+            const auto t = static_cast<std::size_t>(tag);
+            EXPECT_EQ(join({now[t], frees[t]}), join({memory.allocations(tag), memory.frees(tag)}));
+            if (now[t] != before[t] || frees[t] != beforeFrees[t])
+                out += join({tag}) + ":" + join({now[t] - before[t]}) + "/" +
+                       join({frees[t] - beforeFrees[t]}) + " ";
+        }
+        out += "blocks " + join({memory.blocksAllocated() - blocks});
+        std::tie(before, beforeFrees, blocks) =
+            std::make_tuple(now, frees, memory.blocksAllocated());
+        return out;
+    };
     void* a = memory.malloc(16, kTagSortedArray);
     void* b = memory.malloc(0, kTagSortedArray); // a size of 0 still gives a block
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
-    EXPECT_EQ(array.added(), (Added{2, 0, 2}));
-    EXPECT_EQ(memory.live(kTagSortedArray), array.allocations + 2 - array.frees);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(changes(), "22:2/0 blocks 2");
     a = memory.realloc(a, 4096); // not counted
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(array.added(), (Added{2, 0, 2}));
+    EXPECT_EQ(changes(), "blocks 0");
     memory.free(a, kTagSortedArray);
     memory.free(b, kTagSortedArray);
     memory.free(nullptr, kTagSortedArray); // nothing to free, nothing counted
-    EXPECT_EQ(array.added(), (Added{2, 2, 0}));
-
-    const Counted symbols{kKindCSymbol}; // objects are counted, but are no blocks
-    memory.incrementObjectCounter(kKindCSymbol);
+    EXPECT_EQ(changes(), "22:0/2 blocks -2");
+    memory.incrementObjectCounter(kKindCSymbol); // objects are counted, but are no blocks
     memory.incrementObjectCounter(kKindCSymbol);
     memory.decrementObjectCounter(kKindCSymbol);
-    EXPECT_EQ(symbols.added(), (Added{2, 1, 0}));
+    EXPECT_EQ(changes(), "18:2/1 blocks 0");
     memory.decrementObjectCounter(kKindCSymbol);
-
-    const Counted tablets{kKindCTablet};
-    const Counted columns{kTagTabletColumn};
     {
         RObjectCounter<kKindCTablet> first;
         RObjectCounter<kKindCTablet> copy(first);
         RCountedBuffer<kTagTabletColumn> buffer;
-        EXPECT_EQ(tablets.added(), (Added{2, 0, 1}));
-        EXPECT_EQ(columns.added(), (Added{1, 0, 1}));
+        EXPECT_EQ(changes(), "8:2/0 18:0/1 31:1/0 blocks 1");
     }
-    EXPECT_EQ(tablets.added(), (Added{2, 2, 0}));
-    EXPECT_EQ(columns.added(), (Added{1, 1, 0}));
-}
-
-TEST(CRMemory, TagsOutsideTheTableCountOnlyAsBlocksAndReturnCountersGivesAll) {
-    CRMemory& memory = CRMemory::shared();
-    CRMemory::Counters before{}, beforeFrees{}, after{}, afterFrees{};
-    memory.returnCounters(before, beforeFrees);
-    const Counted outside{CRMemory::kTagCount};
+    EXPECT_EQ(changes(), "8:0/2 31:0/1 blocks -1");
     void* block = memory.malloc(8, CRMemory::kTagCount);
-    EXPECT_EQ(outside.added()[2], 1);
+    EXPECT_EQ(changes(), "blocks 1");
     memory.free(block, CRMemory::kTagCount);
     memory.incrementObjectCounter(-1);
     memory.decrementObjectCounter(500);
-    EXPECT_EQ(memory.allocations(-1), 0);
-    EXPECT_EQ(outside.added(), (Added{0, 0, 0}));
-    memory.returnCounters(after, afterFrees);
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(afterFrees, beforeFrees);
-
+    EXPECT_EQ(join({memory.allocations(-1), memory.frees(500)}), "0 0");
     memory.countAllocation(kTagFishSpine);
     memory.countFree(kTagFishSpine);
-    memory.returnCounters(after, afterFrees);
-    EXPECT_EQ(after.size(), 161u);
-    EXPECT_EQ(after[kTagFishSpine], before[kTagFishSpine] + 1);
-    EXPECT_EQ(afterFrees[kTagFishSpine], memory.frees(kTagFishSpine));
-    EXPECT_EQ(after[160], memory.allocations(160));
+    EXPECT_EQ(changes(), "33:1/1 blocks -1");
 }
 
-TEST(CRStringPool, StringsKeepTheirAddressWhileThePoolGrowsAndSlotsAreReusedLastFirst) {
-    CRStringPool pool;
-    const int32_t a = pool.emplace("a", kPoolTag);
-    const int32_t b = pool.emplace("b", kPoolTag);
-    const CRString* bAddress = &pool.at(b);
-    std::vector<int32_t> slots;
-    for (int32_t i = 0; i < 5000; ++i) // several chunks
-        slots.push_back(pool.emplace("text " + std::to_string(i), kPoolTag));
-    EXPECT_EQ(&pool.at(b), bAddress);
-    EXPECT_EQ(bAddress->str(), "b");
-    EXPECT_EQ(bAddress->creatorTag(), kPoolTag);
-    EXPECT_EQ(pool.size(), 5002);
-    for (int32_t i = 0; i < 5000; i += 999)
-        EXPECT_EQ(pool.at(slots[static_cast<std::size_t>(i)]).str(), "text " + std::to_string(i));
-    pool.release(a);
-    pool.release(b);
-    EXPECT_EQ(pool.emplace("b2", kPoolTag), b);
-    EXPECT_EQ(&pool.at(b), bAddress);
-    EXPECT_EQ(pool.at(b).str(), "b2");
-    EXPECT_EQ(pool.emplace(kPoolTag), a);
-    EXPECT_FALSE(pool.at(a).hasValue()) << "a reused slot holds a new string";
-    const int32_t d = pool.emplace("d", kPoolTag);
-    EXPECT_TRUE(d != a && d != b && d != slots[0]);
-
-    CRStringPool other;
-    other.emplace("one", kPoolTag);
-    const int32_t second = other.emplace("two", kPoolTag);
-    pool.swap(other); // exchanges the strings without moving them
-    EXPECT_EQ(pool.size(), 2);
-    EXPECT_EQ(&other.at(b), bAddress);
-    EXPECT_EQ(pool.at(second).str(), "two");
-}
-
-TEST(CRStringPool, ReleaseClearAndDestructionDestroyTheStrings) {
-    const int64_t before = CRMemory::shared().live(kPoolTag);
+TEST(CRStringPool, StringsKeepTheirAddressSlotsAreReusedLastFirstAndAllAreDestroyed) {
+    const int64_t live = CRMemory::shared().live(kPoolTag);
     const int64_t strings = CRString::totalCRStringsInstantiated();
     {
         CRStringPool pool;
-        for (int32_t i = 0; i < 1500; ++i)
-            pool.emplace("x", kPoolTag);
-        EXPECT_EQ(CRMemory::shared().live(kPoolTag), before + 1500);
-        EXPECT_EQ(CRString::totalCRStringsInstantiated(), strings + 1500);
-        pool.release(7);
-        EXPECT_EQ(CRMemory::shared().live(kPoolTag), before + 1499);
-        pool.clear();
-        EXPECT_EQ(CRMemory::shared().live(kPoolTag), before);
-        EXPECT_EQ(pool.size(), 0);
-        EXPECT_EQ(pool.at(pool.emplace("again", kPoolTag)).str(), "again");
-        pool.emplace("left for the destructor", kPoolTag);
-        EXPECT_EQ(CRMemory::shared().live(kPoolTag), before + 2);
+        const int32_t a = pool.emplace("a", kPoolTag);
+        const int32_t b = pool.emplace("b", kPoolTag);
+        const CRString* bAddress = &pool.at(b);
+        std::vector<int32_t> slots;
+        for (int32_t i = 0; i < 5000; ++i) // several chunks
+            slots.push_back(pool.emplace("text " + std::to_string(i), kPoolTag));
+        EXPECT_EQ(&pool.at(b), bAddress);
+        EXPECT_EQ(bAddress->str() + std::to_string(bAddress->creatorTag()), "b151");
+        EXPECT_EQ(pool.size(), 5002);
+        EXPECT_EQ(CRMemory::shared().live(kPoolTag), live + 5002);
+        EXPECT_EQ(CRString::totalCRStringsInstantiated(), strings + 5002);
+        for (int32_t i = 0; i < 5000; i += 999)
+            EXPECT_EQ(pool.at(slots[static_cast<std::size_t>(i)]).str(),
+                      "text " + std::to_string(i));
+        pool.release(a);
+        pool.release(b);
+        EXPECT_EQ(CRMemory::shared().live(kPoolTag), live + 5000);
+        EXPECT_EQ(pool.emplace("b2", kPoolTag), b);
+        EXPECT_EQ(&pool.at(b), bAddress);
+        EXPECT_EQ(pool.at(b).str(), "b2");
+        EXPECT_EQ(pool.emplace(kPoolTag), a);
+        EXPECT_FALSE(pool.at(a).hasValue()) << "a reused slot holds a new string";
+        const int32_t d = pool.emplace("d", kPoolTag);
+        EXPECT_TRUE(d != a && d != b && d != slots[0]);
+
+        CRStringPool other;
+        other.emplace("one", kPoolTag);
+        const int32_t second = other.emplace("two", kPoolTag);
+        pool.swap(other); // exchanges the strings without moving them
+        EXPECT_EQ(pool.size(), 2);
+        EXPECT_EQ(&other.at(b), bAddress);
+        EXPECT_EQ(pool.at(second).str(), "two");
+        other.clear();
+        EXPECT_EQ(other.size(), 0);
+        EXPECT_EQ(CRMemory::shared().live(kPoolTag), live + 2);
+        EXPECT_EQ(other.at(other.emplace("again", kPoolTag)).str(), "again");
     }
-    EXPECT_EQ(CRMemory::shared().live(kPoolTag), before);
+    EXPECT_EQ(CRMemory::shared().live(kPoolTag), live);
     EXPECT_EQ(CRString::totalCRStringsInstantiated(), strings);
 }
 
 // What each thread keeps for itself (its default platform, volatile strings and memory counts)
 // is still sound after the thread has ended: Windows builds once corrupted the heap then.
+// Collecting frees a thread's volatile strings: those of the threads that do not stay alive.
 TEST(ThreadOwned, EachThreadHasItsOwnAndItOutlivesTheThread) {
     CCounter::mine() = 7;
     std::vector<std::thread> threads;
@@ -168,6 +140,7 @@ TEST(ThreadOwned, EachThreadHasItsOwnAndItOutlivesTheThread) {
     CCounter::forEach([&total](const int& value) { total += value; });
     EXPECT_EQ(total, 7 + 8 * 100 + 36); // every ended thread's value is still there
 
+    EXPECT_EQ(CRString::addToGarbage(nullptr), nullptr);
     const std::size_t volatiles = CRString::volatileStringCount();
     const int64_t live = CRMemory::shared().live(kKindCRString);
     for (int round = 0; round < 20; ++round) {
