@@ -1,0 +1,548 @@
+#include "storage/CRString.h"
+#include "storage/CStringManager.h"
+#include "storage/CTablet.h"
+#include "support/TestSupport.h"
+#include "undo/CDatabaseTask.h"
+#include "undo/CFishSpineTask.h"
+#include "undo/CStringTask.h"
+#include "undo/CTypingTask.h"
+#include "undo/CUndoStructure.h"
+#include "undo/CUserInterfaceTask.h"
+#include "undo/CVariableTask.h"
+#include "undo/RUndoClients.h"
+#include "undo/UndoLabels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The parts written one after the other.
+template <typename... Parts> std::string cat(const Parts&... parts) {
+    std::ostringstream out;
+    (out << ... << parts);
+    return out.str();
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines)
+        out += (out.empty() ? "" : "; ") + line;
+    return out;
+}
+
+// The window, the tree and a script variable as the undo layer sees them: every call, in
+// order. A window task whose code, or a spine whose node, is in `failing` fails.
+struct Recorder : RUserInterfaceSink, RFishSpineOwner, RVariable {
+    RErr doUserInterfaceUndoTask(int32_t code, int32_t to) override {
+        return note(cat("ui ", code, " ", to), code, kErrGeneral);
+    }
+    RErr notifyUserInterfaceOfTypingTask(int32_t record, int32_t attribute, const CRString* text,
+                                         int32_t start, int32_t end) override {
+        return note(cat("type ", record, ".", attribute, " ", text ? text->str() : "none", " ",
+                        start, "-", end),
+                    0, kNoErr);
+    }
+    RErr allocateFishspine(int32_t node) override {
+        return note(cat("allocate ", node), node, kErrMallocFailed);
+    }
+    RErr deallocateFishspine(int32_t node) override {
+        return note(cat("free ", node), node, kErrInvalidParameter);
+    }
+    const CRString& variableValue() const override { return value; }
+    void setVariableValue(const CRString& newValue) override {
+        value = newValue;
+        log.push_back("set " + value.str());
+    }
+    RErr note(std::string call, int32_t key, RErr err) {
+        log.push_back(std::move(call));
+        return failing.count(key) ? err : kNoErr;
+    }
+    // The calls since the last look.
+    std::string take() {
+        const std::string out = joined(log);
+        log.clear();
+        return out;
+    }
+
+    std::vector<std::string> log;
+    std::set<int32_t> failing;
+    CRString value{"", 0};
+};
+
+// A tablet of 10 records by 8 attributes, its string manager and their history (destroyed
+// first, as a tree database does), with the platform and the undo layer's clients recorded.
+class Undo : public ::testing::Test {
+protected:
+    static constexpr int32_t kRecords = 10;
+    static constexpr int32_t kAttributes = 8;
+
+    Undo() {
+        EXPECT_EQ(tablet.createTablet(), kNoErr);
+        EXPECT_EQ(tablet.setMaxRecords(kRecords), kNoErr);
+        EXPECT_EQ(tablet.setMaxAttributes(kAttributes), kNoErr);
+        EXPECT_EQ(strings.createStringStructure(), kNoErr);
+    }
+    std::string text(int32_t id) const {
+        const CRString* string = nullptr;
+        EXPECT_EQ(strings.getPointerToString(id, string), kNoErr);
+        return string ? string->str() : "<none>";
+    }
+    RErr setCell(int32_t record, int32_t attribute, int32_t value) {
+        return CDatabaseTask::construct(undo, tablet, record, attribute, value);
+    }
+    // A text, or no text for nullptr, as a string task.
+    RErr setText(int32_t record, int32_t attribute, const char* text) {
+        const CRString string(text ? text : "", 0);
+        return CStringTask::construct(undo, tablet, strings, record, attribute,
+                                      text ? &string : nullptr);
+    }
+    // One command under the label: opens a list, runs the change, closes it; first error wins.
+    template <typename Body> RErr command(int32_t label, Body body) {
+        RErr err = undo.startTaskList(label);
+        if (!err)
+            err = body();
+        const RErr finishErr = undo.finishTaskList();
+        return err ? err : finishErr;
+    }
+    // "Undo " or "Redo " and the label's text, or "-" when the Edit menu does not offer it.
+    std::string menu(bool redo) const {
+        bool can = false;
+        int32_t label = -1;
+        EXPECT_EQ(redo ? undo.canRedo(can) : undo.canUndo(can), kNoErr);
+        EXPECT_EQ(redo ? undo.currentRedoLabel(label) : undo.currentUndoLabel(label), kNoErr);
+        EXPECT_TRUE(can || label == 0);
+        return can ? (redo ? "Redo " : "Undo ") + std::string(undoString(label)) : "-";
+    }
+    // An idle history: "Undo X/Redo Y dirty <steps>|<record.attribute=value of each non-zero
+    // cell>|<each string ID in use, C current or U undone, and its text>".
+    std::string dump() const {
+        bool dirty = false;
+        EXPECT_EQ(undo.isDirty(dirty), kNoErr);
+        std::string out =
+            cat(menu(false), "/", menu(true), dirty ? " dirty " : " clean ", undo.stepCount(), "|");
+        std::string cells;
+        for (int32_t record = 1; record <= kRecords; ++record)
+            for (int32_t attribute = 1; attribute <= kAttributes; ++attribute)
+                if (const int32_t value = tablet.cell(record, attribute))
+                    cells += cat(cells.empty() ? "" : " ", record, ".", attribute, "=", value);
+        out += cells + "|";
+        std::string texts;
+        for (int32_t id = 1; id <= strings.maxArrayIndex(); ++id)
+            if (int32_t s = 0;
+                strings.getStringStatus(id, s) == kNoErr && s != CStringManager::kUnused)
+                texts += cat(texts.empty() ? "" : " ", id,
+                             s == CStringManager::kCurrent ? "C:" : "U:", text(id));
+        return out + texts;
+    }
+    int32_t registerText(const char* text) {
+        int32_t id = 0;
+        EXPECT_EQ(strings.registerString(CRString(text, 0), id), kNoErr);
+        return id;
+    }
+    // The ID the next registration will get, left free.
+    int32_t nextFreeId() {
+        const int32_t id = registerText("probe");
+        EXPECT_EQ(strings.setStringStatus(id, CStringManager::kUnused), kNoErr);
+        return id;
+    }
+
+    // The first keystroke in a field (nullptr: the field emptied), in a list left open.
+    CTypingTask* beginTyping(int32_t record, int32_t attribute, const char* text, int32_t start,
+                             int32_t end) {
+        CTypingTask* task = nullptr;
+        const CRString string(text ? text : "", 0);
+        EXPECT_EQ(undo.startTaskList(kLabelTyping), kNoErr);
+        EXPECT_EQ(CTypingTask::construct(undo, tablet, strings, ui, record, attribute,
+                                         text ? &string : nullptr, start, end, task),
+                  kNoErr);
+        return task;
+    }
+    // The bug reports since the last look.
+    std::string reports() {
+        const std::string out = joined(scope.recorder.bugReports());
+        scope.recorder.clear();
+        return out;
+    }
+    // After the moves (u undo, r redo, s save, z forget the history, k kill the undone step),
+    // the dump, and the bug reports since the last look after " bugs: ".
+    std::string state(const std::string& moves = "") {
+        for (const char move : moves)
+            EXPECT_EQ(move == 'u'   ? undo.undo()
+                      : move == 'r' ? undo.redo()
+                      : move == 's' ? undo.resetDirty()
+                      : move == 'z' ? undo.zeroOut()
+                                    : undo.killLastTaskList(),
+                      kNoErr)
+                << move;
+        const std::string out = dump();
+        const std::string bugs = reports();
+        return bugs.empty() ? out : out + " bugs: " + bugs;
+    }
+    // One command under the label named, with the tasks in order: "r.a=7" sets a cell,
+    // "r.a=\"text\"" a text, "r.a=none" no text; "+4" allocates the spine of node 4, "-4"
+    // frees it; "w3=10>12" tells the window 3 went from 10 to 12; "v=text" sets the variable.
+    RErr command(const std::string& label, const std::string& tasks) {
+        int32_t code = 0;
+        while (code < kUndoLabelCount && label != undoString(code))
+            ++code;
+        return command(code, [&] {
+            std::istringstream in(tasks);
+            RErr err = kNoErr;
+            for (std::string t; !err && in >> t;) {
+                const std::string v = t.substr(t.find('=') + 1);
+                int a = 0, b = 0, c = 0;
+                if (t[0] == '+' || t[0] == '-')
+                    err = CFishSpineTask::construct(undo, ui, std::stoi(t.substr(1)), t[0] == '+');
+                else if (std::sscanf(t.c_str(), "w%d=%d>%d", &a, &b, &c) == 3)
+                    err = CUserInterfaceTask::construct(undo, ui, a, b, c);
+                else if (t[0] == 'v')
+                    err = CVariableTask::construct(undo, ui, CRString(v, 0));
+                else if (std::sscanf(t.c_str(), "%d.%d=", &a, &b) == 2)
+                    err = v[0] == '"'   ? setText(a, b, v.substr(1, v.size() - 2).c_str())
+                          : v == "none" ? setText(a, b, nullptr)
+                                        : setCell(a, b, std::stoi(v));
+            }
+            return err;
+        });
+    }
+    // The step just done shows `done`; undone it shows `undone`, redone `done` again.
+    void roundTrip(const std::string& done, const std::string& undone) {
+        EXPECT_EQ(state(), done);
+        EXPECT_EQ(state("u"), undone);
+        EXPECT_EQ(state("r"), done);
+    }
+
+    RecordingPlatformScope scope;
+    CTablet tablet;
+    CStringManager strings;
+    CUndoStructure undo;
+    Recorder ui;
+};
+
+const std::string kUnbalanced = " (unbalanced undo list bracketing)";
+const std::string kAddTask = "CUndoStructure::addTask" + kUnbalanced;
+
+} // namespace
+
+TEST_F(Undo, CommandsAreStepsUndoneLastTaskFirstAndRedoneUnderTheirLabels) {
+    ASSERT_EQ(tablet.setValue(2, 3, 7), kNoErr);
+    EXPECT_EQ(state(), "-/- clean 0|2.3=7|");
+    ASSERT_EQ(undo.startTaskList(kLabelCreateDaughter), kNoErr);
+    ASSERT_EQ(setCell(2, 3, 70), kNoErr);
+    ASSERT_EQ(setCell(4, 1, 41), kNoErr);
+    EXPECT_EQ(tablet.cell(2, 3), 70); // done at once, before the list is closed
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    roundTrip("Undo Create Daughter/- dirty 1|2.3=70 4.1=41|",
+              "-/Redo Create Daughter dirty 1|2.3=7|");
+    ASSERT_EQ(command("Change Color", "2.3=700"), kNoErr);
+    const std::string second = "Undo Change Color/- dirty 2|2.3=700 4.1=41|";
+    roundTrip(second, "Undo Create Daughter/Redo Change Color dirty 2|2.3=70 4.1=41|");
+    EXPECT_EQ(state("uu"), "-/Redo Create Daughter dirty 2|2.3=7|");
+    EXPECT_EQ(state("rr"), second);
+    ASSERT_EQ(command("Drag", "1.1=10 1.1=20 1.1=30"), kNoErr);
+    const std::string cells = "|1.1=30 2.3=700 4.1=41|";
+    roundTrip("Undo Drag/- dirty 3" + cells, "Undo Change Color/Redo Drag dirty 3|2.3=700 4.1=41|");
+    // A command without changes is a step that leaves the document clean until undone.
+    ASSERT_EQ(undo.zeroOut(), kNoErr);
+    ASSERT_EQ(command("Magnifying Glass", ""), kNoErr);
+    EXPECT_EQ(state(), "Undo Magnifying Glass/- clean 1" + cells);
+    EXPECT_EQ(state("u"), "-/Redo Magnifying Glass dirty 1" + cells);
+    // Saved, a failed undo changes nothing; redo and undo make it dirty again.
+    ASSERT_EQ(undo.resetDirty(), kNoErr);
+    EXPECT_EQ(undo.undo(), kErrCantUndoRedo);
+    EXPECT_EQ(state(), "-/Redo Magnifying Glass clean 1" + cells +
+                           " bugs: CUndoStructure::undo (cant undo or redo)");
+    EXPECT_EQ(state("r"), "Undo Magnifying Glass/- dirty 1" + cells);
+    EXPECT_EQ(state("su"), "-/Redo Magnifying Glass dirty 1" + cells);
+    EXPECT_EQ(state("rz"), "-/- clean 0" + cells);
+    EXPECT_STREQ(undoString(kLabelTyping), "Typing");
+    for (const int32_t label : {0, 1, int32_t{kLabelNeverUndoable}, int32_t{kUndoLabelCount}, -1})
+        EXPECT_STREQ(undoString(label), "") << label;
+}
+
+TEST_F(Undo, DiscardedAndForgottenStepsFreeOnlyTheStringsNothingCanRestore) {
+    for (const char* text : {"\"first\"", "\"second\"", "\"third\""})
+        ASSERT_EQ(command("Change Attribute", std::string("1.2=") + text), kNoErr);
+    EXPECT_EQ(state(), "Undo Change Attribute/- dirty 3|1.2=3|1U:first 2U:second 3C:third");
+    EXPECT_EQ(state("uu"), "Undo Change Attribute/Redo Change Attribute dirty 3|1.2=1|1C:first "
+                           "2U:second 3U:third");
+    // The new command discards both undone steps, the farthest first, so 2 is reused first.
+    ASSERT_EQ(command("Delete Node", "5.5=1"), kNoErr);
+    EXPECT_EQ(state(), "Undo Delete Node/- dirty 2|1.2=1 5.5=1|1C:first");
+    EXPECT_EQ(text(2), "<none>");
+    EXPECT_EQ(registerText("a"), 2);
+    EXPECT_EQ(registerText("b"), 3);
+    // Withdrawn, a command leaves the history as before it; with nothing to kill, no harm.
+    ASSERT_EQ(command("Drag", "6.6=\"dropped\""), kNoErr);
+    const std::string killed = "Undo Delete Node/- dirty 2|1.2=1 5.5=1|1C:first 2C:a 3C:b";
+    EXPECT_EQ(state("uk"), killed);
+    EXPECT_EQ(state("k"), killed);
+    // Forgetting the history keeps only the texts the cells hold.
+    ASSERT_EQ(command("Typing", "1.2=\"replacement\""), kNoErr);
+    ASSERT_EQ(command("Typing", "2.1=\"undone\""), kNoErr);
+    EXPECT_EQ(state("uz"), "-/- clean 0|1.2=4 5.5=1|2C:a 3C:b 4C:replacement");
+}
+
+TEST_F(Undo, BracketingErrorsAreReportedAndChangeNothing) {
+    EXPECT_EQ(undo.finishTaskList(), kErrUnbalancedUndo);
+    EXPECT_EQ(undo.redo(), kErrCantUndoRedo);
+    EXPECT_EQ(reports(), "CUndoStructure::finishTaskList" + kUnbalanced +
+                             "; CUndoStructure::redo (cant undo or redo)");
+    bool canUndo = true, canRedo = true, dirty = true;
+    int32_t undoLabel = -1, redoLabel = -1;
+    ASSERT_EQ(undo.startTaskList(kLabelCreateSister), kNoErr);
+    EXPECT_EQ(undo.isDirty(dirty), kErrUnbalancedUndo);
+    EXPECT_FALSE(dirty); // opening a list changes nothing yet
+    ASSERT_EQ(setCell(3, 3, 33), kNoErr);
+    EXPECT_EQ(std::vector<RErr>({undo.startTaskList(kLabelScissors), undo.undo(), undo.redo(),
+                                 undo.canUndo(canUndo), undo.canRedo(canRedo),
+                                 undo.currentUndoLabel(undoLabel), undo.currentRedoLabel(redoLabel),
+                                 undo.zeroOut(), undo.killLastTaskList(), undo.isDirty(dirty),
+                                 undo.resetDirty()}),
+              std::vector<RErr>(11, kErrUnbalancedUndo));
+    // The flag is still given and cleared while composing.
+    EXPECT_EQ(std::make_tuple(canUndo, canRedo, undoLabel, redoLabel, dirty),
+              std::make_tuple(false, false, 0, 0, true));
+    EXPECT_EQ(undo.isDirty(dirty), kErrUnbalancedUndo);
+    EXPECT_FALSE(dirty);
+    std::string expected;
+    for (const char* name :
+         {"isDirty", "startTaskList", "undo", "redo", "canUndo", "canRedo", "currentUndoLabel",
+          "currentUndoLabel", "zeroOut", "killLastTaskList", "isDirty", "resetDirty", "isDirty"})
+        expected += (expected.empty() ? "CUndoStructure::" : "; CUndoStructure::") +
+                    std::string(name) + kUnbalanced;
+    EXPECT_EQ(reports(), expected);
+    // The open list kept its label and its task through all of that.
+    ASSERT_EQ(setCell(3, 4, 34), kNoErr);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    roundTrip("Undo Create Sister/- dirty 1|3.3=33 3.4=34|", "-/Redo Create Sister dirty 1||");
+}
+
+TEST_F(Undo, ObjectCountersBalanceOnceTheHistoryIsGone) {
+    const CRMemory& memory = CRMemory::shared();
+    auto live = [&] {
+        return std::make_tuple(memory.live(kKindCTask), memory.live(kKindCTaskList),
+                               memory.live(kKindCUndoStructure));
+    };
+    const auto [tasks, lists, structures] = live();
+    {
+        CUndoStructure history;
+        ASSERT_EQ(history.startTaskList(kLabelCreateMother), kNoErr);
+        const CRString mother("mother", 0);
+        ASSERT_EQ(CStringTask::construct(history, tablet, strings, 1, 2, &mother), kNoErr);
+        ASSERT_EQ(history.finishTaskList(), kNoErr);
+        ASSERT_EQ(history.startTaskList(kLabelCreateMother), kNoErr);
+        ASSERT_EQ(CDatabaseTask::construct(history, tablet, 1, 1, 2), kNoErr);
+        // The open list counts too; destroyed while open, its tasks go with it.
+        EXPECT_EQ(live(), std::make_tuple(tasks + 2, lists + 2, structures + 1));
+    }
+    EXPECT_EQ(live(), std::make_tuple(tasks, lists, structures));
+    EXPECT_EQ(reports(), "");
+}
+
+TEST_F(Undo, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
+    constexpr int32_t kSide = 1000;
+    ASSERT_EQ(tablet.setMaxRecords(kSide), kNoErr);
+    ASSERT_EQ(tablet.setMaxAttributes(kSide), kNoErr);
+    // Sets each cell to `value(record, attribute)`, or counts the cells that differ from it.
+    auto everyCell = [&](bool set, auto value) {
+        int64_t wrong = 0;
+        for (int32_t attribute = 1; attribute <= kSide; ++attribute)
+            for (int32_t record = 1; record <= kSide; ++record)
+                wrong += set ? setCell(record, attribute, value(record, attribute)) != kNoErr
+                             : tablet.cell(record, attribute) != value(record, attribute);
+        return wrong;
+    };
+    auto sum = [](int32_t record, int32_t attribute) { return record + attribute; };
+    ASSERT_EQ(
+        command(kLabelDeleteNode, [&] { return everyCell(true, sum) ? kErrGeneral : kNoErr; }),
+        kNoErr);
+    ASSERT_EQ(undo.undo(), kNoErr);
+    EXPECT_EQ(everyCell(false, [](int32_t, int32_t) { return 0; }), 0);
+    ASSERT_EQ(undo.redo(), kNoErr);
+    EXPECT_EQ(everyCell(false, sum), 0);
+    EXPECT_EQ(reports(), "");
+}
+
+TEST_F(Undo, PrintSummaryDescribesEveryStepAndTask) {
+    ASSERT_EQ(tablet.setValue(4, 2, 9), kNoErr);
+    ASSERT_EQ(command("Change Color", "4.2=12 5.3=\"red\""), kNoErr);
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    testing::internal::CaptureStdout();
+    undo.printSummary();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Undo history: 1 steps, 1 done, one list open.\n"
+              "\tTask list 7 \"Change Color\" with 2 tasks:\n"
+              "\t\tSet attribute 2 of record 4 from 9 to 12.\n"
+              "\t\tSet attribute 3 of record 5 from string 0 to string 1 (done).\n"
+              "\tTask list 20 \"Menu\" with 0 tasks:\n");
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ui.value.setStringValue("x");
+    ASSERT_EQ(undo.zeroOut(), kNoErr);
+    ASSERT_EQ(command("Menu", "+3 v=y w5=1>2"), kNoErr);
+    ASSERT_EQ(undo.undo(), kNoErr);
+    testing::internal::CaptureStdout();
+    undo.printSummary();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Undo history: 1 steps, 0 done.\n"
+              "\tTask list 20 \"Menu\" with 3 tasks:\n"
+              "\t\tAllocate the fish spine of record 3.\n"
+              "\t\tSet a variable from \"x\" to \"y\" (undone).\n"
+              "\t\tTell the user interface 5 from 1 to 2.\n");
+}
+
+TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
+    ASSERT_EQ(command("New Tree", "1.3=\"word\""), kNoErr);
+    ASSERT_EQ(undo.resetDirty(), kNoErr);
+    const int32_t nextId = nextFreeId();
+    const int64_t tasks = CRMemory::shared().live(kKindCTask);
+    CTypingTask* typing = nullptr;
+    const CRString text("t", 0);
+    EXPECT_EQ(setCell(2, 2, 5), kErrUnbalancedUndo);
+    EXPECT_EQ(setText(1, 3, "never"), kErrUnbalancedUndo);
+    EXPECT_EQ(CTypingTask::construct(undo, tablet, strings, ui, 1, 1, &text, 0, 0, typing),
+              kErrUnbalancedUndo);
+    EXPECT_EQ(typing, nullptr);
+    EXPECT_EQ(command("Change Attribute", "0.1=5"), kErrInvalidParameter);
+    EXPECT_EQ(command("Change Attribute", "1.9=5"), kErrInvalidParameter);
+    EXPECT_EQ(command("Change Attribute", "11.1=\"lost\""), kErrInvalidParameter);
+    EXPECT_EQ(nextFreeId(), nextId); // still at the head of the free list
+    EXPECT_EQ(CRMemory::shared().live(kKindCTask), tasks);
+    const std::string invalid = " (invalid parameter)";
+    EXPECT_EQ(reports(),
+              joined({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
+                      "CStringTask::CStringTask" + kUnbalanced, kAddTask,
+                      "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
+                      "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                      "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                      "CStringTask::CStringTask" + invalid}));
+    // The empty commands are steps, but nothing in them changed the document.
+    EXPECT_EQ(state(), "Undo Change Attribute/- clean 4|1.3=1|1C:word");
+}
+
+TEST_F(Undo, StringTasksKeepOneCurrentAndOneUndoneEntryAndEmptyingUndoesToTheText) {
+    ASSERT_EQ(command("New Tree", "3.5=\"old\""), kNoErr);
+    ASSERT_EQ(command("New Tree", "3.5=\"new\""), kNoErr);
+    for (int round = 0; round < 3; ++round)
+        roundTrip("Undo New Tree/- dirty 2|3.5=2|1U:old 2C:new",
+                  "Undo New Tree/Redo New Tree dirty 2|3.5=1|1C:old 2U:new");
+    ASSERT_EQ(command("New Tree", "3.5=none"), kNoErr);
+    roundTrip("Undo New Tree/- dirty 3||1U:old 2U:new",
+              "Undo New Tree/Redo New Tree dirty 3|3.5=2|1U:old 2C:new");
+    // Forgetting the history frees the emptied text: nothing can bring it back.
+    EXPECT_EQ(state("z"), "-/- clean 0||");
+}
+
+TEST_F(Undo, FishSpineVariableAndWindowTasksRunBothWaysAndAFailureSparesTheRest) {
+    ASSERT_EQ(command("Triangle", "+4 -6"), kNoErr);
+    EXPECT_EQ(state("ur"), "Undo Triangle/- dirty 1||");
+    EXPECT_EQ(ui.take(), "allocate 4; free 6; allocate 6; free 4; allocate 4; free 6");
+    ASSERT_EQ(command("Drawing Preferences", "w3=10>12 1.8=12 w4=10>12"), kNoErr);
+    const std::string undone = "Undo Triangle/Redo Drawing Preferences dirty 2||";
+    roundTrip("Undo Drawing Preferences/- dirty 2|1.8=12|", undone);
+    EXPECT_EQ(ui.take(), "ui 3 12; ui 4 12; ui 4 10; ui 3 10; ui 3 12; ui 4 12");
+    // A failing task reports itself and the rest of its list still runs.
+    ui.failing = {4};
+    EXPECT_EQ(state("u"), undone + " bugs: CUserInterfaceTask::undoSelf (general error)");
+    EXPECT_EQ(ui.take(), "ui 4 10; ui 3 10");
+
+    // A variable gets back its own copy of the old text, whatever changed it meanwhile.
+    ui.value.setStringValue("before");
+    CRString newText("after", 0);
+    ASSERT_EQ(command(kLabelMenu, [&] { return CVariableTask::construct(undo, ui, newText); }),
+              kNoErr);
+    newText.setStringValue("changed by the caller");
+    ui.value.setStringValue("changed by the script");
+    EXPECT_EQ(CVariableTask::construct(undo, ui, newText), kErrUnbalancedUndo);
+    EXPECT_EQ(state("ur"), "Undo Menu/- dirty 2|| bugs: " + kAddTask +
+                               "; CVariableTask::CVariableTask" + kUnbalanced);
+    EXPECT_EQ(ui.take(), "set after; set before; set after");
+
+    ASSERT_EQ(undo.zeroOut(), kNoErr);
+    ASSERT_EQ(command("Delete Node", "1.1=10 -7 2.1=20"), kNoErr);
+    ui.failing.insert(7);
+    EXPECT_EQ(state("u"),
+              "-/Redo Delete Node dirty 1|| bugs: CFishSpineTask::undoSelf (malloc failed)");
+    EXPECT_EQ(state("r"), "Undo Delete Node/- dirty 1|1.1=10 2.1=20|"
+                          " bugs: CFishSpineTask::doSelf (invalid parameter)");
+    EXPECT_EQ(ui.take(), "free 7; allocate 7; free 7");
+    // A failure while the task is first done is reported and returned.
+    ASSERT_EQ(undo.startTaskList(kLabelTriangle), kNoErr);
+    EXPECT_EQ(CFishSpineTask::construct(undo, ui, 7, true), kErrMallocFailed);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    EXPECT_EQ(reports(), "CFishSpineTask::doSelf (malloc failed); "
+                         "CFishSpineTask::CFishSpineTask (malloc failed)");
+}
+
+TEST_F(Undo, CitationFormTypingIsOneStepThatRestoresBothCellsAndTheSelection) {
+    // A word's citation form (2.3) and its main terminal's label (5.5); "dog" selected from 0
+    // to 3 and replaced by the first keystroke.
+    ASSERT_EQ(command("New Tree", "2.3=\"dog\" 5.5=\"dog\""), kNoErr);
+    CTypingTask* task = beginTyping(2, 3, "a", 0, 3);
+    ASSERT_NE(task, nullptr);
+    const CRString first("a", 0);
+    ASSERT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kNoErr);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_NE(task->synchronizedTask(), nullptr);
+    EXPECT_EQ(state(), "Undo Typing/- dirty 2|2.3=3 5.5=4|1U:dog 2U:dog 3C:a 4C:a");
+    EXPECT_EQ(ui.take(), "");             // the field already shows what was typed
+    ASSERT_EQ(undo.resetDirty(), kNoErr); // amending after a save makes it dirty again
+    ASSERT_EQ(task->amendNewValue(CRString("ab", 0)), kNoErr);
+    ASSERT_EQ(task->amendNewValue(CRString("abc", 0)), kNoErr);
+    EXPECT_EQ(ui.take(), "type 2.3 ab 0-0; type 5.5 ab 0-0; type 2.3 abc 0-0; type 5.5 abc 0-0");
+    // Amended in place; undone, the label first, then the field with the caret as it was.
+    roundTrip("Undo Typing/- dirty 2|2.3=3 5.5=4|1U:dog 2U:dog 3C:abc 4C:abc",
+              "Undo New Tree/Redo Typing dirty 2|2.3=1 5.5=2|1C:dog 2C:dog 3U:abc 4U:abc");
+    EXPECT_EQ(ui.take(), "type 5.5 dog 0-0; type 2.3 dog 0-3; type 2.3 abc 0-0; type 5.5 abc 0-0");
+
+    // The synchronized task needs the open list, and there is only one.
+    task = beginTyping(2, 3, "w", 0, 0);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    const int32_t nextId = nextFreeId();
+    EXPECT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kErrUnbalancedUndo);
+    EXPECT_EQ(task->synchronizedTask(), nullptr);
+    EXPECT_EQ(nextFreeId(), nextId);
+    ASSERT_EQ(undo.startTaskList(kLabelTyping), kNoErr);
+    ASSERT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kNoErr);
+    CTypingTask* synchronized = task->synchronizedTask();
+    EXPECT_EQ(task->addSynchronizedTask(undo, 7, 5, &first), kErrInvalidParameter);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    EXPECT_EQ(task->synchronizedTask(), synchronized);
+    EXPECT_EQ(state(), "Undo Typing/- dirty 4|2.3=5 5.5=6|1U:dog 2U:dog 3U:abc 4U:abc 5C:w 6C:a"
+                       " bugs: " +
+                           kAddTask + "; CTypingTask::CTypingTask" + kUnbalanced +
+                           "; CTypingTask::addSynchronizedTask" + kUnbalanced +
+                           "; CTypingTask::addSynchronizedTask (invalid parameter)");
+}
+
+TEST_F(Undo, EmptyFieldRunsUndoToNoTextAndRegisterTheirTextOnTheFirstAmendment) {
+    CTypingTask* task = beginTyping(4, 2, "x", 0, 0);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_NE(task, nullptr);
+    EXPECT_EQ(task->oldStringID(), 0);
+    EXPECT_TRUE(task->done());
+    EXPECT_EQ(state("u"), "-/Redo Typing dirty 1||1U:x");
+    EXPECT_FALSE(task->done());
+    EXPECT_EQ(ui.take(), "type 4.2 none 0-0");
+    // A run that began by emptying the field.
+    ASSERT_EQ(command("New Tree", "6.1=\"gone\""), kNoErr);
+    task = beginTyping(6, 1, nullptr, 0, 4);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_NE(task, nullptr);
+    EXPECT_EQ(task->newStringID(), 0);
+    EXPECT_EQ(state(), "Undo Typing/- dirty 2||1U:gone");
+    ASSERT_EQ(task->amendNewValue(CRString("n", 0)), kNoErr);
+    EXPECT_EQ(task->newStringID(), 2);
+    ASSERT_EQ(task->amendNewValue(CRString("ne", 0)), kNoErr);
+    EXPECT_EQ(state(), "Undo Typing/- dirty 2|6.1=2|1U:gone 2C:ne");
+    EXPECT_EQ(state("u"), "Undo New Tree/Redo Typing dirty 2|6.1=1|1C:gone 2U:ne");
+    EXPECT_EQ(ui.log.back(), "type 6.1 gone 0-4");
+    // Discarding the undone run frees the text it registered on amendment.
+    EXPECT_EQ(state("k"), "Undo New Tree/- dirty 1|6.1=1|1C:gone");
+}
