@@ -2,63 +2,63 @@
 #include "AppTestSupport.h"
 #include "app/CommandIds.h"
 #include "app/Modes.h"
-#include "app/PictureExport.h"
 #include "model/TreeAttributes.h"
+
+#include <algorithm>
 
 namespace {
 
-using Ids = std::vector<int32_t>;
-using Labels = std::pair<std::string, std::string>;
-const Ids kDrawingItems = {51, 52, 53, 54, 55, 56, 57, 58, 59, 63, 64, 65};
-// File 1-12, Edit 21-29 with Redo as 10022, Font and Size 61.
-const Ids kStudentFileAndEdit = {1,  2,  3,     4,  5,  6,  7,  8,  9,  10, 11,
-                                 12, 21, 10022, 23, 24, 25, 26, 27, 28, 29, 61};
+constexpr bool T = true;
+constexpr bool F = false;
 
-Ids checkedItems(const RMenuState& state) {
-    Ids out;
-    for (const RMenuItemState& item : state.items)
-        if (item.checked.value_or(false))
-            out.push_back(item.commandId);
-    return out;
+// A situation by its leading fields; the rest keep their defaults.
+RStudentMenuSituation student(int32_t mode, bool author = F, bool grammar = F, bool inMemory = T,
+                              RUndoSituation undo = {}, int32_t node = 0, bool known = F,
+                              RDrawingSettings drawing = {}, RErr readErr = kNoErr) {
+    return {mode, author, grammar, inMemory, undo, node, known, drawing, readErr};
 }
 
-// Which of `ids` are enabled; a missing item fails the test.
-Ids enabledAmong(const RMenuState& state, const Ids& ids) {
-    Ids out;
-    for (int32_t id : ids) {
-        const RMenuItemState* item = state.item(id);
-        EXPECT_NE(item, nullptr) << id;
-        if (item && item->enabled)
-            out.push_back(id);
+// The sorted ids as runs, "1-3 7 10022".
+std::string runs(std::vector<int32_t> ids) {
+    std::sort(ids.begin(), ids.end());
+    std::string out;
+    for (std::size_t i = 0, j = 0; i < ids.size(); i = ++j) {
+        while (j + 1 < ids.size() && ids[j + 1] == ids[j] + 1)
+            ++j;
+        out += (out.empty() ? "" : " ") + std::to_string(ids[i]) +
+               (j > i ? "-" + std::to_string(ids[j]) : "");
     }
     return out;
 }
 
-RStudentMenuSituation openDocument(int32_t mode = kModeDocument) {
-    RStudentMenuSituation situation;
-    situation.mode = mode;
-    situation.drawingKnown = true;
-    return situation;
-}
-
-// A situation by its leading fields, in their order; the rest keep their defaults.
-RStudentMenuSituation student(int32_t mode, bool authorPrivileges = false,
-                              bool haveSelectedGrammar = false, bool fileExistsOnlyInMemory = true,
-                              RUndoSituation undo = {}, int32_t selectedNode = 0,
-                              bool drawingKnown = false) {
-    RStudentMenuSituation situation;
-    situation.mode = mode;
-    situation.authorPrivileges = authorPrivileges;
-    situation.haveSelectedGrammar = haveSelectedGrammar;
-    situation.fileExistsOnlyInMemory = fileExistsOnlyInMemory;
-    situation.undo = undo;
-    situation.selectedNode = selectedNode;
-    situation.drawingKnown = drawingKnown;
-    return situation;
-}
-
-Labels undoRedoLabels(const RMenuState& state) {
-    return {state.item(kCommandUndo)->label, state.item(kCommandRedo)->label};
+// "<items> items; on <enabled>; <check items> checks[: <checked>]", then the Undo and Redo
+// labels unless both say "Can't", the error and the notes when there are any.
+std::string menu(const RMenuState& state) {
+    if (!state.modeServed)
+        return state.items.empty() ? "not served" : "not served, with items";
+    EXPECT_EQ(state.item(kCommandExit), nullptr); // Exit is never touched
+    std::vector<int32_t> on, checked;
+    int checks = 0;
+    for (const RMenuItemState& item : state.items) {
+        if (item.enabled)
+            on.push_back(item.commandId);
+        if (item.checked && *item.checked)
+            checked.push_back(item.commandId);
+        checks += item.checked.has_value();
+    }
+    std::string out = std::to_string(state.items.size()) + " items; on " + runs(on) + "; " +
+                      std::to_string(checks) + " checks" +
+                      (checked.empty() ? "" : ": " + runs(checked));
+    const RMenuItemState* undo = state.item(kCommandUndo);
+    const RMenuItemState* redo = state.item(kCommandRedo);
+    const std::string labels = (undo ? undo->label : "?") + "/" + (redo ? redo->label : "?");
+    if (labels != "Can't Undo/Can't Redo")
+        out += "; " + labels;
+    if (state.err)
+        out += "; err " + std::to_string(state.err);
+    for (const std::string& note : state.notes)
+        out += " " + note;
+    return out;
 }
 
 } // namespace
@@ -78,152 +78,82 @@ TEST(CommandIds, GrammarMenuCommandsRoundTripAndStopAtTheirEnds) {
     }
 }
 
-// Situations are written in the order of their fields: mode, author privileges, a grammar
-// selected, file only in memory, {dirty, can undo, undo label, can redo, redo label}, selected
-// node, drawing settings known, the settings.
-TEST(StudentMenuState, WithoutADocumentOnlyTheStartingCommandsAreEnabled) {
-    // Whatever a closed document left behind does not count.
-    const std::pair<RStudentMenuSituation, Ids> cases[] = {
-        {student(kModeNoDocument, false, false, false, {true, true}), {1, 2, 7}},
-        {student(kModeNoDocument, false, true, false, {true, true}), {1, 2, 7}},
-        {student(kModeClosingDocument, true, false, false, {true, true}), {1, 2, 7, 8, 9}},
-        {student(kModeNoDocument, true, true, false, {true, true}), {1, 2, 7, 8, 9, 10}},
-    };
-    Ids all = kStudentFileAndEdit;
-    all.insert(all.end(), kDrawingItems.begin(), kDrawingItems.end());
-    all.push_back(kCommandExportPicture);
-    for (const auto& [situation, enabled] : cases) {
-        SCOPED_TRACE(::testing::Message() << situation.mode << situation.authorPrivileges
-                                          << situation.haveSelectedGrammar);
-        const RMenuState state = studentMenuState(situation);
-        ASSERT_TRUE(state.modeServed);
-        EXPECT_EQ(enabledAmong(state, all), enabled);
-        EXPECT_TRUE(checkedItems(state).empty());
-        for (int32_t id : kDrawingItems)
-            EXPECT_EQ(state.item(id)->checked, false) << id;
-        EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Can't Redo"}));
-        EXPECT_EQ(state.item(kCommandExit), nullptr); // Exit is never touched
-        EXPECT_EQ(std::make_pair(state.err, state.notes.size()), std::make_pair(kNoErr, size_t{0}));
-    }
-    // The author modes are not the main window's.
-    for (int32_t mode : Ids{0, kModeSwitchingToAuthor, kModeAuthor, kModeQuitting}) {
-        const RMenuState state = studentMenuState(student(mode));
-        EXPECT_FALSE(state.modeServed) << mode;
-        EXPECT_TRUE(state.items.empty()) << mode;
-    }
-}
-
-TEST(StudentMenuState, AnOpenDocumentFollowsDirtyFileUndoAndSelection) {
+// Situations in the order of their fields: mode, author privileges, a grammar selected, file
+// only in memory, {dirty, can undo, undo label, can redo, redo label}, selected node, drawing
+// settings known, the settings.
+TEST(StudentMenuState, EachSituationGivesItsMenus) {
+    const auto none = kModeNoDocument;
     const auto doc = kModeDocument;
-    const std::pair<RStudentMenuSituation, Ids> cases[] = {
-        {student(doc, false, true, true, {false}, 0, true), {3, 12, 61}},
-        {student(doc, false, true, true, {true}, 0, true), {3, 4, 12, 61}},
-        {student(doc, false, true, false, {false}, 0, true), {3, 5, 12, 61}},
-        {student(doc, false, true, false, {true}, 0, true), {3, 4, 5, 6, 12, 61}},
-        {student(doc, false, true, false, {false}, 7, true), {3, 5, 12, 24, 26, 29, 61}},
-        {student(kModeOpeningDocument, false, true, false, {false}, 7, true), {3, 5, 12, 61}},
-        {student(doc, true, true, true, {false}, 0, true), {3, 10, 12, 61}},
+    // The plain open document, and one with its drawing settings known.
+    const std::string open = "35 items; on 3 12 14 51-59 61 63-65; 12 checks";
+    auto drawn = [](RDrawingSettings settings, RErr readErr = kNoErr, bool known = T) {
+        return student(kModeDocument, F, F, T, {}, 0, known, settings, readErr);
     };
-    Ids drawing = kDrawingItems;
-    drawing.push_back(kCommandExportPicture);
-    for (const auto& [situation, enabled] : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << situation.mode << situation.undo.dirty << situation.fileExistsOnlyInMemory
-                     << situation.selectedNode << situation.authorPrivileges);
-        const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(enabledAmong(state, kStudentFileAndEdit), enabled);
-        EXPECT_EQ(enabledAmong(state, drawing), drawing);
-        EXPECT_EQ(state.err, kNoErr);
-    }
-}
-
-TEST(StudentMenuState, UndoAndRedoCarryTheLabelsOfTheirStepsAndTheSettingsCheckTheirItems) {
-    const std::pair<RUndoSituation, Labels> undos[] = {
-        {{false, false, 0, false, 0}, {"Can't Undo", "Can't Redo"}},
-        {{false, true, kLabelMenu, false, 0}, {"Undo Menu", "Can't Redo"}},
-        {{false, false, 0, true, kLabelDrawingPreferences},
-         {"Can't Undo", "Redo Drawing Preferences"}},
-        {{false, true, kLabelDrag, true, kLabelScissors}, {"Undo Drag", "Redo Scissors"}},
+    const std::pair<RStudentMenuSituation, std::string> cases[] = {
+        // Without a document, whatever a closed one left behind does not count.
+        {student(none, F, F, F, {T, T}), "35 items; on 1-2 7; 12 checks"},
+        {student(none, F, T, F, {T, T}), "35 items; on 1-2 7; 12 checks"},
+        {student(kModeClosingDocument, T, F, F, {T, T}), "35 items; on 1-2 7-9; 12 checks"},
+        {student(none, T, T, F, {T, T}), "35 items; on 1-2 7-10; 12 checks"},
+        {student(doc, F, T, T, {F}), open},
+        {student(doc, F, T, T, {T}), "35 items; on 3-4 12 14 51-59 61 63-65; 12 checks"},
+        {student(doc, F, T, F, {F}), "35 items; on 3 5 12 14 51-59 61 63-65; 12 checks"},
+        {student(doc, F, T, F, {T}), "35 items; on 3-6 12 14 51-59 61 63-65; 12 checks"},
+        {student(doc, F, T, F, {F}, 7),
+         "35 items; on 3 5 12 14 24 26 29 51-59 61 63-65; 12 checks"},
+        {student(kModeOpeningDocument, F, T, F, {F}, 7),
+         "35 items; on 3 5 12 14 51-59 61 63-65; 12 checks"},
+        {student(doc, T, T, T, {F}), "35 items; on 3 10 12 14 51-59 61 63-65; 12 checks"},
+        {student(doc, F, F, T, {F, T, kLabelMenu}),
+         "35 items; on 3 12 14 21 51-59 61 63-65; 12 checks; Undo Menu/Can't Redo"},
+        {student(doc, F, F, T, {F, F, 0, T, kLabelDrawingPreferences}),
+         "35 items; on 3 12 14 51-59 61 63-65 10022; 12 checks; Can't Undo/Redo Drawing "
+         "Preferences"},
+        {student(doc, F, F, T, {F, T, kLabelDrag, T, kLabelScissors}),
+         "35 items; on 3 12 14 21 51-59 61 63-65 10022; 12 checks; Undo Drag/Redo Scissors"},
+        // A value outside its group leaves that group unchecked and fails the run; a reading
+        // error wins over it.
+        {drawn({}), open + ": 52 55 58 63"},
+        {drawn({4, 7, 0, 1}), open + ": 51 54 57 64"},
+        {drawn({25, 24, 6, 2}), open + ": 53 56 59 65"},
+        {drawn({11, 16, 2, 0}), open + ": 55 58 63; err 1000"},
+        {drawn({10, 12, 3, 5}), open + ": 52; err 1000 lineHeight verticalPadding thickness"},
+        {drawn({10, 99}, kErrNotInitialized, F), open + "; err 1002"},
+        {drawn({10, 99}, kErrNotInitialized), open + ": 52 58 63; err 1002 lineHeight"},
+        // The author modes are not the main window's.
+        {student(0), "not served"},
+        {student(kModeSwitchingToAuthor), "not served"},
+        {student(kModeAuthor), "not served"},
+        {student(kModeQuitting), "not served"},
     };
-    for (const auto& [undo, labels] : undos) {
-        const RMenuState state =
-            studentMenuState(student(kModeDocument, false, false, true, undo, 0, true));
-        EXPECT_EQ(undoRedoLabels(state), labels);
-        EXPECT_EQ(state.item(kCommandUndo)->enabled, undo.canUndo);
-        EXPECT_EQ(state.item(kCommandRedo)->enabled, undo.canRedo);
-    }
-
-    const std::tuple<RDrawingSettings, Ids, std::vector<std::string>, RErr> cases[] = {
-        {{10, 16, 2, 0}, {52, 55, 58, 63}, {}, kNoErr},
-        {{4, 7, 0, 1}, {51, 54, 57, 64}, {}, kNoErr},
-        {{25, 24, 6, 2}, {53, 56, 59, 65}, {}, kNoErr},
-        // A value outside its group leaves that group unchecked and fails the run.
-        {{11, 16, 2, 0}, {55, 58, 63}, {}, kErrGeneral},
-        {{10, 12, 3, 5}, {52}, {"lineHeight", "verticalPadding", "thickness"}, kErrGeneral},
-    };
-    for (const auto& [settings, checked, notes, err] : cases) {
-        RStudentMenuSituation situation = openDocument();
-        situation.drawing = settings;
-        const RMenuState state = studentMenuState(situation);
-        EXPECT_EQ(checkedItems(state), checked);
-        EXPECT_EQ(state.notes, notes);
-        EXPECT_EQ(state.err, err);
-        for (int32_t id : kDrawingItems) // every Drawing item is a check item
-            EXPECT_TRUE(state.item(id)->checked.has_value()) << id;
-    }
-
-    // A reading error is reported once and checks nothing; it wins over a setting outside
-    // its group, which is never judged.
-    RStudentMenuSituation situation{kModeDocument, false, false, true, {}, 0, false, {10, 99}};
-    situation.readErr = kErrNotInitialized;
-    const RMenuState state = studentMenuState(situation);
-    EXPECT_EQ(state.err, kErrNotInitialized);
-    EXPECT_TRUE(state.notes.empty());
-    EXPECT_TRUE(checkedItems(state).empty());
-    EXPECT_FALSE(state.item(kCommandSave)->enabled);
-    situation.drawingKnown = true;
-    EXPECT_EQ(studentMenuState(situation).err, kErrNotInitialized);
+    for (const auto& [situation, expected] : cases)
+        EXPECT_EQ(menu(studentMenuState(situation)), expected);
 }
 
 TEST(StudentMenuState, ReadsTheDocumentsUndoSideAndDrawingSettings) {
     CTree tree;
     ASSERT_EQ(tree.createTree(true), kNoErr);
-    auto read = [&tree](bool dirty) {
-        RStudentMenuSituation situation = openDocument();
-        situation.drawingKnown = false;
+    auto read = [&tree] {
+        RStudentMenuSituation situation = student(kModeDocument);
         EXPECT_EQ(readDocumentSituation(tree, situation), kNoErr);
-        EXPECT_TRUE(situation.drawingKnown);
-        EXPECT_EQ(situation.undo.dirty, dirty);
-        return studentMenuState(situation);
+        return menu(studentMenuState(situation));
     };
-    RMenuState state = read(false);
-    EXPECT_EQ(checkedItems(state), (Ids{52, 55, 58, 63}));
-    EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Can't Redo"}));
-    EXPECT_EQ(state.err, kNoErr);
-
-    // A drawing-preference step: undoable, relabels Undo, checks the new item; undone, it
-    // checks the old item again and offers Redo.
+    EXPECT_EQ(read(), "35 items; on 3 12 14 51-59 61 63-65; 12 checks: 52 55 58 63");
     ASSERT_EQ(
         inStep(tree, kLabelDrawingPreferences, [&] { return tree.setDrawingPref(9, 25, nullptr); }),
         kNoErr);
-    state = read(true);
-    EXPECT_EQ(checkedItems(state), (Ids{53, 55, 58, 63}));
-    EXPECT_EQ(state.item(kCommandUndo)->label, "Undo Drawing Preferences");
-    EXPECT_TRUE(state.item(kCommandSave)->enabled);
+    EXPECT_EQ(read(), "35 items; on 3-4 12 14 21 51-59 61 63-65; 12 checks: 53 55 58 63; Undo "
+                      "Drawing Preferences/Can't Redo");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    state = read(true);
-    EXPECT_EQ(checkedItems(state), (Ids{52, 55, 58, 63}));
-    EXPECT_EQ(undoRedoLabels(state), (Labels{"Can't Undo", "Redo Drawing Preferences"}));
+    EXPECT_EQ(read(), "35 items; on 3-4 12 14 51-59 61 63-65 10022; 12 checks: 52 55 58 63; "
+                      "Can't Undo/Redo Drawing Preferences");
 }
 
 TEST(StudentMenuState, DrawingCommandsSetOneSettingAndFontSizesAreClamped) {
-    const std::tuple<int32_t, int32_t, int32_t> table[] = {
-        {51, kHdrHorizontalPadding, 4},  {52, kHdrHorizontalPadding, 10},
-        {53, kHdrHorizontalPadding, 25}, {54, kHdrLineHeight, 7},
-        {55, kHdrLineHeight, 16},        {56, kHdrLineHeight, 24},
-        {57, kHdrVerticalPadding, 0},    {58, kHdrVerticalPadding, 2},
-        {59, kHdrVerticalPadding, 6},    {63, kHdrThickness, 0},
-        {64, kHdrThickness, 1},          {65, kHdrThickness, 2}};
+    const std::tuple<int32_t, int32_t, int32_t> table[] = {{51, kHdrHorizontalPadding, 4},
+                                                           {56, kHdrLineHeight, 24},
+                                                           {58, kHdrVerticalPadding, 2},
+                                                           {65, kHdrThickness, 2}};
     for (const auto& [command, attribute, value] : table) {
         int32_t gotAttribute = 0;
         int32_t gotValue = -1;
@@ -240,80 +170,41 @@ TEST(StudentMenuState, DrawingCommandsSetOneSettingAndFontSizesAreClamped) {
         EXPECT_EQ(fontSizeFromDialog(tenths), size) << tenths;
 }
 
-TEST(AuthorMenuState, TheSharedFileAndEditItemsFollowTheGrammar) {
-    // dirty, only in memory
-    const std::tuple<bool, bool, Ids> cases[] = {
-        {false, true, {1, 3}},
-        {true, true, {1, 3, 4}},
-        {false, false, {1, 3, 5}},
-        {true, false, {1, 3, 4, 5, 6}},
-    };
-    for (const auto& [dirty, onlyInMemory, enabled] : cases) {
-        for (int32_t mode : {kModeSwitchingToAuthor, kModeAuthor}) {
-            const RMenuState state = authorMenuState({mode, onlyInMemory, {dirty}});
-            ASSERT_TRUE(state.modeServed);
-            EXPECT_EQ(enabledAmong(state, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), enabled)
-                << dirty << onlyInMemory;
-            EXPECT_EQ(state.item(kCommandExit), nullptr);
-        }
+TEST(AuthorMenuState, TheSharedItemsFollowTheGrammarAndTheRestTheFocusTheWordAndTheNode) {
+    for (int32_t mode : {kModeSwitchingToAuthor, kModeAuthor}) {
+        // Dirty, only in memory.
+        const std::tuple<bool, bool, const char*> files[] = {
+            {F, T, "30 items; on 1 3 71 83-84; 3 checks: 71 83"},
+            {T, T, "30 items; on 1 3-4 71 83-84; 3 checks: 71 83"},
+            {F, F, "30 items; on 1 3 5 71 83-84; 3 checks: 71 83"},
+            {T, F, "30 items; on 1 3-6 71 83-84; 3 checks: 71 83"}};
+        for (const auto& [dirty, onlyInMemory, expected] : files)
+            EXPECT_EQ(menu(authorMenuState({mode, onlyInMemory, {dirty}})), expected) << mode;
     }
-    RAuthorMenuSituation situation{kModeAuthor, true, {false, true, kLabelCreateMother}};
-    const RMenuState state = authorMenuState(situation);
-    EXPECT_EQ(undoRedoLabels(state), (Labels{"Undo Create Mother", "Can't Redo"}));
-    EXPECT_TRUE(state.item(kCommandUndo)->enabled);
-    EXPECT_FALSE(state.item(kCommandRedo)->enabled);
-    EXPECT_EQ(state.item(kCommandWords)->checked, true);
-    for (int32_t mode : {kModeNoDocument, kModeDocument, kModeQuitting}) {
-        situation.mode = mode;
-        EXPECT_FALSE(authorMenuState(situation).modeServed) << mode;
-    }
-
+    EXPECT_EQ(menu(authorMenuState({kModeAuthor, T, {F, T, kLabelCreateMother}})),
+              "30 items; on 1 3 21 71 83-84; 3 checks: 71 83; Undo Create Mother/Can't Redo");
     // The lexicon editor's shared items only: its own are left to it.
-    const RMenuState shared =
-        authorSharedMenuState({kModeAuthor, false, {true, true, kLabelTyping}});
-    ASSERT_TRUE(shared.modeServed);
-    EXPECT_TRUE(shared.item(kCommandRevert)->enabled);
-    EXPECT_FALSE(shared.item(kCommandOpen)->enabled);
-    EXPECT_EQ(undoRedoLabels(shared), (Labels{"Undo Typing", "Can't Redo"}));
-    EXPECT_EQ(shared.item(kCommandCut), nullptr);
-    EXPECT_EQ(shared.item(kCommandCreateMother), nullptr);
-    RAuthorMenuSituation inDocument;
-    inDocument.mode = kModeDocument;
-    EXPECT_FALSE(authorSharedMenuState(inDocument).modeServed);
-}
+    EXPECT_EQ(menu(authorSharedMenuState({kModeAuthor, F, {T, T, kLabelTyping}})),
+              "14 items; on 1 3-6 21; 0 checks; Undo Typing/Can't Redo");
+    for (int32_t mode : {kModeNoDocument, kModeDocument, kModeQuitting}) {
+        EXPECT_EQ(menu(authorMenuState({mode, T, {}})), "not served");
+        EXPECT_EQ(menu(authorSharedMenuState({mode, T, {}})), "not served");
+    }
 
-// Situations: mode, only in memory, undo, focus in a field, selected text, clipboard text, a
-// word selected, alphabetical view, selected node, a root, with daughters, deletable.
-TEST(AuthorMenuState, EditAndNodeItemsFollowTheFocusTheWordAndTheNode) {
-    const auto a = kModeAuthor;
-    const std::pair<RAuthorMenuSituation, Ids> edits[] = {
-        {{a, true, {}, false, false, false, false}, {}},
-        {{a, true, {}, false, false, true, true}, {26, 27}},
-        {{a, true, {}, true, false, false, true}, {}},
-        {{a, true, {}, true, false, true, true}, {25}},
-        {{a, true, {}, true, true, false, false}, {23, 24, 26}},
-        {{a, true, {}, true, true, true, true}, {23, 24, 25, 26}},
-    };
-    for (const auto& [situation, enabled] : edits)
-        EXPECT_EQ(enabledAmong(authorMenuState(situation), {23, 24, 25, 26, 27, 28}), enabled)
-            << situation.focusInEditField << situation.editSelectionNotEmpty
-            << situation.clipboardHasText << situation.wordSelected;
-    const std::pair<RAuthorMenuSituation, Ids> nodes[] = {
-        {{a, true, {}, false, false, false, false, true, 0, true, true, true}, {}},
-        {{a, true, {}, false, false, false, false, true, 5, true, false, false}, {91, 92}},
-        {{a, true, {}, false, false, false, false, true, 5, true, true, true}, {91, 93, 94, 97}},
-        {{a, true, {}, false, false, false, false, true, 5, true, true, false}, {91, 93, 94}},
-        {{a, true, {}, false, false, false, false, true, 9, false, false, true}, {92, 95, 96, 97}},
-        {{a, true, {}, false, false, false, false, true, 9, false, true, true},
-         {93, 94, 95, 96, 97}},
-    };
-    for (const auto& [situation, enabled] : nodes)
-        EXPECT_EQ(enabledAmong(authorMenuState(situation), {91, 92, 93, 94, 95, 96, 97}), enabled)
-            << situation.selectedNode << situation.nodeIsRoot << situation.nodeHasDaughters
-            << situation.nodeCanBeDeleted;
-    for (bool alphabetical : {true, false})
-        EXPECT_EQ(
-            checkedItems(authorMenuState({a, true, {}, false, false, false, false, alphabetical})),
-            (Ids{kCommandWords,
-                 alphabetical ? kCommandViewAlphabetically : kCommandViewByCategory}));
+    // Focus in a field, text selected in it, text on the clipboard, a word selected.
+    const std::tuple<bool, bool, bool, bool, const char*> edits[] = {
+        {F, F, T, T, "26-27"},    {T, F, F, T, ""},      {T, F, T, T, "25"},
+        {T, T, F, F, "23-24 26"}, {T, T, T, T, "23-26"}, {F, F, F, F, ""}};
+    for (const auto& [focus, selection, clipboard, word, on] : edits)
+        EXPECT_EQ(menu(authorMenuState({kModeAuthor, T, {}, focus, selection, clipboard, word})),
+                  "30 items; on 1 3 " + std::string(on) + (*on ? " " : "") +
+                      "71 83-84; 3 checks: 71 83");
+    // The selected node, a root, with daughters, deletable; viewed by category.
+    const std::tuple<int32_t, bool, bool, bool, const char*> nodes[] = {
+        {0, T, T, T, ""},          {5, T, F, F, " 91-92"},    {5, T, T, T, " 91 93-94 97"},
+        {5, T, T, F, " 91 93-94"}, {9, F, F, T, " 92 95-97"}, {9, F, T, T, " 93-97"}};
+    for (const auto& [node, root, daughters, deletable, on] : nodes)
+        EXPECT_EQ(menu(authorMenuState(
+                      {kModeAuthor, T, {}, F, F, F, F, F, node, root, daughters, deletable})),
+                  "30 items; on 1 3 71 83-84" + std::string(on) + "; 3 checks: 71 84");
 }
