@@ -29,10 +29,13 @@ template <typename... Parts> std::string cat(const Parts&... parts) {
     return out.str();
 }
 
-std::string joined(const std::vector<std::string>& lines) {
+// The lines joined by "; ", then forgotten.
+std::string take(std::vector<std::string> lines, std::vector<std::string>* source = nullptr) {
     std::string out;
     for (const std::string& line : lines)
         out += (out.empty() ? "" : "; ") + line;
+    if (source)
+        source->clear();
     return out;
 }
 
@@ -62,12 +65,6 @@ struct Recorder : RUserInterfaceSink, RFishSpineOwner, RVariable {
     RErr note(std::string call, int32_t key, RErr err) {
         log.push_back(std::move(call));
         return failing.count(key) ? err : kNoErr;
-    }
-    // The calls since the last look.
-    std::string take() {
-        const std::string out = joined(log);
-        log.clear();
-        return out;
     }
 
     std::vector<std::string> log;
@@ -152,25 +149,14 @@ protected:
         return id;
     }
 
-    // The first keystroke in a field (nullptr: the field emptied), in a list left open.
-    CTypingTask* beginTyping(int32_t record, int32_t attribute, const char* text, int32_t start,
-                             int32_t end) {
-        CTypingTask* task = nullptr;
-        const CRString string(text ? text : "", 0);
-        EXPECT_EQ(undo.startTaskList(kLabelTyping), kNoErr);
-        EXPECT_EQ(CTypingTask::construct(undo, tablet, strings, ui, record, attribute,
-                                         text ? &string : nullptr, start, end, task),
-                  kNoErr);
-        return task;
-    }
     // The bug reports since the last look.
     std::string reports() {
-        const std::string out = joined(scope.recorder.bugReports());
+        const std::string out = take(scope.recorder.bugReports());
         scope.recorder.clear();
         return out;
     }
     // After the moves (u undo, r redo, s save, z forget the history, k kill the undone step),
-    // the dump, and the bug reports since the last look after " bugs: ".
+    // the dump, then the clients' calls and the bug reports since the last look.
     std::string state(const std::string& moves = "") {
         for (const char move : moves)
             EXPECT_EQ(move == 'u'   ? undo.undo()
@@ -180,13 +166,15 @@ protected:
                                     : undo.killLastTaskList(),
                       kNoErr)
                 << move;
-        const std::string out = dump();
-        const std::string bugs = reports();
-        return bugs.empty() ? out : out + " bugs: " + bugs;
+        const std::string out = dump(), calls = take(ui.log, &ui.log), bugs = reports();
+        return out + (calls.empty() ? "" : " calls: " + calls) +
+               (bugs.empty() ? "" : " bugs: " + bugs);
     }
     // One command under the label named, with the tasks in order: "r.a=7" sets a cell,
-    // "r.a=\"text\"" a text, "r.a=none" no text; "+4" allocates the spine of node 4, "-4"
-    // frees it; "w3=10>12" tells the window 3 went from 10 to 12; "v=text" sets the variable.
+    // "r.a=\"text\"" a text, "r.a=none" no text; "t2.3=\"a\"@0-3" is the first keystroke
+    // typed in a field over the selection 0-3, "s5.5=\"a\"" the cell kept the same as it;
+    // "+4" allocates the spine of node 4, "-4" frees it; "w3=10>12" tells the window 3 went
+    // from 10 to 12; "v=\"y\"" sets the variable.
     RErr command(const std::string& label, const std::string& tasks) {
         int32_t code = 0;
         while (code < kUndoLabelCount && label != undoString(code))
@@ -195,18 +183,27 @@ protected:
             std::istringstream in(tasks);
             RErr err = kNoErr;
             for (std::string t; !err && in >> t;) {
-                const std::string v = t.substr(t.find('=') + 1);
-                int a = 0, b = 0, c = 0;
+                const std::size_t from = t.find('=') + 1, at = t.find('@');
+                const std::string v = t.substr(from, at == std::string::npos ? at : at - from);
+                const bool quoted = v[0] == '"';
+                const CRString string(quoted ? v.substr(1, v.size() - 2) : "", 0);
+                const CRString* text = quoted ? &string : nullptr;
+                int a = 0, b = 0, c = 0, d = 0;
                 if (t[0] == '+' || t[0] == '-')
                     err = CFishSpineTask::construct(undo, ui, std::stoi(t.substr(1)), t[0] == '+');
                 else if (std::sscanf(t.c_str(), "w%d=%d>%d", &a, &b, &c) == 3)
                     err = CUserInterfaceTask::construct(undo, ui, a, b, c);
                 else if (t[0] == 'v')
-                    err = CVariableTask::construct(undo, ui, CRString(v, 0));
+                    err = CVariableTask::construct(undo, ui, string);
+                else if (std::sscanf(t.c_str(), "t%d.%d=%*[^@]@%d-%d", &a, &b, &c, &d) == 4)
+                    err =
+                        CTypingTask::construct(undo, tablet, strings, ui, a, b, text, c, d, typing);
+                else if (std::sscanf(t.c_str(), "s%d.%d", &a, &b) == 2)
+                    err = typing->addSynchronizedTask(undo, a, b, text);
                 else if (std::sscanf(t.c_str(), "%d.%d=", &a, &b) == 2)
-                    err = v[0] == '"'   ? setText(a, b, v.substr(1, v.size() - 2).c_str())
-                          : v == "none" ? setText(a, b, nullptr)
-                                        : setCell(a, b, std::stoi(v));
+                    err = quoted || v == "none"
+                              ? CStringTask::construct(undo, tablet, strings, a, b, text)
+                              : setCell(a, b, std::stoi(v));
             }
             return err;
         });
@@ -223,6 +220,7 @@ protected:
     CStringManager strings;
     CUndoStructure undo;
     Recorder ui;
+    CTypingTask* typing = nullptr;
 };
 
 const std::string kUnbalanced = " (unbalanced undo list bracketing)";
@@ -385,7 +383,7 @@ TEST_F(Undo, PrintSummaryDescribesEveryStepAndTask) {
     ASSERT_EQ(undo.finishTaskList(), kNoErr);
     ui.value.setStringValue("x");
     ASSERT_EQ(undo.zeroOut(), kNoErr);
-    ASSERT_EQ(command("Menu", "+3 v=y w5=1>2"), kNoErr);
+    ASSERT_EQ(command("Menu", "+3 v=\"y\" w5=1>2"), kNoErr);
     ASSERT_EQ(undo.undo(), kNoErr);
     testing::internal::CaptureStdout();
     undo.printSummary();
@@ -402,7 +400,6 @@ TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
     ASSERT_EQ(undo.resetDirty(), kNoErr);
     const int32_t nextId = nextFreeId();
     const int64_t tasks = CRMemory::shared().live(kKindCTask);
-    CTypingTask* typing = nullptr;
     const CRString text("t", 0);
     EXPECT_EQ(setCell(2, 2, 5), kErrUnbalancedUndo);
     EXPECT_EQ(setText(1, 3, "never"), kErrUnbalancedUndo);
@@ -415,15 +412,15 @@ TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
     EXPECT_EQ(nextFreeId(), nextId); // still at the head of the free list
     EXPECT_EQ(CRMemory::shared().live(kKindCTask), tasks);
     const std::string invalid = " (invalid parameter)";
-    EXPECT_EQ(reports(),
-              joined({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
-                      "CStringTask::CStringTask" + kUnbalanced, kAddTask,
-                      "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
-                      "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                      "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                      "CStringTask::CStringTask" + invalid}));
     // The empty commands are steps, but nothing in them changed the document.
-    EXPECT_EQ(state(), "Undo Change Attribute/- clean 4|1.3=1|1C:word");
+    EXPECT_EQ(state(),
+              "Undo Change Attribute/- clean 4|1.3=1|1C:word bugs: " +
+                  take({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
+                        "CStringTask::CStringTask" + kUnbalanced, kAddTask,
+                        "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
+                        "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                        "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                        "CStringTask::CStringTask" + invalid}));
 }
 
 TEST_F(Undo, StringTasksKeepOneCurrentAndOneUndoneEntryAndEmptyingUndoesToTheText) {
@@ -441,16 +438,15 @@ TEST_F(Undo, StringTasksKeepOneCurrentAndOneUndoneEntryAndEmptyingUndoesToTheTex
 
 TEST_F(Undo, FishSpineVariableAndWindowTasksRunBothWaysAndAFailureSparesTheRest) {
     ASSERT_EQ(command("Triangle", "+4 -6"), kNoErr);
-    EXPECT_EQ(state("ur"), "Undo Triangle/- dirty 1||");
-    EXPECT_EQ(ui.take(), "allocate 4; free 6; allocate 6; free 4; allocate 4; free 6");
+    roundTrip("Undo Triangle/- dirty 1|| calls: allocate 4; free 6",
+              "-/Redo Triangle dirty 1|| calls: allocate 6; free 4");
     ASSERT_EQ(command("Drawing Preferences", "w3=10>12 1.8=12 w4=10>12"), kNoErr);
-    const std::string undone = "Undo Triangle/Redo Drawing Preferences dirty 2||";
-    roundTrip("Undo Drawing Preferences/- dirty 2|1.8=12|", undone);
-    EXPECT_EQ(ui.take(), "ui 3 12; ui 4 12; ui 4 10; ui 3 10; ui 3 12; ui 4 12");
+    const std::string undone =
+        "Undo Triangle/Redo Drawing Preferences dirty 2|| calls: ui 4 10; ui 3 10";
+    roundTrip("Undo Drawing Preferences/- dirty 2|1.8=12| calls: ui 3 12; ui 4 12", undone);
     // A failing task reports itself and the rest of its list still runs.
     ui.failing = {4};
     EXPECT_EQ(state("u"), undone + " bugs: CUserInterfaceTask::undoSelf (general error)");
-    EXPECT_EQ(ui.take(), "ui 4 10; ui 3 10");
 
     // A variable gets back its own copy of the old text, whatever changed it meanwhile.
     ui.value.setStringValue("before");
@@ -460,61 +456,54 @@ TEST_F(Undo, FishSpineVariableAndWindowTasksRunBothWaysAndAFailureSparesTheRest)
     newText.setStringValue("changed by the caller");
     ui.value.setStringValue("changed by the script");
     EXPECT_EQ(CVariableTask::construct(undo, ui, newText), kErrUnbalancedUndo);
-    EXPECT_EQ(state("ur"), "Undo Menu/- dirty 2|| bugs: " + kAddTask +
-                               "; CVariableTask::CVariableTask" + kUnbalanced);
-    EXPECT_EQ(ui.take(), "set after; set before; set after");
+    EXPECT_EQ(state("ur"), "Undo Menu/- dirty 2|| calls: set after; set before; set after bugs: " +
+                               kAddTask + "; CVariableTask::CVariableTask" + kUnbalanced);
 
     ASSERT_EQ(undo.zeroOut(), kNoErr);
     ASSERT_EQ(command("Delete Node", "1.1=10 -7 2.1=20"), kNoErr);
     ui.failing.insert(7);
-    EXPECT_EQ(state("u"),
-              "-/Redo Delete Node dirty 1|| bugs: CFishSpineTask::undoSelf (malloc failed)");
-    EXPECT_EQ(state("r"), "Undo Delete Node/- dirty 1|1.1=10 2.1=20|"
-                          " bugs: CFishSpineTask::doSelf (invalid parameter)");
-    EXPECT_EQ(ui.take(), "free 7; allocate 7; free 7");
+    EXPECT_EQ(state("u"), "-/Redo Delete Node dirty 1|| calls: free 7; allocate 7 bugs: "
+                          "CFishSpineTask::undoSelf (malloc failed)");
+    EXPECT_EQ(state("r"), "Undo Delete Node/- dirty 1|1.1=10 2.1=20| calls: free 7 bugs: "
+                          "CFishSpineTask::doSelf (invalid parameter)");
     // A failure while the task is first done is reported and returned.
-    ASSERT_EQ(undo.startTaskList(kLabelTriangle), kNoErr);
-    EXPECT_EQ(CFishSpineTask::construct(undo, ui, 7, true), kErrMallocFailed);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    EXPECT_EQ(reports(), "CFishSpineTask::doSelf (malloc failed); "
-                         "CFishSpineTask::CFishSpineTask (malloc failed)");
+    EXPECT_EQ(command("Triangle", "+7"), kErrMallocFailed);
+    EXPECT_EQ(state(), "Undo Triangle/- dirty 2|1.1=10 2.1=20| calls: allocate 7 bugs: "
+                       "CFishSpineTask::doSelf (malloc failed); CFishSpineTask::CFishSpineTask "
+                       "(malloc failed)");
 }
 
 TEST_F(Undo, CitationFormTypingIsOneStepThatRestoresBothCellsAndTheSelection) {
     // A word's citation form (2.3) and its main terminal's label (5.5); "dog" selected from 0
-    // to 3 and replaced by the first keystroke.
+    // to 3 and replaced by the first keystroke, which the field already shows.
     ASSERT_EQ(command("New Tree", "2.3=\"dog\" 5.5=\"dog\""), kNoErr);
-    CTypingTask* task = beginTyping(2, 3, "a", 0, 3);
-    ASSERT_NE(task, nullptr);
-    const CRString first("a", 0);
-    ASSERT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kNoErr);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(command("Typing", "t2.3=\"a\"@0-3 s5.5=\"a\""), kNoErr);
+    CTypingTask* const task = typing;
     ASSERT_NE(task->synchronizedTask(), nullptr);
     EXPECT_EQ(state(), "Undo Typing/- dirty 2|2.3=3 5.5=4|1U:dog 2U:dog 3C:a 4C:a");
-    EXPECT_EQ(ui.take(), "");             // the field already shows what was typed
     ASSERT_EQ(undo.resetDirty(), kNoErr); // amending after a save makes it dirty again
     ASSERT_EQ(task->amendNewValue(CRString("ab", 0)), kNoErr);
     ASSERT_EQ(task->amendNewValue(CRString("abc", 0)), kNoErr);
-    EXPECT_EQ(ui.take(), "type 2.3 ab 0-0; type 5.5 ab 0-0; type 2.3 abc 0-0; type 5.5 abc 0-0");
     // Amended in place; undone, the label first, then the field with the caret as it was.
-    roundTrip("Undo Typing/- dirty 2|2.3=3 5.5=4|1U:dog 2U:dog 3C:abc 4C:abc",
-              "Undo New Tree/Redo Typing dirty 2|2.3=1 5.5=2|1C:dog 2C:dog 3U:abc 4U:abc");
-    EXPECT_EQ(ui.take(), "type 5.5 dog 0-0; type 2.3 dog 0-3; type 2.3 abc 0-0; type 5.5 abc 0-0");
+    const std::string done = "Undo Typing/- dirty 2|2.3=3 5.5=4|1U:dog 2U:dog 3C:abc 4C:abc";
+    EXPECT_EQ(state(), done + " calls: type 2.3 ab 0-0; type 5.5 ab 0-0; type 2.3 abc 0-0; "
+                              "type 5.5 abc 0-0");
+    EXPECT_EQ(state("u"), "Undo New Tree/Redo Typing dirty 2|2.3=1 5.5=2|1C:dog 2C:dog 3U:abc "
+                          "4U:abc calls: type 5.5 dog 0-0; type 2.3 dog 0-3");
+    EXPECT_EQ(state("r"), done + " calls: type 2.3 abc 0-0; type 5.5 abc 0-0");
 
     // The synchronized task needs the open list, and there is only one.
-    task = beginTyping(2, 3, "w", 0, 0);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    ASSERT_EQ(command("Typing", "t2.3=\"w\"@0-0"), kNoErr);
     const int32_t nextId = nextFreeId();
-    EXPECT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kErrUnbalancedUndo);
-    EXPECT_EQ(task->synchronizedTask(), nullptr);
+    const CRString first("a", 0);
+    EXPECT_EQ(typing->addSynchronizedTask(undo, 5, 5, &first), kErrUnbalancedUndo);
+    EXPECT_EQ(typing->synchronizedTask(), nullptr);
     EXPECT_EQ(nextFreeId(), nextId);
-    ASSERT_EQ(undo.startTaskList(kLabelTyping), kNoErr);
-    ASSERT_EQ(task->addSynchronizedTask(undo, 5, 5, &first), kNoErr);
-    CTypingTask* synchronized = task->synchronizedTask();
-    EXPECT_EQ(task->addSynchronizedTask(undo, 7, 5, &first), kErrInvalidParameter);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    EXPECT_EQ(task->synchronizedTask(), synchronized);
-    EXPECT_EQ(state(), "Undo Typing/- dirty 4|2.3=5 5.5=6|1U:dog 2U:dog 3U:abc 4U:abc 5C:w 6C:a"
+    ASSERT_EQ(command("Typing", "s5.5=\"a\""), kNoErr);
+    CTypingTask* synchronized = typing->synchronizedTask();
+    EXPECT_EQ(command("Typing", "s7.5=\"a\""), kErrInvalidParameter);
+    EXPECT_EQ(typing->synchronizedTask(), synchronized);
+    EXPECT_EQ(state(), "Undo Typing/- dirty 5|2.3=5 5.5=6|1U:dog 2U:dog 3U:abc 4U:abc 5C:w 6C:a"
                        " bugs: " +
                            kAddTask + "; CTypingTask::CTypingTask" + kUnbalanced +
                            "; CTypingTask::addSynchronizedTask" + kUnbalanced +
@@ -522,27 +511,21 @@ TEST_F(Undo, CitationFormTypingIsOneStepThatRestoresBothCellsAndTheSelection) {
 }
 
 TEST_F(Undo, EmptyFieldRunsUndoToNoTextAndRegisterTheirTextOnTheFirstAmendment) {
-    CTypingTask* task = beginTyping(4, 2, "x", 0, 0);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    ASSERT_NE(task, nullptr);
-    EXPECT_EQ(task->oldStringID(), 0);
-    EXPECT_TRUE(task->done());
-    EXPECT_EQ(state("u"), "-/Redo Typing dirty 1||1U:x");
-    EXPECT_FALSE(task->done());
-    EXPECT_EQ(ui.take(), "type 4.2 none 0-0");
+    ASSERT_EQ(command("Typing", "t4.2=\"x\"@0-0"), kNoErr);
+    EXPECT_EQ(typing->oldStringID(), 0);
+    EXPECT_TRUE(typing->done());
+    EXPECT_EQ(state("u"), "-/Redo Typing dirty 1||1U:x calls: type 4.2 none 0-0");
+    EXPECT_FALSE(typing->done());
     // A run that began by emptying the field.
     ASSERT_EQ(command("New Tree", "6.1=\"gone\""), kNoErr);
-    task = beginTyping(6, 1, nullptr, 0, 4);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    ASSERT_NE(task, nullptr);
-    EXPECT_EQ(task->newStringID(), 0);
+    ASSERT_EQ(command("Typing", "t6.1=none@0-4"), kNoErr);
+    EXPECT_EQ(typing->newStringID(), 0);
     EXPECT_EQ(state(), "Undo Typing/- dirty 2||1U:gone");
-    ASSERT_EQ(task->amendNewValue(CRString("n", 0)), kNoErr);
-    EXPECT_EQ(task->newStringID(), 2);
-    ASSERT_EQ(task->amendNewValue(CRString("ne", 0)), kNoErr);
-    EXPECT_EQ(state(), "Undo Typing/- dirty 2|6.1=2|1U:gone 2C:ne");
-    EXPECT_EQ(state("u"), "Undo New Tree/Redo Typing dirty 2|6.1=1|1C:gone 2U:ne");
-    EXPECT_EQ(ui.log.back(), "type 6.1 gone 0-4");
+    ASSERT_EQ(typing->amendNewValue(CRString("n", 0)), kNoErr);
+    EXPECT_EQ(typing->newStringID(), 2);
+    ASSERT_EQ(typing->amendNewValue(CRString("ne", 0)), kNoErr);
+    EXPECT_EQ(state("u"), "Undo New Tree/Redo Typing dirty 2|6.1=1|1C:gone 2U:ne calls: type 6.1 "
+                          "n 0-0; type 6.1 ne 0-0; type 6.1 gone 0-4");
     // Discarding the undone run frees the text it registered on amendment.
     EXPECT_EQ(state("k"), "Undo New Tree/- dirty 1|6.1=1|1C:gone");
 }
