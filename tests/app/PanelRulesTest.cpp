@@ -5,6 +5,8 @@
 #include "app/PictureExport.h"
 #include "app/PrintPages.h"
 
+#include <sstream>
+
 namespace {
 
 std::string str(const RRect& r) {
@@ -124,46 +126,34 @@ TEST(PictureExport, TheTypedNameDecidesTheTypeAndThePngFilterTheScale) {
 
 TEST(LexiconEditorRules, NodeTypesStylesClearingAndFeatureRows) {
     const std::vector<int32_t> categories{3, 40, 41, 42};
-    EXPECT_EQ(nodeTypeEntry(categories, 0, -1), 0);
-    EXPECT_EQ(nodeTypeEntry(categories, 40, 0), 1);
-    EXPECT_EQ(nodeTypeEntry(categories, 41, 2), 6);
-    EXPECT_EQ(nodeTypeEntry(categories, 99, 1), 0); // not in the list
-    int32_t category = -5, projection = -5;
-    ASSERT_TRUE(nodeTypeOfEntry(categories, 6, category, projection));
-    EXPECT_EQ(std::make_pair(category, projection), std::make_pair(41, 2));
-    ASSERT_TRUE(nodeTypeOfEntry(categories, 0, category, projection));
-    EXPECT_EQ(std::make_pair(category, projection), std::make_pair(0, -1));
-    EXPECT_FALSE(nodeTypeOfEntry(categories, 10, category, projection));
-    EXPECT_FALSE(nodeTypeOfEntry(std::vector<int32_t>{0}, 1, category, projection));
+    int32_t category = -5, projection = -5, value = -1;
+    std::ostringstream out; // each result in turn, in the order of the calls
+    out << nodeTypeEntry(categories, 0, -1) << nodeTypeEntry(categories, 40, 0)
+        << nodeTypeEntry(categories, 41, 2) << nodeTypeEntry(categories, 99, 1) << " "
+        << nodeTypeOfEntry(categories, 6, category, projection) << category << projection
+        << nodeTypeOfEntry(categories, 0, category, projection) << category << projection
+        << nodeTypeOfEntry(categories, 10, category, projection)
+        << nodeTypeOfEntry(std::vector<int32_t>{0}, 1, category, projection);
+    EXPECT_EQ(out.str(), "0160 141210-100"); // 99 is not in the list
     // Bold wins over Italic, Italic over Underline.
-    for (const auto& [style, entry] : {std::pair{0, 0}, {4, 3}, {5, 2}, {7, 1}})
-        EXPECT_EQ(styleEntry(style), entry) << style;
-    int32_t value = -1;
-    EXPECT_EQ(styleValueOfEntry(2, value), kNoErr);
-    EXPECT_EQ(value, 1);
-    EXPECT_EQ(styleValueOfEntry(4, value), kErrGeneral);
-    EXPECT_EQ(wordAfterClearing({3, 7, 8, 9}, 8), 7);
-    EXPECT_EQ(wordAfterClearing({3, 7, 8, 9}, 7), 8);
-    EXPECT_EQ(wordAfterClearing({1, 7}, 7), 0);
+    out.str("");
+    out << styleEntry(0) << styleEntry(4) << styleEntry(5) << styleEntry(7) << " "
+        << styleValueOfEntry(2, value) << value << " " << styleValueOfEntry(4, value) << " "
+        << wordAfterClearing({3, 7, 8, 9}, 8) << wordAfterClearing({3, 7, 8, 9}, 7)
+        << wordAfterClearing({1, 7}, 7);
+    EXPECT_EQ(out.str(), "0321 01 1000 780");
 
     const std::vector<int32_t> six{6, 11, 12, 13, 14, 15, 16};
-    CFeatureRows rows;
-    EXPECT_EQ(CFeatureRows::maximum(six), 2);
-    EXPECT_EQ(rows.featureOfRow(six, 4), 14);
-    EXPECT_TRUE(rows.scrollTo(six, 9));
-    EXPECT_EQ(std::make_pair(rows.position(), rows.featureOfRow(six, 1)), std::make_pair(2, 13));
-    EXPECT_FALSE(rows.scrollTo(six, 5));
-    EXPECT_EQ(rows.rowOfFeature(six, 11), -1);
-    EXPECT_TRUE(rows.makeVisible(six, 11));
-    EXPECT_EQ(rows.rowOfFeature(six, 11), 1);
-    EXPECT_TRUE(rows.makeVisible(six, 16));
-    EXPECT_EQ(rows.rowOfFeature(six, 16), 4);
-    EXPECT_FALSE(rows.makeVisible(six, 99));
     const std::vector<int32_t> three{3, 21, 22, 23};
-    CFeatureRows few;
-    EXPECT_EQ(CFeatureRows::maximum(three), 0);
-    EXPECT_EQ(few.featureOfRow(three, 4), 0);
-    EXPECT_FALSE(few.scrollTo(three, 1));
+    CFeatureRows rows, few;
+    out.str("");
+    out << CFeatureRows::maximum(six) << rows.featureOfRow(six, 4) << rows.scrollTo(six, 9)
+        << rows.position() << rows.featureOfRow(six, 1) << rows.scrollTo(six, 5) << " "
+        << rows.rowOfFeature(six, 11) << rows.makeVisible(six, 11) << rows.rowOfFeature(six, 11)
+        << rows.makeVisible(six, 16) << rows.rowOfFeature(six, 16) << rows.makeVisible(six, 99)
+        << " " << CFeatureRows::maximum(three) << few.featureOfRow(three, 4)
+        << few.scrollTo(three, 1);
+    EXPECT_EQ(out.str(), "21412130 -111140 000");
 }
 
 TEST(CLexiconEditing, StepsWithoutWindowsUndoToTheStartAndRefuseTheMainTerminal) {

@@ -81,7 +81,7 @@ TEST_F(PortFixture, StringsSitOnTheirPointAndLeaveThePenAfterThem) {
     port.drawString(RPoint{50, 20}, "héllo");
     // Five characters of 7 pixels; the device's text colour goes back to black.
     EXPECT_EQ(port.penLocation(), (RPoint{50, 55}));
-    EXPECT_EQ(rgb(device.textColor()), "0,0,0");
+    EXPECT_EQ(device.textColor(), (RRgb{0, 0, 0}));
     // Measuring is always in the plain face.
     EXPECT_EQ(port.getStringWidth("abc"), 21);
     EXPECT_FALSE(device.font().bold);
