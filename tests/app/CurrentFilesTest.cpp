@@ -65,6 +65,7 @@ protected:
                      files.currentFilePath() +
                      (files.getFileExistsOnlyInMemory() ? " only in memory" : ""));
     }
+    std::string look() { return seen() + " | " + where(); }
     void answer(const std::string& path) { platform.recorder.fileAnswers.push_back(path); }
 
     TempDir dir;
@@ -78,22 +79,21 @@ protected:
 TEST_F(CurrentFilesTest, ChoosingOrEditingAGrammarShowsItAndACancelChangesNothing) {
     const std::string nothing = "grammar  (not selected); file  only in memory";
     EXPECT_EQ(files.doChooseGrammar(), kNoErr); // the chooser is cancelled
-    EXPECT_EQ(seen() + " | " + where(), "choose .rgr to open | " + nothing);
+    EXPECT_EQ(look(), "choose .rgr to open | " + nothing);
     answer(saveGrammar("english.rgr"));
     EXPECT_EQ(files.doChooseGrammar(), kNoErr);
     const std::string chosen = "grammar english.rgr; file  only in memory";
-    EXPECT_EQ(seen() + " | " + where(), "choose .rgr to open; label english.rgr | " + chosen);
+    EXPECT_EQ(look(), "choose .rgr to open; label english.rgr | " + chosen);
     // A later cancel keeps the grammar chosen before.
     EXPECT_EQ(files.doChooseGrammar(), kNoErr);
-    EXPECT_EQ(seen() + " | " + where(), "choose .rgr to open | " + chosen);
+    EXPECT_EQ(look(), "choose .rgr to open | " + chosen);
     // A grammar opened for editing becomes the current one only when asked.
     answer(saveGrammar("second.rgr"));
     std::unique_ptr<CTree> edited;
     ASSERT_EQ(files.doOpen(kFileTypeGrammar, false, edited), kNoErr);
-    EXPECT_EQ(seen() + " | " + where(),
-              "choose .rgr to open | grammar english.rgr; file second.rgr");
+    EXPECT_EQ(look(), "choose .rgr to open | grammar english.rgr; file second.rgr");
     files.setOpenGrammarAsSelectedGrammar();
-    EXPECT_EQ(seen() + " | " + where(), "label second.rgr | grammar second.rgr; file second.rgr");
+    EXPECT_EQ(look(), "label second.rgr | grammar second.rgr; file second.rgr");
 }
 
 TEST_F(CurrentFilesTest, ANewDocumentNeverOverwritesItsGrammarAndReplacingAnotherFileAsks) {
@@ -104,17 +104,15 @@ TEST_F(CurrentFilesTest, ANewDocumentNeverOverwritesItsGrammarAndReplacingAnothe
     ASSERT_EQ(files.openCurrentGrammarAsStudentDoc(document), kNoErr);
     ASSERT_TRUE(document);
     addRoot(*document);
-    EXPECT_EQ(seen() + " | " + where(), " | grammar english.rgr; file english.rgr only in memory");
+    EXPECT_EQ(look(), " | grammar english.rgr; file english.rgr only in memory");
     // Save asks for a name; a cancel keeps everything as it was.
     EXPECT_EQ(files.doSave(document.get(), kFileTypeDocument, false), kErrUserCancelled);
-    EXPECT_EQ(seen() + " | " + where(),
-              "choose .rdc to save | grammar english.rgr; file english.rgr only in memory");
+    EXPECT_EQ(look(), "choose .rdc to save | grammar english.rgr; file english.rgr only in memory");
     EXPECT_TRUE(dirty(*document));
     // A name is taken by the dot rule; the document then has a file of its own.
     answer(dir.file("my.first.rdc"));
     EXPECT_EQ(files.doSave(document.get(), kFileTypeDocument, false), kNoErr);
-    EXPECT_EQ(seen() + " | " + where(),
-              "choose .rdc to save | grammar english.rgr; file my-first.rdc");
+    EXPECT_EQ(look(), "choose .rdc to save | grammar english.rgr; file my-first.rdc");
     EXPECT_EQ(dir.names().size(), 2u);
     EXPECT_FALSE(dirty(*document));
     EXPECT_EQ(readFileBytes(grammar), grammarBytes);
@@ -164,8 +162,7 @@ TEST_F(CurrentFilesTest, UnreadableFilesShowTheirMessageAndChangeNothing) {
     answer(saveGrammar("english.rgr"));
     EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kNoErr);
     EXPECT_TRUE(loaded);
-    EXPECT_EQ(seen() + " | " + where(),
-              "choose .rdc to open | grammar  (not selected); file english.rgr");
+    EXPECT_EQ(look(), "choose .rdc to open | grammar  (not selected); file english.rgr");
 }
 
 TEST_F(CurrentFilesTest, RevertingReloadsWithoutAskingAndTheQuestionsOfferTheirButtons) {
@@ -190,7 +187,7 @@ TEST_F(CurrentFilesTest, RevertingReloadsWithoutAskingAndTheQuestionsOfferTheirB
     std::unique_ptr<CTree> reverted;
     ASSERT_EQ(files.doOpen(kFileTypeGrammar, true, reverted), kNoErr);
     ASSERT_TRUE(reverted);
-    EXPECT_EQ(seen() + " | " + where(), " | grammar  (not selected); file english.rgr");
+    EXPECT_EQ(look(), " | grammar  (not selected); file english.rgr");
     EXPECT_FALSE(dirty(*reverted));
     bool canUndo = true;
     ASSERT_EQ(reverted->undoStructure().canUndo(canUndo), kNoErr);
@@ -203,7 +200,7 @@ TEST_F(CurrentFilesTest, FilesNamedAtStartMustExistAndMisuseIsReported) {
     EXPECT_EQ(files.useGrammarFile(dir.file("missing.rgr")), kErrUserCancelled);
     EXPECT_EQ(files.useDocumentFile(dir.file("gone.rdc")), kErrUserCancelled);
     // A mistyped name costs neither the current grammar nor the current file.
-    EXPECT_EQ(seen() + " | " + where(),
+    EXPECT_EQ(look(),
               "[] The grammar missing.rgr cannot be found.; [] The document gone.rdc cannot be "
               "found.; label english.rgr | grammar english.rgr; file  only in memory");
     ASSERT_EQ(files.useDocumentFile(grammar), kNoErr);
@@ -212,7 +209,7 @@ TEST_F(CurrentFilesTest, FilesNamedAtStartMustExistAndMisuseIsReported) {
     EXPECT_TRUE(loaded);
     // A grammar preference whose file has gone is no current grammar.
     EXPECT_EQ(files.selectGrammar(dir.file("missing.rgr")), kNoErr);
-    EXPECT_EQ(seen() + " | " + where(), " | grammar missing.rgr (not selected); file english.rgr");
+    EXPECT_EQ(look(), " | grammar missing.rgr (not selected); file english.rgr");
 
     CCurrentFiles fresh;
     EXPECT_EQ(fresh.openCurrentGrammarAsStudentDoc(loaded), kErrNotInitialized);
