@@ -134,17 +134,15 @@ TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
     auto tree = grammarWithRoots(2);
     const std::string plain = dir.file("plain.rdc");
     ASSERT_EQ(saveTo(*tree, plain, true), kNoErr);
-    // Greek and Chinese names; the bytes depend on neither the name nor the way of saving.
-    for (const char* name : {"Συντακτικό δέντρο.rdc", "句法树.rgr"}) {
-        const std::string path = dir.file(name);
-        ASSERT_EQ(saveTo(*tree, path, false), kNoErr) << name;
-        ASSERT_EQ(saveTo(*tree, path, true), kNoErr) << name;
-        EXPECT_EQ(readFileBytes(path), readFileBytes(plain)) << name;
-        std::unique_ptr<CTree> loaded;
-        EXPECT_EQ(loadFrom(path, loaded), kNoErr) << name;
-        EXPECT_TRUE(loaded);
-    }
-    EXPECT_EQ(dir.names().size(), 3u); // no side file left behind
+    // A Greek and Chinese name; the bytes depend on neither the name nor the way of saving.
+    const std::string path = dir.file("Συντακτικό δέντρο 句法树.rgr");
+    ASSERT_EQ(saveTo(*tree, path, false), kNoErr);
+    ASSERT_EQ(saveTo(*tree, path, true), kNoErr);
+    EXPECT_EQ(readFileBytes(path), readFileBytes(plain));
+    std::unique_ptr<CTree> loaded;
+    EXPECT_EQ(loadFrom(path, loaded), kNoErr);
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(dir.names().size(), 2u); // no side file left behind
 
     const RForkType extra = makeForkType("Xtra");
     auto withContainer = [&plain](auto body) {
@@ -171,7 +169,6 @@ TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
     // A file that is not a container at all is replaced, not read.
     writeFileBytes(plain, {'t', 'e', 'x', 't'});
     ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
-    std::unique_ptr<CTree> loaded;
     EXPECT_EQ(loadFrom(plain, loaded), kNoErr);
 }
 
