@@ -29,13 +29,11 @@ template <typename... Parts> std::string cat(const Parts&... parts) {
     return out.str();
 }
 
-// The lines joined by "; ", then forgotten.
-std::string take(std::vector<std::string> lines, std::vector<std::string>* source = nullptr) {
+// The lines joined by "; ".
+std::string joined(const std::vector<std::string>& lines) {
     std::string out;
     for (const std::string& line : lines)
         out += (out.empty() ? "" : "; ") + line;
-    if (source)
-        source->clear();
     return out;
 }
 
@@ -51,16 +49,15 @@ struct Recorder : RUserInterfaceSink, RFishSpineOwner, RVariable {
                         start, "-", end),
                     0, kNoErr);
     }
-    RErr allocateFishspine(int32_t node) override {
-        return note(cat("allocate ", node), node, kErrMallocFailed);
+    RErr allocateFishspine(int32_t n) override {
+        return note(cat("allocate ", n), n, kErrMallocFailed);
     }
-    RErr deallocateFishspine(int32_t node) override {
-        return note(cat("free ", node), node, kErrInvalidParameter);
+    RErr deallocateFishspine(int32_t n) override {
+        return note(cat("free ", n), n, kErrInvalidParameter);
     }
     const CRString& variableValue() const override { return value; }
-    void setVariableValue(const CRString& newValue) override {
-        value = newValue;
-        log.push_back("set " + value.str());
+    void setVariableValue(const CRString& to) override {
+        note("set " + (value = to).str(), 0, kNoErr);
     }
     RErr note(std::string call, int32_t key, RErr err) {
         log.push_back(std::move(call));
@@ -151,7 +148,7 @@ protected:
 
     // The bug reports since the last look.
     std::string reports() {
-        const std::string out = take(scope.recorder.bugReports());
+        const std::string out = joined(scope.recorder.bugReports());
         scope.recorder.clear();
         return out;
     }
@@ -166,7 +163,8 @@ protected:
                                     : undo.killLastTaskList(),
                       kNoErr)
                 << move;
-        const std::string out = dump(), calls = take(ui.log, &ui.log), bugs = reports();
+        const std::string out = dump(), calls = joined(ui.log), bugs = reports();
+        ui.log.clear();
         return out + (calls.empty() ? "" : " calls: " + calls) +
                (bugs.empty() ? "" : " bugs: " + bugs);
     }
@@ -419,12 +417,12 @@ TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
     // The empty commands are steps, but nothing in them changed the document.
     EXPECT_EQ(state(),
               "Undo Change Attribute/- clean 4|1.3=1|1C:word bugs: " +
-                  take({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
-                        "CStringTask::CStringTask" + kUnbalanced, kAddTask,
-                        "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
-                        "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                        "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                        "CStringTask::CStringTask" + invalid}));
+                  joined({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
+                          "CStringTask::CStringTask" + kUnbalanced, kAddTask,
+                          "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
+                          "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                          "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
+                          "CStringTask::CStringTask" + invalid}));
 }
 
 TEST_F(Undo, StringTasksKeepOneCurrentAndOneUndoneEntryAndEmptyingUndoesToTheText) {
