@@ -173,12 +173,8 @@ protected:
     }
     // A grammar with the standard categories saved under `name`; returns its path.
     std::string saveGrammar(const std::string& name) {
-        CTree tree;
-        EXPECT_EQ(tree.createTree(true), kNoErr);
-        const std::string path = dir.file(name);
-        CFileDescriptor file(path);
-        EXPECT_EQ(saveDatabaseFile(tree, file), kNoErr);
-        return path;
+        EXPECT_EQ(saveTo(*grammarWithRoots(0), dir.file(name), false), kNoErr);
+        return dir.file(name);
     }
     static bool dirty(CTree& tree) {
         bool out = false;
@@ -246,28 +242,25 @@ TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
     EXPECT_TRUE(loaded);
     EXPECT_EQ(dir.names().size(), 2u); // no side file left behind
 
+    // Another fork in the file, written when `add`: its size, or the error.
     const RForkType extra = makeForkType("Xtra");
-    auto withContainer = [&plain](auto body) {
+    auto otherFork = [&](bool add) {
         CFileDescriptor descriptor(plain);
         RErr err = kNoErr;
         CRFile container(descriptor, err);
-        return err ? err : body(container);
+        int32_t size = 5;
+        err = err || !add ? err : container.createFork(extra);
+        err = err || !add ? err : container.setForkSize(extra, 5);
+        err = err || !add ? err : container.writeFork(extra, size, "notes");
+        err = err ? err : container.getForkSize(extra, size);
+        return err ? err : size;
     };
-    int32_t length = 5;
-    ASSERT_EQ(withContainer([&](CRFile& c) {
-                  RErr err = c.createFork(extra);
-                  err = err ? err : c.setForkSize(extra, 5);
-                  return err ? err : c.writeFork(extra, length, "notes");
-              }),
-              kNoErr);
-    int32_t size = 0;
-    auto forkSize = [&](CRFile& c) { return c.getForkSize(extra, size); };
+    ASSERT_EQ(otherFork(true), 5);
     ASSERT_EQ(saveTo(*tree, plain, true), kNoErr);
-    EXPECT_EQ(withContainer(forkSize), kNoErr);
-    EXPECT_EQ(size, 5);
+    EXPECT_EQ(otherFork(false), 5);
     EXPECT_TRUE(platform.recorder.bugReports().empty());
     ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
-    EXPECT_EQ(withContainer(forkSize), kErrNoSuchFork);
+    EXPECT_EQ(otherFork(false), kErrNoSuchFork);
     // A file that is not a container at all is replaced, not read.
     writeFileBytes(plain, {'t', 'e', 'x', 't'});
     ASSERT_EQ(saveTo(*tree, plain, false), kNoErr);
