@@ -248,12 +248,12 @@ TEST(SafeSave, OverItselfKeepsBytesAndOtherForksReplacingStartsAfresh) {
         CFileDescriptor descriptor(plain);
         RErr err = kNoErr;
         CRFile container(descriptor, err);
-        int32_t size = 5;
+        int32_t size = 5, got = -1;
         err = err || !add ? err : container.createFork(extra);
         err = err || !add ? err : container.setForkSize(extra, 5);
         err = err || !add ? err : container.writeFork(extra, size, "notes");
-        err = err ? err : container.getForkSize(extra, size);
-        return err ? err : size;
+        err = err ? err : container.getForkSize(extra, got);
+        return err ? err : got;
     };
     ASSERT_EQ(otherFork(true), 5);
     ASSERT_EQ(saveTo(*tree, plain, true), kNoErr);
