@@ -48,7 +48,8 @@ std::string runs(std::vector<int32_t> ids) {
 }
 
 // "<items> items; on <enabled>; <check items> checks[: <checked>]", then the Undo and Redo
-// labels unless both say "Can't", the error and the notes when there are any.
+// labels unless both say "Can't", the error and the notes when there are any. The Drawing
+// menu, 51-59 61 63-65, is "drawing" when all of it is enabled.
 std::string menu(const RMenuState& state) {
     if (!state.modeServed)
         return state.items.empty() ? "not served" : "not served, with items";
@@ -62,7 +63,11 @@ std::string menu(const RMenuState& state) {
             checked.push_back(item.commandId);
         checks += item.checked.has_value();
     }
-    std::string out = std::to_string(state.items.size()) + " items; on " + runs(on) + "; " +
+    std::string enabled = runs(on);
+    const std::size_t drawing = enabled.find("51-59 61 63-65");
+    if (drawing != std::string::npos)
+        enabled.replace(drawing, 14, "drawing");
+    std::string out = std::to_string(state.items.size()) + " items; on " + enabled + "; " +
                       std::to_string(checks) + " checks" +
                       (checked.empty() ? "" : ": " + runs(checked));
     const RMenuItemState* undo = state.item(kCommandUndo);
@@ -175,7 +180,7 @@ TEST(StudentMenuState, EachSituationGivesItsMenus) {
     const auto none = kModeNoDocument;
     const auto doc = kModeDocument;
     // The plain open document, and one with its drawing settings known.
-    const std::string open = "35 items; on 3 12 14 51-59 61 63-65; 12 checks";
+    const std::string open = "35 items; on 3 12 14 drawing; 12 checks";
     auto drawn = [](RDrawingSettings settings, RErr readErr = kNoErr, bool known = T) {
         return student(kModeDocument, F, F, T, {}, 0, known, settings, readErr);
     };
@@ -186,21 +191,20 @@ TEST(StudentMenuState, EachSituationGivesItsMenus) {
         {student(kModeClosingDocument, T, F, F, {T, T}), "35 items; on 1-2 7-9; 12 checks"},
         {student(none, T, T, F, {T, T}), "35 items; on 1-2 7-10; 12 checks"},
         {student(doc, F, T, T, {F}), open},
-        {student(doc, F, T, T, {T}), "35 items; on 3-4 12 14 51-59 61 63-65; 12 checks"},
-        {student(doc, F, T, F, {F}), "35 items; on 3 5 12 14 51-59 61 63-65; 12 checks"},
-        {student(doc, F, T, F, {T}), "35 items; on 3-6 12 14 51-59 61 63-65; 12 checks"},
-        {student(doc, F, T, F, {F}, 7),
-         "35 items; on 3 5 12 14 24 26 29 51-59 61 63-65; 12 checks"},
+        {student(doc, F, T, T, {T}), "35 items; on 3-4 12 14 drawing; 12 checks"},
+        {student(doc, F, T, F, {F}), "35 items; on 3 5 12 14 drawing; 12 checks"},
+        {student(doc, F, T, F, {T}), "35 items; on 3-6 12 14 drawing; 12 checks"},
+        {student(doc, F, T, F, {F}, 7), "35 items; on 3 5 12 14 24 26 29 drawing; 12 checks"},
         {student(kModeOpeningDocument, F, T, F, {F}, 7),
-         "35 items; on 3 5 12 14 51-59 61 63-65; 12 checks"},
-        {student(doc, T, T, T, {F}), "35 items; on 3 10 12 14 51-59 61 63-65; 12 checks"},
+         "35 items; on 3 5 12 14 drawing; 12 checks"},
+        {student(doc, T, T, T, {F}), "35 items; on 3 10 12 14 drawing; 12 checks"},
         {student(doc, F, F, T, {F, T, kLabelMenu}),
-         "35 items; on 3 12 14 21 51-59 61 63-65; 12 checks; Undo Menu/Can't Redo"},
+         "35 items; on 3 12 14 21 drawing; 12 checks; Undo Menu/Can't Redo"},
         {student(doc, F, F, T, {F, F, 0, T, kLabelDrawingPreferences}),
-         "35 items; on 3 12 14 51-59 61 63-65 10022; 12 checks; Can't Undo/Redo Drawing "
+         "35 items; on 3 12 14 drawing 10022; 12 checks; Can't Undo/Redo Drawing "
          "Preferences"},
         {student(doc, F, F, T, {F, T, kLabelDrag, T, kLabelScissors}),
-         "35 items; on 3 12 14 21 51-59 61 63-65 10022; 12 checks; Undo Drag/Redo Scissors"},
+         "35 items; on 3 12 14 21 drawing 10022; 12 checks; Undo Drag/Redo Scissors"},
         // A value outside its group leaves that group unchecked and fails the run; a reading
         // error wins over it.
         {drawn({}), open + ": 52 55 58 63"},
@@ -228,14 +232,14 @@ TEST(StudentMenuState, ReadsTheDocumentsUndoSideAndDrawingSettings) {
         EXPECT_EQ(readDocumentSituation(tree, situation), kNoErr);
         return menu(studentMenuState(situation));
     };
-    EXPECT_EQ(read(), "35 items; on 3 12 14 51-59 61 63-65; 12 checks: 52 55 58 63");
+    EXPECT_EQ(read(), "35 items; on 3 12 14 drawing; 12 checks: 52 55 58 63");
     ASSERT_EQ(
         inStep(tree, kLabelDrawingPreferences, [&] { return tree.setDrawingPref(9, 25, nullptr); }),
         kNoErr);
-    EXPECT_EQ(read(), "35 items; on 3-4 12 14 21 51-59 61 63-65; 12 checks: 53 55 58 63; Undo "
+    EXPECT_EQ(read(), "35 items; on 3-4 12 14 21 drawing; 12 checks: 53 55 58 63; Undo "
                       "Drawing Preferences/Can't Redo");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_EQ(read(), "35 items; on 3-4 12 14 51-59 61 63-65 10022; 12 checks: 52 55 58 63; "
+    EXPECT_EQ(read(), "35 items; on 3-4 12 14 drawing 10022; 12 checks: 52 55 58 63; "
                       "Can't Undo/Redo Drawing Preferences");
 }
 
