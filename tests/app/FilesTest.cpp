@@ -15,6 +15,7 @@
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
@@ -163,6 +164,7 @@ void saveDocument(const std::string& path, int32_t attribute, int32_t value) {
 }
 
 using Kind = RecordingPlatform::Kind;
+const std::array<const char*, 4> kButtons = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
 
 class CurrentFilesTest : public ::testing::Test, RGrammarLabel {
 protected:
@@ -189,7 +191,7 @@ protected:
         return text;
     }
     // What the person was shown since the last look, one call after the other: choosers with
-    // their initial name, questions with their title and buttons, bug reports, then the
+    // their initial name, messages with their title and buttons, bug reports, then the
     // grammar label; without `bugs`, no bug reports.
     std::string seen(bool bugs = true) {
         std::string out;
@@ -199,9 +201,11 @@ protected:
             out += out.empty() ? "" : "; ";
             if (call.kind == Kind::ChooseFile)
                 out += "choose " + call.text + (call.number ? " to save" : " to open");
+            else if (call.kind == Kind::Message)
+                out += "[" + call.title + "] " + call.text + " " +
+                       kButtons.at(static_cast<std::size_t>(call.number));
             else
-                out += (call.kind == Kind::Message ? "[" + call.title + "] " : "bug ") + call.text +
-                       (call.number ? " " + std::to_string(call.number) : "");
+                out += "bug " + call.text;
         }
         platform.recorder.clear();
         out = local(out + (out.empty() && !label.empty() ? label.substr(2) : label));
@@ -524,9 +528,8 @@ TEST_F(CurrentFilesTest, ANewDocumentNeverOverwritesItsGrammarAndReplacingAnothe
     addRoot(*document);
     const std::string other = dir.file("other.rgr");
     writeTextFile(other, "someone else's work");
-    const std::string replace = "[Replace Existing File] There is already a file by this name.  "
-                                "Replace it? " +
-                                std::to_string(static_cast<int32_t>(MessageButtons::YesNo));
+    const std::string replace =
+        "[Replace Existing File] There is already a file by this name.  Replace it? Yes/No";
     for (const int32_t button : {kButtonNo, kButtonYes}) {
         answer(other);
         platform.recorder.buttonAnswers.push_back(button);
@@ -547,7 +550,7 @@ TEST_F(CurrentFilesTest, UnreadableFilesShowTheirMessageAndChangeNothing) {
     EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kErrUserCancelled);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(seen(false), "choose .rdc to open; [] The file cannot be opened, because it is in "
-                           "an invalid format.");
+                           "an invalid format. OK");
     EXPECT_TRUE(files.getFileExistsOnlyInMemory());
     // A cancelled chooser is quiet and loads nothing.
     EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kErrUserCancelled);
@@ -573,12 +576,10 @@ TEST_F(CurrentFilesTest, RevertingReloadsWithoutAskingAndTheQuestionsOfferTheirB
     EXPECT_EQ(askSaveBeforeClosing(MessageButtons::YesNoCancel), kButtonNo);
     EXPECT_EQ(askSaveBeforeClosing(MessageButtons::OKCancel), kButtonCancel);
     const std::string revert = "[] Are you sure you want to abandon changes to this document "
-                               "and revert to the saved version? " +
-                               std::to_string(static_cast<int32_t>(MessageButtons::OKCancel));
-    EXPECT_EQ(seen(), revert + "; " + revert + "; [] Save document before closing? " +
-                          std::to_string(static_cast<int32_t>(MessageButtons::YesNoCancel)) +
-                          "; [] Save document before closing? " +
-                          std::to_string(static_cast<int32_t>(MessageButtons::OKCancel)));
+                               "and revert to the saved version? OK/Cancel; ";
+    EXPECT_EQ(seen(), revert + revert +
+                          "[] Save document before closing? Yes/No/Cancel; [] Save "
+                          "document before closing? OK/Cancel");
     std::unique_ptr<CTree> reverted;
     ASSERT_EQ(files.doOpen(kFileTypeGrammar, true, reverted), kNoErr);
     ASSERT_TRUE(reverted);
@@ -596,8 +597,8 @@ TEST_F(CurrentFilesTest, FilesNamedAtStartMustExistAndMisuseIsReported) {
     EXPECT_EQ(files.useDocumentFile(dir.file("gone.rdc")), kErrUserCancelled);
     // A mistyped name costs neither the current grammar nor the current file.
     EXPECT_EQ(look(),
-              "[] The grammar missing.rgr cannot be found.; [] The document gone.rdc cannot be "
-              "found.; label english.rgr | grammar english.rgr; file  only in memory");
+              "[] The grammar missing.rgr cannot be found. OK; [] The document gone.rdc cannot be "
+              "found. OK; label english.rgr | grammar english.rgr; file  only in memory");
     ASSERT_EQ(files.useDocumentFile(grammar), kNoErr);
     std::unique_ptr<CTree> loaded;
     EXPECT_EQ(files.doOpen(kFileTypeDocument, true, loaded), kNoErr);
