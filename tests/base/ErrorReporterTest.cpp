@@ -66,6 +66,7 @@ TEST(RecordingPlatform, AnswersFromQueuesAndRestoresThePreviousPlatform) {
         EXPECT_FALSE(currentPlatform().chooseFile(FileRequest{}, path));
         SystemBeep();
         SystemPause(250);
+        EXPECT_EQ(scope.recorder.callsOfKind(RecordingPlatform::Kind::Ask).size(), 2u);
         EXPECT_EQ(first + "|" + second + "|" + shown(scope.recorder),
                   "NP||4 [] Category? 0; 4 [] Again? 0; 5 []  0; 2 []  0; 3 []  250");
     }
