@@ -29,14 +29,6 @@ template <typename... Parts> std::string cat(const Parts&... parts) {
     return out.str();
 }
 
-// The lines joined by "; ".
-std::string joined(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& line : lines)
-        out += (out.empty() ? "" : "; ") + line;
-    return out;
-}
-
 // The window, the tree and a script variable as the undo layer sees them: every call, in
 // order. A window task whose code, or a spine whose node, is in `failing` fails.
 struct Recorder : RUserInterfaceSink, RFishSpineOwner, RVariable {
@@ -59,12 +51,12 @@ struct Recorder : RUserInterfaceSink, RFishSpineOwner, RVariable {
     void setVariableValue(const CRString& to) override {
         note("set " + (value = to).str(), 0, kNoErr);
     }
-    RErr note(std::string call, int32_t key, RErr err) {
-        log.push_back(std::move(call));
+    RErr note(const std::string& call, int32_t key, RErr err) {
+        log += (log.empty() ? "" : "; ") + call;
         return failing.count(key) ? err : kNoErr;
     }
 
-    std::vector<std::string> log;
+    std::string log;
     std::set<int32_t> failing;
     CRString value{"", 0};
 };
@@ -82,19 +74,8 @@ protected:
         EXPECT_EQ(tablet.setMaxAttributes(kAttributes), kNoErr);
         EXPECT_EQ(strings.createStringStructure(), kNoErr);
     }
-    std::string text(int32_t id) const {
-        const CRString* string = nullptr;
-        EXPECT_EQ(strings.getPointerToString(id, string), kNoErr);
-        return string ? string->str() : "<none>";
-    }
     RErr setCell(int32_t record, int32_t attribute, int32_t value) {
         return CDatabaseTask::construct(undo, tablet, record, attribute, value);
-    }
-    // A text, or no text for nullptr, as a string task.
-    RErr setText(int32_t record, int32_t attribute, const char* text) {
-        const CRString string(text ? text : "", 0);
-        return CStringTask::construct(undo, tablet, strings, record, attribute,
-                                      text ? &string : nullptr);
     }
     // One command under the label: opens a list, runs the change, closes it; first error wins.
     template <typename Body> RErr command(int32_t label, Body body) {
@@ -127,11 +108,12 @@ protected:
                     cells += cat(cells.empty() ? "" : " ", record, ".", attribute, "=", value);
         out += cells + "|";
         std::string texts;
-        for (int32_t id = 1; id <= strings.maxArrayIndex(); ++id)
-            if (int32_t s = 0;
-                strings.getStringStatus(id, s) == kNoErr && s != CStringManager::kUnused)
-                texts += cat(texts.empty() ? "" : " ", id,
-                             s == CStringManager::kCurrent ? "C:" : "U:", text(id));
+        const CRString* text = nullptr;
+        for (int32_t id = 1, s = 0; id <= strings.maxArrayIndex(); ++id)
+            if (strings.getStringStatus(id, s) == kNoErr && s != CStringManager::kUnused)
+                texts +=
+                    cat(texts.empty() ? "" : " ", id, s == CStringManager::kCurrent ? "C:" : "U:",
+                        strings.getPointerToString(id, text) ? "<none>" : text->str());
         return out + texts;
     }
     int32_t registerText(const char* text) {
@@ -148,7 +130,9 @@ protected:
 
     // The bug reports since the last look.
     std::string reports() {
-        const std::string out = joined(scope.recorder.bugReports());
+        std::string out;
+        for (const std::string& report : scope.recorder.bugReports())
+            out += (out.empty() ? "" : "; ") + report;
         scope.recorder.clear();
         return out;
     }
@@ -163,7 +147,7 @@ protected:
                                     : undo.killLastTaskList(),
                       kNoErr)
                 << move;
-        const std::string out = dump(), calls = joined(ui.log), bugs = reports();
+        const std::string out = dump(), calls = ui.log, bugs = reports();
         ui.log.clear();
         return out + (calls.empty() ? "" : " calls: " + calls) +
                (bugs.empty() ? "" : " bugs: " + bugs);
@@ -271,7 +255,6 @@ TEST_F(Undo, DiscardedAndForgottenStepsFreeOnlyTheStringsNothingCanRestore) {
     // The new command discards both undone steps, the farthest first, so 2 is reused first.
     ASSERT_EQ(command("Delete Node", "5.5=1"), kNoErr);
     EXPECT_EQ(state(), "Undo Delete Node/- dirty 2|1.2=1 5.5=1|1C:first");
-    EXPECT_EQ(text(2), "<none>");
     EXPECT_EQ(registerText("a"), 2);
     EXPECT_EQ(registerText("b"), 3);
     // Withdrawn, a command leaves the history as before it; with nothing to kill, no harm.
@@ -404,7 +387,7 @@ TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
     const int64_t tasks = CRMemory::shared().live(kKindCTask);
     const CRString text("t", 0);
     EXPECT_EQ(setCell(2, 2, 5), kErrUnbalancedUndo);
-    EXPECT_EQ(setText(1, 3, "never"), kErrUnbalancedUndo);
+    EXPECT_EQ(CStringTask::construct(undo, tablet, strings, 1, 3, &text), kErrUnbalancedUndo);
     EXPECT_EQ(CTypingTask::construct(undo, tablet, strings, ui, 1, 1, &text, 0, 0, typing),
               kErrUnbalancedUndo);
     EXPECT_EQ(typing, nullptr);
@@ -415,14 +398,12 @@ TEST_F(Undo, TasksOutsideAnOpenListOrOnAnInvalidCellLeaveNoTaskAndNoString) {
     EXPECT_EQ(CRMemory::shared().live(kKindCTask), tasks);
     const std::string invalid = " (invalid parameter)";
     // The empty commands are steps, but nothing in them changed the document.
-    EXPECT_EQ(state(),
-              "Undo Change Attribute/- clean 4|1.3=1|1C:word bugs: " +
-                  joined({kAddTask, "CDatabaseTask::CDatabaseTask" + kUnbalanced, kAddTask,
-                          "CStringTask::CStringTask" + kUnbalanced, kAddTask,
-                          "CTypingTask::CTypingTask" + kUnbalanced, "CTablet::getValue" + invalid,
-                          "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                          "CDatabaseTask::CDatabaseTask" + invalid, "CTablet::getValue" + invalid,
-                          "CStringTask::CStringTask" + invalid}));
+    std::string bugs = " bugs: ";
+    for (const char* task : {"CDatabaseTask", "CStringTask", "CTypingTask"})
+        bugs += kAddTask + "; " + task + "::" + task + kUnbalanced + "; ";
+    for (const char* task : {"CDatabaseTask", "CDatabaseTask", "CStringTask"})
+        bugs += "CTablet::getValue" + invalid + "; " + task + "::" + task + invalid + "; ";
+    EXPECT_EQ(state() + "; ", "Undo Change Attribute/- clean 4|1.3=1|1C:word" + bugs);
 }
 
 TEST_F(Undo, StringTasksKeepOneCurrentAndOneUndoneEntryAndEmptyingUndoesToTheText) {
