@@ -51,14 +51,11 @@ protected:
 } // namespace
 
 TEST_F(PortFixture, ColoursAndLinesUseThePenOfTheThicknessAndColourAndMoveThePen) {
-    RRgb colour;
-    ASSERT_TRUE(CPort::colorRGB(kColorOrange, colour));
-    EXPECT_EQ(rgb(colour), "255,175,0");
-    ASSERT_TRUE(CPort::colorRGB(kColorGray, colour));
-    EXPECT_EQ(rgb(colour), "175,175,175");
-    EXPECT_FALSE(CPort::colorRGB(0, colour));
-    EXPECT_FALSE(CPort::colorRGB(12, colour));
-    EXPECT_STREQ(CPort::colorName(kColorViolet), "Violet");
+    std::string colours = CPort::colorName(kColorViolet);
+    RRgb c;
+    for (const int32_t colour : {int32_t{kColorOrange}, int32_t{kColorGray}, 0, 12})
+        colours += CPort::colorRGB(colour, c) ? " " + rgb(c) : std::string(" -");
+    EXPECT_EQ(colours, "Violet 255,175,0 175,175,175 - -");
 
     port.setColor(kColorRed);
     ASSERT_EQ(port.setThickness(2), kNoErr);
