@@ -80,10 +80,9 @@ protected:
     // One command under the label: opens a list, runs the change, closes it; first error wins.
     template <typename Body> RErr command(int32_t label, Body body) {
         RErr err = undo.startTaskList(label);
-        if (!err)
-            err = body();
-        const RErr finishErr = undo.finishTaskList();
-        return err ? err : finishErr;
+        err = err ? err : body();
+        const RErr finished = undo.finishTaskList();
+        return err ? err : finished;
     }
     // "Undo " or "Redo " and the label's text, or "-" when the Edit menu does not offer it.
     std::string menu(bool redo) const {
@@ -337,15 +336,11 @@ TEST_F(Undo, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
                 wrong += tablet.cell(record, attribute) != (done ? record + attribute : 0);
         return wrong;
     };
-    ASSERT_EQ(command(kLabelDeleteNode,
-                      [&] {
-                          RErr err = kNoErr;
-                          for (int32_t attribute = 1; attribute <= kSide; ++attribute)
-                              for (int32_t record = 1; record <= kSide && !err; ++record)
-                                  err = setCell(record, attribute, record + attribute);
-                          return err;
-                      }),
-              kNoErr);
+    RErr err = undo.startTaskList(kLabelDeleteNode);
+    for (int32_t attribute = 1; attribute <= kSide; ++attribute)
+        for (int32_t record = 1; record <= kSide && !err; ++record)
+            err = setCell(record, attribute, record + attribute);
+    ASSERT_EQ(err ? err : undo.finishTaskList(), kNoErr);
     ASSERT_EQ(undo.undo(), kNoErr);
     EXPECT_EQ(wrongCells(false), 0);
     ASSERT_EQ(undo.redo(), kNoErr);
