@@ -6,17 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
-Texts texts(const RecordingPlatform& recorder) {
-    Texts shown;
+// Every call since the last look as "<kind> [<title>] <text> <number>", one after the other.
+std::string shown(RecordingPlatform& recorder) {
+    std::string out;
     for (const auto& call : recorder.calls())
-        shown.push_back(call.text);
-    return shown;
+        out += (out.empty() ? "" : "; ") + std::to_string(static_cast<int>(call.kind)) + " [" +
+               call.title + "] " + call.text + " " + std::to_string(call.number);
+    recorder.clear();
+    return out;
 }
 
 } // namespace
@@ -26,25 +26,16 @@ TEST(ErrorReporter, ShowsNameAndCodeTextInABoxTitledRamexBugReportCutTo225Charac
     bug("CTablet::setValue", kErrInvalidParameter);
     bug("CRFile::tarniTypeToIndex", kErrNoSuchFork);
     bug("A whole sentence as the name.", kNoErr);
-    bug("CTree::newRecord", kErrFileSystem);
-    EXPECT_EQ(scope.recorder.callsOfKind(RecordingPlatform::Kind::BugReport).size(), 4u);
-    EXPECT_EQ(scope.recorder.calls()[0].title, "Ramex Bug Report");
-    EXPECT_EQ(texts(scope.recorder),
-              (Texts{"CTablet::setValue (invalid parameter)", "CRFile::tarniTypeToIndex (-102)",
-                     "A whole sentence as the name.", "CTree::newRecord (file system error)"}));
-
-    const std::pair<int32_t, const char*> codes[] = {
-        {1000, "general error"},
-        {1001, "malloc failed"},
-        {1002, "data structure not initialized"},
-        {1003, "attempt to reinitialize data structure"},
-        {1005, "unbalanced undo list bracketing"},
-        {1006, "cant undo or redo"},
-        {1008, "1008"},
-        {999, "999"},
-    };
-    for (const auto& [code, text] : codes)
-        EXPECT_EQ(errorCodeText(code), text);
+    EXPECT_EQ(shown(scope.recorder),
+              "0 [Ramex Bug Report] CTablet::setValue (invalid parameter) 0; 0 [Ramex Bug Report] "
+              "CRFile::tarniTypeToIndex (-102) 0; 0 [Ramex Bug Report] A whole sentence as the "
+              "name. 0");
+    std::string texts;
+    for (int32_t code : {1000, 1001, 1002, 1003, 1005, 1006, 1008, 999, int32_t{kErrFileSystem}})
+        texts += errorCodeText(code) + "|";
+    EXPECT_EQ(texts, "general error|malloc failed|data structure not initialized|attempt to "
+                     "reinitialize data structure|unbalanced undo list bracketing|cant undo or "
+                     "redo|1008|999|file system error|");
     const std::string longName(300, 'x');
     EXPECT_EQ(bugReportText(longName, kNoErr), std::string(225, 'x'));
     EXPECT_EQ(bugReportText(longName, 1004), std::string(225, 'x') + " (invalid parameter)");
@@ -56,11 +47,11 @@ TEST(SystemAlert, KindsOneAndTwoShowBoxesOtherKindsReportInvalidParameter) {
     EXPECT_EQ(SystemAlert("Are you sure?", 2), kButtonCancel);
     EXPECT_EQ(SystemAlert("Done.", 1), kButtonOK);
     SystemAlert("never shown", 3);
-    const auto messages = scope.recorder.callsOfKind(RecordingPlatform::Kind::Message);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].title, "");
-    EXPECT_EQ(messages[0].number, static_cast<int32_t>(MessageButtons::OKCancel));
-    EXPECT_EQ(scope.recorder.bugReports(), Texts{"SystemAlert (invalid parameter)"});
+    EXPECT_EQ(shown(scope.recorder),
+              "1 [] Are you sure? " +
+                  std::to_string(static_cast<int32_t>(MessageButtons::OKCancel)) + "; 1 [] Done. " +
+                  std::to_string(static_cast<int32_t>(MessageButtons::OK)) +
+                  "; 0 [Ramex Bug Report] SystemAlert (invalid parameter) 0");
 }
 
 TEST(RecordingPlatform, AnswersFromQueuesAndRestoresThePreviousPlatform) {
@@ -69,16 +60,15 @@ TEST(RecordingPlatform, AnswersFromQueuesAndRestoresThePreviousPlatform) {
         RecordingPlatformScope scope;
         EXPECT_EQ(&currentPlatform(), &scope.recorder);
         scope.recorder.askAnswers = {std::string("NP"), std::nullopt};
-        std::string answer;
-        EXPECT_TRUE(currentPlatform().ask("Category?", answer));
-        EXPECT_EQ(answer, "NP");
-        EXPECT_FALSE(currentPlatform().ask("Again?", answer));
-        EXPECT_EQ(answer, "");
-        std::string path;
+        std::string first, second = "cleared", path;
+        EXPECT_TRUE(currentPlatform().ask("Category?", first));
+        EXPECT_FALSE(currentPlatform().ask("Again?", second));
         EXPECT_FALSE(currentPlatform().chooseFile(FileRequest{}, path));
         SystemBeep();
         SystemPause(250);
-        EXPECT_EQ(scope.recorder.callsOfKind(RecordingPlatform::Kind::Pause).at(0).number, 250);
+        EXPECT_EQ(scope.recorder.callsOfKind(RecordingPlatform::Kind::Ask).size(), 2u);
+        EXPECT_EQ(first + "|" + second + "|" + shown(scope.recorder),
+                  "NP||4 [] Category? 0; 4 [] Again? 0; 5 []  0; 2 []  0; 3 []  250");
     }
     EXPECT_EQ(&currentPlatform(), before);
 }
@@ -102,21 +92,16 @@ TEST(RepeatedReports, RepeatsAreCountedAndSaidOnceWhenTheOutermostCollectorEnds)
         }
         EXPECT_EQ(scope.recorder.calls().size(), 3u);
     }
-    EXPECT_EQ(texts(scope.recorder),
-              (Texts{"CTree::getMother (invalid parameter)", "CTree::getMother (general error)",
-                     "Invalid node argument",
-                     "CTree::getMother (invalid parameter) ... and 1,235 more of the same",
-                     "Invalid node argument ... and 1 more of the same"}));
-    EXPECT_EQ(scope.recorder.calls()[4].kind, RecordingPlatform::Kind::Message);
-    EXPECT_EQ(scope.recorder.calls()[4].title, "Run Time Error");
+    EXPECT_EQ(shown(scope.recorder),
+              "0 [Ramex Bug Report] CTree::getMother (invalid parameter) 0; 0 [Ramex Bug Report] "
+              "CTree::getMother (general error) 0; 1 [Run Time Error] Invalid node argument 0; 0 "
+              "[Ramex Bug Report] CTree::getMother (invalid parameter) ... and 1,235 more of the "
+              "same 0; 1 [Run Time Error] Invalid node argument ... and 1 more of the same 0");
     // With no collector open, every report is shown.
-    scope.recorder.clear();
     bug("CTree::getMother", kErrInvalidParameter);
     bug("CTree::getMother", kErrInvalidParameter);
     EXPECT_EQ(scope.recorder.calls().size(), 2u);
-
-    for (const auto& [count, text] : {std::pair<int64_t, const char*>{1, " ... and 1 more"},
-                                      {999, " ... and 999 more"},
+    for (const auto& [count, text] : {std::pair<int64_t, const char*>{999, " ... and 999 more"},
                                       {1000, " ... and 1,000 more"},
                                       {1234567, " ... and 1,234,567 more"}})
         EXPECT_EQ(CRepeatedReports::moreOfTheSame(count), text + std::string(" of the same"));
