@@ -1,16 +1,14 @@
-// Every sample grammar builds into a grammar file whose script compiles, as the build does
-// with them, and its Check menu marks, clears and explains.
-
+// The sample grammars: each builds and its Check menu marks, clears and explains; then the
+// hooks of each (the magnifying glass, scissors, dropping trees on one another).
 #include "SampleTestSupport.h"
-
-#include <filesystem>
+#include "undo/CUndoStructure.h"
+#include "undo/UndoLabels.h"
 
 namespace {
 
 struct RSampleCase {
     const char* name;
-    const char* categories; // the "categories:" line of `info`
-    const char* features;   // the "features:" line
+    const char* infoLines; // the "categories:" and "features:" lines of `info`
     int minimumWords;
     const char* check;      // the Check menu's checking command
     const char* wrongTree;  // a work-area tree the check marks
@@ -25,8 +23,6 @@ void PrintTo(const RSampleCase& sample, std::ostream* out) {
 
 class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
 
-// Builds, checks the script and summarises the sample; then runs its Check menu on a wrong
-// tree, clears the marks, checks again, and asks for the explanation.
 TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
     const RSampleCase& sample = GetParam();
     const std::string source = samplePath(std::string(sample.name) + ".rgt");
@@ -37,11 +33,8 @@ TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
     // The built grammar keeps the script that compiled from the text.
     EXPECT_EQ(cli({"check-script", grammar}).out, "ok\n");
     const std::string info = cli({"info", grammar}).out;
-    const std::string features = *sample.features ? std::string(" ") + sample.features : "";
-    EXPECT_NE(info.find(std::string("\ncategories: ") + sample.categories +
-                        "\nfeatures:" + features + "\nwords: "),
-              std::string::npos)
-        << info;
+    const auto words = info.find(std::string("\ncategories: ") + sample.infoLines + "\nwords: ");
+    ASSERT_NE(words, std::string::npos) << info;
     EXPECT_GE(std::stoi(info.substr(info.find("\nwords: ") + 8)), sample.minimumWords) << info;
     EXPECT_NE(info.find("\nwork-area trees: 0\nscript: "), std::string::npos) << info;
     EXPECT_NE(info.find(" lines, compiles\n"), std::string::npos) << info;
@@ -62,22 +55,419 @@ TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, SampleGrammars,
-    ::testing::Values(RSampleCase{"english", "X N V A P D T C Adv",
-                                  "case num person tense agr subcat wh vform form", 60,
-                                  "check-trees", "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n",
-                                  "about-x-bar",
-                                  "X-bar theory: every phrase XP is built on one head X"},
-                      RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel", "",
-                                  50, "check-derivation", "tree: [S [S\\NP sleeps] [NP John]]\n",
-                                  "about-categorial-grammar",
-                                  "In a categorial grammar the words carry the rules."},
-                      RSampleCase{"tag", "S NP VP PP N V A Adv D P C Aux",
-                                  "substituted-at adjoined-at det num wh wh-index", 25,
-                                  "check-derivation", "tree: [NP [N Kim]]\n",
-                                  "about-tree-adjoining-grammar",
-                                  "In a tree-adjoining grammar every word is a small tree."}),
+    ::testing::Values(
+        RSampleCase{"english",
+                    "X N V A P D T C Adv\nfeatures: case num person tense agr subcat wh vform form",
+                    60, "check-trees", "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n", "about-x-bar",
+                    "X-bar theory: every phrase XP is built on one head X"},
+        RSampleCase{"categorial", "Name Pron Noun Verb Det Adj Adv Prep Comp Rel\nfeatures:", 50,
+                    "check-derivation", "tree: [S [S\\NP sleeps] [NP John]]\n",
+                    "about-categorial-grammar",
+                    "In a categorial grammar the words carry the rules."},
+        RSampleCase{"tag",
+                    "S NP VP PP N V A Adv D P C Aux\nfeatures: substituted-at adjoined-at det num "
+                    "wh wh-index",
+                    25, "check-derivation", "tree: [NP [N Kim]]\n", "about-tree-adjoining-grammar",
+                    "In a tree-adjoining grammar every word is a small tree."}),
     [](const ::testing::TestParamInfo<RSampleCase>& param) {
         return std::string(param.param.name);
     });
 
+const char* const kEnglish = "english.rgt";
+const char* const kNoProblems =
+    "No problems found: the trees follow X-bar theory and this grammar.";
+
+// Kim thinks that the big dog chased them quickly; I wonder whether Mary gave the students a
+// book in the park; a roofed DP, whose inside is not checked. The trees carry the features
+// their words have in the sample's lexicon.
+const std::string kRightTrees = R"(tree: [TP [DP [D' [D{num=sg,person=3,subcat=none} Kim]]]
+  [T' [T{tense=pres,agr=3sg,subcat=VP} -s] [VP [V' [V{subcat=CP} think] [CP [C' [C{subcat=TP} that]
+  [TP [DP [D' [D{subcat=NP} the] [NP [N' [AP [A' [A{subcat=none} big]]]
+  [N' [N{num=sg,subcat=none} dog]]]]]] [T' [T{tense=past,subcat=VP} -ed]
+  [VP [V' [V' [V{subcat=DP} chase] [DP [D' [D{case=acc,num=pl,person=3,subcat=none} them]]]]
+  [AdvP [Adv' [Adv{subcat=none} quickly]]]]]]]]]]]]]
+tree: [TP [DP [D' [D{case=nom,num=sg,person=1,subcat=none} I]]]
+  [T' [T{tense=pres,agr=non-3sg,subcat=VP} Ø] [VP [V' [V{subcat="CP[+wh]"} wonder]
+  [CP [C' [C{subcat=TP,wh=yes} whether] [TP [DP [D' [D{num=sg,person=3,subcat=none} Mary]]]
+  [T' [T{tense=past,subcat=VP} -ed] [VP [V' [V' [V{subcat="DP DP|DP PP"} give]
+  [DP [D' [D{subcat=NP} the] [NP [N' [N{num=pl,subcat=none} students]]]]]
+  [DP [D' [D{num=sg,subcat=NP} a] [NP [N' [N{num=sg,subcat=none} book]]]]]]
+  [PP [P' [P{subcat=DP} in] [DP [D' [D{subcat=NP} the] [NP [N' [N{num=sg,subcat=none} park]]]]]]]]]]]]]]]]]
+tree: [DP{triangle} those old dogs]
+)";
+
 } // namespace
+
+TEST(EnglishSample, GreetsExplainsAndAsksForWhatIsMissing) {
+    TempDir dir;
+    const CSampleDocument empty(dir, kEnglish, "");
+    const std::string about = empty.call("about-x-bar").out;
+    EXPECT_NE(about.find("CP[+wh]"), std::string::npos) << about;
+    const std::string opened = empty.hook("open", "").out;
+    EXPECT_EQ(opened.rfind("message: Drag words from the lexicon onto the work area.", 0), 0u);
+    EXPECT_EQ(opened.substr(opened.find('\n')),
+              "\nhook open: exists=1 answer=0\noffending:\ndirty: 0\n");
+    // The indexing commands work on the selection; without one they change nothing.
+    for (const auto& [call, message] :
+         RRows{{"check-trees",
+                "There is no tree to check yet: drag words from the lexicon onto the work area."},
+               {"index-moved", "Select the phrase or head that has moved (who, did...), then "
+                               "choose Index the Moved Phrase."},
+               {"index-trace", "First select the moved phrase and choose Index the Moved Phrase, "
+                               "then select its trace t and choose Index Its Trace."}})
+        EXPECT_EQ(empty.call(call).out, "message: " + message + "\noffending:\ndirty: 0\n");
+}
+
+TEST(EnglishSample, MagnifyingGlassDescribesANodeInItsPhrase) {
+    TempDir dir;
+    const CSampleDocument document(dir, kEnglish,
+                                   kRightTrees + "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
+                                                 "tree: [V' [V'{foot}] [AdvP [Adv' "
+                                                 "[Adv{subcat=none} quickly]]]]\n");
+    expectMessages(
+        document, "magnifying-glass",
+        {
+            {"DP", "DP is a phrase (maximal projection, bar level 2) of category D (determiner), "
+                   "headed by 'Kim'. It is the subject of the clause (the specifier of TP). "
+                   "Features of 'Kim': number sg, person 3, complements none."},
+            {"T", "T is a head (bar level 0) of category T (tense), with the word '-s'. Features "
+                  "of '-s': tense pres, agreement 3sg, complements VP."},
+            {"CP", "CP is a phrase (maximal projection, bar level 2) of category C "
+                   "(complementiser), headed by 'that'. It is the complement of 'think'. Features "
+                   "of 'that': complements TP."},
+            {"N'", "N' is an intermediate projection (bar level 1) of category N (noun), headed "
+                   "by 'dog'. An adjunct is attached at this level. Features of 'dog': number sg, "
+                   "complements none."},
+            {"AP", "AP is a phrase (maximal projection, bar level 2) of category A (adjective), "
+                   "headed by 'big'. It is an adjunct of N'. Features of 'big': complements none."},
+            {"them", "'them' is a word. Its head is D (determiner). Features of 'them': case acc, "
+                     "number pl, person 3, complements none."},
+            {"C.1", "C is a head (bar level 0) of category C (complementiser), with the word "
+                    "'whether'. Features of 'whether': question yes, complements TP."},
+            {"NP.4", "NP is an empty position for a phrase of category N (noun). It is the "
+                     "complement of 'the'."},
+            {"V'.6", "V' is the top of the adjunct 'quickly', not attached yet: drop it on the V' "
+                     "it modifies."},
+            {"V'.7", "V' is the foot of this adjunct: the V' it is attached to takes its place."},
+        });
+}
+
+TEST(EnglishSample, ScissorsCutPhrasesAndAdjunctsButNeverBreakAWord) {
+    TempDir dir;
+    const CSampleDocument document(dir, kEnglish, kRightTrees);
+    const std::string before = document.qtree();
+    const auto sameHead = [](const std::string& node, const std::string& mother) {
+        return node + " cannot be cut from " + mother +
+               ": both are projections of the same head, so cutting between them would break "
+               "its phrase. Cut a whole phrase instead.";
+    };
+    expectMessages(document, "scissors",
+                   {
+                       {"TP", "There is nothing to cut: TP is the top of its own tree."},
+                       {"Kim", "The word 'Kim' cannot be cut from its head D: a word and its "
+                               "head belong together."},
+                       {"V", "The head V cannot be cut: it holds the word 'think', and V' is "
+                             "built on it. Cut a whole phrase instead."},
+                       {"D'", sameHead("D'", "DP")},
+                       {"N'.1", sameHead("N'", "N'")},
+                   });
+    const std::string subject = document.node("DP.1");
+    EXPECT_EQ(document.hook("scissors", subject, "cut.rdc").out,
+              hookOutput("scissors",
+                         "'the big dog' is cut out of TP and is now a tree of its own; its DP "
+                         "position is empty again.",
+                         true));
+    const CSampleDocument cut(dir, "cut.rdc");
+    // The new tree first, and an empty DP where the subject was.
+    EXPECT_EQ(
+        cut.qtree(),
+        R"(\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] ] ] 
+)" + before.substr(0, before.find("[.TP [.DP [.D' [.D the ]")) +
+            "[.TP DP" + before.substr(before.find(" [.T' [.T -ed ]")));
+    // The position keeps its node; the phrase is a copy at the front of the tree list.
+    EXPECT_EQ(cut.node("DP.2"), subject);
+    EXPECT_EQ(cut.call("check-trees").out,
+              checkOutput(cut,
+                          {{"DP.2", "This DP position is still empty: drop the subject of the "
+                                    "clause on it."}},
+                          problemsFound(1)));
+
+    EXPECT_EQ(document.hook("scissors", "AdvP", "adjunct.rdc").out,
+              hookOutput("scissors",
+                         "The adjunct 'quickly' is cut off, and V' is as it was before the adjunct "
+                         "was attached.",
+                         true));
+    const CSampleDocument adjunct(dir, "adjunct.rdc");
+    const std::string trees = adjunct.qtree();
+    EXPECT_EQ(trees.substr(0, trees.find('\n')), "\\Tree [.AdvP [.Adv' [.Adv quickly ] ] ] ");
+    EXPECT_NE(trees.find("[.VP [.V' [.V chase ] [.DP [.D' [.D them ] ] ] ] ] "), std::string::npos)
+        << trees;
+    EXPECT_EQ(adjunct.call("check-trees").out, checkOutput(adjunct, {}, kNoProblems));
+
+    // An empty position a word can do without is removed: eat can do without its object; see
+    // cannot.
+    const CSampleDocument verbs(dir, kEnglish,
+                                "tree: [VP [V' [V{subcat=\"DP|none\"} eat] [DP]]]\n"
+                                "tree: [VP [V' [V{subcat=DP} see] [DP]]]\n");
+    for (const char* to : {"eat.rdc", "see.rdc"})
+        EXPECT_EQ(verbs.hook("scissors", to[0] == 's' ? "DP.1" : "DP", to).out,
+                  hookOutput("scissors", "The empty DP position is removed from V'.", true));
+    const CSampleDocument eat(dir, "eat.rdc");
+    EXPECT_EQ(eat.qtree(), "\\Tree [.VP [.V' [.V eat ] ] ] \n\\Tree [.VP [.V' [.V see ] DP ] ] \n");
+    const std::string empty = "This DP position is still empty: drop the complement of ";
+    EXPECT_EQ(eat.call("check-trees").out,
+              checkOutput(eat, {{"DP", empty + "'see' on it."}}, problemsFound(1)));
+    const CSampleDocument see(dir, "see.rdc");
+    EXPECT_EQ(see.call("check-trees").out,
+              checkOutput(see,
+                          {{"DP", empty + "'eat' on it."},
+                           {"V'.1", "'see' needs the complement DP, but here it has none."}},
+                          problemsFound(2)));
+}
+
+TEST(EnglishSample, PhrasesLandOnEmptyPositionsAndAdjunctsOnTheirX) {
+    TempDir dir;
+    // Loose pieces of "the big dog sleeps quickly".
+    const CSampleDocument pieces(
+        dir, kEnglish,
+        "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
+        "tree: [NP [N' [N{num=sg,subcat=none} dog]]]\n"
+        "tree: [N' [AP [A' [A{subcat=none} big]]] [N'{foot}]]\n"
+        "tree: [VP [V' [V{subcat=none} sleep]]]\n"
+        "tree: [V' [V'{foot}] [AdvP [Adv' [Adv{subcat=none} quickly]]]]\n");
+    expectLandings(pieces, {
+                               {"NP.1,NP", true},    // the noun phrase into the empty NP
+                               {"VP,NP", true},      // any phrase: Check tells it is wrong
+                               {"NP.1,DP", false},   // not on a filled position
+                               {"NP.1,D'", false},   // nor on an intermediate projection
+                               {"N'.1,N'", true},    // the adjective onto the noun's N'
+                               {"N'.1,V'", false},   // but not onto a verb's
+                               {"N'.1,NP.1", false}, // nor onto a phrase
+                               {"V'.1,V'", true},    // the adverb onto the verb's V'
+                               {"NP.1,N'.2", false}, // nothing lands on an adjunct's foot
+                               {"VP,V'.2", false},
+                           });
+    // A drop the landing hook refuses changes nothing.
+    EXPECT_EQ(pieces.hook("drag-completed", "VP,D'").out,
+              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 0\n");
+    EXPECT_EQ(dropMessage(pieces, "N'.1,N'", "adjoined.rdc"),
+              "message: 'big' is now an adjunct of N'.");
+    const CSampleDocument adjoined(dir, "adjoined.rdc");
+    EXPECT_EQ(adjoined.hook("drag-completed", "NP.1,NP", "filled.rdc").out,
+              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n");
+    const CSampleDocument filled(dir, "filled.rdc");
+    EXPECT_EQ(dropMessage(filled, "V'.1,V'", "done.rdc"),
+              "message: 'quickly' is now an adjunct of V'.");
+    const CSampleDocument done(dir, "done.rdc");
+    EXPECT_EQ(done.qtree(),
+              "\\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] "
+              "] ] \n"
+              "\\Tree [.VP [.V' [.V' [.V sleep ] ] [.AdvP [.Adv' [.Adv quickly ] ] ] ] ] \n");
+    EXPECT_EQ(done.call("check-trees").out, checkOutput(done, {}, kNoProblems));
+}
+
+// Dropping puts the dropped tree right and names the rule; the categorial Check itself is
+// exercised by the sentences of the corpus.
+TEST(CategorialSample, DroppingCombinesByTheRuleAndTheMagnifyingGlassReadsACategory) {
+    TempDir dir;
+    const CSampleDocument words(
+        dir, "categorial.rgt",
+        "tree: [\"NP[sg]\" John]\ntree: [\"(S\\NP[sg])/NP\" sees]\ntree: [\"NP[sg]\" Mary]\n");
+    expectLandings(words, {
+                              {"NP[sg],(S\\NP[sg])/NP", true},
+                              {"(S\\NP[sg])/NP,NP[sg]", true}, // the student's order
+                              {"NP[sg],NP[sg].1", true},
+                              {"NP[sg],sees", false}, // a word is no landing place
+                          });
+    // Drops the tree of the word `dragged` on the tree of `target` in `from`, saved as `to`.
+    const auto drop = [&dir](const std::string& from, const std::string& dragged,
+                             const std::string& target, const std::string& to) {
+        const CSampleDocument document(dir, from);
+        return dropMessage(document, document.in(dragged) + "," + document.in(target), to);
+    };
+    EXPECT_EQ(drop("document.rgt", "Mary", "sees", "1.rdc"),
+              "message: '(S\\NP[sg])/NP' and 'NP[sg]' combine by forward application (>) into "
+              "'S\\NP[sg]'.");
+    EXPECT_EQ(drop("1.rdc", "sees", "John", "2.rdc"),
+              "message: 'NP[sg]' and 'S\\NP[sg]' combine by backward application (<) into 'S'.");
+    const CSampleDocument sentence(dir, "2.rdc");
+    EXPECT_EQ(sentence.qtree(), "\\Tree [.S_< [.NP[sg] John ] [.S\\NP[sg]_> [.(S\\NP[sg])/NP sees "
+                                "] [.NP[sg] Mary ] ] ] \n");
+    EXPECT_EQ(sentence.call("check-derivation").out,
+              checkOutput(sentence, {},
+                          "Every step is right, and the derivation is complete: the words "
+                          "combine into S."));
+    // In an order no rule accepts the mistake is left for Check to explain.
+    EXPECT_EQ(drop("document.rgt", "sees", "Mary", "wrong.rdc"),
+              "message: 'NP[sg]' followed by '(S\\NP[sg])/NP' do not combine: Check the "
+              "Derivation says why.");
+    const std::string wrong = CSampleDocument(dir, "wrong.rdc").qtree();
+    EXPECT_NE(wrong.find("[.? [.NP[sg] Mary ] [.(S\\NP[sg])/NP sees ] ]"), std::string::npos)
+        << wrong;
+
+    const CSampleDocument pieces(dir, "categorial.rgt",
+                                 "tree: [B\\C one]\ntree: [A\\B two]\n"
+                                 "tree: [S [NP John] [S\\NP [(S\\NP)/NP sees] [NP Mary]]]\n");
+    EXPECT_EQ(drop("document.rgt", "two", "one", "composed.rdc"),
+              "message: 'B\\C' and 'A\\B' combine by backward composition (<B) into 'A\\C'.");
+    const std::string composed = CSampleDocument(dir, "composed.rdc").qtree();
+    EXPECT_NE(composed.find("\\Tree [.A\\C_<B [.B\\C one ] [.A\\B two ] ] \n"), std::string::npos)
+        << composed;
+    expectMessages(
+        pieces, "magnifying-glass",
+        {
+            {"(S\\NP)/NP", "'(S\\NP)/NP' looks for NP on its right and then gives S\\NP."},
+            {"S\\NP", "'S\\NP' looks for NP on its left and then gives S."},
+            {"S", "'S' is a basic category."},
+            {"sees", "'sees' is a word; its category is the node above it."},
+        });
+}
+
+// Every label apply and compose make must parse into the parts it was made from, so that it
+// combines again.
+TEST(CategorialSample, ChainedApplicationsAndCompositionsKeepTheirBrackets) {
+    TempDir dir;
+    const CSampleDocument document(dir, "categorial.rgt",
+                                   "tree: [NP John]\ntree: [NP Mary]\ntree: [N dog]\n"
+                                   "tree: [(S\\NP)/(S\\NP) often]\ntree: [(S\\NP)/(S\\NP) often]\n"
+                                   "tree: [(S\\NP)/(S\\NP) often]\ntree: [(S\\NP)/NP sees]\n"
+                                   "tree: [(S\\NP)\\(S\\NP) quickly]\ntree: [(S\\NP)\\(S\\NP) "
+                                   "quickly]\ntree: [S\\NP sleeps]\ntree: [(N\\N)/(S\\NP) who]\n");
+    RecordingPlatformScope platform;
+    std::unique_ptr<CTree> tree;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(openAnyFile(document.path(), tree));
+    testing::internal::GetCapturedStderr();
+    struct RStep {
+        bool compose;
+        const char* first; // a node's name, or "#N": the N-th step's result
+        const char* second;
+        const char* label;
+        const char* parts; // "left dir right" as the program reads the label back, if checked
+    };
+    const RStep steps[] = {
+        // John often often often sees Mary.
+        {true, "(S\\NP)/(S\\NP)", "(S\\NP)/(S\\NP).1", "(S\\NP)/(S\\NP)", "S\\NP / S\\NP"},
+        {true, "#0", "(S\\NP)/(S\\NP).2", "(S\\NP)/(S\\NP)", nullptr},
+        {true, "#1", "(S\\NP)/NP", "(S\\NP)/NP", "S\\NP / NP"},
+        {false, "#2", "NP.1", "S\\NP", nullptr},
+        {false, "NP", "#3", "S", nullptr},
+        // sleeps quickly quickly: two backward modifiers composed, then applied.
+        {true, "(S\\NP)\\(S\\NP)", "(S\\NP)\\(S\\NP).1", "(S\\NP)\\(S\\NP)", nullptr},
+        {false, "S\\NP", "#5", "S\\NP", nullptr},
+        // dog who often sees Mary; a part without a slash of its own takes no brackets.
+        {true, "(N\\N)/(S\\NP)", "(S\\NP)/(S\\NP)", "(N\\N)/(S\\NP)", "N\\N / S\\NP"},
+        {true, "#7", "(S\\NP)/NP", "(N\\N)/NP", "N\\N / NP"},
+        {false, "#8", "NP.1", "N\\N", nullptr},
+        {false, "N", "#9", "N", nullptr},
+    };
+    std::vector<int32_t> made;
+    const auto operand = [&](const char* name) {
+        return name[0] == '#' ? made.at(std::stoul(name + 1)) : std::stoi(document.node(name));
+    };
+    for (const RStep& step : steps) {
+        SCOPED_TRACE(step.label);
+        const int32_t first = operand(step.first);
+        const int32_t second = operand(step.second);
+        int32_t root = 0;
+        ASSERT_EQ(tree->undoStructure().startTaskList(kLabelMenu), kNoErr);
+        EXPECT_EQ(step.compose ? tree->compose(first, second, root)
+                               : tree->apply(first, second, root),
+                  kNoErr);
+        ASSERT_EQ(tree->undoStructure().finishTaskList(), kNoErr);
+        ASSERT_NE(root, 0);
+        made.push_back(root);
+        const CRString* label = nullptr;
+        ASSERT_EQ(tree->getLabel(root, label), kNoErr);
+        EXPECT_EQ(label->str(), step.label);
+        if (!step.parts)
+            continue;
+        std::unique_ptr<CRString> left;
+        std::unique_ptr<CRString> right;
+        int32_t direction = 0;
+        bool error = false;
+        CTree::parseCategorialLabel(CRString(label->str(), 158), left, right, direction, error);
+        ASSERT_FALSE(error);
+        EXPECT_EQ(left->str() + " " + std::string(1, static_cast<char>(direction)) + " " +
+                      right->str(),
+                  step.parts);
+    }
+    EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>{});
+}
+
+// The elementary trees of "Mary thinks John sleeps quickly".
+const char* const kTagTrees = "tree: [S [NP] [VP [V sleeps]]]\ntree: [NP [N John]]\n"
+                              "tree: [VP [VP{foot}] [Adv quickly]]\n"
+                              "tree: [S [NP] [VP [V thinks] [S{foot}]]]\ntree: [NP [N Mary]]\n";
+
+TEST(TagSample, TreesLandDeriveASentenceAndTheMagnifyingGlassTellsWhatANodeIs) {
+    TempDir dir;
+    const CSampleDocument trees(dir, "tag.rgt",
+                                std::string(kTagTrees) +
+                                    "tree: [S [NP{substituted-at=NP} [N Kim]] "
+                                    "[VP{adjoined-at=VP} [VP [V laughs]] [Adv quickly]]]\n");
+    // Initial trees land on open nodes, auxiliary trees on inner nodes.
+    expectLandings(trees, {
+                              {"NP.1,NP", true},      // John into sleeps' subject
+                              {"S,NP.2", true},       // a wrong choice, which Check explains
+                              {"NP.1,S.2", false},    // not on a foot
+                              {"NP.1,VP", false},     // an initial tree does not adjoin
+                              {"VP.1,VP", true},      // quickly at sleeps' VP
+                              {"VP.1,S", true},       // or anywhere inside, checked later
+                              {"VP.1,V", true},       //
+                              {"VP.1,NP", false},     // but not at an open node
+                              {"VP.1,sleeps", false}, //
+                          });
+    expectMessages(trees, "magnifying-glass",
+                   {
+                       {"NP", "This NP is an open substitution node."},
+                       {"VP.2", "This VP is the foot node of an auxiliary tree not adjoined yet."},
+                       {"VP.1", "This VP is the root of an auxiliary tree not adjoined yet."},
+                       {"S", "This S is the root of a tree."},
+                       {"VP", "This VP is a node inside an elementary tree."},
+                       {"sleeps", "'sleeps' is a word."},
+                       {"NP.4", "Here an initial tree was substituted at a node labelled NP."},
+                       {"VP.4", "Here an auxiliary tree was adjoined at a node labelled VP."},
+                   });
+    // Makes the drops one after another, each on the document the one before saved.
+    const auto derive = [&dir](const RRows& drops) {
+        std::string from = "document.rgt";
+        int step = 0;
+        for (const auto& [names, message] : drops) {
+            const CSampleDocument document(dir, from);
+            from = std::to_string(step++) + ".rdc";
+            EXPECT_EQ(dropMessage(document, names, from), "message: The " + message + ".");
+        }
+        return CSampleDocument(dir, from);
+    };
+    const CSampleDocument only(dir, "tag.rgt", kTagTrees);
+    // The last adjunction at the root of John sleeps: thinks becomes the root of the whole.
+    const CSampleDocument sentence = derive({{"NP.1,NP", "initial tree is substituted at NP"},
+                                             {"VP.1,VP", "auxiliary tree is adjoined at VP"},
+                                             {"S.1,S", "auxiliary tree is adjoined at S"},
+                                             {"NP.2,NP", "initial tree is substituted at NP"}});
+    EXPECT_EQ(sentence.qtree(), "\\Tree [.S [.NP [.N Mary ] ] [.VP [.V thinks ] [.S [.NP [.N John "
+                                "] ] [.VP [.VP [.V sleeps ] ] [.Adv quickly ] ] ] ] ] \n");
+    EXPECT_EQ(sentence.call("check-derivation").out,
+              checkOutput(sentence, {},
+                          "No problems found: no substitution node is open, and every tree is in "
+                          "place at a node with its label."));
+    // quickly at the subject's NP, after John is substituted there.
+    const CSampleDocument wrong = derive({{"NP.1,NP", "initial tree is substituted at NP"},
+                                          {"VP.1,NP", "auxiliary tree is adjoined at NP"}});
+    EXPECT_EQ(wrong.qtree(),
+              "\\Tree [.S [.VP [.NP [.N John ] ] [.Adv quickly ] ] [.VP [.V sleeps "
+              "] ] ] \n\\Tree [.S NP [.VP [.V thinks ] S ] ] \n\\Tree [.NP [.N Mary ] ] \n");
+    EXPECT_EQ(wrong.call("check-derivation").out,
+              checkOutput(wrong,
+                          {{"VP", "This auxiliary tree has root and foot VP, but it was adjoined "
+                                  "at a node labelled NP: an auxiliary tree adjoins only at a node "
+                                  "with the label of its root and foot."},
+                           {"S.1", "This auxiliary tree is not adjoined yet: drop it on a node "
+                                   "labelled S, the label of its root and foot."},
+                           {"NP.1", "This NP is an open substitution node: drop an initial tree "
+                                    "whose root is NP on it."},
+                           {"NP.2", "This NP tree is not part of a sentence yet: drop it on an "
+                                    "open NP node."}},
+                          problemsFound(4)));
+}

@@ -2,9 +2,11 @@
 // Documents made from the sample grammars (samples/), and what their scripts print.
 #include "cli/CliTestSupport.h"
 
+#include <cctype>
+#include <utility>
+
 // A sample grammar's text with `tree:` lines after it, so that the sample stays the one source
-// of the grammar; or a document a hook wrote with -o. Nodes are named by label and which one
-// of that label they are, counted in the order the script's "for every node" visits them.
+// of the grammar; or a document a hook wrote with -o.
 class CSampleDocument {
 public:
     CSampleDocument(const TempDir& dir, const std::string& sample, const std::string& trees)
@@ -18,13 +20,22 @@ public:
         : folder(&dir), file(dir.file(written)), nodes(workAreaNodes(file)) {}
 
     const std::string& path() const { return file; }
-    std::string node(const std::string& label, int occurrence = 0) const {
-        return nodeNumber(nodes, label, occurrence);
-    }
-    // "N,M" for --args.
-    std::string pair(const std::string& first, int firstOccurrence, const std::string& second,
-                     int secondOccurrence) const {
-        return node(first, firstOccurrence) + "," + node(second, secondOccurrence);
+    // Names joined by ',' as the numbers joined so: "LABEL" or "LABEL.K" is the K-th (from 0)
+    // node of that label in the order "for every node" visits them; a number stays itself.
+    std::string node(const std::string& names) const {
+        std::string numbers;
+        std::istringstream in(names);
+        for (std::string name; std::getline(in, name, ',');) {
+            const auto dot = name.rfind('.');
+            const bool counted = dot != std::string::npos && dot + 1 < name.size() &&
+                                 std::isdigit(static_cast<unsigned char>(name[dot + 1]));
+            numbers += (numbers.empty() ? "" : ",") +
+                       (std::isdigit(static_cast<unsigned char>(name[0]))
+                            ? name
+                            : nodeNumber(nodes, counted ? name.substr(0, dot) : name,
+                                         counted ? std::stoi(name.substr(dot + 1)) : 0));
+        }
+        return numbers;
     }
     // The root of the tree holding the leaf `word`, or the occurrence-th node with this label
     // in that tree.
@@ -43,12 +54,12 @@ public:
     }
 
     CommandResult call(const std::string& name) const { return cli({"run", file, "--call", name}); }
-    // `run --hook`, with --args when given, and saved as `output` (in the folder) when named.
-    CommandResult hook(const std::string& name, const std::string& arguments,
+    // `run --hook` on the named nodes, saved as `output` (in the folder) when named.
+    CommandResult hook(const std::string& name, const std::string& names,
                        const std::string& output = "") const {
         std::vector<std::string> words = {"run", file, "--hook", name};
-        if (!arguments.empty())
-            words.insert(words.end(), {"--args", arguments});
+        if (!names.empty())
+            words.insert(words.end(), {"--args", node(names)});
         if (!output.empty())
             words.insert(words.end(), {"-o", folder->file(output)});
         return cli(words);
@@ -65,6 +76,8 @@ private:
     std::vector<RLabelledNode> nodes;
 };
 
+using RRows = std::vector<std::pair<std::string, std::string>>;
+
 // What `run --hook` prints for a hook that shows one message and leaves `dirty` so.
 inline std::string hookOutput(const std::string& hook, const std::string& message,
                               bool dirty = false) {
@@ -79,61 +92,42 @@ inline std::string problemsFound(std::size_t problems) {
                                                       "the note beside each says why.";
 }
 
-struct RNote {
-    const char* label;
-    int occurrence;
-    const char* text;
-};
-
 // What `run --call` prints for a check that marks exactly these nodes, in tree order, with
 // these notes, and then shows the summary message.
-inline std::string checkOutput(const CSampleDocument& document, const std::vector<RNote>& notes,
+inline std::string checkOutput(const CSampleDocument& document, const RRows& notes,
                                const std::string& summary) {
     std::string out;
     std::string offending;
-    for (const RNote& note : notes) {
-        out += "pop-up " + document.node(note.label, note.occurrence) + ": " + note.text + "\n";
-        offending += " " + document.node(note.label, note.occurrence);
+    for (const auto& [name, note] : notes) {
+        out += "pop-up " + document.node(name) + ": " + note + "\n";
+        offending += " " + document.node(name);
     }
     return out + "message: " + summary + "\noffending:" + offending +
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
 }
 
-// Runs the hook on each node and expects its one message, with nothing changed.
-inline void expectNodeMessages(const CSampleDocument& document, const std::string& hook,
-                               const std::vector<RNote>& rows) {
-    for (const RNote& row : rows)
-        EXPECT_EQ(document.hook(hook, document.node(row.label, row.occurrence)).out,
-                  hookOutput(hook, row.text))
-            << row.label << " " << row.occurrence;
+// Runs the hook on each named node and expects its one message, with nothing changed.
+inline void expectMessages(const CSampleDocument& document, const std::string& hook,
+                           const RRows& rows) {
+    for (const auto& [name, message] : rows)
+        EXPECT_EQ(document.hook(hook, name).out, hookOutput(hook, message)) << name;
 }
 
-// A tree dropped on a node, and whether the sample's landing hook lets it land there.
-struct RLanding {
-    const char* dragged;
-    int draggedOccurrence;
-    const char* target;
-    int targetOccurrence;
-    bool allowed;
-};
-
-inline void expectLandings(const CSampleDocument& document, const std::vector<RLanding>& drops) {
-    for (const RLanding& drop : drops)
-        EXPECT_EQ(
-            document
-                .hook("is-landing-allowed", document.pair(drop.dragged, drop.draggedOccurrence,
-                                                          drop.target, drop.targetOccurrence))
-                .out,
-            std::string("hook is-landing-allowed: exists=1 answer=") + (drop.allowed ? "1" : "0") +
-                "\noffending:\ndirty: 0\n")
-            << drop.dragged << " on " << drop.target << " " << drop.targetOccurrence;
+// Trees dropped on nodes ("DRAGGED,TARGET"), and whether the landing hook lets them land.
+inline void expectLandings(const CSampleDocument& document,
+                           const std::vector<std::pair<const char*, bool>>& drops) {
+    for (const auto& [names, allowed] : drops)
+        EXPECT_EQ(document.hook("is-landing-allowed", names).out,
+                  std::string("hook is-landing-allowed: exists=1 answer=") + (allowed ? "1" : "0") +
+                      "\noffending:\ndirty: 0\n")
+            << names;
 }
 
-// Drops the tree at `dragged` on `target` ("N,M"), saves the result as `to` in the same folder
-// and gives the one line the script showed before the hook's own.
-inline std::string dropMessage(const CSampleDocument& from, const std::string& nodes,
+// Drops a tree on a node ("DRAGGED,TARGET"), saves the result as `to` in the same folder and
+// gives the one line the script showed before the hook's own.
+inline std::string dropMessage(const CSampleDocument& from, const std::string& names,
                                const std::string& to) {
-    const CommandResult result = from.hook("drag-completed", nodes, to);
+    const CommandResult result = from.hook("drag-completed", names, to);
     EXPECT_EQ(result.status, kExitSuccess) << result.err;
     const std::size_t lineEnd = result.out.find('\n');
     EXPECT_EQ(result.out.substr(lineEnd + 1),
