@@ -195,13 +195,6 @@ std::string AppTest::takeCalls() {
     return text;
 }
 
-std::vector<std::string> AppTest::messageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-        texts.push_back(call.text);
-    return texts;
-}
-
 void EditorTest::openGrammar(const std::string& text) {
     if (text.empty()) {
         ASSERT_TRUE(start());
@@ -215,14 +208,6 @@ void EditorTest::openGrammar(const std::string& text) {
         editor().handleOpenCurrentGrammar();
     }
     ASSERT_EQ(app->getMode(), kModeAuthor);
-}
-
-CLexicalItemsDialog& EditorTest::editor() {
-    return app->lexicalItemsDialog();
-}
-
-CTree& EditorTest::tree() {
-    return *editor().grammar();
 }
 
 int32_t EditorTest::word(const std::string& cited) {
@@ -333,22 +318,6 @@ void CanvasTest::openEnglishSample() {
     const std::string text = readTextFile(std::string(RAMEX_SAMPLES_DIR) + "/english.rgt");
     ASSERT_FALSE(text.empty());
     openWith(text);
-}
-
-CRamexWindow& CanvasTest::window() {
-    return app->mainWindow();
-}
-
-CTreeCanvas& CanvasTest::canvas() {
-    return app->mainWindow().canvas();
-}
-
-CMainPanel& CanvasTest::panel() {
-    return app->mainWindow().mainPanel();
-}
-
-CTree& CanvasTest::tree() {
-    return *app->mainWindow().document();
 }
 
 void CanvasTest::chooseWord(const std::string& category, const std::string& word) {
@@ -485,16 +454,6 @@ std::vector<RRect> CanvasTest::layoutOf(int32_t root) {
     return boxes;
 }
 
-int32_t CanvasTest::header(int32_t attribute) {
-    return cellOf(kHeaderRecord, attribute);
-}
-
-int32_t CanvasTest::cellOf(int32_t record, int32_t attribute) {
-    int32_t value = 0;
-    EXPECT_EQ(tree().getValue(record, attribute, value), kNoErr);
-    return value;
-}
-
 DatabaseState CanvasTest::documentState() {
     DatabaseState state = captureState(tree());
     for (int32_t record = kHeaderRecord + 1; record <= state.records; ++record)
@@ -509,31 +468,10 @@ DatabaseState CanvasTest::documentState() {
     return state;
 }
 
-std::size_t CanvasTest::undoSteps() {
-    return tree().undoStructure().stepCount();
-}
-
 int32_t CanvasTest::undoLabel() {
     int32_t label = 0;
     tree().undoStructure().currentUndoLabel(label);
     return label;
-}
-
-void CanvasTest::press(const QPoint& client) {
-    QTest::mousePress(canvas().viewport(), Qt::LeftButton, Qt::NoModifier, client);
-}
-
-void CanvasTest::moveTo(const QPoint& client) {
-    QTest::mouseMove(canvas().viewport(), client);
-}
-
-void CanvasTest::release(const QPoint& client) {
-    QTest::mouseRelease(canvas().viewport(), Qt::LeftButton, Qt::NoModifier, client);
-}
-
-void CanvasTest::click(const QPoint& client) {
-    press(client);
-    release(client);
 }
 
 void CanvasTest::drag(const QPoint& from, const QPoint& to) {
@@ -541,8 +479,4 @@ void CanvasTest::drag(const QPoint& from, const QPoint& to) {
     moveTo(to);
     settle(); // the dragged picture is painted where the pointer is
     release(to);
-}
-
-std::vector<std::string> CanvasTest::bugTexts() const {
-    return platform.recorder.bugReports();
 }

@@ -1,14 +1,22 @@
 #pragma once
 
+#include "model/CTree.h"
+#include "model/TreeAttributes.h"
 #include "support/HierarchyTestSupport.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
+#include "ui/CLexicalItemsDialog.h"
+#include "ui/CMainPanel.h"
 #include "ui/CRamexApp.h"
+#include "ui/CRamexWindow.h"
+#include "ui/CTreeCanvas.h"
+#include "undo/CUndoStructure.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QPoint>
+#include <QTest>
 #include <QVariant>
 
 #include <functional>
@@ -16,10 +24,6 @@
 #include <string>
 #include <vector>
 
-class CLexicalItemsDialog;
-class CMainPanel;
-class CRamexWindow;
-class CTreeCanvas;
 class QMenu;
 class QWidget;
 
@@ -68,7 +72,6 @@ protected:
     // Every request recorded since the last clear, " | " between them ("msg[title]: text",
     // "bug: text", "beep", "ask: prompt", "file: name", "print: document"), and clears them.
     std::string takeCalls();
-    std::vector<std::string> messageTexts() const;
 
     TempDir dir;
     RecordingPlatformScope platform;
@@ -81,8 +84,8 @@ protected:
     // Builds `text` into a grammar, selects it and opens it for authoring; with no text, a
     // new grammar.
     void openGrammar(const std::string& text = std::string());
-    CLexicalItemsDialog& editor();
-    CTree& tree();
+    CLexicalItemsDialog& editor() { return app->lexicalItemsDialog(); }
+    CTree& tree() { return *editor().grammar(); }
     // The word of the list whose citation form is `cited`; 0 when none.
     int32_t word(const std::string& cited);
     // The node of the selected word's tree labelled `label`, in pre-order; 0 when none.
@@ -110,10 +113,10 @@ protected:
     void openWith(const std::string& grammarText);
     void openEnglishSample();
 
-    CRamexWindow& window();
-    CTreeCanvas& canvas();
-    CMainPanel& panel();
-    CTree& tree();
+    CRamexWindow& window() { return app->mainWindow(); }
+    CTreeCanvas& canvas() { return window().canvas(); }
+    CMainPanel& panel() { return window().mainPanel(); }
+    CTree& tree() { return *window().document(); }
 
     // Chooses the category button with this caption and the word in the list.
     void chooseWord(const std::string& category, const std::string& word);
@@ -142,18 +145,22 @@ protected:
     std::string scene();
     // Each node's box in pre-order, painted first: what the layout made of the tree.
     std::vector<RRect> layoutOf(int32_t root);
-    int32_t header(int32_t attribute);
-    int32_t cellOf(int32_t record, int32_t attribute);
+    int32_t header(int32_t attribute) { return cellOf(kHeaderRecord, attribute); }
+    int32_t cellOf(int32_t record, int32_t attribute) {
+        return tree().tablet().cell(record, attribute);
+    }
     // The document as a user sees it: every cell but those layout and highlighting write.
     DatabaseState documentState();
-    std::size_t undoSteps();
+    std::size_t undoSteps() { return tree().undoStructure().stepCount(); }
     int32_t undoLabel();
 
-    void press(const QPoint& client);
-    void moveTo(const QPoint& client);
-    void release(const QPoint& client);
-    void click(const QPoint& client);
+    void press(const QPoint& at) { QTest::mousePress(canvas().viewport(), Qt::LeftButton, {}, at); }
+    void moveTo(const QPoint& at) { QTest::mouseMove(canvas().viewport(), at); }
+    void release(const QPoint& at) {
+        QTest::mouseRelease(canvas().viewport(), Qt::LeftButton, {}, at);
+    }
+    void click(const QPoint& at) { press(at), release(at); }
     // Presses, moves, paints and releases.
     void drag(const QPoint& from, const QPoint& to);
-    std::vector<std::string> bugTexts() const;
+    std::vector<std::string> bugTexts() const { return platform.recorder.bugReports(); }
 };
