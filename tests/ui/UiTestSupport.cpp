@@ -2,19 +2,11 @@
 
 #include "app/DocumentFiles.h"
 #include "cli/GrammarTextReader.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRString.h"
-#include "ui/CLexicalItemsDialog.h"
-#include "ui/CMainPanel.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
 #include "ui/CTreeView.h"
-#include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFocusEvent>
@@ -22,11 +14,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
-#include <QTest>
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 const char* const kTestGrammarText = R"(categories: X N V A P
 word dog: [NP [N' [N dog]]]
@@ -161,35 +151,18 @@ void AppTest::openForAuthoring(const std::string& grammarText) {
 
 std::string AppTest::takeCalls() {
     using Kind = RecordingPlatform::Kind;
+    // By kind: bug report, message, beep, pause, ask, file, font, printer.
+    const char* const names[] = {"bug: ", "msg",    "beep",   "pause ",
+                                 "ask: ", "file: ", "font: ", "print: "};
     std::string text;
     for (const RecordingPlatform::Call& call : platform.recorder.calls()) {
-        text += text.empty() ? "" : " | ";
-        switch (call.kind) {
-        case Kind::BugReport:
-            text += "bug: " + call.text;
-            break;
-        case Kind::Message:
-            text += "msg" + (call.title.empty() ? "" : "[" + call.title + "]") + ": " + call.text;
-            break;
-        case Kind::Beep:
-            text += "beep";
-            break;
-        case Kind::Pause:
-            text += "pause " + std::to_string(call.number);
-            break;
-        case Kind::Ask:
-            text += "ask: " + call.text;
-            break;
-        case Kind::ChooseFile:
-            text += "file: " + call.text;
-            break;
-        case Kind::ChooseFont:
-            text += "font: " + std::to_string(call.number);
-            break;
-        case Kind::ChoosePrinter:
-            text += "print: " + call.text;
-            break;
-        }
+        text += (text.empty() ? "" : " | ") + std::string(names[static_cast<int>(call.kind)]);
+        if (call.kind == Kind::Message)
+            text += (call.title.empty() ? "" : "[" + call.title + "]") + ": " + call.text;
+        else if (call.kind == Kind::Pause || call.kind == Kind::ChooseFont)
+            text += std::to_string(call.number);
+        else if (call.kind != Kind::Beep)
+            text += call.text;
     }
     platform.recorder.clear();
     return text;
