@@ -22,10 +22,11 @@ const char* const kLoop = "  while 1 = 1\n    let i = i + 1\n  end while\n";
 
 } // namespace
 
-// Each hook deletes a node the gesture holds, or fails, while a word is dropped on the
-// empty position of another tree.
+// A word is dropped on the empty position of another tree, with the built-in rules or while
+// each hook deletes a node the gesture holds, or fails.
 TEST_F(CanvasTest, HooksThatDeleteOrFailLeaveTheDocumentConsistent) {
     const std::pair<const char*, std::string> cases[] = {
+        {"no hooks", ""},
         {"drag-from-lexicon kills every new NP",
          "define function drag-from-lexicon(n)\n  if label(n) eq \"NP\" then kill-node(n) end "
          "if\nend define\n"},
@@ -61,10 +62,20 @@ TEST_F(CanvasTest, HooksThatDeleteOrFailLeaveTheDocumentConsistent) {
         EXPECT_TRUE(selected == 0 || tree().verifyNode(selected));
         EXPECT_TRUE(stringsAreConsistent(tree()));
         settle();
-        // Undo takes back the gesture and whatever the hooks did inside it.
+        if (hooks.empty()) {
+            EXPECT_EQ(undoSteps(), steps + 1);
+            EXPECT_EQ(scene(), "DP(D'(D(the) NP(N'(N(dog)))))@60,200 / -");
+        }
+        // Undo takes back the gesture and whatever the hooks did inside it; redo repeats it.
         if (undoSteps() > steps) {
+            const DatabaseState with = documentState();
             window().OnUndo();
             EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+            window().OnRedo();
+            EXPECT_TRUE(sameStateAllowingGrowth(with, documentState()));
+            window().OnUndo();
+            EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+            EXPECT_TRUE(stringsAreConsistent(tree()));
         }
         // The canvas still works: a plain drop lands a new tree.
         EXPECT_NE(placeWord("D", "the", QPoint(450, 300)), 0);
