@@ -116,8 +116,10 @@ TEST_F(DocumentsTest, SavingANewDocumentAsksForANameAndAppliesTheDotRule) {
     EXPECT_FALSE(app->getFileExistsOnlyInMemory());
 }
 
-TEST_F(DocumentsTest, SaveAsOntoAnExistingFileAsksAndNoKeepsItByteForByte) {
+// Save As onto another file, a failed save and Revert all keep the files as they were.
+TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     CRamexWindow& main = savedAndChanged("mine.rdc");
+    const auto saved = readFileBytes(dir.file("mine.rdc"));
     const std::string other = dir.file("other.rdc");
     writeTextFile(other, "someone else's work");
     platform.recorder.fileAnswers.push_back(other);
@@ -126,42 +128,19 @@ TEST_F(DocumentsTest, SaveAsOntoAnExistingFileAsksAndNoKeepsItByteForByte) {
     EXPECT_EQ(takeCalls(), "file: .rdc | msg[Replace Existing File]: There is already a file "
                            "by this name.  Replace it?");
     EXPECT_EQ(readTextFile(other), "someone else's work");
-    // The document keeps its own file and stays dirty.
+    // The document keeps its own file and stays dirty; the first write of a save goes
+    // through, the second fails.
     EXPECT_EQ(app->currentFilePath(), dir.file("mine.rdc"));
-    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
-
-    // Yes replaces it with the document.
-    platform.recorder.fileAnswers.push_back(other);
-    platform.recorder.buttonAnswers.push_back(kButtonYes);
-    EXPECT_EQ(main.attemptSave(true), kNoErr);
-    EXPECT_NE(readTextFile(other), "someone else's work");
-    EXPECT_EQ(app->currentFilePath(), other);
-    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
-}
-
-TEST_F(DocumentsTest, AFailedSaveKeepsTheOldFileAndTheDocumentDirty) {
-    CRamexWindow& main = savedAndChanged("essay.rdc");
-    // The first write goes through, the second fails.
-    const auto saved = readFileBytes(dir.file("essay.rdc"));
-    ASSERT_FALSE(saved.empty());
     CFileDescriptor::failNthWriteFromNow(2);
     main.OnSave();
     CFileDescriptor::failNthWriteFromNow(0);
-    EXPECT_EQ(readFileBytes(dir.file("essay.rdc")), saved);
+    EXPECT_EQ(readFileBytes(dir.file("mine.rdc")), saved);
     const auto reports = platform.recorder.bugReports();
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.back(), "CRamexWindow::OnSave (file system error)");
     EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
 
-    // Closing after a failed save on the student side still closes, and the file is intact.
-    platform.recorder.buttonAnswers.push_back(kButtonNo);
-    main.OnCloseItem();
-    EXPECT_EQ(app->getMode(), kModeClosingDocument);
-    EXPECT_EQ(readFileBytes(dir.file("essay.rdc")), saved);
-}
-
-TEST_F(DocumentsTest, RevertDiscardsChangesAndReopensTheFile) {
-    CRamexWindow& main = savedAndChanged("essay.rdc");
+    // Revert asks; OK reopens the file as it was saved.
     EXPECT_TRUE(main.action(kCommandRevert)->isEnabled());
     platform.recorder.buttonAnswers.push_back(kButtonCancel);
     main.OnRevert();
@@ -172,7 +151,27 @@ TEST_F(DocumentsTest, RevertDiscardsChangesAndReopensTheFile) {
     paint();
     EXPECT_EQ(app->getMode(), kModeDocument);
     EXPECT_EQ(enabledAmong(main, {kCommandUndo, kCommandRevert}), std::vector<int32_t>());
-    EXPECT_EQ(app->currentFilePath(), dir.file("essay.rdc"));
+    EXPECT_EQ(app->currentFilePath(), dir.file("mine.rdc"));
+
+    // Yes replaces the other file with the document.
+    main.OnAuthorMenuItem(kFirstMenu1Command);
+    platform.recorder.fileAnswers.push_back(other);
+    platform.recorder.buttonAnswers.push_back(kButtonYes);
+    EXPECT_EQ(main.attemptSave(true), kNoErr);
+    EXPECT_NE(readTextFile(other), "someone else's work");
+    EXPECT_EQ(app->currentFilePath(), other);
+    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
+
+    // Closing after a failed save on the student side still closes, and the file is intact.
+    const auto replaced = readFileBytes(other);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
+    CFileDescriptor::failNthWriteFromNow(2);
+    main.OnSave();
+    CFileDescriptor::failNthWriteFromNow(0);
+    platform.recorder.buttonAnswers.push_back(kButtonNo);
+    main.OnCloseItem();
+    EXPECT_EQ(app->getMode(), kModeClosingDocument);
+    EXPECT_EQ(readFileBytes(other), replaced);
 }
 
 TEST_F(DocumentsTest, AGrammarOpensAsADocumentAndFromTheCommandLine) {

@@ -151,20 +151,6 @@ TEST_F(CanvasTest, TabCyclesThroughTheVisibleToolsOnly) {
     }
 }
 
-TEST_F(CanvasTest, AHiddenLexiconShowsNoButtonsListOrPreview) {
-    openWith(std::string(kPlainGrammarText) +
-             "script:\ndefine function open\n  hide-lexicon\nend define\nend script\n");
-    EXPECT_EQ(visibleCategoryButtons(panel()), 0);
-    EXPECT_FALSE(panel().wordList()->isVisible());
-    EXPECT_FALSE(panel().preview()->isVisible());
-    // What the "open" hook did is part of the document as it opened.
-    EXPECT_EQ(undoSteps(), 0u);
-    QTest::mouseClick(&panel(), Qt::LeftButton, Qt::NoModifier,
-                      panel().preview()->geometry().center());
-    EXPECT_EQ(undoSteps(), 0u);
-    EXPECT_FALSE(canvas().gesture().isDragging());
-}
-
 TEST_F(CanvasTest, APreviewClickWithoutAWordOnlyChoosesTheArrow) {
     openWith(std::string(kPlainGrammarText) +
              "script:\ndefine function scissors(n)\nend define\nend script\n");
@@ -233,15 +219,24 @@ end script
 
 TEST_F(CanvasTest, OpeningRunsTheOpenHookOutsideTheHistoryAndClosingAsksToSave) {
     openWith(std::string(kPlainGrammarText) +
-             "script:\ndefine function open\n  message(\"hello\")\nend define\nend script\n");
+             "script:\ndefine function open\n  message(\"hello\")\n"
+             "  hide-lexicon\nend define\nend script\n");
+    // What the hook did is part of the document as it opened: no step, no lexicon.
     EXPECT_EQ(window().statusText(), "hello");
     bool canUndo = true;
     tree().undoStructure().canUndo(canUndo);
     EXPECT_FALSE(canUndo);
     EXPECT_TRUE(canvas().isVisible());
     EXPECT_TRUE(panel().toolButton(1)->isVisible());
+    EXPECT_EQ(visibleCategoryButtons(panel()), 0);
+    EXPECT_FALSE(panel().wordList()->isVisible());
+    EXPECT_FALSE(panel().preview()->isVisible());
+    QTest::mouseClick(&panel(), Qt::LeftButton, Qt::NoModifier,
+                      panel().preview()->geometry().center());
+    EXPECT_EQ(undoSteps(), 0u);
+    EXPECT_FALSE(canvas().gesture().isDragging());
 
-    placeWord("N", "dog", QPoint(200, 80));
+    addTree("S(dog)", 80, 200);
     platform.recorder.buttonAnswers.push_back(kButtonCancel);
     platform.recorder.clear();
     EXPECT_FALSE(window().close());
