@@ -261,6 +261,7 @@ TEST_F(PictureWriterTest, GradedDocumentsGetPicturesWithTheirOffendingNodesFrame
         EXPECT_GE(gaps[side], side == 0 ? 0 : 1) << side; // the top along the box's top row
         EXPECT_LE(gaps[side], 4) << side;
     }
+    EXPECT_EQ(gaps[1], gaps[3]); // centred on the box, as the label is
 
     // A folder that cannot be made is said, and every document is still graded (a grammar
     // file is a stack entry like any other).
