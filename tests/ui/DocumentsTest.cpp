@@ -54,7 +54,6 @@ protected:
 
 TEST_F(DocumentsTest, FilesThatCannotBeReadShowTheirMessageAndOpenNothing) {
     ASSERT_TRUE(start());
-    paint();
     writeTextFile(dir.file("notes.rdc"), "not a Ramex file");
     writeContainer(dir.file("bare.rdc"), -1);
     writeContainer(dir.file("older.rdc"), 0);
@@ -177,7 +176,6 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
 TEST_F(DocumentsTest, AGrammarOpensAsADocumentAndFromTheCommandLine) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     ASSERT_TRUE(start());
-    paint();
     EXPECT_EQ(app->openDocumentFile(grammar), kNoErr);
     paint();
     EXPECT_EQ(app->getMode(), kModeDocument);
@@ -200,7 +198,6 @@ TEST_F(DocumentsTest, MissingFilesOnTheCommandLineAreSaidPlainlyAndKeepTheCurren
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     setPreference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
-    paint();
     const std::string missing = dir.file("no-such.rgr");
     EXPECT_EQ(app->startWithGrammar(missing), kErrUserCancelled);
     EXPECT_EQ(app->openDocumentFile(dir.file("essay.rdc")), kErrUserCancelled);
@@ -245,7 +242,6 @@ TEST_F(DocumentsTest, TheAuthorSideOpensTheCurrentGrammarAndChecksItsScript) {
 TEST_F(DocumentsTest, NewInTheEditorOnAnUnsavedGrammarMustSaveItFirst) {
     setPreference("Privileges", 1);
     ASSERT_TRUE(start());
-    paint();
     app->mainWindow().OnNewGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
     EXPECT_TRUE(app->getFileExistsOnlyInMemory());

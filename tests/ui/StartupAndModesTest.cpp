@@ -25,7 +25,7 @@
 #include <QTest>
 
 TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningCommands) {
-    ASSERT_TRUE(start());
+    ASSERT_TRUE(start(false));
     EXPECT_EQ(app->getMode(), kModeClosingDocument);
     EXPECT_TRUE(app->getFileExistsOnlyInMemory());
     EXPECT_EQ(app->getCTree(), nullptr);
@@ -58,7 +58,6 @@ TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningComma
 
 TEST_F(AppTest, RequestsAreRoutedByMode) {
     ASSERT_TRUE(start());
-    paint();
     EXPECT_EQ(app->doUserInterfaceUndoTask(5, 0), kNoErr);
     EXPECT_EQ(app->reportParseError(0, 0), kNoErr);
     EXPECT_EQ(takeCalls(), "");
@@ -154,7 +153,6 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
 
 TEST_F(AppTest, NewWithoutAGrammarOffersToChooseOne) {
     ASSERT_TRUE(start());
-    paint();
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     app->mainWindow().OnNew();
     EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
@@ -175,7 +173,7 @@ TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     setPreference("Privileges", 1);
     setPreference("Current Grammar", QString::fromStdString(grammar));
-    ASSERT_TRUE(start());
+    ASSERT_TRUE(start(false));
     EXPECT_TRUE(app->getPrivileges());
     EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
     EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nenglish");
@@ -188,7 +186,7 @@ TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
     // a user's.
     setPreference("Current Grammar", QString::fromStdString(dir.file("gone.rgr")));
     setPreference("Privileges", 7);
-    ASSERT_TRUE(start());
+    ASSERT_TRUE(start(false));
     EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
     EXPECT_FALSE(app->getPrivileges());
     EXPECT_EQ(takeCalls(), "bug: The Privileges field in the Registry contains an invalid value. "
@@ -202,7 +200,6 @@ TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
     setPreference("Current Grammar",
                   QString::fromStdString(buildFile("english.rgr", kTestGrammarText)));
     ASSERT_TRUE(start());
-    paint();
     CPrivilegesDialog& dialog = app->privilegesDialog();
     const std::vector<int32_t> authoring = {kCommandNewGrammar, kCommandOpenGrammar,
                                             kCommandOpenCurrentGrammar};
@@ -224,7 +221,6 @@ TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
 
 TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCounters) {
     ASSERT_TRUE(start());
-    paint();
     CRamexWindow& main = app->mainWindow();
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
@@ -286,7 +282,6 @@ TEST_F(AppTest, AGrammarPathThatCannotBeTestedEndsTheStartWithTheFatalMessage) {
 
 TEST_F(AppTest, TheLexiconEditorsFileItemsFollowTheGrammar) {
     ASSERT_TRUE(start());
-    paint();
     app->handleNewGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
     CLexicalItemsDialog& editor = app->lexicalItemsDialog();

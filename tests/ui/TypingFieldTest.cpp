@@ -144,7 +144,6 @@ TEST_F(EditorTest, TypingACitationFormIsOneStepThatCarriesTheLeafAndUndoRestores
 
 TEST_F(AppTest, TheSharedAuthorMenusOfAnotherWindowFollowTheEditorAndActOnTheGrammar) {
     ASSERT_TRUE(start());
-    paint();
     CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     QMainWindow other;
     auto* menus = new CAuthorMenus(*other.menuBar(), other, editor);

@@ -108,9 +108,12 @@ std::string AppTest::buildFile(const std::string& name, const std::string& text)
     return path;
 }
 
-bool AppTest::start() {
+bool AppTest::start(bool thenPaint) {
     app = std::make_unique<CRamexApp>();
-    return app->InitInstance(true);
+    const bool started = app->InitInstance(true);
+    if (started && thenPaint)
+        paint();
+    return started;
 }
 
 void AppTest::paint() {
@@ -131,7 +134,6 @@ void AppTest::paint() {
 void AppTest::startWithNewDocument(const std::string& grammar) {
     setPreference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
-    paint();
     app->mainWindow().OnNew();
     ASSERT_EQ(app->getMode(), kModeOpeningDocument);
     paint();
@@ -143,7 +145,6 @@ void AppTest::openForAuthoring(const std::string& grammarText) {
     setPreference("Privileges", 1);
     setPreference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
-    paint();
     app->mainWindow().OnOpenCurrentGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
     platform.recorder.clear();
@@ -171,13 +172,11 @@ std::string AppTest::takeCalls() {
 void EditorTest::openGrammar(const std::string& text) {
     if (text.empty()) {
         ASSERT_TRUE(start());
-        paint();
         editor().handleNewGrammar();
     } else {
         const std::string path = buildFile("grammar.rgr", text);
         setPreference("Current Grammar", QString::fromStdString(path));
         ASSERT_TRUE(start());
-        paint();
         editor().handleOpenCurrentGrammar();
     }
     ASSERT_EQ(app->getMode(), kModeAuthor);

@@ -60,8 +60,8 @@ protected:
     QVariant preference(const char* name);
     // Builds the text form into a file; returns its path.
     std::string buildFile(const std::string& name, const std::string& text);
-    // Starts the application; the main window is shown.
-    bool start();
+    // Starts the application with the main window shown, and lets it paint unless not.
+    bool start(bool thenPaint = true);
     // Lets the main window paint, which finishes a change to mode 1 or 3.
     void paint();
     // Starts with `grammar` as the current grammar and makes a new document from it.
