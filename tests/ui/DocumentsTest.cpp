@@ -134,9 +134,12 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     main.OnSave();
     CFileDescriptor::failNthWriteFromNow(0);
     EXPECT_EQ(readFileBytes(dir.file("mine.rdc")), saved);
+    // Each layer the failure passes says so, down to the command.
     const auto reports = platform.recorder.bugReports();
-    ASSERT_FALSE(reports.empty());
+    ASSERT_EQ(reports.size(), 7u);
+    EXPECT_EQ(reports.front(), "CFileDescriptor::write (file system error)");
     EXPECT_EQ(reports.back(), "CRamexWindow::OnSave (file system error)");
+    platform.recorder.clear();
     EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
 
     // Revert asks; OK reopens the file as it was saved.
@@ -167,6 +170,8 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     CFileDescriptor::failNthWriteFromNow(2);
     main.OnSave();
     CFileDescriptor::failNthWriteFromNow(0);
+    EXPECT_EQ(platform.recorder.bugReports(), reports);
+    platform.recorder.clear();
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     main.OnCloseItem();
     EXPECT_EQ(app->getMode(), kModeClosingDocument);

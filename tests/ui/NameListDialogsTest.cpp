@@ -92,4 +92,6 @@ TEST_F(NameListDialogsTest, FeaturesDialogClearsValuesAndDisablesControlsWhenEmp
     // An undo task for another list is an error.
     EXPECT_EQ(dialog.doUserInterfaceUndoTask(7, 0), kErrInvalidParameter);
     EXPECT_EQ(dialog.doUserInterfaceUndoTask(8, 0), kNoErr);
+    EXPECT_EQ(takeCalls(),
+              "bug: CFeaturesCategoriesDialog::doUserInterfaceUndoTask (invalid parameter)");
 }

@@ -117,7 +117,6 @@ TEST_F(TreeOutputTest, QTreeTextsOfTheEdgeCasesGoToTheClipboard) {
     platform.recorder.clear();
     window().OnExportQTree();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "\\Tree ");
-    EXPECT_TRUE(bugTexts().empty());
 }
 
 TEST_F(TreeOutputTest, CopyPutsTheSameSvgAndPngOnTheClipboardAsTheCommandLineRenders) {
@@ -247,7 +246,6 @@ TEST_F(TreeOutputTest, ExportPictureWritesEachTypeAndScale) {
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     exportAs(dir.file("one.png"), "PNG picture, 4x (*.png)");
     EXPECT_EQ(QImage(QString::fromStdString(dir.file("one.png"))).size(), one.size());
-    EXPECT_TRUE(bugTexts().empty());
 }
 
 TEST_F(TreeOutputTest, AnExportThatCannotBeWrittenNamesTheFileAndLeavesNothing) {

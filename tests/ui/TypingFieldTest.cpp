@@ -286,7 +286,6 @@ TEST_F(AppTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
     window.OnCheckScript();
     platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
     app->lexicalItemsDialog().OnSaveAs();
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
     bool dirty = true;
     tree.undoStructure().isDirty(dirty);
     EXPECT_FALSE(dirty);
@@ -336,5 +335,4 @@ TEST_F(AppTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {
     EXPECT_TRUE(sameStateAllowingGrowth(renamed, captureState(tree)));
     EXPECT_EQ(dialog.nameField().text(), "Noun");
     EXPECT_EQ(dialog.list().currentItem()->text(), "Noun");
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
 }

@@ -54,6 +54,10 @@ class AppTest : public ::testing::Test {
 protected:
     AppTest();
     ~AppTest() override;
+    // A bug report no test took is a fault.
+    void TearDown() override {
+        EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>());
+    }
 
     // Writes a preference before the application starts.
     void setPreference(const char* name, const QVariant& value);
