@@ -48,7 +48,7 @@ protected:
 
 } // namespace
 
-TEST_F(StudentMenusTest, TheMenuBarHoldsTheStudentsMenusItemsAndKeys) {
+TEST_F(StudentMenusTest, TheMenuBarHoldsTheStudentsMenusItemsAndKeysAndTheGrammarsMenu) {
     std::string titles;
     for (QMenu* menu : menus())
         titles += menu->title().toStdString() + ";";
@@ -83,6 +83,22 @@ TEST_F(StudentMenusTest, TheMenuBarHoldsTheStudentsMenusItemsAndKeys) {
     EXPECT_EQ(enabledAmong(window(), {kCommandExportPicture, kCommandPrint, kCommandCopy}),
               (std::vector<int32_t>{kCommandExportPicture, kCommandPrint}));
     EXPECT_EQ(takeCalls(), "");
+
+    // The grammar's menu runs from the menu bar and goes with the document.
+    menus()[4]->actions().constFirst()->trigger();
+    EXPECT_EQ(window().statusText(), "marked");
+    EXPECT_EQ(window().action(kCommandUndo)->text(), "Undo Menu");
+    EXPECT_TRUE(window().action(kCommandSave)->isEnabled());
+
+    platform.recorder.buttonAnswers.push_back(kButtonNo);
+    window().OnCloseItem();
+    paint();
+    EXPECT_EQ(menus().size(), 4u);
+    EXPECT_EQ(window().authorMenu(1), nullptr);
+    // Without a document the Drawing items are off and unchecked.
+    EXPECT_TRUE(checkedDrawingItems().empty());
+    EXPECT_EQ(enabledAmong(window(), kDrawingIds), std::vector<int32_t>());
+    EXPECT_FALSE(window().action(kCommandExportPicture)->isEnabled());
 }
 
 TEST_F(StudentMenusTest, KeysRunTheirCommandsOnlyWhileTheItemIsEnabled) {
@@ -173,7 +189,7 @@ TEST_F(StudentMenusTest, EveryDrawingCommandIsAStepThatUndoAndRedoRoundTrip) {
     EXPECT_EQ(takeCalls(), "");
 }
 
-TEST_F(StudentMenusTest, FontAndSizeStoresTheChosenFaceAndAClampedSize) {
+TEST_F(StudentMenusTest, FontAndSizeStoresTheChosenFaceAndAClampedSizeOrAStandInsName) {
     const int32_t root = addTree("S(NP(the dog) VP(barks))", 40, 200);
     const std::string installed = QFontDatabase::families().constFirst().toStdString();
     const std::string before = cellText(tree(), kHeaderRecord, kHdrFontName);
@@ -214,17 +230,13 @@ TEST_F(StudentMenusTest, FontAndSizeStoresTheChosenFaceAndAClampedSize) {
     EXPECT_EQ(layoutOf(root), layoutBefore);
     // Labels in the largest font are no fault: nothing was reported on the way.
     EXPECT_EQ(takeCalls(), "");
-}
 
-TEST_F(StudentMenusTest, AFontThatIsNotInstalledIsDrawnInAStandInAndKeepsItsName) {
-    const int32_t root = addTree("S(NP(the dog) VP(barks))", 40, 200);
+    // A font that is not installed is drawn in a stand-in and keeps its name; the dialog starts
+    // on the stand-in and says so, and a cancel changes nothing.
     ASSERT_EQ(window().doFontPrefs(12, "No Such Font Ramex"), kNoErr);
     window().updateMenus();
-    // The trees are still drawn, and the stored name stays.
     EXPECT_GT(layoutOf(root)[0].right - layoutOf(root)[0].left, 0);
-
-    // The dialog starts on the stand-in, says so, and a cancel changes nothing.
-    const std::size_t steps = undoSteps();
+    const std::size_t stepsNow = undoSteps();
     window().OnFontAndSize();
     const auto asked = platform.recorder.callsOfKind(RecordingPlatform::Kind::ChooseFont);
     ASSERT_EQ(asked.size(), 1u);
@@ -233,7 +245,7 @@ TEST_F(StudentMenusTest, AFontThatIsNotInstalledIsDrawnInAStandInAndKeepsItsName
     EXPECT_NE(window().statusText().toStdString().find("\"No Such Font Ramex\" is not installed"),
               std::string::npos)
         << window().statusText().toStdString();
-    EXPECT_EQ(undoSteps(), steps);
+    EXPECT_EQ(undoSteps(), stepsNow);
     EXPECT_EQ(cellText(tree(), kHeaderRecord, kHdrFontName), "No Such Font Ramex");
 }
 
@@ -260,22 +272,4 @@ TEST_F(StudentMenusTest, ClearDeletesTheSelectedSubtreeAsOneStep) {
     EXPECT_TRUE(workAreaRoots().empty());
     window().OnClear();
     EXPECT_EQ(takeCalls(), "bug: CRamexWindow::OnClear (general error)");
-}
-
-TEST_F(StudentMenusTest, TheGrammarsMenuRunsFromTheMenuBarAndGoesWithTheDocument) {
-    ASSERT_EQ(menus().size(), 5u);
-    menus()[4]->actions().constFirst()->trigger();
-    EXPECT_EQ(window().statusText(), "marked");
-    EXPECT_EQ(window().action(kCommandUndo)->text(), "Undo Menu");
-    EXPECT_TRUE(window().action(kCommandSave)->isEnabled());
-
-    platform.recorder.buttonAnswers.push_back(kButtonNo);
-    window().OnCloseItem();
-    paint();
-    EXPECT_EQ(menus().size(), 4u);
-    EXPECT_EQ(window().authorMenu(1), nullptr);
-    // Without a document the Drawing items are off and unchecked.
-    EXPECT_TRUE(checkedDrawingItems().empty());
-    EXPECT_EQ(enabledAmong(window(), kDrawingIds), std::vector<int32_t>());
-    EXPECT_FALSE(window().action(kCommandExportPicture)->isEnabled());
 }
