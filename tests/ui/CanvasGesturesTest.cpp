@@ -3,18 +3,11 @@
 #include "UiTestSupport.h"
 
 #include "drawing/CPort.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
 #include "ui/CDragImage.h"
-#include "ui/CMainPanel.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
 #include "ui/CTreeView.h"
-#include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
 #include <QImage>
-#include <QTest>
 #include <QToolButton>
 
 namespace {

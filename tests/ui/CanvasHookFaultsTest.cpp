@@ -2,11 +2,7 @@
 // the gesture's step closes and undo takes back what the hook did.
 #include "UiTestSupport.h"
 
-#include "model/CTree.h"
 #include "ui/CDragImage.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
-#include "undo/CUndoStructure.h"
 
 #include <QWidget>
 

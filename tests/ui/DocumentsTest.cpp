@@ -1,13 +1,9 @@
 #include "UiTestSupport.h"
 
 #include "app/CommandIds.h"
-#include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
-#include "ui/CLexicalItemsDialog.h"
-#include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
-#include "undo/CUndoStructure.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>

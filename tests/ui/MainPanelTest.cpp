@@ -1,12 +1,7 @@
 // The main window's panel: geometry, categories, tools, Tab, visibility and its undo tasks.
 #include "UiTestSupport.h"
 
-#include "model/CTree.h"
-#include "ui/CMainPanel.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
 #include "ui/CTreeView.h"
-#include "undo/CUndoStructure.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,7 +9,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTest>
 #include <QToolButton>
 
 namespace {

@@ -1,10 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "model/CTree.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CFeaturesDialog.h"
-#include "ui/CLexicalItemsDialog.h"
-#include "undo/CUndoStructure.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,8 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "model/CTree.h"
 #include "script/ScriptLineColouring.h"
-#include "storage/CRString.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptFindBar.h"
 #include "ui/CScriptHighlighter.h"

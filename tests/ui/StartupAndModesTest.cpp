@@ -2,18 +2,13 @@
 #include "UiTestSupport.h"
 
 #include "app/CommandIds.h"
-#include "model/CTree.h"
 #include "storage/CRMemory.h"
-#include "storage/CRString.h"
 #include "ui/CAskDialog.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CDebugDialog.h"
 #include "ui/CFeaturesDialog.h"
-#include "ui/CLexicalItemsDialog.h"
 #include "ui/CPrivilegesDialog.h"
-#include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
-#include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
 #include <QApplication>
@@ -22,7 +17,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
-#include <QTest>
 
 TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningCommands) {
     ASSERT_TRUE(start(false));

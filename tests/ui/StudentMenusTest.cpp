@@ -4,10 +4,6 @@
 
 #include "app/CommandIds.h"
 #include "drawing/CPort.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QTest>
 
 namespace {
 

@@ -4,11 +4,6 @@
 
 #include "app/CommandIds.h"
 #include "cli/CliRender.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
 #include "undo/UndoLabels.h"
 
 #include <QClipboard>

@@ -4,17 +4,12 @@
 
 #include "app/CTypingRuns.h"
 #include "app/CommandIds.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
 #include "ui/CAuthorMenus.h"
 #include "ui/CCategoriesDialog.h"
-#include "ui/CLexicalItemsDialog.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptWindow.h"
 #include "ui/CTypingField.h"
 #include "ui/EditFieldCommands.h"
-#include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
 #include <QApplication>
@@ -27,7 +22,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTextBlock>
 
 namespace {
@@ -97,6 +91,7 @@ TEST_F(TypingFieldTest, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone)
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
+// A field that outlives its runs, or cannot find its cell, stores nothing.
 TEST_F(TypingFieldTest, AFieldOutlivingItsRunsOrFailingToLocateStoresNothing) {
     auto runs = std::make_unique<CTypingRuns>([this] { return &tree; }, [] {});
     QLineEdit edit;

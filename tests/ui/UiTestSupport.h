@@ -2,6 +2,7 @@
 
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
+#include "storage/CRString.h"
 #include "support/HierarchyTestSupport.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
