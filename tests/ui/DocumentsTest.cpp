@@ -1,6 +1,5 @@
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
 #include "storage/CFileDescriptor.h"
 #include "storage/CRFile.h"
 #include "ui/CScriptWindow.h"

@@ -1,6 +1,5 @@
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
 #include "drawing/CPort.h"
 #include "ui/CFeaturePanel.h"
 

@@ -1,7 +1,6 @@
 // Starting, the modes, preferences, the hidden dialogs and the menus' enabled states.
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
 #include "storage/CRMemory.h"
 #include "ui/CAskDialog.h"
 #include "ui/CCategoriesDialog.h"

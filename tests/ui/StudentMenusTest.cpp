@@ -2,7 +2,6 @@
 // steps, Clear, and the grammar's own menus.
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
 #include "drawing/CPort.h"
 
 #include <QApplication>

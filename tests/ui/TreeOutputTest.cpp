@@ -2,7 +2,6 @@
 // picture files.
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
 #include "cli/CliRender.h"
 #include "undo/UndoLabels.h"
 

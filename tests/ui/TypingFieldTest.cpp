@@ -3,7 +3,6 @@
 #include "UiTestSupport.h"
 
 #include "app/CTypingRuns.h"
-#include "app/CommandIds.h"
 #include "ui/CAuthorMenus.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CScriptEditor.h"

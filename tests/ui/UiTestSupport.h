@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandIds.h"
 #include "model/CTree.h"
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
