@@ -10,6 +10,7 @@
 #include "model/TreeAttributes.h"
 #include "storage/CRString.h"
 #include "storage/CTablet.h"
+#include "support/HierarchyTestSupport.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
 #include "undo/UndoLabels.h"
@@ -65,22 +66,16 @@ protected:
         ASSERT_EQ(inStep(tree, kLabelNeverUndoable, [this] { return buildTrees(); }), kNoErr);
     }
     RErr buildTrees() {
-        const auto node = [this](int32_t mother, const char* label, int32_t& made) {
-            RErr err = mother ? tree.newDaughterToRight(mother, made) : tree.newRoot(made);
-            return err ? err : tree.setMainString(made, CRString(label, 155));
-        };
-        int32_t unused = 0;
+        std::map<std::string, int32_t> nodes;
         int32_t word = 0;
-        RErr err = node(0, "S", root);
-        for (const char* label : {"NP", "VP"})
-            err = err ? err : node(root, label, vp);
-        err = err ? err : node(vp, "sleeps", unused);
+        RErr err = buildTree(tree, "lexiconword", word, nodes);
+        err = err ? err : tree.setWhereIsTree(word, kTreeInLexicon);
+        err = err ? err : buildTree(tree, "S(NP VP(sleeps))", root, nodes);
+        vp = nodes["VP"];
         err = err ? err : tree.setWhereIsTree(root, kTreeOnWorkArea);
         err = err ? err : tree.dataTask(root, kAttrAbsoluteH, 300);
         err = err ? err : tree.dataTask(root, kAttrAbsoluteV, 200);
-        err = err ? err : tree.setDrawingPref(kHdrThickness, 2, nullptr);
-        err = err ? err : node(0, "lexiconword", word);
-        return err ? err : tree.setWhereIsTree(word, kTreeInLexicon);
+        return err ? err : tree.setDrawingPref(kHdrThickness, 2, nullptr);
     }
 
     static std::unique_ptr<QGuiApplication> application;

@@ -69,7 +69,7 @@ TEST_F(CanvasTest, DragByZeroOnTheEdgeOfARootLabelMovesItsTopCentreThere) {
     openWith(kPlainGrammarText);
     const int32_t dog = placeWord("N", "dog", QPoint(200, 80));
     click(QPoint(400, 400));
-    const QPoint edge = leftEdgeOf(dog) + QPoint(1, 0);
+    const QPoint edge = centreOf(dog, true) + QPoint(1, 0);
     click(edge);
     const RPoint page = canvas().clientPointToPage(edge);
     EXPECT_EQ(scene(),

@@ -254,25 +254,19 @@ std::vector<std::string> EditorTest::snapshot() {
     return cells;
 }
 
-void EditorTest::expectUndoRedo(const std::vector<std::string>& before,
-                                const std::string& shownBefore) {
-    const std::vector<std::string> after = snapshot();
-    const std::string shownAfter = shown();
-    editor().OnUndo();
-    EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(shown(), shownBefore);
-    editor().OnRedo();
-    EXPECT_EQ(snapshot(), after);
-    EXPECT_EQ(shown(), shownAfter);
-}
-
 void EditorTest::expectStep(const std::function<void()>& action, const std::string& shownAfter,
                             const std::string& shownAfterUndo) {
     const std::vector<std::string> before = snapshot();
     const std::string shownBefore = shown();
     action();
     EXPECT_EQ(shown(), shownAfter);
-    expectUndoRedo(before, shownAfterUndo.empty() ? shownBefore : shownAfterUndo);
+    const std::vector<std::string> after = snapshot();
+    editor().OnUndo();
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(shown(), shownAfterUndo.empty() ? shownBefore : shownAfterUndo);
+    editor().OnRedo();
+    EXPECT_EQ(snapshot(), after);
+    EXPECT_EQ(shown(), shownAfter);
 }
 
 void EditorTest::undoAll() {
@@ -381,19 +375,12 @@ void CanvasTest::settle() {
     canvas().viewport()->repaint();
 }
 
-QPoint CanvasTest::centreOf(int32_t node) {
+QPoint CanvasTest::centreOf(int32_t node, bool onLeftEdge) {
     settle();
     RRect box;
     EXPECT_EQ(tree().getNodeRect(node, box), kNoErr);
     return canvas().pagePointToClient(
-        RPoint{(box.top + box.bottom) / 2, (box.left + box.right) / 2});
-}
-
-QPoint CanvasTest::leftEdgeOf(int32_t node) {
-    settle();
-    RRect box;
-    EXPECT_EQ(tree().getNodeRect(node, box), kNoErr);
-    return canvas().pagePointToClient(RPoint{(box.top + box.bottom) / 2, box.left});
+        RPoint{(box.top + box.bottom) / 2, onLeftEdge ? box.left : (box.left + box.right) / 2});
 }
 
 std::string CanvasTest::qtreeOf(int32_t root) {

@@ -101,11 +101,9 @@ protected:
     std::string shown();
     // Every cell a user's change can reach, string cells by their text.
     std::vector<std::string> snapshot();
-    // Undoes and redoes the last step, comparing the whole database with `before` and the
-    // state now, and what the editor shows after each.
-    void expectUndoRedo(const std::vector<std::string>& before, const std::string& shownBefore);
-    // Runs the action as one step, checks what the editor shows then, and round-trips it;
-    // undo shows what was shown before unless `shownAfterUndo` says otherwise.
+    // Runs the action as one step, checks what the editor shows then, and undoes and redoes
+    // it, comparing the whole database and what is shown each time; undo shows what was
+    // shown before unless `shownAfterUndo` says otherwise.
     void expectStep(const std::function<void()>& action, const std::string& shownAfter,
                     const std::string& shownAfterUndo = std::string());
     // Undoes every step there is, through the editor.
@@ -142,9 +140,8 @@ protected:
     // The first node of the subtree, in pre-order, with this label; 0 when none.
     int32_t findNode(int32_t root, const std::string& label);
     int32_t lastDaughter(int32_t root, const std::string& motherLabel);
-    // The client point at the centre of a node's box, and at the box's left edge.
-    QPoint centreOf(int32_t node);
-    QPoint leftEdgeOf(int32_t node);
+    // The client point at the centre of a node's box, or halfway down its left edge.
+    QPoint centreOf(int32_t node, bool onLeftEdge = false);
     std::string qtreeOf(int32_t root);
     // The tree area as a user sees it: each tree with its root's place, then the selected
     // node's label: "NP(N'(N(dog)))@60,150; D@80,200 / NP".
