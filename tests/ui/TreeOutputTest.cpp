@@ -207,9 +207,22 @@ TEST_F(TreeOutputTest, PrintPlacesTreesAHundredthOfAnInchToAUnitOnTheirPagesOrCh
     EXPECT_EQ(layoutOf(root).size(), 6u);
 }
 
-TEST_F(TreeOutputTest, ExportPictureWritesEachTypeAndScale) {
+TEST_F(TreeOutputTest, ExportPictureWritesEachTypeAndScaleOrNamesTheFileItCannotWrite) {
     const int32_t root = addTree("S(NP(the dog) VP(barks))", 60, 250);
     addTree("Other(tree)", 60, 600);
+    // One that cannot be written names the file and leaves nothing; a cancelled dialog writes
+    // nothing and says nothing.
+    const DatabaseState before = documentState();
+    const std::string nowhere = dir.file("no-such-folder/tree.png");
+    platform.recorder.fileAnswers.push_back(nowhere);
+    window().OnExportPicture();
+    window().OnExportPicture();
+    EXPECT_EQ(takeCalls(), "file: test.png | msg: The picture could not be saved as \"" + nowhere +
+                               "\". Check that the folder exists and that you may write in it. | "
+                               "file: test.png");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-folder")));
+    EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+
     exportAs(dir.file("one"), "PNG picture, 1x (*.png)");
     exportAs(dir.file("two.png"), "PNG picture, 2x (*.png)");
     exportAs(dir.file("four.PNG"), "PNG picture, 4x (*.png)");
@@ -240,19 +253,4 @@ TEST_F(TreeOutputTest, ExportPictureWritesEachTypeAndScale) {
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     exportAs(dir.file("one.png"), "PNG picture, 4x (*.png)");
     EXPECT_EQ(QImage(QString::fromStdString(dir.file("one.png"))).size(), one.size());
-}
-
-TEST_F(TreeOutputTest, AnExportThatCannotBeWrittenNamesTheFileAndLeavesNothing) {
-    addTree("S(NP(the dog) VP(barks))", 60, 250);
-    const DatabaseState before = documentState();
-    const std::string nowhere = dir.file("no-such-folder/tree.png");
-    platform.recorder.fileAnswers.push_back(nowhere);
-    window().OnExportPicture();
-    // A cancelled dialog writes nothing and says nothing.
-    window().OnExportPicture();
-    EXPECT_EQ(takeCalls(), "file: test.png | msg: The picture could not be saved as \"" + nowhere +
-                               "\". Check that the folder exists and that you may write in it. | "
-                               "file: test.png");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("no-such-folder")));
-    EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
 }
