@@ -42,7 +42,7 @@ protected:
 
 } // namespace
 
-TEST_F(NameListDialogsTest, CategoriesAddAndRemoveAsStepsWithTheInUseCheck) {
+TEST_F(NameListDialogsTest, CategoriesAndFeaturesAddAndRemoveAsStepsWithTheInUseCheck) {
     CCategoriesDialog& dialog = app->categoriesDialog();
     dialog.show();
     EXPECT_EQ(shown(dialog), "A* N P V X / A / remove");
@@ -72,23 +72,22 @@ TEST_F(NameListDialogsTest, CategoriesAddAndRemoveAsStepsWithTheInUseCheck) {
     dialog.removeButton().click();
     EXPECT_EQ(shown(dialog), "A* N V X X0 / A / remove");
     expectStep(dialog, true, withP, "A N P* V X X0 / P / remove");
-}
 
-TEST_F(NameListDialogsTest, FeaturesDialogClearsValuesAndDisablesControlsWhenEmpty) {
-    CFeaturesDialog& dialog = app->featuresDialog();
-    dialog.show();
-    EXPECT_EQ(shown(dialog), "num* / num / remove");
-    const DatabaseState before = captureState(*app->getCTree());
-    dialog.removeButton().click();
-    EXPECT_EQ(shown(dialog), " / -");
-    EXPECT_TRUE(dialog.nameField().text().isEmpty());
-    EXPECT_TRUE(dialog.newButton().isEnabled());
-    expectStep(dialog, true, before, "num* / num / remove");
-    dialog.newButton().click();
-    EXPECT_EQ(shown(dialog), "Feature 0* num / Feature 0 / remove");
+    // Features: removing the last one clears the values and disables the controls.
+    CFeaturesDialog& features = app->featuresDialog();
+    features.show();
+    EXPECT_EQ(shown(features), "num* / num / remove");
+    const DatabaseState withNum = captureState(*app->getCTree());
+    features.removeButton().click();
+    EXPECT_EQ(shown(features), " / -");
+    EXPECT_TRUE(features.nameField().text().isEmpty());
+    EXPECT_TRUE(features.newButton().isEnabled());
+    expectStep(features, true, withNum, "num* / num / remove");
+    features.newButton().click();
+    EXPECT_EQ(shown(features), "Feature 0* num / Feature 0 / remove");
     // An undo task for another list is an error.
-    EXPECT_EQ(dialog.doUserInterfaceUndoTask(7, 0), kErrInvalidParameter);
-    EXPECT_EQ(dialog.doUserInterfaceUndoTask(8, 0), kNoErr);
+    EXPECT_EQ(features.doUserInterfaceUndoTask(7, 0), kErrInvalidParameter);
+    EXPECT_EQ(features.doUserInterfaceUndoTask(8, 0), kNoErr);
     EXPECT_EQ(takeCalls(),
               "bug: CFeaturesCategoriesDialog::doUserInterfaceUndoTask (invalid parameter)");
 }
