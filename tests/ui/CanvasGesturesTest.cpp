@@ -1,18 +1,13 @@
-// The tree canvas's three tools and dragging, driven by mouse events on the real widgets.
-#include "CanvasTestSupport.h"
+// The tree canvas's three tools and dragging, driven by mouse events on the real widgets, and
+// the one-tree view and dragged picture they use.
+#include "UiTestSupport.h"
 
 #include "drawing/CPort.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
 #include "ui/CDragImage.h"
-#include "ui/CMainPanel.h"
-#include "ui/CRamexWindow.h"
-#include "ui/CTreeCanvas.h"
-#include "undo/CUndoStructure.h"
+#include "ui/CTreeView.h"
 #include "undo/UndoLabels.h"
 
-#include <QListWidget>
-#include <QTest>
+#include <QImage>
 #include <QToolButton>
 
 namespace {
@@ -35,73 +30,51 @@ end define
 end script
 )";
 
-int32_t selectedValue(CTree& tree, int32_t node) {
-    int32_t value = 0;
-    tree.getValue(node, kAttrSelected, value);
-    return value;
-}
-
 } // namespace
 
 TEST_F(CanvasTest, GesturesThatComeToNothingLeaveNoStep) {
     openWith(kPlainGrammarText);
-    bool dirty = true;
-
     // A word dropped over the panel leaves no tree, no step and a clean document.
     chooseWord("N", "dog");
     dragChosenWordTo(QPoint(), true);
-    EXPECT_TRUE(workAreaRoots().empty());
+    EXPECT_EQ(scene(), " / -");
     EXPECT_EQ(undoSteps(), 0u);
+    bool dirty = true;
     tree().undoStructure().isDirty(dirty);
     EXPECT_FALSE(dirty);
     EXPECT_FALSE(canvas().dragImage()->isShowing());
 
     const int32_t dog = placeWord("N", "dog", QPoint(150, 60));
-    ASSERT_NE(dog, 0);
-    EXPECT_EQ(undoSteps(), 1u);
+    EXPECT_EQ(scene(), "NP(N'(N(dog)))@60,150 / NP");
     EXPECT_EQ(undoLabel(), kLabelDrag);
     const DatabaseState placed = documentState();
 
-    // Empty canvas: deselects, no step.
-    EXPECT_EQ(canvas().getSelectedNode(), dog);
+    // Empty canvas: deselects. The arrow on an inner node when no hook allows it; the
+    // scissors and the glass released away from the pressed node: no step at all.
     click(QPoint(400, 400));
-    EXPECT_EQ(canvas().getSelectedNode(), 0);
-    // The arrow on an inner node when no hook allows it.
+    EXPECT_EQ(scene(), "NP(N'(N(dog)))@60,150 / -");
     const QPoint inner = centreOf(findNode(dog, "N'"));
     click(inner);
-    // The scissors and the glass released away from the pressed node.
     for (int32_t tool : {2, 3}) {
         window().setTool(tool);
-        press(inner);
-        moveTo(QPoint(400, 400));
-        release(QPoint(400, 400));
+        drag(inner, QPoint(400, 400));
     }
     window().setTool(1);
     EXPECT_EQ(undoSteps(), 1u);
     EXPECT_EQ(undoLabel(), kLabelDrag);
     EXPECT_TRUE(sameStateAllowingGrowth(placed, documentState()));
-    EXPECT_TRUE(bugTexts().empty());
 }
 
 TEST_F(CanvasTest, DragByZeroOnTheEdgeOfARootLabelMovesItsTopCentreThere) {
     openWith(kPlainGrammarText);
     const int32_t dog = placeWord("N", "dog", QPoint(200, 80));
-    ASSERT_NE(dog, 0);
-    RPoint before;
-    tree().getAbsolutePoint(dog, before);
-    EXPECT_EQ(before.h, 200);
-    EXPECT_EQ(before.v, 80);
     click(QPoint(400, 400));
-
-    const QPoint edge = leftEdgeOf(dog) + QPoint(1, 0);
+    const QPoint edge = centreOf(dog, true) + QPoint(1, 0);
     click(edge);
-    RPoint after;
-    tree().getAbsolutePoint(dog, after);
     const RPoint page = canvas().clientPointToPage(edge);
-    EXPECT_EQ(after.h, page.h);
-    EXPECT_EQ(after.v, page.v);
-    EXPECT_NE(after.h, before.h);
-    EXPECT_EQ(canvas().getSelectedNode(), dog);
+    EXPECT_EQ(scene(),
+              "NP(N'(N(dog)))@" + std::to_string(page.v) + "," + std::to_string(page.h) + " / NP");
+    EXPECT_LT(page.h, 200);
     EXPECT_EQ(undoSteps(), 2u);
     EXPECT_EQ(undoLabel(), kLabelDrag);
     // Its label's top centre now lies at the click.
@@ -116,35 +89,32 @@ TEST_F(CanvasTest, ADraggedTreeIsNeverOfferedItsOwnNodes) {
     openWith(std::string(kPlainGrammarText) + "word self: [NP [N' [N self] [NP]]]\n");
     const int32_t self = placeWord("N", "self", QPoint(150, 60));
     const int32_t other = placeWord("N", "self", QPoint(450, 60));
-    ASSERT_NE(self, 0);
-    ASSERT_NE(other, 0);
-    int32_t ownLeaf = 0;
-    int32_t otherLeaf = 0;
-    tree().getRightmostDaughter(findNode(self, "N'"), ownLeaf);
-    tree().getRightmostDaughter(findNode(other, "N'"), otherLeaf);
-    const std::string shape = qtreeOf(self);
+    const int32_t ownLeaf = lastDaughter(self, "N'");
+    const int32_t otherLeaf = lastDaughter(other, "N'");
     const QPoint ownLeafPoint = centreOf(ownLeaf);
     const QPoint otherLeafPoint = centreOf(otherLeaf);
+    const auto marks = [&] {
+        return std::to_string(cellOf(ownLeaf, kAttrSelected)) +
+               std::to_string(cellOf(otherLeaf, kAttrSelected));
+    };
 
     press(centreOf(self));
     ASSERT_TRUE(canvas().gesture().isDragging());
     EXPECT_TRUE(canvas().dragImage()->isShowing());
     moveTo(ownLeafPoint);
     EXPECT_EQ(canvas().gesture().lastHitNode(), ownLeaf);
-    EXPECT_EQ(selectedValue(tree(), ownLeaf), 0);
+    EXPECT_EQ(marks(), "00");
     moveTo(otherLeafPoint);
-    EXPECT_EQ(selectedValue(tree(), otherLeaf), 1);
-    EXPECT_EQ(selectedValue(tree(), ownLeaf), 0);
+    EXPECT_EQ(marks(), "01");
     moveTo(ownLeafPoint);
-    EXPECT_EQ(selectedValue(tree(), otherLeaf), 0);
+    EXPECT_EQ(marks(), "00");
     release(ownLeafPoint);
-
     // It only moved: still a tree of its own, the same shape, nothing highlighted.
     EXPECT_FALSE(canvas().gesture().isDragging());
-    EXPECT_EQ(workAreaRoots().size(), 2u);
-    EXPECT_EQ(qtreeOf(self), shape);
-    EXPECT_EQ(selectedValue(tree(), ownLeaf), 0);
-    EXPECT_EQ(canvas().getSelectedNode(), self);
+    const RPoint page = canvas().clientPointToPage(ownLeafPoint);
+    EXPECT_EQ(scene(), "NP(N'(N(self) NP))@60,450; NP(N'(N(self) NP))@" + std::to_string(page.v) +
+                           "," + std::to_string(page.h) + " / NP");
+    EXPECT_EQ(marks(), "00");
 }
 
 // The built-in rules and the English sample's hooks agree: an NP dropped on an NP leaf
@@ -159,136 +129,83 @@ TEST_F(CanvasTest, AnNPSubstitutesForAnNPLeafAndOnlyMovesOntoAFullOne) {
             openWith(kPlainGrammarText);
         const int32_t the = placeWord("D", "the", QPoint(200, 60));
         const int32_t dog = placeWord("N", "dog", QPoint(450, 60));
-        ASSERT_NE(the, 0);
         ASSERT_NE(dog, 0);
-        int32_t slot = 0;
-        tree().getRightmostDaughter(findNode(the, "D'"), slot);
-
-        press(centreOf(dog));
-        moveTo(centreOf(slot));
-        release(centreOf(slot));
+        const QPoint slot = centreOf(lastDaughter(the, "D'"));
+        drag(centreOf(dog), slot);
         EXPECT_EQ(workAreaRoots(), std::vector<int32_t>{the});
         EXPECT_NE(qtreeOf(the).find("dog"), std::string::npos) << qtreeOf(the);
         EXPECT_EQ(undoLabel(), kLabelDrag);
-        // Whoever substituted, no inner node is left marked.
+        // Whoever substituted, no node is left marked.
         EXPECT_EQ(canvas().getSelectedNode(), 0);
         for (int32_t node = the; node != 0; tree().getNextNode(node, the, node))
-            EXPECT_EQ(selectedValue(tree(), node), 0) << node;
+            EXPECT_EQ(cellOf(node, kAttrSelected), 0) << node;
 
         const int32_t cat = placeWord("N", "cat", QPoint(450, 200));
         ASSERT_NE(cat, 0);
-        int32_t filled = 0;
-        tree().getRightmostDaughter(findNode(the, "D'"), filled);
         const std::string before = qtreeOf(the);
-        const QPoint onto = centreOf(filled);
-        press(centreOf(cat));
-        moveTo(onto);
-        release(onto);
+        const QPoint onto = centreOf(lastDaughter(the, "D'"));
+        drag(centreOf(cat), onto);
         EXPECT_EQ(qtreeOf(the), before);
         EXPECT_EQ(workAreaRoots().size(), 2u);
         RPoint place;
         tree().getAbsolutePoint(cat, place);
-        EXPECT_EQ(place.h, canvas().clientPointToPage(onto).h);
-        EXPECT_EQ(place.v, canvas().clientPointToPage(onto).v);
+        EXPECT_EQ(place, canvas().clientPointToPage(onto));
     }
 }
 
-TEST_F(CanvasTest, AWordDroppedOnAnEmptyPositionIsOneStepThatUndoAndRedoRoundTrip) {
-    openWith(kPlainGrammarText);
-    const int32_t the = placeWord("D", "the", QPoint(200, 60));
-    ASSERT_NE(the, 0);
-    int32_t slot = 0;
-    tree().getRightmostDaughter(findNode(the, "D'"), slot);
-    const DatabaseState without = documentState();
-    const std::size_t steps = undoSteps();
-
-    chooseWord("N", "dog");
-    dragChosenWordTo(centreOf(slot));
-    EXPECT_EQ(undoSteps(), steps + 1);
-    EXPECT_EQ(workAreaRoots(), std::vector<int32_t>{the});
-    EXPECT_NE(qtreeOf(the).find("dog"), std::string::npos) << qtreeOf(the);
-    const DatabaseState with = documentState();
-
-    window().OnUndo();
-    EXPECT_TRUE(sameStateAllowingGrowth(without, documentState()));
-    window().OnRedo();
-    EXPECT_TRUE(sameStateAllowingGrowth(with, documentState()));
-    window().OnUndo();
-    EXPECT_TRUE(sameStateAllowingGrowth(without, documentState()));
-    EXPECT_TRUE(stringsAreConsistent(tree()));
-    EXPECT_TRUE(bugTexts().empty());
-}
-
-TEST_F(CanvasTest, ScissorsReleasedAwayUndoWhatTheirPressDid) {
+TEST_F(CanvasTest, ADoubleClickTheScissorsAndTheGlassActOnTheNodeUnderThePointer) {
     openWith(kToolGrammarText);
     const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
-    ASSERT_NE(dog, 0);
     const int32_t head = findNode(dog, "N");
+    const int32_t bar = findNode(dog, "N'");
     const QPoint point = centreOf(head);
+
+    // A double click toggles a roof as one step, and ignores leaves.
+    std::size_t steps = undoSteps();
+    std::string roofs;
+    for (const QPoint& at : {centreOf(findNode(dog, "dog")), centreOf(bar), centreOf(bar)}) {
+        QTest::mouseDClick(canvas().viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        release(at);
+        roofs += std::to_string(cellOf(bar, kAttrTriangle)) + std::to_string(undoSteps() - steps);
+        settle();
+    }
+    EXPECT_EQ(roofs, "001102");
+    EXPECT_EQ(undoLabel(), kLabelTriangle);
+    window().OnUndo();
+    EXPECT_EQ(cellOf(bar, kAttrTriangle), 1);
+    window().OnRedo();
+
+    // The scissors released away undo what their press did: colour and highlight as the
+    // pointer leaves the node, comes back and leaves again.
     const DatabaseState before = documentState();
+    steps = undoSteps();
     ASSERT_TRUE(window().mainPanel().toolButton(2)->isVisible());
     window().setTool(2);
-
+    const auto look = [&] {
+        return std::to_string(cellOf(head, kAttrColor)) + "/" +
+               std::to_string(cellOf(head, kAttrSelected));
+    };
+    const std::string red = std::to_string(kColorRed);
     press(point);
-    int32_t colour = 0;
-    tree().getColor(head, colour);
-    EXPECT_EQ(colour, kColorRed);
-    EXPECT_EQ(selectedValue(tree(), head), 1);
+    EXPECT_EQ(look(), red + "/1");
     moveTo(QPoint(500, 400));
-    EXPECT_EQ(selectedValue(tree(), head), 0);
+    EXPECT_EQ(look(), red + "/0");
     moveTo(point);
-    EXPECT_EQ(selectedValue(tree(), head), 1);
+    EXPECT_EQ(look(), red + "/1");
     moveTo(QPoint(500, 400));
     release(QPoint(500, 400));
     EXPECT_EQ(window().statusText(), "down");
     EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
-    EXPECT_EQ(undoSteps(), 1u);
-
+    EXPECT_EQ(undoSteps(), steps);
     // Released on the node: "scissors" is sent and the step stays.
-    press(point);
-    release(point);
+    click(point);
     EXPECT_EQ(window().statusText(), "cut");
     EXPECT_EQ(undoLabel(), kLabelScissors);
-    tree().getColor(head, colour);
-    EXPECT_EQ(colour, kColorRed);
+    EXPECT_EQ(cellOf(head, kAttrColor), kColorRed);
     window().OnUndo();
-    tree().getColor(head, colour);
-    EXPECT_EQ(colour, kColorBlack);
-}
+    EXPECT_EQ(cellOf(head, kAttrColor), kColorBlack);
 
-TEST_F(CanvasTest, DoubleClickTogglesARoofAndIgnoresLeaves) {
-    openWith(kPlainGrammarText);
-    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
-    const int32_t bar = findNode(dog, "N'");
-    const QPoint point = centreOf(bar);
-    const QPoint leaf = centreOf(findNode(dog, "dog"));
-    const std::size_t steps = undoSteps();
-
-    doubleClick(leaf);
-    release(leaf);
-    EXPECT_EQ(undoSteps(), steps);
-    int32_t roof = 0;
-    doubleClick(point);
-    release(point);
-    tree().getTriangleValue(bar, roof);
-    EXPECT_EQ(roof, 1);
-    EXPECT_EQ(undoLabel(), kLabelTriangle);
-    settle();
-    doubleClick(point);
-    release(point);
-    tree().getTriangleValue(bar, roof);
-    EXPECT_EQ(roof, 0);
-    EXPECT_EQ(undoSteps(), steps + 2);
-    window().OnUndo();
-    tree().getTriangleValue(bar, roof);
-    EXPECT_EQ(roof, 1);
-}
-
-TEST_F(CanvasTest, TheMagnifyingGlassOpensAPopUpNoteAtItsNode) {
-    openWith(kToolGrammarText);
-    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
-    const int32_t head = findNode(dog, "N");
-    const QPoint point = centreOf(head);
+    // The magnifying glass opens a note below the node, painted in its colour.
     window().setTool(3);
     click(point);
     ASSERT_TRUE(canvas().popUpVisible());
@@ -296,14 +213,9 @@ TEST_F(CanvasTest, TheMagnifyingGlassOpensAPopUpNoteAtItsNode) {
     RRect box;
     tree().getNodeRect(head, box);
     const RRect note = canvas().popUpRect();
-    EXPECT_EQ(note.left, box.left + 2);
-    EXPECT_EQ(note.top, box.bottom + 2);
     const QFontMetrics metrics(canvas().font());
-    EXPECT_EQ(note.bottom - note.top, 2 * metrics.height() + 20);
-    EXPECT_EQ(note.right - note.left, std::max(metrics.horizontalAdvance("first line"),
-                                               metrics.horizontalAdvance("second")) +
-                                          20);
-    // The note is painted in its colour where it stands.
+    EXPECT_EQ(note, (RRect{box.bottom + 2, box.left + 2, box.bottom + 2 + 2 * metrics.height() + 20,
+                           box.left + 2 + metrics.horizontalAdvance("first line") + 20}));
     settle();
     const QImage shot = canvas().viewport()->grab().toImage();
     const QPoint inside = canvas().pageRectToClient(note).topLeft() + QPoint(3, 3);
@@ -311,4 +223,58 @@ TEST_F(CanvasTest, TheMagnifyingGlassOpensAPopUpNoteAtItsNode) {
     // A press anywhere closes it.
     click(QPoint(500, 400));
     EXPECT_FALSE(canvas().popUpVisible());
+}
+
+TEST_F(CanvasTest, ATreeViewCentresItsTreeAndHitTestsIt) {
+    openWith(kPlainGrammarText);
+    chooseWord("N", "dog");
+    const int32_t word = panel().currentlySelectedTree();
+    ASSERT_NE(word, 0);
+    RPoint home;
+    tree().getAbsolutePoint(word, home);
+    CTreeView view(nullptr);
+    view.resize(200, 250);
+    view.setSource(&tree(), &window().port(), [word] { return word; });
+    int32_t clicked = -1;
+    view.setPressHandler([&clicked](int32_t node, QMouseEvent&) { clicked = node; });
+    RPoint centre;
+    ASSERT_TRUE(view.centredPoint(centre));
+    RRect box;
+    tree().getNodeCumulativeRect(word, box);
+    // Centred: the tree's height splits evenly above and below the middle.
+    EXPECT_NEAR(centre.v, 125 - (box.bottom - box.top) / 2, 1);
+    EXPECT_EQ(view.nodeAt(QPoint(2, 2)), 0);
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(centre.h, centre.v + 3));
+    EXPECT_EQ(clicked, word);
+    // Drawing it centred leaves the word where it stands in the lexicon.
+    EXPECT_EQ(view.grab().toImage().pixelColor(1, 1), QColor(Qt::white));
+    RPoint after;
+    tree().getAbsolutePoint(word, after);
+    EXPECT_EQ(after, home);
+}
+
+TEST_F(CanvasTest, TheDragPictureIsSeeThroughWithItsHotSpotOnTheRootLabel) {
+    openWith(kPlainGrammarText);
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    QPoint hot;
+    const QPixmap picture = canvas().createDragImage(dog, hot);
+    EXPECT_EQ(picture.devicePixelRatio(), canvas().devicePixelRatioF());
+    RRect all;
+    RRect own;
+    tree().getNodeCumulativeRect(dog, all);
+    tree().getNodeRect(dog, own);
+    EXPECT_EQ(picture.deviceIndependentSize().toSize(),
+              QSize(all.right - all.left + 1, all.bottom - all.top + 1));
+    EXPECT_EQ(hot, QPoint(own.left - all.left + (own.right - own.left) / 2, 0));
+    const QImage image = picture.toImage();
+    EXPECT_EQ(qAlpha(image.pixel(0, image.height() - 1)), 0);
+    bool anyInk = false;
+    for (int y = 0; y < image.height() && !anyInk; ++y)
+        for (int x = 0; x < image.width() && !anyInk; ++x)
+            anyInk = qAlpha(image.pixel(x, y)) == 255 && qGray(image.pixel(x, y)) < 100;
+    EXPECT_TRUE(anyInk);
+    // Making the picture leaves the tree's boxes where the canvas shows them.
+    RRect again;
+    tree().getNodeRect(dog, again);
+    EXPECT_EQ(again, own);
 }

@@ -1,135 +1,93 @@
-#include "AuthoringTestSupport.h"
+#include "UiTestSupport.h"
 
-#include "model/CTree.h"
-#include "support/TreeTestSupport.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CFeaturesDialog.h"
-#include "ui/CLexicalItemsDialog.h"
-#include "ui/CRamexWindow.h"
-#include "undo/CUndoStructure.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
-#include <string>
-
 namespace {
 
-class NameListDialogsTest : public AuthoringTest {
+class NameListDialogsTest : public AppTest {
 protected:
     // The grammar has a word of category N whose head is a V node; A and P are unused.
-    void openGrammar() {
-        openForAuthoring("categories: X N V A P\nfeatures: num\n"
-                         "word dog N: [NP [V{num=sg} dog]]\n");
+    void SetUp() override {
+        openForAuthoring(
+            "categories: X N V A P\nfeatures: num\nword dog N: [NP [V{num=sg} dog]]\n");
     }
-
-    static QStringList rows(CFeaturesCategoriesDialog& dialog) {
-        QStringList out;
+    // The rows with the selected one starred, the name field (empty when disabled) and
+    // whether Remove works: "A* N P V X / A / remove".
+    static std::string shown(CFeaturesCategoriesDialog& dialog) {
+        std::string text;
         for (int i = 0; i < dialog.list().count(); ++i)
-            out << dialog.list().item(i)->text();
-        return out;
+            text += (i ? " " : "") + dialog.list().item(i)->text().toStdString() +
+                    (dialog.list().item(i) == dialog.list().currentItem() ? "*" : "");
+        return text + " / " +
+               (dialog.nameField().isEnabled() ? dialog.nameField().text().toStdString() : "-") +
+               (dialog.removeButton().isEnabled() ? " / remove" : "");
     }
-
-    static QString selected(CFeaturesCategoriesDialog& dialog) {
-        QListWidgetItem* item = dialog.list().currentItem();
-        return item ? item->text() : QString();
-    }
-
-    void undo() {
-        ASSERT_EQ(app->getCTree()->undoStructure().undo(), kNoErr);
+    // Undoes or redoes the last step as the editor does, and checks the whole database and
+    // what the dialog shows against their state then.
+    void expectStep(CFeaturesCategoriesDialog& dialog, bool undo, const DatabaseState& state,
+                    const std::string& expected) {
+        CUndoStructure& steps = app->getCTree()->undoStructure();
+        ASSERT_EQ(undo ? steps.undo() : steps.redo(), kNoErr);
         app->lexicalItemsDialog().redrawUserInterface();
-    }
-
-    void redo() {
-        ASSERT_EQ(app->getCTree()->undoStructure().redo(), kNoErr);
-        app->lexicalItemsDialog().redrawUserInterface();
+        dialog.updateLocalControls();
+        EXPECT_TRUE(sameStateAllowingGrowth(state, captureState(*app->getCTree())));
+        EXPECT_EQ(shown(dialog), expected);
     }
 };
 
 } // namespace
 
-TEST_F(NameListDialogsTest, CategoriesAddAndRemoveAsStepsWithTheInUseCheck) {
-    openGrammar();
+TEST_F(NameListDialogsTest, CategoriesAndFeaturesAddAndRemoveAsStepsWithTheInUseCheck) {
     CCategoriesDialog& dialog = app->categoriesDialog();
     dialog.show();
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "P", "V", "X"}));
-    EXPECT_EQ(selected(dialog), "A");
-    EXPECT_EQ(dialog.nameField().text(), "A");
-    EXPECT_TRUE(dialog.removeButton().isEnabled());
-
+    EXPECT_EQ(shown(dialog), "A* N P V X / A / remove");
     // New: an arbitrary name, selected, in its field.
     const DatabaseState before = captureState(*app->getCTree());
     dialog.newButton().click();
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "P", "V", "X", "X0"}));
-    EXPECT_EQ(selected(dialog), "X0");
-    EXPECT_EQ(dialog.nameField().text(), "X0");
+    EXPECT_EQ(shown(dialog), "A N P V X X0* / X0 / remove");
     const DatabaseState added = captureState(*app->getCTree());
-    undo();
-    dialog.updateLocalControls();
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(*app->getCTree())));
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "P", "V", "X"}));
-    EXPECT_EQ(selected(dialog), "A");
-    redo();
-    dialog.updateLocalControls();
-    EXPECT_TRUE(sameStateAllowingGrowth(added, captureState(*app->getCTree())));
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "P", "V", "X", "X0"}));
+    expectStep(dialog, true, before, "A* N P V X / A / remove");
+    expectStep(dialog, false, added, "A N P V X X0* / X0 / remove");
 
     // The blessed X can be selected, not removed.
     dialog.list().setCurrentRow(4);
-    EXPECT_EQ(dialog.nameField().text(), "X");
-    EXPECT_FALSE(dialog.removeButton().isEnabled());
-
+    EXPECT_EQ(shown(dialog), "A N P V X* X0 / X");
     // N is only a word's category, V only a node's: both are refused with the box.
     for (int row : {1, 3}) {
         dialog.list().setCurrentRow(row);
         ASSERT_TRUE(dialog.removeButton().isEnabled());
-        platform.recorder.clear();
         dialog.removeButton().click();
-        const auto shown = platform.recorder.callsOfKind(RecordingPlatform::Kind::Message);
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].title, "Category in use");
-        EXPECT_EQ(shown[0].text,
-                  "The category cannot be deleted, because there is a node or word using it.");
-        EXPECT_EQ(rows(dialog).size(), 6);
+        EXPECT_EQ(takeCalls(), "msg[Category in use]: The category cannot be deleted, because "
+                               "there is a node or word using it.");
+        EXPECT_EQ(dialog.list().count(), 6);
     }
-
     // P goes; undo brings it back.
     const DatabaseState withP = captureState(*app->getCTree());
     dialog.list().setCurrentRow(2);
     dialog.removeButton().click();
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "V", "X", "X0"}));
-    EXPECT_EQ(selected(dialog), "A");
-    undo();
-    dialog.updateLocalControls();
-    EXPECT_TRUE(sameStateAllowingGrowth(withP, captureState(*app->getCTree())));
-    EXPECT_EQ(rows(dialog), (QStringList{"A", "N", "P", "V", "X", "X0"}));
-}
+    EXPECT_EQ(shown(dialog), "A* N V X X0 / A / remove");
+    expectStep(dialog, true, withP, "A N P* V X X0 / P / remove");
 
-TEST_F(NameListDialogsTest, FeaturesDialogClearsValuesAndDisablesControlsWhenEmpty) {
-    openGrammar();
-    CFeaturesDialog& dialog = app->featuresDialog();
-    dialog.show();
-    EXPECT_EQ(rows(dialog), (QStringList{"num"}));
-    EXPECT_TRUE(dialog.removeButton().isEnabled());
-    const DatabaseState before = captureState(*app->getCTree());
-    dialog.removeButton().click();
-    EXPECT_TRUE(rows(dialog).isEmpty());
-    EXPECT_FALSE(dialog.removeButton().isEnabled());
-    EXPECT_FALSE(dialog.nameField().isEnabled());
-    EXPECT_TRUE(dialog.nameField().text().isEmpty());
-    EXPECT_TRUE(dialog.newButton().isEnabled());
-    undo();
-    dialog.updateLocalControls();
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(*app->getCTree())));
-    EXPECT_EQ(rows(dialog), (QStringList{"num"}));
-    EXPECT_EQ(dialog.nameField().text(), "num");
-
-    dialog.newButton().click();
-    EXPECT_EQ(rows(dialog), (QStringList{"Feature 0", "num"}));
-    EXPECT_EQ(selected(dialog), "Feature 0");
-
+    // Features: removing the last one clears the values and disables the controls.
+    CFeaturesDialog& features = app->featuresDialog();
+    features.show();
+    EXPECT_EQ(shown(features), "num* / num / remove");
+    const DatabaseState withNum = captureState(*app->getCTree());
+    features.removeButton().click();
+    EXPECT_EQ(shown(features), " / -");
+    EXPECT_TRUE(features.nameField().text().isEmpty());
+    EXPECT_TRUE(features.newButton().isEnabled());
+    expectStep(features, true, withNum, "num* / num / remove");
+    features.newButton().click();
+    EXPECT_EQ(shown(features), "Feature 0* num / Feature 0 / remove");
     // An undo task for another list is an error.
-    EXPECT_EQ(dialog.doUserInterfaceUndoTask(7, 0), kErrInvalidParameter);
-    EXPECT_EQ(dialog.doUserInterfaceUndoTask(8, 0), kNoErr);
+    EXPECT_EQ(features.doUserInterfaceUndoTask(7, 0), kErrInvalidParameter);
+    EXPECT_EQ(features.doUserInterfaceUndoTask(8, 0), kNoErr);
+    EXPECT_EQ(takeCalls(),
+              "bug: CFeaturesCategoriesDialog::doUserInterfaceUndoTask (invalid parameter)");
 }

@@ -1,11 +1,6 @@
-#include "AuthoringTestSupport.h"
+#include "UiTestSupport.h"
 
-#include "model/CTree.h"
 #include "script/ScriptLineColouring.h"
-#include "storage/CRString.h"
-#include "support/TreeTestSupport.h"
-#include "ui/CLexicalItemsDialog.h"
-#include "ui/CRamexWindow.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptFindBar.h"
 #include "ui/CScriptHighlighter.h"
@@ -16,17 +11,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <string>
-
 namespace {
 
 // Opens a grammar with the script for authoring and shows the script window.
-class ScriptWindowTest : public AuthoringTest {
+class ScriptWindowTest : public AppTest {
 protected:
     CScriptWindow& openWithScript(const std::string& script) {
         openForAuthoring("word dog: [NP [N dog]]\nscript:\n" + script + "end script\n");
@@ -37,9 +29,13 @@ protected:
         platform.recorder.clear();
         return window;
     }
-
-    std::vector<RecordingPlatform::Call> boxes() const {
-        return platform.recorder.callsOfKind(RecordingPlatform::Kind::Message);
+    // The caret's line and column and whether it selects, then the margin's error line.
+    std::string caret() {
+        CScriptEditor& editor = app->scriptWindow().editor();
+        const QTextCursor at = editor.textCursor();
+        return std::to_string(at.blockNumber()) + ":" + std::to_string(at.positionInBlock()) +
+               (at.hasSelection() ? " selects" : "") + " mark " +
+               std::to_string(editor.errorLine());
     }
 };
 
@@ -57,13 +53,10 @@ QColor colourAt(CScriptEditor& editor, int line, int column) {
 TEST_F(ScriptWindowTest, CheckScriptReportsInABoxTheStatusLineAndTheMargin) {
     // An empty script is well-formed.
     CScriptWindow& window = openWithScript("");
-    CScriptEditor& editor = window.editor();
     window.OnCheckScript();
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].title, "Script result");
-    EXPECT_EQ(boxes()[0].text, "The script is syntactically well-formed.");
+    EXPECT_EQ(takeCalls(), "msg[Script result]: The script is syntactically well-formed.");
     EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
-    EXPECT_EQ(editor.errorLine(), -1);
+    EXPECT_EQ(caret(), "0:0 mark -1");
 
     // A comma missing on the third line, after a comment line: the caret at the start of that
     // line (counted from 0 by the parser), the mark beside it, the message under the text.
@@ -74,13 +67,8 @@ TEST_F(ScriptWindowTest, CheckScriptReportsInABoxTheStatusLineAndTheMargin) {
     window.newGrammarHasArrived();
     platform.recorder.clear();
     window.OnCheckScript();
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].title, "Script error");
-    EXPECT_EQ(boxes()[0].text, "A comma is missing.");
-    EXPECT_EQ(editor.textCursor().blockNumber(), 2);
-    EXPECT_EQ(editor.textCursor().positionInBlock(), 0);
-    EXPECT_FALSE(editor.textCursor().hasSelection());
-    EXPECT_EQ(editor.errorLine(), 2);
+    EXPECT_EQ(takeCalls(), "msg[Script error]: A comma is missing.");
+    EXPECT_EQ(caret(), "2:0 mark 2");
     EXPECT_EQ(window.statusText(), "Line 3: A comma is missing.");
 
     // Messages with line breaks read as one line under the editor.
@@ -90,16 +78,17 @@ TEST_F(ScriptWindowTest, CheckScriptReportsInABoxTheStatusLineAndTheMargin) {
               "variable' to declare a variable.");
     // A check that succeeds takes the mark away; an invalid code is a bug report.
     EXPECT_EQ(window.reportParseError(0, 0), kNoErr);
-    EXPECT_EQ(editor.errorLine(), -1);
+    EXPECT_EQ(window.editor().errorLine(), -1);
     platform.recorder.clear();
     window.reportParseError(22, 1);
-    EXPECT_EQ(platform.recorder.bugReports().size(), 1u);
+    EXPECT_EQ(takeCalls(), "bug: Internal error: Ramex sent itself an invalid error code. Please "
+                           "report this bug. (CScriptWindow::reportParseError)");
 
     // The window's text field fills it when it is resized.
     window.resize(800, 700);
     QApplication::processEvents();
-    EXPECT_GT(editor.height(), 600);
-    EXPECT_GT(editor.width(), 780);
+    EXPECT_GT(window.editor().height(), 600);
+    EXPECT_GT(window.editor().width(), 780);
 }
 
 TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
@@ -113,13 +102,13 @@ TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
     const auto colour = [&](RScriptColour kind) {
         return colours.format(static_cast<int>(kind)).foreground().color();
     };
-    EXPECT_EQ(colourAt(editor, 0, 0), colour(RScriptColour::Keyword));
-    EXPECT_EQ(colourAt(editor, 0, 16), colour(RScriptColour::Hook));
-    EXPECT_EQ(colourAt(editor, 0, 22), colour(RScriptColour::Comment));
-    EXPECT_EQ(colourAt(editor, 1, 2), colour(RScriptColour::NativeFunction));
-    EXPECT_EQ(colourAt(editor, 1, 15), colour(RScriptColour::NamedConstant));
-    EXPECT_EQ(colourAt(editor, 2, 11), colour(RScriptColour::String));
-    EXPECT_EQ(colourAt(editor, 2, 20), colour(RScriptColour::Number));
+    const std::tuple<int, int, RScriptColour> cases[] = {
+        {0, 0, RScriptColour::Keyword},        {0, 16, RScriptColour::Hook},
+        {0, 22, RScriptColour::Comment},       {1, 2, RScriptColour::NativeFunction},
+        {1, 15, RScriptColour::NamedConstant}, {2, 11, RScriptColour::String},
+        {2, 20, RScriptColour::Number}};
+    for (const auto& [line, column, kind] : cases)
+        EXPECT_EQ(colourAt(editor, line, column), colour(kind)) << line << ":" << column;
     EXPECT_FALSE(colourAt(editor, 1, 12).isValid()); // the plain name n
 
     // A long script: only the lines in view are coloured, at the top and after scrolling.
@@ -139,19 +128,21 @@ TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
             count += colours.isColoured(b) ? 1 : 0;
         return count;
     };
+    const auto lastColoured = [&] {
+        return colours.isColoured(editor.document()->findBlockByNumber(99999));
+    };
     EXPECT_GT(colouredLines(), 5);
     EXPECT_LT(colouredLines(), 200);
-    EXPECT_FALSE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
+    EXPECT_FALSE(lastColoured());
     editor.verticalScrollBar()->setValue(editor.verticalScrollBar()->maximum());
     editor.colourVisibleLines();
-    EXPECT_TRUE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
+    EXPECT_TRUE(lastColoured());
     EXPECT_LT(colouredLines(), 400);
     // Editing a line takes its colours away until it is shown again.
-    QTextCursor caret(editor.document()->findBlockByNumber(99999));
-    caret.insertText(QStringLiteral("if "));
-    EXPECT_FALSE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
+    QTextCursor(editor.document()->findBlockByNumber(99999)).insertText(QStringLiteral("if "));
+    EXPECT_FALSE(lastColoured());
     editor.colourVisibleLines();
-    EXPECT_TRUE(colours.isColoured(editor.document()->findBlockByNumber(99999)));
+    EXPECT_TRUE(lastColoured());
     EXPECT_EQ(colourAt(editor, 99999, 0), colour(RScriptColour::Keyword));
 
     // A line of a megabyte is shown plain.
@@ -163,44 +154,40 @@ TEST_F(ScriptWindowTest, LinesAreColouredByKindOnlyWhenInView) {
 TEST_F(ScriptWindowTest, FindWrapsAroundAndGoToLinePlacesTheCaret) {
     CScriptWindow& window = openWithScript("define function f\n  beep\nend define\n"
                                            "define function g\n  Beep\nend define\n");
-    CScriptEditor& editor = window.editor();
     window.OnFind();
     CScriptFindBar& bar = window.findBar();
     EXPECT_TRUE(bar.isVisibleTo(&window));
     bar.searchField().setText(QStringLiteral("beep"));
-    EXPECT_TRUE(bar.findNext(false));
-    EXPECT_EQ(editor.textCursor().blockNumber(), 1);
-    EXPECT_EQ(editor.textCursor().selectedText(), "beep");
-    EXPECT_TRUE(bar.findNext(false));
-    EXPECT_EQ(editor.textCursor().blockNumber(), 4);
-    EXPECT_TRUE(bar.findNext(false)); // round the end
-    EXPECT_EQ(editor.textCursor().blockNumber(), 1);
-    EXPECT_TRUE(bar.findNext(true));
-    EXPECT_EQ(editor.textCursor().blockNumber(), 4);
+    // Each search's result and the caret after it: forward twice, round the end, backward.
+    std::string found;
+    for (bool backward : {false, false, false, true}) {
+        found += bar.findNext(backward) ? "" : "none ";
+        found += caret() + "; ";
+    }
+    EXPECT_EQ(found, "1:6 selects mark -1; 4:6 selects mark -1; 1:6 selects mark -1; "
+                     "4:6 selects mark -1; ");
+    EXPECT_EQ(window.editor().textCursor().selectedText(), "Beep");
     bar.matchCaseBox().setChecked(true);
     window.OnFindNext(false);
-    EXPECT_EQ(editor.textCursor().blockNumber(), 1);
     window.OnFindNext(false);
-    EXPECT_EQ(editor.textCursor().blockNumber(), 1); // the only exact match
+    EXPECT_EQ(caret(), "1:6 selects mark -1"); // the only exact match
     bar.searchField().setText(QStringLiteral("boop"));
     EXPECT_FALSE(bar.findNext(false));
     EXPECT_EQ(bar.note(), "Not found");
-    EXPECT_EQ(editor.textCursor().blockNumber(), 1);
+    EXPECT_EQ(caret(), "1:6 selects mark -1");
 
-    platform.recorder.askAnswers.push_back(std::string("5"));
-    window.OnGoToLine();
-    EXPECT_EQ(editor.textCursor().blockNumber(), 4);
-    EXPECT_EQ(editor.textCursor().positionInBlock(), 0);
-    const auto asked = platform.recorder.callsOfKind(RecordingPlatform::Kind::Ask);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Go to line (1 to 7):");
-    platform.recorder.askAnswers.push_back(std::string("999"));
-    window.OnGoToLine();
-    EXPECT_EQ(editor.textCursor().blockNumber(), 6); // the last line
-    platform.recorder.askAnswers.push_back(std::string("two"));
-    window.OnGoToLine();
-    EXPECT_EQ(editor.textCursor().blockNumber(), 6);
-    EXPECT_EQ(platform.recorder.callsOfKind(RecordingPlatform::Kind::Beep).size(), 1u);
+    // Go to line: the caret at the line's start; beyond the end the last line; not a number
+    // a beep.
+    std::string lines;
+    for (const char* answer : {"5", "999", "two"}) {
+        platform.recorder.askAnswers.push_back(std::string(answer));
+        window.OnGoToLine();
+        lines += caret() + "; ";
+    }
+    EXPECT_EQ(lines, "4:0 mark -1; 6:0 mark -1; 6:0 mark -1; ");
+    EXPECT_EQ(takeCalls(),
+              "ask: Go to line (1 to 7): | ask: Go to line (1 to 7): | ask: Go to line (1 to 7): "
+              "| beep");
 }
 
 TEST(CScriptEditor, PastedLineBreaksBecomeLineFeeds) {

@@ -1,92 +1,82 @@
+// Starting, the modes, preferences, the hidden dialogs and the menus' enabled states.
 #include "UiTestSupport.h"
 
-#include "app/CommandIds.h"
-#include "storage/CRString.h"
+#include "storage/CRMemory.h"
+#include "ui/CAskDialog.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CDebugDialog.h"
 #include "ui/CFeaturesDialog.h"
-#include "ui/CLexicalItemsDialog.h"
 #include "ui/CPrivilegesDialog.h"
-#include "ui/CRamexWindow.h"
 #include "ui/CScriptWindow.h"
+#include "undo/UndoLabels.h"
 
-#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QRadioButton>
 
-TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwo) {
-    ASSERT_TRUE(start());
+TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningCommands) {
+    ASSERT_TRUE(start(false));
     EXPECT_EQ(app->getMode(), kModeClosingDocument);
     EXPECT_TRUE(app->getFileExistsOnlyInMemory());
     EXPECT_EQ(app->getCTree(), nullptr);
+    // A first run is a user without a grammar.
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
     CRamexWindow& main = app->mainWindow();
+    EXPECT_EQ(main.grammarLabelText(), "Currently Selected Grammar:\nNone");
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(main.windowTitle(), "Ramex");
-    const std::vector<std::pair<QWidget*, QString>> others = {
-        {&app->lexicalItemsDialog(), "Ramex"},         {&app->categoriesDialog(), "Categories"},
-        {&app->featuresDialog(), "Features"},          {&app->scriptWindow(), "Script"},
-        {&app->privilegesDialog(), "User Privileges"}, {&app->debugDialog(), "Memory Debugging"}};
-    for (const auto& [window, title] : others) {
-        EXPECT_FALSE(window->isVisible()) << title.toStdString();
-        EXPECT_EQ(window->windowTitle(), title);
-    }
+    std::string windows = main.windowTitle().toStdString();
+    for (QWidget* other : std::vector<QWidget*>{
+             &app->lexicalItemsDialog(), &app->categoriesDialog(), &app->featuresDialog(),
+             &app->scriptWindow(), &app->privilegesDialog(), &app->debugDialog()})
+        windows += "; " + other->windowTitle().toStdString() + (other->isVisible() ? "+" : "");
+    EXPECT_EQ(windows,
+              "Ramex; Ramex; Categories; Features; Script; User Privileges; Memory Debugging");
     paint();
     EXPECT_EQ(app->getMode(), kModeNoDocument);
     EXPECT_FALSE(main.treeArea().isVisible());
     EXPECT_EQ(main.document(), nullptr);
-    EXPECT_TRUE(platform.recorder.calls().empty());
-}
-
-TEST_F(AppTest, WithoutADocumentOnlyTheOpeningCommandsAreEnabled) {
-    ASSERT_TRUE(start());
-    paint();
-    CRamexWindow& main = app->mainWindow();
-    for (int32_t id : {kCommandNew, kCommandOpen, kCommandChooseGrammar, kCommandExit})
-        EXPECT_TRUE(main.action(id)->isEnabled()) << id;
-    for (int32_t id :
-         {kCommandClose, kCommandSave, kCommandSaveAs, kCommandRevert, kCommandNewGrammar,
-          kCommandOpenGrammar, kCommandOpenCurrentGrammar, kCommandUndo, kCommandRedo})
-        EXPECT_FALSE(main.action(id)->isEnabled()) << id;
+    // Of the File items, Undo and Redo: New, Open, Choose Grammar and Exit.
+    const std::vector<int32_t> items = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13, 21, 10022};
+    EXPECT_EQ(enabledAmong(main, items), (std::vector<int32_t>{1, 2, 7, 13}));
     EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
+    EXPECT_EQ(takeCalls(), "");
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 0);
+    EXPECT_EQ(preference("Current Grammar").toString(), "");
 }
 
 TEST_F(AppTest, RequestsAreRoutedByMode) {
     ASSERT_TRUE(start());
-    paint();
     EXPECT_EQ(app->doUserInterfaceUndoTask(5, 0), kNoErr);
     EXPECT_EQ(app->reportParseError(0, 0), kNoErr);
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
-
+    EXPECT_EQ(takeCalls(), "");
     EXPECT_EQ(app->notifyUserInterfaceOfTypingTask(1, 5, nullptr, 0, 0), kErrGeneral);
-    EXPECT_EQ(
-        platform.recorder.bugReports(),
-        (std::vector<std::string>{"CRamexApp::notifyUserInterfaceOfTypingTask (general error)"}));
-    platform.recorder.clear();
-
     // A parse error in the student modes goes to the main window, which reports it.
     EXPECT_EQ(app->reportParseError(3, 7), kNoErr);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{"Student mode parse error (not completed)"}));
-    platform.recorder.clear();
+    EXPECT_EQ(takeCalls(), "bug: CRamexApp::notifyUserInterfaceOfTypingTask (general error) | "
+                           "bug: Student mode parse error (not completed)");
 
     app->message(CRString("Hello, student", 1));
     EXPECT_EQ(app->mainWindow().statusText(), "Hello, student");
-
     platform.recorder.askAnswers.push_back(std::string("a cat"));
     CRString answer("", 1);
     EXPECT_EQ(app->ask(CRString("Which word?", 1), answer), kNoErr);
     EXPECT_EQ(answer.str(), "a cat");
     EXPECT_EQ(app->ask(CRString("Again?", 1), answer), kNoErr);
     EXPECT_EQ(answer.str(), "");
+    EXPECT_EQ(takeCalls(), "ask: Which word? | ask: Again?");
 
     app->setMode(kModeSwitchingToAuthor);
     EXPECT_TRUE(app->lexicalItemsDialog().isVisible());
     EXPECT_FALSE(app->mainWindow().isVisible());
-    platform.recorder.clear();
     EXPECT_EQ(app->doUserInterfaceUndoTask(5, 0), kErrGeneral);
     EXPECT_EQ(app->reportParseError(3, 1), kNoErr);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{"CRamexApp::doUserInterfaceUndoTask (general error)",
-                                        "CRamexApp::reportParseError"}));
+    EXPECT_EQ(takeCalls(), "bug: CRamexApp::doUserInterfaceUndoTask (general error) | "
+                           "bug: CRamexApp::reportParseError");
     app->setMode(kModeAuthor);
     EXPECT_EQ(app->notifyUserInterfaceOfTypingTask(1, 5, nullptr, 0, 0), kNoErr);
     app->setMode(kModeClosingDocument);
@@ -107,54 +97,45 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
     EXPECT_TRUE(app->getFileExistsOnlyInMemory());
     EXPECT_EQ(app->currentFilePath(), grammar);
     // The opening hook leaves no history and no dirty document.
-    EXPECT_FALSE(main.action(kCommandUndo)->isEnabled());
-    EXPECT_FALSE(main.action(kCommandSave)->isEnabled());
-    EXPECT_FALSE(main.action(kCommandSaveAs)->isEnabled());
-    EXPECT_TRUE(main.action(kCommandClose)->isEnabled());
+    const std::vector<int32_t> ids = {kCommandUndo, kCommandSave, kCommandSaveAs, kCommandRevert,
+                                      kCommandClose};
+    EXPECT_EQ(enabledAmong(main, ids), std::vector<int32_t>{kCommandClose});
 
     QMenu* check = main.authorMenu(1);
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(main.authorMenu(2), nullptr);
     EXPECT_EQ(check->title(), "Check");
-    const QList<QAction*> items = check->actions();
-    ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0]->text(), "Mark Trees");
-    EXPECT_EQ(items[0]->data().toInt(), 3501);
-    EXPECT_TRUE(items[1]->isSeparator());
-    EXPECT_EQ(items[2]->data().toInt(), 3503);
-
-    items[2]->trigger();
+    check->actions()[2]->trigger();
     EXPECT_EQ(main.statusText(), "marked");
     EXPECT_EQ(main.action(kCommandUndo)->text(), "Undo Menu");
-    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
     // Exists only in memory: Save As and Revert stay off even when dirty.
-    EXPECT_FALSE(main.action(kCommandSaveAs)->isEnabled());
-    EXPECT_FALSE(main.action(kCommandRevert)->isEnabled());
+    EXPECT_EQ(enabledAmong(main, ids),
+              (std::vector<int32_t>{kCommandUndo, kCommandSave, kCommandClose}));
     main.OnUndo();
     EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
     EXPECT_EQ(main.action(kCommandRedo)->text(), "Redo Menu");
-
     main.OnAuthorMenuItem(3600);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{
-                  "Internal error: invalid menu ID (CRamexWindow::OnAuthorMenuItem)"}));
-
-    // Closing the changed document asks; No closes it without saving.
-    platform.recorder.clear();
+    EXPECT_EQ(takeCalls(), "bug: Internal error: invalid menu ID (CRamexWindow::OnAuthorMenuItem)");
+    // Closing the changed document asks: Cancel keeps it, No runs the close hook and closes.
+    main.OnRedo();
+    platform.recorder.buttonAnswers.push_back(kButtonCancel);
+    main.OnCloseItem();
+    EXPECT_EQ(app->getMode(), kModeDocument);
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     main.OnCloseItem();
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Save document before closing?"}));
+    EXPECT_EQ(takeCalls(), "msg: Save document before closing? | msg: Save document before "
+                           "closing?");
+    EXPECT_EQ(main.statusText(), "closing");
+    EXPECT_EQ(main.document(), nullptr);
     EXPECT_EQ(app->getMode(), kModeClosingDocument);
     paint();
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
 
     // An untouched new document closes without a question or the close hook.
-    platform.recorder.clear();
     main.OnNew();
     paint();
     main.message("");
     main.OnCloseItem();
-    EXPECT_TRUE(messageTexts().empty());
+    EXPECT_EQ(takeCalls(), "");
     EXPECT_EQ(main.statusText(), "");
     paint();
     EXPECT_EQ(app->getMode(), kModeNoDocument);
@@ -165,42 +146,192 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
 
 TEST_F(AppTest, NewWithoutAGrammarOffersToChooseOne) {
     ASSERT_TRUE(start());
-    paint();
     platform.recorder.buttonAnswers.push_back(kButtonNo);
     app->mainWindow().OnNew();
-    EXPECT_EQ(messageTexts(),
-              (std::vector<std::string>{"You must select a grammar before a new document can be "
-                                        "opened.  Select a grammar?"}));
+    EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
+                           "opened.  Select a grammar?");
     EXPECT_EQ(app->getMode(), kModeNoDocument);
-    EXPECT_TRUE(platform.recorder.callsOfKind(RecordingPlatform::Kind::ChooseFile).empty());
 
     // Yes goes on to choose one; the label follows.
     const std::string grammar = buildFile("tiny.grammar.rgr", kTestGrammarText);
     platform.recorder.buttonAnswers.push_back(kButtonYes);
     platform.recorder.fileAnswers.push_back(grammar);
     app->mainWindow().OnNew();
-    EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
     EXPECT_EQ(app->currentGrammarPath(), grammar);
     EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\ntiny.grammar");
     EXPECT_EQ(app->getMode(), kModeNoDocument);
 }
 
-TEST_F(AppTest, ClosingADirtyDocumentAsksAndCancelKeepsIt) {
+TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
-    startWithNewDocument(grammar);
-    CRamexWindow& main = app->mainWindow();
-    main.OnAuthorMenuItem(kFirstMenu1Command);
-    platform.recorder.clear();
-    platform.recorder.buttonAnswers.push_back(kButtonCancel);
-    main.OnCloseItem();
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Save document before closing?"}));
-    EXPECT_EQ(app->getMode(), kModeDocument);
-    ASSERT_NE(main.document(), nullptr);
+    setPreference("Privileges", 1);
+    setPreference("Current Grammar", QString::fromStdString(grammar));
+    ASSERT_TRUE(start(false));
+    EXPECT_TRUE(app->getPrivileges());
+    EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
+    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nenglish");
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Current Grammar").toString().toStdString(), grammar);
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+    app.reset();
 
-    // No: the close hook runs, nothing is saved, the document closes.
-    platform.recorder.buttonAnswers.push_back(kButtonNo);
-    main.OnCloseItem();
-    EXPECT_EQ(main.statusText(), "closing");
-    EXPECT_EQ(app->getMode(), kModeClosingDocument);
-    EXPECT_EQ(main.document(), nullptr);
+    // A grammar that is gone is forgotten; an invalid level is reported and written back as
+    // a user's.
+    setPreference("Current Grammar", QString::fromStdString(dir.file("gone.rgr")));
+    setPreference("Privileges", 7);
+    ASSERT_TRUE(start(false));
+    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_EQ(takeCalls(), "bug: The Privileges field in the Registry contains an invalid value. "
+                           "Privileges are being set to Student level.");
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Current Grammar").toString(), "");
+    EXPECT_EQ(preference("Privileges").toInt(), 0);
+}
+
+TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
+    setPreference("Current Grammar",
+                  QString::fromStdString(buildFile("english.rgr", kTestGrammarText)));
+    ASSERT_TRUE(start());
+    CPrivilegesDialog& dialog = app->privilegesDialog();
+    const std::vector<int32_t> authoring = {kCommandNewGrammar, kCommandOpenGrammar,
+                                            kCommandOpenCurrentGrammar};
+    EXPECT_FALSE(dialog.authorButton().isChecked());
+    EXPECT_TRUE(dialog.userButton().isChecked());
+    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
+    app->showSecretDialog(true);
+    ASSERT_TRUE(dialog.isVisible());
+    QTest::mouseClick(&dialog.authorButton(), Qt::LeftButton);
+    EXPECT_TRUE(app->getPrivileges());
+    EXPECT_FALSE(dialog.userButton().isChecked());
+    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), authoring);
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+    QTest::mouseClick(&dialog.userButton(), Qt::LeftButton);
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
+}
+
+TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCounters) {
+    ASSERT_TRUE(start());
+    CRamexWindow& main = app->mainWindow();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(app->privilegesDialog().isVisible());
+    EXPECT_FALSE(app->debugDialog().isVisible());
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    // One tag with everything given back, one with a block still held.
+    CRMemory& memory = CRMemory::shared();
+    memory.countAllocation(158);
+    memory.countFree(158);
+    memory.countAllocation(159);
+    QTest::keyClick(&main, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    CDebugDialog& dialog = app->debugDialog();
+    EXPECT_TRUE(dialog.isVisible());
+    const QString balanced = QStringLiteral("158   %1   %1   0").arg(memory.allocations(158));
+    const QString held = QStringLiteral("159   %1   %2   %3")
+                             .arg(memory.allocations(159))
+                             .arg(memory.frees(159))
+                             .arg(memory.live(159));
+    const auto lines = [&dialog] {
+        QStringList texts;
+        for (int row = 0; row < dialog.list().count(); ++row)
+            texts << dialog.list().item(row)->text();
+        return texts;
+    };
+    // It opens on the Limited list: the lines of the Full one with something outstanding.
+    const QStringList limited = lines();
+    dialog.OnFullButton();
+    const QStringList full = lines();
+    EXPECT_TRUE(full.contains(balanced));
+    EXPECT_TRUE(full.contains(held));
+    QStringList outstanding;
+    // Each line: the tag and three numbers, three blanks apart, the last their difference.
+    for (const QString& line : full) {
+        const QStringList parts = line.split(QStringLiteral("   "));
+        ASSERT_EQ(parts.size(), 4);
+        EXPECT_EQ(parts[1].toLongLong() - parts[2].toLongLong(), parts[3].toLongLong());
+        if (parts[3] != "0")
+            outstanding << line;
+    }
+    EXPECT_EQ(limited, outstanding);
+    EXPECT_TRUE(limited.contains(held));
+    dialog.OnLimitedButton();
+    EXPECT_EQ(lines(), limited);
+    memory.countFree(159);
+}
+
+TEST_F(AppTest, AGrammarPathThatCannotBeTestedEndsTheStartWithTheFatalMessage) {
+    // Longer than any path the system accepts: the existence test itself fails.
+    setPreference("Current Grammar",
+                  QString(QStringLiteral("/")) + QString(5000, QLatin1Char('a')));
+    app = std::make_unique<CRamexApp>();
+    EXPECT_FALSE(app->InitInstance(true));
+    EXPECT_EQ(takeCalls(), "bug: CFileDescriptor::exists (file system error) | "
+                           "msg[Fatal error]: Ramex encountered a fatal problem while trying to "
+                           "read its preferences from the registry.  Ramex cannot continue.");
+}
+
+TEST_F(AppTest, TheLexiconEditorsFileItemsFollowTheGrammar) {
+    ASSERT_TRUE(start());
+    app->handleNewGrammar();
+    ASSERT_EQ(app->getMode(), kModeAuthor);
+    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
+    const std::vector<int32_t> file = {kCommandNew,    kCommandClose,  kCommandSave,
+                                       kCommandSaveAs, kCommandRevert, kCommandExit};
+    // A new grammar exists only in memory: nothing to save over, nothing to revert to.
+    EXPECT_EQ(enabledAmong(editor, file),
+              (std::vector<int32_t>{kCommandNew, kCommandClose, kCommandExit}));
+    EXPECT_TRUE(editor.action(kCommandWords)->isChecked());
+    platform.recorder.fileAnswers.push_back(dir.file("fresh.rgr"));
+    editor.OnSave();
+    EXPECT_EQ(enabledAmong(editor, file),
+              (std::vector<int32_t>{kCommandNew, kCommandClose, kCommandSaveAs, kCommandExit}));
+    int32_t root = 0;
+    ASSERT_EQ(
+        inStep(*editor.grammar(), kLabelNewTree, [&] { return editor.grammar()->newRoot(root); }),
+        kNoErr);
+    editor.redrawUserInterface();
+    EXPECT_EQ(enabledAmong(editor, file), file);
+}
+
+TEST_F(AppTest, ADrawingSettingOutsideItsMenuGroupIsReportedByTheMainWindow) {
+    startWithNewDocument(buildFile("english.rgr", kTestGrammarText));
+    CRamexWindow& main = app->mainWindow();
+    CTree& document = *main.document();
+    ASSERT_EQ(inStep(document, kLabelDrawingPreferences,
+                     [&] { return document.setDrawingPref(11, 12, nullptr); }),
+              kNoErr);
+    platform.recorder.clear();
+    main.updateMenus();
+    EXPECT_EQ(takeCalls(), "bug: lineHeight | bug: CRamexWindow::updateMenus (general error)");
+    // The rest of the menus are brought up to date all the same.
+    EXPECT_EQ(main.action(kCommandUndo)->text(), "Undo Drawing Preferences");
+    EXPECT_TRUE(main.action(kCommandSave)->isEnabled());
+    // Undone, the setting is back in its group and nothing is reported.
+    main.OnUndo();
+    EXPECT_EQ(takeCalls(), "");
+    EXPECT_EQ(main.action(kCommandRedo)->text(), "Redo Drawing Preferences");
+    EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
+}
+
+TEST(CAskDialog, OKGivesTheFieldsTextAndAnythingElseAnEmptyAnswer) {
+    std::string answer = "left over";
+    const auto ask = [&answer](const QString& typed, bool ok) {
+        CAskDialog dialog("Which verb?", answer);
+        EXPECT_EQ(answer, "");
+        EXPECT_EQ(dialog.promptText().text(), "Which verb?");
+        dialog.editField().setText(typed);
+        if (ok)
+            dialog.OnOK();
+        else
+            dialog.reject();
+        EXPECT_EQ(dialog.result(), ok ? QDialog::Accepted : QDialog::Rejected);
+        return answer;
+    };
+    EXPECT_EQ(ask(QString(), true), "");
+    EXPECT_EQ(ask(QStringLiteral("schläft"), true), "schläft");
+    EXPECT_EQ(ask(QStringLiteral("runs"), false), "");
 }

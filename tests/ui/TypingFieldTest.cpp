@@ -1,187 +1,154 @@
+// Typing runs in the fields of the author's windows: one step per run, stored at once, undone
+// with the selection; the edit commands inside a field; the author menus other windows share.
 #include "UiTestSupport.h"
 
 #include "app/CTypingRuns.h"
-#include "app/CommandIds.h"
-#include "model/CTree.h"
-#include "model/TreeAttributes.h"
-#include "storage/CRString.h"
 #include "ui/CAuthorMenus.h"
-#include "ui/CLexicalItemsDialog.h"
+#include "ui/CCategoriesDialog.h"
+#include "ui/CScriptEditor.h"
+#include "ui/CScriptWindow.h"
 #include "ui/CTypingField.h"
 #include "ui/EditFieldCommands.h"
-#include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFocusEvent>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTest>
+#include <QPushButton>
+#include <QTextBlock>
 
 namespace {
 
-std::string cellTextOf(CTree& tree, int32_t record, int32_t attribute) {
-    const CRString* text = nullptr;
-    EXPECT_EQ(tree.getAnyString(record, attribute, text), kNoErr);
-    return text ? text->str() : std::string();
-}
-
-int32_t undoLabel(CTree& tree) {
+int32_t undoLabelOf(CTree& tree) {
     int32_t label = -1;
     tree.undoStructure().currentUndoLabel(label);
     return label;
 }
 
-void loseFocus(QWidget& field) {
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(&field, &out);
+// A field typing into the header's script cell of a fresh tree.
+class TypingFieldTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(tree.createTree(true), kNoErr); }
+    static RErr locateScript(RTypingField& field) {
+        field.record = kHeaderRecord;
+        field.attribute = kHdrScriptText;
+        return kNoErr;
+    }
+    std::string script() { return cellText(tree, kHeaderRecord, kHdrScriptText); }
+
+    RecordingPlatformScope platform;
+    CTree tree;
+    int32_t redraws = 0;
+};
+
+QStringList entries(const QComboBox& box) {
+    QStringList out;
+    for (int i = 0; i < box.count(); ++i)
+        out << box.itemText(i);
+    return out;
 }
 
 } // namespace
 
-TEST(CTypingField, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone) {
-    RecordingPlatformScope platform;
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    int32_t redraws = 0;
-    CTypingRuns runs([&tree] { return &tree; }, [&redraws] { ++redraws; });
+TEST_F(TypingFieldTest, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone) {
+    CTypingRuns runs([this] { return &tree; }, [this] { ++redraws; });
     QPlainTextEdit edit;
-    auto* typing = new CTypingField(edit, runs, [](RTypingField& field) {
-        field.record = kHeaderRecord;
-        field.attribute = kHdrScriptText;
-        return kNoErr;
-    });
-
+    auto* typing = new CTypingField(edit, runs, locateScript);
     // Shown by the program: no step, nothing stored.
     typing->showText(QStringLiteral("define function open\nend define\n"), 7, 15);
     EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
-    EXPECT_EQ(cellTextOf(tree, kHeaderRecord, kHdrScriptText), "");
+    EXPECT_EQ(script(), "");
     EXPECT_EQ(edit.textCursor().selectedText(), QStringLiteral("function"));
 
     // A run replaces the selection; every key goes into the one step's text.
     QTest::keyClicks(&edit, QStringLiteral("procedure"));
     EXPECT_EQ(tree.undoStructure().stepCount(), 1u);
-    EXPECT_EQ(undoLabel(tree), kLabelTyping);
-    EXPECT_EQ(cellTextOf(tree, kHeaderRecord, kHdrScriptText),
-              "define procedure open\nend define\n");
+    EXPECT_EQ(undoLabelOf(tree), kLabelTyping);
+    EXPECT_EQ(script(), "define procedure open\nend define\n");
     EXPECT_TRUE(runs.inProgress());
-
     // The field's own history is not used: Ctrl+Z leaves the field as it is.
     QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("define procedure open\nend define\n"));
 
     // Leaving the field ends the run and redraws; the next keys are a step of their own.
-    const int32_t before = redraws;
     loseFocus(edit);
     EXPECT_FALSE(runs.inProgress());
-    EXPECT_EQ(redraws, before + 1);
+    EXPECT_EQ(redraws, 1);
     QTest::keyClick(&edit, Qt::Key_X);
     EXPECT_EQ(tree.undoStructure().stepCount(), 2u);
-
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_EQ(cellTextOf(tree, kHeaderRecord, kHdrScriptText), "");
+    EXPECT_EQ(script(), "");
     ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
-    EXPECT_EQ(cellTextOf(tree, kHeaderRecord, kHdrScriptText),
-              "define procedure open\nend define\n");
+    EXPECT_EQ(script(), "define procedure open\nend define\n");
     EXPECT_TRUE(platform.recorder.bugReports().empty());
 }
 
-TEST(CTypingField, AFieldOutlivingItsRunsStillWorksAsAPlainField) {
-    RecordingPlatformScope platform;
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    auto runs = std::make_unique<CTypingRuns>([&tree] { return &tree; }, [] {});
+// A field that outlives its runs, or cannot find its cell, stores nothing.
+TEST_F(TypingFieldTest, AFieldOutlivingItsRunsOrFailingToLocateStoresNothing) {
+    auto runs = std::make_unique<CTypingRuns>([this] { return &tree; }, [] {});
     QLineEdit edit;
-    auto* typing = new CTypingField(edit, *runs, [](RTypingField& field) {
-        field.record = kHeaderRecord;
-        field.attribute = kHdrScriptText;
-        return kNoErr;
-    });
+    auto* typing = new CTypingField(edit, *runs, locateScript);
     runs.reset();
     QTest::keyClicks(&edit, QStringLiteral("ab"));
     loseFocus(edit);
     typing->showText(QStringLiteral("shown"), 0, 0);
     EXPECT_EQ(edit.text(), QStringLiteral("shown"));
+
+    CTypingRuns failing([this] { return &tree; }, [] {});
+    QLineEdit other;
+    new CTypingField(other, failing, [](RTypingField&) { return kErrInvalidParameter; });
+    QTest::keyClicks(&other, QStringLiteral("ab"));
+    EXPECT_FALSE(failing.inProgress());
     EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
 }
 
-TEST(CTypingField, ALocateThatFailsStoresNothingAndStartsNoStep) {
-    RecordingPlatformScope platform;
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    CTypingRuns runs([&tree] { return &tree; }, [] {});
-    QLineEdit edit;
-    new CTypingField(edit, runs, [](RTypingField&) { return kErrInvalidParameter; });
-    QTest::keyClicks(&edit, QStringLiteral("ab"));
-    EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
-    EXPECT_FALSE(runs.inProgress());
-}
-
-TEST_F(AppTest, TypingACitationFormIsOneStepThatCarriesTheLeafAndUndoRestoresTheSelection) {
-    ASSERT_TRUE(start());
-    paint();
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
-    editor.handleNewGrammar();
-    ASSERT_EQ(app->getMode(), kModeAuthor);
-    editor.OnNewWord();
-    CTree& tree = *editor.grammar();
-    const int32_t word = editor.currentlySelectedWord();
-    int32_t leaf = 0;
-    ASSERT_EQ(tree.getMainTerminalNode(word, leaf), kNoErr);
-    const std::string oldName = cellTextOf(tree, word, kAttrCitationForm);
-    EXPECT_EQ(cellTextOf(tree, leaf, kAttrLabel), oldName);
-
-    // New Word leaves the whole citation form selected; typing replaces it.
-    QLineEdit& cite = editor.citeFormField();
+TEST_F(EditorTest, TypingACitationFormIsOneStepThatCarriesTheLeafAndUndoRestoresTheSelection) {
+    openGrammar();
+    editor().OnNewWord();
+    const int32_t leaf = editor().currentlySelectedNode();
+    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / New Word 0");
+    // Typing replaces the selection.
+    QLineEdit& cite = editor().citeFormField();
     cite.setSelection(4, 4);
-    const std::size_t steps = tree.undoStructure().stepCount();
+    const std::size_t steps = tree().undoStructure().stepCount();
     QTest::keyClicks(&cite, QStringLiteral("abc"));
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
-    EXPECT_EQ(undoLabel(tree), kLabelTyping);
-    EXPECT_EQ(cellTextOf(tree, word, kAttrCitationForm), "New abc 0");
-    EXPECT_EQ(cellTextOf(tree, leaf, kAttrLabel), "New abc 0");
-    EXPECT_EQ(editor.nodeLabelField().text(), QStringLiteral("New abc 0"));
-    EXPECT_EQ(editor.currentlySelectedNode(), leaf);
-
+    EXPECT_EQ(tree().undoStructure().stepCount(), steps + 1);
+    EXPECT_EQ(undoLabelOf(tree()), kLabelTyping);
+    EXPECT_EQ(editor().nodeLabelField().text(), QStringLiteral("New abc 0"));
+    EXPECT_EQ(editor().currentlySelectedNode(), leaf);
     loseFocus(cite);
-    EXPECT_EQ(editor.wordList().item(0)->text(), QStringLiteral("New abc 0 (X)"));
+    EXPECT_EQ(shown(), "New abc 0 (X)* / X(New abc 0) / New abc 0");
 
-    editor.OnUndo();
-    EXPECT_EQ(cellTextOf(tree, word, kAttrCitationForm), oldName);
-    EXPECT_EQ(cellTextOf(tree, leaf, kAttrLabel), oldName);
-    EXPECT_EQ(cite.text(), QString::fromStdString(oldName));
+    editor().OnUndo();
+    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / New Word 0");
+    EXPECT_EQ(cite.text() + "/" + cite.selectedText(), "New Word 0/Word");
     EXPECT_EQ(cite.selectionStart(), 4);
-    EXPECT_EQ(cite.selectedText(), QStringLiteral("Word"));
-    EXPECT_EQ(editor.wordList().item(0)->text(), QString::fromStdString(oldName) + " (X)");
-
-    editor.OnRedo();
-    EXPECT_EQ(cellTextOf(tree, word, kAttrCitationForm), "New abc 0");
+    editor().OnRedo();
+    EXPECT_EQ(cellText(tree(), editor().currentlySelectedWord(), kAttrCitationForm), "New abc 0");
     EXPECT_EQ(cite.text(), QStringLiteral("New abc 0"));
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    EXPECT_EQ(takeCalls(), "");
 }
 
 TEST_F(AppTest, TheSharedAuthorMenusOfAnotherWindowFollowTheEditorAndActOnTheGrammar) {
     ASSERT_TRUE(start());
-    paint();
     CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     QMainWindow other;
     auto* menus = new CAuthorMenus(*other.menuBar(), other, editor);
     editor.handleNewGrammar();
+    const std::vector<int32_t> file = {kCommandUndo, kCommandSave, kCommandSaveAs};
     EXPECT_EQ(menus->action(kCommandUndo)->text(), QStringLiteral("Can't Undo"));
-    EXPECT_FALSE(menus->action(kCommandUndo)->isEnabled());
-    EXPECT_FALSE(menus->action(kCommandSave)->isEnabled());
-
+    EXPECT_EQ(enabledAmong(*menus, file), std::vector<int32_t>());
     editor.OnNewWord();
     EXPECT_EQ(editor.action(kCommandUndo)->text(), QStringLiteral("Undo New Tree"));
     EXPECT_EQ(menus->action(kCommandUndo)->text(), QStringLiteral("Undo New Tree"));
-    EXPECT_TRUE(menus->action(kCommandSave)->isEnabled());
-    EXPECT_FALSE(menus->action(kCommandSaveAs)->isEnabled());
+    EXPECT_EQ(enabledAmong(*menus, file), (std::vector<int32_t>{kCommandUndo, kCommandSave}));
 
     // Undo from the other window undoes the grammar's step and updates both bars.
     menus->action(kCommandUndo)->trigger();
@@ -201,68 +168,165 @@ TEST_F(AppTest, TheSharedAuthorMenusOfAnotherWindowFollowTheEditorAndActOnTheGra
     menus->action(kCommandClose)->trigger();
     EXPECT_FALSE(other.isVisible());
     EXPECT_EQ(app->getMode(), kModeAuthor);
-    EXPECT_EQ(platform.recorder.bugReports(),
-              (std::vector<std::string>{"CAuthorMenus::affectMenuItem (invalid parameter)"}));
+    EXPECT_EQ(takeCalls(), "bug: CAuthorMenus::affectMenuItem (invalid parameter)");
 }
 
-TEST_F(AppTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsStoredAsTyped) {
-    ASSERT_TRUE(start());
-    paint();
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
-    editor.handleNewGrammar();
-    editor.OnNewWord();
-    editor.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
-    CTree& tree = *editor.grammar();
-    const int32_t word = editor.currentlySelectedWord();
-    QLineEdit& cite = editor.citeFormField();
+TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsStoredAsTyped) {
+    openGrammar();
+    editor().OnNewWord();
+    editor().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
+    const int32_t word = editor().currentlySelectedWord();
+    QLineEdit& cite = editor().citeFormField();
     cite.setFocus();
     ASSERT_EQ(QApplication::focusWidget(), &cite);
+    const auto stored = [&] {
+        return QString::fromStdString(cellText(tree(), word, kAttrCitationForm));
+    };
 
     // Paste of a text with a line break and of thousands of characters: kept whole.
     const QString pasted = QStringLiteral("Zeile 1\nZeile 2 ") + QString(5000, QChar(0x65E5));
     QApplication::clipboard()->setText(pasted);
     cite.selectAll();
-    editor.updateMenus();
-    ASSERT_TRUE(editor.action(kCommandPaste)->isEnabled());
-    editor.action(kCommandPaste)->trigger();
-    EXPECT_EQ(QString::fromStdString(cellTextOf(tree, word, kAttrCitationForm)), cite.text());
+    editor().updateMenus();
+    ASSERT_TRUE(editor().action(kCommandPaste)->isEnabled());
+    editor().action(kCommandPaste)->trigger();
+    EXPECT_EQ(stored(), cite.text());
     EXPECT_EQ(cite.text().size(), pasted.size());
     EXPECT_EQ(cite.text().right(1), QString(QChar(0x65E5)));
 
     // Cut takes the selection out; Clear removes it; both are typing.
     cite.setSelection(0, 5);
-    editor.updateMenus();
-    editor.action(kCommandCut)->trigger();
+    editor().updateMenus();
+    editor().action(kCommandCut)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Zeile"));
     cite.setSelection(0, 3);
-    editor.OnClear();
-    EXPECT_EQ(QString::fromStdString(cellTextOf(tree, word, kAttrCitationForm)), cite.text());
+    editor().OnClear();
+    EXPECT_EQ(stored(), cite.text());
     EXPECT_TRUE(cite.text().startsWith(QStringLiteral("Zeile 2 ")));
-    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    EXPECT_EQ(takeCalls(), "");
 
     // Nothing selected: Cut is disabled, and invoked all the same it reports its name and
     // leaves the text.
     cite.deselect();
-    editor.updateMenus();
-    EXPECT_FALSE(editor.action(kCommandCut)->isEnabled());
+    editor().updateMenus();
+    EXPECT_FALSE(editor().action(kCommandCut)->isEnabled());
     const QString kept = cite.text();
     sendEditFieldCommand(kCommandCut);
     EXPECT_EQ(cite.text(), kept);
-    EXPECT_EQ(platform.recorder.bugReports(), (std::vector<std::string>{"Cut"}));
-    platform.recorder.clear();
-
+    EXPECT_EQ(takeCalls(), "bug: Cut");
     // One undo puts back the citation form New Word gave.
-    editor.OnUndo();
-    EXPECT_EQ(cellTextOf(tree, word, kAttrCitationForm), "New Word 0");
+    editor().OnUndo();
+    EXPECT_EQ(stored(), "New Word 0");
 
     // Focus outside any edit field: Paste reports its name; Clear clears the word.
-    editor.wordList().setFocus();
+    editor().wordList().setFocus();
     sendEditFieldCommand(kCommandPaste);
-    EXPECT_EQ(platform.recorder.bugReports(), (std::vector<std::string>{"Paste"}));
-    editor.updateMenus();
-    EXPECT_TRUE(editor.action(kCommandDuplicate)->isEnabled());
-    editor.OnClear();
-    EXPECT_EQ(editor.currentlySelectedWord(), 0);
-    EXPECT_EQ(editor.wordList().count(), 0);
+    EXPECT_EQ(takeCalls(), "bug: Paste");
+    editor().updateMenus();
+    EXPECT_TRUE(editor().action(kCommandDuplicate)->isEnabled());
+    editor().OnClear();
+    EXPECT_EQ(shown(), " / - / -");
+}
+
+TEST_F(AppTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
+    openForAuthoring("word dog: [NP [N dog]]\nscript:\ndefine function f\n  beep\nend define\n"
+                     "end script\n");
+    CTree& tree = *app->getCTree();
+    CScriptWindow& window = app->scriptWindow();
+    CScriptEditor& editor = window.editor();
+    window.show();
+    EXPECT_FALSE(editor.isReadOnly());
+    const std::string before = cellText(tree, kHeaderRecord, kHdrScriptText);
+    const DatabaseState original = captureState(tree);
+    const std::size_t steps = tree.undoStructure().stepCount();
+    // Colouring the lines changes no text and starts no step.
+    editor.colourVisibleLines();
+    EXPECT_EQ(tree.undoStructure().stepCount(), steps);
+
+    // A run of keys at the end of line 2, with an error in it: one step, stored at once.
+    QTextCursor caret(editor.document()->findBlockByNumber(1));
+    caret.movePosition(QTextCursor::EndOfBlock);
+    editor.setTextCursor(caret);
+    const int caretBefore = caret.position();
+    QTest::keyClick(&editor, Qt::Key_Return);
+    QTest::keyClicks(&editor, QStringLiteral("  _ # oops"));
+    const std::string typed = "define function f\n  beep\n  _ # oops\nend define\n";
+    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
+    EXPECT_EQ(undoLabelOf(tree), kLabelTyping);
+    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), typed);
+
+    // Check Script finds it on the third line.
+    window.OnCheckScript();
+    EXPECT_EQ(window.statusText(), "Line 3: Syntax error.");
+    EXPECT_EQ(editor.errorLine(), 2);
+    EXPECT_EQ(editor.textCursor().blockNumber(), 2);
+
+    // Leaving the field ends the run; Undo (the menu's item) restores text and caret.
+    loseFocus(editor);
+    window.menus().action(kCommandUndo)->trigger();
+    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), before);
+    EXPECT_EQ(editor.toPlainText().toStdString(), before);
+    EXPECT_EQ(editor.textCursor().position(), caretBefore);
+    EXPECT_TRUE(sameStateAllowingGrowth(original, captureState(tree)));
+    window.OnCheckScript();
+    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
+    window.menus().action(kCommandRedo)->trigger();
+    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), typed);
+    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.  (checked before "
+                                   "the last change)");
+
+    // A failed check leaves the grammar saveable.
+    window.OnCheckScript();
+    platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
+    app->lexicalItemsDialog().OnSaveAs();
+    bool dirty = true;
+    tree.undoStructure().isDirty(dirty);
+    EXPECT_FALSE(dirty);
+}
+
+TEST_F(AppTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {
+    openForAuthoring("categories: X N V\nword dog N: [NP [N dog]]\n");
+    CTree& tree = *app->getCTree();
+    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
+    CCategoriesDialog& dialog = app->categoriesDialog();
+    editor.action(kCommandCategories)->trigger();
+    EXPECT_TRUE(dialog.isVisible());
+    // The spine menu, then whether the word's categories and the node types have X0.
+    const auto lists = [&] {
+        return menuText(editor.xBarMenu()) + " / " +
+               std::to_string(entries(editor.citeCategoryList()).contains("X0")) +
+               std::to_string(entries(editor.nodeTypeList()).contains("X0P"));
+    };
+    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
+    // New: the editor's category list, node types and X-bar submenu follow at the redraw.
+    dialog.newButton().click();
+    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
+    editor.OnUndo();
+    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
+    editor.OnRedo();
+    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
+    EXPECT_EQ(dialog.list().currentItem()->text(), "X0");
+
+    // Renaming N by typing: one step; the word list shows it once the field is left.
+    const DatabaseState before = captureState(tree);
+    dialog.list().setCurrentRow(0);
+    ASSERT_EQ(dialog.nameField().text(), "N");
+    dialog.nameField().selectAll();
+    const std::size_t steps = tree.undoStructure().stepCount();
+    QTest::keyClicks(&dialog.nameField(), QStringLiteral("Noun"));
+    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
+    loseFocus(dialog.nameField());
+    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (Noun)");
+    EXPECT_EQ(lists(), "2001 Noun | 2002 V | 2003 X | 2004 X0 / 11");
+    const DatabaseState renamed = captureState(tree);
+
+    dialog.menus().action(kCommandUndo)->trigger();
+    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
+    EXPECT_EQ(dialog.nameField().text() + "/" + dialog.nameField().selectedText(), "N/N");
+    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (N)");
+    dialog.menus().action(kCommandRedo)->trigger();
+    EXPECT_TRUE(sameStateAllowingGrowth(renamed, captureState(tree)));
+    EXPECT_EQ(dialog.nameField().text(), "Noun");
+    EXPECT_EQ(dialog.list().currentItem()->text(), "Noun");
 }

@@ -2,15 +2,20 @@
 
 #include "app/DocumentFiles.h"
 #include "cli/GrammarTextReader.h"
-#include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
-#include "ui/CRamexWindow.h"
+#include "storage/CRString.h"
+#include "ui/CTreeView.h"
+#include "undo/UndoLabels.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QSettings>
-#include <QTest>
 
+#include <algorithm>
 #include <fstream>
 
 const char* const kTestGrammarText = R"(categories: X N V A P
@@ -35,6 +40,33 @@ divider
 end define
 end script
 )";
+
+const char* const kPlainGrammarText = R"(categories: X N V D
+word dog: [NP [N' [N dog]]]
+word cat: [NP [N' [N cat]]]
+word the: [DP [D' [D the] [NP]]]
+word sees: [VP [V' [V sees] [DP]]]
+)";
+
+void loseFocus(QWidget& field) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&field, &out);
+}
+
+std::string menuText(QMenu& menu) {
+    std::string text;
+    for (QAction* item : menu.actions()) {
+        text += text.empty() ? "" : " | ";
+        if (item->isSeparator()) {
+            text += "-";
+            continue;
+        }
+        text += std::to_string(item->data().toInt()) + " " + item->text().toStdString();
+        if (!item->shortcut().isEmpty())
+            text += " " + item->shortcut().toString(QKeySequence::PortableText).toStdString();
+    }
+    return text;
+}
 
 AppTest::AppTest() {
     QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -76,9 +108,12 @@ std::string AppTest::buildFile(const std::string& name, const std::string& text)
     return path;
 }
 
-bool AppTest::start() {
+bool AppTest::start(bool thenPaint) {
     app = std::make_unique<CRamexApp>();
-    return app->InitInstance(true);
+    const bool started = app->InitInstance(true);
+    if (started && thenPaint)
+        paint();
+    return started;
 }
 
 void AppTest::paint() {
@@ -86,10 +121,12 @@ void AppTest::paint() {
     window.repaint();
     QElapsedTimer clock;
     clock.start();
-    while ((app->getMode() == kModeClosingDocument || app->getMode() == kModeOpeningDocument) &&
-           clock.elapsed() < 5000) {
+    const auto changing = [this] {
+        return app->getMode() == kModeClosingDocument || app->getMode() == kModeOpeningDocument;
+    };
+    while (changing() && clock.elapsed() < 5000) {
         QApplication::processEvents();
-        if (app->getMode() == kModeClosingDocument || app->getMode() == kModeOpeningDocument)
+        if (changing())
             window.repaint();
     }
 }
@@ -97,16 +134,308 @@ void AppTest::paint() {
 void AppTest::startWithNewDocument(const std::string& grammar) {
     setPreference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
-    paint();
     app->mainWindow().OnNew();
     ASSERT_EQ(app->getMode(), kModeOpeningDocument);
     paint();
     ASSERT_EQ(app->getMode(), kModeDocument);
 }
 
-std::vector<std::string> AppTest::messageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& call : platform.recorder.callsOfKind(RecordingPlatform::Kind::Message))
-        texts.push_back(call.text);
-    return texts;
+void AppTest::openForAuthoring(const std::string& grammarText) {
+    const std::string grammar = buildFile("g.rgr", grammarText);
+    setPreference("Privileges", 1);
+    setPreference("Current Grammar", QString::fromStdString(grammar));
+    ASSERT_TRUE(start());
+    app->mainWindow().OnOpenCurrentGrammar();
+    ASSERT_EQ(app->getMode(), kModeAuthor);
+    platform.recorder.clear();
+}
+
+std::string AppTest::takeCalls() {
+    using Kind = RecordingPlatform::Kind;
+    // By kind: bug report, message, beep, pause, ask, file, font, printer.
+    const char* const names[] = {"bug: ", "msg",    "beep",   "pause ",
+                                 "ask: ", "file: ", "font: ", "print: "};
+    std::string text;
+    for (const RecordingPlatform::Call& call : platform.recorder.calls()) {
+        text += (text.empty() ? "" : " | ") + std::string(names[static_cast<int>(call.kind)]);
+        if (call.kind == Kind::Message)
+            text += (call.title.empty() ? "" : "[" + call.title + "]") + ": " + call.text;
+        else if (call.kind == Kind::Pause || call.kind == Kind::ChooseFont)
+            text += std::to_string(call.number);
+        else if (call.kind != Kind::Beep)
+            text += call.text;
+    }
+    platform.recorder.clear();
+    return text;
+}
+
+void EditorTest::openGrammar(const std::string& text) {
+    if (text.empty()) {
+        ASSERT_TRUE(start());
+        editor().handleNewGrammar();
+    } else {
+        const std::string path = buildFile("grammar.rgr", text);
+        setPreference("Current Grammar", QString::fromStdString(path));
+        ASSERT_TRUE(start());
+        editor().handleOpenCurrentGrammar();
+    }
+    ASSERT_EQ(app->getMode(), kModeAuthor);
+}
+
+int32_t EditorTest::word(const std::string& cited) {
+    const std::vector<int32_t>* words = nullptr;
+    editor().getSortedList(1, words);
+    for (int32_t i = 1; i <= (*words)[0]; ++i)
+        if (cellText(tree(), (*words)[i], kAttrCitationForm) == cited)
+            return (*words)[i];
+    return 0;
+}
+
+int32_t EditorTest::node(const std::string& label) {
+    const int32_t root = editor().currentlySelectedWord();
+    for (int32_t n = root; n != 0;) {
+        if (cellText(tree(), n, kAttrLabel) == label)
+            return n;
+        if (tree().getNextNode(n, root, n))
+            return 0;
+    }
+    return 0;
+}
+
+std::string EditorTest::shown() {
+    std::string text;
+    QListWidget& list = editor().wordList();
+    for (int row = 0; row < list.count(); ++row)
+        text += (row ? ", " : "") + list.item(row)->text().toStdString() +
+                (list.item(row) == list.currentItem() ? "*" : "");
+    const int32_t word = editor().currentlySelectedWord();
+    const int32_t node = editor().currentlySelectedNode();
+    text += " / " + (word ? describeTree(tree(), word) : "-");
+    return text + " / " + (node ? cellText(tree(), node, kAttrLabel) : "-");
+}
+
+namespace {
+
+// Cells written directly, outside the undo history: selection and offending marks, sorters,
+// layout results and positions.
+bool writtenDirectly(int32_t attribute) {
+    return attribute == kAttrCategorySorter || attribute == kAttrSelected ||
+           attribute == kAttrOffending ||
+           (attribute >= kAttrSortLeft && attribute <= kAttrSecondSortParent) ||
+           (attribute >= kAttrDirty && attribute <= kAttrCumulativeRectBottom);
+}
+
+} // namespace
+
+std::vector<std::string> EditorTest::snapshot() {
+    std::vector<std::string> cells;
+    for (int32_t record = 1; record <= tree().recordCount(); ++record) {
+        int32_t type = 0;
+        tree().getValue(record, kAttrType, type);
+        if (record != kHeaderRecord && type != kRecordNode && type != kRecordCategory &&
+            type != kRecordFeature)
+            continue;
+        for (int32_t attribute = 1; attribute <= tree().attributeCount(); ++attribute) {
+            // The free list's head moves with the table's growth, which is not undone.
+            if ((record == kHeaderRecord && attribute == kHdrFirstUnusedRecord) ||
+                (record != kHeaderRecord && writtenDirectly(attribute)))
+                continue;
+            int32_t value = 0;
+            tree().getValue(record, attribute, value);
+            if (value == 0)
+                continue;
+            const std::string shownValue = isStringAttribute(attribute)
+                                               ? '"' + cellText(tree(), record, attribute) + '"'
+                                               : std::to_string(value);
+            cells.push_back(std::to_string(record) + "." + std::to_string(attribute) + "=" +
+                            shownValue);
+        }
+    }
+    return cells;
+}
+
+void EditorTest::expectStep(const std::function<void()>& action, const std::string& shownAfter,
+                            const std::string& shownAfterUndo) {
+    const std::vector<std::string> before = snapshot();
+    const std::string shownBefore = shown();
+    action();
+    EXPECT_EQ(shown(), shownAfter);
+    const std::vector<std::string> after = snapshot();
+    editor().OnUndo();
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(shown(), shownAfterUndo.empty() ? shownBefore : shownAfterUndo);
+    editor().OnRedo();
+    EXPECT_EQ(snapshot(), after);
+    EXPECT_EQ(shown(), shownAfter);
+}
+
+void EditorTest::undoAll() {
+    for (bool can = true; tree().undoStructure().canUndo(can) == kNoErr && can;)
+        editor().OnUndo();
+}
+
+void CanvasTest::openWith(const std::string& grammarText) {
+    startWithNewDocument(buildFile("test.rgr", grammarText));
+    app->mainWindow().resize(1000, 700);
+    QApplication::processEvents();
+}
+
+void CanvasTest::openEnglishSample() {
+    const std::string text = readTextFile(std::string(RAMEX_SAMPLES_DIR) + "/english.rgt");
+    ASSERT_FALSE(text.empty());
+    openWith(text);
+}
+
+void CanvasTest::chooseWord(const std::string& category, const std::string& word) {
+    CMainPanel& side = panel();
+    bool found = false;
+    for (int32_t k = 1; k <= CMainPanel::kMostButtons && !found; ++k) {
+        QPushButton* button = side.categoryButton(k);
+        found = button->isVisible() && button->text().toStdString() == category;
+        if (found)
+            QTest::mouseClick(button, Qt::LeftButton);
+    }
+    ASSERT_TRUE(found) << "no category button " << category;
+    const auto items = side.wordList()->findItems(QString::fromStdString(word), Qt::MatchExactly);
+    ASSERT_FALSE(items.isEmpty()) << "no word " << word;
+    side.wordList()->setCurrentItem(items.first());
+}
+
+void CanvasTest::dragChosenWordTo(const QPoint& client, bool outsideCanvas) {
+    CTreeView* preview = panel().preview();
+    const QPoint start = preview->rect().center();
+    QTest::mousePress(preview, Qt::LeftButton, Qt::NoModifier, start);
+    QWidget* target = canvas().viewport();
+    const QPoint end =
+        outsideCanvas ? target->mapFromGlobal(panel().mapToGlobal(QPoint(100, 30))) : client;
+    // The pointer crosses the panel and arrives on the canvas, as a hand would move it.
+    QTest::mouseMove(target, target->mapFromGlobal(preview->mapToGlobal(start + QPoint(5, 0))));
+    QTest::mouseMove(target, end);
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, end);
+}
+
+int32_t CanvasTest::placeWord(const std::string& category, const std::string& word,
+                              const QPoint& client) {
+    const std::vector<int32_t> before = workAreaRoots();
+    chooseWord(category, word);
+    dragChosenWordTo(client);
+    settle();
+    for (int32_t root : workAreaRoots())
+        if (std::find(before.begin(), before.end(), root) == before.end())
+            return root;
+    return 0;
+}
+
+int32_t CanvasTest::addTree(const std::string& shape, int32_t v, int32_t h) {
+    CTree& document = tree();
+    int32_t root = 0;
+    std::map<std::string, int32_t> nodes;
+    EXPECT_EQ(inStep(document, kLabelNewTree,
+                     [&] {
+                         RErr err = buildTree(document, shape, root, nodes);
+                         if (!err)
+                             err = document.setWhereIsTree(root, kTreeOnWorkArea);
+                         return err ? err : document.setAbsolutePoint(root, RPoint{v, h});
+                     }),
+              kNoErr);
+    window().updateMenus();
+    settle();
+    return root;
+}
+
+std::vector<int32_t> CanvasTest::workAreaRoots() {
+    std::vector<int32_t> roots;
+    int32_t root = 0;
+    for (RErr err = tree().getFirstRoot(root); root != 0 && !err;
+         err = tree().getNextRoot(root, root))
+        if (cellOf(root, kAttrWhereIsTree) == kTreeOnWorkArea)
+            roots.push_back(root);
+    return roots;
+}
+
+int32_t CanvasTest::findNode(int32_t root, const std::string& label) {
+    for (int32_t node = root; node != 0;) {
+        const CRString* text = nullptr;
+        if (!tree().getLabel(node, text) && text && text->str() == label)
+            return node;
+        if (tree().getNextNode(node, root, node))
+            return 0;
+    }
+    return 0;
+}
+
+int32_t CanvasTest::lastDaughter(int32_t root, const std::string& motherLabel) {
+    int32_t daughter = 0;
+    EXPECT_EQ(tree().getRightmostDaughter(findNode(root, motherLabel), daughter), kNoErr);
+    return daughter;
+}
+
+void CanvasTest::settle() {
+    QApplication::processEvents();
+    canvas().viewport()->repaint();
+}
+
+QPoint CanvasTest::centreOf(int32_t node, bool onLeftEdge) {
+    settle();
+    RRect box;
+    EXPECT_EQ(tree().getNodeRect(node, box), kNoErr);
+    return canvas().pagePointToClient(
+        RPoint{(box.top + box.bottom) / 2, onLeftEdge ? box.left : (box.left + box.right) / 2});
+}
+
+std::string CanvasTest::qtreeOf(int32_t root) {
+    std::string text;
+    EXPECT_EQ(tree().makeQTreeForThisNodeAndBelow(root, text), kNoErr);
+    return text;
+}
+
+std::string CanvasTest::scene() {
+    std::string text;
+    for (int32_t root : workAreaRoots()) {
+        RPoint place;
+        EXPECT_EQ(tree().getAbsolutePoint(root, place), kNoErr);
+        text += (text.empty() ? "" : "; ") + describeTree(tree(), root) + "@" +
+                std::to_string(place.v) + "," + std::to_string(place.h);
+    }
+    const int32_t selected = canvas().getSelectedNode();
+    return text + " / " + (selected ? cellText(tree(), selected, kAttrLabel) : "-");
+}
+
+std::vector<RRect> CanvasTest::layoutOf(int32_t root) {
+    settle();
+    std::vector<RRect> boxes;
+    for (int32_t node = root; node != 0;) {
+        boxes.emplace_back();
+        EXPECT_EQ(tree().getNodeRect(node, boxes.back()), kNoErr);
+        if (tree().getNextNode(node, root, node))
+            break;
+    }
+    return boxes;
+}
+
+DatabaseState CanvasTest::documentState() {
+    DatabaseState state = captureState(tree());
+    for (int32_t record = kHeaderRecord + 1; record <= state.records; ++record)
+        for (int32_t attribute :
+             {kAttrSelected, kAttrDirty, kAttrRelativeH, kAttrRelativeV, kAttrFishSpine,
+              kAttrXOffset, kAttrFishSpineDepth, kAttrNodeRectLeft, kAttrNodeRectTop,
+              kAttrNodeRectRight, kAttrNodeRectBottom, kAttrCumulativeRectLeft,
+              kAttrCumulativeRectTop, kAttrCumulativeRectRight, kAttrCumulativeRectBottom})
+            if (attribute <= state.attributes)
+                state.cells[static_cast<std::size_t>((record - 1) * state.attributes + attribute -
+                                                     1)] = 0;
+    return state;
+}
+
+int32_t CanvasTest::undoLabel() {
+    int32_t label = 0;
+    tree().undoStructure().currentUndoLabel(label);
+    return label;
+}
+
+void CanvasTest::drag(const QPoint& from, const QPoint& to) {
+    press(from);
+    moveTo(to);
+    settle(); // the dragged picture is painted where the pointer is
+    release(to);
 }
