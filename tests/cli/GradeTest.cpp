@@ -171,6 +171,19 @@ TEST_F(Grade, TextCsvAndJsonReportTheSameStack) {
     EXPECT_EQ(byMenu.status, kExitSuccess) << byMenu.err;
     EXPECT_EQ(byMenu.out, grade({"--call", "check", wrong}).out);
     EXPECT_EQ(grade({"--menu", "Clear", wrong}).out, wrong + ": ok\n" + summary(1, 1, 0, 0) + "\n");
+
+    // A check in error keeps the messages it gave before the error, each its own string.
+    result = grade({"--call", "broken", right, "--format", "json"});
+    EXPECT_EQ(result.status, kExitInputFault);
+    EXPECT_EQ(linesOf(result.out),
+              (std::vector<std::string>{
+                  "[",
+                  object(right, "failed\", \"note\": \"A run time error occurred in the user "
+                                "function \\\"broken\\\" while calling native function "
+                                "\\\"label\\\".\\r\\nError Message: Invalid node argument\", "
+                                "\"offending\": [], \"messages\": [\"before\", \"0\"]}"),
+                  "]",
+              }));
 }
 
 TEST_F(Grade, UsageErrorsAndABadGrammarStopBeforeAnyDocumentIsRead) {
