@@ -3,6 +3,7 @@
 #include "app/DocumentFiles.h"
 #include "model/CTree.h"
 #include "storage/CFileDescriptor.h"
+#include "storage/PlatformFiles.h"
 #include "support/TestSupport.h"
 #include "support/TreeTestSupport.h"
 #include "undo/UndoLabels.h"
@@ -65,8 +66,8 @@ public:
         const DWORD share = exclusive ? 0
                                       : FILE_SHARE_READ | FILE_SHARE_WRITE |
                                             (shareRenaming ? FILE_SHARE_DELETE : 0);
-        handle = CreateFileW(fs::u8path(path).wstring().c_str(), GENERIC_READ, share, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle = CreateFileW(windowsPath(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(handle, INVALID_HANDLE_VALUE);
 #else
         (void)shareRenaming;
