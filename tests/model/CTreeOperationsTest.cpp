@@ -11,15 +11,6 @@ constexpr int32_t kV = 4;
 
 class CTreeOperations : public ModelFixture {
 protected:
-    // The step marks the tree for layout, and undo leaves it marked so that it is laid out
-    // again.
-    template <typename Body> void marksForLayout(int32_t root, Body body) {
-        poke(root, kAttrDirty, 0);
-        step(body);
-        EXPECT_EQ(cell(root, kAttrDirty), 1);
-        ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-        EXPECT_EQ(cell(root, kAttrDirty), 1);
-    }
     void setValue(int32_t n, int32_t slot, const char* value) {
         const CRString text(value, 1);
         step([&] { return tree.attributeAssignment(n, slot, &text); });

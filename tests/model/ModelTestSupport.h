@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -72,6 +73,29 @@ template <typename Body> void undoable(CTree& tree, Body body) {
     expectStepUndoesAndRedoes(tree, [&] { return runBody(body); });
 }
 
+// A feature (record 7), then the tree of `shape`: the feature's value "nom" on `valued`, a
+// subscript "k" on `subscripted` (when given) and the citation form "dog" on the root. With
+// `killFirst` another tree is made and killed before it, so that records come off the free list.
+inline int32_t buildDocument(CTree& tree, const std::string& shape,
+                             std::map<std::string, int32_t>& nodes, const char* valued,
+                             const char* subscripted = nullptr, bool killFirst = false) {
+    int32_t root = 0;
+    const CRString value("nom", 1), subscript("k", 1), citation("dog", 1);
+    step(tree, [&] {
+        int32_t feature = 0, doomed = 0;
+        return firstError(
+            {tree.newName(kRecordFeature, feature),
+             killFirst ? firstError({buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes),
+                                     tree.killRootNode(doomed)})
+                       : kNoErr,
+             buildTree(tree, shape, root, nodes),
+             tree.stringTask(nodes.at(valued), kFirstFeatureSlot, &value),
+             subscripted ? tree.setSubscript(nodes.at(subscripted), &subscript) : kNoErr,
+             tree.setCitationForm(root, &citation)});
+    });
+    return root;
+}
+
 class ModelFixture : public HierarchyFixture {
 protected:
     template <typename T = int32_t, typename F, typename... A> T q(F f, A... args) {
@@ -117,6 +141,16 @@ protected:
         for (const int32_t attribute : attributes)
             values.push_back(cell(n, attribute));
         return joined(values, separator);
+    }
+    // The step marks the tree for layout, and undo leaves it marked so that it is laid out
+    // again.
+    template <typename Body> void marksForLayout(int32_t root, Body body) {
+        poke(root, kAttrDirty, 0);
+        step(body);
+        EXPECT_EQ(cell(root, kAttrDirty), 1);
+        poke(root, kAttrDirty, 0);
+        ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
+        EXPECT_EQ(cell(root, kAttrDirty), 1);
     }
     // Layout's own writes, made without undo.
     void poke(int32_t n, int32_t attribute, int32_t value) {
