@@ -1,10 +1,5 @@
 #include "CallTable.h"
 
-#include "storage/CFileDescriptor.h"
-
-#include <climits>
-#include <memory>
-
 namespace {
 
 class CTreeHierarchy : public ModelFixture {
@@ -161,14 +156,15 @@ TEST_F(CTreeHierarchy, LabelsSubscriptsSelectionMarksAndStyles) {
 
     // Selected is written directly, and only as 0 or 1.
     const std::size_t steps = tree.undoStructure().stepCount();
-    EXPECT_EQ(tree.setSelectedValue(s, 1), kNoErr);
-    EXPECT_EQ(cell(s, kAttrSelected), 1);
+    for (const int32_t value : {1, 2, -1, 0}) {
+        const bool good = value == 0 || value == 1;
+        platform.recorder.clear();
+        EXPECT_EQ(tree.setSelectedValue(s, value), good ? kNoErr : kErrInvalidParameter);
+        EXPECT_EQ(cell(s, kAttrSelected), value == 0 ? 0 : 1) << value;
+        EXPECT_EQ(reports(),
+                  good ? RReports{} : RReports{"CTree::setSelectedValue (invalid parameter)"});
+    }
     EXPECT_EQ(tree.undoStructure().stepCount(), steps);
-    bad(tree.setSelectedValue(s, 2), "CTree::setSelectedValue");
-    bad(tree.setSelectedValue(s, -1), "CTree::setSelectedValue");
-    EXPECT_EQ(cell(s, kAttrSelected), 1);
-    EXPECT_EQ(tree.setSelectedValue(s, 0), kNoErr);
-    EXPECT_EQ(cell(s, kAttrSelected), 0);
 
     // Offending marks are undoable, and turned off in every tree.
     const int32_t r = build("R(C)");
@@ -205,38 +201,17 @@ TEST_F(CTreeHierarchy, LabelsSubscriptsSelectionMarksAndStyles) {
               "4 11 1");
 }
 
-TEST_F(CTreeHierarchy, ChangesUndoneRedoneOrLoadedLeaveTheTreeDirty) {
+TEST_F(CTreeHierarchy, ChangesUndoneAndRedoneLeaveTheTreeDirty) {
     const int32_t s = build("S(A)");
-    const int32_t r = build("R");
     const CRString subscript("j", 1);
-    // After each of: a change, its undo, its redo, a mark through an inner node, and its undo.
-    const auto dirtyAfter = [&](auto change) {
-        poke(s, kAttrDirty, 0);
-        change();
-        return cell(s, kAttrDirty);
-    };
-    EXPECT_EQ(dirtyAfter([&] { step([&] { return tree.setSubscript(node("A"), &subscript); }); }),
-              1);
-    EXPECT_EQ(dirtyAfter([&] { EXPECT_EQ(tree.undoStructure().undo(), kNoErr); }), 1);
+    marksForLayout(s, [&] { return tree.setSubscript(node("A"), &subscript); });
     EXPECT_EQ(cell(node("A"), kAttrSubscript), 0);
-    EXPECT_EQ(dirtyAfter([&] { EXPECT_EQ(tree.undoStructure().redo(), kNoErr); }), 1);
-    EXPECT_EQ(dirtyAfter([&] { step([&] { return tree.treeDirty(node("A")); }); }), 1);
-    EXPECT_EQ(cell(node("A"), kAttrDirty), 0);
-    EXPECT_EQ(dirtyAfter([&] { EXPECT_EQ(tree.undoStructure().undo(), kNoErr); }), 1);
-
-    // Loading marks every tree dirty, with nothing to undo.
     poke(s, kAttrDirty, 0);
-    poke(r, kAttrDirty, 0);
-    TempDir dir;
-    CFileDescriptor file(dir.file("trees.rgr"));
-    ASSERT_EQ(tree.doSave(file), kNoErr);
-    CTree loaded;
-    ASSERT_EQ(loaded.createTree(false), kNoErr);
-    ASSERT_EQ(loaded.doLoad(file), kNoErr);
-    const auto dirty = [&](int32_t n) { return loaded.tablet().cell(n, kAttrDirty); };
-    EXPECT_EQ(joined(std::vector{dirty(s), dirty(r), dirty(node("A"))}), "1 1 0");
-    EXPECT_FALSE(ask<bool>(loaded.undoStructure(), &CUndoStructure::canUndo));
-    EXPECT_EQ(describeRootList(loaded), "R | S(A)");
+    ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
+    EXPECT_EQ(cell(s, kAttrDirty), 1);
+    // A mark through an inner node lands on the root.
+    marksForLayout(s, [&] { return tree.treeDirty(node("A")); });
+    EXPECT_EQ(cell(node("A"), kAttrDirty), 0);
 }
 
 TEST_F(CTreeHierarchy, RootInformationBelongsToRootsOnlyAndMovesWhole) {
@@ -292,30 +267,4 @@ TEST_F(CTreeHierarchy, RootInformationBelongsToRootsOnlyAndMovesWhole) {
     undoable([&] { return tree.moveRootInfo(w, b); });
     EXPECT_EQ(row(b, info) + " " + row(b, {kAttrCitationForm}), "0 0 0 0 0");
     refusedBy("moveRootInfo", [&] { return tree.moveRootInfo(w, dog); });
-}
-
-TEST_F(CTreeHierarchy, ArbitraryNamesCountFromZeroAndTheCountIsUndoable) {
-    std::vector<std::string> names;
-    undoable([&] {
-        for (const int32_t type :
-             {kRecordNode, kRecordNode, kRecordCategory, kRecordFeature, kRecordCategory}) {
-            std::unique_ptr<CRString> made;
-            EXPECT_EQ(tree.makeArbitraryString(type, made), kNoErr);
-            names.push_back(str(made.get()));
-        }
-    });
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"New Word 0", "New Word 1", "X0", "Feature 0", "X1"}));
-    EXPECT_EQ(
-        row(kHeaderRecord, {kHdrWordNameCounter, kHdrCategoryNameCounter, kHdrFeatureNameCounter}),
-        "2 2 1");
-    std::unique_ptr<CRString> made;
-    refusedBy(
-        "makeArbitraryString", [&] { return tree.makeArbitraryString(1, made); }, kErrGeneral);
-    EXPECT_EQ(made, nullptr);
-    // The largest count still names a word and the counter wraps instead of overflowing.
-    poke(kHeaderRecord, kHdrWordNameCounter, INT32_MAX);
-    step([&] { return tree.makeArbitraryString(kRecordNode, made); });
-    EXPECT_EQ(made->str(), "New Word 2147483647");
-    EXPECT_EQ(cell(kHeaderRecord, kHdrWordNameCounter), INT32_MIN);
 }

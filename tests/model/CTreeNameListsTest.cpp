@@ -1,6 +1,7 @@
 #include "ModelTestSupport.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -267,23 +268,30 @@ TEST_F(CTreeNameLists, SortedListsOfEveryKind) {
 }
 
 TEST_F(CTreeNameLists, ArbitraryNamesFollowTheRecordTypeAndCountUndoably) {
-    int32_t category = 0, second = 0, feature = 0, word = 0;
+    int32_t category = 0, second = 0, feature = 0, word = 0, third = 0;
     step([&] {
-        return firstError({tree.newName(kRecordCategory, category),
-                           tree.newName(kRecordCategory, second),
-                           tree.newName(kRecordFeature, feature), tree.newRoot(word)});
+        return firstError(
+            {tree.newName(kRecordCategory, category), tree.newName(kRecordCategory, second),
+             tree.newName(kRecordFeature, feature), tree.newRoot(word), tree.newRoot(third)});
     });
     std::string names;
-    for (const int32_t record : {category, second, feature, word}) {
+    for (const int32_t record : {category, second, feature, word, third}) {
         undoable([&] { return tree.makeArbitraryName(record); });
         names += nameOf(record) + "|";
     }
-    EXPECT_EQ(names, "X0|X1|Feature 0|New Word 0|");
-    EXPECT_EQ(cell(kHeaderRecord, kHdrCategoryNameCounter), 2);
+    EXPECT_EQ(names, "X0|X1|Feature 0|New Word 0|New Word 1|");
+    EXPECT_EQ(
+        row(kHeaderRecord, {kHdrWordNameCounter, kHdrCategoryNameCounter, kHdrFeatureNameCounter}),
+        "2 2 1");
     step([&] { return tree.removeName(second); });
     refused(
         [&] { return tree.makeArbitraryName(second); },
         {"CTree::makeArbitraryString (general error)", "CTree::makeArbitraryName (general error)"},
         kErrGeneral);
     refusedBy("makeArbitraryName", [&] { return tree.makeArbitraryName(0); });
+    // The largest count still names a word and the counter wraps instead of overflowing.
+    poke(kHeaderRecord, kHdrWordNameCounter, INT32_MAX);
+    step([&] { return tree.makeArbitraryName(word); });
+    EXPECT_EQ(nameOf(word), "New Word 2147483647");
+    EXPECT_EQ(cell(kHeaderRecord, kHdrWordNameCounter), INT32_MIN);
 }
