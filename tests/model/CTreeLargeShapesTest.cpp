@@ -55,6 +55,15 @@ TEST(CTreeLargeShapes, AChainTwentyThousandDeepIsWalkedClonedDeletedAndKilled) {
     step(tree, [&] { return buildChain(tree, kChainDepth, root, deepest); });
     EXPECT_EQ(countWalk(tree, root, root) + countWalk(tree, root, 0), 2 * kChainDepth);
     EXPECT_EQ(ask(tree, &CTree::findRoot, deepest), root);
+    // Every node but the deepest opens a bracket; unlabelled nodes write a blank alone.
+    std::string qtree;
+    ASSERT_EQ(tree.makeQTreeForThisNodeAndBelow(root, qtree), kNoErr);
+    std::string opened, closed;
+    for (int32_t i = 1; i < kChainDepth; ++i) {
+        opened += "[. ";
+        closed += "] ";
+    }
+    EXPECT_TRUE(qtree == opened + " " + closed);
     cloneAndKillWithUndo(tree, root, kChainDepth);
     // Deleting a link halfway keeps the chain below it.
     int32_t middle = deepest;
