@@ -234,7 +234,7 @@ TEST_F(CTreeCloneKill, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
 
     // Killing marks the tree for layout, also by undo, which gives back the fish spines.
     const int32_t s = build("S(A D)"), t = build("T(E)");
-    marksForLayout(s, [&] { return tree.killRootNode(node("D")); });
+    marksForLayout({s}, [&] { return tree.killRootNode(node("D")); });
     poke(t, kAttrDirty, 0);
     step([&] { return tree.killRootNode(t); });
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);

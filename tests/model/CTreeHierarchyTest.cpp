@@ -204,13 +204,13 @@ TEST_F(CTreeHierarchy, LabelsSubscriptsSelectionMarksAndStyles) {
 TEST_F(CTreeHierarchy, ChangesUndoneAndRedoneLeaveTheTreeDirty) {
     const int32_t s = build("S(A)");
     const CRString subscript("j", 1);
-    marksForLayout(s, [&] { return tree.setSubscript(node("A"), &subscript); });
+    marksForLayout({s}, [&] { return tree.setSubscript(node("A"), &subscript); });
     EXPECT_EQ(cell(node("A"), kAttrSubscript), 0);
     poke(s, kAttrDirty, 0);
     ASSERT_EQ(tree.undoStructure().redo(), kNoErr);
     EXPECT_EQ(cell(s, kAttrDirty), 1);
     // A mark through an inner node lands on the root.
-    marksForLayout(s, [&] { return tree.treeDirty(node("A")); });
+    marksForLayout({s}, [&] { return tree.treeDirty(node("A")); });
     EXPECT_EQ(cell(node("A"), kAttrDirty), 0);
 }
 

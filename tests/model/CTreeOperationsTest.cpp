@@ -105,7 +105,7 @@ TEST_F(CTreeOperations, DetachPlacesTheNewTreeWhereTheNodeWasDrawn) {
         poke(np, kAttrRelativeV, 60);
         int32_t made = np;
         const auto run = [&] { return clone ? tree.detachClone(np, made) : tree.detach(np); };
-        marksForLayout(s, run);
+        marksForLayout({s}, run);
         EXPECT_EQ(cell(np, kAttrDirty), 0);
         undoable(run);
         EXPECT_EQ(made != np, clone);
@@ -120,14 +120,7 @@ TEST_F(CTreeOperations, AdjunctionMarksBothTreesAndCopiesKeepWhatBelongsToThem) 
     const int32_t foot = node("VPf");
     step([&] { return tree.setFootNode(aux, foot); });
     // At a root site nothing changes but both trees are marked for layout, also by undo.
-    poke(s, kAttrDirty, 0);
-    poke(aux, kAttrDirty, 0);
-    step([&] { return tree.tagAdjoin(aux, s); });
-    EXPECT_EQ(cell(s, kAttrDirty) + cell(aux, kAttrDirty), 2);
-    poke(s, kAttrDirty, 0);
-    poke(aux, kAttrDirty, 0);
-    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-    EXPECT_EQ(cell(s, kAttrDirty) + cell(aux, kAttrDirty), 2);
+    marksForLayout({s, aux}, [&] { return tree.tagAdjoin(aux, s); });
     undoable([&] { return tree.tagAdjoin(aux, node("VP")); });
     EXPECT_EQ(cell(aux, kAttrFootNode), 0);
 
@@ -242,7 +235,7 @@ TEST_F(CTreeOperations, LabelsCategoriesProjectionsAndIndices) {
     const int32_t root = build("R(A)");
     const int32_t a = node("A");
     const CRString vp("VP", 1);
-    marksForLayout(root, [&] { return tree.setNodeLabel(a, vp); });
+    marksForLayout({root}, [&] { return tree.setNodeLabel(a, vp); });
     undoable([&] { return tree.setNodeLabel(a, vp); });
     EXPECT_EQ(text(a), "VP");
 
@@ -255,7 +248,7 @@ TEST_F(CTreeOperations, LabelsCategoriesProjectionsAndIndices) {
     for (const int32_t wrong : {3, -2})
         refusedBy("setNodeProjection", [&] { return tree.setNodeProjection(a, wrong); });
 
-    marksForLayout(root, [&] { return tree.autoNodeLabel(a); });
+    marksForLayout({root}, [&] { return tree.autoNodeLabel(a); });
     undoable([&] { return tree.autoNodeLabel(a); });
     EXPECT_EQ(text(a), "V'");
     undoable([&] { return firstError({tree.setNodeProjection(a, -1), tree.autoNodeLabel(a)}); });

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -142,15 +143,18 @@ protected:
             values.push_back(cell(n, attribute));
         return joined(values, separator);
     }
-    // The step marks the tree for layout, and undo leaves it marked so that it is laid out
-    // again.
-    template <typename Body> void marksForLayout(int32_t root, Body body) {
-        poke(root, kAttrDirty, 0);
-        step(body);
-        EXPECT_EQ(cell(root, kAttrDirty), 1);
-        poke(root, kAttrDirty, 0);
-        ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
-        EXPECT_EQ(cell(root, kAttrDirty), 1);
+    // The step marks the trees for layout, and undo leaves them marked so that they are laid
+    // out again.
+    template <typename Body> void marksForLayout(std::initializer_list<int32_t> roots, Body body) {
+        for (const auto& then :
+             {std::function<void()>([&] { step(body); }),
+              std::function<void()>([&] { ASSERT_EQ(tree.undoStructure().undo(), kNoErr); })}) {
+            for (const int32_t root : roots)
+                poke(root, kAttrDirty, 0);
+            then();
+            for (const int32_t root : roots)
+                EXPECT_EQ(cell(root, kAttrDirty), 1) << root;
+        }
     }
     // Layout's own writes, made without undo.
     void poke(int32_t n, int32_t attribute, int32_t value) {
