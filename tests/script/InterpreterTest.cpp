@@ -53,6 +53,8 @@ RReason expectRun(const RRun& row, const std::function<void(CScript&)>& limits =
         EXPECT_EQ(runner.run(row.function), kNoErr);
         EXPECT_EQ(runner.script().callDepth(), 0);
         EXPECT_EQ(runner.script().executingUserFunction(), "");
+        EXPECT_EQ(runner.script().lastCallWasStopped(),
+                  runner.script().lastStopReason() != RReason::kNone);
         EXPECT_EQ(runner.show(row.names), expected) << pass;
         if (!row.after || *row.after != '?')
             EXPECT_EQ(describeRootList(runner.tree), row.after ? row.after : before);
