@@ -5,6 +5,55 @@
 #include <cctype>
 #include <utility>
 
+// A node on the work area, in the order "for every node" visits them.
+struct RLabelledNode {
+    std::string label;
+    int32_t node;
+    int32_t root;
+    bool leaf;
+};
+
+inline std::vector<RLabelledNode> workAreaNodes(const std::string& path) {
+    RecordingPlatformScope platform;
+    std::unique_ptr<CTree> tree;
+    testing::internal::CaptureStderr();
+    const bool opened = openAnyFile(path, tree);
+    const std::string reason = testing::internal::GetCapturedStderr();
+    std::vector<RLabelledNode> nodes;
+    EXPECT_TRUE(opened && tree) << reason;
+    int32_t node = 0;
+    if (!opened || tree->getFirstRoot(node) != kNoErr)
+        return nodes;
+    while (node != 0) {
+        int32_t root = 0;
+        int32_t where = 0;
+        int32_t daughters = 0;
+        const CRString* label = nullptr;
+        const RErr err = tree->findRoot(node, root) || tree->getWhereIsTree(root, where) ||
+                         tree->getLabel(node, label) || tree->hasDaughters(node, daughters);
+        EXPECT_EQ(err, kNoErr);
+        if (where == kTreeOnWorkArea && label != nullptr)
+            nodes.push_back({label->str(), node, root, daughters == 0});
+        if (err || tree->getNextNode(node, 0, node) != kNoErr) {
+            ADD_FAILURE() << "cannot walk the nodes of " << path;
+            break;
+        }
+    }
+    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    return nodes;
+}
+
+// The occurrence-th (from 0) work-area node with this label, as a number; the test fails
+// when there is none.
+inline std::string nodeNumber(const std::vector<RLabelledNode>& nodes, const std::string& label,
+                              int occurrence = 0) {
+    for (const RLabelledNode& each : nodes)
+        if (each.label == label && occurrence-- == 0)
+            return std::to_string(each.node);
+    ADD_FAILURE() << "no node " << label;
+    return "0";
+}
+
 // A sample grammar's text with `tree:` lines after it, so that the sample stays the one source
 // of the grammar; or a document a hook wrote with -o.
 class CSampleDocument {
