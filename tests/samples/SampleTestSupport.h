@@ -134,6 +134,18 @@ inline std::string hookOutput(const std::string& hook, const std::string& messag
            ": exists=1 answer=0\noffending:\ndirty: " + (dirty ? "1" : "0") + "\n";
 }
 
+// Runs the hook on each named node ("DRAGGED,TARGET" for the landing hook) and expects, with
+// nothing changed, its one message, or the landing hook's answer ("1" lets the tree land).
+inline void expectHooks(const CSampleDocument& document, const std::string& hook,
+                        const RRows& rows) {
+    for (const auto& [names, shown] : rows)
+        EXPECT_EQ(document.hook(hook, names).out,
+                  hook == "is-landing-allowed" ? "hook is-landing-allowed: exists=1 answer=" +
+                                                     shown + "\noffending:\ndirty: 0\n"
+                                               : hookOutput(hook, shown))
+            << names;
+}
+
 // The closing message of a check that marked this many nodes.
 inline std::string problemsFound(std::size_t problems) {
     return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
@@ -153,23 +165,6 @@ inline std::string checkOutput(const CSampleDocument& document, const RRows& not
     }
     return out + "message: " + summary + "\noffending:" + offending +
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
-}
-
-// Runs the hook on each named node and expects its one message, with nothing changed.
-inline void expectMessages(const CSampleDocument& document, const std::string& hook,
-                           const RRows& rows) {
-    for (const auto& [name, message] : rows)
-        EXPECT_EQ(document.hook(hook, name).out, hookOutput(hook, message)) << name;
-}
-
-// Trees dropped on nodes ("DRAGGED,TARGET"), and whether the landing hook lets them land.
-inline void expectLandings(const CSampleDocument& document,
-                           const std::vector<std::pair<const char*, bool>>& drops) {
-    for (const auto& [names, allowed] : drops)
-        EXPECT_EQ(document.hook("is-landing-allowed", names).out,
-                  std::string("hook is-landing-allowed: exists=1 answer=") + (allowed ? "1" : "0") +
-                      "\noffending:\ndirty: 0\n")
-            << names;
 }
 
 // Drops a tree on a node ("DRAGGED,TARGET"), saves the result as `to` in the same folder and
