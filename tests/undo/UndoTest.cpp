@@ -79,13 +79,6 @@ protected:
     RErr setCell(int32_t record, int32_t attribute, int32_t value) {
         return CDatabaseTask::construct(undo, tablet, record, attribute, value);
     }
-    // One command under the label: opens a list, runs the change, closes it; first error wins.
-    template <typename Body> RErr command(int32_t label, Body body) {
-        RErr err = undo.startTaskList(label);
-        err = err ? err : body();
-        const RErr finished = undo.finishTaskList();
-        return err ? err : finished;
-    }
     // An idle history: "Undo X/Redo Y dirty <steps>|<record.attribute=value of each non-zero
     // cell>|<each string ID in use, C current or U undone, and its text>", "-" for a command
     // the Edit menu does not offer.
@@ -125,14 +118,11 @@ protected:
     // After the moves (u undo, r redo, s save, z forget the history, k kill the undone step),
     // the dump, then the clients' calls and the bug reports since the last look.
     std::string state(const std::string& moves = "") {
+        RErr (CUndoStructure::*const steps[])() = {
+            &CUndoStructure::undo, &CUndoStructure::redo, &CUndoStructure::resetDirty,
+            &CUndoStructure::zeroOut, &CUndoStructure::killLastTaskList};
         for (const char move : moves)
-            EXPECT_EQ(move == 'u'   ? undo.undo()
-                      : move == 'r' ? undo.redo()
-                      : move == 's' ? undo.resetDirty()
-                      : move == 'z' ? undo.zeroOut()
-                                    : undo.killLastTaskList(),
-                      kNoErr)
-                << move;
+            EXPECT_EQ((undo.*steps[std::string("urszk").find(move)])(), kNoErr) << move;
         const std::string out = dump(), calls = ui.log, bugs = reports();
         ui.log.clear();
         return out + (calls.empty() ? "" : " calls: " + calls) +
@@ -147,33 +137,31 @@ protected:
         int32_t code = 0;
         while (code < kUndoLabelCount && label != undoString(code))
             ++code;
-        return command(code, [&] {
-            std::istringstream in(tasks);
-            RErr err = kNoErr;
-            for (std::string t; !err && in >> t;) {
-                const std::size_t from = t.find('=') + 1;
-                const std::string v = t.substr(from, t.find('@') - from);
-                const CRString string(v == "none" ? "" : v, 0);
-                const CRString* text = v == "none" ? nullptr : &string;
-                int a = 0, b = 0, c = 0, d = 0;
-                if (t[0] == '+' || t[0] == '-')
-                    err = CFishSpineTask::construct(undo, ui, std::stoi(t.substr(1)), t[0] == '+');
-                else if (std::sscanf(t.c_str(), "w%d=%d>%d", &a, &b, &c) == 3)
-                    err = CUserInterfaceTask::construct(undo, ui, a, b, c);
-                else if (t[0] == 'v')
-                    err = CVariableTask::construct(undo, ui, string);
-                else if (std::sscanf(t.c_str(), "t%d.%d=%*[^@]@%d-%d", &a, &b, &c, &d) == 4)
-                    err =
-                        CTypingTask::construct(undo, tablet, strings, ui, a, b, text, c, d, typing);
-                else if (std::sscanf(t.c_str(), "s%d.%d", &a, &b) == 2)
-                    err = typing->addSynchronizedTask(undo, a, b, text);
-                else if (std::sscanf(t.c_str(), "%d.%d=", &a, &b) == 2)
-                    err = std::isdigit(static_cast<unsigned char>(v[0]))
-                              ? setCell(a, b, std::stoi(v))
-                              : CStringTask::construct(undo, tablet, strings, a, b, text);
-            }
-            return err;
-        });
+        RErr err = undo.startTaskList(code);
+        std::istringstream in(tasks);
+        for (std::string t; !err && in >> t;) {
+            const std::size_t from = t.find('=') + 1;
+            const std::string v = t.substr(from, t.find('@') - from);
+            const CRString string(v == "none" ? "" : v, 0);
+            const CRString* text = v == "none" ? nullptr : &string;
+            int a = 0, b = 0, c = 0, d = 0;
+            if (t[0] == '+' || t[0] == '-')
+                err = CFishSpineTask::construct(undo, ui, std::stoi(t.substr(1)), t[0] == '+');
+            else if (std::sscanf(t.c_str(), "w%d=%d>%d", &a, &b, &c) == 3)
+                err = CUserInterfaceTask::construct(undo, ui, a, b, c);
+            else if (t[0] == 'v')
+                err = CVariableTask::construct(undo, ui, string);
+            else if (std::sscanf(t.c_str(), "t%d.%d=%*[^@]@%d-%d", &a, &b, &c, &d) == 4)
+                err = CTypingTask::construct(undo, tablet, strings, ui, a, b, text, c, d, typing);
+            else if (std::sscanf(t.c_str(), "s%d.%d", &a, &b) == 2)
+                err = typing->addSynchronizedTask(undo, a, b, text);
+            else if (std::sscanf(t.c_str(), "%d.%d=", &a, &b) == 2)
+                err = std::isdigit(static_cast<unsigned char>(v[0]))
+                          ? setCell(a, b, std::stoi(v))
+                          : CStringTask::construct(undo, tablet, strings, a, b, text);
+        }
+        const RErr finished = undo.finishTaskList(); // the first error wins
+        return err ? err : finished;
     }
     // The step just done shows `done`; undone it shows `undone`, redone `done` again.
     void roundTrip(const std::string& done, const std::string& undone) {
@@ -242,24 +230,21 @@ TEST_F(Undo, StringTasksKeepOneEntryEachAndFreeOnlyTheTextsNothingCanRestore) {
     EXPECT_EQ(state("uu"), "Undo Change Attribute/Redo Change Attribute dirty 3|1.2=1|1C:first "
                            "2U:second 3U:third");
     ASSERT_EQ(command("Delete Node", "5.5=1"), kNoErr);
-    EXPECT_EQ(state(), "Undo Delete Node/- dirty 2|1.2=1 5.5=1|1C:first");
-    int32_t a = 0, b = 0;
-    ASSERT_EQ(strings.registerString(CRString("a", 0), a), kNoErr);
-    ASSERT_EQ(strings.registerString(CRString("b", 0), b), kNoErr);
-    EXPECT_EQ(std::make_pair(a, b), std::make_pair(2, 3));
+    const std::string kept = "|1.2=1 5.5=1|1C:first", deleted = "Undo Delete Node/- dirty 2" + kept;
+    EXPECT_EQ(state(), deleted);
+    // Withdrawn, a command leaves the history as before it; with nothing to kill, no harm.
+    ASSERT_EQ(command("Drag", "6.6=a 7.7=b"), kNoErr);
+    EXPECT_EQ(state(), "Undo Drag/- dirty 3|1.2=1 5.5=1 6.6=2 7.7=3|1C:first 2C:a 3C:b");
+    EXPECT_EQ(state("uk"), deleted);
+    EXPECT_EQ(state("k"), deleted);
     // Emptying a cell undoes to its text.
     ASSERT_EQ(command("Typing", "1.2=none"), kNoErr);
-    roundTrip("Undo Typing/- dirty 3|5.5=1|1U:first 2C:a 3C:b",
-              "Undo Delete Node/Redo Typing dirty 3|1.2=1 5.5=1|1C:first 2C:a 3C:b");
-    // Withdrawn, a command leaves the history as before it; with nothing to kill, no harm.
-    ASSERT_EQ(command("Drag", "6.6=dropped"), kNoErr);
-    const std::string killed = "Undo Typing/- dirty 3|5.5=1|1U:first 2C:a 3C:b";
-    EXPECT_EQ(state("uk"), killed);
-    EXPECT_EQ(state("k"), killed);
-    // Forgetting the history keeps only the texts the cells hold, and the ones it never owned.
+    roundTrip("Undo Typing/- dirty 3|5.5=1|1U:first",
+              "Undo Delete Node/Redo Typing dirty 3" + kept);
+    // Forgetting the history keeps only the texts the cells hold.
     ASSERT_EQ(command("Typing", "2.1=replacement"), kNoErr);
     ASSERT_EQ(command("Typing", "3.1=undone"), kNoErr);
-    EXPECT_EQ(state("uz"), "-/- clean 0|2.1=4 5.5=1|2C:a 3C:b 4C:replacement");
+    EXPECT_EQ(state("uz"), "-/- clean 0|2.1=2 5.5=1|2C:replacement");
 }
 
 TEST_F(Undo, BracketingErrorsAreReportedAndChangeNothing) {
@@ -343,17 +328,15 @@ TEST_F(Undo, MillionTaskStepUndoesAndRedoesWithoutDeepStack) {
     for (int32_t record = 1; record <= kCells && !err; ++record)
         err = setCell(record, 2, record);
     ASSERT_EQ(err ? err : undo.finishTaskList(), kNoErr);
-    // How many cells differ from what the step set (`done`) or from 0.
-    auto wrongCells = [&](bool done) {
-        int32_t wrong = 0;
-        for (int32_t record = 1; record <= kCells; ++record)
-            wrong += tablet.cell(record, 2) != (done ? record : 0);
-        return wrong;
-    };
+    // No cell differs from 0 once undone, nor from what the step set once redone.
     ASSERT_EQ(undo.undo(), kNoErr);
-    EXPECT_EQ(wrongCells(false), 0);
+    int32_t wrong = 0;
+    for (int32_t record = 1; record <= kCells; ++record)
+        wrong += tablet.cell(record, 2) != 0;
     ASSERT_EQ(undo.redo(), kNoErr);
-    EXPECT_EQ(wrongCells(true), 0);
+    for (int32_t record = 1; record <= kCells; ++record)
+        wrong += tablet.cell(record, 2) != record;
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(Undo, PrintSummaryDescribesEveryStepAndTask) {
@@ -391,8 +374,9 @@ TEST_F(Undo, FishSpineVariableAndWindowTasksRunBothWaysAndAFailureSparesTheRest)
     // A variable gets back its own copy of the old text, whatever changed it meanwhile.
     ui.value.setStringValue("before");
     CRString newText("after", 0);
-    ASSERT_EQ(command(kLabelMenu, [&] { return CVariableTask::construct(undo, ui, newText); }),
-              kNoErr);
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    ASSERT_EQ(CVariableTask::construct(undo, ui, newText), kNoErr);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
     newText.setStringValue("changed by the caller");
     ui.value.setStringValue("changed by the script");
     EXPECT_EQ(CVariableTask::construct(undo, ui, newText), kErrUnbalancedUndo);
