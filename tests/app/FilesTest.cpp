@@ -524,7 +524,7 @@ TEST_F(CurrentFilesTest, ANewDocumentNeverOverwritesItsGrammarAndReplacingAnothe
     EXPECT_EQ(loadFrom(other, loaded), kNoErr);
 }
 
-TEST_F(CurrentFilesTest, UnreadableFilesShowTheirMessageAndChangeNothing) {
+TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndRevertingReloadsWithoutAsking) {
     writeTextFile(dir.file("notes.rdc"), "not a Ramex file");
     answer(dir.file("notes.rdc"));
     std::unique_ptr<CTree> loaded;
@@ -540,18 +540,12 @@ TEST_F(CurrentFilesTest, UnreadableFilesShowTheirMessageAndChangeNothing) {
     EXPECT_EQ(seen(), "choose .rdc to open");
     // A grammar file opens as a document; the document then exists in its file.
     answer(saveGrammar("english.rgr"));
-    EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kNoErr);
-    EXPECT_TRUE(loaded);
+    ASSERT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kNoErr);
+    ASSERT_TRUE(loaded);
     EXPECT_EQ(look(), "choose .rdc to open | grammar  (not selected); file english.rgr");
-}
 
-TEST_F(CurrentFilesTest, RevertingReloadsWithoutAskingAndTheQuestionsOfferTheirButtons) {
-    const std::string grammar = saveGrammar("english.rgr");
-    answer(grammar);
-    std::unique_ptr<CTree> first;
-    ASSERT_EQ(files.doOpen(kFileTypeGrammar, false, first), kNoErr);
-    addRoot(*first);
-    seen();
+    // The questions offer their buttons; reverting then reloads the saved file, undo history gone.
+    addRoot(*loaded);
     ASSERT_TRUE(confirmRevert());
     platform.recorder.buttonAnswers = {kButtonCancel, kButtonNo, kButtonCancel};
     EXPECT_FALSE(confirmRevert());
