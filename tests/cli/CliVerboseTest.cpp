@@ -6,79 +6,59 @@
 
 #if defined(RAMEX_CLI_PROGRAM) && !defined(_WIN32)
 #include <sys/wait.h>
-#endif
 
 namespace {
 
-constexpr const char* kInvalidFormat =
-    "The file cannot be opened, because it is in an invalid format.";
-
-#if defined(RAMEX_CLI_PROGRAM) && !defined(_WIN32)
-// Runs the program through the shell, its two outputs into files of the folder.
-CommandResult runProgram(const TempDir& folder, const std::string& arguments) {
-    const std::string out = folder.file("out.txt");
-    const std::string err = folder.file("err.txt");
-    const std::string command =
-        std::string("'") + RAMEX_CLI_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+// Runs the program through the shell, its two outputs into files of the folder; gives
+// "STATUS|OUT|ERR".
+std::string runProgram(const TempDir& folder, const std::vector<std::string>& arguments) {
+    std::string command = std::string("'") + RAMEX_CLI_PROGRAM + "'";
+    for (const std::string& argument : arguments)
+        command += " '" + argument + "'";
+    command += " >'" + folder.file("out.txt") + "' 2>'" + folder.file("err.txt") + "'";
     const int raw = std::system(command.c_str());
-    CommandResult result;
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = readTextFile(out);
-    result.err = readTextFile(err);
-    return result;
+    return std::to_string(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1) + "|" +
+           readTextFile(folder.file("out.txt")) + "|" + readTextFile(folder.file("err.txt"));
 }
-#endif
 
 } // namespace
+#endif
 
 TEST(CliVerbose, ARefusedFileIsOneLineAndVerboseAddsTheReportsBehindIt) {
 #if !defined(RAMEX_CLI_PROGRAM) || defined(_WIN32)
     GTEST_SKIP() << "the program is run only where it is built for this system";
 #else
     TempDir folder;
-    const std::string junk = folder.file("junk.rdc");
-    writeTextFile(junk, "not a file of ours at all");
-    // A document cut short after its first forks.
     const std::string whole = folder.file("whole.rdc");
-    ASSERT_EQ(
-        runProgram(folder, "build '" + testDataFile("xbar-document.rgt") + "' -o '" + whole + "'")
-            .status,
-        0);
+    ASSERT_EQ(runProgram(folder, {"build", testDataFile("xbar-document.rgt"), "-o", whole}), "0||");
+    // A document cut short after its first forks, and a file that is none of ours.
     std::vector<unsigned char> bytes = readFileBytes(whole);
     ASSERT_GT(bytes.size(), 600u);
     bytes.resize(600);
-    const std::string cut = folder.file("cut.rdc");
-    writeFileBytes(cut, bytes);
-
-    for (const std::string& file : {junk, cut}) {
-        SCOPED_TRACE(file);
-        const std::string refusal = "ramex-cli: " + file + ": " + kInvalidFormat;
-        const CommandResult plain = runProgram(folder, "info '" + file + "'");
-        EXPECT_EQ(plain.status, 1);
-        EXPECT_EQ(plain.out, "");
-        EXPECT_EQ(plain.err, refusal + "\n");
-
-        for (const std::string& arguments :
-             {"--verbose info '" + file + "'", "info '" + file + "' --verbose"}) {
-            SCOPED_TRACE(arguments);
-            const CommandResult verbose = runProgram(folder, arguments);
-            EXPECT_EQ(verbose.status, 1);
-            EXPECT_EQ(verbose.out, "");
-            const std::vector<std::string> lines = linesOf(verbose.err);
+    writeFileBytes(folder.file("cut.rdc"), bytes);
+    writeTextFile(folder.file("junk.rdc"), "not a file of ours at all");
+    for (const std::string& file : {folder.file("junk.rdc"), folder.file("cut.rdc")}) {
+        const std::string refusal =
+            "ramex-cli: " + file +
+            ": The file cannot be opened, because it is in an invalid format.";
+        EXPECT_EQ(runProgram(folder, {"info", file}), "1||" + refusal + "\n");
+        for (const auto& arguments : {std::vector<std::string>{"--verbose", "info", file},
+                                      std::vector<std::string>{"info", file, "--verbose"}}) {
+            SCOPED_TRACE(arguments[0] + " " + file);
+            const std::string result = runProgram(folder, arguments);
+            ASSERT_EQ(result.rfind("1||", 0), 0u) << result;
+            const std::vector<std::string> lines = linesOf(result.substr(3));
             ASSERT_GE(lines.size(), 2u);
             EXPECT_EQ(lines.back(), refusal);
             // The chain starts where the file was read.
-            EXPECT_EQ(lines.front().rfind("ramex-cli: bug: CRFile::CRFile (", 0), 0u)
-                << lines.front();
+            EXPECT_EQ(lines.front().rfind("ramex-cli: bug: CRFile::CRFile (", 0), 0u) << result;
             for (std::size_t i = 0; i + 1 < lines.size(); ++i)
                 EXPECT_EQ(lines[i].rfind("ramex-cli: bug: ", 0), 0u) << lines[i];
         }
     }
     // The option is not a command's argument: a command run with it succeeds as without it.
-    const CommandResult info = runProgram(folder, "info --verbose '" + whole + "'");
-    EXPECT_EQ(info.status, 0);
-    EXPECT_EQ(info.err, "");
-    EXPECT_EQ(info.out, runProgram(folder, "info '" + whole + "'").out);
-    EXPECT_NE(info.out.find("work-area trees: "), std::string::npos);
+    const std::string info = runProgram(folder, {"info", "--verbose", whole});
+    EXPECT_EQ(info, runProgram(folder, {"info", whole}));
+    EXPECT_NE(info.find("\nwork-area trees: 2\n"), std::string::npos) << info;
 #endif
 }

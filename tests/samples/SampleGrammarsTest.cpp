@@ -1,10 +1,177 @@
-// The sample grammars: each builds and its Check menu marks, clears and explains; then the
-// hooks of each (the magnifying glass, scissors, dropping trees on one another).
+// The sample grammars: each builds, its Check menu marks, clears and explains, and it judges
+// the sentences of its teaching corpus; then the hooks of each (the magnifying glass,
+// scissors, dropping trees on one another).
 #include "SampleTestSupport.h"
-#include "undo/CUndoStructure.h"
+#include "support/TreeTestSupport.h"
 #include "undo/UndoLabels.h"
 
+#include <map>
+#include <regex>
+#include <set>
+
 namespace {
+
+// A sentence of data/SAMPLE.corpus: textbook trees with the verdict the grammar's own check
+// must give. A right sentence passes without a mark; a wrong one marks exactly the named
+// nodes, each with a note that says the named thing.
+struct RSentence {
+    int line = 0;
+    std::string name;               // the case's name and the sentence
+    std::string trees;              // `tree:` lines
+    std::vector<std::string> drops; // node names, dragged and target
+    std::vector<std::string> marks; // node name and a piece of its note
+    std::string summary;            // a piece of the closing message, when the case names one
+};
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    return first == std::string::npos
+               ? ""
+               : text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Lines per case: `case NAME`, `sentence: TEXT`, `tree: ...` (continuation lines follow,
+// indented), `drop: DRAGGED TARGET`, `summary: TEXT`, and either `ok` or one `wrong: NODE GIST`
+// per node the check must mark.
+std::vector<RSentence> readCorpus(const std::string& sample) {
+    std::istringstream in(readTextFile(std::string(RAMEX_SAMPLES_DIR) + "/../tests/samples/data/" +
+                                       sample + ".corpus"));
+    std::vector<RSentence> sentences;
+    bool inTrees = false;
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        const std::string text = trimmed(line);
+        const std::string rest = trimmed(text.substr(text.find(':') + 1));
+        const bool continuation = inTrees && (line[0] == ' ' || line[0] == '\t');
+        inTrees = continuation || startsWith(text, "tree");
+        ++number;
+        if (text.empty() || text[0] == '#' || text == "ok")
+            continue;
+        if (startsWith(text, "case "))
+            sentences.push_back({number, text.substr(5)});
+        else if (sentences.empty())
+            ADD_FAILURE() << sample << ":" << number << ": a line before the first case";
+        else if (inTrees)
+            sentences.back().trees += (continuation ? line : text) + "\n";
+        else if (startsWith(text, "sentence:"))
+            sentences.back().name += ": " + rest;
+        else if (startsWith(text, "drop:"))
+            sentences.back().drops.push_back(rest);
+        else if (startsWith(text, "summary:"))
+            sentences.back().summary = rest;
+        else if (startsWith(text, "wrong:"))
+            sentences.back().marks.push_back(rest);
+        else
+            ADD_FAILURE() << sample << ":" << number << ": cannot read \"" << text << "\"";
+    }
+    return sentences;
+}
+
+// A node named by its label and which one of that label it is (from 0, in checking order),
+// `LABEL N`; or the same within the tree that holds a word, `LABEL@WORD N`; or the root of
+// the tree that holds a word, `^WORD`. Reads the name from the stream and gives the node.
+std::string readNode(std::istringstream& in, const CSampleDocument& document) {
+    std::string label;
+    int occurrence = 0;
+    in >> label;
+    if (startsWith(label, "^"))
+        return document.in(label.substr(1));
+    in >> occurrence;
+    const auto at = label.find('@');
+    return at == std::string::npos
+               ? document.node(label + "." + std::to_string(occurrence))
+               : document.in(label.substr(at + 1), label.substr(0, at), occurrence);
+}
+
+// A corpus tree writes a head as plainly as a textbook does ([D the]); it is given the
+// features its word carries in the sample's lexicon, unless the corpus writes them itself.
+std::string withLexiconFeatures(const std::string& trees, const std::string& sample) {
+    std::map<std::string, std::string> features; // by "CATEGORY WORD"
+    std::istringstream grammar(readTextFile(samplePath(sample)));
+    const std::regex lexicon(R"(\[([A-Za-z]+)\{([^}]*)\} ([^\s\[\]{}]+)(\{[^}]*\})?\])");
+    for (std::string line; std::getline(grammar, line);) {
+        for (std::sregex_iterator it(line.begin(), line.end(), lexicon), end;
+             startsWith(line, "word ") && it != end; ++it) {
+            std::string kept;
+            std::istringstream props((*it)[2].str());
+            for (std::string prop; std::getline(props, prop, ',');)
+                if (prop.find('=') != std::string::npos)
+                    kept += (kept.empty() ? "" : ",") + prop;
+            features.emplace((*it)[1].str() + " " + (*it)[3].str(), kept);
+        }
+    }
+    const std::regex head(R"(\[([A-Za-z]+)(\{([^}]*)\})? ([^\s\[\]{}]+)(\{[^}]*\})?\])");
+    std::string out;
+    auto last = trees.cbegin();
+    for (std::sregex_iterator it(trees.begin(), trees.end(), head), end; it != end; ++it) {
+        const std::smatch& match = *it;
+        out.append(last, match[0].first);
+        last = match[0].second;
+        const auto found = features.find(match[1].str() + " " + match[4].str());
+        std::string props = match[3].str();
+        std::istringstream given(found == features.end() ? "" : found->second);
+        for (std::string prop; std::getline(given, prop, ',');)
+            if (props.find(prop.substr(0, prop.find('=') + 1)) == std::string::npos)
+                props += (props.empty() ? "" : ",") + prop;
+        out += found == features.end()
+                   ? match[0].str()
+                   : "[" + match[1].str() + (props.empty() ? "" : "{" + props + "}") + " " +
+                         match[4].str() + match[5].str() + "]";
+    }
+    return out.append(last, trees.cend());
+}
+
+// The line of the output that starts so, without the start.
+std::string lineStartingWith(const std::string& out, const std::string& prefix) {
+    for (const std::string& line : linesOf(out))
+        if (startsWith(line, prefix))
+            return line.substr(prefix.size());
+    return "";
+}
+
+// Makes the sentence's drops one after another, then runs the check and compares the marks
+// and notes it gives with the corpus's.
+void expectVerdict(const std::string& sample, const std::string& check, const RSentence& sentence) {
+    SCOPED_TRACE(sample + ".corpus:" + std::to_string(sentence.line) + ": " + sentence.name);
+    TempDir dir;
+    const std::string rgt = sample + ".rgt";
+    CSampleDocument document(dir, rgt, withLexiconFeatures(sentence.trees, rgt));
+    int step = 0;
+    for (const std::string& drop : sentence.drops) {
+        std::istringstream names(drop);
+        const std::string dragged = readNode(names, document);
+        const std::string next = "step" + std::to_string(++step) + ".rdc";
+        const CommandResult dropped =
+            document.hook("drag-completed", dragged + "," + readNode(names, document), next);
+        ASSERT_EQ(dropped.status, kExitSuccess) << dropped.err;
+        document = CSampleDocument(dir, next);
+    }
+    const CommandResult result = document.call(check);
+    ASSERT_EQ(result.status, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out.find("run-time error"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("bug:"), std::string::npos) << result.out;
+    std::set<std::string> expected;
+    for (const std::string& mark : sentence.marks) {
+        std::istringstream words(mark);
+        const std::string node = readNode(words, document);
+        std::string gist;
+        std::getline(words, gist);
+        expected.insert(node);
+        const std::string note = lineStartingWith(result.out, "pop-up " + node + ": ");
+        EXPECT_NE(note.find(trimmed(gist)), std::string::npos) << mark << ": " << note;
+    }
+    std::set<std::string> offending;
+    std::istringstream marked(lineStartingWith(result.out, "offending:"));
+    for (std::string node; marked >> node;)
+        offending.insert(node);
+    EXPECT_EQ(offending, expected) << result.out;
+    EXPECT_NE(lineStartingWith(result.out, "message: ").find(sentence.summary), std::string::npos)
+        << result.out;
+}
 
 struct RSampleCase {
     const char* name;
@@ -23,7 +190,7 @@ void PrintTo(const RSampleCase& sample, std::ostream* out) {
 
 class SampleGrammars : public ::testing::TestWithParam<RSampleCase> {};
 
-TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
+TEST_P(SampleGrammars, BuildCompileCheckClearExplainAndJudgeTheCorpus) {
     const RSampleCase& sample = GetParam();
     const std::string source = samplePath(std::string(sample.name) + ".rgt");
     TempDir dir;
@@ -51,6 +218,14 @@ TEST_P(SampleGrammars, BuildCompileCheckClearAndExplain) {
     const std::string about = document.call(sample.about).out;
     EXPECT_EQ(about.rfind(std::string("alert: ") + sample.aboutStart, 0), 0u) << about;
     EXPECT_EQ(about.substr(about.find('\n')), "\noffending:\ndirty: 0\n");
+
+    // A corpus that could not be read, or holds one kind of sentence only, proves little.
+    std::set<bool> verdicts;
+    for (const RSentence& sentence : readCorpus(sample.name)) {
+        expectVerdict(sample.name, sample.check, sentence);
+        verdicts.insert(sentence.marks.empty());
+    }
+    EXPECT_EQ(verdicts.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,7 +299,7 @@ TEST(EnglishSample, MagnifyingGlassDescribesANodeInItsPhrase) {
                                    kRightTrees + "tree: [DP [D' [D{subcat=NP} the] [NP]]]\n"
                                                  "tree: [V' [V'{foot}] [AdvP [Adv' "
                                                  "[Adv{subcat=none} quickly]]]]\n");
-    expectMessages(
+    expectHooks(
         document, "magnifying-glass",
         {
             {"DP", "DP is a phrase (maximal projection, bar level 2) of category D (determiner), "
@@ -161,16 +336,16 @@ TEST(EnglishSample, ScissorsCutPhrasesAndAdjunctsButNeverBreakAWord) {
                ": both are projections of the same head, so cutting between them would break "
                "its phrase. Cut a whole phrase instead.";
     };
-    expectMessages(document, "scissors",
-                   {
-                       {"TP", "There is nothing to cut: TP is the top of its own tree."},
-                       {"Kim", "The word 'Kim' cannot be cut from its head D: a word and its "
-                               "head belong together."},
-                       {"V", "The head V cannot be cut: it holds the word 'think', and V' is "
-                             "built on it. Cut a whole phrase instead."},
-                       {"D'", sameHead("D'", "DP")},
-                       {"N'.1", sameHead("N'", "N'")},
-                   });
+    expectHooks(document, "scissors",
+                {
+                    {"TP", "There is nothing to cut: TP is the top of its own tree."},
+                    {"Kim", "The word 'Kim' cannot be cut from its head D: a word and its "
+                            "head belong together."},
+                    {"V", "The head V cannot be cut: it holds the word 'think', and V' is "
+                          "built on it. Cut a whole phrase instead."},
+                    {"D'", sameHead("D'", "DP")},
+                    {"N'.1", sameHead("N'", "N'")},
+                });
     const std::string subject = document.node("DP.1");
     EXPECT_EQ(document.hook("scissors", subject, "cut.rdc").out,
               hookOutput("scissors",
@@ -235,18 +410,19 @@ TEST(EnglishSample, PhrasesLandOnEmptyPositionsAndAdjunctsOnTheirX) {
         "tree: [N' [AP [A' [A{subcat=none} big]]] [N'{foot}]]\n"
         "tree: [VP [V' [V{subcat=none} sleep]]]\n"
         "tree: [V' [V'{foot}] [AdvP [Adv' [Adv{subcat=none} quickly]]]]\n");
-    expectLandings(pieces, {
-                               {"NP.1,NP", true},    // the noun phrase into the empty NP
-                               {"VP,NP", true},      // any phrase: Check tells it is wrong
-                               {"NP.1,DP", false},   // not on a filled position
-                               {"NP.1,D'", false},   // nor on an intermediate projection
-                               {"N'.1,N'", true},    // the adjective onto the noun's N'
-                               {"N'.1,V'", false},   // but not onto a verb's
-                               {"N'.1,NP.1", false}, // nor onto a phrase
-                               {"V'.1,V'", true},    // the adverb onto the verb's V'
-                               {"NP.1,N'.2", false}, // nothing lands on an adjunct's foot
-                               {"VP,V'.2", false},
-                           });
+    expectHooks(pieces, "is-landing-allowed",
+                {
+                    {"NP.1,NP", "1"},   // the noun phrase into the empty NP
+                    {"VP,NP", "1"},     // any phrase: Check tells it is wrong
+                    {"NP.1,DP", "0"},   // not on a filled position
+                    {"NP.1,D'", "0"},   // nor on an intermediate projection
+                    {"N'.1,N'", "1"},   // the adjective onto the noun's N'
+                    {"N'.1,V'", "0"},   // but not onto a verb's
+                    {"N'.1,NP.1", "0"}, // nor onto a phrase
+                    {"V'.1,V'", "1"},   // the adverb onto the verb's V'
+                    {"NP.1,N'.2", "0"}, // nothing lands on an adjunct's foot
+                    {"VP,V'.2", "0"},
+                });
     // A drop the landing hook refuses changes nothing.
     EXPECT_EQ(pieces.hook("drag-completed", "VP,D'").out,
               "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 0\n");
@@ -273,12 +449,13 @@ TEST(CategorialSample, DroppingCombinesByTheRuleAndTheMagnifyingGlassReadsACateg
     const CSampleDocument words(
         dir, "categorial.rgt",
         "tree: [\"NP[sg]\" John]\ntree: [\"(S\\NP[sg])/NP\" sees]\ntree: [\"NP[sg]\" Mary]\n");
-    expectLandings(words, {
-                              {"NP[sg],(S\\NP[sg])/NP", true},
-                              {"(S\\NP[sg])/NP,NP[sg]", true}, // the student's order
-                              {"NP[sg],NP[sg].1", true},
-                              {"NP[sg],sees", false}, // a word is no landing place
-                          });
+    expectHooks(words, "is-landing-allowed",
+                {
+                    {"NP[sg],(S\\NP[sg])/NP", "1"},
+                    {"(S\\NP[sg])/NP,NP[sg]", "1"}, // the student's order
+                    {"NP[sg],NP[sg].1", "1"},
+                    {"NP[sg],sees", "0"}, // a word is no landing place
+                });
     // Drops the tree of the word `dragged` on the tree of `target` in `from`, saved as `to`.
     const auto drop = [&dir](const std::string& from, const std::string& dragged,
                              const std::string& target, const std::string& to) {
@@ -313,14 +490,13 @@ TEST(CategorialSample, DroppingCombinesByTheRuleAndTheMagnifyingGlassReadsACateg
     const std::string composed = CSampleDocument(dir, "composed.rdc").qtree();
     EXPECT_NE(composed.find("\\Tree [.A\\C_<B [.B\\C one ] [.A\\B two ] ] \n"), std::string::npos)
         << composed;
-    expectMessages(
-        pieces, "magnifying-glass",
-        {
-            {"(S\\NP)/NP", "'(S\\NP)/NP' looks for NP on its right and then gives S\\NP."},
-            {"S\\NP", "'S\\NP' looks for NP on its left and then gives S."},
-            {"S", "'S' is a basic category."},
-            {"sees", "'sees' is a word; its category is the node above it."},
-        });
+    expectHooks(pieces, "magnifying-glass",
+                {
+                    {"(S\\NP)/NP", "'(S\\NP)/NP' looks for NP on its right and then gives S\\NP."},
+                    {"S\\NP", "'S\\NP' looks for NP on its left and then gives S."},
+                    {"S", "'S' is a basic category."},
+                    {"sees", "'sees' is a word; its category is the node above it."},
+                });
 }
 
 // Every label apply and compose make must parse into the parts it was made from, so that it
@@ -407,28 +583,29 @@ TEST(TagSample, TreesLandDeriveASentenceAndTheMagnifyingGlassTellsWhatANodeIs) {
                                     "tree: [S [NP{substituted-at=NP} [N Kim]] "
                                     "[VP{adjoined-at=VP} [VP [V laughs]] [Adv quickly]]]\n");
     // Initial trees land on open nodes, auxiliary trees on inner nodes.
-    expectLandings(trees, {
-                              {"NP.1,NP", true},      // John into sleeps' subject
-                              {"S,NP.2", true},       // a wrong choice, which Check explains
-                              {"NP.1,S.2", false},    // not on a foot
-                              {"NP.1,VP", false},     // an initial tree does not adjoin
-                              {"VP.1,VP", true},      // quickly at sleeps' VP
-                              {"VP.1,S", true},       // or anywhere inside, checked later
-                              {"VP.1,V", true},       //
-                              {"VP.1,NP", false},     // but not at an open node
-                              {"VP.1,sleeps", false}, //
-                          });
-    expectMessages(trees, "magnifying-glass",
-                   {
-                       {"NP", "This NP is an open substitution node."},
-                       {"VP.2", "This VP is the foot node of an auxiliary tree not adjoined yet."},
-                       {"VP.1", "This VP is the root of an auxiliary tree not adjoined yet."},
-                       {"S", "This S is the root of a tree."},
-                       {"VP", "This VP is a node inside an elementary tree."},
-                       {"sleeps", "'sleeps' is a word."},
-                       {"NP.4", "Here an initial tree was substituted at a node labelled NP."},
-                       {"VP.4", "Here an auxiliary tree was adjoined at a node labelled VP."},
-                   });
+    expectHooks(trees, "is-landing-allowed",
+                {
+                    {"NP.1,NP", "1"},     // John into sleeps' subject
+                    {"S,NP.2", "1"},      // a wrong choice, which Check explains
+                    {"NP.1,S.2", "0"},    // not on a foot
+                    {"NP.1,VP", "0"},     // an initial tree does not adjoin
+                    {"VP.1,VP", "1"},     // quickly at sleeps' VP
+                    {"VP.1,S", "1"},      // or anywhere inside, checked later
+                    {"VP.1,V", "1"},      //
+                    {"VP.1,NP", "0"},     // but not at an open node
+                    {"VP.1,sleeps", "0"}, //
+                });
+    expectHooks(trees, "magnifying-glass",
+                {
+                    {"NP", "This NP is an open substitution node."},
+                    {"VP.2", "This VP is the foot node of an auxiliary tree not adjoined yet."},
+                    {"VP.1", "This VP is the root of an auxiliary tree not adjoined yet."},
+                    {"S", "This S is the root of a tree."},
+                    {"VP", "This VP is a node inside an elementary tree."},
+                    {"sleeps", "'sleeps' is a word."},
+                    {"NP.4", "Here an initial tree was substituted at a node labelled NP."},
+                    {"VP.4", "Here an auxiliary tree was adjoined at a node labelled VP."},
+                });
     // Makes the drops one after another, each on the document the one before saved.
     const auto derive = [&dir](const RRows& drops) {
         std::string from = "document.rgt";

@@ -5,6 +5,55 @@
 #include <cctype>
 #include <utility>
 
+// A node on the work area, in the order "for every node" visits them.
+struct RLabelledNode {
+    std::string label;
+    int32_t node;
+    int32_t root;
+    bool leaf;
+};
+
+inline std::vector<RLabelledNode> workAreaNodes(const std::string& path) {
+    RecordingPlatformScope platform;
+    std::unique_ptr<CTree> tree;
+    testing::internal::CaptureStderr();
+    const bool opened = openAnyFile(path, tree);
+    const std::string reason = testing::internal::GetCapturedStderr();
+    std::vector<RLabelledNode> nodes;
+    EXPECT_TRUE(opened && tree) << reason;
+    int32_t node = 0;
+    if (!opened || tree->getFirstRoot(node) != kNoErr)
+        return nodes;
+    while (node != 0) {
+        int32_t root = 0;
+        int32_t where = 0;
+        int32_t daughters = 0;
+        const CRString* label = nullptr;
+        const RErr err = tree->findRoot(node, root) || tree->getWhereIsTree(root, where) ||
+                         tree->getLabel(node, label) || tree->hasDaughters(node, daughters);
+        EXPECT_EQ(err, kNoErr);
+        if (where == kTreeOnWorkArea && label != nullptr)
+            nodes.push_back({label->str(), node, root, daughters == 0});
+        if (err || tree->getNextNode(node, 0, node) != kNoErr) {
+            ADD_FAILURE() << "cannot walk the nodes of " << path;
+            break;
+        }
+    }
+    EXPECT_TRUE(platform.recorder.bugReports().empty());
+    return nodes;
+}
+
+// The occurrence-th (from 0) work-area node with this label, as a number; the test fails
+// when there is none.
+inline std::string nodeNumber(const std::vector<RLabelledNode>& nodes, const std::string& label,
+                              int occurrence = 0) {
+    for (const RLabelledNode& each : nodes)
+        if (each.label == label && occurrence-- == 0)
+            return std::to_string(each.node);
+    ADD_FAILURE() << "no node " << label;
+    return "0";
+}
+
 // A sample grammar's text with `tree:` lines after it, so that the sample stays the one source
 // of the grammar; or a document a hook wrote with -o.
 class CSampleDocument {
@@ -85,6 +134,18 @@ inline std::string hookOutput(const std::string& hook, const std::string& messag
            ": exists=1 answer=0\noffending:\ndirty: " + (dirty ? "1" : "0") + "\n";
 }
 
+// Runs the hook on each named node ("DRAGGED,TARGET" for the landing hook) and expects, with
+// nothing changed, its one message, or the landing hook's answer ("1" lets the tree land).
+inline void expectHooks(const CSampleDocument& document, const std::string& hook,
+                        const RRows& rows) {
+    for (const auto& [names, shown] : rows)
+        EXPECT_EQ(document.hook(hook, names).out,
+                  hook == "is-landing-allowed" ? "hook is-landing-allowed: exists=1 answer=" +
+                                                     shown + "\noffending:\ndirty: 0\n"
+                                               : hookOutput(hook, shown))
+            << names;
+}
+
 // The closing message of a check that marked this many nodes.
 inline std::string problemsFound(std::size_t problems) {
     return problems == 1 ? "1 problem found: the node is marked, and the note beside it says why."
@@ -104,23 +165,6 @@ inline std::string checkOutput(const CSampleDocument& document, const RRows& not
     }
     return out + "message: " + summary + "\noffending:" + offending +
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
-}
-
-// Runs the hook on each named node and expects its one message, with nothing changed.
-inline void expectMessages(const CSampleDocument& document, const std::string& hook,
-                           const RRows& rows) {
-    for (const auto& [name, message] : rows)
-        EXPECT_EQ(document.hook(hook, name).out, hookOutput(hook, message)) << name;
-}
-
-// Trees dropped on nodes ("DRAGGED,TARGET"), and whether the landing hook lets them land.
-inline void expectLandings(const CSampleDocument& document,
-                           const std::vector<std::pair<const char*, bool>>& drops) {
-    for (const auto& [names, allowed] : drops)
-        EXPECT_EQ(document.hook("is-landing-allowed", names).out,
-                  std::string("hook is-landing-allowed: exists=1 answer=") + (allowed ? "1" : "0") +
-                      "\noffending:\ndirty: 0\n")
-            << names;
 }
 
 // Drops a tree on a node ("DRAGGED,TARGET"), saves the result as `to` in the same folder and

@@ -10,6 +10,8 @@
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
+#include <regex>
+
 namespace {
 
 constexpr int32_t kTag = 151;
@@ -36,24 +38,13 @@ std::unique_ptr<CTree> readDocument(const std::string& file) {
 
 // "E user/native: message" for a run-time error box; any other text is kept whole after "E? ".
 std::string runTimeError(const std::string& text) {
-    std::size_t at = 0;
-    const auto skip = [&](const std::string& piece) {
-        const bool found = text.compare(at, piece.size(), piece) == 0;
-        at += found ? piece.size() : 0;
-        return found;
-    };
-    const auto name = [&](const std::string& lead) {
-        const std::size_t close = skip(lead) ? text.find('"', at) : std::string::npos;
-        const std::string found = close == std::string::npos ? "" : text.substr(at, close - at);
-        at = close == std::string::npos ? at : close + 1;
-        return found;
-    };
-    if (!skip("A run time error occurred"))
-        return "E? " + text;
-    const std::string user = name(" in the user function \"");
-    const std::string native = name(" while calling native function \"");
-    return skip(".\r\nError Message: ") ? "E " + user + "/" + native + ": " + text.substr(at)
-                                        : "E? " + text;
+    static const std::regex box("A run time error occurred(?: in the user function \"([^\"]*)\")?"
+                                "(?: while calling native function \"([^\"]*)\")?\\.\r\n"
+                                "Error Message: (.*)");
+    std::smatch parts;
+    return std::regex_match(text, parts, box)
+               ? "E " + parts.str(1) + "/" + parts.str(2) + ": " + parts.str(3)
+               : "E? " + text;
 }
 
 } // namespace
@@ -193,15 +184,19 @@ int32_t ScriptHarness::build(const std::string& shape) {
     return root;
 }
 
-CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& args) {
+int32_t nativeNumber(const std::string& name) {
     int32_t number = 1;
     while (number <= kNativeFunctionCount && name != nativeFunction(number)->name)
         ++number;
     EXPECT_LE(number, kNativeFunctionCount) << name;
+    return number;
+}
+
+CRString ScriptHarness::call(const std::string& name, const std::vector<std::string>& args) {
+    const int32_t number = nativeNumber(name);
     CStackFrame frame(static_cast<int32_t>(args.size()));
     for (std::size_t i = 0; i < args.size(); ++i)
-        EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i].text, kTag)),
-                  kNoErr);
+        EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i], kTag)), kNoErr);
     EXPECT_EQ(inStep(tree, kLabelMenu,
                      [&] {
                          lastErr = script().performNativeFunction(number, frame);
@@ -211,18 +206,4 @@ CRString ScriptHarness::call(const std::string& name, const std::vector<RArg>& a
     const CRString* result = nullptr;
     EXPECT_EQ(frame.getField(0, result), kNoErr);
     return result ? *result : CRString(kTag);
-}
-
-CRString ScriptHarness::callUndoable(const std::string& name, const std::vector<RArg>& args) {
-    const DatabaseState before = captureState(tree);
-    const CRString result = call(name, args);
-    const DatabaseState after = captureState(tree);
-    EXPECT_TRUE(stringsAreConsistent(tree));
-    EXPECT_TRUE(databaseIsSound(tree));
-    EXPECT_EQ(undo().undo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << "after undo";
-    EXPECT_EQ(undo().redo(), kNoErr);
-    EXPECT_TRUE(sameStateAllowingGrowth(after, captureState(tree))) << "after redo";
-    EXPECT_TRUE(stringsAreConsistent(tree));
-    return result;
 }

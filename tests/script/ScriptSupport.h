@@ -17,13 +17,8 @@
 #include <string>
 #include <vector>
 
-// An argument of a native function: a number or a text.
-struct RArg {
-    RArg(int32_t number) : text(std::to_string(number)) {}
-    RArg(const char* value) : text(value) {}
-    RArg(std::string value) : text(std::move(value)) {}
-    std::string text;
-};
+// The number of the native function with the name.
+int32_t nativeNumber(const std::string& name);
 
 // A grammar (new, with the features named, or read from a document in tests/data) with the
 // platform and the application recorded; scripts are compiled and run the way the main window
@@ -72,9 +67,7 @@ public:
 
     // Runs the native on a frame holding the arguments inside one "Menu" undo step; lastErr
     // receives what performNativeFunction returned.
-    CRString call(const std::string& name, const std::vector<RArg>& args = {});
-    // The same, checking that undo and redo of the step give back the whole state.
-    CRString callUndoable(const std::string& name, const std::vector<RArg>& args = {});
+    CRString call(const std::string& name, const std::vector<std::string>& args = {});
 
     RecordingPlatformScope platform;
 
@@ -89,10 +82,4 @@ public:
     std::ostringstream trace;
     std::map<std::string, int32_t> nodes;
     RErr lastErr = kNoErr;
-};
-
-// Natives run on a grammar with the standard categories; the script's trace is kept.
-class NativeTest : public ::testing::Test, public ScriptHarness {
-protected:
-    NativeTest() : ScriptHarness({}, true) { script().setTraceOutput(&trace); }
 };
