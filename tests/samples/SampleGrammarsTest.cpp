@@ -52,7 +52,7 @@ std::vector<RSentence> readCorpus(const std::string& sample) {
         if (text.empty() || text[0] == '#' || text == "ok")
             continue;
         if (startsWith(text, "case "))
-            sentences.push_back({number, text.substr(5)});
+            sentences.push_back(RSentence{number, text.substr(5), "", {}, {}, ""});
         else if (sentences.empty())
             ADD_FAILURE() << sample << ":" << number << ": a line before the first case";
         else if (inTrees)

@@ -56,8 +56,9 @@ RReason expectRun(const RRun& row, const std::function<void(CScript&)>& limits =
         EXPECT_EQ(runner.script().lastCallWasStopped(),
                   runner.script().lastStopReason() != RReason::kNone);
         EXPECT_EQ(runner.show(row.names), expected) << pass;
-        if (!row.after || *row.after != '?')
+        if (!row.after || *row.after != '?') {
             EXPECT_EQ(describeRootList(runner.tree), row.after ? row.after : before);
+        }
         EXPECT_EQ(runner.undo().undo(), kNoErr);
         EXPECT_EQ(describeRootList(runner.tree), before);
         EXPECT_EQ(runner.show(row.names), initial) << "after undo";
