@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -146,15 +145,15 @@ protected:
     // The step marks the trees for layout, and undo leaves them marked so that they are laid
     // out again.
     template <typename Body> void marksForLayout(std::initializer_list<int32_t> roots, Body body) {
-        for (const auto& then :
-             {std::function<void()>([&] { step(body); }),
-              std::function<void()>([&] { ASSERT_EQ(tree.undoStructure().undo(), kNoErr); })}) {
+        const auto clearThenExpectMarked = [&](const char* after, auto then) {
             for (const int32_t root : roots)
                 poke(root, kAttrDirty, 0);
             then();
             for (const int32_t root : roots)
-                EXPECT_EQ(cell(root, kAttrDirty), 1) << root;
-        }
+                EXPECT_EQ(cell(root, kAttrDirty), 1) << after << " " << root;
+        };
+        clearThenExpectMarked("step", [&] { step(body); });
+        clearThenExpectMarked("undo", [&] { EXPECT_EQ(tree.undoStructure().undo(), kNoErr); });
     }
     // Layout's own writes, made without undo.
     void poke(int32_t n, int32_t attribute, int32_t value) {

@@ -192,17 +192,20 @@ int32_t nativeNumber(const std::string& name) {
     return number;
 }
 
-CRString ScriptHarness::call(const std::string& name, const std::vector<std::string>& args) {
+CRString ScriptHarness::call(const std::string& name, const std::vector<std::string>& args,
+                             bool checkUndo) {
     const int32_t number = nativeNumber(name);
     CStackFrame frame(static_cast<int32_t>(args.size()));
     for (std::size_t i = 0; i < args.size(); ++i)
         EXPECT_EQ(frame.setField(static_cast<int32_t>(i + 1), CRString(args[i], kTag)), kNoErr);
-    EXPECT_EQ(inStep(tree, kLabelMenu,
-                     [&] {
-                         lastErr = script().performNativeFunction(number, frame);
-                         return kNoErr;
-                     }),
-              kNoErr);
+    const auto perform = [&] {
+        lastErr = script().performNativeFunction(number, frame);
+        return kNoErr;
+    };
+    if (checkUndo)
+        expectStepUndoesAndRedoes(tree, perform);
+    else
+        EXPECT_EQ(inStep(tree, kLabelMenu, perform), kNoErr);
     const CRString* result = nullptr;
     EXPECT_EQ(frame.getField(0, result), kNoErr);
     return result ? *result : CRString(kTag);

@@ -66,8 +66,10 @@ public:
     int32_t node(const std::string& label) const { return nodes.at(label); }
 
     // Runs the native on a frame holding the arguments inside one "Menu" undo step; lastErr
-    // receives what performNativeFunction returned.
-    CRString call(const std::string& name, const std::vector<std::string>& args = {});
+    // receives what performNativeFunction returned. With checkUndo, undo and redo of the step
+    // must give back the whole state from before and after it.
+    CRString call(const std::string& name, const std::vector<std::string>& args = {},
+                  bool checkUndo = false);
 
     RecordingPlatformScope platform;
 
