@@ -117,12 +117,6 @@ void ScriptHarness::setGlobal(const std::string& name, int32_t value) {
     symbol->setSymbolStringValue(text);
 }
 
-std::string ScriptHarness::featureText(int32_t node, const std::string& feature) {
-    const CRString* value = nullptr;
-    EXPECT_EQ(tree.getAuthorFeatureValue(node, featureRecord(feature), value), kNoErr);
-    return value ? value->str() : std::string();
-}
-
 std::string ScriptHarness::show(const std::string& names) {
     std::istringstream words(names);
     std::string out;

@@ -50,7 +50,6 @@ public:
     int32_t number(const std::string& name) { return std::stoi("0" + global(name)); }
     void setGlobal(const std::string& name, int32_t value);
     int32_t featureRecord(const std::string& name) const { return features.at(name); }
-    std::string featureText(int32_t node, const std::string& feature);
     // "a=1 b=x" for the names separated by spaces; then, after " | ", what take() gives.
     std::string show(const std::string& names);
     // Every request to the platform, the application and the trace since the last look, then
