@@ -92,36 +92,6 @@ TEST(ScriptEndToEnd, NativesReportTheDocumentAsWorkedOutByHand) {
     }
 }
 
-// The requests that go to the platform, the menus and the tools rather than to "message".
-TEST(ScriptEndToEnd, UserInterfaceNativesReachThePlatformMenusAndTools) {
-    DocumentScript document;
-    ASSERT_EQ(document.compile(
-                  kPrelude +
-                  "define menu \"Tools\" \"ui\" \"Run\" \"other\" \"Other\" end define define "
-                  "function ui nodes alert(\"careful\") pop-up(cp, \"here\") message(cp) beep "
-                  "wait(0) check-menu-item(\"other\") disable-menu-item(\"other\") "
-                  "set-menu-label(\"other\", \"Renamed\") hide-lexicon show-scissors end "
-                  "define define function other exit end define "),
-              kNoErr);
-    ASSERT_EQ(document.run("ui"), kNoErr);
-    const std::string cp = document.global("cp");
-    EXPECT_EQ(document.take(), "!careful | beep | pop-up " + cp + ": here | msg: " + cp);
-    CMiddleInterface& middle = document.middle();
-    const auto state = [&] {
-        bool lexicon = false, scissors = false;
-        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, lexicon), kNoErr);
-        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolScissors, scissors), kNoErr);
-        const CMiddleInterface::RMenuItem& item = middle.menu(1)->items.at(1);
-        return item.label + (item.checked ? " checked" : "") + (item.enabled ? " enabled" : "") +
-               (lexicon ? " lexicon" : "") + (scissors ? " scissors" : "");
-    };
-    EXPECT_EQ(state(), "Renamed checked scissors");
-    ASSERT_EQ(document.undo().undo(), kNoErr);
-    EXPECT_EQ(state(), "Other enabled lexicon");
-    ASSERT_EQ(document.undo().redo(), kNoErr);
-    EXPECT_EQ(state(), "Renamed checked scissors");
-}
-
 TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) {
     // The natives' own checks and the interpreter's limits have their messages in their own
     // tests; here a native's error from within a user function.
@@ -201,50 +171,49 @@ TEST(ScriptHooks, OnlyHooksWithTheirOwnArgumentCountRunAndAnswer) {
     EXPECT_EQ(tools + (canUndo ? "undoable" : ""), "1001 1111 ");
 }
 
-TEST(ScriptMenus, MenusLiveInTheRecordTableAndChangeUndoablyRebuildingTheMenus) {
+// The requests that go to the platform, the menus and the tools rather than to "message"; the
+// menus live in the record table and change undoably.
+TEST(ScriptMenus, InterfaceNativesReachThePlatformAndChangeMenusAndToolsUndoably) {
     ScriptHarness runner;
-    ASSERT_EQ(
-        runner.compile(
-            "define menu \"Checks\" \"Check\" \"Check It\" divider \"twice\" \"First\" \"twice\" "
-            "\"Second\" end define define menu \"More\" \"more\" \"More\" end define "),
-        kNoErr);
+    const int32_t root = runner.buildTree("R");
+    ASSERT_EQ(runner.compile("define variable n define menu \"Checks\" \"Check\" \"Check It\" "
+                             "divider \"twice\" \"First\" \"twice\" \"Second\" end define define "
+                             "menu \"More\" \"more\" \"More\" end define define function ui "
+                             "alert(\"careful\") pop-up(n, \"here\") message(n) beep wait(0) "
+                             "check-menu-item(\"Check\") disable-menu-item(\"twice\") "
+                             "set-menu-label(\"more\", \"Less\") hide-lexicon show-scissors end "
+                             "define "),
+              kNoErr);
+    runner.setGlobal("n", root);
     CMiddleInterface& middle = runner.middle();
-    int32_t first = 0, second = 0, more = 0, twice = 0;
-    std::string label, itemLabel, itemName;
-    ASSERT_EQ(middle.howManyItemsInMenu(1, first), kNoErr);
-    ASSERT_EQ(middle.howManyItemsInMenu(2, second), kNoErr);
-    ASSERT_EQ(middle.getMenuLabel(2, label), kNoErr);
-    ASSERT_EQ(middle.getMenuItemString(1, 1, true, itemLabel), kNoErr);
-    ASSERT_EQ(middle.getMenuItemString(1, 1, false, itemName), kNoErr);
-    ASSERT_EQ(middle.menuNameToIndex(text("more"), more), kNoErr);
-    ASSERT_EQ(middle.menuNameToIndex(text("twice"), twice), kNoErr);
-    const CTablet& table = middle.recordTable();
-    EXPECT_EQ(std::to_string(first) + std::to_string(second) + " " + label + "|" + itemLabel + "|" +
-                  itemName + " " + std::to_string(more) + " " + std::to_string(twice) + " " +
-                  std::to_string(table.cell(4, 1)) + std::to_string(table.cell(4, 2)) +
-                  std::to_string(table.cell(3, 3)) + std::to_string(table.cell(3, 4)),
-              "41 More|Check It|Check 33 5 -1-110");
-    bool flag = false;
-    EXPECT_EQ(middle.howManyItemsInMenu(3, first), kErrInvalidParameter);
-    EXPECT_EQ(middle.getMenuItemString(2, 2, true, label), kErrInvalidParameter);
-    EXPECT_EQ(middle.getMenuItemChecked(0, 1, flag), kErrInvalidParameter);
-    EXPECT_EQ(runner.take(), "bug: CMiddleInterface::howManyItemsInMenu (invalid parameter) | "
-                             "bug: CMiddleInterface::getMenuItemString (invalid parameter) | "
-                             "bug: CMiddleInterface::getMenuItemChecked (invalid parameter)");
-
-    CUndoStructure& undo = runner.undo();
-    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
-    ASSERT_EQ(middle.checkMenuItem(undo, text("Check"), true), kNoErr);
-    ASSERT_EQ(middle.enableMenuItem(undo, text("twice"), false), kNoErr);
-    ASSERT_EQ(middle.setMenuItemLabel(undo, text("more"), text("Less")), kNoErr);
-    // Names compare exactly: "check" names no item, and nothing changes.
-    EXPECT_EQ(middle.checkMenuItem(undo, text("check"), false), kErrInvalidParameter);
-    ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolLexicon, false), kNoErr);
-    // The value it already has adds nothing.
-    ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolArrow, true), kNoErr);
-    EXPECT_EQ(middle.setToolVisibility(undo, 5, true), kErrInvalidParameter);
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    // Each menu change is a task that rebuilds the menus; the tool's task names it, hidden.
+    // Every menu as "label: name/label ..." with "+" for a checked item and "-" for a disabled
+    // one; then the lexicon and scissors tools when shown.
+    const auto state = [&] {
+        std::string out;
+        for (int32_t menu = 1; menu <= middle.howManyMenus(); ++menu) {
+            int32_t items = 0;
+            std::string label;
+            EXPECT_EQ(middle.howManyItemsInMenu(menu, items), kNoErr);
+            EXPECT_EQ(middle.getMenuLabel(menu, label), kNoErr);
+            out += label + ":";
+            for (int32_t item = 1; item <= items; ++item) {
+                std::string name;
+                bool checked = false, enabled = false;
+                EXPECT_EQ(middle.getMenuItemString(menu, item, false, name), kNoErr);
+                EXPECT_EQ(middle.getMenuItemString(menu, item, true, label), kNoErr);
+                EXPECT_EQ(middle.getMenuItemChecked(menu, item, checked), kNoErr);
+                EXPECT_EQ(middle.getMenuItemEnabled(menu, item, enabled), kNoErr);
+                out += " " + name + "/" + label + (checked ? "+" : "") + (enabled ? "" : "-");
+            }
+            out += "; ";
+        }
+        bool lexicon = false, scissors = false;
+        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, lexicon), kNoErr);
+        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolScissors, scissors), kNoErr);
+        return out + (lexicon ? "lexicon " : "") + (scissors ? "scissors" : "");
+    };
+    // A menu change asks for the menus to be rebuilt as it is made; a tool's change is a task
+    // naming the tool and whether it is shown, each way.
     const auto tasks = [&] {
         std::string out;
         for (const auto& request : runner.ui.requestsOfKind(RecordingUserInterface::Kind::UndoTask))
@@ -253,25 +222,52 @@ TEST(ScriptMenus, MenusLiveInTheRecordTableAndChangeUndoablyRebuildingTheMenus) 
                        : std::to_string(request.first) + ":" + std::to_string(request.second) + " ";
         return out + runner.take();
     };
-    EXPECT_EQ(tasks(), "menus menus menus 4:0 bug: CMiddleInterface::checkMenuItem (invalid "
-                       "parameter) | bug: CMiddleInterface::setToolVisibility (invalid parameter)");
-    const auto state = [&] {
-        bool checked = false, enabled = false, nextEnabled = false, lexicon = false;
-        EXPECT_EQ(middle.getMenuItemChecked(1, 1, checked), kNoErr);
-        // Of two items with the same name, the first is changed.
-        EXPECT_EQ(middle.getMenuItemEnabled(1, 3, enabled), kNoErr);
-        EXPECT_EQ(middle.getMenuItemEnabled(1, 4, nextEnabled), kNoErr);
-        EXPECT_EQ(middle.getToolVisibility(CMiddleInterface::kToolLexicon, lexicon), kNoErr);
-        return std::string(checked ? "checked " : "") + (enabled ? "enabled " : "") +
-               (nextEnabled ? "next " : "") + (lexicon ? "lexicon " : "") +
-               middle.menu(2)->items[0].label;
-    };
-    EXPECT_EQ(state(), "checked next Less");
-    ASSERT_EQ(undo.undo(), kNoErr);
-    EXPECT_EQ(state(), "enabled next lexicon More");
-    EXPECT_NE(tasks().find("4:1 "), std::string::npos);
-    ASSERT_EQ(undo.redo(), kNoErr);
-    EXPECT_EQ(state(), "checked next Less");
+    const std::string original =
+        "Checks: Check/Check It / twice/First twice/Second; More: more/More; lexicon ";
+    // Of two items with the same name, the first is changed.
+    const std::string changed =
+        "Checks: Check/Check It+ / twice/First- twice/Second; More: more/Less; scissors";
+    EXPECT_EQ(state(), original);
+    // The record of an item's function, and its cells in the record table.
+    int32_t more = 0, twice = 0;
+    ASSERT_EQ(middle.menuNameToIndex(text("more"), more), kNoErr);
+    ASSERT_EQ(middle.menuNameToIndex(text("twice"), twice), kNoErr);
+    const CTablet& table = middle.recordTable();
+    EXPECT_EQ(std::to_string(more) + " " + std::to_string(twice) + " " +
+                  std::to_string(table.cell(4, 1)) + std::to_string(table.cell(4, 2)) +
+                  std::to_string(table.cell(3, 3)) + std::to_string(table.cell(3, 4)),
+              "33 5 -1-110");
+    ASSERT_EQ(runner.run("ui"), kNoErr);
+    const std::string n = std::to_string(root);
+    EXPECT_EQ(tasks(),
+              "menus menus menus 4:0 2:1 !careful | beep | pop-up " + n + ": here | msg: " + n);
+    EXPECT_EQ(state(), changed);
+    ASSERT_EQ(runner.undo().undo(), kNoErr);
+    EXPECT_EQ(state(), original);
+    EXPECT_EQ(tasks(), "2:0 4:1 ");
+    ASSERT_EQ(runner.undo().redo(), kNoErr);
+    EXPECT_EQ(state(), changed);
+    EXPECT_EQ(tasks(), "4:0 2:1 ");
+
+    // Names compare exactly: "check" names no item; a tool's own value adds nothing.
+    CUndoStructure& undo = runner.undo();
+    ASSERT_EQ(undo.startTaskList(kLabelMenu), kNoErr);
+    EXPECT_EQ(middle.checkMenuItem(undo, text("check"), false), kErrInvalidParameter);
+    ASSERT_EQ(middle.setToolVisibility(undo, CMiddleInterface::kToolArrow, true), kNoErr);
+    EXPECT_EQ(middle.setToolVisibility(undo, 5, true), kErrInvalidParameter);
+    ASSERT_EQ(undo.finishTaskList(), kNoErr);
+    bool flag = false;
+    std::string label;
+    int32_t count = 0;
+    EXPECT_EQ(middle.howManyItemsInMenu(3, count), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemString(2, 2, true, label), kErrInvalidParameter);
+    EXPECT_EQ(middle.getMenuItemChecked(0, 1, flag), kErrInvalidParameter);
+    EXPECT_EQ(tasks(), "bug: CMiddleInterface::checkMenuItem (invalid parameter) | bug: "
+                       "CMiddleInterface::setToolVisibility (invalid parameter) | bug: "
+                       "CMiddleInterface::howManyItemsInMenu (invalid parameter) | bug: "
+                       "CMiddleInterface::getMenuItemString (invalid parameter) | bug: "
+                       "CMiddleInterface::getMenuItemChecked (invalid parameter)");
+    EXPECT_EQ(state(), changed);
 }
 
 TEST(ScriptMenus, ModifierKeysAndRequestsWithoutAnApplication) {
