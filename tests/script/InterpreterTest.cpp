@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -27,8 +28,10 @@ struct RRun {
 };
 
 // Runs the row, undoes the run, checks that the whole database and the globals are as they
-// were, and runs it again: the second run must give the same. Gives why the last run was stopped.
-RReason expectRun(const RRun& row, const std::function<void(CScript&)>& limits = nullptr) {
+// were, and runs it again: the second run must give the same. With failFrom, every allocation
+// of that many bytes fails during the runs. Gives why the last run was stopped.
+RReason expectRun(const RRun& row, const std::function<void(CScript&)>& limits = nullptr,
+                  std::size_t failFrom = 0) {
     SCOPED_TRACE(row.text);
     ScriptHarness runner({"case"});
     std::istringstream trees(row.trees);
@@ -51,7 +54,12 @@ RReason expectRun(const RRun& row, const std::function<void(CScript&)>& limits =
     for (int pass = 0; pass < 2; ++pass) {
         if (limits)
             limits(runner.script());
-        EXPECT_EQ(runner.run(row.function), kNoErr);
+        {
+            std::optional<LargeAllocationsFail> exhausted;
+            if (failFrom)
+                exhausted.emplace(failFrom);
+            EXPECT_EQ(runner.run(row.function), kNoErr);
+        }
         EXPECT_EQ(runner.script().callDepth(), 0);
         EXPECT_EQ(runner.script().executingUserFunction(), "");
         EXPECT_EQ(runner.script().lastCallWasStopped(),
@@ -261,14 +269,11 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsTreesAndReportsAsWorkedOutByHand
 }
 
 TEST(ScriptInterpreter, LongOperatorChainsRunWithoutDeepRecursion) {
-    ScriptHarness runner;
     std::string sum = "1";
     for (int i = 1; i < 50000; ++i)
         sum += " + 1";
-    EXPECT_EQ(
-        runner.exec("define variable total define function add let total = " + sum + "\nend define",
-                    "add", "total"),
-        "total=50000");
+    expectValues({sum + " -> 50000"});
+    ScriptHarness runner;
     // Nesting that cannot be flattened (here within recursion) is bounded: past the limit the
     // innermost function is abandoned with one report instead of overflowing the machine stack.
     std::string nested = "rec";
@@ -392,38 +397,23 @@ TEST(ScriptBudgets, AMillionAssignmentsOfAGlobalLeaveOneUndoTask) {
     EXPECT_EQ(runner.global("g"), "1000007");
 }
 
-// An exhausted allocator below a script call stops the call like a spent budget.
+// An exhausted allocator below a script call stops the call like a spent budget; a wide tree
+// makes the walk's list of nodes need a large block.
 TEST(ScriptBudgets, AFailedAllocationInACallStopsItAndUndoRestores) {
     if (!allocatorReplaced())
         GTEST_SKIP() << "the allocator cannot be replaced here";
-    ScriptHarness runner;
-    runner.buildTree();
-    // A wide tree, so that the walk's list of nodes needs a large block.
-    CUndoStructure& undo = runner.undo();
-    ASSERT_EQ(undo.startTaskList(kLabelNeverUndoable), kNoErr);
-    for (int i = 0; i < 20000; ++i) {
-        int32_t daughter = 0;
-        ASSERT_EQ(runner.tree.newDaughterToRight(runner.node("B"), daughter), kNoErr);
-    }
-    ASSERT_EQ(undo.finishTaskList(), kNoErr);
-    ASSERT_EQ(undo.zeroOut(), kNoErr);
-    ASSERT_EQ(
-        runner.compile(
-            "define variable x, made, after define function walk create-daughter-to-left(x) let "
-            "made = 1 for every node x let made = made + 1 end for let after = 1 end define "),
-        kNoErr);
-    runner.setGlobal("x", runner.node("C"));
-    const int32_t nodesBefore = countAllNodes(runner.tree);
-    {
-        const LargeAllocationsFail exhausted(64 * 1024);
-        ASSERT_EQ(runner.run("walk"), kNoErr);
-    }
-    EXPECT_EQ(runner.script().lastStopReason(), CScript::RStopReason::kTooMuchMemory);
-    EXPECT_EQ(runner.show("made after"), std::string("made=1 after= | ") + kTooMuchMemory);
-    EXPECT_EQ(countAllNodes(runner.tree), nodesBefore + 1);
-    ASSERT_EQ(undo.undo(), kNoErr);
-    EXPECT_EQ(countAllNodes(runner.tree) * 10 + runner.number("made"), nodesBefore * 10);
-    // With memory back, the same command runs to its end.
-    ASSERT_EQ(runner.run("walk"), kNoErr);
-    EXPECT_EQ(runner.show("after"), "after=1");
+    std::string wide = "R(A(C) B(";
+    for (int i = 0; i < 20000; ++i)
+        wide += "b ";
+    wide += "))";
+    const RRun row = {"define variable x, made, after define function walk "
+                      "create-daughter-to-left(x) let made = 1 for every node x let made = made + "
+                      "1 end for let after = 1 end define ",
+                      "walk",
+                      "made after",
+                      std::string("made=1 after= | ") + kTooMuchMemory,
+                      "x=C",
+                      "?",
+                      wide.c_str()};
+    EXPECT_EQ(expectRun(row, nullptr, 64 * 1024), RReason::kTooMuchMemory);
 }
