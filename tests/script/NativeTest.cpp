@@ -32,18 +32,14 @@ protected:
     std::string step(std::string words) {
         const char mark = words[0] == '?' || words[0] == '=' ? words[0] : ' ';
         words = mark == ' ' ? words : words.substr(1);
-        const std::size_t space = words.find(' ');
-        const std::string name = words.substr(0, space);
+        std::istringstream in(words);
+        std::string name;
         std::vector<std::string> args;
-        for (std::size_t at = space; at != std::string::npos && at < words.size();) {
-            const std::size_t end = words.find(", ", at + 1);
-            const std::string word =
-                words.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+        in >> name;
+        for (std::string word; std::getline(in >> std::ws, word, ',');)
             args.push_back(word[0] == '\''     ? word.substr(1)
                            : nodes.count(word) ? std::to_string(node(word))
                                                : word);
-            at = end == std::string::npos ? end : end + 1;
-        }
         SCOPED_TRACE(words);
         const DatabaseState before = captureState(tree);
         const CRString result = call(name, args, mark == ' ');
