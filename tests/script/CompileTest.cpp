@@ -220,54 +220,11 @@ TEST(ScriptCompile, EachScriptGivesItsExpectedCodeAndLine) {
 
 TEST(ScriptCompile, DefinitionsFillTheSymbolTableAndTheParseTree) {
     ScriptHarness fixture({"Case", "Mother"});
-    ASSERT_EQ(fixture.compile("define variable n, total\ndefine function sum(a, n) forward\n"
-                              "define function sum(a, n)\n define variable x, total\n"
-                              " return a + n\nend define\ndefine function empty(p, q)\nend define"),
-              kNoErr);
-    // Kind, parameters, frame size, value and slot; an empty body still has a frame for its
-    // parameters; a feature's value is its record.
-    const std::map<int32_t, std::string> kinds = {{kSymbolUserFnc, "function"},
-                                                  {kSymbolVariabl, "variable"},
-                                                  {kSymbolLoclArg, "parameter"},
-                                                  {kSymbolAttribu, "feature"}};
-    CSymbol* sum = find(fixture, "sum");
-    std::string out;
-    for (const auto& [name, scope] :
-         std::vector<std::pair<const char*, CSymbol*>>{{"sum", nullptr},
-                                                       {"n", nullptr},
-                                                       {"empty", nullptr},
-                                                       {"x", nullptr},
-                                                       {"a", sum},
-                                                       {"n", sum},
-                                                       {"x", sum},
-                                                       {"total", sum},
-                                                       {"case", nullptr}}) {
-        const CSymbol* s = find(fixture, name, scope);
-        out += s ? kinds.at(s->getSymbolType()) + " " +
-                       std::to_string(s->getSymbolHowManyParams()) + " " +
-                       std::to_string(s->getSymbolTotalStackFrameSize()) + " " +
-                       std::to_string(s->getSymbolValue()) + "@" +
-                       std::to_string(s->getSymbolStackFramePosition()) +
-                       (s->getSymbolBody() ? " " + s->getSymbolBody()->debugString() : "") + "; "
-                 : "none; ";
-    }
-    EXPECT_EQ(out, "function 2 4 0@0 [return (a + n)]; variable 0 0 0@0; function 2 2 0@0; none; "
-                   "parameter 0 0 0@1; parameter 0 0 0@2; variable 0 0 0@3; variable 0 0 0@4; "
-                   "feature 0 0 " +
-                       std::to_string(fixture.featureRecord("Case")) + "@0; ");
-    // A feature named like a native is in the table, after the native in its chain.
-    CSymbol* native = find(fixture, "MOTHER");
-    ASSERT_NE(native, nullptr);
-    EXPECT_EQ(native->getSymbolType(), kSymbolNatvFnc);
-    std::string chain;
-    for (CSymbol* s = native->getNext(); s; s = s->getNext())
-        chain += s->getSymbolType() == kSymbolAttribu ? s->getSymbolString().str() : "";
-    EXPECT_EQ(chain, "mother");
-
-    // Operators group by precedence, and each statement has its shape.
-    ScriptHarness parsed({"case"});
     ASSERT_EQ(
-        parsed.compile(
+        fixture.compile(
+            "define variable n, total\ndefine function sum(a, n) forward\n"
+            "define function sum(a, n)\n define variable x, total\n"
+            " return a + n\nend define\ndefine function empty(p, q)\nend define\n"
             "define variables a, b, c, d define function g(x, y) end define "
             "define function f(n)\n" +
             std::string(
@@ -283,7 +240,40 @@ TEST(ScriptCompile, DefinitionsFillTheSymbolTableAndTheParseTree) {
                 "underline") +
             "\nend define"),
         kNoErr);
-    const CSymbol* f = find(parsed, "f");
+    // Kind, parameters, frame size, value and slot; an empty body still has a frame for its
+    // parameters; a feature's value is its record.
+    const std::map<int32_t, std::string> kinds = {{kSymbolUserFnc, "function"},
+                                                  {kSymbolVariabl, "variable"},
+                                                  {kSymbolLoclArg, "parameter"},
+                                                  {kSymbolAttribu, "feature"}};
+    const auto describe = [&](const char* name, const CSymbol* scope = nullptr) {
+        const CSymbol* s = find(fixture, name, scope);
+        return s ? kinds.at(s->getSymbolType()) + " " +
+                       std::to_string(s->getSymbolHowManyParams()) + " " +
+                       std::to_string(s->getSymbolTotalStackFrameSize()) + " " +
+                       std::to_string(s->getSymbolValue()) + "@" +
+                       std::to_string(s->getSymbolStackFramePosition()) +
+                       (s->getSymbolBody() ? " " + s->getSymbolBody()->debugString() : "") + "; "
+                 : "none; ";
+    };
+    const CSymbol* sum = find(fixture, "sum");
+    EXPECT_EQ(describe("sum") + describe("n") + describe("empty") + describe("x") +
+                  describe("case"),
+              "function 2 4 0@0 [return (a + n)]; variable 0 0 0@0; function 2 2 0@0; none; "
+              "feature 0 0 " +
+                  std::to_string(fixture.featureRecord("Case")) + "@0; ");
+    EXPECT_EQ(describe("a", sum) + describe("n", sum) + describe("x", sum) + describe("total", sum),
+              "parameter 0 0 0@1; parameter 0 0 0@2; variable 0 0 0@3; variable 0 0 0@4; ");
+    // A feature named like a native is in the table, after the native in its chain.
+    CSymbol* native = find(fixture, "MOTHER");
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(native->getSymbolType(), kSymbolNatvFnc);
+    std::string chain;
+    for (CSymbol* s = native->getNext(); s; s = s->getNext())
+        chain += s->getSymbolType() == kSymbolAttribu ? s->getSymbolString().str() : "";
+    EXPECT_EQ(chain, "mother");
+    // Operators group by precedence, and each statement has its shape.
+    const CSymbol* f = find(fixture, "f");
     EXPECT_EQ(
         f && f->getSymbolBody() ? f->getSymbolBody()->debugString() : "",
         "[return (not (a or b)); return (a or (not (b and c))); return (a = (b < c)); return (a & "
