@@ -10,7 +10,6 @@
 #include "script/ScriptTokens.h"
 #include "storage/CRMemory.h"
 
-#include <algorithm>
 #include <set>
 #include <tuple>
 
