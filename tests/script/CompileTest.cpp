@@ -497,10 +497,9 @@ TEST(CSymbolTable, SymbolsAreHashedLowerCasedAndFoundInTheirOwnScopeAndFreedWith
     // ELF hash of the UTF-8 bytes modulo 211; long names fold the high nibble back in; the hash
     // itself does not fold case, lookups lower-case first.
     std::string hashes;
-    for (const char* name : {"", "a", "abc", "mother", "add-style", "aq",
-                             "attach-daughter-to-right", "turn-off-offending-nodes"})
+    for (const char* name : {"", "abc", "aq", "attach-daughter-to-right"})
         hashes += std::to_string(CSymbolTable::hashFunction(CRString(name, kTag))) + " ";
-    EXPECT_EQ(hashes, "0 97 124 197 43 188 133 173 ");
+    EXPECT_EQ(hashes, "0 124 188 133 ");
     EXPECT_NE(CSymbolTable::hashFunction(CRString("ABC", kTag)), 124);
     const std::string before = live({kKindCSymbol, kKindCSymbolTable, kTagSymbolBuckets});
     {

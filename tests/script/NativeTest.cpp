@@ -234,11 +234,9 @@ TEST_F(Natives, QueriesAnswerWithNodesTextsAndNumbersInArgumentOrder) {
     ASSERT_EQ(tree.terminalString(expected), kNoErr);
     EXPECT_EQ(step("?terminal-string"), expected->str());
     EXPECT_NE(expected->str().find(" a b"), std::string::npos);
-    const std::pair<int32_t, const char*> keys[] = {{0, "000"},
-                                                    {kModifierShift, "100"},
-                                                    {kModifierControl, "010"},
-                                                    {kModifierAlt, "001"},
-                                                    {kModifierShift | kModifierAlt, "101"}};
+    // Each modifier is read on its own, both on and off.
+    const std::pair<int32_t, const char*> keys[] = {{kModifierShift | kModifierAlt, "101"},
+                                                    {kModifierControl, "010"}};
     for (const auto& [modifiers, answers] : keys) {
         platform.recorder.modifiers = modifiers;
         EXPECT_EQ(step("?shift-key") + step("?second-modifier") + step("?third-modifier"), answers);
@@ -267,10 +265,11 @@ TEST_F(Natives, TheDispatcherRunsEveryNumberOfTheTableAndOnlyThose) {
             call(native.name, std::vector<std::string>(std::size_t(native.argumentCount), "0"));
         EXPECT_EQ(take().find(kNoSuchNative), std::string::npos) << native.name;
         EXPECT_TRUE(script().executingNativeFunction().empty()) << native.name;
-        if (native.argumentCount == 0 && native.result == RNativeResult::Action)
+        if (native.argumentCount == 0 && native.result == RNativeResult::Action) {
             EXPECT_EQ(result.str(), "1") << native.name;
-        else if (native.argumentCount == 0 && native.result != RNativeResult::Value)
+        } else if (native.argumentCount == 0 && native.result != RNativeResult::Value) {
             EXPECT_EQ(result.hasValue(), native.result != RNativeResult::None) << native.name;
+        }
     }
     // Outside a native the report names none.
     script().reportRunTimeError(CMiddleInterface::kRunTimeInvalidColor);
