@@ -129,8 +129,10 @@ TEST(ScriptHooks, OnlyHooksWithTheirOwnArgumentCountRunAndAnswer) {
                              "used.");
     std::string registered;
     for (int32_t number = 1; number <= CScript::kHookCount; ++number)
-        registered += runner.script().isHookRegistered(number) ? CScript::hookName(number) : "";
-    EXPECT_EQ(registered, "openis-landing-allowed");
+        registered += runner.script().isHookRegistered(number)
+                          ? std::string(CScript::hookName(number)) + " "
+                          : "";
+    EXPECT_EQ(registered, "open is-landing-allowed ");
     EXPECT_EQ(hook(runner, CScript::kHookIsLandingAllowed, 7, 3), "exists yes");
     EXPECT_EQ(runner.show("seen"), "seen=7,3");
     EXPECT_EQ(hook(runner, CScript::kHookIsLandingAllowed, 3, 7), "exists no");
