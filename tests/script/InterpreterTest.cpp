@@ -131,6 +131,8 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsTreesAndReportsAsWorkedOutByHand
         "end while let after = 1 end define define function short let j = 0 while j < 5 let j = j "
         "+ 1 end while end define define function exact let k = 0 while k < 1000 let k = k + 1 end "
         "while end define debug";
+    const std::string raise = "define variable after, n define function raise set-style(n, 3) "
+                              "mother(0) let after = after + 1 end define ";
     const std::string forward =
         "define variable after define function later forward define function main let after = "
         "later let after = 2 end define define variable v";
@@ -203,6 +205,11 @@ TEST(ScriptInterpreter, ScriptsLeaveTheirGlobalsTreesAndReportsAsWorkedOutByHand
          "1 end if end define define function main let deep = down(97) let refused = down(150) end "
          "define",
          "main", "deep refused", "deep=97 refused=98"},
+        // A native's error is shown only while debugging, and the script goes on.
+        {raise, "raise", "after", "after=1", "n=A"},
+        {raise + "debug", "raise", "after",
+         "after=1 | E raise/set-style: Invalid text style | E raise/mother: Invalid node argument",
+         "n=A"},
         // The refused call yields the empty value; every level above appends its bar.
         {recursion, "rec", "count", "count=99"},
         {recursion + "debug", "rec", "count deepest",

@@ -16,16 +16,12 @@ namespace {
 // `called` finds the first node in the tree area with the label; the labels asked for are
 // unique in the document. Every command first names the nodes it works on.
 const std::string kPrelude =
-    "define variable tp, dp, t, vp, v, advp, cp, tp2, after, g, n, m, answer define function "
+    "define variable tp, dp, t, vp, v, advp, cp, tp2 define function "
     "called(wanted) define variable n, found let found = 0 for every node n if found = 0 and "
     "label(n) eq wanted then let found = n end if end for return found end define define function "
     "nodes let dp = called(\"DP\") let tp = mother(dp) let t = called(\"T\") let vp = "
     "called(\"VP\") let v = called(\"V\") let advp = called(\"AdvP\") let cp = called(\"CP\") let "
     "tp2 = mother(called(\"it rains\")) end define ";
-
-struct DocumentScript : ScriptHarness {
-    DocumentScript() : ScriptHarness(FromDocument{}, "xbar-document.rgt") {}
-};
 
 // Whether the hook exists and its answer, after calling it with the arguments.
 std::string hook(ScriptHarness& runner, int32_t number, int32_t first = 0, int32_t second = 0) {
@@ -85,36 +81,11 @@ TEST(ScriptEndToEnd, NativesReportTheDocumentAsWorkedOutByHand) {
          "msg: [nom][] | msg: ij | msg: 8 4 1 7 110 10 | msg: 4 01 1 | msg: 10"}};
     for (const auto& [body, expected] : groups) {
         SCOPED_TRACE(body);
-        DocumentScript document;
+        ScriptHarness document(ScriptHarness::FromDocument{}, "xbar-document.rgt");
         EXPECT_EQ(document.exec(kPrelude + "define function check nodes " + body + "end define\n",
                                 "check", ""),
                   std::string(" | ") + expected);
     }
-}
-
-TEST(ScriptEndToEnd, RunTimeErrorsAreShownOnlyWhileDebuggingAndTheScriptGoesOn) {
-    // The natives' own checks and the interpreter's limits have their messages in their own
-    // tests; here a native's error from within a user function.
-    const std::pair<const char*, const char*> errors[] = {
-        {" let g = mother(0) ", "raise/mother: Invalid node argument"},
-        {" set-style(dp, 3)\n", "raise/set-style: Invalid text style"},
-    };
-    // The statement after the failing one has run.
-    for (const auto& [body, error] : errors) {
-        const std::string text =
-            kPrelude + "define function raise nodes " + body + " let after = after + 1 end define ";
-        for (const bool debugging : {false, true}) {
-            SCOPED_TRACE(std::string(debugging ? "debug " : "quiet ") + body);
-            DocumentScript document;
-            EXPECT_EQ(document.exec(debugging ? text + "debug\n" : text, "raise", "after"),
-                      "after=1" + (debugging ? " | E " + std::string(error) : ""));
-        }
-    }
-    // The whole text of one.
-    EXPECT_EQ(CMiddleInterface::composeRunTimeErrorMessage(CMiddleInterface::kRunTimeInvalidColor,
-                                                           "raise", "set-color"),
-              "A run time error occurred in the user function \"raise\" while calling native "
-              "function \"set-color\".\r\nError Message: Invalid color");
 }
 
 TEST(ScriptHooks, OnlyHooksWithTheirOwnArgumentCountRunAndAnswer) {
