@@ -315,17 +315,17 @@ TEST_F(Natives, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
     for (std::string word; words >> word;) {
         const bool pair = word.back() == '@';
         const std::size_t colon = word.find(':');
-        const std::string name = word.substr(0, std::min(colon, word.size() - pair)),
-                          call = "=" + name;
+        const std::string name = word.substr(0, std::min(colon, word.size() - pair));
+        const std::string unchanged = "=" + name;
         const std::string other = pair                         ? ", N"
                                   : colon == std::string::npos ? ""
                                                                : ", '" + word.substr(colon + 1);
         const std::string error = named(kInvalidNode, name);
-        EXPECT_EQ(step(call + " 0" + other), "0 | " + error + named(kAlert, name));
+        EXPECT_EQ(step(unchanged + " 0" + other), "0 | " + error + named(kAlert, name));
         if (pair) {
-            EXPECT_EQ(step(call + " R, 0"), "0 | " + error + named(kAlert, name));
+            EXPECT_EQ(step(unchanged + " R, 0"), "0 | " + error + named(kAlert, name));
             // With both invalid, the second is still checked.
-            EXPECT_EQ(step(call + " 0, -1").substr(0, 4 + 2 * error.size()),
+            EXPECT_EQ(step(unchanged + " 0, -1").substr(0, 4 + 2 * error.size()),
                       "0 | " + error + error);
         }
     }
