@@ -104,12 +104,9 @@ protected:
         ASSERT_TRUE(all(kNoErr, {m.setStringStatus(2, kUndone), m.setStringStatus(3, kUnused)}));
     }
     static constexpr const char* kMixed = "1:NP 2~VP 3- 4:Det 5:N";
-    // A container with a 'Vers' fork of forkSize bytes (the words' size when negative)
-    // holding as many of the words as fit.
-    std::string makeFile(const std::vector<int32_t>& values, int32_t forkSize = -1) {
+    // A container with a 'Vers' fork of these bytes.
+    std::string makeFile(const Bytes& bytes) {
         const std::string file = newContainer(dir, "v" + std::to_string(files++));
-        Bytes bytes = words(values);
-        bytes.resize(forkSize < 0 ? values.size() * 4 : static_cast<std::size_t>(forkSize), 0);
         replaceFork(file, kForkVersion, bytes);
         return file;
     }
@@ -178,7 +175,7 @@ TEST_F(ForkTest, EachClassCountsItselfAndTheBlocksItHoldsUntilItGoes) {
           kKindCRFile, kKindCFileDescriptor, kTagSegmentMoveUp},
          [&](const Mark& mark) {
              const int64_t moves = CRMemory::shared().allocations(kTagSegmentMoveUp);
-             CHeader h(makeFile({4, 1, 1, 2, 2}));
+             CHeader h(makeFile(words({4, 1, 1, 2, 2})));
              EXPECT_GT(CRMemory::shared().allocations(kTagSegmentMoveUp), moves);
              return all(kNoErr,
                         {mark(), h.info.checkVersionInfo(), h.info.checkVersionInfo(), mark()});
@@ -315,7 +312,7 @@ TEST_F(ForkTest, EveryFailedHeaderWriteIsReportedAndRewritingSignsWord4) {
         const int writes = failEachWriteInTurn(
             [&] {
                 file = before.empty() ? newContainer(dir, "n" + std::to_string(files++))
-                                      : makeFile(before);
+                                      : makeFile(words(before));
                 length = readFileBytes(file).size();
                 h.emplace(file);
                 platform.recorder.clear();
@@ -339,39 +336,26 @@ TEST_F(ForkTest, EveryFailedHeaderWriteIsReportedAndRewritingSignsWord4) {
         }
     }
     // A header too short to rewrite is still a valid one.
-    CHeader shortHeader(makeFile({2, 1, 1}));
+    CHeader shortHeader(makeFile(words({2, 1, 1})));
     EXPECT_EQ(
         join({shortHeader.info.checkVersionInfo(), shortHeader.info.writeCurrentVersionInfo()}),
         "0 1008");
     EXPECT_EQ(reports().back(), "CVersionInfo::writeCurrentVersionInfo (1008)");
 }
 
+// In order: current; written by another program version; newer and older format; kinds 0 and
+// 2; last index 1 (no format word), 2, negative; word 0 saying 5 in 20 bytes, or INT32_MAX;
+// forks of 3 and 7 bytes; bytes after the counted words.
 TEST_F(ForkTest, TheVersionCheckGivesItsCodesWithoutAReport) {
-    const struct {
-        const char* name;
-        std::vector<int32_t> words;
-        int32_t forkSize;
-        RErr expected;
-    } rows[] = {
-        {"current", {4, 1, 1, 2, 2}, -1, kNoErr},
-        {"written by another program version", {4, 1, 1, 9, 9}, -1, kNoErr},
-        {"newer format", {4, 1, 2, 2, 2}, -1, kErrNewerVersion},
-        {"older format", {4, 1, 0, 2, 2}, -1, kErrOlderVersion},
-        {"kind 0", {4, 0, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"kind 2", {4, 2, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"last index 1: no format word", {1, 1, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"last index 2", {2, 1, 1}, -1, kNoErr},
-        {"last index negative", {-1, 1, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"word 0 says 5 in 20 bytes", {5, 1, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"word 0 says INT32_MAX", {INT32_MAX, 1, 1, 2, 2}, -1, kErrInvalidFormat},
-        {"fork of 3 bytes", {4, 1, 1, 2, 2}, 3, kErrInvalidFormat},
-        {"fork of 7 bytes", {4, 1, 1, 2, 2}, 7, kErrInvalidFormat},
-        {"bytes after the counted words", {4, 1, 1, 2, 2, 0}, 24, kNoErr},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(check(makeFile(row.words, row.forkSize)), row.expected);
-    }
+    const Bytes current = words({4, 1, 1, 2, 2});
+    std::string got;
+    for (const Bytes& fork :
+         {current, words({4, 1, 1, 9, 9}), words({4, 1, 2, 2, 2}), words({4, 1, 0, 2, 2}),
+          words({4, 0, 1, 2, 2}), words({4, 2, 1, 2, 2}), words({1, 1, 1, 2, 2}), words({2, 1, 1}),
+          words({-1, 1, 1, 2, 2}), words({5, 1, 1, 2, 2}), words({INT32_MAX, 1, 1, 2, 2}),
+          slice(current, 0, 3), slice(current, 0, 7), current + Bytes(4, 0)})
+        got += join({check(makeFile(fork))}) + " ";
+    EXPECT_EQ(got, "0 0 1010 1009 1008 1008 1008 0 1008 1008 1008 1008 1008 0 ");
     EXPECT_EQ(log(), "");
 }
 
