@@ -269,46 +269,34 @@ Bytes with(std::size_t at, int32_t value) {
 
 } // namespace
 
+// In order: FTOCOffset -1, at the length - 11, one early; containerVersion 2; topForkIndex -1,
+// INT32_MAX, 0x15555555, one too many, one too few; offsets out of order, one past FTOCOffset;
+// bytes between the table and its offset; 11 bytes; 12 zeros.
 TEST_F(CRFileTest, DamagedFilesFailCleanlyWithACodeAndAreNeverWritten) {
     writeFileBytes(dir.file("good"), goodImage());
     EXPECT_EQ(toc(Opened(dir.file("good")).file), "DATA@0+0 AAAA@0+6 BBBB@6+4 |10");
-    const Bytes good = goodImage();
-    const std::size_t last = good.size() - 4, top = 14, offsets = 22;
-    const struct {
-        const char* name;
-        Bytes bytes;
-        RErr expected;
-    } rows[] = {{"FTOCOffset -1", with(last, -1), kErrInvalidFormat},
-                {"FTOCOffset at length - 11", with(last, 47), kErrInvalidFormat},
-                {"FTOCOffset one early", with(last, 9), kErrBadContainerVersion},
-                {"containerVersion 2", with(10, 2), kErrBadContainerVersion},
-                {"topForkIndex -1", with(top, -1), kErrInvalidFormat},
-                {"topForkIndex INT32_MAX", with(top, INT32_MAX), kErrInvalidFormat},
-                {"topForkIndex 0x15555555", with(top, 0x15555555), kErrInvalidFormat},
-                {"topForkIndex one too many", with(top, 3), kErrInvalidFormat},
-                {"topForkIndex one too few", with(top, 1), kErrInvalidFormat},
-                {"offsets out of order", with(offsets + 12, 11), kErrInvalidFormat},
-                {"offset past FTOCOffset", with(offsets + 24, 11), kErrInvalidFormat},
-                {"bytes between the table and its offset", slice(good, 0, last) + words({0, 10}),
-                 kErrInvalidFormat},
-                {"11 bytes", Bytes(11, 0), kErrInvalidFormat},
-                {"12 zeros", Bytes(12, 0), kErrBadContainerVersion}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    const std::size_t last = goodImage().size() - 4, top = 14, offsets = 22;
+    const std::string path = dir.file("damaged");
+    std::string got;
+    for (const Bytes& bytes :
+         {with(last, -1), with(last, 47), with(last, 9), with(10, 2), with(top, -1),
+          with(top, INT32_MAX), with(top, 0x15555555), with(top, 3), with(top, 1),
+          with(offsets + 12, 11), with(offsets + 24, 11),
+          slice(goodImage(), 0, last) + words({0, 10}), Bytes(11, 0), Bytes(12, 0)}) {
+        SCOPED_TRACE(hex(bytes));
         platform.recorder.clear();
-        const std::string path = dir.file("damaged");
-        writeFileBytes(path, row.bytes);
+        writeFileBytes(path, bytes);
         {
             Opened damaged(path);
-            EXPECT_EQ(damaged.err, row.expected);
+            got += join({damaged.err}) + " ";
             EXPECT_FALSE(damaged.fd.isOpenNow()); // closed again at once
             EXPECT_EQ(toc(damaged.file), "|0");
             // A failed container refuses structural changes instead of writing.
             EXPECT_TRUE(all(kErrNotInitialized,
                             {damaged.file.createFork(kA), damaged.file.setForkSize(kA, 4)}));
+            EXPECT_EQ(log().rfind(bugReportText("CRFile::CRFile", damaged.err), 0), 0u) << log();
         }
-        ASSERT_FALSE(reports().empty());
-        EXPECT_EQ(reports().front(), bugReportText("CRFile::CRFile", row.expected));
-        EXPECT_EQ(readFileBytes(path), row.bytes);
+        EXPECT_EQ(readFileBytes(path), bytes);
     }
+    EXPECT_EQ(got, "1008 1008 -105 -105 1008 1008 1008 1008 1008 1008 1008 1008 1008 -105 ");
 }

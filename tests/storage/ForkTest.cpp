@@ -542,49 +542,38 @@ TEST_F(ForkTest, StringTableDamagedOrMissingForksFailCleanlyAndLeaveTheManagerAs
     const std::string tooLong(33000, 'q');
     Bytes longPrefix = large;
     std::copy_n(words({601}).begin(), 4, longPrefix.begin()); // H 601, its record to follow
-    const struct {
-        const char* what;
-        Bytes bytes;
-        RErr code;
-    } rows[] = {
-        {"no 'Stri' fork", {}, kErrNoSuchFork},
-        {"ID 0", fork(2, {{0, "a"}, {2, "b"}}), kErrInvalidFormat},
-        {"ID above H", fork(2, {{1, "a"}, {3, "b"}}), kErrInvalidFormat},
-        {"descending IDs", fork(3, {{2, "a"}, {1, "b"}, {3, "c"}}), kErrInvalidFormat},
-        {"no record for H", fork(3, {{1, "a"}, {2, "b"}}), kErrInvalidFormat},
-        {"missing terminator", a + Bytes{0, 0, 0, 2, 'b'}, kErrInvalidFormat},
-        {"fork ends inside an ID", a + Bytes{0, 0}, kErrInvalidFormat},
-        {"bytes after H", fork(1, {{1, "a"}}) + Bytes{'z'}, kErrInvalidFormat},
-        {"H zero with records", fork(0, {{1, "a"}}), kErrInvalidFormat},
-        {"H negative", fork(-5, {}), kErrInvalidFormat},
-        {"H just above the table limit", fork((1 << 24) + 1, {{(1 << 24) + 1, "a"}}),
-         kErrInvalidFormat},
-        {"empty", {}, kErrInvalidFormat},
-        // Too long before the fork's end: the length limit speaks first.
-        {"text too long", fork(1, {{1, tooLong}}), kErrGeneral},
-        {"long unterminated", words({1, 1}) + Bytes(40000, 'q'), kErrGeneral},
-        // The same damage far from the fork's start.
-        {"far: text too long", longPrefix + slice(fork(0, {{601, tooLong}}), 4, 33005),
-         kErrGeneral},
-        {"far: missing terminator", longPrefix + words({601}) + Bytes(100, 'u'), kErrInvalidFormat},
-        {"far: no record for H", longPrefix, kErrInvalidFormat},
-        {"far: bytes after H", large + Bytes{'z'}, kErrInvalidFormat},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    // In order: no 'Stri' fork; ID 0; an ID above H; descending IDs; no record for H; a missing
+    // terminator; the fork ending inside an ID; bytes after H; H 0 with records; H negative; H
+    // just above the table limit; empty. Too long before the fork's end (the length limit
+    // speaks first): a text, a long unterminated one. The same damage far from the fork's
+    // start: a text too long, a missing terminator, no record for H, bytes after H.
+    std::string got;
+    int row = 0;
+    for (const Bytes& bytes :
+         {Bytes{}, fork(2, {{0, "a"}, {2, "b"}}), fork(2, {{1, "a"}, {3, "b"}}),
+          fork(3, {{2, "a"}, {1, "b"}, {3, "c"}}), fork(3, {{1, "a"}, {2, "b"}}),
+          a + Bytes{0, 0, 0, 2, 'b'}, a + Bytes{0, 0}, fork(1, {{1, "a"}}) + Bytes{'z'},
+          fork(0, {{1, "a"}}), fork(-5, {}), fork((1 << 24) + 1, {{(1 << 24) + 1, "a"}}), Bytes{},
+          fork(1, {{1, tooLong}}), words({1, 1}) + Bytes(40000, 'q'),
+          longPrefix + slice(fork(0, {{601, tooLong}}), 4, 33005),
+          longPrefix + words({601}) + Bytes(100, 'u'), longPrefix, large + Bytes{'z'}}) {
+        SCOPED_TRACE(row);
         platform.recorder.clear();
-        const std::string file = newContainer(dir, "damaged" + std::to_string(&row - rows));
-        if (row.code != kErrNoSuchFork)
-            replaceFork(file, kForkStrings, row.bytes);
+        const std::string file = newContainer(dir, "damaged" + std::to_string(row));
+        if (row++)
+            replaceFork(file, kForkStrings, bytes);
         CStringManager kept;
         buildMixed(kept);
-        EXPECT_EQ(load(file, kept), row.code);
-        EXPECT_EQ(log(),
-                  (row.code == kErrNoSuchFork
-                       ? "CRFile::tarniTypeToIndex (-102); CRFile::getForkSize (-102); "
-                       : "") +
-                      bugReportText("CStringManager::readStringStructureFromDisk", row.code));
+        const RErr err = load(file, kept);
+        got += join({err}) + " ";
+        EXPECT_EQ(log(), (err == kErrNoSuchFork
+                              ? "CRFile::tarniTypeToIndex (-102); CRFile::getForkSize (-102); "
+                              : "") +
+                             bugReportText("CStringManager::readStringStructureFromDisk", err));
         EXPECT_EQ(dump(kept), kMixed);
         EXPECT_EQ(ids(kept, {"next"}), "3");
     }
+    EXPECT_EQ(got,
+              "-102 1008 1008 1008 1008 1008 1008 1008 1008 1008 1008 1008 1000 1000 1000 1008 "
+              "1008 1008 ");
 }
