@@ -3,6 +3,7 @@
 #include "base/ErrorReporter.h"
 #include "storage/CRMemory.h"
 #include "storage/StorageTestSupport.h"
+#include "support/ContainerTestSupport.h"
 
 #include <algorithm>
 #include <climits>
@@ -56,23 +57,17 @@ struct Opened {
     CRFile file;
 };
 
-// A container at path holding 'DATA' (empty) and the given forks, in this order.
-void makeContainer(const std::string& path, const Forks& forks) {
-    CFileDescriptor fd(path);
-    ASSERT_EQ(CRFile::createCFile(fd), kNoErr);
-    Opened c(path);
-    for (const auto& [type, bytes] : forks) {
-        auto length = static_cast<int32_t>(bytes.size());
-        ASSERT_TRUE(all(kNoErr, {c.file.createFork(type), c.file.setForkSize(type, length),
-                                 c.file.writeFork(type, length, bytes.data())}));
-    }
-}
-
 class CRFileTest : public StorageTest {
 protected:
+    // A container at dir/name holding 'DATA' (empty) and the given forks, in this order.
+    std::string make(const std::string& name, const Forks& forks) {
+        const std::string path = newContainer(dir, name);
+        for (const auto& [type, bytes] : forks)
+            replaceFork(path, type, bytes);
+        return path;
+    }
     std::unique_ptr<Opened> open(const Forks& forks) {
-        makeContainer(dir.file("c"), forks);
-        auto c = std::make_unique<Opened>(dir.file("c"));
+        auto c = std::make_unique<Opened>(make("c", forks));
         EXPECT_EQ(c->err, kNoErr);
         return c;
     }
@@ -213,8 +208,7 @@ TEST_F(CRFileTest, SeriesOfInt32sAreBigEndianAndStoredCursorsAreIgnoredWhenReadi
 // moved.
 TEST_F(CRFileTest, ResizingMovesTheLaterForksIntactAndAFailedMoveStopsWhereItFailed) {
     const Bytes a = pattern(16, 1), b = pattern(60000, 2), c = pattern(39940, 3);
-    makeContainer(dir.file("before"), {{kA, a}, {kB, b}, {kC, c}});
-    const Bytes before = readFileBytes(dir.file("before"));
+    const Bytes before = readFileBytes(make("before", {{kA, a}, {kB, b}, {kC, c}}));
     const std::string fs = " (file system error)", write = "CFileDescriptor::write" + fs + "; ";
     const std::pair<int32_t, const char*> sizes[] = {
         {1016, "DATA@0+0 AAAA@0+1016 BBBB@1016+60000 CCCC@61016+39940 |100956"},

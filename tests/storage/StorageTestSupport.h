@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -26,13 +27,11 @@ inline Bytes words(const std::vector<int32_t>& values) {
 
 // Bytes as hex with a space after every fourth, so a misplaced word reads at a glance.
 inline std::string hex(const Bytes& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i && i % 4 == 0)
-            out += ' ';
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 0xF];
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%s%02X", i && i % 4 == 0 ? " " : "", bytes[i]);
+        out += digits;
     }
     return out;
 }
