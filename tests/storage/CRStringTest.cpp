@@ -36,16 +36,9 @@ std::string forms(const CRString& s) {
 
 // Each text form held (universal, platform) is one block under tag 40; the number is not.
 TEST(CRString, FormsAreMadeWhenAskedForDroppedWhenTheValueChangesAndCountedAsBlocks) {
-    CRMemory& memory = CRMemory::shared();
-    // Strings of kind 1, of the test's tag, alive; forms and substring buffers alive.
-    const auto counts = [&memory] {
-        return join({memory.live(kKindCRString), memory.live(kTestTag),
-                     CRString::totalCRStringsInstantiated(), memory.live(kTagStringForm),
-                     memory.live(kTagSubstringBuffer)});
-    };
-    const std::string at = counts();
-    const int64_t base = blocks(), tagged = memory.live(kTestTag);
-    const int64_t substrings = memory.allocations(kTagSubstringBuffer);
+    // Strings alive, those of the test's tag, forms and substring buffers.
+    const LiveSince live({kKindCRString, kTestTag, kTagStringForm, kTagSubstringBuffer});
+    const int64_t base = blocks(), substrings = CRMemory::shared().allocations(kTagSubstringBuffer);
     {
         CRString s(kTestTag);
         // Reading does not give it a value.
@@ -80,14 +73,14 @@ TEST(CRString, FormsAreMadeWhenAskedForDroppedWhenTheValueChangesAndCountedAsBlo
         s.getStringValue();
         CRString copy(s);
         auto clone = CRString::cloneCRString(s, kTestTag);
-        EXPECT_EQ(join({blocks() - base, memory.live(kTestTag) - tagged}), "6 3");
+        EXPECT_EQ(std::to_string(blocks() - base) + " " + live.added(), "6 3 3 6 0");
         copy.toLower();
         auto piece = s.substring(0, 1);
-        EXPECT_EQ(memory.allocations(kTagSubstringBuffer), substrings + 1);
+        EXPECT_EQ(CRMemory::shared().allocations(kTagSubstringBuffer), substrings + 1);
         s.setStringValue("again");
     }
-    EXPECT_EQ(blocks(), base);
-    EXPECT_EQ(counts(), at); // the substring's buffer was freed at once
+    // The substring's buffer was freed at once.
+    EXPECT_EQ(std::to_string(blocks() - base) + " " + live.added(), "0 0 0 0 0");
 }
 
 TEST(CRString, PlatformAndUniversalFormsConvertLatin1LineEndsAndUnknownCharacters) {
