@@ -148,6 +148,7 @@ TEST_F(ForkTest, EachClassCountsItselfAndTheBlocksItHoldsUntilItGoes) {
         CStringManager m;
         EXPECT_TRUE(all(kNoErr, {m.createStringStructure(), m.registerString(text("a"), id)}));
     }
+    const int64_t buffers = CRMemory::shared().allocations(kTagStringReadBuffer);
     {
         CStringManager m;
         EXPECT_TRUE(
@@ -158,16 +159,20 @@ TEST_F(ForkTest, EachClassCountsItselfAndTheBlocksItHoldsUntilItGoes) {
                          mark(), m.destroyStringStructure(), mark(), m.exists()}));
     }
     EXPECT_EQ(got + live->added(), "1 0 0 0, 1 1 3 0, 1 1 0 2, 1 0 0 0, 0 0 0 0");
+    EXPECT_GT(CRMemory::shared().allocations(kTagStringReadBuffer), buffers);
 
-    // The header and the words it read; the container's header, table and itself.
+    // The header and the words it read; the container's header, table and itself; the
+    // descriptor.
     watch({kKindCVersionInfo, kTagVersionWordsRead, kTagContainerHeader, kTagContainerEntries,
-           kKindCRFile});
+           kKindCRFile, kKindCFileDescriptor});
+    const int64_t moves = CRMemory::shared().allocations(kTagSegmentMoveUp);
     {
-        CHeader h(makeFile(words({4, 1, 1, 2, 2})));
+        CHeader h(makeFile(words({4, 1, 1, 2, 2}))); // the table moves up for the new fork
+        EXPECT_GT(CRMemory::shared().allocations(kTagSegmentMoveUp), moves);
         EXPECT_TRUE(
             all(kNoErr, {mark(), h.info.checkVersionInfo(), h.info.checkVersionInfo(), mark()}));
     }
-    EXPECT_EQ(got + live->added(), "1 0 1 1 1, 1 1 1 1 1, 0 0 0 0 0");
+    EXPECT_EQ(got + live->added(), "1 0 1 1 1 1, 1 1 1 1 1 1, 0 0 0 0 0 0");
 }
 
 TEST_F(ForkTest, TabletRefusesCallsBeforeCreationAndCellsOutsideItsShape) {
