@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 #include <sstream>
-#include <tuple>
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "support/ContainerTestSupport.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace {
