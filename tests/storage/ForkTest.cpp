@@ -297,6 +297,12 @@ TEST_F(ForkTest, EveryFailedHeaderWriteIsReportedAndRewritingSignsWord4) {
         EXPECT_EQ(hex(forkBytes(file, kForkVersion)), after);
         if (!before.empty()) {
             EXPECT_EQ(readFileBytes(file).size(), length);
+        } else {
+            // The whole container: the header's 20 bytes, then the table (version 1, top fork
+            // index 1; 'DATA' and 'Vers' at offset 0 with cursor 0) and its offset, 20.
+            EXPECT_EQ(hex(readFileBytes(file)), std::string(after) +
+                                                    " 00000001 00000001 44415441 00000000 00000000 "
+                                                    "56657273 00000000 00000000 00000014");
         }
     }
     // A header too short to rewrite is still a valid one.
