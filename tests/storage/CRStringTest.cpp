@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 #include <sstream>
-#include <tuple>
 
 namespace {
 
@@ -36,23 +35,16 @@ std::string forms(const CRString& s) {
 
 // Each text form held (universal, platform) is one block under tag 40; the number is not.
 TEST(CRString, FormsAreMadeWhenAskedForDroppedWhenTheValueChangesAndCountedAsBlocks) {
-    CRMemory& memory = CRMemory::shared();
-    // Strings of kind 1, of the test's tag, alive; forms and substring buffers alive.
-    const auto counts = [&memory] {
-        return join({memory.live(kKindCRString), memory.live(kTestTag),
-                     CRString::totalCRStringsInstantiated(), memory.live(kTagStringForm),
-                     memory.live(kTagSubstringBuffer)});
-    };
-    const std::string at = counts();
-    const int64_t base = blocks(), tagged = memory.live(kTestTag);
-    const int64_t substrings = memory.allocations(kTagSubstringBuffer);
+    // Strings alive, those of the test's tag, forms and substring buffers.
+    const LiveSince live({kKindCRString, kTestTag, kTagStringForm, kTagSubstringBuffer});
+    const int64_t base = blocks(), substrings = CRMemory::shared().allocations(kTagSubstringBuffer);
     {
         CRString s(kTestTag);
-        EXPECT_EQ(std::make_tuple(std::string(s.getStringValue()),
-                                  std::string(s.getStringValueLocal()), s.getNumericValue(),
-                                  s.byteLength(), s.characterLength()),
-                  std::make_tuple(std::string(), std::string(), 0, 0, 0));
-        EXPECT_FALSE(s.hasValue()); // reading does not give it a value
+        // Reading does not give it a value.
+        EXPECT_EQ(
+            std::string(s.getStringValue()) + "|" + s.getStringValueLocal() + "|" +
+                join({s.getNumericValue(), s.byteLength(), s.characterLength(), s.hasValue()}),
+            "||0 0 0 0");
         using S = std::string;
         // {step giving what it read; that, the forms held after it and the blocks they take}
         const std::pair<std::function<S()>, S> steps[] = {
@@ -80,15 +72,14 @@ TEST(CRString, FormsAreMadeWhenAskedForDroppedWhenTheValueChangesAndCountedAsBlo
         s.getStringValue();
         CRString copy(s);
         auto clone = CRString::cloneCRString(s, kTestTag);
-        EXPECT_EQ(std::make_pair(blocks(), memory.live(kTestTag)),
-                  std::make_pair(base + 6, tagged + 3));
+        EXPECT_EQ(std::to_string(blocks() - base) + " " + live.added(), "6 3 3 6 0");
         copy.toLower();
         auto piece = s.substring(0, 1);
-        EXPECT_EQ(memory.allocations(kTagSubstringBuffer), substrings + 1);
+        EXPECT_EQ(CRMemory::shared().allocations(kTagSubstringBuffer), substrings + 1);
         s.setStringValue("again");
     }
-    EXPECT_EQ(blocks(), base);
-    EXPECT_EQ(counts(), at); // the substring's buffer was freed at once
+    // The substring's buffer was freed at once.
+    EXPECT_EQ(std::to_string(blocks() - base) + " " + live.added(), "0 0 0 0 0");
 }
 
 TEST(CRString, PlatformAndUniversalFormsConvertLatin1LineEndsAndUnknownCharacters) {

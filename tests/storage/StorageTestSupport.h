@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -16,7 +18,7 @@ using Bytes = std::vector<unsigned char>;
 using Texts = std::vector<std::string>;
 
 // Big-endian words, as every fork stores its integers.
-inline Bytes words(std::initializer_list<int32_t> values) {
+inline Bytes words(const std::vector<int32_t>& values) {
     Bytes bytes;
     for (int32_t v : values)
         appendBE32(bytes, v);
@@ -25,13 +27,11 @@ inline Bytes words(std::initializer_list<int32_t> values) {
 
 // Bytes as hex with a space after every fourth, so a misplaced word reads at a glance.
 inline std::string hex(const Bytes& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i && i % 4 == 0)
-            out += ' ';
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 0xF];
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%s%02X", i && i % 4 == 0 ? " " : "", bytes[i]);
+        out += digits;
     }
     return out;
 }
@@ -111,3 +111,23 @@ struct LiveSince {
     std::vector<int32_t> tags;
     std::vector<int64_t> at;
 };
+
+// Fails the 1st, 2nd, ... write of act until act succeeds: prepare runs before each try, check
+// after each failure with its number and code. Gives the number of the write that was not
+// failed, the first beyond act's writes.
+inline int failEachWriteInTurn(const std::function<void()>& prepare,
+                               const std::function<RErr()>& act,
+                               const std::function<void(int, RErr)>& check) {
+    for (int n = 1; n <= 50; ++n) {
+        SCOPED_TRACE("failing write " + std::to_string(n));
+        prepare();
+        CFileDescriptor::failNthWriteFromNow(n);
+        const RErr err = act();
+        CFileDescriptor::failNthWriteFromNow(0);
+        if (!err)
+            return n;
+        check(n, err);
+    }
+    ADD_FAILURE() << "never succeeded";
+    return 0;
+}
