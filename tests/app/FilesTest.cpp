@@ -16,6 +16,7 @@
 #include "undo/CUndoStructure.h"
 #include "undo/UndoLabels.h"
 
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -157,7 +158,7 @@ void saveDocument(const std::string& path, int32_t attribute, int32_t value) {
 }
 
 using Kind = RecordingPlatform::Kind;
-const char* const kButtons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
+const std::array<const char*, 4> kButtons = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
 
 class CurrentFilesTest : public ::testing::Test, RGrammarLabel {
 protected:
@@ -192,7 +193,8 @@ protected:
             if (call.kind == Kind::ChooseFile)
                 out += "choose " + call.text + (call.number ? " to save" : " to open");
             else if (call.kind == Kind::Message)
-                out += "[" + call.title + "] " + call.text + " " + kButtons[call.number];
+                out += "[" + call.title + "] " + call.text + " " +
+                       kButtons.at(static_cast<std::size_t>(call.number));
             else
                 out += "bug " + call.text;
         }
