@@ -109,9 +109,29 @@ TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
     // T the text form, D the document, O an output grammar, X an output of no known kind.
     const std::map<std::string, std::string> names = {
         {"T", text}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
-    for (const char* row : {"build", "build T", "build T -o", "build T -o X", "build T T -o O",
-                            "build --fast T -o O", "export", "export D D", "info", "qtree",
-                            "qtree D --every", "qtree D D", "check-script", "check-script D D"}) {
+    for (const char* row : {"build",
+                            "build T",
+                            "build T -o",
+                            "build T -o X",
+                            "build T T -o O",
+                            "build --fast T -o O",
+                            "export",
+                            "export D D",
+                            "info",
+                            "qtree",
+                            "qtree D --every",
+                            "qtree D D",
+                            "check-script",
+                            "check-script D D",
+                            "layout",
+                            "layout D --fixed-metrics",
+                            "layout D --fixed-metrics 10",
+                            "layout D --fixed-metrics 0,12",
+                            "run D",
+                            "run D --call f --hook open",
+                            "run D --hook no-such-hook",
+                            "run D --hook scissors --args x",
+                            "run D --call f --args 1"}) {
         std::vector<std::string> words;
         std::istringstream in(row);
         for (std::string word; in >> word;)
@@ -119,6 +139,7 @@ TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
         const CommandResult result = cli(words);
         EXPECT_EQ(result.status, kExitUsage) << row;
         EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind("ramex-cli: ", 0), 0u) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_FALSE(std::filesystem::exists(dir.file("doc.txt")));
