@@ -104,34 +104,19 @@ TEST(CliCommands, ExportInfoAndQTreePrintTheFileOrRefuseItOnOneLine) {
 TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
     TempDir dir;
     const std::string doc = buildData(dir, "xbar-document.rgt", "x.rdc");
-    const std::string text = testDataFile("xbar.rgt");
     const std::string out = dir.file("doc.rgr");
-    // T the text form, D the document, O an output grammar, X an output of no known kind.
+    // Rows apart by ';', where T is the text form, D the document, O an output grammar and X an
+    // output of no known kind.
     const std::map<std::string, std::string> names = {
-        {"T", text}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
-    for (const char* row : {"build",
-                            "build T",
-                            "build T -o",
-                            "build T -o X",
-                            "build T T -o O",
-                            "build --fast T -o O",
-                            "export",
-                            "export D D",
-                            "info",
-                            "qtree",
-                            "qtree D --every",
-                            "qtree D D",
-                            "check-script",
-                            "check-script D D",
-                            "layout",
-                            "layout D --fixed-metrics",
-                            "layout D --fixed-metrics 10",
-                            "layout D --fixed-metrics 0,12",
-                            "run D",
-                            "run D --call f --hook open",
-                            "run D --hook no-such-hook",
-                            "run D --hook scissors --args x",
-                            "run D --call f --args 1"}) {
+        {"T", testDataFile("xbar.rgt")}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
+    std::istringstream rows("build;build T;build T -o;build T -o X;build T T -o O;"
+                            "build --fast T -o O;export;export D D;info;qtree;qtree D --every;"
+                            "qtree D D;check-script;check-script D D;layout;"
+                            "layout D --fixed-metrics;layout D --fixed-metrics 10;"
+                            "layout D --fixed-metrics 0,12;run D;run D --call f --hook open;"
+                            "run D --hook no-such-hook;run D --hook scissors --args x;"
+                            "run D --call f --args 1");
+    for (std::string row; std::getline(rows, row, ';');) {
         std::vector<std::string> words;
         std::istringstream in(row);
         for (std::string word; in >> word;)
