@@ -198,17 +198,21 @@ std::string checkOutput(const CSampleDocument& document, const RRows& notes,
            "\ndirty: " + (notes.empty() ? "0" : "1") + "\n";
 }
 
-// Drops a tree on a node ("DRAGGED,TARGET"), saves the result as `to` in the same folder and
-// gives the one line the script showed before the hook's own.
-std::string dropMessage(const CSampleDocument& from, const std::string& names,
-                        const std::string& to) {
-    const CommandResult result = from.hook("drag-completed", names, to);
-    EXPECT_EQ(result.status, kExitSuccess) << result.err;
-    const std::size_t lineEnd = result.out.find('\n');
-    EXPECT_EQ(result.out.substr(lineEnd + 1),
-              "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
-        << result.out;
-    return result.out.substr(0, lineEnd);
+// Makes the drops ("DRAGGED,TARGET") one after another from the document.rgt of the folder,
+// each on the document the one before saved, and expects the message each shows ("" none);
+// gives the last document.
+CSampleDocument derive(const TempDir& dir, const RRows& drops) {
+    static int saved = 0;
+    std::string file = "document.rgt";
+    for (const auto& [names, message] : drops) {
+        const CSampleDocument from(dir, file);
+        file = "drop" + std::to_string(++saved) + ".rdc";
+        EXPECT_EQ(from.hook("drag-completed", names, file).out,
+                  (message.empty() ? "" : "message: " + message + "\n") +
+                      "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n")
+            << names;
+    }
+    return CSampleDocument(dir, file);
 }
 
 // A sentence of data/SAMPLE.corpus: textbook trees with the verdict the grammar's own check
@@ -539,14 +543,10 @@ TEST(EnglishSample, PhrasesLandOnEmptyPositionsAndAdjunctsOnTheirX) {
     // A drop the landing hook refuses changes nothing.
     EXPECT_EQ(pieces.hook("drag-completed", "VP,D'").out,
               "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 0\n");
-    EXPECT_EQ(dropMessage(pieces, "N'.1,N'", "adjoined.rdc"),
-              "message: 'big' is now an adjunct of N'.");
-    EXPECT_EQ(
-        CSampleDocument(dir, "adjoined.rdc").hook("drag-completed", "NP.1,NP", "filled.rdc").out,
-        "hook drag-completed: exists=1 answer=0\noffending:\ndirty: 1\n");
-    EXPECT_EQ(dropMessage(CSampleDocument(dir, "filled.rdc"), "V'.1,V'", "done.rdc"),
-              "message: 'quickly' is now an adjunct of V'.");
-    EXPECT_EQ(CSampleDocument(dir, "done.rdc").qtree(),
+    EXPECT_EQ(derive(dir, {{"N'.1,N'", "'big' is now an adjunct of N'."},
+                           {"NP.1,NP", ""},
+                           {"V'.1,V'", "'quickly' is now an adjunct of V'."}})
+                  .qtree(),
               "\\Tree [.DP [.D' [.D the ] [.NP [.N' [.AP [.A' [.A big ] ] ] [.N' [.N dog ] ] ] ] "
               "] ] \n"
               "\\Tree [.VP [.V' [.V' [.V sleep ] ] [.AdvP [.Adv' [.Adv quickly ] ] ] ] ] \n");
@@ -566,33 +566,28 @@ TEST(CategorialSample, DroppingCombinesByTheRuleAndTheMagnifyingGlassReadsACateg
                     {"NP[sg],NP[sg].1", "1"},
                     {"NP[sg],sees", "0"}, // a word is no landing place
                 });
-    // Drops the tree of the word `dragged` on the tree of `target` in `from`, saved as `to`.
-    const auto drop = [&dir](const std::string& from, const std::string& dragged,
-                             const std::string& target, const std::string& to) {
-        return dropMessage(CSampleDocument(dir, from), "^" + dragged + ",^" + target, to);
-    };
-    EXPECT_EQ(drop("document.rgt", "Mary", "sees", "1.rdc"),
-              "message: '(S\\NP[sg])/NP' and 'NP[sg]' combine by forward application (>) into "
-              "'S\\NP[sg]'.");
-    EXPECT_EQ(drop("1.rdc", "sees", "John", "2.rdc"),
-              "message: 'NP[sg]' and 'S\\NP[sg]' combine by backward application (<) into 'S'.");
-    EXPECT_EQ(CSampleDocument(dir, "2.rdc").qtree(),
+    EXPECT_EQ(derive(dir, {{"^Mary,^sees", "'(S\\NP[sg])/NP' and 'NP[sg]' combine by forward "
+                                           "application (>) into 'S\\NP[sg]'."},
+                           {"^sees,^John", "'NP[sg]' and 'S\\NP[sg]' combine by backward "
+                                           "application (<) into 'S'."}})
+                  .qtree(),
               "\\Tree [.S_< [.NP[sg] John ] [.S\\NP[sg]_> [.(S\\NP[sg])/NP sees ] [.NP[sg] Mary "
               "] ] ] \n");
     // In an order no rule accepts the mistake is left for Check to explain.
-    EXPECT_EQ(drop("document.rgt", "sees", "Mary", "wrong.rdc"),
-              "message: 'NP[sg]' followed by '(S\\NP[sg])/NP' do not combine: Check the "
-              "Derivation says why.");
-    const std::string wrong = CSampleDocument(dir, "wrong.rdc").qtree();
+    const std::string wrong = derive(dir, {{"^sees,^Mary", "'NP[sg]' followed by '(S\\NP[sg])/NP' "
+                                                           "do not combine: Check the Derivation "
+                                                           "says why."}})
+                                  .qtree();
     EXPECT_NE(wrong.find("[.? [.NP[sg] Mary ] [.(S\\NP[sg])/NP sees ] ]"), std::string::npos)
         << wrong;
 
     const CSampleDocument pieces(dir, "categorial.rgt",
                                  "tree: [B\\C one]\ntree: [A\\B two]\n"
                                  "tree: [S [NP John] [S\\NP [(S\\NP)/NP sees] [NP Mary]]]\n");
-    EXPECT_EQ(drop("document.rgt", "two", "one", "composed.rdc"),
-              "message: 'B\\C' and 'A\\B' combine by backward composition (<B) into 'A\\C'.");
-    const std::string composed = CSampleDocument(dir, "composed.rdc").qtree();
+    const std::string composed =
+        derive(dir, {{"^two,^one", "'B\\C' and 'A\\B' combine by backward composition (<B) into "
+                                   "'A\\C'."}})
+            .qtree();
     EXPECT_NE(composed.find("\\Tree [.A\\C_<B [.B\\C one ] [.A\\B two ] ] \n"), std::string::npos)
         << composed;
     expectHooks(pieces, "magnifying-glass",
@@ -706,27 +701,16 @@ TEST(TagSample, TreesLandDeriveASentenceAndTheMagnifyingGlassTellsWhatANodeIs) {
                     {"NP.4", "Here an initial tree was substituted at a node labelled NP."},
                     {"VP.4", "Here an auxiliary tree was adjoined at a node labelled VP."},
                 });
-    // Makes the drops one after another, each on the document the one before saved.
-    const auto derive = [&dir](const RRows& drops) {
-        std::string from = "document.rgt";
-        int step = 0;
-        for (const auto& [names, message] : drops) {
-            const CSampleDocument document(dir, from);
-            from = std::to_string(step++) + ".rdc";
-            EXPECT_EQ(dropMessage(document, names, from), "message: The " + message + ".");
-        }
-        return CSampleDocument(dir, from);
-    };
     const CSampleDocument only(dir, "tag.rgt", kTagTrees);
     // The last adjunction at the root of John sleeps: thinks becomes the root of the whole.
-    EXPECT_EQ(derive({{"NP.1,NP", "initial tree is substituted at NP"},
-                      {"VP.1,VP", "auxiliary tree is adjoined at VP"},
-                      {"S.1,S", "auxiliary tree is adjoined at S"},
-                      {"NP.2,NP", "initial tree is substituted at NP"}})
+    EXPECT_EQ(derive(dir, {{"NP.1,NP", "The initial tree is substituted at NP."},
+                           {"VP.1,VP", "The auxiliary tree is adjoined at VP."},
+                           {"S.1,S", "The auxiliary tree is adjoined at S."},
+                           {"NP.2,NP", "The initial tree is substituted at NP."}})
                   .qtree(),
               "\\Tree [.S [.NP [.N Mary ] ] [.VP [.V thinks ] [.S [.NP [.N John ] ] [.VP [.VP [.V "
               "sleeps ] ] [.Adv quickly ] ] ] ] ] \n");
     // quickly at the subject's NP, after John is substituted there.
-    derive({{"NP.1,NP", "initial tree is substituted at NP"},
-            {"VP.1,NP", "auxiliary tree is adjoined at NP"}});
+    derive(dir, {{"NP.1,NP", "The initial tree is substituted at NP."},
+                 {"VP.1,NP", "The auxiliary tree is adjoined at NP."}});
 }
