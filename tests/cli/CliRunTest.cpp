@@ -79,8 +79,6 @@ TEST(CliRun, PrintsTheRequestsOfMenuCommandsAndHooks) {
     // so its feature assignment abandons it without changing anything.
     EXPECT_EQ(cli({"run", testDataFile("xbar.rgt"), "--call", "agree"}).out,
               "offending:\ndirty: 0\n");
-    EXPECT_EQ(cli({"run", testDataFile("xbar.rgt"), "--hook", "open"}).out,
-              "hook open: exists=0 answer=0\noffending:\ndirty: 0\n");
 }
 
 TEST(CliRun, RefusesBadInputWithoutWritingOutput) {
