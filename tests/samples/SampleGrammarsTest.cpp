@@ -237,7 +237,7 @@ std::string trimmed(const std::string& text) {
 
 // Lines per case: `case NAME`, `sentence: TEXT`, `tree: ...` (continuation lines follow,
 // indented), `drop: DRAGGED TARGET`, `summary: TEXT`, and either `ok` or one `wrong: NODE GIST`
-// per node the check must mark.
+// per node the check must mark; nodes are named as CSampleDocument::node reads them.
 std::vector<RSentence> readCorpus(const std::string& sample) {
     std::istringstream in(readTextFile(std::string(RAMEX_SAMPLES_DIR) + "/../tests/samples/data/" +
                                        sample + ".corpus"));
