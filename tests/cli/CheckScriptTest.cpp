@@ -47,13 +47,4 @@ TEST(CliCheckScript, PrintsOkOrTheFirstErrorForEveryKindOfFile) {
         EXPECT_EQ(result.out, c.out);
         EXPECT_EQ(result.status, std::string(c.out) == "ok\n" ? kExitSuccess : kExitInputFault);
     }
-
-    // Missing and unreadable files are refused.
-    writeTextFile(dir.file("junk.rgr"), "not a grammar");
-    for (const char* file : {"none.rgr", "none.rsc", "junk.rgr"}) {
-        const CommandResult refused = cli({"check-script", dir.file(file)});
-        EXPECT_EQ(refused.status, kExitInputFault) << file;
-        EXPECT_EQ(refused.out, "");
-        EXPECT_NE(refused.err.find(file), std::string::npos) << refused.err;
-    }
 }

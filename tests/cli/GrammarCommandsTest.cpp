@@ -35,7 +35,7 @@ TEST(CliBuild, WritesNothingWhenTheTextHasAnErrorOrCannotBeRead) {
     }
 }
 
-TEST(CliCommands, ExportInfoAndQTreePrintTheFileOrRefuseItOnOneLine) {
+TEST(CliCommands, PrintTheFileOrRefuseItOnOneLine) {
     TempDir dir;
     // The output of a command that succeeds.
     const auto run = [](const std::vector<std::string>& words) {
@@ -89,11 +89,13 @@ TEST(CliCommands, ExportInfoAndQTreePrintTheFileOrRefuseItOnOneLine) {
     EXPECT_EQ(run({"qtree", grammar}), "");
 
     writeTextFile(dir.file("junk.rgr"), "not a grammar");
-    for (const char* command : {"export", "info", "qtree"})
+    // Whatever the command and the kind of file meant, a refusal is one line.
+    for (const char* command : {"export", "info", "qtree", "layout", "check-script"})
         for (const auto& [file, reason] :
              {std::pair("junk.rgr",
                         "The file cannot be opened, because it is in an invalid format."),
-              std::pair("none.rgr", "The file cannot be found.")}) {
+              std::pair("none.rgr", "The file cannot be found."),
+              std::pair("none.rsc", "The file cannot be found.")}) {
             const CommandResult refused = cli({command, dir.file(file)});
             EXPECT_EQ(refused.status, kExitInputFault) << command;
             EXPECT_EQ(refused.out, "");
