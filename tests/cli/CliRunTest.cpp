@@ -79,11 +79,9 @@ TEST(CliRun, PrintsTheRequestsOfMenuCommandsAndHooks) {
     // so its feature assignment abandons it without changing anything.
     EXPECT_EQ(cli({"run", testDataFile("xbar.rgt"), "--call", "agree"}).out,
               "offending:\ndirty: 0\n");
-    EXPECT_EQ(cli({"run", testDataFile("xbar.rgt"), "--hook", "open"}).out,
-              "hook open: exists=0 answer=0\noffending:\ndirty: 0\n");
 }
 
-TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
+TEST(CliRun, RefusesBadInputWithoutWritingOutput) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
     const std::string output = dir.file("out.rdc");
@@ -93,13 +91,6 @@ TEST(CliRun, RefusesBadUsageAndBadInputWithoutWritingOutput) {
                               "command."),
               std::string::npos);
     EXPECT_EQ(result.out, "");
-    for (const std::vector<std::string>& words :
-         std::vector<std::vector<std::string>>{{"run", file},
-                                               {"run", file, "--call", "mark", "--hook", "open"},
-                                               {"run", file, "--hook", "no-such-hook"},
-                                               {"run", file, "--hook", "scissors", "--args", "x"},
-                                               {"run", file, "--call", "mark", "--args", "1"}})
-        EXPECT_EQ(cli(words).status, kExitUsage) << words.back();
     EXPECT_EQ(cli({"run", dir.file("absent.rdc"), "--call", "mark"}).status, kExitInputFault);
     const std::string broken = documentWith(dir, "define function f\n let = 1\nend define\n");
     result = cli({"run", broken, "--call", "f", "-o", output});

@@ -181,7 +181,7 @@ graded 1 document: 0 ok, 0 flagged, 1 failed
 )");
 }
 
-TEST_F(Grade, UsageErrorsAndABadGrammarStopBeforeAnyDocumentIsRead) {
+TEST_F(Grade, UsageAndGrammarFaultsStopBeforeAnyDocumentAndOpenRunsFirst) {
     const std::string doc = document("a.rdc", "tree: [N dog]\n");
     const std::vector<std::vector<std::string>> wrongUses = {
         {"--call", "check"},                         // no documents
@@ -217,10 +217,32 @@ TEST_F(Grade, UsageErrorsAndABadGrammarStopBeforeAnyDocumentIsRead) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "ramex-cli: " + std::string(err) + "\n");
     }
+    // The open hook runs before the check.
+    const std::string greeting = built(dir, "greeting.rgr", kHeader + R"(script:
+define variable greeted
+define function open
+ let greeted = "yes"
+ message("Welcome.")
+end define
+define function check
+ message("greeted: " & greeted)
+end define
+end script
+)");
+    EXPECT_EQ(grade({"--call", "check", doc}, greeting).out,
+              "a.rdc: ok; message \"greeted: yes\"\n"
+              "graded 1 document: 1 ok, 0 flagged, 0 failed\n");
 }
 
 TEST_F(Grade, BadOrMismatchedDocumentsFailWithTheirReasonAndTheRestIsGraded) {
-    document("good.rdc", "tree: [N dog]\n");
+    // Saved with every node marked by an earlier check: old marks do not count, and the
+    // document is never written.
+    const std::string good = dir.file("good.rdc");
+    ASSERT_EQ(
+        cli({"run", document("plain.rdc", "tree: [N dog]\n"), "--call", "mark-all", "-o", good})
+            .status,
+        kExitSuccess);
+    const std::vector<unsigned char> before = readFileBytes(good);
     writeTextFile(dir.file("notes.rdc"), "these are my notes, not a tree\n");
     writeTextFile(dir.file("empty.rdc"), "");
     std::filesystem::create_directory(dir.file("folder.rdc"));
@@ -251,34 +273,7 @@ no-n.rdc: failed: The document lacks what the grammar's check needs: category "N
 no-case.rdc: 1 offending: 7 N "plural, N"; message "checked: 1"
 graded 9 documents: 1 ok, 2 flagged, 6 failed
 )");
-}
-
-TEST_F(Grade, TheDocumentIsNeverWrittenOldMarksDoNotCountAndTheOpenHookRunsFirst) {
-    const std::string plain = document("plain.rdc", "tree: [VP [N dog] [V barks]]\n");
-    // Saved with every node marked by an earlier check.
-    const std::string marked = dir.file("marked.rdc");
-    ASSERT_EQ(cli({"run", plain, "--call", "mark-all", "-o", marked}).status, kExitSuccess);
-    const std::vector<unsigned char> before = readFileBytes(marked);
-    const CommandResult result = grade({"--call", "check", marked});
-    EXPECT_EQ(result.status, kExitSuccess) << result.err;
-    EXPECT_EQ(result.out, "marked.rdc: ok; message \"checked: 0\"\n"
-                          "graded 1 document: 1 ok, 0 flagged, 0 failed\n");
-    EXPECT_EQ(readFileBytes(marked), before);
-
-    const std::string greeting = built(dir, "greeting.rgr", kHeader + R"(script:
-define variable greeted
-define function open
- let greeted = "yes"
- message("Welcome.")
-end define
-define function check
- message("greeted: " & greeted)
-end define
-end script
-)");
-    EXPECT_EQ(grade({"--call", "check", plain}, greeting).out,
-              "plain.rdc: ok; message \"greeted: yes\"\n"
-              "graded 1 document: 1 ok, 0 flagged, 0 failed\n");
+    EXPECT_EQ(readFileBytes(good), before);
 }
 
 TEST_F(Grade, WorkersDeliverInTheOrderGivenAndALongCheckIsStopped) {

@@ -35,12 +35,15 @@ TEST(CliBuild, WritesNothingWhenTheTextHasAnErrorOrCannotBeRead) {
     }
 }
 
-TEST(CliExport, PrintsTheTextFormAndRefusesWhatIsNotAGrammar) {
+TEST(CliCommands, PrintTheFileOrRefuseItOnOneLine) {
     TempDir dir;
-    const std::string grammar = buildData(dir, "categorial.rgt", "cg.rdc");
-    const CommandResult exported = cli({"export", grammar});
-    EXPECT_EQ(exported.status, kExitSuccess);
-    EXPECT_EQ(exported.out,
+    // The output of a command that succeeds.
+    const auto run = [](const std::vector<std::string>& words) {
+        const CommandResult result = cli(words);
+        EXPECT_EQ(result.status, kExitSuccess) << result.err;
+        return result.out;
+    };
+    EXPECT_EQ(run({"export", buildData(dir, "categorial.rgt", "cg.rdc")}),
               "categories: S NP N V Det\n"
               "\n"
               "word dog: [N dog]\n"
@@ -53,85 +56,69 @@ TEST(CliExport, PrintsTheTextFormAndRefusesWhatIsNotAGrammar) {
               "tree: [S [NP John] [S\\NP sleeps]]\n"
               "tree: [S [NP Mary] [S\\NP [(S\\NP)/NP sees] [NP [NP/N the] [N dog]]]]\n");
 
-    writeTextFile(dir.file("junk.rgr"), "not a grammar");
-    const CommandResult junk = cli({"export", dir.file("junk.rgr")});
-    EXPECT_EQ(junk.status, kExitInputFault);
-    EXPECT_EQ(junk.out, "");
-    EXPECT_EQ(junk.err, "ramex-cli: " + dir.file("junk.rgr") +
-                            ": The file cannot be opened, because it is in an invalid format.\n");
-}
-
-TEST(CliInfo, SummarisesTheFile) {
-    TempDir dir;
-    const CommandResult info = cli({"info", buildData(dir, "xbar.rgt", "x.rgr")});
-    EXPECT_EQ(info.status, kExitSuccess);
+    const std::string grammar = buildData(dir, "xbar.rgt", "x.rgr");
     // 1 header, 8 categories, 2 features and 30 nodes; 51 attributes and a slot per feature.
-    EXPECT_EQ(info.out, "format: ramex container, version 1 (program 2, last written by 2)\n"
-                        "records: 41\n"
-                        "attributes: 53\n"
-                        "categories: X N V A P D T C\n"
-                        "features: case num\n"
-                        "words: 7\n"
-                        "work-area trees: 0\n"
-                        "script: 4 lines, compiles\n");
-
-    const CommandResult document = cli({"info", buildData(dir, "xbar-document.rgt", "x.rdc")});
-    EXPECT_NE(document.out.find("\nwords: 3\nwork-area trees: 2\nscript: none\n"),
-              std::string::npos)
-        << document.out;
-
-    writeTextFile(dir.file("bad.rgt"), "features: case\nscript:\ndefine function f(n)\n"
-                                       "  let gender(n) = 1\nend define\nend script\n");
-    ASSERT_EQ(cli({"build", dir.file("bad.rgt"), "-o", dir.file("bad.rgr")}).status, kExitSuccess);
-    const CommandResult bad = cli({"info", dir.file("bad.rgr")});
-    EXPECT_NE(bad.out.find("\nscript: 3 lines, error on line 2: Syntax error.\n"),
-              std::string::npos)
-        << bad.out;
-
-    const CommandResult missing = cli({"info", dir.file("none.rgr")});
-    EXPECT_EQ(missing.status, kExitInputFault);
-    EXPECT_EQ(missing.err, "ramex-cli: " + dir.file("none.rgr") + ": The file cannot be found.\n");
-}
-
-TEST(CliQTree, PrintsTheWorkAreaTreesOrEveryTree) {
-    TempDir dir;
+    EXPECT_EQ(run({"info", grammar}),
+              "format: ramex container, version 1 (program 2, last written by 2)\n"
+              "records: 41\n"
+              "attributes: 53\n"
+              "categories: X N V A P D T C\n"
+              "features: case num\n"
+              "words: 7\n"
+              "work-area trees: 0\n"
+              "script: 4 lines, compiles\n");
     const std::string document = buildData(dir, "xbar-document.rgt", "x.rdc");
-    const CommandResult trees = cli({"qtree", document});
-    EXPECT_EQ(trees.status, kExitSuccess);
-    EXPECT_EQ(trees.out,
+    const std::string info = run({"info", document});
+    EXPECT_NE(info.find("\nwords: 3\nwork-area trees: 2\nscript: none\n"), std::string::npos)
+        << info;
+    const std::string bad = run({"info", built(dir, "bad.rgr",
+                                               "features: case\nscript:\ndefine function f(n)\n"
+                                               "  let gender(n) = 1\nend define\nend script\n")});
+    EXPECT_NE(bad.find("\nscript: 3 lines, error on line 2: Syntax error.\n"), std::string::npos)
+        << bad;
+
+    // The work-area trees, or with --all every tree; a grammar has none.
+    const std::string trees = run({"qtree", document});
+    EXPECT_EQ(trees,
               "\\Tree [.TP [.DP_i [.D' [.D the ] [.NP [.N' [.N dog ] ] ] ] ] [.T' [.T -s ] [.VP "
               "[.V' [.V' [.V bark ] ] \\qroof{ very loudly}.AdvP ] ] ] ] \n"
               "\\Tree [.CP [.C' [.C that ] [.TP it rains ] ] ] \n");
+    EXPECT_EQ(run({"qtree", document, "--all"}), trees + "\\Tree [.NP [.N' [.N dog ] ] ] \n"
+                                                         "\\Tree [.DP [.D' [.D the ] NP ] ] \n"
+                                                         "\\Tree [.VP [.V' [.V barks ] ] ] \n");
+    EXPECT_EQ(run({"qtree", grammar}), "");
 
-    const CommandResult all = cli({"qtree", document, "--all"});
-    EXPECT_EQ(all.out, trees.out + "\\Tree [.NP [.N' [.N dog ] ] ] \n"
-                                   "\\Tree [.DP [.D' [.D the ] NP ] ] \n"
-                                   "\\Tree [.VP [.V' [.V barks ] ] ] \n");
-
-    EXPECT_EQ(cli({"qtree", buildData(dir, "categorial.rgt", "cg.rdc")}).out,
-              "\\Tree [.S [.NP John ] [.S\\NP sleeps ] ] \n"
-              "\\Tree [.S [.NP Mary ] [.S\\NP [.(S\\NP)/NP sees ] [.NP [.NP/N the ] [.N dog ] ] ] "
-              "] \n");
-    EXPECT_EQ(cli({"qtree", buildData(dir, "tag.rgt", "tag.rdc")}).out,
-              "\\Tree [.NP [.D the ] [.N' [.N dog ] ] ] \n"
-              "\\Tree [.N' [.AP [.A' [.A big ] ] ] N' ] \n");
-    // A grammar has no work-area trees.
-    EXPECT_EQ(cli({"qtree", buildData(dir, "xbar.rgt", "x.rgr")}).out, "");
-
-    EXPECT_EQ(cli({"qtree", dir.file("none.rdc")}).status, kExitInputFault);
+    writeTextFile(dir.file("junk.rgr"), "not a grammar");
+    // Whatever the command and the kind of file meant, a refusal is one line.
+    for (const char* command : {"export", "info", "qtree", "layout", "check-script"})
+        for (const auto& [file, reason] :
+             {std::pair("junk.rgr",
+                        "The file cannot be opened, because it is in an invalid format."),
+              std::pair("none.rgr", "The file cannot be found."),
+              std::pair("none.rsc", "The file cannot be found.")}) {
+            const CommandResult refused = cli({command, dir.file(file)});
+            EXPECT_EQ(refused.status, kExitInputFault) << command;
+            EXPECT_EQ(refused.out, "");
+            EXPECT_EQ(refused.err, "ramex-cli: " + dir.file(file) + ": " + reason + "\n");
+        }
 }
 
 TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
     TempDir dir;
     const std::string doc = buildData(dir, "xbar-document.rgt", "x.rdc");
-    const std::string text = testDataFile("xbar.rgt");
     const std::string out = dir.file("doc.rgr");
-    // T the text form, D the document, O an output grammar, X an output of no known kind.
+    // Rows apart by ';', where T is the text form, D the document, O an output grammar and X an
+    // output of no known kind.
     const std::map<std::string, std::string> names = {
-        {"T", text}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
-    for (const char* row : {"build", "build T", "build T -o", "build T -o X", "build T T -o O",
-                            "build --fast T -o O", "export", "export D D", "info", "qtree",
-                            "qtree D --every", "qtree D D", "check-script", "check-script D D"}) {
+        {"T", testDataFile("xbar.rgt")}, {"D", doc}, {"O", out}, {"X", dir.file("doc.txt")}};
+    std::istringstream rows("build;build T;build T -o;build T -o X;build T T -o O;"
+                            "build --fast T -o O;export;export D D;info;qtree;qtree D --every;"
+                            "qtree D D;check-script;check-script D D;layout;"
+                            "layout D --fixed-metrics;layout D --fixed-metrics 10;"
+                            "layout D --fixed-metrics 0,12;run D;run D --call f --hook open;"
+                            "run D --hook no-such-hook;run D --hook scissors --args x;"
+                            "run D --call f --args 1");
+    for (std::string row; std::getline(rows, row, ';');) {
         std::vector<std::string> words;
         std::istringstream in(row);
         for (std::string word; in >> word;)
@@ -139,6 +126,7 @@ TEST(CliCommands, WrongArgumentsAreAUsageErrorAndWriteNothing) {
         const CommandResult result = cli(words);
         EXPECT_EQ(result.status, kExitUsage) << row;
         EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind("ramex-cli: ", 0), 0u) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_FALSE(std::filesystem::exists(dir.file("doc.txt")));
