@@ -88,7 +88,6 @@ TEST_F(StudentMenusTest, TheMenuBarHoldsTheStudentsMenusItemsAndKeysAndTheGramma
     window().OnCloseItem();
     paint();
     EXPECT_EQ(menus().size(), 4u);
-    EXPECT_EQ(window().authorMenu(1), nullptr);
     // Without a document the Drawing items are off and unchecked.
     EXPECT_TRUE(checkedDrawingItems().empty());
     EXPECT_EQ(enabledAmong(window(), kDrawingIds), std::vector<int32_t>());
@@ -234,8 +233,7 @@ TEST_F(StudentMenusTest, FontAndSizeStoresTheChosenFaceAndAClampedSizeOrAStandIn
     window().OnFontAndSize();
     const auto asked = platform.recorder.callsOfKind(RecordingPlatform::Kind::ChooseFont);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_NE(asked[0].text, "No Such Font Ramex");
-    EXPECT_FALSE(asked[0].text.empty());
+    EXPECT_TRUE(!asked[0].text.empty() && asked[0].text != "No Such Font Ramex") << asked[0].text;
     EXPECT_NE(window().statusText().toStdString().find("\"No Such Font Ramex\" is not installed"),
               std::string::npos)
         << window().statusText().toStdString();
@@ -245,7 +243,7 @@ TEST_F(StudentMenusTest, FontAndSizeStoresTheChosenFaceAndAClampedSizeOrAStandIn
 
 TEST_F(StudentMenusTest, ClearDeletesTheSelectedSubtreeAsOneStep) {
     const int32_t root = addTree("S(NP(the dog) VP(barks))", 40, 200);
-    const DatabaseState before = documentState();
+    const std::vector<std::string> before = documentState();
     canvas().selectNode(findNode(root, "NP"));
     window().updateMenus();
     ASSERT_TRUE(window().action(kCommandClear)->isEnabled());
@@ -255,8 +253,7 @@ TEST_F(StudentMenusTest, ClearDeletesTheSelectedSubtreeAsOneStep) {
     EXPECT_EQ(window().action(kCommandUndo)->text(), "Undo Clear Word");
     EXPECT_FALSE(window().action(kCommandClear)->isEnabled());
     window().OnUndo();
-    EXPECT_EQ(qtreeOf(root), "[.S [.NP the dog ] [.VP barks ] ] ");
-    EXPECT_TRUE(sameStateAllowingGrowth(before, documentState()));
+    EXPECT_EQ(documentState(), before);
     window().OnRedo();
     EXPECT_EQ(qtreeOf(root), "[.S [.VP barks ] ] ");
 
