@@ -37,10 +37,8 @@ TEST_F(CanvasTest, GesturesThatComeToNothingLeaveNoStep) {
     // A word dropped over the panel leaves no tree, no step and a clean document.
     chooseWord("N", "dog");
     dragChosenWordTo(QPoint(), true);
-    bool dirty = true;
-    tree().undoStructure().isDirty(dirty);
     EXPECT_EQ(scene() + std::to_string(undoSteps()) +
-                  bits({dirty, canvas().dragImage()->isShowing()}),
+                  bits({isDirty(tree()), canvas().dragImage()->isShowing()}),
               " / -000");
 
     const int32_t dog = placeWord("N", "dog", QPoint(150, 60));

@@ -22,24 +22,7 @@ void writeContainer(const std::string& path, int32_t format) {
     ASSERT_EQ(file.writeASeriesOfInt32s(kForkVersion, words, 4), kNoErr);
 }
 
-class DocumentsTest : public AppTest {
-protected:
-    // A new document from the test grammar, saved once as `name` and then changed.
-    CRamexWindow& savedAndChanged(const std::string& name) {
-        startWithNewDocument(buildFile("english.rgr", kTestGrammarText));
-        CRamexWindow& main = app->mainWindow();
-        platform.recorder.fileAnswers.push_back(dir.file(name));
-        main.OnSave();
-        main.OnAuthorMenuItem(kFirstMenu1Command);
-        platform.recorder.clear();
-        return main;
-    }
-    bool dirty() {
-        bool is = false;
-        EXPECT_EQ(app->mainWindow().document()->undoStructure().isDirty(is), kNoErr);
-        return is;
-    }
-};
+using DocumentsTest = AppTest;
 
 } // namespace
 
@@ -76,7 +59,9 @@ TEST_F(DocumentsTest, FilesThatCannotBeReadShowTheirMessageAndOpenNothing) {
     EXPECT_EQ(takeCalls(), "file: .rdc");
 }
 
-TEST_F(DocumentsTest, SavingANewDocumentAsksForANameAndAppliesTheDotRule) {
+// Saving a new document asks for a name and applies the dot rule; Save As onto another file, a
+// failed save and Revert all keep the files as they were.
+TEST_F(DocumentsTest, SavingAppliesTheDotRuleAndReplacingFailingAndRevertingKeepTheFiles) {
     const std::string grammar = buildFile("english.rgr", kTestGrammarText);
     const auto grammarBytes = readFileBytes(grammar);
     startWithNewDocument(grammar);
@@ -86,28 +71,18 @@ TEST_F(DocumentsTest, SavingANewDocumentAsksForANameAndAppliesTheDotRule) {
     platform.recorder.fileAnswers.push_back(dir.file("a.b.c.rdc"));
     main.OnSave();
     EXPECT_EQ(takeCalls(), "file: .rdc");
-    EXPECT_TRUE(std::filesystem::exists(dir.file("a-b-c.rdc")));
+    const std::string mine = dir.file("a-b-c.rdc");
+    EXPECT_TRUE(std::filesystem::exists(mine));
     EXPECT_FALSE(std::filesystem::exists(dir.file("a.b.c.rdc")));
-    EXPECT_EQ(app->currentFilePath(), dir.file("a-b-c.rdc"));
+    EXPECT_EQ(app->currentFilePath(), mine);
     EXPECT_EQ(appState(), "4 0101");
     EXPECT_EQ(readFileBytes(grammar), grammarBytes);
-    EXPECT_FALSE(dirty());
+    EXPECT_FALSE(isDirty(*main.document()));
     EXPECT_EQ(enabledAmong(main, {kCommandSave, kCommandSaveAs}),
               std::vector<int32_t>{kCommandSaveAs});
+    const auto saved = readFileBytes(mine);
+    main.OnAuthorMenuItem(kFirstMenu1Command);
 
-    // The saved document opens again, as a document of its own.
-    main.OnCloseItem();
-    paint();
-    platform.recorder.fileAnswers.push_back(dir.file("a-b-c.rdc"));
-    main.OnOpen();
-    paint();
-    EXPECT_EQ(appState(), "4 0101");
-}
-
-// Save As onto another file, a failed save and Revert all keep the files as they were.
-TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
-    CRamexWindow& main = savedAndChanged("mine.rdc");
-    const auto saved = readFileBytes(dir.file("mine.rdc"));
     const std::string other = dir.file("other.rdc");
     writeTextFile(other, "someone else's work");
     platform.recorder.fileAnswers.push_back(other);
@@ -118,11 +93,11 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     EXPECT_EQ(readTextFile(other), "someone else's work");
     // The document keeps its own file and stays dirty; the first write of a save goes
     // through, the second fails.
-    EXPECT_EQ(app->currentFilePath(), dir.file("mine.rdc"));
+    EXPECT_EQ(app->currentFilePath(), mine);
     CFileDescriptor::failNthWriteFromNow(2);
     main.OnSave();
     CFileDescriptor::failNthWriteFromNow(0);
-    EXPECT_EQ(readFileBytes(dir.file("mine.rdc")), saved);
+    EXPECT_EQ(readFileBytes(mine), saved);
     // Each layer the failure passes says so, down to the command.
     const auto reports = platform.recorder.bugReports();
     ASSERT_EQ(reports.size(), 7u);
@@ -142,7 +117,7 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     paint();
     EXPECT_EQ(app->getMode(), kModeDocument);
     EXPECT_EQ(enabledAmong(main, {kCommandUndo, kCommandRevert}), std::vector<int32_t>());
-    EXPECT_EQ(app->currentFilePath(), dir.file("mine.rdc"));
+    EXPECT_EQ(app->currentFilePath(), mine);
 
     // Yes replaces the other file with the document.
     main.OnAuthorMenuItem(kFirstMenu1Command);
@@ -165,6 +140,13 @@ TEST_F(DocumentsTest, ReplacingFailingAndRevertingKeepTheFilesByteForByte) {
     main.OnCloseItem();
     EXPECT_EQ(app->getMode(), kModeClosingDocument);
     EXPECT_EQ(readFileBytes(other), replaced);
+
+    // The saved document opens again, as a document of its own.
+    paint();
+    platform.recorder.fileAnswers.push_back(mine);
+    main.OnOpen();
+    paint();
+    EXPECT_EQ(appState(), "4 0101");
 }
 
 TEST_F(DocumentsTest, AGrammarOpensAsADocumentAndFromTheCommandLine) {

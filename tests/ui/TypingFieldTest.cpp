@@ -248,9 +248,7 @@ TEST_F(AppTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
     window.OnCheckScript();
     platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
     app->lexicalItemsDialog().OnSaveAs();
-    bool dirty = true;
-    tree.undoStructure().isDirty(dirty);
-    EXPECT_FALSE(dirty);
+    EXPECT_FALSE(isDirty(tree));
 }
 
 TEST_F(AppTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {

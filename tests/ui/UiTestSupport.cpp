@@ -80,18 +80,14 @@ std::vector<std::string> stateOf(CTree& tree, bool withPositions) {
     };
     std::vector<std::string> cells;
     for (int32_t record = 1; record <= tree.recordCount(); ++record) {
-        int32_t type = 0;
-        tree.getValue(record, kAttrType, type);
-        if (record != kHeaderRecord && type != kRecordNode && type != kRecordCategory &&
-            type != kRecordFeature)
+        const int32_t type = tree.tablet().cell(record, kAttrType);
+        if (record != kHeaderRecord && (type < kRecordNode || type > kRecordFeature))
             continue;
         for (int32_t attribute = 1; attribute <= tree.attributeCount(); ++attribute) {
+            const int32_t value = tree.tablet().cell(record, attribute);
             // The free list's head moves with the table's growth, which is not undone.
-            if (record == kHeaderRecord ? attribute == kHdrFirstUnusedRecord : direct(attribute))
-                continue;
-            int32_t value = 0;
-            tree.getValue(record, attribute, value);
-            if (value != 0)
+            if (value != 0 &&
+                (record == kHeaderRecord ? attribute != kHdrFirstUnusedRecord : !direct(attribute)))
                 cells.push_back(std::to_string(record) + "." + std::to_string(attribute) + "=" +
                                 (isStringAttribute(attribute)
                                      ? '"' + cellText(tree, record, attribute) + '"'
@@ -99,6 +95,12 @@ std::vector<std::string> stateOf(CTree& tree, bool withPositions) {
         }
     }
     return cells;
+}
+
+bool isDirty(CTree& tree) {
+    bool dirty = false;
+    EXPECT_EQ(tree.undoStructure().isDirty(dirty), kNoErr);
+    return dirty;
 }
 
 int32_t undoLabelOf(CTree& tree) {

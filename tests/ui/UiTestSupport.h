@@ -45,6 +45,7 @@ int32_t findNode(CTree& tree, int32_t root, const std::string& label);
 // table's growth is not undone); positions only when asked for.
 std::vector<std::string> stateOf(CTree& tree, bool withPositions);
 
+bool isDirty(CTree& tree);
 // The label of the step Undo would take back; -1 when none.
 int32_t undoLabelOf(CTree& tree);
 // "1" or "0" for each flag: several yes-or-no states in one check.
