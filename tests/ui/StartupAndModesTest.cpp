@@ -17,12 +17,11 @@
 #include <QMenu>
 #include <QRadioButton>
 
+#include <tuple>
+
 TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningCommands) {
     ASSERT_TRUE(start(false));
-    // In memory, no tree; a first run is a user without a grammar.
-    EXPECT_EQ(appState(), "1 1000");
     CRamexWindow& main = app->mainWindow();
-    EXPECT_EQ(main.grammarLabelText(), "Currently Selected Grammar:\nNone");
     std::string windows = main.windowTitle().toStdString() + (main.isVisible() ? "+" : "");
     for (QWidget* other : std::vector<QWidget*>{
              &app->lexicalItemsDialog(), &app->categoriesDialog(), &app->featuresDialog(),
@@ -38,10 +37,21 @@ TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningComma
     EXPECT_EQ(enabledAmong(main, items), (std::vector<int32_t>{1, 2, 7, 13}));
     EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
     EXPECT_EQ(takeCalls(), "");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Current Grammar").toString() + " " +
-                  QString::number(preference("Privileges").toInt()),
-              " 0");
+
+    // New without a grammar offers to choose one; Yes goes on to choose it, and the label
+    // follows.
+    platform.recorder.buttonAnswers.push_back(kButtonNo);
+    main.OnNew();
+    EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
+                           "opened.  Select a grammar?");
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
+    const std::string grammar = buildFile("tiny.grammar.rgr", kTestGrammarText);
+    platform.recorder.buttonAnswers.push_back(kButtonYes);
+    platform.recorder.fileAnswers.push_back(grammar);
+    main.OnNew();
+    EXPECT_EQ(app->currentGrammarPath(), grammar);
+    EXPECT_EQ(main.grammarLabelText(), "Currently Selected Grammar:\ntiny.grammar");
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
 }
 
 TEST_F(AppTest, RequestsAreRoutedByMode) {
@@ -136,49 +146,43 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
     EXPECT_EQ(main.document(), nullptr);
 }
 
-TEST_F(AppTest, NewWithoutAGrammarOffersToChooseOne) {
-    ASSERT_TRUE(start());
-    platform.recorder.buttonAnswers.push_back(kButtonNo);
-    app->mainWindow().OnNew();
-    EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
-                           "opened.  Select a grammar?");
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
-
-    // Yes goes on to choose one; the label follows.
-    const std::string grammar = buildFile("tiny.grammar.rgr", kTestGrammarText);
-    platform.recorder.buttonAnswers.push_back(kButtonYes);
-    platform.recorder.fileAnswers.push_back(grammar);
-    app->mainWindow().OnNew();
-    EXPECT_EQ(app->currentGrammarPath(), grammar);
-    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\ntiny.grammar");
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
-}
-
+// The preferences at a start, each row after the one before: the state then with the grammar
+// label's last line, the requests made, and what is written back at the exit.
 TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
-    const std::string grammar = buildFile("english.rgr", kTestGrammarText);
-    preference("Privileges", 1);
-    preference("Current Grammar", QString::fromStdString(grammar));
-    ASSERT_TRUE(start(false));
-    EXPECT_EQ(appState(), "1 1011");
-    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nenglish");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Current Grammar").toString().toStdString() + " " +
-                  std::to_string(preference("Privileges").toInt()),
-              grammar + " 1");
-    app.reset();
-
-    // A grammar that is gone is forgotten; an invalid level is reported and written back as
-    // a user's.
-    preference("Current Grammar", QString::fromStdString(dir.file("gone.rgr")));
-    preference("Privileges", 7);
-    ASSERT_TRUE(start(false));
-    EXPECT_EQ(appState(), "1 1000");
-    EXPECT_EQ(takeCalls(), "bug: The Privileges field in the Registry contains an invalid value. "
-                           "Privileges are being set to Student level.");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Current Grammar").toString() + " " +
-                  QString::number(preference("Privileges").toInt()),
-              " 0");
+    const std::string english = buildFile("english.rgr", kTestGrammarText);
+    const std::tuple<QString, int, std::string> cases[] = {
+        // A first run: in memory, no tree, a user without a grammar.
+        {QString(), -1, "1 1000 None /  /  0"},
+        {QString::fromStdString(english), 1, "1 1011 english /  / " + english + " 1"},
+        // A grammar that is gone is forgotten; an invalid level is reported and written back
+        // as a user's.
+        {QString::fromStdString(dir.file("gone.rgr")), 7,
+         "1 1000 None / bug: The Privileges field in the Registry contains an invalid value. "
+         "Privileges are being set to Student level. /  0"},
+        // Longer than any path the system accepts: the existence test itself fails.
+        {QStringLiteral("/") + QString(5000, QLatin1Char('a')), -1,
+         "not started / bug: CFileDescriptor::exists (file system error) | msg[Fatal error]: "
+         "Ramex encountered a fatal problem while trying to read its preferences from the "
+         "registry.  Ramex cannot continue."}};
+    for (const auto& [grammar, level, expected] : cases) {
+        app.reset();
+        if (!grammar.isEmpty())
+            preference("Current Grammar", grammar);
+        if (level >= 0)
+            preference("Privileges", level);
+        if (!start(false)) {
+            EXPECT_EQ("not started / " + takeCalls(), expected);
+            continue;
+        }
+        const std::string label = app->mainWindow().grammarLabelText().toStdString();
+        const std::string state = appState() + " " + label.substr(label.find('\n') + 1);
+        const std::string calls = takeCalls();
+        app->cleanUpForExit();
+        EXPECT_EQ(state + " / " + calls + " / " +
+                      preference("Current Grammar").toString().toStdString() + " " +
+                      std::to_string(preference("Privileges").toInt()),
+                  expected);
+    }
 }
 
 TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
@@ -249,16 +253,6 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCount
     dialog.OnLimitedButton();
     EXPECT_EQ(lines(), limited);
     memory.countFree(159);
-}
-
-TEST_F(AppTest, AGrammarPathThatCannotBeTestedEndsTheStartWithTheFatalMessage) {
-    // Longer than any path the system accepts: the existence test itself fails.
-    preference("Current Grammar", QString(QStringLiteral("/")) + QString(5000, QLatin1Char('a')));
-    app = std::make_unique<CRamexApp>();
-    EXPECT_FALSE(app->InitInstance(true));
-    EXPECT_EQ(takeCalls(), "bug: CFileDescriptor::exists (file system error) | "
-                           "msg[Fatal error]: Ramex encountered a fatal problem while trying to "
-                           "read its preferences from the registry.  Ramex cannot continue.");
 }
 
 TEST_F(AppTest, TheLexiconEditorsFileItemsFollowTheGrammar) {

@@ -4,7 +4,6 @@
 
 #include "app/CTypingRuns.h"
 #include "ui/CAuthorMenus.h"
-#include "ui/CCategoriesDialog.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptWindow.h"
 #include "ui/CTypingField.h"
@@ -13,14 +12,12 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextBlock>
 
 namespace {
@@ -40,13 +37,6 @@ protected:
     CTree tree;
     int32_t redraws = 0;
 };
-
-QStringList entries(const QComboBox& box) {
-    QStringList out;
-    for (int i = 0; i < box.count(); ++i)
-        out << box.itemText(i);
-    return out;
-}
 
 } // namespace
 
@@ -249,50 +239,4 @@ TEST_F(AppTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
     platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
     app->lexicalItemsDialog().OnSaveAs();
     EXPECT_FALSE(isDirty(tree));
-}
-
-TEST_F(AppTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {
-    openForAuthoring("categories: X N V\nword dog N: [NP [N dog]]\n");
-    CTree& tree = *app->getCTree();
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
-    CCategoriesDialog& dialog = app->categoriesDialog();
-    editor.action(kCommandCategories)->trigger();
-    EXPECT_TRUE(dialog.isVisible());
-    // The spine menu, then whether the word's categories and the node types have X0.
-    const auto lists = [&] {
-        return menuText(editor.xBarMenu()) + " / " +
-               std::to_string(entries(editor.citeCategoryList()).contains("X0")) +
-               std::to_string(entries(editor.nodeTypeList()).contains("X0P"));
-    };
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
-    // New: the editor's category list, node types and X-bar submenu follow at the redraw.
-    dialog.newButton().click();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
-    editor.OnUndo();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
-    editor.OnRedo();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
-    EXPECT_EQ(dialog.list().currentItem()->text(), "X0");
-
-    // Renaming N by typing: one step; the word list shows it once the field is left.
-    const DatabaseState before = captureState(tree);
-    dialog.list().setCurrentRow(0);
-    ASSERT_EQ(dialog.nameField().text(), "N");
-    dialog.nameField().selectAll();
-    const std::size_t steps = tree.undoStructure().stepCount();
-    QTest::keyClicks(&dialog.nameField(), QStringLiteral("Noun"));
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
-    loseFocus(dialog.nameField());
-    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (Noun)");
-    EXPECT_EQ(lists(), "2001 Noun | 2002 V | 2003 X | 2004 X0 / 11");
-    const DatabaseState renamed = captureState(tree);
-
-    dialog.menus().action(kCommandUndo)->trigger();
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    EXPECT_EQ(dialog.nameField().text() + "/" + dialog.nameField().selectedText(), "N/N");
-    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (N)");
-    dialog.menus().action(kCommandRedo)->trigger();
-    EXPECT_TRUE(sameStateAllowingGrowth(renamed, captureState(tree)));
-    EXPECT_EQ(dialog.nameField().text(), "Noun");
-    EXPECT_EQ(dialog.list().currentItem()->text(), "Noun");
 }
