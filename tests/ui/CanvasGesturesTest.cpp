@@ -62,24 +62,6 @@ TEST_F(CanvasTest, GesturesThatComeToNothingLeaveNoStep) {
     EXPECT_EQ(documentState(), placed);
 }
 
-TEST_F(CanvasTest, DragByZeroOnTheEdgeOfARootLabelMovesItsTopCentreThere) {
-    openWith(kPlainGrammarText);
-    const int32_t dog = placeWord("N", "dog", QPoint(200, 80));
-    click(QPoint(400, 400));
-    const QPoint edge = centreOf(dog, true) + QPoint(1, 0);
-    click(edge);
-    const RPoint page = canvas().clientPointToPage(edge);
-    EXPECT_EQ(scene(),
-              "NP(N'(N(dog)))@" + std::to_string(page.v) + "," + std::to_string(page.h) + " / NP");
-    EXPECT_LT(page.h, 200);
-    EXPECT_EQ(undoSteps(), 2u);
-    EXPECT_EQ(undoLabel(), kLabelDrag);
-    // Its label's top centre now lies at the click.
-    const RRect box = layoutOf(dog)[0];
-    EXPECT_NEAR((box.left + box.right) / 2, page.h, 1);
-    EXPECT_EQ(box.top + 1, page.v);
-}
-
 TEST_F(CanvasTest, ADraggedTreeIsNeverOfferedItsOwnNodes) {
     openWith(std::string(kPlainGrammarText) + "word self: [NP [N' [N self] [NP]]]\n");
     const int32_t self = placeWord("N", "self", QPoint(150, 60));
@@ -247,16 +229,29 @@ TEST_F(CanvasTest, ATreeViewCentresItsTreeAndHitTestsIt) {
     EXPECT_EQ(after, home);
 }
 
-TEST_F(CanvasTest, TheDragPictureIsSeeThroughWithItsHotSpotOnTheRootLabel) {
+TEST_F(CanvasTest, ARootDraggedByZeroFromTheEdgeOfItsLabelMovesItsTopCentreThere) {
     openWith(kPlainGrammarText);
-    const int32_t dog = placeWord("N", "dog", QPoint(200, 60));
+    const int32_t dog = placeWord("N", "dog", QPoint(200, 80));
+    click(QPoint(400, 400));
+    const QPoint edge = centreOf(dog, true) + QPoint(1, 0);
+    click(edge);
+    const RPoint page = canvas().clientPointToPage(edge);
+    EXPECT_EQ(scene(),
+              "NP(N'(N(dog)))@" + std::to_string(page.v) + "," + std::to_string(page.h) + " / NP");
+    EXPECT_LT(page.h, 200);
+    EXPECT_EQ(undoSteps(), 2u);
+    EXPECT_EQ(undoLabel(), kLabelDrag);
+    // Its label's top centre now lies at the click.
+    const RRect own = layoutOf(dog)[0];
+    EXPECT_NEAR((own.left + own.right) / 2, page.h, 1);
+    EXPECT_EQ(own.top + 1, page.v);
+
+    // Its picture for dragging is see-through, with the hot spot on the root label.
     QPoint hot;
     const QPixmap picture = canvas().createDragImage(dog, hot);
     EXPECT_EQ(picture.devicePixelRatio(), canvas().devicePixelRatioF());
     RRect all;
-    RRect own;
     tree().getNodeCumulativeRect(dog, all);
-    tree().getNodeRect(dog, own);
     EXPECT_EQ(picture.deviceIndependentSize().toSize(),
               QSize(all.right - all.left + 1, all.bottom - all.top + 1));
     EXPECT_EQ(hot, QPoint(own.left - all.left + (own.right - own.left) / 2, 0));
