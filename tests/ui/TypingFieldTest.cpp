@@ -91,47 +91,23 @@ TEST_F(TypingFieldTest, AFieldOutlivingItsRunsOrFailingToLocateStoresNothing) {
     EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
 }
 
-TEST_F(AppTest, TheSharedAuthorMenusOfAnotherWindowFollowTheEditorAndActOnTheGrammar) {
+// The edit commands inside the editor's fields, and the author menus another window shares
+// with the editor.
+TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndTheSharedMenusFollowTheEditor) {
     ASSERT_TRUE(start());
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     QMainWindow other;
-    auto* menus = new CAuthorMenus(*other.menuBar(), other, editor);
-    editor.handleNewGrammar();
+    auto* menus = new CAuthorMenus(*other.menuBar(), other, editor());
+    editor().handleNewGrammar();
     const std::vector<int32_t> file = {kCommandUndo, kCommandSave, kCommandSaveAs};
     // The editor's item and the other window's, for Undo or Redo.
     const auto texts = [&](int32_t id) {
-        return (editor.action(id)->text() + " / " + menus->action(id)->text()).toStdString();
+        return (editor().action(id)->text() + " / " + menus->action(id)->text()).toStdString();
     };
     EXPECT_EQ(texts(kCommandUndo), "Can't Undo / Can't Undo");
     EXPECT_EQ(enabledAmong(*menus, file), std::vector<int32_t>());
-    editor.OnNewWord();
+    editor().OnNewWord();
     EXPECT_EQ(texts(kCommandUndo), "Undo New Tree / Undo New Tree");
     EXPECT_EQ(enabledAmong(*menus, file), (std::vector<int32_t>{kCommandUndo, kCommandSave}));
-
-    // Undo from the other window undoes the grammar's step and updates both bars.
-    menus->action(kCommandUndo)->trigger();
-    EXPECT_EQ(editor.currentlySelectedWord(), 0);
-    EXPECT_EQ(texts(kCommandRedo), "Redo New Tree / Redo New Tree");
-
-    // The window's own rules: its Windows item checked, nothing to cut without a field.
-    menus->updateEditItems(kCommandScript);
-    EXPECT_EQ(
-        bits({menus->action(kCommandScript)->isChecked(), menus->action(kCommandWords)->isChecked(),
-              menus->action(kCommandCut)->isEnabled()}),
-        "100");
-    EXPECT_EQ(menus->affectMenuItem(kCommandNew, 9), kErrInvalidParameter);
-
-    // Close in another author window hides only that window.
-    other.show();
-    menus->action(kCommandClose)->trigger();
-    EXPECT_FALSE(other.isVisible());
-    EXPECT_EQ(app->getMode(), kModeAuthor);
-    EXPECT_EQ(takeCalls(), "bug: CAuthorMenus::affectMenuItem (invalid parameter)");
-}
-
-TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsStoredAsTyped) {
-    openGrammar();
-    editor().OnNewWord();
     editor().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
     const int32_t word = editor().currentlySelectedWord();
@@ -185,4 +161,24 @@ TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsSto
     EXPECT_TRUE(editor().action(kCommandDuplicate)->isEnabled());
     editor().OnClear();
     EXPECT_EQ(shown(), " / - / -");
+
+    // Undo from the other window undoes the grammar's step and updates both bars.
+    menus->action(kCommandUndo)->trigger();
+    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / -");
+    EXPECT_EQ(texts(kCommandRedo), "Redo Clear Word / Redo Clear Word");
+
+    // The window's own rules: its Windows item checked, nothing to cut without a field.
+    menus->updateEditItems(kCommandScript);
+    EXPECT_EQ(
+        bits({menus->action(kCommandScript)->isChecked(), menus->action(kCommandWords)->isChecked(),
+              menus->action(kCommandCut)->isEnabled()}),
+        "100");
+    EXPECT_EQ(menus->affectMenuItem(kCommandNew, 9), kErrInvalidParameter);
+
+    // Close in another author window hides only that window.
+    other.show();
+    menus->action(kCommandClose)->trigger();
+    EXPECT_FALSE(other.isVisible());
+    EXPECT_EQ(app->getMode(), kModeAuthor);
+    EXPECT_EQ(takeCalls(), "bug: CAuthorMenus::affectMenuItem (invalid parameter)");
 }
