@@ -185,36 +185,33 @@ TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
     }
 }
 
-TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
+// Ctrl+Shift+Q opens the privileges dialog, which changes the level and the menus at once;
+// Ctrl+Shift+E opens the memory list.
+TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsForThePrivilegesAndTheMemoryCounters) {
     preference("Current Grammar",
                QString::fromStdString(buildFile("english.rgr", kTestGrammarText)));
     ASSERT_TRUE(start());
-    CPrivilegesDialog& dialog = app->privilegesDialog();
+    CRamexWindow& main = app->mainWindow();
+    CPrivilegesDialog& privileges = app->privilegesDialog();
     const std::vector<int32_t> authoring = {kCommandNewGrammar, kCommandOpenGrammar,
                                             kCommandOpenCurrentGrammar};
-    EXPECT_EQ(bits({dialog.authorButton().isChecked(), dialog.userButton().isChecked()}), "01");
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
-    app->showSecretDialog(true);
-    ASSERT_TRUE(dialog.isVisible());
-    QTest::mouseClick(&dialog.authorButton(), Qt::LeftButton);
-    EXPECT_TRUE(app->getPrivileges());
-    EXPECT_FALSE(dialog.userButton().isChecked());
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), authoring);
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Privileges").toInt(), 1);
-    QTest::mouseClick(&dialog.userButton(), Qt::LeftButton);
-    EXPECT_FALSE(app->getPrivileges());
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
-}
-
-TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCounters) {
-    ASSERT_TRUE(start());
-    CRamexWindow& main = app->mainWindow();
+    EXPECT_EQ(bits({privileges.authorButton().isChecked(), privileges.userButton().isChecked()}),
+              "01");
+    EXPECT_EQ(enabledAmong(main, authoring), std::vector<int32_t>());
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(app->privilegesDialog().isVisible());
+    ASSERT_TRUE(privileges.isVisible());
     EXPECT_FALSE(app->debugDialog().isVisible());
+    QTest::mouseClick(&privileges.authorButton(), Qt::LeftButton);
+    EXPECT_EQ(bits({app->getPrivileges(), privileges.userButton().isChecked()}), "10");
+    EXPECT_EQ(enabledAmong(main, authoring), authoring);
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+    QTest::mouseClick(&privileges.userButton(), Qt::LeftButton);
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_EQ(enabledAmong(main, authoring), std::vector<int32_t>());
+
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     // One tag with everything given back, one with a block still held.
