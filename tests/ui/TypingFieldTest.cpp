@@ -4,8 +4,6 @@
 
 #include "app/CTypingRuns.h"
 #include "ui/CAuthorMenus.h"
-#include "ui/CScriptEditor.h"
-#include "ui/CScriptWindow.h"
 #include "ui/CTypingField.h"
 #include "ui/EditFieldCommands.h"
 #include "undo/UndoLabels.h"
@@ -15,10 +13,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 
 namespace {
 
