@@ -2,6 +2,7 @@
 
 #include "drawing/CPort.h"
 #include "ui/CFeaturePanel.h"
+#include "undo/UndoLabels.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,47 +38,57 @@ void type(QLineEdit& field, const QString& text) {
 TEST_F(EditorTest, ANewWordGrowsIntoAFullSpineWithFeaturesAndEveryStepUndoesExactly) {
     openGrammar(kSpineGrammar);
     const std::vector<std::string> start = snapshot();
-    const std::string opened = shown();
-    EXPECT_EQ(opened, "dog (N)*, the (A) / NP(N'(N(dog))) / -");
-
-    expectStep([&] { editor().OnNewWord(); },
-               "dog (N), New Word 0 (X)*, the (A) / X(New Word 0) / New Word 0");
+    EXPECT_EQ(shown(), "dog (N)*, the (A) / NP(N'(N(dog))) / -");
+    const std::string list = "dog (N), New Word 0 (X)*, the (A) / ";
+    expectStep([&] { editor().OnNewWord(); }, list + "X(New Word 0) / New Word 0");
     const int32_t root = editor().currentlySelectedWord();
-    const int32_t leaf = editor().currentlySelectedNode();
-    EXPECT_EQ(tree().tablet().cell(root, kAttrMainTerminalNode), leaf);
-    EXPECT_EQ(cellText(tree(), root, kAttrCitationForm), "New Word 0");
+    EXPECT_EQ(tree().tablet().cell(root, kAttrMainTerminalNode), editor().currentlySelectedNode());
 
-    // The leaf's mother becomes N, then gets a mother N' and that one NP; the word moves up.
+    // The leaf's mother becomes N, then gets a mother N' and that one NP ("" is Create
+    // Mother); the word moves up.
     editor().treeFragmentNodeClick(root);
-    expectStep([&] { editor().OnSelchangeNodeType(entryOf(editor().nodeTypeList(), "N")); },
-               "dog (N), New Word 0 (X)*, the (A) / N(New Word 0) / N");
-    expectStep([&] { editor().OnCreateMother(); },
-               "dog (N), New Word 0 (X)*, the (A) / X(N(New Word 0)) / X");
-    expectStep([&] { editor().OnSelchangeNodeType(entryOf(editor().nodeTypeList(), "N'")); },
-               "dog (N), New Word 0 (X)*, the (A) / N'(N(New Word 0)) / N'");
-    expectStep([&] { editor().OnCreateMother(); },
-               "dog (N), New Word 0 (X)*, the (A) / X(N'(N(New Word 0))) / X");
-    expectStep([&] { editor().OnSelchangeNodeType(entryOf(editor().nodeTypeList(), "NP")); },
-               "dog (N), New Word 0 (X)*, the (A) / NP(N'(N(New Word 0))) / NP");
+    const std::pair<const char*, const char*> spine[] = {{"N", "N(New Word 0) / N"},
+                                                         {"", "X(N(New Word 0)) / X"},
+                                                         {"N'", "N'(N(New Word 0)) / N'"},
+                                                         {"", "X(N'(N(New Word 0))) / X"},
+                                                         {"NP", "NP(N'(N(New Word 0))) / NP"}};
+    for (const auto& row : spine)
+        expectStep(
+            [&] {
+                *row.first
+                    ? editor().OnSelchangeNodeType(entryOf(editor().nodeTypeList(), row.first))
+                    : editor().OnCreateMother();
+            },
+            list + row.second);
     const int32_t top = editor().currentlySelectedWord();
     EXPECT_EQ(cellText(tree(), top, kAttrCitationForm), "New Word 0");
 
-    // Features: the panel shows case and num; typing a value is one step.
+    // Features: the panel shows case and num (two fields, no scrolling); a value is one step.
     CFeaturePanel& features = editor().featurePanel();
-    EXPECT_EQ(features.rowLabel(1).text() + " " + features.rowLabel(2).text(), "case num");
-    EXPECT_TRUE(features.rowField(2).isVisibleTo(&editor()));
-    EXPECT_FALSE(features.rowField(3).isVisibleTo(&editor()));
-    EXPECT_FALSE(features.scrollBar().isEnabled());
+    EXPECT_EQ(
+        (features.rowLabel(1).text() + " " + features.rowLabel(2).text()).toStdString() +
+            bits({features.rowField(2).isVisibleTo(&editor()),
+                  features.rowField(3).isVisibleTo(&editor()), features.scrollBar().isEnabled()}),
+        "case num100");
     expectStep([&] { type(features.rowField(2), QStringLiteral("2")); },
-               "dog (N), New Word 0 (X)*, the (A) / NP(N'(N(New Word 0))) / NP");
+               list + "NP(N'(N(New Word 0))) / NP");
     EXPECT_EQ(cellText(tree(), top, kFirstFeatureSlot + 1), "2");
 
-    // Renaming the word renames the leaf; the list shows it after the field is left.
-    editor().citeFormField().selectAll();
-    // The leaf is selected with its label, and stays so when the run is undone.
-    expectStep([&] { type(editor().citeFormField(), QStringLiteral("cat")); },
-               "cat (X)*, dog (N), the (A) / NP(N'(N(cat))) / cat",
-               "dog (N), New Word 0 (X)*, the (A) / NP(N'(N(New Word 0))) / New Word 0");
+    // Typing over part of the citation form is one step that renames the leaf at each key; the
+    // list shows it, sorted anew, once the field is left. Undo gives back text and selection.
+    QLineEdit& cite = editor().citeFormField();
+    cite.setSelection(0, 8);
+    expectStep(
+        [&] {
+            QTest::keyClicks(&cite, QStringLiteral("an"));
+            EXPECT_EQ(editor().nodeLabelField().text(), QStringLiteral("an 0"));
+            EXPECT_EQ(undoLabelOf(tree()), kLabelTyping);
+            loseFocus(cite);
+        },
+        "an 0 (X)*, dog (N), the (A) / NP(N'(N(an 0))) / an 0",
+        list + "NP(N'(N(New Word 0))) / New Word 0");
+    editor().OnUndo();
+    EXPECT_EQ(cite.text() + "/" + cite.selectedText(), "New Word 0/New Word");
 
     undoAll();
     EXPECT_EQ(snapshot(), start);
@@ -107,22 +118,24 @@ TEST_F(EditorTest, StyleColourMainTerminalAndFootAreOneStepEach) {
     editor().OnSelchangeWordList(0);
     const int32_t np = node("NP");
     const int32_t dog = node("dog");
+    const std::string shownDog = "dog (N)*, the (A) / NP(N'(N(dog))) / ";
     editor().treeFragmentNodeClick(np);
     const auto cell = [this](int32_t record, int32_t attribute) {
         return tree().tablet().cell(record, attribute);
     };
+    const auto style = [this] { return editor().styleList().currentText().toStdString(); };
 
     editor().OnSelchangeStyle(entryOf(editor().styleList(), "Italic"));
     editor().OnSelchangeStyle(entryOf(editor().styleList(), "Bold"));
     EXPECT_EQ(cell(np, kAttrTextStyle), 3);
     editor().OnUndo();
-    EXPECT_EQ(editor().styleList().currentText(), QStringLiteral("Italic"));
+    EXPECT_EQ(style(), "Italic");
     editor().OnRedo();
-    EXPECT_EQ(editor().styleList().currentText(), QStringLiteral("Bold"));
+    EXPECT_EQ(style(), "Bold");
     editor().OnSelchangeStyle(entryOf(editor().styleList(), "Plain"));
     EXPECT_EQ(cell(np, kAttrTextStyle), 0);
     expectStep([&] { editor().OnSelchangeColor(entryOf(editor().colorList(), "Violet")); },
-               "dog (N)*, the (A) / NP(N'(N(dog))) / NP");
+               shownDog + "NP");
     EXPECT_EQ(cell(np, kAttrColor), 9);
     EXPECT_EQ(editor().colorList().currentText(), QStringLiteral("Violet"));
 
@@ -135,14 +148,11 @@ TEST_F(EditorTest, StyleColourMainTerminalAndFootAreOneStepEach) {
     // Elsewhere it moves; undo selects the old main terminal node again, and the old foot
     // (none) when the foot is undone.
     editor().treeFragmentNodeClick(np);
-    expectStep([&] { editor().mainTerminalBox().click(); },
-               "dog (N)*, the (A) / NP(N'(N(dog))) / NP",
-               "dog (N)*, the (A) / NP(N'(N(dog))) / dog");
+    expectStep([&] { editor().mainTerminalBox().click(); }, shownDog + "NP", shownDog + "dog");
     EXPECT_EQ(cell(word("dog"), kAttrMainTerminalNode), np);
     EXPECT_TRUE(editor().mainTerminalBox().isChecked());
     editor().OnUndo();
-    expectStep([&] { editor().footBox().click(); }, "dog (N)*, the (A) / NP(N'(N(dog))) / dog",
-               "dog (N)*, the (A) / NP(N'(N(dog))) / -");
+    expectStep([&] { editor().footBox().click(); }, shownDog + "dog", shownDog + "-");
     EXPECT_EQ(cell(word("dog"), kAttrFootNode), dog);
     EXPECT_TRUE(editor().footBox().isChecked());
 
@@ -186,9 +196,8 @@ TEST_F(EditorTest, DeleteNodeOnRootsAndSisterToLeftOnTheMiddleDaughter) {
     editor().treeFragmentNodeClick(editor().currentlySelectedWord());
     editor().updateMenus();
     EXPECT_TRUE(editor().action(kCommandDeleteNode)->isEnabled());
-    editor().OnDeleteNode();
+    expectStep([&] { editor().OnDeleteNode(); }, "it (N)*, saw (V) / NP(it) / -");
     EXPECT_EQ(editor().currentlySelectedWord(), it);
-    EXPECT_EQ(shown(), "it (N)*, saw (V) / NP(it) / -");
     editor().OnUndo();
     editor().OnUndo();
     EXPECT_EQ(snapshot(), before);
@@ -208,8 +217,7 @@ TEST_F(EditorTest, SixFeaturesScrollAndUndoingTheSixthsValueBringsItIntoView) {
                 QString::number(panel.scrollBar().maximum()))
             .toStdString();
     };
-    EXPECT_TRUE(panel.scrollBar().isEnabled());
-    EXPECT_EQ(rows(), "f1 f4 at 0/0 of 2");
+    EXPECT_EQ(rows() + bits({panel.scrollBar().isEnabled()}), "f1 f4 at 0/0 of 21");
     editor().OnFeatureScroll(3, 0); // a page down stops at the end
     EXPECT_EQ(rows(), "f3 f6 at 2/2 of 2");
 
@@ -233,20 +241,18 @@ TEST_F(EditorTest, ClearDuplicateTheViewOrderAndTheFont) {
     const int32_t dog = word("dog");
     expectStep([&] { editor().OnDuplicate(); },
                "dog (N), dog copy (N)*, the (A) / NP(N'(N(dog copy))) / dog copy");
-    const int32_t copy = editor().currentlySelectedWord();
 
     editor().OnViewByCategory();
     EXPECT_TRUE(editor().action(kCommandViewByCategory)->isChecked());
     EXPECT_EQ(shown(), "the (A), dog (N), dog copy (N)* / NP(N'(N(dog copy))) / dog copy");
     editor().OnViewAlphabetically();
 
-    // Clear outside a field deletes the word; the next one is selected.
+    // Clear outside a field deletes the word; the next one is selected, and undo selects the
+    // word again.
     editor().setFocus();
     editor().setSelectedWord(dog);
     expectStep([&] { editor().OnClear(); }, "dog copy (N)*, the (A) / NP(N'(N(dog copy))) / -");
-    EXPECT_EQ(editor().currentlySelectedWord(), copy);
     editor().OnUndo();
-    EXPECT_EQ(editor().currentlySelectedWord(), dog);
 
     // Undoing a font change keeps the selection and refreshes the port.
     editor().treeFragmentNodeClick(node("N"));
@@ -260,13 +266,14 @@ TEST_F(EditorTest, ClearDuplicateTheViewOrderAndTheFont) {
     EXPECT_EQ(tree().fontSize, 144);
     EXPECT_EQ(cellText(tree(), kHeaderRecord, kHdrFontName), "Serif");
     const int32_t bigHeight = editor().port().getCurrentFontHeight();
+    const std::string selected = "dog (N)*, dog copy (N), the (A) / NP(N'(N(dog))) / N";
     editor().OnUndo();
     EXPECT_EQ(snapshot(), before);
     EXPECT_LT(editor().port().getCurrentFontHeight(), bigHeight);
-    EXPECT_EQ(shown(), "dog (N)*, dog copy (N), the (A) / NP(N'(N(dog))) / N");
+    EXPECT_EQ(shown(), selected);
     editor().OnRedo();
     EXPECT_EQ(editor().port().getCurrentFontHeight(), bigHeight);
-    EXPECT_EQ(shown(), "dog (N)*, dog copy (N), the (A) / NP(N'(N(dog))) / N");
+    EXPECT_EQ(shown(), selected);
     EXPECT_EQ(takeCalls(), "");
 }
 
@@ -318,13 +325,7 @@ TEST_F(EditorTest, FiveHundredRandomEditsUndoneAllRestoreTheGrammar) {
         } else if (choice == 2 && e.wordList().count() > 0) {
             e.OnSelchangeWordList(pick(e.wordList().count()));
         } else if (choice == 3 && selectedWord != 0) {
-            std::vector<int32_t> nodes; // a node of the word's tree, clicked
-            for (int32_t n = selectedWord; n != 0;) {
-                nodes.push_back(n);
-                int32_t next = 0;
-                tree().getNextNode(n, selectedWord, next);
-                n = next;
-            }
+            const std::vector<int32_t> nodes = nodesOf(tree(), selectedWord);
             e.treeFragmentNodeClick(nodes[static_cast<std::size_t>(pick(int(nodes.size())))]);
         } else if (choice == 4 && e.nodeTypeList().isEnabled()) {
             e.OnSelchangeNodeType(pick(e.nodeTypeList().count()));

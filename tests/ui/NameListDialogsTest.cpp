@@ -1,8 +1,10 @@
 #include "UiTestSupport.h"
 
+#include "ui/CAuthorMenus.h"
 #include "ui/CCategoriesDialog.h"
 #include "ui/CFeaturesDialog.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -29,30 +31,44 @@ protected:
     }
     // Undoes or redoes the last step as the editor does, and checks the whole database and
     // what the dialog shows against their state then.
-    void expectStep(CFeaturesCategoriesDialog& dialog, bool undo, const DatabaseState& state,
-                    const std::string& expected) {
+    DatabaseState state() { return captureState(*app->getCTree()); }
+    void expectStep(CFeaturesCategoriesDialog& dialog, bool undo,
+                    const DatabaseState& expectedState, const std::string& expected) {
         CUndoStructure& steps = app->getCTree()->undoStructure();
         ASSERT_EQ(undo ? steps.undo() : steps.redo(), kNoErr);
         app->lexicalItemsDialog().redrawUserInterface();
         dialog.updateLocalControls();
-        EXPECT_TRUE(sameStateAllowingGrowth(state, captureState(*app->getCTree())));
+        EXPECT_TRUE(sameStateAllowingGrowth(expectedState, this->state()));
         EXPECT_EQ(shown(dialog), expected);
     }
 };
 
 } // namespace
 
-TEST_F(NameListDialogsTest, CategoriesAndFeaturesAddAndRemoveAsStepsWithTheInUseCheck) {
+TEST_F(NameListDialogsTest, CategoriesAndFeaturesAddRenameAndRemoveAsStepsWithTheInUseCheck) {
+    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     CCategoriesDialog& dialog = app->categoriesDialog();
-    dialog.show();
+    editor.action(kCommandCategories)->trigger();
+    EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(shown(dialog), "A* N P V X / A / remove");
+    // The editor's spine menu, then whether its word categories and node types have X0: they
+    // follow the dialog at the redraw.
+    const auto lists = [&] {
+        return menuText(editor.xBarMenu()) + " / " +
+               bits({editor.citeCategoryList().findText(QStringLiteral("X0")) >= 0,
+                     editor.nodeTypeList().findText(QStringLiteral("X0P")) >= 0});
+    };
+    const std::string spines = "2001 A | 2002 N | 2003 P | 2004 V | 2005 X";
+    EXPECT_EQ(lists(), spines + " / 00");
     // New: an arbitrary name, selected, in its field.
-    const DatabaseState before = captureState(*app->getCTree());
+    const DatabaseState before = state();
     dialog.newButton().click();
     EXPECT_EQ(shown(dialog), "A N P V X X0* / X0 / remove");
-    const DatabaseState added = captureState(*app->getCTree());
+    const DatabaseState added = state();
     expectStep(dialog, true, before, "A* N P V X / A / remove");
+    EXPECT_EQ(lists(), spines + " / 00");
     expectStep(dialog, false, added, "A N P V X X0* / X0 / remove");
+    EXPECT_EQ(lists(), spines + " | 2006 X0 / 11");
 
     // The blessed X can be selected, not removed.
     dialog.list().setCurrentRow(4);
@@ -67,17 +83,35 @@ TEST_F(NameListDialogsTest, CategoriesAndFeaturesAddAndRemoveAsStepsWithTheInUse
         EXPECT_EQ(dialog.list().count(), 6);
     }
     // P goes; undo brings it back.
-    const DatabaseState withP = captureState(*app->getCTree());
+    const DatabaseState withP = state();
     dialog.list().setCurrentRow(2);
     dialog.removeButton().click();
     EXPECT_EQ(shown(dialog), "A* N V X X0 / A / remove");
     expectStep(dialog, true, withP, "A N P* V X X0 / P / remove");
 
+    // Renaming N by typing is one step; the word list shows it once the field is left. The
+    // dialog's own Undo puts back name and selection.
+    dialog.list().setCurrentRow(1);
+    ASSERT_EQ(dialog.nameField().text(), "N");
+    dialog.nameField().selectAll();
+    QTest::keyClicks(&dialog.nameField(), QStringLiteral("Noun"));
+    loseFocus(dialog.nameField());
+    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (Noun)");
+    EXPECT_EQ(lists(), "2001 A | 2002 Noun | 2003 P | 2004 V | 2005 X | 2006 X0 / 11");
+    const DatabaseState renamed = state();
+    dialog.menus().action(kCommandUndo)->trigger();
+    EXPECT_TRUE(sameStateAllowingGrowth(withP, state()));
+    EXPECT_EQ(dialog.nameField().text() + "/" + dialog.nameField().selectedText(), "N/N");
+    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (N)");
+    dialog.menus().action(kCommandRedo)->trigger();
+    EXPECT_TRUE(sameStateAllowingGrowth(renamed, state()));
+    EXPECT_EQ(shown(dialog), "A Noun* P V X X0 / Noun / remove");
+
     // Features: removing the last one clears the values and disables the controls.
     CFeaturesDialog& features = app->featuresDialog();
     features.show();
     EXPECT_EQ(shown(features), "num* / num / remove");
-    const DatabaseState withNum = captureState(*app->getCTree());
+    const DatabaseState withNum = state();
     features.removeButton().click();
     EXPECT_EQ(shown(features), " / -");
     EXPECT_TRUE(features.nameField().text().isEmpty());

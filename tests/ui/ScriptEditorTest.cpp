@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "script/ScriptLineColouring.h"
+#include "ui/CAuthorMenus.h"
 #include "ui/CScriptEditor.h"
 #include "ui/CScriptFindBar.h"
 #include "ui/CScriptHighlighter.h"
@@ -50,26 +51,63 @@ QColor colourAt(CScriptEditor& editor, int line, int column) {
 
 } // namespace
 
-TEST_F(ScriptWindowTest, CheckScriptReportsInABoxTheStatusLineAndTheMargin) {
-    // An empty script is well-formed.
-    CScriptWindow& window = openWithScript("");
+TEST_F(ScriptWindowTest, TypingIsOneStepAndCheckScriptReportsInABoxTheStatusLineAndTheMargin) {
+    CScriptWindow& window = openWithScript("define function f\n  beep\nend define\n");
+    CTree& tree = *app->getCTree();
+    CScriptEditor& editor = window.editor();
+    const auto stored = [&tree] { return cellText(tree, kHeaderRecord, kHdrScriptText); };
+    EXPECT_FALSE(editor.isReadOnly());
     window.OnCheckScript();
     EXPECT_EQ(takeCalls(), "msg[Script result]: The script is syntactically well-formed.");
     EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
     EXPECT_EQ(caret(), "0:0 mark -1");
+    const std::string before = stored();
+    const DatabaseState original = captureState(tree);
+    const std::size_t steps = tree.undoStructure().stepCount();
+    // Colouring the lines changes no text and starts no step.
+    editor.colourVisibleLines();
+    EXPECT_EQ(tree.undoStructure().stepCount(), steps);
 
-    // A comma missing on the third line, after a comment line: the caret at the start of that
-    // line (counted from 0 by the parser), the mark beside it, the message under the text.
-    const CRString text("define variable a\n# the next one\ndefine variable x y, z", 1);
-    ASSERT_EQ(inStep(*app->getCTree(), kLabelTyping,
-                     [&] { return app->getCTree()->setMainString(1, text); }),
-              kNoErr);
-    window.newGrammarHasArrived();
-    platform.recorder.clear();
+    // A run of keys at the end of line 2, a comment line and an error: one step, stored at once.
+    QTextCursor at(editor.document()->findBlockByNumber(1));
+    at.movePosition(QTextCursor::EndOfBlock);
+    editor.setTextCursor(at);
+    const int caretBefore = at.position();
+    for (const char* line : {"  # note", "  _ # oops"}) {
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, QString::fromLatin1(line));
+    }
+    const std::string typed = "define function f\n  beep\n  # note\n  _ # oops\nend define\n";
+    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
+    EXPECT_EQ(undoLabelOf(tree), kLabelTyping);
+    EXPECT_EQ(stored(), typed);
+
+    // Check Script finds it on the fourth line (counted from 0 by the parser): the caret at the
+    // start of that line, the mark beside it, the message in a box and under the text.
     window.OnCheckScript();
-    EXPECT_EQ(takeCalls(), "msg[Script error]: A comma is missing.");
-    EXPECT_EQ(caret(), "2:0 mark 2");
-    EXPECT_EQ(window.statusText(), "Line 3: A comma is missing.");
+    EXPECT_EQ(takeCalls(), "msg[Script error]: Syntax error.");
+    EXPECT_EQ(caret(), "3:0 mark 3");
+    EXPECT_EQ(window.statusText(), "Line 4: Syntax error.");
+
+    // Leaving the field ends the run; Undo (the menu's item) restores text and caret.
+    loseFocus(editor);
+    window.menus().action(kCommandUndo)->trigger();
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(editor.toPlainText().toStdString(), before);
+    EXPECT_EQ(editor.textCursor().position(), caretBefore);
+    EXPECT_TRUE(sameStateAllowingGrowth(original, captureState(tree)));
+    window.OnCheckScript();
+    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
+    window.menus().action(kCommandRedo)->trigger();
+    EXPECT_EQ(stored(), typed);
+    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.  (checked before "
+                                   "the last change)");
+    // A failed check leaves the grammar saveable.
+    window.OnCheckScript();
+    platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
+    app->lexicalItemsDialog().OnSaveAs();
+    EXPECT_FALSE(isDirty(tree));
+    platform.recorder.clear();
 
     // Messages with line breaks read as one line under the editor.
     EXPECT_EQ(window.reportParseError(12, 0), kNoErr);

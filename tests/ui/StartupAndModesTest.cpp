@@ -17,36 +17,41 @@
 #include <QMenu>
 #include <QRadioButton>
 
+#include <tuple>
+
 TEST_F(AppTest, StartsInModeOneAndTheFirstPaintMakesItTwoWithOnlyTheOpeningCommands) {
     ASSERT_TRUE(start(false));
-    EXPECT_EQ(app->getMode(), kModeClosingDocument);
-    EXPECT_TRUE(app->getFileExistsOnlyInMemory());
-    EXPECT_EQ(app->getCTree(), nullptr);
-    // A first run is a user without a grammar.
-    EXPECT_FALSE(app->getPrivileges());
-    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
     CRamexWindow& main = app->mainWindow();
-    EXPECT_EQ(main.grammarLabelText(), "Currently Selected Grammar:\nNone");
-    EXPECT_TRUE(main.isVisible());
-    std::string windows = main.windowTitle().toStdString();
+    std::string windows = main.windowTitle().toStdString() + (main.isVisible() ? "+" : "");
     for (QWidget* other : std::vector<QWidget*>{
              &app->lexicalItemsDialog(), &app->categoriesDialog(), &app->featuresDialog(),
              &app->scriptWindow(), &app->privilegesDialog(), &app->debugDialog()})
         windows += "; " + other->windowTitle().toStdString() + (other->isVisible() ? "+" : "");
     EXPECT_EQ(windows,
-              "Ramex; Ramex; Categories; Features; Script; User Privileges; Memory Debugging");
+              "Ramex+; Ramex; Categories; Features; Script; User Privileges; Memory Debugging");
     paint();
     EXPECT_EQ(app->getMode(), kModeNoDocument);
-    EXPECT_FALSE(main.treeArea().isVisible());
-    EXPECT_EQ(main.document(), nullptr);
+    EXPECT_EQ(bits({main.treeArea().isVisible(), main.document() != nullptr}), "00");
     // Of the File items, Undo and Redo: New, Open, Choose Grammar and Exit.
     const std::vector<int32_t> items = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 13, 21, 10022};
     EXPECT_EQ(enabledAmong(main, items), (std::vector<int32_t>{1, 2, 7, 13}));
     EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
     EXPECT_EQ(takeCalls(), "");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Privileges").toInt(), 0);
-    EXPECT_EQ(preference("Current Grammar").toString(), "");
+
+    // New without a grammar offers to choose one; Yes goes on to choose it, and the label
+    // follows.
+    platform.recorder.buttonAnswers.push_back(kButtonNo);
+    main.OnNew();
+    EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
+                           "opened.  Select a grammar?");
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
+    const std::string grammar = buildFile("tiny.grammar.rgr", kTestGrammarText);
+    platform.recorder.buttonAnswers.push_back(kButtonYes);
+    platform.recorder.fileAnswers.push_back(grammar);
+    main.OnNew();
+    EXPECT_EQ(app->currentGrammarPath(), grammar);
+    EXPECT_EQ(main.grammarLabelText(), "Currently Selected Grammar:\ntiny.grammar");
+    EXPECT_EQ(app->getMode(), kModeNoDocument);
 }
 
 TEST_F(AppTest, RequestsAreRoutedByMode) {
@@ -65,14 +70,13 @@ TEST_F(AppTest, RequestsAreRoutedByMode) {
     platform.recorder.askAnswers.push_back(std::string("a cat"));
     CRString answer("", 1);
     EXPECT_EQ(app->ask(CRString("Which word?", 1), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "a cat");
+    const std::string first = answer.str();
     EXPECT_EQ(app->ask(CRString("Again?", 1), answer), kNoErr);
-    EXPECT_EQ(answer.str(), "");
+    EXPECT_EQ(first + "/" + answer.str(), "a cat/");
     EXPECT_EQ(takeCalls(), "ask: Which word? | ask: Again?");
 
     app->setMode(kModeSwitchingToAuthor);
-    EXPECT_TRUE(app->lexicalItemsDialog().isVisible());
-    EXPECT_FALSE(app->mainWindow().isVisible());
+    EXPECT_EQ(bits({app->lexicalItemsDialog().isVisible(), app->mainWindow().isVisible()}), "10");
     EXPECT_EQ(app->doUserInterfaceUndoTask(5, 0), kErrGeneral);
     EXPECT_EQ(app->reportParseError(3, 1), kNoErr);
     EXPECT_EQ(takeCalls(), "bug: CRamexApp::doUserInterfaceUndoTask (general error) | "
@@ -80,8 +84,7 @@ TEST_F(AppTest, RequestsAreRoutedByMode) {
     app->setMode(kModeAuthor);
     EXPECT_EQ(app->notifyUserInterfaceOfTypingTask(1, 5, nullptr, 0, 0), kNoErr);
     app->setMode(kModeClosingDocument);
-    EXPECT_TRUE(app->mainWindow().isVisible());
-    EXPECT_FALSE(app->lexicalItemsDialog().isVisible());
+    EXPECT_EQ(bits({app->lexicalItemsDialog().isVisible(), app->mainWindow().isVisible()}), "01");
     paint();
     EXPECT_EQ(app->getMode(), kModeNoDocument);
 }
@@ -94,7 +97,7 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
     EXPECT_EQ(app->getCTree(), main.document());
     EXPECT_TRUE(main.treeArea().isVisible());
     EXPECT_EQ(main.statusText(), "opened");
-    EXPECT_TRUE(app->getFileExistsOnlyInMemory());
+    EXPECT_EQ(appState(), "4 1101");
     EXPECT_EQ(app->currentFilePath(), grammar);
     // The opening hook leaves no history and no dirty document.
     const std::vector<int32_t> ids = {kCommandUndo, kCommandSave, kCommandSaveAs, kCommandRevert,
@@ -127,7 +130,7 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
                            "closing?");
     EXPECT_EQ(main.statusText(), "closing");
     EXPECT_EQ(main.document(), nullptr);
-    EXPECT_EQ(app->getMode(), kModeClosingDocument);
+    EXPECT_EQ(appState(), "1 1001");
     paint();
 
     // An untouched new document closes without a question or the close hook.
@@ -138,88 +141,77 @@ TEST_F(AppTest, ANewDocumentOpensInModeFourWithTheGrammarsMenuAndOpenHook) {
     EXPECT_EQ(takeCalls(), "");
     EXPECT_EQ(main.statusText(), "");
     paint();
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
+    EXPECT_EQ(appState(), "2 1001");
     EXPECT_EQ(main.authorMenu(1), nullptr);
     EXPECT_EQ(main.document(), nullptr);
-    EXPECT_EQ(app->getCTree(), nullptr);
 }
 
-TEST_F(AppTest, NewWithoutAGrammarOffersToChooseOne) {
-    ASSERT_TRUE(start());
-    platform.recorder.buttonAnswers.push_back(kButtonNo);
-    app->mainWindow().OnNew();
-    EXPECT_EQ(takeCalls(), "msg: You must select a grammar before a new document can be "
-                           "opened.  Select a grammar?");
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
-
-    // Yes goes on to choose one; the label follows.
-    const std::string grammar = buildFile("tiny.grammar.rgr", kTestGrammarText);
-    platform.recorder.buttonAnswers.push_back(kButtonYes);
-    platform.recorder.fileAnswers.push_back(grammar);
-    app->mainWindow().OnNew();
-    EXPECT_EQ(app->currentGrammarPath(), grammar);
-    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\ntiny.grammar");
-    EXPECT_EQ(app->getMode(), kModeNoDocument);
-}
-
+// The preferences at a start, each row after the one before: the state then with the grammar
+// label's last line, the requests made, and what is written back at the exit.
 TEST_F(AppTest, TheCurrentGrammarAndTheLevelAreKeptOnlyWhileValid) {
-    const std::string grammar = buildFile("english.rgr", kTestGrammarText);
-    setPreference("Privileges", 1);
-    setPreference("Current Grammar", QString::fromStdString(grammar));
-    ASSERT_TRUE(start(false));
-    EXPECT_TRUE(app->getPrivileges());
-    EXPECT_TRUE(app->haveCurrentlySelectedGrammar());
-    EXPECT_EQ(app->mainWindow().grammarLabelText(), "Currently Selected Grammar:\nenglish");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Current Grammar").toString().toStdString(), grammar);
-    EXPECT_EQ(preference("Privileges").toInt(), 1);
-    app.reset();
-
-    // A grammar that is gone is forgotten; an invalid level is reported and written back as
-    // a user's.
-    setPreference("Current Grammar", QString::fromStdString(dir.file("gone.rgr")));
-    setPreference("Privileges", 7);
-    ASSERT_TRUE(start(false));
-    EXPECT_FALSE(app->haveCurrentlySelectedGrammar());
-    EXPECT_FALSE(app->getPrivileges());
-    EXPECT_EQ(takeCalls(), "bug: The Privileges field in the Registry contains an invalid value. "
-                           "Privileges are being set to Student level.");
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Current Grammar").toString(), "");
-    EXPECT_EQ(preference("Privileges").toInt(), 0);
+    const std::string english = buildFile("english.rgr", kTestGrammarText);
+    const std::tuple<QString, int, std::string> cases[] = {
+        // A first run: in memory, no tree, a user without a grammar.
+        {QString(), -1, "1 1000 None /  /  0"},
+        {QString::fromStdString(english), 1, "1 1011 english /  / " + english + " 1"},
+        // A grammar that is gone is forgotten; an invalid level is reported and written back
+        // as a user's.
+        {QString::fromStdString(dir.file("gone.rgr")), 7,
+         "1 1000 None / bug: The Privileges field in the Registry contains an invalid value. "
+         "Privileges are being set to Student level. /  0"},
+        // Longer than any path the system accepts: the existence test itself fails.
+        {QStringLiteral("/") + QString(5000, QLatin1Char('a')), -1,
+         "not started / bug: CFileDescriptor::exists (file system error) | msg[Fatal error]: "
+         "Ramex encountered a fatal problem while trying to read its preferences from the "
+         "registry.  Ramex cannot continue."}};
+    for (const auto& [grammar, level, expected] : cases) {
+        app.reset();
+        if (!grammar.isEmpty())
+            preference("Current Grammar", grammar);
+        if (level >= 0)
+            preference("Privileges", level);
+        if (!start(false)) {
+            EXPECT_EQ("not started / " + takeCalls(), expected);
+            continue;
+        }
+        const std::string label = app->mainWindow().grammarLabelText().toStdString();
+        const std::string state = appState() + " " + label.substr(label.find('\n') + 1);
+        const std::string calls = takeCalls();
+        app->cleanUpForExit();
+        EXPECT_EQ(state + " / " + calls + " / " +
+                      preference("Current Grammar").toString().toStdString() + " " +
+                      std::to_string(preference("Privileges").toInt()),
+                  expected);
+    }
 }
 
-TEST_F(AppTest, ThePrivilegesDialogChangesTheLevelAndTheMenusAtOnce) {
-    setPreference("Current Grammar",
-                  QString::fromStdString(buildFile("english.rgr", kTestGrammarText)));
-    ASSERT_TRUE(start());
-    CPrivilegesDialog& dialog = app->privilegesDialog();
-    const std::vector<int32_t> authoring = {kCommandNewGrammar, kCommandOpenGrammar,
-                                            kCommandOpenCurrentGrammar};
-    EXPECT_FALSE(dialog.authorButton().isChecked());
-    EXPECT_TRUE(dialog.userButton().isChecked());
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
-    app->showSecretDialog(true);
-    ASSERT_TRUE(dialog.isVisible());
-    QTest::mouseClick(&dialog.authorButton(), Qt::LeftButton);
-    EXPECT_TRUE(app->getPrivileges());
-    EXPECT_FALSE(dialog.userButton().isChecked());
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), authoring);
-    app->cleanUpForExit();
-    EXPECT_EQ(preference("Privileges").toInt(), 1);
-    QTest::mouseClick(&dialog.userButton(), Qt::LeftButton);
-    EXPECT_FALSE(app->getPrivileges());
-    EXPECT_EQ(enabledAmong(app->mainWindow(), authoring), std::vector<int32_t>());
-}
-
-TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCounters) {
+// Ctrl+Shift+Q opens the privileges dialog, which changes the level and the menus at once;
+// Ctrl+Shift+E opens the memory list.
+TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsForThePrivilegesAndTheMemoryCounters) {
+    preference("Current Grammar",
+               QString::fromStdString(buildFile("english.rgr", kTestGrammarText)));
     ASSERT_TRUE(start());
     CRamexWindow& main = app->mainWindow();
+    CPrivilegesDialog& privileges = app->privilegesDialog();
+    const std::vector<int32_t> authoring = {kCommandNewGrammar, kCommandOpenGrammar,
+                                            kCommandOpenCurrentGrammar};
+    EXPECT_EQ(bits({privileges.authorButton().isChecked(), privileges.userButton().isChecked()}),
+              "01");
+    EXPECT_EQ(enabledAmong(main, authoring), std::vector<int32_t>());
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(app->privilegesDialog().isVisible());
+    ASSERT_TRUE(privileges.isVisible());
     EXPECT_FALSE(app->debugDialog().isVisible());
+    QTest::mouseClick(&privileges.authorButton(), Qt::LeftButton);
+    EXPECT_EQ(bits({app->getPrivileges(), privileges.userButton().isChecked()}), "10");
+    EXPECT_EQ(enabledAmong(main, authoring), authoring);
+    app->cleanUpForExit();
+    EXPECT_EQ(preference("Privileges").toInt(), 1);
+    QTest::mouseClick(&privileges.userButton(), Qt::LeftButton);
+    EXPECT_FALSE(app->getPrivileges());
+    EXPECT_EQ(enabledAmong(main, authoring), std::vector<int32_t>());
+
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     // One tag with everything given back, one with a block still held.
@@ -230,11 +222,6 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCount
     QTest::keyClick(&main, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     CDebugDialog& dialog = app->debugDialog();
     EXPECT_TRUE(dialog.isVisible());
-    const QString balanced = QStringLiteral("158   %1   %1   0").arg(memory.allocations(158));
-    const QString held = QStringLiteral("159   %1   %2   %3")
-                             .arg(memory.allocations(159))
-                             .arg(memory.frees(159))
-                             .arg(memory.live(159));
     const auto lines = [&dialog] {
         QStringList texts;
         for (int row = 0; row < dialog.list().count(); ++row)
@@ -242,13 +229,11 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCount
         return texts;
     };
     // It opens on the Limited list: the lines of the Full one with something outstanding.
+    // Each line: the tag and three numbers, three blanks apart, the last their difference.
     const QStringList limited = lines();
     dialog.OnFullButton();
     const QStringList full = lines();
-    EXPECT_TRUE(full.contains(balanced));
-    EXPECT_TRUE(full.contains(held));
     QStringList outstanding;
-    // Each line: the tag and three numbers, three blanks apart, the last their difference.
     for (const QString& line : full) {
         const QStringList parts = line.split(QStringLiteral("   "));
         ASSERT_EQ(parts.size(), 4);
@@ -257,21 +242,14 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsAndTheMemoryListShowsTheCount
             outstanding << line;
     }
     EXPECT_EQ(limited, outstanding);
-    EXPECT_TRUE(limited.contains(held));
+    EXPECT_TRUE(full.contains(QStringLiteral("158   %1   %1   0").arg(memory.allocations(158))));
+    EXPECT_TRUE(limited.contains(QStringLiteral("159   %1   %2   %3")
+                                     .arg(memory.allocations(159))
+                                     .arg(memory.frees(159))
+                                     .arg(memory.live(159))));
     dialog.OnLimitedButton();
     EXPECT_EQ(lines(), limited);
     memory.countFree(159);
-}
-
-TEST_F(AppTest, AGrammarPathThatCannotBeTestedEndsTheStartWithTheFatalMessage) {
-    // Longer than any path the system accepts: the existence test itself fails.
-    setPreference("Current Grammar",
-                  QString(QStringLiteral("/")) + QString(5000, QLatin1Char('a')));
-    app = std::make_unique<CRamexApp>();
-    EXPECT_FALSE(app->InitInstance(true));
-    EXPECT_EQ(takeCalls(), "bug: CFileDescriptor::exists (file system error) | "
-                           "msg[Fatal error]: Ramex encountered a fatal problem while trying to "
-                           "read its preferences from the registry.  Ramex cannot continue.");
 }
 
 TEST_F(AppTest, TheLexiconEditorsFileItemsFollowTheGrammar) {

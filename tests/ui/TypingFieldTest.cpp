@@ -4,32 +4,19 @@
 
 #include "app/CTypingRuns.h"
 #include "ui/CAuthorMenus.h"
-#include "ui/CCategoriesDialog.h"
-#include "ui/CScriptEditor.h"
-#include "ui/CScriptWindow.h"
 #include "ui/CTypingField.h"
 #include "ui/EditFieldCommands.h"
 #include "undo/UndoLabels.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTextBlock>
 
 namespace {
-
-int32_t undoLabelOf(CTree& tree) {
-    int32_t label = -1;
-    tree.undoStructure().currentUndoLabel(label);
-    return label;
-}
 
 // A field typing into the header's script cell of a fresh tree.
 class TypingFieldTest : public ::testing::Test {
@@ -47,13 +34,6 @@ protected:
     int32_t redraws = 0;
 };
 
-QStringList entries(const QComboBox& box) {
-    QStringList out;
-    for (int i = 0; i < box.count(); ++i)
-        out << box.itemText(i);
-    return out;
-}
-
 } // namespace
 
 TEST_F(TypingFieldTest, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone) {
@@ -70,16 +50,14 @@ TEST_F(TypingFieldTest, AMultiLineFieldTypesOneStepAndTheProgramsTextStartsNone)
     QTest::keyClicks(&edit, QStringLiteral("procedure"));
     EXPECT_EQ(tree.undoStructure().stepCount(), 1u);
     EXPECT_EQ(undoLabelOf(tree), kLabelTyping);
-    EXPECT_EQ(script(), "define procedure open\nend define\n");
-    EXPECT_TRUE(runs.inProgress());
+    EXPECT_EQ(script() + bits({runs.inProgress()}), "define procedure open\nend define\n1");
     // The field's own history is not used: Ctrl+Z leaves the field as it is.
     QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(edit.toPlainText(), QStringLiteral("define procedure open\nend define\n"));
 
     // Leaving the field ends the run and redraws; the next keys are a step of their own.
     loseFocus(edit);
-    EXPECT_FALSE(runs.inProgress());
-    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(bits({runs.inProgress()}) + std::to_string(redraws), "01");
     QTest::keyClick(&edit, Qt::Key_X);
     EXPECT_EQ(tree.undoStructure().stepCount(), 2u);
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
@@ -109,71 +87,23 @@ TEST_F(TypingFieldTest, AFieldOutlivingItsRunsOrFailingToLocateStoresNothing) {
     EXPECT_EQ(tree.undoStructure().stepCount(), 0u);
 }
 
-TEST_F(EditorTest, TypingACitationFormIsOneStepThatCarriesTheLeafAndUndoRestoresTheSelection) {
-    openGrammar();
-    editor().OnNewWord();
-    const int32_t leaf = editor().currentlySelectedNode();
-    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / New Word 0");
-    // Typing replaces the selection.
-    QLineEdit& cite = editor().citeFormField();
-    cite.setSelection(4, 4);
-    const std::size_t steps = tree().undoStructure().stepCount();
-    QTest::keyClicks(&cite, QStringLiteral("abc"));
-    EXPECT_EQ(tree().undoStructure().stepCount(), steps + 1);
-    EXPECT_EQ(undoLabelOf(tree()), kLabelTyping);
-    EXPECT_EQ(editor().nodeLabelField().text(), QStringLiteral("New abc 0"));
-    EXPECT_EQ(editor().currentlySelectedNode(), leaf);
-    loseFocus(cite);
-    EXPECT_EQ(shown(), "New abc 0 (X)* / X(New abc 0) / New abc 0");
-
-    editor().OnUndo();
-    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / New Word 0");
-    EXPECT_EQ(cite.text() + "/" + cite.selectedText(), "New Word 0/Word");
-    EXPECT_EQ(cite.selectionStart(), 4);
-    editor().OnRedo();
-    EXPECT_EQ(cellText(tree(), editor().currentlySelectedWord(), kAttrCitationForm), "New abc 0");
-    EXPECT_EQ(cite.text(), QStringLiteral("New abc 0"));
-    EXPECT_EQ(takeCalls(), "");
-}
-
-TEST_F(AppTest, TheSharedAuthorMenusOfAnotherWindowFollowTheEditorAndActOnTheGrammar) {
+// The edit commands inside the editor's fields, and the author menus another window shares
+// with the editor.
+TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndTheSharedMenusFollowTheEditor) {
     ASSERT_TRUE(start());
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     QMainWindow other;
-    auto* menus = new CAuthorMenus(*other.menuBar(), other, editor);
-    editor.handleNewGrammar();
+    auto* menus = new CAuthorMenus(*other.menuBar(), other, editor());
+    editor().handleNewGrammar();
     const std::vector<int32_t> file = {kCommandUndo, kCommandSave, kCommandSaveAs};
-    EXPECT_EQ(menus->action(kCommandUndo)->text(), QStringLiteral("Can't Undo"));
+    // The editor's item and the other window's, for Undo or Redo.
+    const auto texts = [&](int32_t id) {
+        return (editor().action(id)->text() + " / " + menus->action(id)->text()).toStdString();
+    };
+    EXPECT_EQ(texts(kCommandUndo), "Can't Undo / Can't Undo");
     EXPECT_EQ(enabledAmong(*menus, file), std::vector<int32_t>());
-    editor.OnNewWord();
-    EXPECT_EQ(editor.action(kCommandUndo)->text(), QStringLiteral("Undo New Tree"));
-    EXPECT_EQ(menus->action(kCommandUndo)->text(), QStringLiteral("Undo New Tree"));
-    EXPECT_EQ(enabledAmong(*menus, file), (std::vector<int32_t>{kCommandUndo, kCommandSave}));
-
-    // Undo from the other window undoes the grammar's step and updates both bars.
-    menus->action(kCommandUndo)->trigger();
-    EXPECT_EQ(editor.currentlySelectedWord(), 0);
-    EXPECT_EQ(menus->action(kCommandRedo)->text(), QStringLiteral("Redo New Tree"));
-    EXPECT_EQ(editor.action(kCommandRedo)->text(), QStringLiteral("Redo New Tree"));
-
-    // The window's own rules: its Windows item checked, nothing to cut without a field.
-    menus->updateEditItems(kCommandScript);
-    EXPECT_TRUE(menus->action(kCommandScript)->isChecked());
-    EXPECT_FALSE(menus->action(kCommandWords)->isChecked());
-    EXPECT_FALSE(menus->action(kCommandCut)->isEnabled());
-    EXPECT_EQ(menus->affectMenuItem(kCommandNew, 9), kErrInvalidParameter);
-
-    // Close in another author window hides only that window.
-    other.show();
-    menus->action(kCommandClose)->trigger();
-    EXPECT_FALSE(other.isVisible());
-    EXPECT_EQ(app->getMode(), kModeAuthor);
-    EXPECT_EQ(takeCalls(), "bug: CAuthorMenus::affectMenuItem (invalid parameter)");
-}
-
-TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsStoredAsTyped) {
-    openGrammar();
     editor().OnNewWord();
+    EXPECT_EQ(texts(kCommandUndo), "Undo New Tree / Undo New Tree");
+    EXPECT_EQ(enabledAmong(*menus, file), (std::vector<int32_t>{kCommandUndo, kCommandSave}));
     editor().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
     const int32_t word = editor().currentlySelectedWord();
@@ -227,106 +157,24 @@ TEST_F(EditorTest, EditCommandsWorkInsideTheFocusedFieldAndLongOrBrokenTextIsSto
     EXPECT_TRUE(editor().action(kCommandDuplicate)->isEnabled());
     editor().OnClear();
     EXPECT_EQ(shown(), " / - / -");
-}
 
-TEST_F(AppTest, TypingTheScriptIsOneStepThatUndoAndCheckFollow) {
-    openForAuthoring("word dog: [NP [N dog]]\nscript:\ndefine function f\n  beep\nend define\n"
-                     "end script\n");
-    CTree& tree = *app->getCTree();
-    CScriptWindow& window = app->scriptWindow();
-    CScriptEditor& editor = window.editor();
-    window.show();
-    EXPECT_FALSE(editor.isReadOnly());
-    const std::string before = cellText(tree, kHeaderRecord, kHdrScriptText);
-    const DatabaseState original = captureState(tree);
-    const std::size_t steps = tree.undoStructure().stepCount();
-    // Colouring the lines changes no text and starts no step.
-    editor.colourVisibleLines();
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps);
+    // Undo from the other window undoes the grammar's step and updates both bars.
+    menus->action(kCommandUndo)->trigger();
+    EXPECT_EQ(shown(), "New Word 0 (X)* / X(New Word 0) / -");
+    EXPECT_EQ(texts(kCommandRedo), "Redo Clear Word / Redo Clear Word");
 
-    // A run of keys at the end of line 2, with an error in it: one step, stored at once.
-    QTextCursor caret(editor.document()->findBlockByNumber(1));
-    caret.movePosition(QTextCursor::EndOfBlock);
-    editor.setTextCursor(caret);
-    const int caretBefore = caret.position();
-    QTest::keyClick(&editor, Qt::Key_Return);
-    QTest::keyClicks(&editor, QStringLiteral("  _ # oops"));
-    const std::string typed = "define function f\n  beep\n  _ # oops\nend define\n";
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
-    EXPECT_EQ(undoLabelOf(tree), kLabelTyping);
-    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), typed);
+    // The window's own rules: its Windows item checked, nothing to cut without a field.
+    menus->updateEditItems(kCommandScript);
+    EXPECT_EQ(
+        bits({menus->action(kCommandScript)->isChecked(), menus->action(kCommandWords)->isChecked(),
+              menus->action(kCommandCut)->isEnabled()}),
+        "100");
+    EXPECT_EQ(menus->affectMenuItem(kCommandNew, 9), kErrInvalidParameter);
 
-    // Check Script finds it on the third line.
-    window.OnCheckScript();
-    EXPECT_EQ(window.statusText(), "Line 3: Syntax error.");
-    EXPECT_EQ(editor.errorLine(), 2);
-    EXPECT_EQ(editor.textCursor().blockNumber(), 2);
-
-    // Leaving the field ends the run; Undo (the menu's item) restores text and caret.
-    loseFocus(editor);
-    window.menus().action(kCommandUndo)->trigger();
-    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), before);
-    EXPECT_EQ(editor.toPlainText().toStdString(), before);
-    EXPECT_EQ(editor.textCursor().position(), caretBefore);
-    EXPECT_TRUE(sameStateAllowingGrowth(original, captureState(tree)));
-    window.OnCheckScript();
-    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.");
-    window.menus().action(kCommandRedo)->trigger();
-    EXPECT_EQ(cellText(tree, kHeaderRecord, kHdrScriptText), typed);
-    EXPECT_EQ(window.statusText(), "The script is syntactically well-formed.  (checked before "
-                                   "the last change)");
-
-    // A failed check leaves the grammar saveable.
-    window.OnCheckScript();
-    platform.recorder.fileAnswers.push_back(dir.file("saved.rgr"));
-    app->lexicalItemsDialog().OnSaveAs();
-    bool dirty = true;
-    tree.undoStructure().isDirty(dirty);
-    EXPECT_FALSE(dirty);
-}
-
-TEST_F(AppTest, RenamingAndNewCategoriesReachTheEditorsListsAndUndo) {
-    openForAuthoring("categories: X N V\nword dog N: [NP [N dog]]\n");
-    CTree& tree = *app->getCTree();
-    CLexicalItemsDialog& editor = app->lexicalItemsDialog();
-    CCategoriesDialog& dialog = app->categoriesDialog();
-    editor.action(kCommandCategories)->trigger();
-    EXPECT_TRUE(dialog.isVisible());
-    // The spine menu, then whether the word's categories and the node types have X0.
-    const auto lists = [&] {
-        return menuText(editor.xBarMenu()) + " / " +
-               std::to_string(entries(editor.citeCategoryList()).contains("X0")) +
-               std::to_string(entries(editor.nodeTypeList()).contains("X0P"));
-    };
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
-    // New: the editor's category list, node types and X-bar submenu follow at the redraw.
-    dialog.newButton().click();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
-    editor.OnUndo();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X / 00");
-    editor.OnRedo();
-    EXPECT_EQ(lists(), "2001 N | 2002 V | 2003 X | 2004 X0 / 11");
-    EXPECT_EQ(dialog.list().currentItem()->text(), "X0");
-
-    // Renaming N by typing: one step; the word list shows it once the field is left.
-    const DatabaseState before = captureState(tree);
-    dialog.list().setCurrentRow(0);
-    ASSERT_EQ(dialog.nameField().text(), "N");
-    dialog.nameField().selectAll();
-    const std::size_t steps = tree.undoStructure().stepCount();
-    QTest::keyClicks(&dialog.nameField(), QStringLiteral("Noun"));
-    EXPECT_EQ(tree.undoStructure().stepCount(), steps + 1);
-    loseFocus(dialog.nameField());
-    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (Noun)");
-    EXPECT_EQ(lists(), "2001 Noun | 2002 V | 2003 X | 2004 X0 / 11");
-    const DatabaseState renamed = captureState(tree);
-
-    dialog.menus().action(kCommandUndo)->trigger();
-    EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
-    EXPECT_EQ(dialog.nameField().text() + "/" + dialog.nameField().selectedText(), "N/N");
-    EXPECT_EQ(editor.wordList().item(0)->text(), "dog (N)");
-    dialog.menus().action(kCommandRedo)->trigger();
-    EXPECT_TRUE(sameStateAllowingGrowth(renamed, captureState(tree)));
-    EXPECT_EQ(dialog.nameField().text(), "Noun");
-    EXPECT_EQ(dialog.list().currentItem()->text(), "Noun");
+    // Close in another author window hides only that window.
+    other.show();
+    menus->action(kCommandClose)->trigger();
+    EXPECT_FALSE(other.isVisible());
+    EXPECT_EQ(app->getMode(), kModeAuthor);
+    EXPECT_EQ(takeCalls(), "bug: CAuthorMenus::affectMenuItem (invalid parameter)");
 }

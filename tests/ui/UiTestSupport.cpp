@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFocusEvent>
+#include <QImage>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -48,6 +49,81 @@ word the: [DP [D' [D the] [NP]]]
 word sees: [VP [V' [V sees] [DP]]]
 )";
 
+std::vector<int32_t> nodesOf(CTree& tree, int32_t root) {
+    std::vector<int32_t> nodes;
+    for (int32_t node = root; node != 0;) {
+        nodes.push_back(node);
+        if (tree.getNextNode(node, root, node))
+            break;
+    }
+    return nodes;
+}
+
+int32_t findNode(CTree& tree, int32_t root, const std::string& label) {
+    for (int32_t node : nodesOf(tree, root)) {
+        const CRString* text = nullptr;
+        if (!tree.getLabel(node, text) && text && text->str() == label)
+            return node;
+    }
+    return 0;
+}
+
+std::vector<std::string> stateOf(CTree& tree, bool withPositions) {
+    // Written outside the undo history: sorters, selection and offending marks, layout results
+    // and, in the lexicon, positions.
+    const auto direct = [withPositions](int32_t attribute) {
+        return attribute == kAttrCategorySorter || attribute == kAttrSelected ||
+               attribute == kAttrOffending ||
+               (attribute >= kAttrSortLeft && attribute <= kAttrSecondSortParent) ||
+               (attribute >= kAttrDirty && attribute <= kAttrCumulativeRectBottom &&
+                !(withPositions && (attribute == kAttrAbsoluteH || attribute == kAttrAbsoluteV)));
+    };
+    std::vector<std::string> cells;
+    for (int32_t record = 1; record <= tree.recordCount(); ++record) {
+        const int32_t type = tree.tablet().cell(record, kAttrType);
+        if (record != kHeaderRecord && (type < kRecordNode || type > kRecordFeature))
+            continue;
+        for (int32_t attribute = 1; attribute <= tree.attributeCount(); ++attribute) {
+            const int32_t value = tree.tablet().cell(record, attribute);
+            // The free list's head moves with the table's growth, which is not undone.
+            if (value != 0 &&
+                (record == kHeaderRecord ? attribute != kHdrFirstUnusedRecord : !direct(attribute)))
+                cells.push_back(std::to_string(record) + "." + std::to_string(attribute) + "=" +
+                                (isStringAttribute(attribute)
+                                     ? '"' + cellText(tree, record, attribute) + '"'
+                                     : std::to_string(value)));
+        }
+    }
+    return cells;
+}
+
+bool isDirty(CTree& tree) {
+    bool dirty = false;
+    EXPECT_EQ(tree.undoStructure().isDirty(dirty), kNoErr);
+    return dirty;
+}
+
+int32_t undoLabelOf(CTree& tree) {
+    int32_t label = -1;
+    tree.undoStructure().currentUndoLabel(label);
+    return label;
+}
+
+std::string bits(std::initializer_list<bool> flags) {
+    std::string text;
+    for (bool flag : flags)
+        text += flag ? '1' : '0';
+    return text;
+}
+
+bool hasInk(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) == 255 && qGray(image.pixel(x, y)) < 100)
+                return true;
+    return false;
+}
+
 void loseFocus(QWidget& field) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(&field, &out);
@@ -79,16 +155,13 @@ AppTest::~AppTest() {
     CFileDescriptor::failNthWriteFromNow(0);
 }
 
-void AppTest::setPreference(const char* name, const QVariant& value) {
+QVariant AppTest::preference(const char* name, const QVariant& newValue) {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ramex"),
                        QStringLiteral("Ramex"));
-    settings.setValue(QStringLiteral("Prefs Format 1/") + QLatin1String(name), value);
-}
-
-QVariant AppTest::preference(const char* name) {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ramex"),
-                       QStringLiteral("Ramex"));
-    return settings.value(QStringLiteral("Prefs Format 1/") + QLatin1String(name));
+    const QString key = QStringLiteral("Prefs Format 1/") + QLatin1String(name);
+    if (newValue.isValid())
+        settings.setValue(key, newValue);
+    return settings.value(key);
 }
 
 std::string AppTest::buildFile(const std::string& name, const std::string& text) {
@@ -132,7 +205,7 @@ void AppTest::paint() {
 }
 
 void AppTest::startWithNewDocument(const std::string& grammar) {
-    setPreference("Current Grammar", QString::fromStdString(grammar));
+    preference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
     app->mainWindow().OnNew();
     ASSERT_EQ(app->getMode(), kModeOpeningDocument);
@@ -142,12 +215,18 @@ void AppTest::startWithNewDocument(const std::string& grammar) {
 
 void AppTest::openForAuthoring(const std::string& grammarText) {
     const std::string grammar = buildFile("g.rgr", grammarText);
-    setPreference("Privileges", 1);
-    setPreference("Current Grammar", QString::fromStdString(grammar));
+    preference("Privileges", 1);
+    preference("Current Grammar", QString::fromStdString(grammar));
     ASSERT_TRUE(start());
     app->mainWindow().OnOpenCurrentGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
     platform.recorder.clear();
+}
+
+std::string AppTest::appState() {
+    return std::to_string(app->getMode()) + " " +
+           bits({app->getFileExistsOnlyInMemory(), app->getCTree() != nullptr, app->getPrivileges(),
+                 app->haveCurrentlySelectedGrammar()});
 }
 
 std::string AppTest::takeCalls() {
@@ -170,15 +249,10 @@ std::string AppTest::takeCalls() {
 }
 
 void EditorTest::openGrammar(const std::string& text) {
-    if (text.empty()) {
-        ASSERT_TRUE(start());
-        editor().handleNewGrammar();
-    } else {
-        const std::string path = buildFile("grammar.rgr", text);
-        setPreference("Current Grammar", QString::fromStdString(path));
-        ASSERT_TRUE(start());
-        editor().handleOpenCurrentGrammar();
-    }
+    if (!text.empty())
+        return openForAuthoring(text);
+    ASSERT_TRUE(start());
+    editor().handleNewGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
 }
 
@@ -188,17 +262,6 @@ int32_t EditorTest::word(const std::string& cited) {
     for (int32_t i = 1; i <= (*words)[0]; ++i)
         if (cellText(tree(), (*words)[i], kAttrCitationForm) == cited)
             return (*words)[i];
-    return 0;
-}
-
-int32_t EditorTest::node(const std::string& label) {
-    const int32_t root = editor().currentlySelectedWord();
-    for (int32_t n = root; n != 0;) {
-        if (cellText(tree(), n, kAttrLabel) == label)
-            return n;
-        if (tree().getNextNode(n, root, n))
-            return 0;
-    }
     return 0;
 }
 
@@ -212,46 +275,6 @@ std::string EditorTest::shown() {
     const int32_t node = editor().currentlySelectedNode();
     text += " / " + (word ? describeTree(tree(), word) : "-");
     return text + " / " + (node ? cellText(tree(), node, kAttrLabel) : "-");
-}
-
-namespace {
-
-// Cells written directly, outside the undo history: selection and offending marks, sorters,
-// layout results and positions.
-bool writtenDirectly(int32_t attribute) {
-    return attribute == kAttrCategorySorter || attribute == kAttrSelected ||
-           attribute == kAttrOffending ||
-           (attribute >= kAttrSortLeft && attribute <= kAttrSecondSortParent) ||
-           (attribute >= kAttrDirty && attribute <= kAttrCumulativeRectBottom);
-}
-
-} // namespace
-
-std::vector<std::string> EditorTest::snapshot() {
-    std::vector<std::string> cells;
-    for (int32_t record = 1; record <= tree().recordCount(); ++record) {
-        int32_t type = 0;
-        tree().getValue(record, kAttrType, type);
-        if (record != kHeaderRecord && type != kRecordNode && type != kRecordCategory &&
-            type != kRecordFeature)
-            continue;
-        for (int32_t attribute = 1; attribute <= tree().attributeCount(); ++attribute) {
-            // The free list's head moves with the table's growth, which is not undone.
-            if ((record == kHeaderRecord && attribute == kHdrFirstUnusedRecord) ||
-                (record != kHeaderRecord && writtenDirectly(attribute)))
-                continue;
-            int32_t value = 0;
-            tree().getValue(record, attribute, value);
-            if (value == 0)
-                continue;
-            const std::string shownValue = isStringAttribute(attribute)
-                                               ? '"' + cellText(tree(), record, attribute) + '"'
-                                               : std::to_string(value);
-            cells.push_back(std::to_string(record) + "." + std::to_string(attribute) + "=" +
-                            shownValue);
-        }
-    }
-    return cells;
 }
 
 void EditorTest::expectStep(const std::function<void()>& action, const std::string& shownAfter,
@@ -278,12 +301,6 @@ void CanvasTest::openWith(const std::string& grammarText) {
     startWithNewDocument(buildFile("test.rgr", grammarText));
     app->mainWindow().resize(1000, 700);
     QApplication::processEvents();
-}
-
-void CanvasTest::openEnglishSample() {
-    const std::string text = readTextFile(std::string(RAMEX_SAMPLES_DIR) + "/english.rgt");
-    ASSERT_FALSE(text.empty());
-    openWith(text);
 }
 
 void CanvasTest::chooseWord(const std::string& category, const std::string& word) {
@@ -353,17 +370,6 @@ std::vector<int32_t> CanvasTest::workAreaRoots() {
     return roots;
 }
 
-int32_t CanvasTest::findNode(int32_t root, const std::string& label) {
-    for (int32_t node = root; node != 0;) {
-        const CRString* text = nullptr;
-        if (!tree().getLabel(node, text) && text && text->str() == label)
-            return node;
-        if (tree().getNextNode(node, root, node))
-            return 0;
-    }
-    return 0;
-}
-
 int32_t CanvasTest::lastDaughter(int32_t root, const std::string& motherLabel) {
     int32_t daughter = 0;
     EXPECT_EQ(tree().getRightmostDaughter(findNode(root, motherLabel), daughter), kNoErr);
@@ -404,33 +410,11 @@ std::string CanvasTest::scene() {
 std::vector<RRect> CanvasTest::layoutOf(int32_t root) {
     settle();
     std::vector<RRect> boxes;
-    for (int32_t node = root; node != 0;) {
+    for (int32_t node : nodesOf(tree(), root)) {
         boxes.emplace_back();
         EXPECT_EQ(tree().getNodeRect(node, boxes.back()), kNoErr);
-        if (tree().getNextNode(node, root, node))
-            break;
     }
     return boxes;
-}
-
-DatabaseState CanvasTest::documentState() {
-    DatabaseState state = captureState(tree());
-    for (int32_t record = kHeaderRecord + 1; record <= state.records; ++record)
-        for (int32_t attribute :
-             {kAttrSelected, kAttrDirty, kAttrRelativeH, kAttrRelativeV, kAttrFishSpine,
-              kAttrXOffset, kAttrFishSpineDepth, kAttrNodeRectLeft, kAttrNodeRectTop,
-              kAttrNodeRectRight, kAttrNodeRectBottom, kAttrCumulativeRectLeft,
-              kAttrCumulativeRectTop, kAttrCumulativeRectRight, kAttrCumulativeRectBottom})
-            if (attribute <= state.attributes)
-                state.cells[static_cast<std::size_t>((record - 1) * state.attributes + attribute -
-                                                     1)] = 0;
-    return state;
-}
-
-int32_t CanvasTest::undoLabel() {
-    int32_t label = 0;
-    tree().undoStructure().currentUndoLabel(label);
-    return label;
 }
 
 void CanvasTest::drag(const QPoint& from, const QPoint& to) {

@@ -22,10 +22,12 @@
 #include <QVariant>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
+class QImage;
 class QMenu;
 class QWidget;
 
@@ -35,6 +37,21 @@ extern const char* const kTestGrammarText;
 // A grammar without hooks: the canvas's built-in rules for dragging and landing apply.
 extern const char* const kPlainGrammarText;
 
+// The subtree's nodes in pre-order.
+std::vector<int32_t> nodesOf(CTree& tree, int32_t root);
+// The subtree's first node in pre-order with this label; 0 when none.
+int32_t findNode(CTree& tree, int32_t root, const std::string& label);
+// Every cell a user's change can reach, string cells by their text, zeros left out (the
+// table's growth is not undone); positions only when asked for.
+std::vector<std::string> stateOf(CTree& tree, bool withPositions);
+
+bool isDirty(CTree& tree);
+// The label of the step Undo would take back; -1 when none.
+int32_t undoLabelOf(CTree& tree);
+// "1" or "0" for each flag: several yes-or-no states in one check.
+std::string bits(std::initializer_list<bool> flags);
+// Whether some pixel is opaque and dark.
+bool hasInk(const QImage& image);
 // Ends a typing run the way leaving a field does.
 void loseFocus(QWidget& field);
 // A menu's items, " | " between them: "id text key", "-" for a separator.
@@ -61,9 +78,8 @@ protected:
         EXPECT_EQ(platform.recorder.bugReports(), std::vector<std::string>());
     }
 
-    // Writes a preference before the application starts.
-    void setPreference(const char* name, const QVariant& value);
-    QVariant preference(const char* name);
+    // A preference, first written when a value is given (before the application starts).
+    QVariant preference(const char* name, const QVariant& newValue = QVariant());
     // Builds the text form into a file; returns its path.
     std::string buildFile(const std::string& name, const std::string& text);
     // Starts the application with the main window shown, and lets it paint unless not.
@@ -75,6 +91,9 @@ protected:
     // The grammar becomes the current one and opens in mode 6; the recorder is cleared.
     void openForAuthoring(const std::string& grammarText);
 
+    // The mode, then 1 or 0 for: the file exists only in memory, a tree is open, author
+    // privileges, a current grammar: "4 1101".
+    std::string appState();
     // Every request recorded since the last clear, " | " between them ("msg[title]: text",
     // "bug: text", "beep", "ask: prompt", "file: name", "print: document"), and clears them.
     std::string takeCalls();
@@ -95,12 +114,13 @@ protected:
     // The word of the list whose citation form is `cited`; 0 when none.
     int32_t word(const std::string& cited);
     // The node of the selected word's tree labelled `label`, in pre-order; 0 when none.
-    int32_t node(const std::string& label);
+    int32_t node(const std::string& label) {
+        return findNode(tree(), editor().currentlySelectedWord(), label);
+    }
     // What the editor shows: the word list with the current entry starred, the selected
     // word's tree and the selected node's label: "dog (N)*, the (A) / NP(N(dog)) / N".
     std::string shown();
-    // Every cell a user's change can reach, string cells by their text.
-    std::vector<std::string> snapshot();
+    std::vector<std::string> snapshot() { return stateOf(tree(), false); }
     // Runs the action as one step, checks what the editor shows then, and undoes and redoes
     // it, comparing the whole database and what is shown each time; undo shows what was
     // shown before unless `shownAfterUndo` says otherwise.
@@ -115,7 +135,6 @@ class CanvasTest : public AppTest {
 protected:
     // Builds the grammar text into a file and opens a new document from it.
     void openWith(const std::string& grammarText);
-    void openEnglishSample();
 
     CRamexWindow& window() { return app->mainWindow(); }
     CTreeCanvas& canvas() { return window().canvas(); }
@@ -137,8 +156,9 @@ protected:
     std::vector<int32_t> workAreaRoots();
     // Paints the canvas now, so that node boxes are where the user sees them.
     void settle();
-    // The first node of the subtree, in pre-order, with this label; 0 when none.
-    int32_t findNode(int32_t root, const std::string& label);
+    int32_t findNode(int32_t root, const std::string& label) {
+        return ::findNode(tree(), root, label);
+    }
     int32_t lastDaughter(int32_t root, const std::string& motherLabel);
     // The client point at the centre of a node's box, or halfway down its left edge.
     QPoint centreOf(int32_t node, bool onLeftEdge = false);
@@ -153,9 +173,9 @@ protected:
         return tree().tablet().cell(record, attribute);
     }
     // The document as a user sees it: every cell but those layout and highlighting write.
-    DatabaseState documentState();
+    std::vector<std::string> documentState() { return stateOf(tree(), true); }
     std::size_t undoSteps() { return tree().undoStructure().stepCount(); }
-    int32_t undoLabel();
+    int32_t undoLabel() { return undoLabelOf(tree()); }
 
     void press(const QPoint& at) { QTest::mousePress(canvas().viewport(), Qt::LeftButton, {}, at); }
     void moveTo(const QPoint& at) { QTest::mouseMove(canvas().viewport(), at); }
@@ -165,5 +185,4 @@ protected:
     void click(const QPoint& at) { press(at), release(at); }
     // Presses, moves, paints and releases.
     void drag(const QPoint& from, const QPoint& to);
-    std::vector<std::string> bugTexts() const { return platform.recorder.bugReports(); }
 };
