@@ -203,12 +203,7 @@ TEST(ScriptCompile, EachScriptGivesItsExpectedCodeAndLine) {
                                       {"\"# not a comment\"", false},
                                       {"\r\n", false}})
         EXPECT_EQ(CScriptScanner::isBlankScript(text), blank) << text;
-    // The script window's messages.
-    EXPECT_STREQ(compileErrorText(1), "Syntax error.");
-    EXPECT_STREQ(compileErrorText(6),
-                 "Bad parameter list.  Check to see if a symbol is repeated in "
-                 "the list.  \nThere may also be a mismatching forward "
-                 "definition.");
+    // The script window's messages; others are checked as check-script prints them.
     EXPECT_STREQ(compileErrorText(13), "A comma is missing.");
     EXPECT_EQ(std::string(compileErrorText(0)) + compileErrorText(22), "");
     for (int32_t code = 1; code <= kHighestCompileError; ++code)

@@ -274,11 +274,6 @@ TEST_F(Natives, TheDispatcherRunsEveryNumberOfTheTableAndOnlyThose) {
     // Outside a native the report names none.
     script().reportRunTimeError(CMiddleInterface::kRunTimeInvalidColor);
     EXPECT_EQ(take(), "E /: Invalid color");
-    // The whole text of one, as the harness reads it.
-    EXPECT_EQ(CMiddleInterface::composeRunTimeErrorMessage(CMiddleInterface::kRunTimeInvalidColor,
-                                                           "raise", "set-color"),
-              "A run time error occurred in the user function \"raise\" while calling native "
-              "function \"set-color\".\r\nError Message: Invalid color");
 }
 
 TEST_F(Natives, EveryNodeArgumentIsCheckedAndARefusedNativeChangesNothing) {
