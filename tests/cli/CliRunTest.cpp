@@ -29,9 +29,6 @@ end define
 define function check
  mother(0)
 end define
-define function is-dragging-allowed(n)
- return n = 5
-end define
 debug
 )";
 
@@ -41,17 +38,13 @@ TEST(CliRun, PrintsTheRequestsOfMenuCommandsAndHooks) {
     TempDir dir;
     const std::string file = documentWith(dir, kScript);
     writeTextFile(dir.file("answers.txt"), "Ann\r\n");
-    const std::string hook = "hook is-dragging-allowed: exists=1 answer=";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--call", "mark"}, "message: visited 5\nalert: done\noffending:\ndirty: 1\n"},
         {{"--call", "greet", "--answers", dir.file("answers.txt")},
          "ask: Name?\nmessage: hello Ann\nask: Other?\nmessage: and \noffending:\ndirty: 0\n"},
         {{"--call", "check"},
          "run-time error: A run time error occurred in the user function \"check\" while calling "
          "native function \"mother\".\\nError Message: Invalid node argument\noffending:\ndirty: "
          "0\n"},
-        {{"--hook", "is-dragging-allowed", "--args", "5"}, hook + "1\noffending:\ndirty: 0\n"},
-        {{"--hook", "is-dragging-allowed", "--args", "4,2"}, hook + "0\noffending:\ndirty: 0\n"},
         {{"--hook", "close"}, "hook close: exists=0 answer=0\noffending:\ndirty: 0\n"},
     };
     for (const auto& [words, out] : cases) {
@@ -75,10 +68,6 @@ TEST(CliRun, PrintsTheRequestsOfMenuCommandsAndHooks) {
     EXPECT_EQ(undone.out, "message: visited 5\nalert: done\noffending:\ndirty: 1\n");
     EXPECT_NE(cli({"export", output}).out.find("tree: [S [NP dog] [VP barks]]"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(output + ".partial"));
-    // The script of a shared grammar: "agree" takes a node; run as a menu command it gets none,
-    // so its feature assignment abandons it without changing anything.
-    EXPECT_EQ(cli({"run", testDataFile("xbar.rgt"), "--call", "agree"}).out,
-              "offending:\ndirty: 0\n");
 }
 
 TEST(CliRun, RefusesBadInputWithoutWritingOutput) {
