@@ -323,14 +323,11 @@ TEST_P(SampleGrammars, BuildCompileCheckClearExplainAndJudgeTheCorpus) {
     const std::string source = samplePath(std::string(sample.name) + ".rgt");
     TempDir dir;
     const std::string grammar = dir.file(std::string(sample.name) + ".rgr");
-    EXPECT_EQ(cli({"check-script", source}).out, "ok\n");
     ASSERT_EQ(cli({"build", source, "-o", grammar}).status, kExitSuccess);
     // The built grammar keeps the script that compiled from the text.
     EXPECT_EQ(cli({"check-script", grammar}).out, "ok\n");
     const std::string info = cli({"info", grammar}).out;
     EXPECT_GE(std::stoi(info.substr(info.find("\nwords: ") + 8)), sample.minimumWords) << info;
-    EXPECT_NE(info.find("\nwork-area trees: 0\nscript: "), std::string::npos) << info;
-    EXPECT_NE(info.find(" lines, compiles\n"), std::string::npos) << info;
 
     const CSampleDocument document(dir, std::string(sample.name) + ".rgt", sample.wrongTree);
     const CommandResult checked =
