@@ -11,7 +11,8 @@ TEST(CliCheckScript, PrintsOkOrTheFirstErrorForEveryKindOfFile) {
     };
     const Case cases[] = {
         {"good.rsc", "define function f(a)\n  return a * 2\nend define\n", "ok\n"},
-        {"bad.rsc", "define function f\n  return 1\n  return zz\nend define\n",
+        // The first error counts, on the line it was found.
+        {"bad.rsc", "define function f\n  return 1\n  return zz\n  return yy(\nend define\n",
          "3: Undefined symbol.\n"},
         // Windows line ends count once.
         {"crlf.txt", "define function f(a, b) forward\r\ndefine function f(b, a)\r\nend define\r\n",
