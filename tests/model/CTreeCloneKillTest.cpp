@@ -55,29 +55,6 @@ RErr killRecursively(CTree& tree, int32_t node) {
     return tree.discardRecord(node);
 }
 
-class CTreeCloneKill : public ModelFixture {
-protected:
-    // Gives a word root its citation form, category and the three nodes it names.
-    void makeWord(int32_t root, int32_t mainTerminal, int32_t foot, int32_t lowest) {
-        const CRString citation("dog", 1);
-        step([&] {
-            return firstError({tree.setCitationForm(root, &citation), tree.setWordCategory(root, 3),
-                               tree.setMainTerminalNode(root, mainTerminal),
-                               tree.setFootNode(root, foot),
-                               tree.setLowestXBarSpineNode(root, lowest)});
-        });
-    }
-    int32_t deleted(int32_t n) {
-        int32_t root = -1;
-        undoable([&] { return tree.deleteNode(n, root); });
-        return root;
-    }
-    // The nodes a root names: main terminal, foot, lowest spine node.
-    std::string named(int32_t root) const {
-        return row(root, {kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode});
-    }
-};
-
 } // namespace
 
 TEST(CTreeCalls, DeletingKillingAndCloningNodes) {
@@ -114,7 +91,7 @@ TEST(CTreeCalls, DeletingKillingAndCloningNodes) {
     });
 }
 
-TEST_F(CTreeCloneKill, ANodeCopyHasEveryCellButItsOwnFishSpine) {
+TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     const int32_t s = buildDocument(tree, "S(A B)", nodes, "A", "A");
     const int32_t a = node("A");
     step([&] {
@@ -194,49 +171,39 @@ TEST(CTreeCloneKillOrder, SameRecordsInTheSameOrderAsARecursion) {
     EXPECT_EQ(platform.recorder.bugReports(), RReports{});
 }
 
-TEST_F(CTreeCloneKill, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
-    // A root with one daughter hands the whole word to it, but no name of itself.
-    const int32_t w = build("W(N(n M))");
-    const int32_t other = build("O");
-    const int32_t n = node("N");
-    makeWord(w, node("n"), node("M"), n);
-    EXPECT_EQ(deleted(w), n);
-    EXPECT_EQ(text(n, kAttrCitationForm), "dog");
-    EXPECT_EQ(row(n, {kAttrMother, kAttrNextRoot, kAttrWordCategory, kAttrDirty}) + " " + named(n),
-              joined(std::vector{0, other, 3, 1, node("n"), node("M"), n}));
-    const int32_t x = build("X(Y(y))");
-    makeWord(x, node("y"), 0, x);
-    EXPECT_EQ(deleted(x), node("Y"));
-    EXPECT_EQ(named(node("Y")), std::to_string(node("y")) + " 0 0");
-    // A deleted lowest spine node gives way to its mother; a main terminal or foot is forgotten.
-    const int32_t v = build("W(V1(V0(v)))");
-    makeWord(v, node("v"), 0, node("V0"));
-    EXPECT_EQ(deleted(node("V0")), v);
-    EXPECT_EQ(cell(v, kAttrLowestXBarSpineNode), node("V1"));
-    const int32_t f = build("F(N(n) Ft)");
-    makeWord(f, node("n"), node("Ft"), 0);
-    deleted(node("n"));
-    EXPECT_EQ(named(f), "0 " + std::to_string(node("Ft")) + " 0");
-    deleted(node("Ft"));
-    EXPECT_EQ(named(f), "0 0 0");
-    // A killed subtree is forgotten by every root that names one of its nodes.
-    const int32_t k = build("K(N(n) F(f))");
-    const int32_t o = build("O(o)");
-    step([&] {
-        return firstError({tree.setMainTerminalNode(k, node("n")), tree.setFootNode(k, node("f")),
-                           tree.setLowestXBarSpineNode(k, node("N")),
-                           tree.setMainTerminalNode(o, node("n"))});
+TEST(CTreeCalls, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
+    expectCalls({
+        // A root with one daughter hands the whole word to it, but no name of itself.
+        {"W(N(n M)); O; .setCitation W 'dog; .setWordCategory W 3; .setMainTerminal W n; "
+         ".setFoot W M; .setLowestSpine W N",
+         "deleteNode W ? citation N; wordCategory N; mainTerminal N; foot N; lowestSpine N; "
+         "cell N dirty; nextRoot N",
+         "N(n M) | O =dog 3 n M N 1 O"},
+        {"X(Y(y)); .setMainTerminal X y; .setLowestSpine X X",
+         "deleteNode X ? mainTerminal Y; foot Y; lowestSpine Y", "Y(y) =y 0 0"},
+        // A deleted lowest spine node gives way to its mother; a main terminal or foot is
+        // forgotten.
+        {"W(V1(V0(v))); .setMainTerminal W v; .setLowestSpine W V0",
+         "deleteNode V0 ? lowestSpine W; mainTerminal W", "W(V1(v)) =V1 v"},
+        {"F(N(n) Ft); .setMainTerminal F n; .setFoot F Ft", "deleteNode n ? mainTerminal F; foot F",
+         "F(N Ft) =0 Ft"},
+        {"F(N(n) Ft); .setMainTerminal F n; .setFoot F Ft",
+         "deleteNode Ft ? mainTerminal F; foot F", "F(N(n)) =n 0"},
+        // A killed subtree is forgotten by every root that names one of its nodes.
+        {"K(N(n) F(f)); O(o); .setMainTerminal K n; .setFoot K f; .setLowestSpine K N; "
+         ".setMainTerminal O n",
+         "kill N ? mainTerminal K; foot K; lowestSpine K; mainTerminal O",
+         "O(o) | K(F(f)) =0 f 0 0"},
     });
-    undoable([&] { return tree.killRootNode(node("N")); });
-    EXPECT_EQ(named(k) + " " + named(o), "0 " + std::to_string(node("f")) + " 0 0 0 0");
+}
 
-    // Killing marks the tree for layout, also by undo, which gives back the fish spines.
+TEST_F(ModelFixture, KillingMarksTheTreeForLayoutAlsoByUndo) {
     const int32_t s = build("S(A D)"), t = build("T(E)");
     marksForLayout({s}, [&] { return tree.killRootNode(node("D")); });
     poke(t, kAttrDirty, 0);
     step([&] { return tree.killRootNode(t); });
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(cell(t, kAttrDirty), 1);
-    EXPECT_NE(tree.fishSpine(node("E")), nullptr);
+    EXPECT_NE(tree.fishSpine(node("E")), nullptr); // undo gives back the fish spines
     EXPECT_EQ(reports(), RReports{});
 }
