@@ -14,7 +14,10 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"color", kAttrColor},         {"dirty", kAttrDirty},
         {"style", kAttrTextStyle},     {"selected", kAttrSelected},
         {"category", kAttrCategory},   {"projection", kAttrProjection},
-        {"subscript", kAttrSubscript}, {"previousRoot", kAttrPreviousRoot}};
+        {"subscript", kAttrSubscript}, {"previousRoot", kAttrPreviousRoot},
+        {"mother", kAttrMother},       {"relH", kAttrRelativeH},
+        {"relV", kAttrRelativeV},      {"absH", kAttrAbsoluteH},
+        {"absV", kAttrAbsoluteV},      {"footNode", kAttrFootNode}};
     std::istringstream words(call);
     std::string name, word;
     words >> name;
@@ -27,7 +30,7 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
             n.push_back(nodes.count(word)        ? nodes.at(word)
                         : attributes.count(word) ? attributes.at(word)
                                                  : std::stoi(word));
-    n.resize(2, 0);
+    n.resize(3, 0);
     const int32_t a = n[0], b = n[1];
     const CRString* t = text.get();
     const auto label = [&](int32_t value) {
@@ -121,6 +124,18 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"label", getText(&CTree::getLabel)},
         {"subscript", getText(&CTree::getSubscript)},
         {"citation", getText(&CTree::getCitationForm)},
+        {"setSelected", [&] { return tree.setSelectedValue(a, b); }},
+        {"poke", [&] { return tree.tablet().setValue(a, b, n[2]); }}, // layout's own writes
+        {"newFeature", [&] { return number(tree.newName(kRecordFeature, value)); }},
+        {"assign", [&] { return tree.attributeAssignment(a, b, t); }},
+        {"text", [&] { return string(tree.getAnyString(a, b, found)); }},
+        {"canUnify", [&] { return boolean(tree.canUnify(a, b, yes)); }},
+        {"unify", [&] { return tree.unify(a, b); }},
+        {"copyFeatures", [&] { return tree.copyFeatures(a, b); }},
+        {"setLabel", [&] { return tree.setNodeLabel(a, *t); }},
+        {"setCategory", [&] { return tree.setNodeCategory(a, b); }},
+        {"setProjection", [&] { return tree.setNodeProjection(a, b); }},
+        {"autoLabel", [&] { return tree.autoNodeLabel(a); }},
         {"spine", [&] { return number((value = tree.fishSpine(a) != nullptr, kNoErr)); }},
         {"cell", [&] { return number((value = tree.tablet().cell(a, b), kNoErr)); }},
     };
