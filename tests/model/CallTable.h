@@ -11,13 +11,26 @@
 inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
                     const std::string& call, std::string& answer) {
     static const std::map<std::string, int32_t> attributes = {
-        {"color", kAttrColor},         {"dirty", kAttrDirty},
-        {"style", kAttrTextStyle},     {"selected", kAttrSelected},
-        {"category", kAttrCategory},   {"projection", kAttrProjection},
-        {"subscript", kAttrSubscript}, {"previousRoot", kAttrPreviousRoot},
-        {"mother", kAttrMother},       {"relH", kAttrRelativeH},
-        {"relV", kAttrRelativeV},      {"absH", kAttrAbsoluteH},
-        {"absV", kAttrAbsoluteV},      {"footNode", kAttrFootNode}};
+        {"color", kAttrColor},
+        {"dirty", kAttrDirty},
+        {"style", kAttrTextStyle},
+        {"selected", kAttrSelected},
+        {"category", kAttrCategory},
+        {"projection", kAttrProjection},
+        {"subscript", kAttrSubscript},
+        {"previousRoot", kAttrPreviousRoot},
+        {"mother", kAttrMother},
+        {"relH", kAttrRelativeH},
+        {"relV", kAttrRelativeV},
+        {"absH", kAttrAbsoluteH},
+        {"absV", kAttrAbsoluteV},
+        {"footNode", kAttrFootNode},
+        {"nextWord", kAttrNextWordInCategory},
+        {"sortParent", kAttrSortParent},
+        {"nextSister", kAttrNextSister},
+        {"wordCounter", kHdrWordNameCounter},
+        {"categoryCounter", kHdrCategoryNameCounter},
+        {"featureCounter", kHdrFeatureNameCounter}};
     std::istringstream words(call);
     std::string name, word;
     words >> name;
@@ -62,7 +75,61 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
     const auto getText = [&](RText getter) {
         return [&, getter] { return string((tree.*getter)(a, found)); };
     };
+    // The names of a list in order, or of each slot's feature ("-" for none), joined by commas.
+    const auto names = [&] {
+        RErr err = tree.getFirstName(a, value);
+        for (int guard = 0; value != 0 && !err && guard < 100; ++guard) {
+            err = firstError({tree.getNameString(value, found), tree.getNextName(value, value)});
+            answer += (answer.empty() ? "" : ",") + str(found);
+        }
+        return err;
+    };
+    const auto owners = [&] {
+        RErr err = kNoErr;
+        for (int32_t slot = kFirstFeatureSlot; slot <= tree.attributeCount() && !err; ++slot) {
+            err = tree.convertAttributeIndexToFeatureRecord(slot, value);
+            if (!err && value != 0)
+                err = tree.getNameString(value, found);
+            answer += (answer.empty() ? "" : ",") + (value ? str(found) : "-");
+        }
+        return err;
+    };
+    const auto sorted = [&] {
+        std::vector<int32_t> array;
+        const RErr err = tree.getSortedList(a, array);
+        for (const int32_t record : array)
+            answer += (answer.empty() ? "" : ",") + label(record);
+        return err;
+    };
     const std::map<std::string, std::function<RErr()>> calls = {
+        {"names", names},
+        {"owners", owners},
+        {"sorted", sorted},
+        {"newName",
+         [&] {
+             return number(
+                 firstError({tree.newName(a, value), t ? tree.setMainString(value, *t) : kNoErr}));
+         }},
+        {"removeName", [&] { return tree.removeName(a); }},
+        {"makeName", [&] { return tree.makeArbitraryName(a); }},
+        {"name", getText(&CTree::getNameString)},
+        {"firstName", [&] { return number(tree.getFirstName(a, value)); }},
+        {"nextName", [&] { return number(tree.getNextName(a, value)); }},
+        {"blessed", [&] { return number(tree.getBlessedCategory(value)); }},
+        {"type", [&] { return number(tree.getRecordType(a, value)); }},
+        {"freeList", [&] { return number(tree.getRootOfList(kHdrFirstUnusedRecord, value)); }},
+        {"slotOf", [&] { return number(tree.convertToAttributeIndex(a, value)); }},
+        {"featureOf", [&] { return number(tree.convertAttributeIndexToFeatureRecord(a, value)); }},
+        {"value", [&] { return string(tree.getAuthorFeatureValue(a, b, found)); }},
+        {"deallocate", [&] { return tree.deallocateAttribute(a); }},
+        {"zeroOut", [&] { return tree.zeroOutAttribute(a); }},
+        {"data", [&] { return tree.dataTask(a, b, n[2]); }},
+        {"categoryOf", [&] { return number(tree.convertCategoryLabelToIndex(*t, value)); }},
+        {"isCategory", [&] { return boolean(tree.validateCategory(a, yes)); }},
+        {"checkCategory", [&] { return tree.validateCategoryWithError(a); }},
+        {"inUse", [&] { return boolean(tree.categoryIsInUse(a, yes)); }},
+        {"firstWord", [&] { return number(tree.getFirstWordInCategory(a, value)); }},
+        {"nextWord", get(&CTree::getNextWordInCategory)},
         {"attachLeft", [&] { return tree.attachDaughterToLeft(a, b); }},
         {"attachRight", [&] { return tree.attachDaughterToRight(a, b); }},
         {"detach", [&] { return tree.detach(a); }},
@@ -139,7 +206,9 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"spine", [&] { return number((value = tree.fishSpine(a) != nullptr, kNoErr)); }},
         {"cell", [&] { return number((value = tree.tablet().cell(a, b), kNoErr)); }},
     };
-    return calls.at(name)();
+    const auto entry = calls.find(name);
+    EXPECT_NE(entry, calls.end()) << "no call " << name;
+    return entry == calls.end() ? kErrGeneral : entry->second();
 }
 
 // A report as "function" for an invalid parameter of a CTree function, otherwise whole.
