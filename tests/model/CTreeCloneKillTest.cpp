@@ -105,7 +105,7 @@ TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     tree.setSelectedValue(a, 1);
     poke(a, kAttrFishSpineDepth, 5); // as layout leaves it
     int32_t copy = 0;
-    undoable([&] { return tree.cloneNode(a, copy); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneNode(a, copy); });
     ASSERT_NE(copy, 0);
     for (int32_t attribute = 1; attribute <= tree.attributeCount(); ++attribute) {
         if (attribute == kAttrFishSpine || attribute == kAttrFishSpineDepth)

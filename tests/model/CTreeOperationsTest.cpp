@@ -201,7 +201,7 @@ TEST_F(CTreeOperations, LabelsMarkTheTreeAndIndicesRunOn) {
     std::string letters;
     for (int32_t i = 0; i < 20; ++i) {
         std::unique_ptr<CRString> index;
-        undoable([&] { return tree.newIndex(index); });
+        expectStepUndoesAndRedoes(tree, [&] { return tree.newIndex(index); });
         letters += index->str();
     }
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
