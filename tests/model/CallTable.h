@@ -30,7 +30,9 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"nextSister", kAttrNextSister},
         {"wordCounter", kHdrWordNameCounter},
         {"categoryCounter", kHdrCategoryNameCounter},
-        {"featureCounter", kHdrFeatureNameCounter}};
+        {"featureCounter", kHdrFeatureNameCounter},
+        {"isMainTerminal", kAttrIsMainTerminal},
+    };
     std::istringstream words(call);
     std::string name, word;
     words >> name;
@@ -99,6 +101,11 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         const RErr err = tree.getSortedList(a, array);
         for (const int32_t record : array)
             answer += (answer.empty() ? "" : ",") + label(record);
+        return err;
+    };
+    std::unique_ptr<CRString> made;
+    const auto terminals = [&](RErr err) {
+        answer = "[" + str(made.get()) + "]";
         return err;
     };
     const std::map<std::string, std::function<RErr()>> calls = {
@@ -203,6 +210,27 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"setCategory", [&] { return tree.setNodeCategory(a, b); }},
         {"setProjection", [&] { return tree.setNodeProjection(a, b); }},
         {"autoLabel", [&] { return tree.autoNodeLabel(a); }},
+        {"kind",
+         [&] {
+             return firstError(
+                 {tree.dataTask(a, kAttrCategory, b), tree.dataTask(a, kAttrProjection, n[2])});
+         }},
+        {"stray", // a node that names its mother without being one of her daughters
+         [&] {
+             return firstError(
+                 {tree.newRecord(value, kRecordNode), tree.dataTask(value, kAttrMother, a)});
+         }},
+        {"search", [&] { return number(tree.searchForSpecOrComplement(a, b, value)); }},
+        {"footOf", get(&CTree::foot)},
+        {"isFoot", get(&CTree::isFoot)},
+        {"headOf", get(&CTree::head)},
+        {"isMainTerminal", [&] { return number(tree.isMainTerminalNode(a, b, value)); }},
+        {"selection", [&] { return number(tree.selection(value)); }},
+        {"rootCount", [&] { return number(tree.howManyRootNodes(value)); }},
+        {"terminals", [&] { return terminals(tree.subtreeTerminalString(a, made)); }},
+        {"allTerminals", [&] { return terminals(tree.terminalString(made)); }},
+        {"precede", [&] { return number(tree.precede(a, b, value)); }},
+        {"lowestCommon", [&] { return number(tree.findLowestCommonDominator(a, b, value)); }},
         {"spine", [&] { return number((value = tree.fishSpine(a) != nullptr, kNoErr)); }},
         {"cell", [&] { return number((value = tree.tablet().cell(a, b), kNoErr)); }},
     };
