@@ -19,7 +19,10 @@ TEST(CTreeCalls, NameListsSlotsAndCategories) {
     const auto plus = [](const std::string& setup, const char* more) { return setup + more; };
     expectCalls({
         // A new grammar lists its categories newest first, with X blessed.
-        {"", "names 3; names 4; blessed; name 2", "=P,A,V,N,X - 2 X"},
+        {"",
+         "names 3; names 4; blessed; name 2; type 2; type 6; cell 6 previousRoot; "
+         "cell 5 previousRoot; cell 2 previousRoot",
+         "=P,A,V,N,X - 2 X 3 3 0 6 3"},
         {"", "nextName 1; nextName 7; name 0; firstName 5",
          "=!getNextName !getNextName !getNameString !getFirstName"},
         // A new feature takes the highest free slot; only when every slot is owned does the
