@@ -2,57 +2,36 @@
 
 namespace {
 
-// The copy as the natural recursion makes it: a node, then its next sisters, then its
-// daughters.
-struct RRecursiveCopier {
-    CTree& tree;
-    int32_t old;
-    int32_t newRoot = 0;
+// The order the natural recursion takes records in: a copy takes a node, then its next
+// sisters, then its daughters; a kill frees every daughter's subtree before the node.
+void recursionOrder(const CTree& tree, int32_t n, bool kill, std::vector<int32_t>& order) {
+    const int32_t sister = tree.tablet().cell(n, kAttrNextSister);
+    const int32_t daughter = tree.tablet().cell(n, kAttrLeftmostDaughter);
+    if (!kill)
+        order.push_back(n);
+    for (const int32_t next : kill ? std::vector<int32_t>{} : std::vector{sister, daughter})
+        if (next)
+            recursionOrder(tree, next, false, order);
+    for (int32_t d = kill ? daughter : 0; d != 0; d = tree.tablet().cell(d, kAttrNextSister))
+        recursionOrder(tree, d, true, order);
+    if (kill)
+        order.push_back(n);
+}
 
-    int32_t copy(int32_t from, int32_t newMother) {
-        int32_t made = 0;
-        const auto oldCell = [&](int32_t attribute) { return tree.tablet().cell(old, attribute); };
-        EXPECT_EQ(tree.cloneNode(from, made), kNoErr);
-        if (newRoot == 0) {
-            newRoot = made;
-            EXPECT_EQ(tree.addNodeToRootList(made), kNoErr);
-        }
-        EXPECT_EQ(firstError({tree.dataTask(made, kAttrMother, newMother),
-                              from == oldCell(kAttrMainTerminalNode)
-                                  ? tree.setMainTerminalNode(newRoot, made)
-                                  : 0,
-                              from == oldCell(kAttrFootNode) ? tree.setFootNode(newRoot, made) : 0,
-                              from == oldCell(kAttrLowestXBarSpineNode)
-                                  ? tree.setLowestXBarSpineNode(newRoot, made)
-                                  : 0}),
-                  kNoErr);
-        if (const int32_t sister = tree.tablet().cell(from, kAttrNextSister)) {
-            EXPECT_EQ(tree.dataTask(made, kAttrNextSister, copy(sister, newMother)), kNoErr);
-        }
-        if (const int32_t daughter = tree.tablet().cell(from, kAttrLeftmostDaughter)) {
-            EXPECT_EQ(tree.dataTask(made, kAttrLeftmostDaughter, copy(daughter, made)), kNoErr);
-        }
-        return made;
-    }
-};
+// The free list from its head: the records newRecord gives next.
+std::vector<int32_t> freeList(const CTree& tree) {
+    std::vector<int32_t> records;
+    for (int32_t r = tree.tablet().cell(kHeaderRecord, kHdrFirstUnusedRecord); r != 0;
+         r = tree.tablet().cell(r, kAttrNextRoot))
+        records.push_back(r);
+    return records;
+}
 
-// The kill as a plain recursion over the daughters.
-RErr killRecursively(CTree& tree, int32_t node) {
-    for (int32_t d = tree.tablet().cell(node, kAttrLeftmostDaughter); d != 0;) {
-        const int32_t next = tree.tablet().cell(d, kAttrNextSister);
-        EXPECT_EQ(killRecursively(tree, d), kNoErr);
-        d = next;
-    }
-    for (int32_t a = 2; a <= tree.attributeCount(); ++a)
-        if (isStringAttribute(a) &&
-            (a < kFirstFeatureSlot || tree.tablet().cell(kHeaderRecord, a))) {
-            EXPECT_EQ(tree.killStringField(node, a), kNoErr);
-        }
-    for (int32_t a = 2; a <= kBaseAttributeCount; ++a)
-        if (a != kAttrFishSpine) {
-            EXPECT_EQ(tree.dataTask(node, a, 0), kNoErr);
-        }
-    return tree.discardRecord(node);
+std::vector<int32_t> preOrder(CTree& tree, int32_t root) {
+    std::vector<int32_t> records;
+    for (int32_t n = root; n != 0; n = ask(tree, &CTree::getNextNode, n, root))
+        records.push_back(n);
+    return records;
 }
 
 } // namespace
@@ -126,49 +105,48 @@ TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     EXPECT_EQ(copy, 0);
 }
 
-// Copy and kill take and free the same records in the same order as the plain recursions, so
-// that files stay the same whichever made them.
-TEST(CTreeCloneKillOrder, SameRecordsInTheSameOrderAsARecursion) {
-    RecordingPlatformScope platform;
+// Copy and kill take and free records in the same order as the plain recursions, so that
+// files stay the same whichever made them.
+TEST_F(ModelFixture, CopyAndKillTakeRecordsInTheOrderOfARecursion) {
     const char* const shape = "W(NP(D N(dog)) VP(V(bark) XP(X Y(y1 y2))) Z)";
-    for (const bool kill : {false, true}) {
-        SCOPED_TRACE(kill);
-        CTree iterative, recursive;
-        std::map<std::string, int32_t> nodes;
-        int32_t root = 0, doomed = 0;
-        for (CTree* tree : {&iterative, &recursive}) {
-            ASSERT_EQ(tree->createTree(true), kNoErr);
-            root = buildDocument(*tree, shape, nodes, "N", "y2", true);
-            step(*tree, [&] {
-                return firstError({tree->setWordCategory(root, 3),
-                                   tree->setMainTerminalNode(root, nodes.at("dog")),
-                                   tree->setFootNode(root, nodes.at("Z")),
-                                   tree->setLowestXBarSpineNode(root, nodes.at("N")),
-                                   buildTree(*tree, "Z(z1 z2(z3))", doomed, nodes),
-                                   tree->killRootNode(doomed)});
-            });
-        }
-        ASSERT_TRUE(sameStateAllowingGrowth(captureState(iterative), captureState(recursive)));
-        ASSERT_NE(iterative.tablet().cell(kHeaderRecord, kHdrFirstUnusedRecord), 0);
-        int32_t copy = 0;
-        step(iterative,
-             [&] { return kill ? iterative.killRootNode(root) : iterative.cloneTree(root, copy); });
-        step(recursive, [&] {
-            if (kill)
-                return firstError(
-                    {recursive.removeNodeFromRootList(root), killRecursively(recursive, root)});
-            RRecursiveCopier copier{recursive, root};
-            EXPECT_EQ(copier.copy(root, 0), copy);
-            return recursive.treeDirty(copier.newRoot);
-        });
-        EXPECT_EQ(iterative.recordCount(), recursive.recordCount());
-        EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
-        ASSERT_EQ(iterative.undoStructure().undo(), kNoErr);
-        ASSERT_EQ(recursive.undoStructure().undo(), kNoErr);
-        EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
-        EXPECT_EQ(describeTree(iterative, root), shape);
-    }
-    EXPECT_EQ(platform.recorder.bugReports(), RReports{});
+    const int32_t root = buildDocument(tree, shape, nodes, "N", "y2");
+    int32_t doomed = 0;
+    step([&] {
+        return firstError(
+            {tree.setMainTerminalNode(root, node("dog")), tree.setFootNode(root, node("Z")),
+             tree.setLowestXBarSpineNode(root, node("N")),
+             buildTree(tree, "K(k1 k2(k3))", doomed, nodes), tree.killRootNode(doomed)});
+    });
+    // The copy takes the free list (a killed tree's records), then new records.
+    std::vector<int32_t> order, records = freeList(tree);
+    recursionOrder(tree, root, false, order);
+    ASSERT_FALSE(records.empty());
+    for (int32_t next = tree.recordCount() + 1; records.size() < order.size(); ++next)
+        records.push_back(next);
+    std::map<int32_t, int32_t> copyOf;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        copyOf[order[i]] = records[i];
+    int32_t copy = 0;
+    step([&] { return tree.cloneTree(root, copy); });
+    std::vector<int32_t> expected;
+    for (const int32_t n : preOrder(tree, root))
+        expected.push_back(copyOf[n]);
+    EXPECT_EQ(preOrder(tree, copy), expected);
+    EXPECT_EQ(describeTree(tree, copy), shape);
+    EXPECT_EQ(text(copy, kAttrCitationForm) + text(copyOf[node("N")], kFirstFeatureSlot) +
+                  text(copyOf[node("y2")], kAttrSubscript),
+              "dognomk");
+    EXPECT_EQ(row(copy, {kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode}),
+              joined(std::vector{copyOf[node("dog")], copyOf[node("Z")], copyOf[node("N")]}));
+    // The kill frees each record to the head of the free list.
+    order.clear();
+    recursionOrder(tree, copy, true, order);
+    std::vector<int32_t> freed(order.rbegin(), order.rend());
+    for (const int32_t r : freeList(tree))
+        freed.push_back(r);
+    step([&] { return tree.killRootNode(copy); });
+    EXPECT_EQ(freeList(tree), freed);
+    EXPECT_EQ(reports(), RReports{});
 }
 
 TEST(CTreeCalls, RootsHandOverMoveUpOrForgetTheNodesTheyName) {

@@ -69,21 +69,16 @@ template <typename Body> void step(CTree& tree, Body body, int32_t label = kLabe
 }
 
 // A feature (record 7), then the tree of `shape`: the feature's value "nom" on `valued`, a
-// subscript "k" on `subscripted` (when given) and the citation form "dog" on the root. With
-// `killFirst` another tree is made and killed before it, so that records come off the free list.
+// subscript "k" on `subscripted` (when given) and the citation form "dog" on the root.
 inline int32_t buildDocument(CTree& tree, const std::string& shape,
                              std::map<std::string, int32_t>& nodes, const char* valued,
-                             const char* subscripted = nullptr, bool killFirst = false) {
+                             const char* subscripted = nullptr) {
     int32_t root = 0;
     const CRString value("nom", 1), subscript("k", 1), citation("dog", 1);
     step(tree, [&] {
-        int32_t feature = 0, doomed = 0;
+        int32_t feature = 0;
         return firstError(
-            {tree.newName(kRecordFeature, feature),
-             killFirst ? firstError({buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes),
-                                     tree.killRootNode(doomed)})
-                       : kNoErr,
-             buildTree(tree, shape, root, nodes),
+            {tree.newName(kRecordFeature, feature), buildTree(tree, shape, root, nodes),
              tree.stringTask(nodes.at(valued), kFirstFeatureSlot, &value),
              subscripted ? tree.setSubscript(nodes.at(subscripted), &subscript) : kNoErr,
              tree.setCitationForm(root, &citation)});
