@@ -57,18 +57,10 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
     int32_t value = 0;
     bool yes = false;
     const CRString* found = nullptr;
-    const auto number = [&](RErr err) {
-        answer = label(value);
-        return err;
-    };
-    const auto boolean = [&](RErr err) {
-        answer = std::to_string(yes);
-        return err;
-    };
-    const auto string = [&](RErr err) {
-        answer = str(found);
-        return err;
-    };
+    // Each gives the call's error, keeping its answer.
+    const auto number = [&](RErr err) { return answer = label(value), err; };
+    const auto boolean = [&](RErr err) { return answer = std::to_string(yes), err; };
+    const auto string = [&](RErr err) { return answer = str(found), err; };
     using RGetter = RErr (CTree::*)(int32_t, int32_t&) const;
     const auto get = [&](RGetter getter) {
         return [&, getter] { return number((tree.*getter)(a, value)); };
@@ -104,10 +96,7 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         return err;
     };
     std::unique_ptr<CRString> made;
-    const auto terminals = [&](RErr err) {
-        answer = "[" + str(made.get()) + "]";
-        return err;
-    };
+    const auto terminals = [&](RErr err) { return answer = "[" + str(made.get()) + "]", err; };
     const std::map<std::string, std::function<RErr()>> calls = {
         {"names", names},
         {"owners", owners},
