@@ -32,6 +32,8 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"categoryCounter", kHdrCategoryNameCounter},
         {"featureCounter", kHdrFeatureNameCounter},
         {"isMainTerminal", kAttrIsMainTerminal},
+        {"type", kAttrType},
+        {"depth", kAttrFishSpineDepth},
     };
     std::istringstream words(call);
     std::string name, word;
@@ -199,6 +201,8 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"setCategory", [&] { return tree.setNodeCategory(a, b); }},
         {"setProjection", [&] { return tree.setNodeProjection(a, b); }},
         {"autoLabel", [&] { return tree.autoNodeLabel(a); }},
+        {"newRecord", [&] { return number(tree.newRecord(value, kRecordNode)); }},
+        {"discard", [&] { return tree.discardRecord(a); }},
         {"kind",
          [&] {
              return firstError(
@@ -309,8 +313,8 @@ inline void expectCall(const RCallRow& row) {
     }
     EXPECT_EQ(describeRootList(tree) + (queries.empty() ? "" : " =" + queries.substr(1)), after);
     EXPECT_EQ(platform.recorder.bugReports(), RReports{});
-    // A root taken off the list is the caller's to place again.
-    if (call.rfind("removeFromRootList", 0) != 0) {
+    // A root taken off the list, or a bare new record, is the caller's to place.
+    if (call.rfind("removeFromRootList", 0) != 0 && call.rfind("newRecord", 0) != 0) {
         EXPECT_EQ(countRecords(tree, kRecordNode), countAllNodes(tree))
             << "a node left out of the trees";
     }
