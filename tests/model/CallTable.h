@@ -33,6 +33,7 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"featureCounter", kHdrFeatureNameCounter},
         {"isMainTerminal", kAttrIsMainTerminal},
         {"type", kAttrType},
+        {"triangle", kAttrTriangle},
         {"depth", kAttrFishSpineDepth},
     };
     std::istringstream words(call);
@@ -201,6 +202,7 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"setCategory", [&] { return tree.setNodeCategory(a, b); }},
         {"setProjection", [&] { return tree.setNodeProjection(a, b); }},
         {"autoLabel", [&] { return tree.autoNodeLabel(a); }},
+        {"qtree", [&] { return tree.makeQTreeForThisNodeAndBelow(a, answer); }},
         {"newRecord", [&] { return number(tree.newRecord(value, kRecordNode)); }},
         {"discard", [&] { return tree.discardRecord(a); }},
         {"kind",
@@ -242,15 +244,17 @@ inline std::string shortReport(const std::string& report) {
 }
 
 // Runs the calls ("call; call ...") in order, each one's answer ("-" for none), or "!" and its
-// newest report when refused, joined to `answers`.
+// newest report when refused, joined to `answers`. A call that succeeds reports nothing.
 inline RErr runCalls(CTree& tree, const std::map<std::string, int32_t>& nodes,
                      const std::string& calls, std::string& answers,
                      const RecordingPlatform& recorder) {
     std::istringstream parts(calls);
     RErr first = kNoErr;
     for (std::string part, answer; std::getline(parts, part, ';'); answer.clear()) {
+        const std::size_t earlier = recorder.bugReports().size();
         const RErr err = runCall(tree, nodes, part, answer);
         const RReports reports = recorder.bugReports();
+        EXPECT_TRUE(err || reports.size() == earlier) << part << " reported " << reports.back();
         answers += " " + (err ? "!" + shortReport(reports.empty() ? "" : reports.back())
                           : answer.empty() ? "-"
                                            : answer);
