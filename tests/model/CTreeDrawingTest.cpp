@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "CallTable.h"
 
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"
@@ -274,35 +274,27 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     EXPECT_EQ(tree.tagColorsMode, 0);
 }
 
-TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {
-    const CRString courier("Courier", 155);
+TEST(CTreeCalls, DrawingPreferencesGoThroughTheHeaderAndUndo) {
+    // Padding 9, line height 11, font name 7, font size 8, offsets 12 and 13, thickness 14.
+    expectCalls({
+        {"", "setPref 9 25; setPref 11 24; setPref 7 0 'Courier ? prefs", " =25,24,2,0,10,Courier"},
+        {"", "setPref 14 2 ? prefs", " =10,16,2,2,10,"},
+        {"", "setPref 12 5", "!setDrawingPref"},
+        {"", "setPref 99 5", "!setDrawingPref"},
+        {"", "setPref 14 3", "!setDrawingPref"},
+        {"", "setPref 8 200", "!setDrawingPref"},
+    });
+}
+
+TEST_F(DrawingFixture, DrawingPreferencesReachTheTreeAndLayoutNeedsAPort) {
     step([&] {
         return firstError({tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr),
-                           tree.setDrawingPref(kHdrLineHeight, 24, nullptr),
-                           tree.setDrawingPref(kHdrFontName, 0, &courier), tree.allTreesDirty()});
+                           tree.setDrawingPref(kHdrThickness, 2, nullptr)});
     });
-    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "25 24");
-    int32_t hp = 0, lh = 0, vp = 0, th = 0, fs = 0;
-    const CRString* face = nullptr;
-    ASSERT_EQ(tree.getDrawingPrefs(hp, lh, vp, th, fs, face), kNoErr);
-    EXPECT_EQ(joined(std::vector{hp, lh, vp, th, fs}) + " " + str(face), "25 24 2 0 10 Courier");
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.thickness}), "25 2");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     ASSERT_EQ(tree.updateDrawingPrefs(), kNoErr);
-    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "10 16");
-
-    // The offsets, unknown numbers and out-of-range values are refused.
-    step([&] {
-        const RErr errors[] = {tree.setDrawingPref(kHdrHOffset, 5, nullptr),
-                               tree.setDrawingPref(99, 5, nullptr),
-                               tree.setDrawingPref(kHdrThickness, 3, nullptr),
-                               tree.setDrawingPref(kHdrFontSize, 200, nullptr)};
-        for (const RErr err : errors)
-            EXPECT_EQ(err, kErrInvalidParameter);
-        return tree.setDrawingPref(kHdrThickness, 2, nullptr);
-    });
-    EXPECT_EQ(tree.thickness, 2);
-    EXPECT_EQ(reports(), RReports(4, bugReportText("CTree::setDrawingPref", kErrInvalidParameter)));
-    // Without a port layout cannot run.
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.thickness}), "10 0");
     const int32_t root = place("A", 0, 0, false);
     ASSERT_EQ(tree.setTreePort(nullptr), kNoErr);
     bad(tree.drawTree(root, true), "CTree::drawTree", kErrNotInitialized);

@@ -202,6 +202,13 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"setCategory", [&] { return tree.setNodeCategory(a, b); }},
         {"setProjection", [&] { return tree.setNodeProjection(a, b); }},
         {"autoLabel", [&] { return tree.autoNodeLabel(a); }},
+        {"setPref", [&] { return tree.setDrawingPref(a, b, t); }},
+        {"prefs", // padding, line height, vertical padding, thickness, font size and face
+         [&] {
+             int32_t p[5] = {};
+             const RErr err = tree.getDrawingPrefs(p[0], p[1], p[2], p[3], p[4], found);
+             return answer = joined(p, ",") + "," + str(found), err;
+         }},
         {"qtree", [&] { return tree.makeQTreeForThisNodeAndBelow(a, answer); }},
         {"newRecord", [&] { return number(tree.newRecord(value, kRecordNode)); }},
         {"discard", [&] { return tree.discardRecord(a); }},
