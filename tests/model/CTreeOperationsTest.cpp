@@ -149,7 +149,7 @@ TEST_F(CTreeOperations, CategorialLabelsParseAndCombine) {
 
 TEST(CTreeCalls, FeaturesUnifyOnlyWhereTheSecondIsUnsetAndLabelsFollowCategories) {
     // Slots 52 to 54: number "sg" / "0" (unset), person "" / "3", gender "f" / set by the row.
-    const std::string features = "R(A B); .newFeature; .newFeature; .newFeature; .assign A 52 'sg; "
+    const std::string features = "R(A B); .newName 4; .newName 4; .newName 4; .assign A 52 'sg; "
                                  ".assign B 52 '0; .assign B 53 '3; .assign A 54 'f; ";
     const auto with = [&](const char* more) { return features + more; };
     const char* const values = "text B 52; text B 53; text B 54; text A 52; text A 53; text A 54";
@@ -162,7 +162,7 @@ TEST(CTreeCalls, FeaturesUnifyOnlyWhereTheSecondIsUnsetAndLabelsFollowCategories
         // changes; an unset value is replaced by an unset one as well: "0" by "".
         {with(".assign B 54 '0").c_str(), unify.c_str(), "R(A B) =sg 3 f sg - f"},
         {with(".assign B 53 '0").c_str(), "unify A B ? cell B 53", "R(A B) =0"},
-        {"R(A B); .newFeature; .newFeature; .assign A 52 'sg; .assign B 52 'pl; .assign A 53 '3",
+        {"R(A B); .newName 4; .newName 4; .assign A 52 'sg; .assign B 52 'pl; .assign A 53 '3",
          "copyFeatures B A ? text A 52; text A 53; cell A 53", "R(A B) =pl - 0"},
         // Only string cells take strings.
         {"R(A)", "assign A mother", "!attributeAssignment"},

@@ -192,7 +192,6 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"citation", getText(&CTree::getCitationForm)},
         {"setSelected", [&] { return tree.setSelectedValue(a, b); }},
         {"poke", [&] { return tree.tablet().setValue(a, b, n[2]); }}, // layout's own writes
-        {"newFeature", [&] { return number(tree.newName(kRecordFeature, value)); }},
         {"assign", [&] { return tree.attributeAssignment(a, b, t); }},
         {"text", [&] { return string(tree.getAnyString(a, b, found)); }},
         {"canUnify", [&] { return boolean(tree.canUnify(a, b, yes)); }},
