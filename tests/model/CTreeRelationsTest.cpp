@@ -7,13 +7,8 @@
 
 namespace {
 
-// Standard categories of a new grammar (records 2 to 6: X, N, V, A, P).
-constexpr int32_t kN = 3;
-constexpr int32_t kV = 4;
-constexpr int32_t kP = 6;
-
 // Two trees in one database: an X-bar clause with a specifier, a head, a complement and a
-// VP adjunct, and a flat tree without categories.
+// VP adjunct, and a flat tree without categories (N 3, V 4, P 6).
 //
 //   VPt (V,2)                          F (0,-1)
 //   ├─ VP (V,2)                        ├─ a
@@ -27,6 +22,10 @@ constexpr int32_t kP = 6;
 // position ("0".."9", then "a".."d") and "-" means 0. Pairs never relate the two trees: a
 // truth table lists, for each first node, the second nodes of its tree that make the relation
 // true ("." none, "*" all); a node-valued one gives each second node's answer, tree by tree.
+const char* const kTrees = "VPt(VP(NPs(Ns) V'(V NPo(No))) PP(P)); F(a b c); .kind VPt 4 2; "
+                           ".kind VP 4 2; .kind NPs 3 2; .kind Ns 3 0; .kind V' 4 1; .kind V 4 0; "
+                           ".kind NPo 3 2; .kind No 3 0; .kind PP 6 2; .kind P 6 0; "
+                           ".kind F 0 -1; .kind a 0 -1; .kind b 0 -1; .kind c 0 -1";
 const char* const kOrder[] = {"VPt", "VP", "NPs", "Ns", "V'", "V", "NPo",
                               "No",  "PP", "P",   "F",  "a",  "b", "c"};
 constexpr int32_t kCount = 14;
@@ -89,17 +88,9 @@ class CTreeRelations : public ModelFixture {
 protected:
     void SetUp() override {
         ModelFixture::SetUp();
-        xbar = build("VPt(VP(NPs(Ns) V'(V NPo(No))) PP(P))");
-        flat = build("F(a b c)");
-        const int32_t kinds[kCount][2] = {{kV, 2}, {kV, 2}, {kN, 2}, {kN, 0}, {kV, 1},
-                                          {kV, 0}, {kN, 2}, {kN, 0}, {kP, 2}, {kP, 0},
-                                          {0, -1}, {0, -1}, {0, -1}, {0, -1}};
-        step([&] {
-            for (int32_t i = 0; i < kCount; ++i)
-                EXPECT_EQ(firstError({tree.dataTask(at(i), kAttrCategory, kinds[i][0]),
-                                      tree.dataTask(at(i), kAttrProjection, kinds[i][1])}),
-                          kNoErr);
-        });
+        buildSetup(tree, nodes, kTrees);
+        xbar = node("VPt");
+        flat = node("F");
     }
     int32_t at(int32_t position) const { return node(kOrder[position]); }
     int32_t expected(char code, bool nodeValued) const {
@@ -154,9 +145,9 @@ TEST_F(CTreeRelations, EveryRelationOverEveryNodeOrPairChangingNothing) {
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_EQ(tree.undoStructure().stepCount(), steps);
     EXPECT_EQ(reports(), RReports{});
-    // A category record and an index out of range are not nodes.
+    // A category record (N) and an index out of range are not nodes.
     int32_t result = -1;
-    EXPECT_EQ(tree.dominate(kN, xbar, result), kErrInvalidParameter);
+    EXPECT_EQ(tree.dominate(3, xbar, result), kErrInvalidParameter);
     EXPECT_EQ(tree.cCommand(xbar, tree.recordCount() + 1, result), kErrInvalidParameter);
     EXPECT_EQ(tree.hasDaughters(kHeaderRecord, result), kErrInvalidParameter);
     EXPECT_EQ(result, 0);
@@ -168,11 +159,7 @@ TEST_F(CTreeRelations, EveryRelationOverEveryNodeOrPairChangingNothing) {
 } // namespace
 
 TEST(CTreeCalls, SearchHeadFootSelectionAndTerminalStrings) {
-    const std::string xbar = "VPt(VP(NPs(Ns) V'(V NPo(No))) PP(P)); F(a b c); .kind VPt 4 2; "
-                             ".kind VP 4 2; .kind NPs 3 2; .kind Ns 3 0; .kind V' 4 1; "
-                             ".kind V 4 0; .kind NPo 3 2; .kind No 3 0; .kind PP 6 2; "
-                             ".kind P 6 0; .kind F 0 -1; .kind a 0 -1; .kind b 0 -1; "
-                             ".kind c 0 -1";
+    const std::string xbar = kTrees;
     const auto with = [&](const char* more) { return xbar + "; " + more; };
     const char* const head = "Xb(X1 X2); .kind Xb 3 1; .data X1 category 3; .data X2 category 3";
     const char* const areas = ".setWhereIsTree VPt 2; .setWhereIsTree F 2; .setSubscript a 'i";

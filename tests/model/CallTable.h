@@ -269,24 +269,11 @@ inline RErr runCalls(CTree& tree, const std::map<std::string, int32_t>& nodes,
     return first;
 }
 
-struct RCallRow {
-    const char *setup, *call, *after;
-};
-
 // Builds the trees of `setup` (separated by ";", each a new root, or a call when it starts
-// with ".") in a new grammar, then runs the calls as one step. An `after` of "!report" means
-// the step is refused with that report (a bare name stands for "CTree::name (invalid
-// parameter)") and changes nothing; "=answers" means the calls are queries that change nothing
-// and give those answers ("!report" for a refused one). Otherwise the step undoes and
-// redoes exactly, leaves the root list `after`, no report and no node outside the trees; calls
-// after a "?" are then asked, and their answers follow the root list after " =".
-inline void expectCall(const RCallRow& row) {
-    SCOPED_TRACE(std::string(row.setup) + " / " + row.call);
-    RecordingPlatformScope platform;
-    CTree tree;
-    ASSERT_EQ(tree.createTree(true), kNoErr);
-    std::map<std::string, int32_t> nodes;
-    std::istringstream parts(row.setup);
+// with "."), each as one step.
+inline void buildSetup(CTree& tree, std::map<std::string, int32_t>& nodes,
+                       const std::string& setup) {
+    std::istringstream parts(setup);
     int32_t root = 0;
     std::string ignored;
     for (std::string part; std::getline(parts, part, ';');)
@@ -299,6 +286,25 @@ inline void expectCall(const RCallRow& row) {
                          }),
                   kNoErr)
             << part;
+}
+
+struct RCallRow {
+    const char *setup, *call, *after;
+};
+
+// Builds the trees of `setup` in a new grammar, then runs the calls as one step. An `after` of
+// "!report" means the step is refused with that report (a bare name stands for "CTree::name
+// (invalid parameter)") and changes nothing; "=answers" means the calls are queries that change
+// nothing and give those answers ("!report" for a refused one). Otherwise the step undoes and
+// redoes exactly, leaves the root list `after`, no report and no node outside the trees; calls
+// after a "?" are then asked, and their answers follow the root list after " =".
+inline void expectCall(const RCallRow& row) {
+    SCOPED_TRACE(std::string(row.setup) + " / " + row.call);
+    RecordingPlatformScope platform;
+    CTree tree;
+    ASSERT_EQ(tree.createTree(true), kNoErr);
+    std::map<std::string, int32_t> nodes;
+    ASSERT_NO_FATAL_FAILURE(buildSetup(tree, nodes, row.setup));
     const std::string call = row.call, after = row.after;
     const std::size_t mark = call.find('?');
     std::string answers;
