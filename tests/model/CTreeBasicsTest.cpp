@@ -35,7 +35,7 @@ std::string flags(CTree& tree) {
 void buildSmallDocument(CTree& tree) {
     ASSERT_EQ(tree.createTree(true), kNoErr);
     std::map<std::string, int32_t> nodes;
-    buildDocument(tree, "S(NP VP)", nodes, "NP");
+    buildSetup(tree, nodes, ".newName 4; S(NP VP); .assign NP 52 'nom; .setCitation S 'dog");
 }
 constexpr int32_t kRoot = 8, kLeft = 9, kRight = 10;
 

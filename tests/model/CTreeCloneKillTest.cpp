@@ -71,16 +71,11 @@ TEST(CTreeCalls, DeletingKillingAndCloningNodes) {
 }
 
 TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
-    const int32_t s = buildDocument(tree, "S(A B)", nodes, "A", "A");
-    const int32_t a = node("A");
-    step([&] {
-        const int32_t values[][2] = {
-            {kAttrColor, 4},      {kAttrTextStyle, 3}, {kAttrCategory, 3},
-            {kAttrProjection, 2}, {kAttrOffending, 1}, {kAttrTriangle, 1},
-            {kAttrAbsoluteH, -7}, {kAttrXOffset, 12},  {kAttrNodeRectRight, 30}};
-        for (const auto& [attribute, v] : values)
-            EXPECT_EQ(tree.dataTask(a, attribute, v), kNoErr);
-    });
+    buildSetup(tree, nodes,
+               ".newName 4; S(A B); .assign A 52 'nom; .setSubscript A 'k; .setCitation S 'dog; "
+               ".data A color 4; .data A style 3; .kind A 3 2; .data A offending 1; "
+               ".data A triangle 1; .data A absH -7; .data A xOffset 12; .data A rectRight 30");
+    const int32_t s = node("S"), a = node("A");
     tree.setSelectedValue(a, 1);
     poke(a, kAttrFishSpineDepth, 5); // as layout leaves it
     int32_t copy = 0;
@@ -109,14 +104,12 @@ TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
 // files stay the same whichever made them.
 TEST_F(ModelFixture, CopyAndKillTakeRecordsInTheOrderOfARecursion) {
     const char* const shape = "W(NP(D N(dog)) VP(V(bark) XP(X Y(y1 y2))) Z)";
-    const int32_t root = buildDocument(tree, shape, nodes, "N", "y2");
-    int32_t doomed = 0;
-    step([&] {
-        return firstError(
-            {tree.setMainTerminalNode(root, node("dog")), tree.setFootNode(root, node("Z")),
-             tree.setLowestXBarSpineNode(root, node("N")),
-             buildTree(tree, "K(k1 k2(k3))", doomed, nodes), tree.killRootNode(doomed)});
-    });
+    buildSetup(tree, nodes,
+               std::string(".newName 4; ") + shape +
+                   "; .assign N 52 'nom; .setSubscript y2 'k; .setCitation W 'dog; "
+                   ".setMainTerminal W dog; .setFoot W Z; .setLowestSpine W N; K(k1 k2(k3)); "
+                   ".kill K");
+    const int32_t root = node("W");
     // The copy takes the free list (a killed tree's records), then new records.
     std::vector<int32_t> order, records = freeList(tree);
     recursionOrder(tree, root, false, order);

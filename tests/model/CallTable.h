@@ -35,6 +35,9 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
         {"type", kAttrType},
         {"triangle", kAttrTriangle},
         {"depth", kAttrFishSpineDepth},
+        {"offending", kAttrOffending},
+        {"xOffset", kAttrXOffset},
+        {"rectRight", kAttrNodeRectRight},
     };
     std::istringstream words(call);
     std::string name, word;

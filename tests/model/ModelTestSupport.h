@@ -68,24 +68,6 @@ template <typename Body> void step(CTree& tree, Body body, int32_t label = kLabe
     ASSERT_EQ(inStep(tree, label, [&] { return runBody(body); }), kNoErr);
 }
 
-// A feature (record 7), then the tree of `shape`: the feature's value "nom" on `valued`, a
-// subscript "k" on `subscripted` (when given) and the citation form "dog" on the root.
-inline int32_t buildDocument(CTree& tree, const std::string& shape,
-                             std::map<std::string, int32_t>& nodes, const char* valued,
-                             const char* subscripted = nullptr) {
-    int32_t root = 0;
-    const CRString value("nom", 1), subscript("k", 1), citation("dog", 1);
-    step(tree, [&] {
-        int32_t feature = 0;
-        return firstError(
-            {tree.newName(kRecordFeature, feature), buildTree(tree, shape, root, nodes),
-             tree.stringTask(nodes.at(valued), kFirstFeatureSlot, &value),
-             subscripted ? tree.setSubscript(nodes.at(subscripted), &subscript) : kNoErr,
-             tree.setCitationForm(root, &citation)});
-    });
-    return root;
-}
-
 class ModelFixture : public HierarchyFixture {
 protected:
     template <typename T = int32_t, typename F, typename... A> T q(F f, A... args) {
