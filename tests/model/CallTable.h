@@ -103,7 +103,24 @@ inline RErr runCall(CTree& tree, const std::map<std::string, int32_t>& nodes,
     };
     std::unique_ptr<CRString> made;
     const auto terminals = [&](RErr err) { return answer = "[" + str(made.get()) + "]", err; };
+    // canApply or canCompose as "can,error", or "?" when an answer was left as it was before.
+    using RCan = RErr (CTree::*)(int32_t, int32_t, bool&, bool&);
+    const auto can = [&](RCan canDo) {
+        return [&, canDo] {
+            std::string both[2];
+            RErr err = kNoErr;
+            for (const bool start : {false, true}) {
+                bool error = start;
+                yes = start;
+                err = firstError({err, (tree.*canDo)(a, b, yes, error)});
+                both[start] = std::to_string(yes) + "," + std::to_string(error);
+            }
+            return answer = both[0] == both[1] ? both[0] : "?", err;
+        };
+    };
     const std::map<std::string, std::function<RErr()>> calls = {
+        {"canApply", can(&CTree::canApply)},
+        {"canCompose", can(&CTree::canCompose)},
         {"names", names},
         {"owners", owners},
         {"sorted", sorted},
