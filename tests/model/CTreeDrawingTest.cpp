@@ -79,9 +79,6 @@ protected:
         EXPECT_EQ(draw ? tree.drawTree(root, true) : kNoErr, kNoErr);
         return root;
     }
-    void setCell(int32_t record, int32_t attribute, int32_t value) {
-        step([&] { return tree.dataTask(record, attribute, value); });
-    }
     void redraw(int32_t root) {
         device.clear();
         ASSERT_EQ(tree.drawTree(root, true), kNoErr);
@@ -123,10 +120,7 @@ TEST_F(DrawingFixture, SpinesOffsetsAndPositionsOfSmallTrees) {
 TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     const int32_t root = place("S(T(A(C) DDD) E)", 0, 0, false);
     const int32_t t = node("T");
-    const CRString ii("ii", 155);
-    step([&] {
-        return firstError({tree.setSubscript(node("C"), &ii), tree.setTriangleValue(t, 1)});
-    });
+    buildSetup(tree, nodes, ".setSubscript C 'ii; .data T triangle 1");
     redraw(root);
     // Leaves: C with subscript ii, (10 + 20) / 2 + 5 = 20; DDD, 15 + 5 = 20. The roofed
     // node's box spans the string, its daughters are not placed, and the tree's box reaches the
@@ -245,24 +239,21 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     EXPECT_EQ(drawn({Op::Fill, Op::Text}), "89,51,111,63 k; AB@90,50 w");
     EXPECT_EQ(port.color(), kColorBlack);
     // A selected red node keeps red text on the black box; unselected, the box is white.
-    setCell(root, kAttrColor, kColorRed);
+    buildSetup(tree, nodes, ".data AB color 4"); // red
     redraw(root);
     EXPECT_EQ(drawn({Op::Fill, Op::Text}), "89,51,111,63 k; AB@90,50 r");
     ASSERT_EQ(tree.setSelectedValue(root, 0), kNoErr);
     redraw(root);
     EXPECT_EQ(drawn({Op::Fill}), "89,51,111,63 w");
     // Offending: a red frame two pixels outside, then the ordinary white box.
-    setCell(root, kAttrColor, kColorBlack);
-    setCell(root, kAttrOffending, 1);
+    buildSetup(tree, nodes, ".data AB color 1; .data AB offending 1");
     redraw(root);
     EXPECT_EQ(drawn({Op::Frame, Op::Fill}), "87,49,113,65 r/1; 89,51,111,63 w; 89,51,111,63 w/1");
 
     // A line takes its mother's colour only when both agree, or in tag colours mode; each
     // label is written in its node's colour.
     const int32_t m = place("M(D E)", 0, 0, false);
-    setCell(m, kAttrColor, kColorRed);
-    setCell(node("D"), kAttrColor, kColorBlue);
-    setCell(node("E"), kAttrColor, kColorRed);
+    buildSetup(tree, nodes, ".data M color 4; .data D color 8; .data E color 4"); // red, blue
     redraw(m);
     EXPECT_EQ(drawn({Op::Line}), "0,14,-15,30 k; 0,14,15,30 r");
     EXPECT_EQ(drawn({Op::Text}), "D@-20,32 b; E@10,32 r; M@-5,0 r");
