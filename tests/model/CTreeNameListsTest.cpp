@@ -1,9 +1,7 @@
 #include "CallTable.h"
 
-#include <climits>
-
 // Standard categories: X 2, N 3, V 4, A 5, P 6; new records from 7. Record types: 3 category,
-// 4 feature. An empty root list leaves only the space before a changing row's answers.
+// 4 feature.
 TEST(CTreeCalls, NameListsSlotsAndCategories) {
     const char* const three = ".newName 4 'case; .newName 4 'number; .newName 4 'person";
     const std::string freed = std::string(three) + "; .removeName 7; .removeName 9";

@@ -317,7 +317,8 @@ struct RCallRow {
 // (invalid parameter)") and changes nothing; "=answers" means the calls are queries that change
 // nothing and give those answers ("!report" for a refused one). Otherwise the step undoes and
 // redoes exactly, leaves the root list `after`, no report and no node outside the trees; calls
-// after a "?" are then asked, and their answers follow the root list after " =".
+// after a "?" are then asked, and their answers follow the root list after " =" (an empty root
+// list leaves only the space).
 inline void expectCall(const RCallRow& row) {
     SCOPED_TRACE(std::string(row.setup) + " / " + row.call);
     RecordingPlatformScope platform;
