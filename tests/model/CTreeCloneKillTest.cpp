@@ -2,94 +2,50 @@
 
 namespace {
 
-// The copy as the natural recursion makes it: a node, then its next sisters, then its
-// daughters.
-struct RRecursiveCopier {
-    CTree& tree;
-    int32_t old;
-    int32_t newRoot = 0;
-
-    int32_t copy(int32_t from, int32_t newMother) {
-        int32_t made = 0;
-        const auto oldCell = [&](int32_t attribute) { return tree.tablet().cell(old, attribute); };
-        EXPECT_EQ(tree.cloneNode(from, made), kNoErr);
-        if (newRoot == 0) {
-            newRoot = made;
-            EXPECT_EQ(tree.addNodeToRootList(made), kNoErr);
-        }
-        EXPECT_EQ(firstError({tree.dataTask(made, kAttrMother, newMother),
-                              from == oldCell(kAttrMainTerminalNode)
-                                  ? tree.setMainTerminalNode(newRoot, made)
-                                  : 0,
-                              from == oldCell(kAttrFootNode) ? tree.setFootNode(newRoot, made) : 0,
-                              from == oldCell(kAttrLowestXBarSpineNode)
-                                  ? tree.setLowestXBarSpineNode(newRoot, made)
-                                  : 0}),
-                  kNoErr);
-        if (const int32_t sister = tree.tablet().cell(from, kAttrNextSister)) {
-            EXPECT_EQ(tree.dataTask(made, kAttrNextSister, copy(sister, newMother)), kNoErr);
-        }
-        if (const int32_t daughter = tree.tablet().cell(from, kAttrLeftmostDaughter)) {
-            EXPECT_EQ(tree.dataTask(made, kAttrLeftmostDaughter, copy(daughter, made)), kNoErr);
-        }
-        return made;
-    }
-};
-
-// The kill as a plain recursion over the daughters.
-RErr killRecursively(CTree& tree, int32_t node) {
-    for (int32_t d = tree.tablet().cell(node, kAttrLeftmostDaughter); d != 0;) {
-        const int32_t next = tree.tablet().cell(d, kAttrNextSister);
-        EXPECT_EQ(killRecursively(tree, d), kNoErr);
-        d = next;
-    }
-    for (int32_t a = 2; a <= tree.attributeCount(); ++a)
-        if (isStringAttribute(a) &&
-            (a < kFirstFeatureSlot || tree.tablet().cell(kHeaderRecord, a))) {
-            EXPECT_EQ(tree.killStringField(node, a), kNoErr);
-        }
-    for (int32_t a = 2; a <= kBaseAttributeCount; ++a)
-        if (a != kAttrFishSpine) {
-            EXPECT_EQ(tree.dataTask(node, a, 0), kNoErr);
-        }
-    return tree.discardRecord(node);
+// The order the natural recursion takes records in: a copy takes a node, then its next
+// sisters, then its daughters; a kill frees every daughter's subtree before the node.
+void recursionOrder(const CTree& tree, int32_t n, bool kill, std::vector<int32_t>& order) {
+    const int32_t sister = tree.tablet().cell(n, kAttrNextSister);
+    const int32_t daughter = tree.tablet().cell(n, kAttrLeftmostDaughter);
+    if (!kill)
+        order.push_back(n);
+    for (const int32_t next : kill ? std::vector<int32_t>{} : std::vector{sister, daughter})
+        if (next)
+            recursionOrder(tree, next, false, order);
+    for (int32_t d = kill ? daughter : 0; d != 0; d = tree.tablet().cell(d, kAttrNextSister))
+        recursionOrder(tree, d, true, order);
+    if (kill)
+        order.push_back(n);
 }
 
-class CTreeCloneKill : public ModelFixture {
-protected:
-    // Gives a word root its citation form, category and the three nodes it names.
-    void makeWord(int32_t root, int32_t mainTerminal, int32_t foot, int32_t lowest) {
-        const CRString citation("dog", 1);
-        step([&] {
-            return firstError({tree.setCitationForm(root, &citation), tree.setWordCategory(root, 3),
-                               tree.setMainTerminalNode(root, mainTerminal),
-                               tree.setFootNode(root, foot),
-                               tree.setLowestXBarSpineNode(root, lowest)});
-        });
-    }
-    int32_t deleted(int32_t n) {
-        int32_t root = -1;
-        undoable([&] { return tree.deleteNode(n, root); });
-        return root;
-    }
-    // The nodes a root names: main terminal, foot, lowest spine node.
-    std::string named(int32_t root) const {
-        return row(root, {kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode});
-    }
-};
+// The free list from its head: the records newRecord gives next.
+std::vector<int32_t> freeList(const CTree& tree) {
+    std::vector<int32_t> records;
+    for (int32_t r = tree.tablet().cell(kHeaderRecord, kHdrFirstUnusedRecord); r != 0;
+         r = tree.tablet().cell(r, kAttrNextRoot))
+        records.push_back(r);
+    return records;
+}
+
+std::vector<int32_t> preOrder(CTree& tree, int32_t root) {
+    std::vector<int32_t> records;
+    for (int32_t n = root; n != 0; n = ask(tree, &CTree::getNextNode, n, root))
+        records.push_back(n);
+    return records;
+}
 
 } // namespace
 
 TEST(CTreeCalls, DeletingKillingAndCloningNodes) {
     const char* const trees = "S(A B); W(N); L";
-    const char* const rows[][3] = {
+    expectCalls({
         // Every inner node can go, but a root only with one daughter.
         {trees, "canDelete A", "=1"},
         {trees, "canDelete S", "=0"},
         {trees, "canDelete W", "=1"},
         {trees, "canDelete N", "=1"},
         {trees, "canDelete L", "=0"},
-        {trees, "canDelete 2", "!CTree::canDeleteNode (invalid parameter)"},
+        {trees, "canDelete 2", "!canDeleteNode"},
         {trees, "deleteNode S", "!CTree::deleteNode (general error)"},
         {trees, "deleteNode L", "!CTree::deleteNode (general error)"},
         {trees, "deleteNode W", "N | L | S(A B)"},
@@ -105,32 +61,25 @@ TEST(CTreeCalls, DeletingKillingAndCloningNodes) {
         {"S(D)", "kill D", "S"},
         {"S(NP(D N) VP); O", "kill S", "O"},
         {"W(F(f)); O(o)", "killWithoutDetaching O", "W(F(f))"},
-        {trees, "kill 99", "!CTree::killNode (invalid parameter)"},
-        {trees, "killWithoutDetaching 3", "!CTree::killNodeWithoutDetaching (invalid parameter)"},
+        {trees, "kill 99", "!killNode"},
+        {trees, "killWithoutDetaching 3", "!killNodeWithoutDetaching"},
         // A copy is a new root at the head of the list, from any root; only roots can be copied.
         {"O; W(N(n) M)", "cloneTree W", "W(N(n) M) | W(N(n) M) | O"},
         {"O; W(N(n) M)", "cloneTree O", "O | W(N(n) M) | O"},
-        {"W(N(n) M)", "cloneTree N", "!CTree::cloneTree (invalid parameter)"},
-    };
-    for (const auto& [setup, call, after] : rows)
-        expectCall(setup, call, after);
+        {"W(N(n) M)", "cloneTree N", "!cloneTree"},
+    });
 }
 
-TEST_F(CTreeCloneKill, ANodeCopyHasEveryCellButItsOwnFishSpine) {
-    const int32_t s = buildDocument(tree, "S(A B)", nodes, "A", "A");
-    const int32_t a = node("A");
-    step([&] {
-        const int32_t values[][2] = {
-            {kAttrColor, 4},      {kAttrTextStyle, 3}, {kAttrCategory, 3},
-            {kAttrProjection, 2}, {kAttrOffending, 1}, {kAttrTriangle, 1},
-            {kAttrAbsoluteH, -7}, {kAttrXOffset, 12},  {kAttrNodeRectRight, 30}};
-        for (const auto& [attribute, v] : values)
-            EXPECT_EQ(tree.dataTask(a, attribute, v), kNoErr);
-    });
+TEST_F(ModelFixture, ANodeCopyHasEveryCellButItsOwnFishSpine) {
+    buildSetup(tree, nodes,
+               ".newName 4; S(A B); .assign A 52 'nom; .setSubscript A 'k; .setCitation S 'dog; "
+               ".data A color 4; .data A style 3; .kind A 3 2; .data A offending 1; "
+               ".data A triangle 1; .data A absH -7; .data A xOffset 12; .data A rectRight 30");
+    const int32_t s = node("S"), a = node("A");
     tree.setSelectedValue(a, 1);
     poke(a, kAttrFishSpineDepth, 5); // as layout leaves it
     int32_t copy = 0;
-    undoable([&] { return tree.cloneNode(a, copy); });
+    expectStepUndoesAndRedoes(tree, [&] { return tree.cloneNode(a, copy); });
     ASSERT_NE(copy, 0);
     for (int32_t attribute = 1; attribute <= tree.attributeCount(); ++attribute) {
         if (attribute == kAttrFishSpine || attribute == kAttrFishSpineDepth)
@@ -151,94 +100,81 @@ TEST_F(CTreeCloneKill, ANodeCopyHasEveryCellButItsOwnFishSpine) {
     EXPECT_EQ(copy, 0);
 }
 
-// Copy and kill take and free the same records in the same order as the plain recursions, so
-// that files stay the same whichever made them.
-TEST(CTreeCloneKillOrder, SameRecordsInTheSameOrderAsARecursion) {
-    RecordingPlatformScope platform;
+// Copy and kill take and free records in the same order as the plain recursions, so that
+// files stay the same whichever made them.
+TEST_F(ModelFixture, CopyAndKillTakeRecordsInTheOrderOfARecursion) {
     const char* const shape = "W(NP(D N(dog)) VP(V(bark) XP(X Y(y1 y2))) Z)";
-    for (const bool kill : {false, true}) {
-        SCOPED_TRACE(kill);
-        CTree iterative, recursive;
-        std::map<std::string, int32_t> nodes;
-        int32_t root = 0, doomed = 0;
-        for (CTree* tree : {&iterative, &recursive}) {
-            ASSERT_EQ(tree->createTree(true), kNoErr);
-            root = buildDocument(*tree, shape, nodes, "N", "y2", true);
-            step(*tree, [&] {
-                return firstError({tree->setWordCategory(root, 3),
-                                   tree->setMainTerminalNode(root, nodes.at("dog")),
-                                   tree->setFootNode(root, nodes.at("Z")),
-                                   tree->setLowestXBarSpineNode(root, nodes.at("N")),
-                                   buildTree(*tree, "Z(z1 z2(z3))", doomed, nodes),
-                                   tree->killRootNode(doomed)});
-            });
-        }
-        ASSERT_TRUE(sameStateAllowingGrowth(captureState(iterative), captureState(recursive)));
-        ASSERT_NE(iterative.tablet().cell(kHeaderRecord, kHdrFirstUnusedRecord), 0);
-        int32_t copy = 0;
-        step(iterative,
-             [&] { return kill ? iterative.killRootNode(root) : iterative.cloneTree(root, copy); });
-        step(recursive, [&] {
-            if (kill)
-                return firstError(
-                    {recursive.removeNodeFromRootList(root), killRecursively(recursive, root)});
-            RRecursiveCopier copier{recursive, root};
-            EXPECT_EQ(copier.copy(root, 0), copy);
-            return recursive.treeDirty(copier.newRoot);
-        });
-        EXPECT_EQ(iterative.recordCount(), recursive.recordCount());
-        EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
-        ASSERT_EQ(iterative.undoStructure().undo(), kNoErr);
-        ASSERT_EQ(recursive.undoStructure().undo(), kNoErr);
-        EXPECT_TRUE(sameStateAllowingGrowth(captureState(recursive), captureState(iterative)));
-        EXPECT_EQ(describeTree(iterative, root), shape);
-    }
-    EXPECT_EQ(platform.recorder.bugReports(), RReports{});
+    buildSetup(tree, nodes,
+               std::string(".newName 4; ") + shape +
+                   "; .assign N 52 'nom; .setSubscript y2 'k; .setCitation W 'dog; "
+                   ".setMainTerminal W dog; .setFoot W Z; .setLowestSpine W N; K(k1 k2(k3)); "
+                   ".kill K");
+    const int32_t root = node("W");
+    // The copy takes the free list (a killed tree's records), then new records.
+    std::vector<int32_t> order, records = freeList(tree);
+    recursionOrder(tree, root, false, order);
+    ASSERT_FALSE(records.empty());
+    for (int32_t next = tree.recordCount() + 1; records.size() < order.size(); ++next)
+        records.push_back(next);
+    std::map<int32_t, int32_t> copyOf;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        copyOf[order[i]] = records[i];
+    int32_t copy = 0;
+    step([&] { return tree.cloneTree(root, copy); });
+    std::vector<int32_t> expected;
+    for (const int32_t n : preOrder(tree, root))
+        expected.push_back(copyOf[n]);
+    EXPECT_EQ(preOrder(tree, copy), expected);
+    EXPECT_EQ(describeTree(tree, copy), shape);
+    EXPECT_EQ(text(copy, kAttrCitationForm) + text(copyOf[node("N")], kFirstFeatureSlot) +
+                  text(copyOf[node("y2")], kAttrSubscript),
+              "dognomk");
+    EXPECT_EQ(row(copy, {kAttrMainTerminalNode, kAttrFootNode, kAttrLowestXBarSpineNode}),
+              joined(std::vector{copyOf[node("dog")], copyOf[node("Z")], copyOf[node("N")]}));
+    // The kill frees each record to the head of the free list.
+    order.clear();
+    recursionOrder(tree, copy, true, order);
+    std::vector<int32_t> freed(order.rbegin(), order.rend());
+    for (const int32_t r : freeList(tree))
+        freed.push_back(r);
+    step([&] { return tree.killRootNode(copy); });
+    EXPECT_EQ(freeList(tree), freed);
+    EXPECT_EQ(reports(), RReports{});
 }
 
-TEST_F(CTreeCloneKill, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
-    // A root with one daughter hands the whole word to it, but no name of itself.
-    const int32_t w = build("W(N(n M))");
-    const int32_t other = build("O");
-    const int32_t n = node("N");
-    makeWord(w, node("n"), node("M"), n);
-    EXPECT_EQ(deleted(w), n);
-    EXPECT_EQ(text(n, kAttrCitationForm), "dog");
-    EXPECT_EQ(row(n, {kAttrMother, kAttrNextRoot, kAttrWordCategory, kAttrDirty}) + " " + named(n),
-              joined(std::vector{0, other, 3, 1, node("n"), node("M"), n}));
-    const int32_t x = build("X(Y(y))");
-    makeWord(x, node("y"), 0, x);
-    EXPECT_EQ(deleted(x), node("Y"));
-    EXPECT_EQ(named(node("Y")), std::to_string(node("y")) + " 0 0");
-    // A deleted lowest spine node gives way to its mother; a main terminal or foot is forgotten.
-    const int32_t v = build("W(V1(V0(v)))");
-    makeWord(v, node("v"), 0, node("V0"));
-    EXPECT_EQ(deleted(node("V0")), v);
-    EXPECT_EQ(cell(v, kAttrLowestXBarSpineNode), node("V1"));
-    const int32_t f = build("F(N(n) Ft)");
-    makeWord(f, node("n"), node("Ft"), 0);
-    deleted(node("n"));
-    EXPECT_EQ(named(f), "0 " + std::to_string(node("Ft")) + " 0");
-    deleted(node("Ft"));
-    EXPECT_EQ(named(f), "0 0 0");
-    // A killed subtree is forgotten by every root that names one of its nodes.
-    const int32_t k = build("K(N(n) F(f))");
-    const int32_t o = build("O(o)");
-    step([&] {
-        return firstError({tree.setMainTerminalNode(k, node("n")), tree.setFootNode(k, node("f")),
-                           tree.setLowestXBarSpineNode(k, node("N")),
-                           tree.setMainTerminalNode(o, node("n"))});
+TEST(CTreeCalls, RootsHandOverMoveUpOrForgetTheNodesTheyName) {
+    expectCalls({
+        // A root with one daughter hands the whole word to it, but no name of itself.
+        {"W(N(n M)); O; .setCitation W 'dog; .setWordCategory W 3; .setMainTerminal W n; "
+         ".setFoot W M; .setLowestSpine W N",
+         "deleteNode W ? citation N; wordCategory N; mainTerminal N; foot N; lowestSpine N; "
+         "cell N dirty; nextRoot N",
+         "N(n M) | O =dog 3 n M N 1 O"},
+        {"X(Y(y)); .setMainTerminal X y; .setLowestSpine X X",
+         "deleteNode X ? mainTerminal Y; foot Y; lowestSpine Y", "Y(y) =y 0 0"},
+        // A deleted lowest spine node gives way to its mother; a main terminal or foot is
+        // forgotten.
+        {"W(V1(V0(v))); .setMainTerminal W v; .setLowestSpine W V0",
+         "deleteNode V0 ? lowestSpine W; mainTerminal W", "W(V1(v)) =V1 v"},
+        {"F(N(n) Ft); .setMainTerminal F n; .setFoot F Ft", "deleteNode n ? mainTerminal F; foot F",
+         "F(N Ft) =0 Ft"},
+        {"F(N(n) Ft); .setMainTerminal F n; .setFoot F Ft",
+         "deleteNode Ft ? mainTerminal F; foot F", "F(N(n)) =n 0"},
+        // A killed subtree is forgotten by every root that names one of its nodes.
+        {"K(N(n) F(f)); O(o); .setMainTerminal K n; .setFoot K f; .setLowestSpine K N; "
+         ".setMainTerminal O n",
+         "kill N ? mainTerminal K; foot K; lowestSpine K; mainTerminal O",
+         "O(o) | K(F(f)) =0 f 0 0"},
     });
-    undoable([&] { return tree.killRootNode(node("N")); });
-    EXPECT_EQ(named(k) + " " + named(o), "0 " + std::to_string(node("f")) + " 0 0 0 0");
+}
 
-    // Killing marks the tree for layout, also by undo, which gives back the fish spines.
+TEST_F(ModelFixture, KillingMarksTheTreeForLayoutAlsoByUndo) {
     const int32_t s = build("S(A D)"), t = build("T(E)");
     marksForLayout({s}, [&] { return tree.killRootNode(node("D")); });
     poke(t, kAttrDirty, 0);
     step([&] { return tree.killRootNode(t); });
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     EXPECT_EQ(cell(t, kAttrDirty), 1);
-    EXPECT_NE(tree.fishSpine(node("E")), nullptr);
+    EXPECT_NE(tree.fishSpine(node("E")), nullptr); // undo gives back the fish spines
     EXPECT_EQ(reports(), RReports{});
 }

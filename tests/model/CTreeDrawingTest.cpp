@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "CallTable.h"
 
 #include "drawing/CPort.h"
 #include "drawing/FixedMetricsDevice.h"
@@ -79,9 +79,6 @@ protected:
         EXPECT_EQ(draw ? tree.drawTree(root, true) : kNoErr, kNoErr);
         return root;
     }
-    void setCell(int32_t record, int32_t attribute, int32_t value) {
-        step([&] { return tree.dataTask(record, attribute, value); });
-    }
     void redraw(int32_t root) {
         device.clear();
         ASSERT_EQ(tree.drawTree(root, true), kNoErr);
@@ -123,10 +120,7 @@ TEST_F(DrawingFixture, SpinesOffsetsAndPositionsOfSmallTrees) {
 TEST_F(DrawingFixture, RoofTakesOneRowAsWideAsItsLeavesString) {
     const int32_t root = place("S(T(A(C) DDD) E)", 0, 0, false);
     const int32_t t = node("T");
-    const CRString ii("ii", 155);
-    step([&] {
-        return firstError({tree.setSubscript(node("C"), &ii), tree.setTriangleValue(t, 1)});
-    });
+    buildSetup(tree, nodes, ".setSubscript C 'ii; .data T triangle 1");
     redraw(root);
     // Leaves: C with subscript ii, (10 + 20) / 2 + 5 = 20; DDD, 15 + 5 = 20. The roofed
     // node's box spans the string, its daughters are not placed, and the tree's box reaches the
@@ -245,24 +239,21 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     EXPECT_EQ(drawn({Op::Fill, Op::Text}), "89,51,111,63 k; AB@90,50 w");
     EXPECT_EQ(port.color(), kColorBlack);
     // A selected red node keeps red text on the black box; unselected, the box is white.
-    setCell(root, kAttrColor, kColorRed);
+    buildSetup(tree, nodes, ".data AB color 4"); // red
     redraw(root);
     EXPECT_EQ(drawn({Op::Fill, Op::Text}), "89,51,111,63 k; AB@90,50 r");
     ASSERT_EQ(tree.setSelectedValue(root, 0), kNoErr);
     redraw(root);
     EXPECT_EQ(drawn({Op::Fill}), "89,51,111,63 w");
     // Offending: a red frame two pixels outside, then the ordinary white box.
-    setCell(root, kAttrColor, kColorBlack);
-    setCell(root, kAttrOffending, 1);
+    buildSetup(tree, nodes, ".data AB color 1; .data AB offending 1");
     redraw(root);
     EXPECT_EQ(drawn({Op::Frame, Op::Fill}), "87,49,113,65 r/1; 89,51,111,63 w; 89,51,111,63 w/1");
 
     // A line takes its mother's colour only when both agree, or in tag colours mode; each
     // label is written in its node's colour.
     const int32_t m = place("M(D E)", 0, 0, false);
-    setCell(m, kAttrColor, kColorRed);
-    setCell(node("D"), kAttrColor, kColorBlue);
-    setCell(node("E"), kAttrColor, kColorRed);
+    buildSetup(tree, nodes, ".data M color 4; .data D color 8; .data E color 4"); // red, blue
     redraw(m);
     EXPECT_EQ(drawn({Op::Line}), "0,14,-15,30 k; 0,14,15,30 r");
     EXPECT_EQ(drawn({Op::Text}), "D@-20,32 b; E@10,32 r; M@-5,0 r");
@@ -274,35 +265,27 @@ TEST_F(DrawingFixture, SelectedOffendingAndColouredNodes) {
     EXPECT_EQ(tree.tagColorsMode, 0);
 }
 
-TEST_F(DrawingFixture, DrawingPreferencesGoThroughTheHeaderAndUndo) {
-    const CRString courier("Courier", 155);
+TEST(CTreeCalls, DrawingPreferencesGoThroughTheHeaderAndUndo) {
+    // Padding 9, line height 11, font name 7, font size 8, offsets 12 and 13, thickness 14.
+    expectCalls({
+        {"", "setPref 9 25; setPref 11 24; setPref 7 0 'Courier ? prefs", " =25,24,2,0,10,Courier"},
+        {"", "setPref 14 2 ? prefs", " =10,16,2,2,10,"},
+        {"", "setPref 12 5", "!setDrawingPref"},
+        {"", "setPref 99 5", "!setDrawingPref"},
+        {"", "setPref 14 3", "!setDrawingPref"},
+        {"", "setPref 8 200", "!setDrawingPref"},
+    });
+}
+
+TEST_F(DrawingFixture, DrawingPreferencesReachTheTreeAndLayoutNeedsAPort) {
     step([&] {
         return firstError({tree.setDrawingPref(kHdrHorizontalPadding, 25, nullptr),
-                           tree.setDrawingPref(kHdrLineHeight, 24, nullptr),
-                           tree.setDrawingPref(kHdrFontName, 0, &courier), tree.allTreesDirty()});
+                           tree.setDrawingPref(kHdrThickness, 2, nullptr)});
     });
-    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "25 24");
-    int32_t hp = 0, lh = 0, vp = 0, th = 0, fs = 0;
-    const CRString* face = nullptr;
-    ASSERT_EQ(tree.getDrawingPrefs(hp, lh, vp, th, fs, face), kNoErr);
-    EXPECT_EQ(joined(std::vector{hp, lh, vp, th, fs}) + " " + str(face), "25 24 2 0 10 Courier");
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.thickness}), "25 2");
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
     ASSERT_EQ(tree.updateDrawingPrefs(), kNoErr);
-    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.lineHeight}), "10 16");
-
-    // The offsets, unknown numbers and out-of-range values are refused.
-    step([&] {
-        const RErr errors[] = {tree.setDrawingPref(kHdrHOffset, 5, nullptr),
-                               tree.setDrawingPref(99, 5, nullptr),
-                               tree.setDrawingPref(kHdrThickness, 3, nullptr),
-                               tree.setDrawingPref(kHdrFontSize, 200, nullptr)};
-        for (const RErr err : errors)
-            EXPECT_EQ(err, kErrInvalidParameter);
-        return tree.setDrawingPref(kHdrThickness, 2, nullptr);
-    });
-    EXPECT_EQ(tree.thickness, 2);
-    EXPECT_EQ(reports(), RReports(4, bugReportText("CTree::setDrawingPref", kErrInvalidParameter)));
-    // Without a port layout cannot run.
+    EXPECT_EQ(joined(std::vector{tree.horizontalPadding, tree.thickness}), "10 0");
     const int32_t root = place("A", 0, 0, false);
     ASSERT_EQ(tree.setTreePort(nullptr), kNoErr);
     bad(tree.drawTree(root, true), "CTree::drawTree", kErrNotInitialized);

@@ -7,31 +7,11 @@
 namespace {
 
 constexpr int32_t kN = 3; // standard categories: X 2, N 3, V 4, A 5, P 6
-constexpr int32_t kV = 4;
-
-class CTreeOperations : public ModelFixture {
-protected:
-    void setValue(int32_t n, int32_t slot, const char* value) {
-        const CRString text(value, 1);
-        step([&] { return tree.attributeAssignment(n, slot, &text); });
-    }
-    // canApply or canCompose as "can error", the same whatever the flags held before.
-    template <typename F> std::string can(F canDo, int32_t a, int32_t b) {
-        std::string answers[2];
-        for (const bool start : {false, true}) {
-            bool yes = start, error = start;
-            EXPECT_EQ((tree.*canDo)(a, b, yes, error), kNoErr);
-            answers[start] = std::to_string(yes) + " " + std::to_string(error);
-        }
-        EXPECT_EQ(answers[0], answers[1]) << "an answer left as it was";
-        return answers[0];
-    }
-};
 
 TEST(CTreeCalls, TreeBuildingOperations) {
     const char* const clause = "S(NP(D N) VP(V))";
     const char* const aux = "S(NP VP(V) PP); VPa(VPf Adv); .setFoot VPa VPf";
-    const char* const rows[][3] = {
+    expectCalls({
         // A root leaves the root list; an inner node is detached first; onto a leaf it becomes
         // the only daughter; to its own mother it moves to the end.
         {"S(NP VP(V)); D", "attachLeft D VP", "S(NP VP(D V))"},
@@ -40,21 +20,24 @@ TEST(CTreeCalls, TreeBuildingOperations) {
         {"S(VP(V(D) NP))", "attachRight V VP", "S(VP(NP V(D)))"},
         // No operation links a node below itself: into its own subtree, out of a subtree about
         // to be killed, onto itself; an auxiliary tree inside itself or whose root is not first.
-        {clause, "attachLeft S D", "!CTree::attachDaughterToLeft (invalid parameter)"},
-        {clause, "attachRight NP NP", "!CTree::attachDaughterToRight (invalid parameter)"},
-        {clause, "substitute S V", "!CTree::substitute (invalid parameter)"},
-        {clause, "substitute S S", "!CTree::substitute (invalid parameter)"},
-        {clause, "moveDaughters S NP", "!CTree::moveDaughters (invalid parameter)"},
-        {clause, "moveDaughters NP S", "!CTree::moveDaughters (invalid parameter)"},
-        {clause, "moveDaughters VP VP", "!CTree::moveDaughters (invalid parameter)"},
-        {"S(NP(D N) VP(V)); .setFoot S N", "tagAdjoin S V",
-         "!CTree::tagAdjoin (invalid parameter)"},
-        {"S(NP(D N)); .setFoot S N; T(U)", "tagAdjoin NP U",
-         "!CTree::tagAdjoin (invalid parameter)"},
+        {clause, "attachLeft S D", "!attachDaughterToLeft"},
+        {clause, "attachRight NP NP", "!attachDaughterToRight"},
+        {clause, "substitute S V", "!substitute"},
+        {clause, "substitute S S", "!substitute"},
+        {clause, "moveDaughters S NP", "!moveDaughters"},
+        {clause, "moveDaughters NP S", "!moveDaughters"},
+        {clause, "moveDaughters VP VP", "!moveDaughters"},
+        {"S(NP(D N) VP(V)); .setFoot S N", "tagAdjoin S V", "!tagAdjoin"},
+        {"S(NP(D N)); .setFoot S N; T(U)", "tagAdjoin NP U", "!tagAdjoin"},
         // A detached node makes a tree; a clone stays as a leaf, its copy takes the daughters.
-        {clause, "detach NP", "NP(D N) | S(VP(V))"},
-        {clause, "detachClone NP", "NP(D N) | S(NP VP(V))"},
-        {clause, "detach S", "!CTree::detach (invalid parameter)"},
+        // The new tree sits one row below the node; a clone's copy one row lower again.
+        {"S(NP(D N) VP(V)); .poke NP relH 40; .poke NP relV 60",
+         "detach NP ? whereIsTree NP; cell NP absH; cell NP absV; cell NP dirty",
+         "NP(D N) | S(VP(V)) =2 40 80 1"},
+        {"S(NP(D N) VP(V)); .poke NP relH 40; .poke NP relV 60",
+         "detachClone NP ? whereIsTree 13; cell 13 absH; cell 13 absV; cell 13 dirty",
+         "NP(D N) | S(NP VP(V)) =2 40 90 1"},
+        {clause, "detach S", "!detach"},
         // The target's daughters are killed and the others move over in order, across trees too.
         {"S(NP(D N) VP(V(X Y)))", "moveDaughters NP V", "S(NP VP(V(D N)))"},
         {"S(NP VP(V(D N))); T(A B)", "moveDaughters T NP", "T | S(NP(A B) VP(V(D N)))"},
@@ -71,82 +54,51 @@ TEST(CTreeCalls, TreeBuildingOperations) {
         {aux, "canTagAdjoin VPa Adv", "=0"},
         {aux, "canTagAdjoin VPa VPa", "=0"},
         {aux, "canTagAdjoin S VPa", "=0"},
-        {aux, "tagAdjoin VPa VP", "S(NP VPa(VP(V) Adv) PP)"},
+        {aux, "tagAdjoin VPa VP ? cell VPa footNode", "S(NP VPa(VP(V) Adv) PP) =0"},
         {aux, "tagAdjoin VPa S", "VPa(VPf Adv) | S(NP VP(V) PP)"},
         // The site splits; at a root the copy takes the root's place in the root list.
         {"S(NP VP(V) PP)", "cloneForAdjunction VP", "S(NP VP(VP(V)) PP)"},
-        {"S(NP VP(V) PP); T(U)", "cloneForAdjunction S", "T(U) | S(S(NP VP(V) PP))"},
+        {"S(NP VP(V) PP); T(U); .setWhereIsTree S 2; .setCitation S 'walks",
+         "cloneForAdjunction S ? whereIsTree 14; citation 14", "T(U) | S(S(NP VP(V) PP)) =2 walks"},
         // A deep copy takes the second node's place; over a root it makes a tree of its own.
-        {"S(NP(D N) VP(V X))", "copySubtree NP X", "S(NP(D N) VP(V NP(D N)))"},
+        {"S(NP(D N) VP(V X)); .setSelected NP 1",
+         "copySubtree NP X ? cell 13 selected; cell NP selected; mother D",
+         "S(NP(D N) VP(V NP(D N))) =0 1 NP"},
         {"S(NP(D N) VP(V X)); T", "copySubtree VP T", "VP(V X) | S(NP(D N) VP(V X))"},
         // Slashes combine in either order (the second rule makes the second node the functor);
         // a label without a slash contributes none; without a rule nothing is made.
-        {"NP; S/NP", "apply S/NP NP", "S(NP S/NP)"},
+        // The new tree sits where the first node was, on the work area.
+        {"NP; S/NP; .poke NP relH 15; .poke NP relV 25",
+         "apply S/NP NP ? whereIsTree 9; cell 9 absH; cell 9 absV; cell 9 mother",
+         "S(NP S/NP) =2 15 25 0"},
         {"S/NP; NP", "apply NP S/NP", "S(NP S/NP)"},
         {"S\\NP; NP", "apply S\\NP NP", "S(S\\NP NP)"},
         {"S/NP; NP/N", "compose S/NP NP/N", "S/N(S/NP NP/N)"},
         {"NP\\N; S/NP", "compose NP\\N S/NP", "S/N(S/NP NP\\N)"},
         {"N; NP/N", "compose N NP/N", "NP/(NP/N N)"},
+        // Labels compare exactly, letter case included; a broken label raises the error flag.
+        {"NP; S/NP; S\\NP; np; S/NP/NP; NP/N",
+         "canApply S/NP NP; canApply NP S/NP; canApply S/NP S\\NP; canApply S/NP np; "
+         "canCompose S/NP NP/N; canApply S/NP/NP np; canCompose np S/NP/NP",
+         "=1,0 1,0 0,0 0,0 1,0 0,1 0,1"},
         {"S/NP; VP", "apply S/NP VP", "VP | S/NP"},
         {"S/NP; VP", "compose S/NP VP", "VP | S/NP"},
-    };
-    for (const auto& [setup, call, after] : rows)
-        expectCall(setup, call, after);
-}
-
-TEST_F(CTreeOperations, DetachPlacesTheNewTreeWhereTheNodeWasDrawn) {
-    // The new tree sits one row below the node; a clone's copy one row lower again.
-    for (const bool clone : {false, true}) {
-        SCOPED_TRACE(clone);
-        ASSERT_EQ(tree.createTree(true), kNoErr);
-        const int32_t s = build("S(NP(D N) VP(V))");
-        const int32_t np = node("NP");
-        poke(np, kAttrRelativeH, 40);
-        poke(np, kAttrRelativeV, 60);
-        int32_t made = np;
-        const auto run = [&] { return clone ? tree.detachClone(np, made) : tree.detach(np); };
-        marksForLayout({s}, run);
-        EXPECT_EQ(cell(np, kAttrDirty), 0);
-        undoable(run);
-        EXPECT_EQ(made != np, clone);
-        EXPECT_EQ(row(made, {kAttrWhereIsTree, kAttrAbsoluteH, kAttrAbsoluteV, kAttrDirty}),
-                  clone ? "2 40 90 1" : "2 40 80 1");
-    }
-}
-
-TEST_F(CTreeOperations, AdjunctionMarksBothTreesAndCopiesKeepWhatBelongsToThem) {
-    const int32_t s = build("S(NP VP(V) PP)");
-    const int32_t aux = build("VPa(VPf Adv)");
-    const int32_t foot = node("VPf");
-    step([&] { return tree.setFootNode(aux, foot); });
-    // At a root site nothing changes but both trees are marked for layout, also by undo.
-    marksForLayout({s, aux}, [&] { return tree.tagAdjoin(aux, s); });
-    undoable([&] { return tree.tagAdjoin(aux, node("VP")); });
-    EXPECT_EQ(cell(aux, kAttrFootNode), 0);
-
-    // At a root the copy made for adjunction takes the root's information.
-    int32_t copy = 0;
-    const CRString word("walks", 1);
-    step([&] {
-        return firstError(
-            {tree.setWhereIsTree(s, kTreeOnWorkArea), tree.setCitationForm(s, &word)});
     });
-    undoable([&] { return tree.cloneForAdjunction(s, copy); });
-    EXPECT_EQ(cell(copy, kAttrWhereIsTree), kTreeOnWorkArea);
-    EXPECT_EQ(text(copy, kAttrCitationForm), "walks");
-
-    // A copied subtree is not selected, and the original keeps its selection and daughters.
-    build("T(NP(D N) X)");
-    ASSERT_EQ(tree.setSelectedValue(node("NP"), 1), kNoErr);
-    undoable([&] { return tree.copySubtree(node("NP"), node("X")); });
-    const int32_t copied = q(&CTree::getRightmostDaughter, node("T"));
-    EXPECT_EQ(joined(std::vector{cell(copied, kAttrSelected), cell(node("NP"), kAttrSelected),
-                                 cell(node("D"), kAttrMother)}),
-              joined(std::vector{0, 1, node("NP")}));
-    EXPECT_EQ(reports(), RReports{});
 }
 
-TEST_F(CTreeOperations, CategorialLabelsParseAndCombine) {
+TEST_F(ModelFixture, DetachingAndAdjoiningMarkTheTreesForLayout) {
+    const int32_t s = build("S(NP(D N) VP(V))");
+    int32_t copy = 0;
+    marksForLayout({s}, [&] { return tree.detach(node("NP")); });
+    marksForLayout({s}, [&] { return tree.detachClone(node("VP"), copy); });
+    EXPECT_EQ(cell(node("NP"), kAttrDirty) + cell(node("VP"), kAttrDirty), 0);
+    // At a root site nothing changes but both trees are marked, also by undo.
+    const int32_t aux = build("VPa(VPf Adv)");
+    step([&] { return tree.setFootNode(aux, node("VPf")); });
+    marksForLayout({s, aux}, [&] { return tree.tagAdjoin(aux, s); });
+}
+
+TEST(CTree, CategorialLabelsParse) {
     // label, then left|right|direction|error
     const char* const rows[][2] = {
         {"S\\NP", "S|NP|\\|0"},
@@ -172,88 +124,46 @@ TEST_F(CTreeOperations, CategorialLabelsParseAndCombine) {
                   expected)
             << label;
     }
-
-    const int32_t np = build("NP"), slash = build("S/NP"), backslash = build("S\\NP");
-    const int32_t lower = build("np"), broken = build("S/NP/NP");
-    // Either order; labels compare exactly, letter case included; a broken label raises the
-    // error flag.
-    EXPECT_EQ(can(&CTree::canApply, slash, np) + can(&CTree::canApply, np, slash), "1 01 0");
-    EXPECT_EQ(can(&CTree::canApply, slash, backslash) + can(&CTree::canApply, slash, lower),
-              "0 00 0");
-    EXPECT_EQ(can(&CTree::canCompose, slash, build("NP/N")), "1 0");
-    EXPECT_EQ(can(&CTree::canApply, broken, lower).back(), '1');
-    EXPECT_EQ(can(&CTree::canCompose, lower, broken).back(), '1');
-    // The new tree sits where the first node was, on the work area.
-    poke(np, kAttrRelativeH, 15);
-    poke(np, kAttrRelativeV, 25);
-    int32_t made = 0;
-    undoable([&] { return tree.apply(slash, np, made); });
-    EXPECT_EQ(row(made, {kAttrWhereIsTree, kAttrAbsoluteH, kAttrAbsoluteV, kAttrMother}),
-              "2 15 25 0");
 }
 
-TEST_F(CTreeOperations, FeaturesUnifyOnlyWhereTheSecondIsUnset) {
-    build("R(A B)");
-    int32_t slots[3] = {};
-    for (int32_t& slot : slots) {
-        int32_t feature = 0;
-        step([&] { return tree.newName(kRecordFeature, feature); });
-        slot = q(&CTree::convertToAttributeIndex, feature);
-    }
-    const auto [number, person, gender] = slots;
-    const int32_t a = node("A"), b = node("B");
-    const auto values = [&](int32_t n) {
-        return text(n, number) + "|" + text(n, person) + "|" + text(n, gender);
-    };
-    // number: "sg" / "0" (unset); person: "" / "3"; gender: "f" / "m", then unset, then equal.
-    setValue(a, number, "sg");
-    setValue(b, number, "0");
-    setValue(b, person, "3");
-    setValue(a, gender, "f");
-    const std::pair<const char*, bool> genders[] = {{"m", false}, {"0", true}, {"f", true}};
-    for (const auto& [value, yes] : genders) {
-        setValue(b, gender, value);
-        EXPECT_EQ(q<bool>(&CTree::canUnify, a, b), yes) << value;
-    }
-    // "0" was unset; a set value is kept although the first has none; the first never changes.
-    undoable([&] { return tree.unify(a, b); });
-    EXPECT_EQ(values(b) + " " + values(a), "sg|3|f sg||f");
-    // An unset value is replaced by an unset one as well: "0" by "".
-    setValue(b, person, "0");
-    undoable([&] { return tree.unify(a, b); });
-    EXPECT_EQ(cell(b, person), 0);
-
-    setValue(b, number, "pl");
-    undoable([&] { return tree.copyFeatures(b, a); });
-    EXPECT_EQ(values(a) + " " + std::to_string(cell(a, person)), "pl||f 0");
-    // Only string cells take strings.
-    refusedBy("attributeAssignment",
-              [&] { return tree.attributeAssignment(a, kAttrMother, nullptr); });
+TEST(CTreeCalls, FeaturesUnifyOnlyWhereTheSecondIsUnsetAndLabelsFollowCategories) {
+    // Slots 52 to 54: number "sg" / "0" (unset), person "" / "3", gender "f" / set by the row.
+    const std::string features = "R(A B); .newName 4; .newName 4; .newName 4; .assign A 52 'sg; "
+                                 ".assign B 52 '0; .assign B 53 '3; .assign A 54 'f; ";
+    const auto with = [&](const char* more) { return features + more; };
+    const char* const values = "text B 52; text B 53; text B 54; text A 52; text A 53; text A 54";
+    const std::string unify = std::string("unify A B ? ") + values;
+    expectCalls({
+        {with(".assign B 54 'm").c_str(), "canUnify A B", "=0"},
+        {with(".assign B 54 '0").c_str(), "canUnify A B", "=1"},
+        {with(".assign B 54 'f").c_str(), "canUnify A B", "=1"},
+        // "0" was unset; a set value is kept although the first has none; the first never
+        // changes; an unset value is replaced by an unset one as well: "0" by "".
+        {with(".assign B 54 '0").c_str(), unify.c_str(), "R(A B) =sg 3 f sg - f"},
+        {with(".assign B 53 '0").c_str(), "unify A B ? cell B 53", "R(A B) =0"},
+        {"R(A B); .newName 4; .newName 4; .assign A 52 'sg; .assign B 52 'pl; .assign A 53 '3",
+         "copyFeatures B A ? text A 52; text A 53; cell A 53", "R(A B) =pl - 0"},
+        // Only string cells take strings.
+        {"R(A)", "assign A mother", "!attributeAssignment"},
+        {"R(A)", "setLabel A 'VP", "R(VP)"},
+        // Neither category nor projection marks the tree for layout.
+        {"R(A); .poke R dirty 0",
+         "setCategory A 4; setProjection A 1 ? cell A category; cell A projection; cell R dirty",
+         "R(A) =4 1 0"},
+        {"R(A)", "setCategory A A", "!setNodeCategory"},
+        {"R(A)", "setProjection A 3", "!setNodeProjection"},
+        {"R(A)", "setProjection A -2", "!setNodeProjection"},
+        {"R(A); .setCategory A 4; .setProjection A 1", "autoLabel A", "R(V')"},
+        {"R(A); .setCategory A 4; .setProjection A -1", "autoLabel A", "R(X)"},
+    });
 }
 
-TEST_F(CTreeOperations, LabelsCategoriesProjectionsAndIndices) {
+TEST_F(ModelFixture, LabelsMarkTheTreeAndIndicesRunOn) {
     const int32_t root = build("R(A)");
     const int32_t a = node("A");
     const CRString vp("VP", 1);
     marksForLayout({root}, [&] { return tree.setNodeLabel(a, vp); });
-    undoable([&] { return tree.setNodeLabel(a, vp); });
-    EXPECT_EQ(text(a), "VP");
-
-    poke(root, kAttrDirty, 0);
-    undoable([&] {
-        return firstError({tree.setNodeCategory(a, kV), tree.setNodeProjection(a, 1)});
-    });
-    EXPECT_EQ(row(a, {kAttrCategory, kAttrProjection}) + " " + row(root, {kAttrDirty}), "4 1 0");
-    refusedBy("setNodeCategory", [&] { return tree.setNodeCategory(a, a); });
-    for (const int32_t wrong : {3, -2})
-        refusedBy("setNodeProjection", [&] { return tree.setNodeProjection(a, wrong); });
-
     marksForLayout({root}, [&] { return tree.autoNodeLabel(a); });
-    undoable([&] { return tree.autoNodeLabel(a); });
-    EXPECT_EQ(text(a), "V'");
-    undoable([&] { return firstError({tree.setNodeProjection(a, -1), tree.autoNodeLabel(a)}); });
-    EXPECT_EQ(text(a), "X");
-
     platform.recorder.clear();
     // category, projection and the label made ("!" after a refusal); a node is no category.
     const std::tuple<int32_t, int32_t, const char*> rows[] = {
@@ -270,7 +180,7 @@ TEST_F(CTreeOperations, LabelsCategoriesProjectionsAndIndices) {
     std::string letters;
     for (int32_t i = 0; i < 20; ++i) {
         std::unique_ptr<CRString> index;
-        undoable([&] { return tree.newIndex(index); });
+        expectStepUndoesAndRedoes(tree, [&] { return tree.newIndex(index); });
         letters += index->str();
     }
     ASSERT_EQ(tree.undoStructure().undo(), kNoErr);

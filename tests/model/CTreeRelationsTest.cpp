@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "CallTable.h"
 
 #include <memory>
 #include <sstream>
@@ -7,13 +7,8 @@
 
 namespace {
 
-// Standard categories of a new grammar (records 2 to 6: X, N, V, A, P).
-constexpr int32_t kN = 3;
-constexpr int32_t kV = 4;
-constexpr int32_t kP = 6;
-
 // Two trees in one database: an X-bar clause with a specifier, a head, a complement and a
-// VP adjunct, and a flat tree without categories.
+// VP adjunct, and a flat tree without categories (N 3, V 4, P 6).
 //
 //   VPt (V,2)                          F (0,-1)
 //   ├─ VP (V,2)                        ├─ a
@@ -27,6 +22,10 @@ constexpr int32_t kP = 6;
 // position ("0".."9", then "a".."d") and "-" means 0. Pairs never relate the two trees: a
 // truth table lists, for each first node, the second nodes of its tree that make the relation
 // true ("." none, "*" all); a node-valued one gives each second node's answer, tree by tree.
+const char* const kTrees = "VPt(VP(NPs(Ns) V'(V NPo(No))) PP(P)); F(a b c); .kind VPt 4 2; "
+                           ".kind VP 4 2; .kind NPs 3 2; .kind Ns 3 0; .kind V' 4 1; .kind V 4 0; "
+                           ".kind NPo 3 2; .kind No 3 0; .kind PP 6 2; .kind P 6 0; "
+                           ".kind F 0 -1; .kind a 0 -1; .kind b 0 -1; .kind c 0 -1";
 const char* const kOrder[] = {"VPt", "VP", "NPs", "Ns", "V'", "V", "NPo",
                               "No",  "PP", "P",   "F",  "a",  "b", "c"};
 constexpr int32_t kCount = 14;
@@ -89,17 +88,9 @@ class CTreeRelations : public ModelFixture {
 protected:
     void SetUp() override {
         ModelFixture::SetUp();
-        xbar = build("VPt(VP(NPs(Ns) V'(V NPo(No))) PP(P))");
-        flat = build("F(a b c)");
-        const int32_t kinds[kCount][2] = {{kV, 2}, {kV, 2}, {kN, 2}, {kN, 0}, {kV, 1},
-                                          {kV, 0}, {kN, 2}, {kN, 0}, {kP, 2}, {kP, 0},
-                                          {0, -1}, {0, -1}, {0, -1}, {0, -1}};
-        step([&] {
-            for (int32_t i = 0; i < kCount; ++i)
-                EXPECT_EQ(firstError({tree.dataTask(at(i), kAttrCategory, kinds[i][0]),
-                                      tree.dataTask(at(i), kAttrProjection, kinds[i][1])}),
-                          kNoErr);
-        });
+        buildSetup(tree, nodes, kTrees);
+        xbar = node("VPt");
+        flat = node("F");
     }
     int32_t at(int32_t position) const { return node(kOrder[position]); }
     int32_t expected(char code, bool nodeValued) const {
@@ -154,9 +145,9 @@ TEST_F(CTreeRelations, EveryRelationOverEveryNodeOrPairChangingNothing) {
     EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree)));
     EXPECT_EQ(tree.undoStructure().stepCount(), steps);
     EXPECT_EQ(reports(), RReports{});
-    // A category record and an index out of range are not nodes.
+    // A category record (N) and an index out of range are not nodes.
     int32_t result = -1;
-    EXPECT_EQ(tree.dominate(kN, xbar, result), kErrInvalidParameter);
+    EXPECT_EQ(tree.dominate(3, xbar, result), kErrInvalidParameter);
     EXPECT_EQ(tree.cCommand(xbar, tree.recordCount() + 1, result), kErrInvalidParameter);
     EXPECT_EQ(tree.hasDaughters(kHeaderRecord, result), kErrInvalidParameter);
     EXPECT_EQ(result, 0);
@@ -165,86 +156,40 @@ TEST_F(CTreeRelations, EveryRelationOverEveryNodeOrPairChangingNothing) {
                                    "CTree::hasDaughters (invalid parameter)"}));
 }
 
-TEST_F(CTreeRelations, SearchHeadFootAndMainTerminal) {
-    // The search takes any level; with no V-projection at level 0 above V' it runs out at the
-    // root.
-    EXPECT_EQ(q(&CTree::searchForSpecOrComplement, node("V"), 1), node("NPo"));
-    EXPECT_EQ(q(&CTree::searchForSpecOrComplement, node("V"), 2), node("NPs"));
-    EXPECT_EQ(q(&CTree::searchForSpecOrComplement, node("V'"), 0), 0);
-    // A category-less node of projection 0 is its own head but not a head.
-    EXPECT_EQ(q(&CTree::head, node("a")), 0);
-
-    step([&] {
-        return firstError({tree.setFootNode(xbar, node("Ns")),
-                           tree.setMainTerminalNode(xbar, node("V")),
-                           tree.dataTask(node("No"), kAttrIsMainTerminal, 1)});
-    });
-    check(RTable<NodeRelation>{"foot", &CTree::foot, true, "3333333333 ----"});
-    check(RTable<NodeRelation>{"isFoot", &CTree::isFoot, false, "0001000000 0000"});
-    std::string mainTerminals;
-    for (int32_t i = 0; i < kCount; ++i)
-        mainTerminals += std::to_string(q(&CTree::isMainTerminalNode, at(i), false)) +
-                         std::to_string(q(&CTree::isMainTerminalNode, at(i), true));
-    EXPECT_EQ(mainTerminals, "0000000000100001000000000000"); // author: V, student: No
-    EXPECT_EQ(reports(), RReports{});
-    int32_t result = -1;
-    bad(tree.isFoot(0, result), "CTree::isFoot");
-    EXPECT_EQ(result, 0);
-
-    // Head is ambiguous when two daughters continue the projection; with one of them in
-    // another category the other is the head.
-    const int32_t root = build("Xb(X1 X2)");
-    step([&] {
-        return firstError({tree.dataTask(root, kAttrCategory, kN),
-                           tree.dataTask(root, kAttrProjection, 1),
-                           tree.dataTask(node("X1"), kAttrCategory, kN),
-                           tree.dataTask(node("X2"), kAttrCategory, kN)});
-    });
-    EXPECT_EQ(q(&CTree::head, root), 0);
-    step([&] { return tree.dataTask(node("X2"), kAttrCategory, kV); });
-    EXPECT_EQ(q(&CTree::head, root), node("X1"));
-}
-
-TEST_F(CTreeRelations, SelectionTerminalStringsAndTreeAreaCount) {
-    // Only a root counts as the selection, and only one.
-    EXPECT_EQ(q(&CTree::selection), 0);
-    const std::pair<int32_t, int32_t> selections[] = {{node("VP"), 0}, {flat, flat}, {xbar, 0}};
-    for (const auto& [n, selection] : selections) {
-        ASSERT_EQ(tree.setSelectedValue(n, 1), kNoErr);
-        EXPECT_EQ(q(&CTree::selection), selection);
-    }
-    using RText = std::unique_ptr<CRString>;
-    const auto terminals = [&](int32_t n) {
-        return str(q<RText>(&CTree::subtreeTerminalString, n).get());
-    };
-    const auto all = [&] { return str(q<RText>(&CTree::terminalString).get()); };
-    EXPECT_EQ(terminals(xbar) + "|" + terminals(node("V'")) + "|" + terminals(node("No")),
-              " Ns V No P| V No| No");
-    // Only tree-area trees count, newest first; subscripts never appear.
-    EXPECT_EQ(std::to_string(q(&CTree::howManyRootNodes)) + all(), "0");
-    const CRString subscript("i", 1);
-    step([&] {
-        return firstError({tree.setWhereIsTree(xbar, kTreeOnWorkArea),
-                           tree.setWhereIsTree(flat, kTreeOnWorkArea),
-                           tree.setSubscript(node("a"), &subscript)});
-    });
-    EXPECT_EQ(std::to_string(q(&CTree::howManyRootNodes)) + all(), "2  a b c  Ns V No P");
-    step([&] { return tree.setWhereIsTree(flat, kTreeInLexicon); });
-    EXPECT_EQ(std::to_string(q(&CTree::howManyRootNodes)) + all(), "1  Ns V No P");
-
-    // Two nodes that name F as their mother without being among its daughters: the scan of
-    // F's daughters finds neither.
-    int32_t stray1 = 0, stray2 = 0;
-    step([&] {
-        for (int32_t* stray : {&stray1, &stray2})
-            EXPECT_EQ(firstError({tree.newRecord(*stray, kRecordNode),
-                                  tree.dataTask(*stray, kAttrMother, flat)}),
-                      kNoErr);
-    });
-    int32_t result = -1;
-    bad(tree.precede(stray1, stray2, result), "CTree::precede", kErrGeneral);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(q(&CTree::findLowestCommonDominator, stray1, stray2), flat);
-}
-
 } // namespace
+
+TEST(CTreeCalls, SearchHeadFootSelectionAndTerminalStrings) {
+    const std::string xbar = kTrees;
+    const auto with = [&](const char* more) { return xbar + "; " + more; };
+    const char* const head = "Xb(X1 X2); .kind Xb 3 1; .data X1 category 3; .data X2 category 3";
+    const char* const areas = ".setWhereIsTree VPt 2; .setWhereIsTree F 2; .setSubscript a 'i";
+    expectCalls({
+        // The search takes any level; with no V-projection at level 0 above V' it runs out at
+        // the root. A category-less node of projection 0 is its own head but not a head.
+        {xbar.c_str(), "search V 1; search V 2; search V' 0; headOf a", "=NPo NPs 0 0"},
+        // The author's main terminal is the root's; the student's is marked on the node.
+        {with(".setFoot VPt Ns; .setMainTerminal VPt V; .data No isMainTerminal 1").c_str(),
+         "footOf VPt; footOf V; footOf PP; footOf a; isFoot Ns; isFoot VPt; isMainTerminal V 0; "
+         "isMainTerminal V 1; isMainTerminal No 0; isMainTerminal No 1; isMainTerminal VPt 0",
+         "=Ns Ns Ns 0 1 0 1 0 0 1 0"},
+        {xbar.c_str(), "isFoot 0", "!isFoot"},
+        // Head is ambiguous when two daughters continue the projection; with one of them in
+        // another category the other is the head.
+        {head, "headOf Xb", "=0"},
+        {(std::string(head) + "; .data X2 category 4").c_str(), "headOf Xb", "=X1"},
+        // Only a root counts as the selection, and only one.
+        {xbar.c_str(), "selection", "=0"},
+        {with(".setSelected VP 1").c_str(), "selection", "=0"},
+        {with(".setSelected VP 1; .setSelected F 1").c_str(), "selection", "=F"},
+        {with(".setSelected F 1; .setSelected VPt 1").c_str(), "selection", "=0"},
+        // Only tree-area trees count, newest first; subscripts never appear.
+        {xbar.c_str(), "terminals VPt; terminals V'; terminals No; rootCount; allTerminals",
+         "=[ Ns V No P] [ V No] [ No] 0 []"},
+        {with(areas).c_str(), "rootCount; allTerminals", "=2 [  a b c  Ns V No P]"},
+        {with(areas).append("; .setWhereIsTree F 1").c_str(), "rootCount; allTerminals",
+         "=1 [  Ns V No P]"},
+        // Two strays: the scan of F's daughters finds neither.
+        {"F(a b c); .stray F; .stray F", "precede 11 12; lowestCommon 11 12",
+         "=!CTree::precede (general error) F"},
+    });
+}

@@ -68,64 +68,12 @@ template <typename Body> void step(CTree& tree, Body body, int32_t label = kLabe
     ASSERT_EQ(inStep(tree, label, [&] { return runBody(body); }), kNoErr);
 }
 
-// The step does what its caller then checks, undo gives back the state before and redo after.
-template <typename Body> void undoable(CTree& tree, Body body) {
-    expectStepUndoesAndRedoes(tree, [&] { return runBody(body); });
-}
-
-// A feature (record 7), then the tree of `shape`: the feature's value "nom" on `valued`, a
-// subscript "k" on `subscripted` (when given) and the citation form "dog" on the root. With
-// `killFirst` another tree is made and killed before it, so that records come off the free list.
-inline int32_t buildDocument(CTree& tree, const std::string& shape,
-                             std::map<std::string, int32_t>& nodes, const char* valued,
-                             const char* subscripted = nullptr, bool killFirst = false) {
-    int32_t root = 0;
-    const CRString value("nom", 1), subscript("k", 1), citation("dog", 1);
-    step(tree, [&] {
-        int32_t feature = 0, doomed = 0;
-        return firstError(
-            {tree.newName(kRecordFeature, feature),
-             killFirst ? firstError({buildTree(tree, "K(k1 k2(k3) k4)", doomed, nodes),
-                                     tree.killRootNode(doomed)})
-                       : kNoErr,
-             buildTree(tree, shape, root, nodes),
-             tree.stringTask(nodes.at(valued), kFirstFeatureSlot, &value),
-             subscripted ? tree.setSubscript(nodes.at(subscripted), &subscript) : kNoErr,
-             tree.setCitationForm(root, &citation)});
-    });
-    return root;
-}
-
 class ModelFixture : public HierarchyFixture {
 protected:
     template <typename T = int32_t, typename F, typename... A> T q(F f, A... args) {
         return ask<T>(tree, f, args...);
     }
     template <typename Body> void step(Body body) { ::step(tree, body); }
-    template <typename Body> void undoable(Body body) { ::undoable(tree, body); }
-    // The step fails with the code and changes nothing; its reports are the expected ones, or
-    // end with the one expected (a validator may report first).
-    template <typename Body>
-    void refused(Body body, const RReports& expected, RErr code = kErrInvalidParameter,
-                 bool lastOnly = false) {
-        const DatabaseState before = captureState(tree);
-        platform.recorder.clear();
-        EXPECT_EQ(inStep(tree, kLabelMenu, [&] { return runBody(body); }), code) << expected[0];
-        EXPECT_TRUE(sameStateAllowingGrowth(before, captureState(tree))) << expected[0];
-        if (lastOnly)
-            EXPECT_EQ(reports().empty() ? "" : reports().back(), expected[0]);
-        else
-            EXPECT_EQ(reports(), expected);
-    }
-    template <typename Body>
-    void refused(Body body, const char* report, RErr code = kErrInvalidParameter) {
-        refused(body, RReports{report}, code, true);
-    }
-    // The step fails with the report of the CTree function and changes nothing.
-    template <typename Body>
-    void refusedBy(const std::string& function, Body body, RErr code = kErrInvalidParameter) {
-        refused(body, bugReportText("CTree::" + function, code).c_str(), code);
-    }
     // The call failed with the code and its report is the newest.
     void bad(RErr got, const std::string& function, RErr code = kErrInvalidParameter) {
         EXPECT_EQ(got, code) << function;
