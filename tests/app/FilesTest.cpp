@@ -515,15 +515,6 @@ TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndTheQuestionsOfferTheirBu
               "choose .rdc to open; bug CRFile::CRFile (1008); bug CVersionInfo::CVersionInfo "
               "(1008); [] The file cannot be opened, because it is in an invalid format. OK");
     EXPECT_TRUE(files.getFileExistsOnlyInMemory());
-    // A cancelled chooser is quiet and loads nothing.
-    EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kErrUserCancelled);
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(seen(), "choose .rdc to open");
-    // A grammar file opens as a document; the document then exists in its file.
-    answer(saveGrammar("english.rgr"));
-    ASSERT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kNoErr);
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(look(), "choose .rdc to open | grammar  (not selected); file english.rgr");
 
     // The questions offer their buttons; what Revert then reloads is the documents tests'.
     ASSERT_TRUE(confirmRevert());
