@@ -228,51 +228,40 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsForThePrivilegesAndTheMemoryC
             texts << dialog.list().item(row)->text();
         return texts;
     };
-    // It opens on the Limited list: the lines of the Full one with something outstanding.
-    // Each line: the tag and three numbers, three blanks apart, the last their difference.
+    // It opens on the Limited list, only what is outstanding; the Full one lists every tag
+    // used. (The lines themselves are the memory list's.)
     const QStringList limited = lines();
     dialog.OnFullButton();
     const QStringList full = lines();
-    QStringList outstanding;
-    for (const QString& line : full) {
-        const QStringList parts = line.split(QStringLiteral("   "));
-        ASSERT_EQ(parts.size(), 4);
-        EXPECT_EQ(parts[1].toLongLong() - parts[2].toLongLong(), parts[3].toLongLong());
-        if (parts[3] != "0")
-            outstanding << line;
-    }
-    EXPECT_EQ(limited, outstanding);
-    EXPECT_TRUE(full.contains(QStringLiteral("158   %1   %1   0").arg(memory.allocations(158))));
-    EXPECT_TRUE(limited.contains(QStringLiteral("159   %1   %2   %3")
-                                     .arg(memory.allocations(159))
-                                     .arg(memory.frees(159))
-                                     .arg(memory.live(159))));
+    const QString returned = QStringLiteral("158   %1   %1   0").arg(memory.allocations(158));
+    const QString held = QStringLiteral("159   %1   %2   %3")
+                             .arg(memory.allocations(159))
+                             .arg(memory.frees(159))
+                             .arg(memory.live(159));
+    EXPECT_EQ(bits({full.contains(returned), full.contains(held), limited.contains(returned),
+                    limited.contains(held)}),
+              "1101");
     dialog.OnLimitedButton();
     EXPECT_EQ(lines(), limited);
     memory.countFree(159);
 }
 
-TEST_F(AppTest, TheLexiconEditorsFileItemsFollowTheGrammar) {
+// Which file items a grammar's state enables is the author menu state's table; here Save gives
+// a new grammar a file, so it has one to save as.
+TEST_F(AppTest, TheLexiconEditorsSaveGivesANewGrammarItsFile) {
     ASSERT_TRUE(start());
     app->handleNewGrammar();
     ASSERT_EQ(app->getMode(), kModeAuthor);
     CLexicalItemsDialog& editor = app->lexicalItemsDialog();
     const std::vector<int32_t> file = {kCommandNew,    kCommandClose,  kCommandSave,
                                        kCommandSaveAs, kCommandRevert, kCommandExit};
-    // A new grammar exists only in memory: nothing to save over, nothing to revert to.
     EXPECT_EQ(enabledAmong(editor, file),
               (std::vector<int32_t>{kCommandNew, kCommandClose, kCommandExit}));
-    EXPECT_TRUE(editor.action(kCommandWords)->isChecked());
     platform.recorder.fileAnswers.push_back(dir.file("fresh.rgr"));
     editor.OnSave();
+    EXPECT_EQ(takeCalls(), "file: .rgr");
     EXPECT_EQ(enabledAmong(editor, file),
               (std::vector<int32_t>{kCommandNew, kCommandClose, kCommandSaveAs, kCommandExit}));
-    int32_t root = 0;
-    ASSERT_EQ(
-        inStep(*editor.grammar(), kLabelNewTree, [&] { return editor.grammar()->newRoot(root); }),
-        kNoErr);
-    editor.redrawUserInterface();
-    EXPECT_EQ(enabledAmong(editor, file), file);
 }
 
 TEST_F(AppTest, ADrawingSettingOutsideItsMenuGroupIsReportedByTheMainWindow) {
@@ -291,8 +280,6 @@ TEST_F(AppTest, ADrawingSettingOutsideItsMenuGroupIsReportedByTheMainWindow) {
     // Undone, the setting is back in its group and nothing is reported.
     main.OnUndo();
     EXPECT_EQ(takeCalls(), "");
-    EXPECT_EQ(main.action(kCommandRedo)->text(), "Redo Drawing Preferences");
-    EXPECT_EQ(main.action(kCommandUndo)->text(), "Can't Undo");
 }
 
 TEST(CAskDialog, OKGivesTheFieldsTextAndAnythingElseAnEmptyAnswer) {
