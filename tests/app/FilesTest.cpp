@@ -490,22 +490,20 @@ TEST_F(CurrentFilesTest, ANewDocumentNeverOverwritesItsGrammarAndReplacingAnothe
     writeTextFile(other, "someone else's work");
     const std::string replace =
         "[Replace Existing File] There is already a file by this name.  Replace it? Yes/No";
-    for (const auto& [button, file] :
-         {std::pair{kButtonNo, "english.rgr"}, {kButtonYes, "other.rgr"}}) {
+    for (const int32_t button : {kButtonNo, kButtonYes}) {
         answer(other);
         platform.recorder.buttonAnswers.push_back(button);
         EXPECT_EQ(files.doSave(document.get(), kFileTypeGrammar, true),
                   button == kButtonNo ? kErrUserCancelled : kNoErr);
-        EXPECT_EQ(look(),
-                  "choose .rgr to save; " + replace + " | grammar english.rgr; file " + file);
+        EXPECT_EQ(seen(), "choose .rgr to save; " + replace);
         EXPECT_EQ(dirty(*document), button == kButtonNo);
-        EXPECT_EQ(readTextFile(other) == "someone else's work", button == kButtonNo);
     }
+    EXPECT_EQ(look(), " | grammar english.rgr; file other.rgr");
     std::unique_ptr<CTree> loaded;
     EXPECT_EQ(loadFrom(other, loaded), kNoErr);
 }
 
-TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndTheQuestionsOfferTheirButtons) {
+TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndRevertingReloadsWithoutAsking) {
     writeTextFile(dir.file("notes.rdc"), "not a Ramex file");
     answer(dir.file("notes.rdc"));
     std::unique_ptr<CTree> loaded;
@@ -515,8 +513,18 @@ TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndTheQuestionsOfferTheirBu
               "choose .rdc to open; bug CRFile::CRFile (1008); bug CVersionInfo::CVersionInfo "
               "(1008); [] The file cannot be opened, because it is in an invalid format. OK");
     EXPECT_TRUE(files.getFileExistsOnlyInMemory());
+    // A cancelled chooser is quiet and loads nothing.
+    EXPECT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kErrUserCancelled);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(seen(), "choose .rdc to open");
+    // A grammar file opens as a document; the document then exists in its file.
+    answer(saveGrammar("english.rgr"));
+    ASSERT_EQ(files.doOpen(kFileTypeDocument, false, loaded), kNoErr);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(look(), "choose .rdc to open | grammar  (not selected); file english.rgr");
 
-    // The questions offer their buttons; what Revert then reloads is the documents tests'.
+    // The questions offer their buttons; reverting then reloads the saved file, undo history gone.
+    addRoot(*loaded);
     ASSERT_TRUE(confirmRevert());
     platform.recorder.buttonAnswers = {kButtonCancel, kButtonNo, kButtonCancel};
     EXPECT_FALSE(confirmRevert());
@@ -527,13 +535,24 @@ TEST_F(CurrentFilesTest, UnreadableFilesChangeNothingAndTheQuestionsOfferTheirBu
     EXPECT_EQ(seen(), revert + revert +
                           "[] Save document before closing? Yes/No/Cancel; [] Save "
                           "document before closing? OK/Cancel");
+    std::unique_ptr<CTree> reverted;
+    ASSERT_EQ(files.doOpen(kFileTypeGrammar, true, reverted), kNoErr);
+    ASSERT_TRUE(reverted);
+    EXPECT_EQ(look(), " | grammar  (not selected); file english.rgr");
+    EXPECT_FALSE(dirty(*reverted));
+    bool canUndo = true;
+    ASSERT_EQ(reverted->undoStructure().canUndo(canUndo), kNoErr);
+    EXPECT_FALSE(canUndo);
 }
 
 TEST_F(CurrentFilesTest, FilesNamedAtStartMustExistAndMisuseIsReported) {
     const std::string grammar = saveGrammar("english.rgr");
-    // Names that are not found are the documents tests' (through the application's start).
     ASSERT_EQ(files.useGrammarFile(grammar), kNoErr);
-    EXPECT_EQ(seen(), "label english.rgr");
+    EXPECT_EQ(files.useGrammarFile(dir.file("missing.rgr")), kErrUserCancelled);
+    // A mistyped name costs neither the current grammar nor the current file.
+    EXPECT_EQ(look(files.useDocumentFile(dir.file("gone.rdc"))),
+              "err -1 [] The grammar missing.rgr cannot be found. OK; [] The document gone.rdc "
+              "cannot be found. OK; label english.rgr | grammar english.rgr; file  only in memory");
     ASSERT_EQ(files.useDocumentFile(grammar), kNoErr);
     std::unique_ptr<CTree> loaded;
     EXPECT_EQ(files.doOpen(kFileTypeDocument, true, loaded), kNoErr);

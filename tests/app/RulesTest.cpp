@@ -228,6 +228,23 @@ TEST(StudentMenuState, EachSituationGivesItsMenus) {
         EXPECT_EQ(menu(studentMenuState(situation)), expected);
 }
 
+TEST(StudentMenuState, ReadsTheDocumentsUndoSideAndDrawingSettings) {
+    CTree tree;
+    ASSERT_EQ(tree.createTree(true), kNoErr);
+    auto read = [&tree] {
+        RStudentMenuSituation situation = student(kModeDocument);
+        EXPECT_EQ(readDocumentSituation(tree, situation), kNoErr);
+        return menu(studentMenuState(situation));
+    };
+    EXPECT_EQ(read(), "35:12 3 12 14 D |52 55 58 63");
+    ASSERT_EQ(
+        inStep(tree, kLabelDrawingPreferences, [&] { return tree.setDrawingPref(9, 25, nullptr); }),
+        kNoErr);
+    EXPECT_EQ(read(), "35:12 3-4 12 14 21 D |53 55 58 63; Undo Drawing Preferences");
+    ASSERT_EQ(tree.undoStructure().undo(), kNoErr);
+    EXPECT_EQ(read(), "35:12 3-4 12 14 D 10022 |52 55 58 63; Redo Drawing Preferences");
+}
+
 TEST(AuthorMenuState, TheSharedItemsFollowTheGrammarAndTheRestTheFocusTheWordAndTheNode) {
     for (int32_t mode : {kModeSwitchingToAuthor, kModeAuthor}) {
         // Dirty, only in memory.
@@ -263,23 +280,30 @@ TEST(AuthorMenuState, TheSharedItemsFollowTheGrammarAndTheRestTheFocusTheWordAnd
                   "30:3 1 3 71 83-84" + std::string(on) + " |71 84");
 }
 
-TEST(PanelGeometry, RowEndsBevelsScrollSizesAndPopUpLinesStandWhereTheRulesPutThem) {
+TEST(PanelGeometry, ButtonsListPreviewLabelTabBevelAndScrollSizesStandWhereTheRulesPutThem) {
     using namespace panel;
-    // The main panel's widget tests place the buttons, list and preview for 0, 1, 9 and 40
-    // buttons; here the ends of a row: four buttons to a row.
-    EXPECT_EQ(str(categoryButtonRect(4)) + " " + str(categoryButtonRect(5)) + " " +
-                  str(categoryButtonRect(40)),
-              "49,161,72,209 74,11,97,59 274,161,297,209");
-    for (const auto& [buttons, bottom] : {std::pair{4, 72}, {5, 97}}) {
+    EXPECT_EQ(str(toolButtonRect(1)) + " " + str(toolButtonRect(3)), "8,11,40,76 8,145,40,210");
+    EXPECT_EQ(str(categoryButtonRect(1)) + " " + str(categoryButtonRect(4)) + " " +
+                  str(categoryButtonRect(5)) + " " + str(categoryButtonRect(40)),
+              "49,11,72,59 49,161,72,209 74,11,97,59 274,161,297,209");
+    // The bottom line of the category buttons places the word list and the preview.
+    for (const auto& [buttons, bottom] :
+         {std::pair{0, 72}, {1, 72}, {4, 72}, {5, 97}, {9, 122}, {40, 297}}) {
         EXPECT_EQ(categoryBottomLine(buttons), bottom);
         EXPECT_EQ(str(wordListRect(buttons)) + " " + str(previewRect(buttons)),
                   str({bottom + 7, 10, bottom + 129, 210}) + " " +
                       str({bottom + 143, 10, bottom + 393, 210}))
             << buttons;
     }
-    // Then the first and last bevel lines, "d" dark; scroll sizes total/page/line.
+    EXPECT_EQ(str(grammarLabelRect(700)) + " " + str(canvasRect(1000, 700)) + " " +
+                  str(statusBarRect(1000, 700)),
+              "655,10,690,210 0,220,680,1000 680,220,700,1000");
+    // Then Tab from a tool, with the scissors and the spyglass shown or not, to the next one
+    // shown; the first and last bevel lines, "d" dark; scroll sizes total/page/line.
     std::ostringstream out;
-    out << buttonsInUse(45) << lastButtonOpensMenu(41) << lastButtonOpensMenu(40);
+    out << buttonsInUse(45) << lastButtonOpensMenu(41) << lastButtonOpensMenu(40) << " ";
+    for (const char* c : {"1FF", "1TF", "1FT", "1TT", "2TT", "2TF", "3TT", "3FT"})
+        out << nextToolOnTab(c[0] - '0', c[1] == 'T', c[2] == 'T');
     const std::vector<RBevelLine> lines = sunkenBevel({100, 10, 200, 210});
     out << " " << lines.size();
     for (const RBevelLine& line : {lines.at(0), lines.at(7)})
@@ -289,7 +313,7 @@ TEST(PanelGeometry, RowEndsBevelsScrollSizesAndPopUpLinesStandWhereTheRulesPutTh
                                   makeScrollSizes(800, 800, 100, 50, 0, 0)})
         out << " " << z.totalWidth << "x" << z.totalHeight << "/" << z.pageWidth << "x"
             << z.pageHeight << "/" << z.lineWidth << "x" << z.lineHeight;
-    EXPECT_EQ(out.str(), "4010 8 9,99,9,201d 8,202,213,202 600x600/60x60/6x6 5x1/1x1/1x1 "
+    EXPECT_EQ(out.str(), "4010 12323111 8 9,99,9,201d 8,202,213,202 600x600/60x60/6x6 5x1/1x1/1x1 "
                          "800x800/100x50/10x5");
     using Lines = std::vector<std::string>;
     EXPECT_EQ(splitPopUpText("one\\ntwo\\n"), (Lines{"one", "two", ""}));

@@ -241,6 +241,7 @@ TEST_F(AppTest, TheTwoKeyChordsOpenTheHiddenDialogsForThePrivilegesAndTheMemoryC
     EXPECT_EQ(bits({full.contains(returned), full.contains(held), limited.contains(returned),
                     limited.contains(held)}),
               "1101");
+    EXPECT_LT(limited.size(), full.size());
     dialog.OnLimitedButton();
     EXPECT_EQ(lines(), limited);
     memory.countFree(159);
